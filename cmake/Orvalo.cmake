@@ -131,13 +131,15 @@ function(orv_executable name)
 endfunction()
 
 # ---------------------------------------------------------------------- tests
-# orv_test(name [NATIVE] [WINDOWS] [GUI] SOURCES ... DEPS ... [ARGS ...] [TIMEOUT s])
+# orv_test(name [NATIVE] [WINDOWS] [GUI] SOURCES ... DEPS ... [ARGS ...]
+#          [WRAP cmd ...] [TIMEOUT s])
 # A GoogleTest program. NATIVE: also in the native build; WINDOWS: only in the
 # Windows build (the default when NATIVE is not given). GUI: needs the X
-# display, runs alone on it.
+# display, runs alone on it. WRAP: a host command that runs the test program
+# (given as its last arguments), e.g. one that starts a server around it.
 set(ORV_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
 function(orv_test name)
-  cmake_parse_arguments(A "NATIVE;WINDOWS;GUI" "TIMEOUT" "SOURCES;DEPS;ARGS" ${ARGN})
+  cmake_parse_arguments(A "NATIVE;WINDOWS;GUI" "TIMEOUT" "SOURCES;DEPS;ARGS;WRAP" ${ARGN})
   if(ORV_NATIVE AND NOT A_NATIVE)
     return()
   endif()
@@ -150,10 +152,10 @@ function(orv_test name)
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gmock orv_gtest_main)
   if(ORV_WINDOWS)
     target_link_options(${name} PRIVATE ${ORV_EXE_LINK_FLAGS})
-    add_test(NAME ${name} COMMAND ${ORV_WINE_RUN} $<TARGET_FILE:${name}> ${A_ARGS})
+    add_test(NAME ${name} COMMAND ${A_WRAP} ${ORV_WINE_RUN} $<TARGET_FILE:${name}> ${A_ARGS})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   else()
-    add_test(NAME ${name} COMMAND ${name} ${A_ARGS})
+    add_test(NAME ${name} COMMAND ${A_WRAP} $<TARGET_FILE:${name}> ${A_ARGS})
     set_tests_properties(${name} PROPERTIES
       ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
   endif()

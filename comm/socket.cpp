@@ -1,0 +1,140 @@
+#include "comm/socket.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+// slice of every wait: how quickly an abort is noticed
+const DWORD kSliceMs = 50;
+
+bool Aborted(const std::atomic<bool>* abort) { return abort && abort->load(); }
+
+// Waits until the socket is readable (or writable) or the slice ends.
+// 1 ready, 0 not yet, -1 error.
+int WaitSlice(SOCKET s, bool forWrite, DWORD ms) {
+  fd_set set, errs;
+  FD_ZERO(&set);
+  FD_ZERO(&errs);
+  FD_SET(s, &set);
+  FD_SET(s, &errs);
+  timeval tv = {(long)(ms / 1000), (long)((ms % 1000) * 1000)};
+  int r = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errs, &tv);
+  if (r == SOCKET_ERROR) return -1;
+  if (FD_ISSET(s, &errs)) return -1;
+  return r > 0 ? 1 : 0;
+}
+
+DWORD Remaining(ULONGLONG deadline) {
+  ULONGLONG now = GetTickCount64();
+  return now >= deadline ? 0 : (DWORD)(deadline - now);
+}
+}  // namespace
+
+static bool g_wsaOk = false;
+
+static BOOL CALLBACK StartWinsock(PINIT_ONCE, PVOID, PVOID*) {
+  WSADATA wd;
+  g_wsaOk = WSAStartup(MAKEWORD(2, 2), &wd) == 0;
+  return TRUE;
+}
+
+bool SockStartup() {
+  static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  InitOnceExecuteOnce(&once, StartWinsock, nullptr, nullptr);
+  return g_wsaOk;
+}
+
+SOCKET SockConnect(const char* host, unsigned short port, DWORD timeoutMs,
+                   const std::atomic<bool>* abort, int* err) {
+  *err = SOCK_ERR_RESOLVE;
+  if (!SockStartup() || !host || !*host) return INVALID_SOCKET;
+  char service[8];
+  snprintf(service, sizeof service, "%u", (unsigned)port);
+  addrinfo hints = {};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  addrinfo* list = nullptr;
+  if (getaddrinfo(host, service, &hints, &list) != 0 || !list) return INVALID_SOCKET;
+
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  SOCKET result = INVALID_SOCKET;
+  *err = SOCK_ERR_CONNECT;
+  for (addrinfo* ai = list; ai && result == INVALID_SOCKET; ai = ai->ai_next) {
+    SOCKET s = socket(ai->ai_family, ai->ai_socktype, ai->ai_protocol);
+    if (s == INVALID_SOCKET) continue;
+    u_long nb = 1;
+    ioctlsocket(s, FIONBIO, &nb);
+    if (connect(s, ai->ai_addr, (int)ai->ai_addrlen) == 0) {
+      result = s;
+      break;
+    }
+    if (WSAGetLastError() != WSAEWOULDBLOCK) {
+      closesocket(s);
+      continue;
+    }
+    for (;;) {
+      if (Aborted(abort)) {
+        *err = SOCK_ERR_ABORTED;
+        break;
+      }
+      DWORD left = Remaining(deadline);
+      if (left == 0) {
+        *err = SOCK_ERR_TIMEOUT;
+        break;
+      }
+      int w = WaitSlice(s, true, left < kSliceMs ? left : kSliceMs);
+      if (w < 0) break;
+      if (w > 0) {
+        int soerr = 0;
+        int l = sizeof soerr;
+        if (getsockopt(s, SOL_SOCKET, SO_ERROR, (char*)&soerr, &l) == 0 && soerr == 0) result = s;
+        break;
+      }
+    }
+    if (result == INVALID_SOCKET) closesocket(s);
+    if (*err == SOCK_ERR_ABORTED || *err == SOCK_ERR_TIMEOUT) break;
+  }
+  freeaddrinfo(list);
+  if (result != INVALID_SOCKET) *err = 0;
+  return result;
+}
+
+int SockSendAll(SOCKET s, const char* data, int len, ULONGLONG deadline,
+                const std::atomic<bool>* abort) {
+  while (len > 0) {
+    if (Aborted(abort)) return SOCK_ERR_ABORTED;
+    DWORD left = Remaining(deadline);
+    if (left == 0) return SOCK_ERR_TIMEOUT;
+    int w = WaitSlice(s, true, left < kSliceMs ? left : kSliceMs);
+    if (w < 0) return SOCK_ERR_IO;
+    if (w == 0) continue;
+    int n = send(s, data, len, 0);
+    if (n == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+      return SOCK_ERR_IO;
+    }
+    data += n;
+    len -= n;
+  }
+  return 0;
+}
+
+int SockRecv(SOCKET s, char* buf, int len, ULONGLONG deadline,
+             const std::atomic<bool>* abort) {
+  for (;;) {
+    if (Aborted(abort)) return SOCK_ERR_ABORTED;
+    DWORD left = Remaining(deadline);
+    if (left == 0) return SOCK_ERR_TIMEOUT;
+    int w = WaitSlice(s, false, left < kSliceMs ? left : kSliceMs);
+    if (w < 0) return SOCK_ERR_IO;
+    if (w == 0) continue;
+    int n = recv(s, buf, len, 0);
+    if (n == SOCKET_ERROR) {
+      if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+      return SOCK_ERR_IO;
+    }
+    return n;
+  }
+}

@@ -1,0 +1,163 @@
+// CHttpClient against a real server on 127.0.0.1 (tests/comm/httpserver.py).
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm/httpclient.h"
+#include "tests/support/testenv.h"
+
+namespace {
+
+int Port() {
+  const char* p = getenv("ORV_HTTP_PORT");
+  return p ? atoi(p) : 0;
+}
+
+std::vector<unsigned char> Pattern(size_t n) {
+  std::vector<unsigned char> v(n);
+  for (size_t i = 0; i < n; i++) v[i] = (unsigned char)((i * 7 + 13) & 0xFF);
+  return v;
+}
+
+std::string ServerLog() {
+  const char* p = getenv("ORV_HTTP_LOG");
+  std::string path = p ? p : "";
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  std::vector<unsigned char> data;
+  orvtest::ReadFile(path, data);
+  return std::string(data.begin(), data.end());
+}
+
+bool Exists(const std::string& f) { return GetFileAttributesA(f.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class Http : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_GT(Port(), 0) << "run through with_server.sh";
+    dir_ = orvtest::MakeTempDir("http");
+    file_ = dir_ + "\\body.bin";
+    ASSERT_EQ(0, client_.Connect("127.0.0.1", Port(), 5000));
+  }
+  void ExpectBody(int result, size_t n) {
+    ASSERT_EQ((int)n, result);
+    std::vector<unsigned char> got;
+    ASSERT_TRUE(orvtest::ReadFile(file_, got));
+    EXPECT_EQ(Pattern(n), got);
+    size_t keep = n < (size_t)CHttpClient::kKeepBytes ? n : (size_t)CHttpClient::kKeepBytes;
+    ASSERT_EQ((int)keep, client_.GetDataLength());
+    EXPECT_EQ(0, memcmp(Pattern(n).data(), client_.GetData(), keep));
+  }
+  std::string dir_, file_;
+  CHttpClient client_;
+};
+
+TEST_F(Http, BodiesOfEverySizeArriveWhole) {
+  for (size_t n : {1u, 8191u, 8192u, 8193u, 300000u}) {
+    ExpectBody(client_.Get(file_.c_str(), ("/bytes/" + std::to_string(n)).c_str(), 5000, 0), n);
+  }
+}
+
+TEST_F(Http, ServerTextCarriesThePort) {
+  CHttpClient c;
+  std::string server = "127.0.0.1:" + std::to_string(Port());
+  ASSERT_EQ(0, c.Connect(server.c_str(), 1, 5000));
+  EXPECT_EQ(42, c.Get(file_.c_str(), "/bytes/42", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_ARGS, c.Connect("127.0.0.1:99999", 80, 1000));
+  EXPECT_EQ(HTTP_ERR_ARGS, c.Connect("127.0.0.1:12a", 80, 1000));
+}
+
+TEST_F(Http, RedirectsAreFollowedAndBounded) {
+  ExpectBody(client_.Get(file_.c_str(), "/redirect/3", 5000, 0), 1000);
+  EXPECT_NE(std::string::npos, ServerLog().find("/redirect/3\n/redirect/2\n/redirect/1\n/bytes/1000\n"));
+  ExpectBody(client_.Get(file_.c_str(), "/redirect-abs", 5000, 0), 777);
+  ExpectBody(client_.Get(file_.c_str(), "/deep/redirect-rel", 5000, 0), 555);
+  EXPECT_NE(std::string::npos, ServerLog().find("/deep/bytes/555\n"));
+  EXPECT_EQ(HTTP_ERR_REDIRECTS, client_.Get(file_.c_str(), "/redirect/9", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+  EXPECT_EQ(HTTP_ERR_BAD_LOCATION, client_.Get(file_.c_str(), "/redirect-https", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_STATUS, client_.Get(file_.c_str(), "/redirect/1", 5000, HTTP_GET_NO_REDIRECT));
+  EXPECT_EQ(302, client_.GetStatus());
+}
+
+TEST_F(Http, ChunkedBodiesAreJoined) {
+  ExpectBody(client_.Get(file_.c_str(), "/chunked?n=20000", 5000, 0), 20000);
+  EXPECT_EQ(HTTP_ERR_BAD_CHUNK, client_.Get(file_.c_str(), "/badchunk", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+}
+
+TEST_F(Http, BodyUntilCloseWithoutLength) {
+  ExpectBody(client_.Get(file_.c_str(), "/noclen", 5000, 0), 3000);
+}
+
+TEST_F(Http, BrokenAnswersAreFailuresAndLeaveNoFile) {
+  EXPECT_EQ(HTTP_ERR_SHORT_BODY, client_.Get(file_.c_str(), "/trunc", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+  EXPECT_EQ(HTTP_ERR_LONG_BODY, client_.Get(file_.c_str(), "/overlong", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+  EXPECT_EQ(HTTP_ERR_STATUS, client_.Get(file_.c_str(), "/missing", 5000, 0));
+  EXPECT_EQ(404, client_.GetStatus());
+  EXPECT_EQ(HTTP_ERR_EMPTY, client_.Get(file_.c_str(), "/empty", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_BAD_HEADER, client_.Get(file_.c_str(), "/badlen", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+  // the client still works after all that
+  ExpectBody(client_.Get(file_.c_str(), "/bytes/64", 5000, 0), 64);
+}
+
+TEST_F(Http, BodyLimitStopsHugeAnswers) {
+  client_.SetMaxBodySize(1000);
+  EXPECT_EQ(HTTP_ERR_TOO_LARGE, client_.Get(file_.c_str(), "/bytes/1001", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_TOO_LARGE, client_.Get(file_.c_str(), "/chunked?n=5000", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+}
+
+TEST_F(Http, SlowServerTimesOut) {
+  ULONGLONG t0 = GetTickCount64();
+  EXPECT_EQ(HTTP_ERR_TIMEOUT, client_.Get(file_.c_str(), "/slow?s=5", 600, 0));
+  EXPECT_LT(GetTickCount64() - t0, 3000u);
+  EXPECT_FALSE(Exists(file_));
+}
+
+TEST_F(Http, AbortEndsTheRunningRequestOnly) {
+  ULONGLONG t0 = GetTickCount64();
+  std::thread t([this] {
+    Sleep(300);
+    client_.Abort();
+  });
+  int r = client_.Get(file_.c_str(), "/slow?s=5", 20000, 0);
+  t.join();
+  EXPECT_EQ(HTTP_ERR_ABORTED, r);
+  EXPECT_LT(GetTickCount64() - t0, 3000u);
+  // a late abort, with no request running, must not break the next one
+  client_.Abort();
+  ExpectBody(client_.Get(file_.c_str(), "/bytes/500", 5000, 0), 500);
+}
+
+TEST_F(Http, RefusedAndUnknownHosts) {
+  CHttpClient c;
+  EXPECT_EQ(HTTP_ERR_NOT_CONNECTED, c.Get(file_.c_str(), "/bytes/1", 1000, 0));
+  // a port nobody listens on: take one and close it again
+  SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = {};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(s, (sockaddr*)&a, sizeof a));
+  int len = sizeof a;
+  getsockname(s, (sockaddr*)&a, &len);
+  closesocket(s);
+  EXPECT_EQ(HTTP_ERR_CONNECT, c.Connect("127.0.0.1", ntohs(a.sin_port), 2000));
+  EXPECT_FALSE(c.IsConnected());
+  EXPECT_EQ(HTTP_ERR_RESOLVE, c.Connect("no-such-host.invalid", 80, 2000));
+}
+
+TEST_F(Http, UnwritableFileIsReported) {
+  std::string bad = dir_ + "\\no\\such\\folder\\x.bin";
+  EXPECT_EQ(HTTP_ERR_CREATE_FILE, client_.Get(bad.c_str(), "/bytes/10", 5000, 0));
+}
+
+}  // namespace
