@@ -1,0 +1,548 @@
+#include "map/mapwnd.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#if ORV_MAPWND_OVERLAY
+#include "map/mapmouse_win.h"
+#endif
+
+MapTileHooks g_mapTileHooks;
+
+int CMapWnd::s_bufW = 0;
+int CMapWnd::s_bufH = 0;
+volatile LONG CMapWnd::s_liveWindows = 0;
+volatile LONG CMapWnd::s_windows = 0;
+
+namespace {
+// menu colour in the picture order 0x00RRGGBB
+uint32_t g_menuColour = 0x3C00FF;
+}  // namespace
+
+// Re-anchors pixels and cell words together (called under the job lock).
+class MapBufferMover : public MapReanchorSink {
+ public:
+  explicit MapBufferMover(CMapWnd* map) : m_map(map) {}
+  void Reanchor(int dx, int dy) override { m_map->ReanchorBuffer(dx, dy); }
+
+ private:
+  CMapWnd* m_map;
+};
+
+BEGIN_MESSAGE_MAP(CMapWnd, CImageWnd)
+  ON_WM_SIZE()
+  ON_WM_TIMER()
+  ON_WM_DESTROY()
+#if ORV_MAPWND_OVERLAY
+  ON_WM_KEYDOWN()
+#endif
+  ON_MESSAGE(WM_MAP_NOTIFYCENTRE, OnNotifyParent)
+  ON_MESSAGE(WM_MAP_TILEREADY, OnTileReady)
+  ON_MESSAGE(WM_MAP_INVALIDATE, OnInvalidateRect)
+  ON_MESSAGE(WM_MAP_CLEAR, OnClearBuffer)
+  ON_MESSAGE(WM_MAP_COMPOSE, OnComposeTiles)
+END_MESSAGE_MAP()
+
+CMapWnd::CMapWnd()
+    : m_runningWorkers(0),
+      m_allStopped(nullptr),
+      m_visibleFirst(1),
+      m_style(0),
+      m_alive(0),
+      m_running(0),
+      m_ticks(0),
+      m_uiThread(0),
+      m_yellowPen(nullptr),
+      m_gridScratch(nullptr),
+      m_mapScratch(nullptr),
+      m_rowScratch(nullptr),
+      m_prePaint(nullptr),
+      m_postPaint(nullptr),
+      m_prePaintCtx(nullptr),
+      m_postPaintCtx(nullptr),
+      m_ownerMouse(nullptr),
+      m_ownerMouseCtx(nullptr)
+#if ORV_MAPWND_OVERLAY
+      ,
+      m_link(this),
+      m_mouse(&m_link, &m_overlay)
+#endif
+{
+  InterlockedIncrement(&s_windows);
+  m_jobLock = CreateSemaphoreA(nullptr, 1, 0x7F000000, nullptr);
+  m_allStopped = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+  memset(m_workers, 0, sizeof m_workers);
+  for (TileWorkerSlot& w : m_workers) {
+    w.owner = this;
+    w.wake = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+    w.idle = 0;
+  }
+  if (!s_bufW) MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &s_bufW, &s_bufH);
+  m_view.Init(s_bufW, s_bufH);
+  // sized for 256-pixel cells, the larger count
+  size_t cells = (size_t)m_view.ncol * m_view.nrow;
+  m_grid.words = (uint32_t*)calloc(cells, sizeof(uint32_t));
+  m_grid.cols = m_view.ncol;
+  m_grid.rows = m_view.nrow;
+  m_gridScratch = (uint32_t*)calloc(cells, sizeof(uint32_t));
+  m_mapScratch = (int*)calloc((size_t)s_bufW + s_bufH, sizeof(int));
+  m_rowScratch = (uint32_t*)calloc((size_t)s_bufW, sizeof(uint32_t));
+  m_backColour = 0xE0E0E0;
+  SetFixedBufferSize(s_bufW, s_bufH);
+#if ORV_MAPWND_OVERLAY
+  m_overlay.Bind(&m_view, &m_link);
+#endif
+}
+
+CMapWnd::~CMapWnd() {
+  // WM_DESTROY must reach this class's handler, so destroy here, not in the base
+  if (m_hWnd) DestroyWindow();
+  m_running = 0;
+  StopWorkers();
+  WaitWorkersEnded();
+  if (m_yellowPen) DeleteObject(m_yellowPen);
+  free(m_grid.words);
+  m_grid.words = nullptr;
+  free(m_gridScratch);
+  free(m_mapScratch);
+  free(m_rowScratch);
+  for (TileWorkerSlot& w : m_workers)
+    if (w.wake) CloseHandle(w.wake);
+  if (m_allStopped) CloseHandle(m_allStopped);
+  if (m_jobLock) CloseHandle(m_jobLock);
+#if ORV_MAPWND_OVERLAY
+  if (InterlockedDecrement(&s_windows) == 0) MapFreeSharedBitmaps();  // the last map window
+#else
+  InterlockedDecrement(&s_windows);
+#endif
+}
+
+BOOL CMapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  m_style = style;
+  if (!BufferReady() || !m_jobLock || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
+  if (!CImageWnd::Create(exStyle, (style & 0xFFFF0000) | kOptFixedBuffer, rect, parent, id)) return FALSE;
+  m_alive = 1;
+  m_uiThread = GetCurrentThreadId();
+  m_yellowPen = CreatePen(PS_SOLID, 1, RGB(255, 255, 0));
+  CImageWnd::SetMouseCallback(MouseProc, this);
+  SetPaintCallback(PaintProc, this);
+  StartWorkers();
+  return TRUE;
+}
+
+BOOL CMapWnd::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholderId, CWnd* parentDlg, UINT id) {
+  m_style = style;
+  if (!BufferReady() || !m_jobLock || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
+  if (!CImageWnd::CreateAtDlgItem(exStyle, (style & 0xFFFF0000) | kOptFixedBuffer, placeholderId, parentDlg, id))
+    return FALSE;
+  m_alive = 1;
+  m_uiThread = GetCurrentThreadId();
+  m_yellowPen = CreatePen(PS_SOLID, 1, RGB(255, 255, 0));
+  CImageWnd::SetMouseCallback(MouseProc, this);
+  SetPaintCallback(PaintProc, this);
+  StartWorkers();
+  return TRUE;
+}
+
+// ------------------------------------------------------------ transforms
+
+void CMapWnd::WorldToGeo(uint32_t x, uint32_t y, double* lon, double* lat) {
+  *lon = MapWorldXToLon(x);
+  *lat = MapWorldYToLat(y);
+}
+
+void CMapWnd::GeoToWorld(double lon, double lat, uint32_t* x, uint32_t* y) {
+  *x = MapLonToWorldX(lon);
+  *y = MapLatToWorldY(lat);
+}
+
+uint32_t CMapWnd::GetCellState(int col, int row) {
+  if (col < 0 || row < 0 || col >= m_grid.cols || row >= m_grid.rows) return 0;
+  LockJobs();
+  uint32_t s = m_grid.At(col, row);
+  UnlockJobs();
+  return s;
+}
+
+// ------------------------------------------------------------ buffer
+
+MapPixels CMapWnd::BufferPixels() {
+  MapPixels p;
+  p.row0 = m_picture.Pixels();
+  p.stride = m_picture.Stride();
+  p.width = m_picture.Width();
+  p.height = m_picture.Height();
+  return p;
+}
+
+void CMapWnd::ReanchorBuffer(int dx, int dy) {
+  LockUpdate();
+  MapShiftPixels(BufferPixels(), dx, dy, m_backColour);
+  m_grid.Shift(dx / m_view.tileSize, dy / m_view.tileSize);
+  UnlockUpdate();
+  m_visibleFirst = 1;
+}
+
+void CMapWnd::RescaleBuffer(const MapView& before, const MapView& after) {
+  int* cols = m_mapScratch;
+  int* rows = m_mapScratch + s_bufW;
+  MapZoomColumnMap(before, after, cols);
+  MapZoomRowMap(before, after, rows);
+  LockUpdate();
+  MapRemapPixels(BufferPixels(), cols, rows, m_backColour, m_rowScratch);
+  UnlockUpdate();
+  size_t n = (size_t)m_grid.cols * m_grid.rows;
+  memcpy(m_gridScratch, m_grid.words, n * sizeof(uint32_t));
+  MapCellGrid old;
+  old.words = m_gridScratch;
+  old.cols = m_grid.cols;
+  old.rows = m_grid.rows;
+  MapZoomGrid(old, &m_grid, cols, rows, m_view.tileSize);
+}
+
+void CMapWnd::FillWorldBands() {
+  int px, top, bottom;
+  m_view.WorldToClient(0, 0, &px, &top);
+  bottom = top + (int)m_view.WorldWidthPx();  // the world is square
+  LockUpdate();
+  MapPixels p = BufferPixels();
+  if (top > 0) MapFillPixels(p, 0, 0, p.width, top, m_backColour);
+  if (bottom < p.height) MapFillPixels(p, 0, bottom, p.width, p.height - bottom, m_backColour);
+  UnlockUpdate();
+}
+
+void CMapWnd::FillEmptyCells() {
+  if (!BufferReady()) return;
+  int t = m_view.tileSize;
+  LockJobs();
+  LockUpdate();
+  MapPixels p = BufferPixels();
+  for (int r = 0; r < m_grid.rows; r++)
+    for (int c = 0; c < m_grid.cols; c++) {
+      uint32_t s = m_grid.At(c, r);
+      if (!(s & 0xFF) && !(s & kMapCellPreview)) MapFillPixels(p, c * t, r * t, t, t, m_backColour);
+    }
+  UnlockUpdate();
+  UnlockJobs();
+}
+
+// ------------------------------------------------------------ position and zoom
+
+int CMapWnd::MoveTo(uint32_t x, uint32_t y, int force) {
+  bool reanchored = false;
+  MapBufferMover mover(this);
+  LockJobs();
+  m_view.clientW = m_clientW;
+  m_view.clientH = m_clientH;
+  m_view.scrollX = m_scrollX;
+  m_view.scrollY = m_scrollY;
+  int moved = m_view.Move(x, y, &mover, &reanchored);
+  UnlockJobs();
+  if (!moved) return 0;
+  ScrollTo(m_view.scrollX, m_view.scrollY, force != 0);
+  if (reanchored && m_hWnd) {
+    // the pixels moved under an unchanged scroll position too
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (force) ::UpdateWindow(m_hWnd);
+  }
+  if (reanchored && m_running) {
+    FillEmptyCells();
+    if (m_clientW > 0 && m_clientH > 0) PostToSelf(WM_MAP_COMPOSE, 0, 0);
+    if (m_style & MAPS_CENTRENOTIFY) PostToSelf(WM_MAP_NOTIFYCENTRE, 0, 0);
+  }
+  return 1;
+}
+
+int CMapWnd::MoveWorldToClient(uint32_t x, uint32_t y, int px, int py, int force) {
+  uint32_t wx, wy;
+  m_view.ClientToWorld(px, py, &wx, &wy);
+  uint32_t cx = (m_view.centreX + (uint32_t)MapWorldDelta(x, wx)) & kMapWorldMask;
+  int64_t cy = (int64_t)m_view.centreY + (int64_t)y - (int64_t)wy;
+  if (cy < 0) cy = 0;
+  if (cy > (int64_t)kMapWorldMask) cy = kMapWorldMask;
+  return MoveTo(cx, (uint32_t)cy, force);
+}
+
+int CMapWnd::SetZoom(int z) {
+  z = m_view.ClampZoom(z);
+  if (z == m_view.zoom) return z;
+  LockJobs();
+  MapView before = m_view;
+  MapView after = m_view;
+  after.ApplyZoom(z);
+  if (BufferReady()) {
+    if (z - before.zoom == 1 || before.zoom - z == 1)
+      RescaleBuffer(before, after);  // a preview at once
+    else
+      m_grid.Clear();
+  }
+  m_view = after;
+  if (m_view.Tiles() <= (uint32_t)m_view.nrow && m_clientW > 0 && m_clientH > 0 && BufferReady())
+    FillWorldBands();
+  // downloads for the old zoom are useless now
+  if (g_mapTileHooks.abortDownload)
+    for (TileWorkerSlot& w : m_workers)
+      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
+  UnlockJobs();
+
+  uint32_t cx = m_view.centreX, cy = m_view.centreY;
+  m_view.centreX = (cx + 1) & kMapWorldMask;  // not taken as unchanged
+  MoveTo(cx, cy, 1);
+  if (m_running && m_clientW > 0 && m_clientH > 0) {
+    FillEmptyCells();
+    PostToSelf(WM_MAP_COMPOSE, 0, 0);
+  }
+  if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  return z;
+}
+
+void CMapWnd::SetZoomRange(int minZoom, int maxZoom) {
+  m_view.SetZoomRange(minZoom, maxZoom);
+  SetZoom(m_view.zoom);
+}
+
+void CMapWnd::SetAreaLimitsX(uint32_t from, uint32_t to) {
+  m_view.SetLimitsX(from, to);
+  uint32_t cx = m_view.centreX;
+  m_view.centreX = (cx + 1) & kMapWorldMask;
+  MoveTo(cx, m_view.centreY, 0);
+}
+
+void CMapWnd::SetAreaLimitsY(int64_t from, int64_t to) {
+  if (from < 0) from = 0;
+  if (to < 0) to = 0;
+  if (from > (int64_t)kMapWorldMask) from = kMapWorldMask;
+  if (to > (int64_t)kMapWorldMask) to = kMapWorldMask;
+  m_view.SetLimitsY((uint32_t)from, (uint32_t)to);
+  uint32_t cx = m_view.centreX;
+  m_view.centreX = (cx + 1) & kMapWorldMask;
+  MoveTo(cx, m_view.centreY, 0);
+}
+
+void CMapWnd::ZoomToArea(double lon1, double lat1, double lon2, double lat2, int width, int height) {
+  if (width < 1) width = m_clientW < 40 ? 40 : m_clientW;
+  if (height < 1) height = m_clientH < 30 ? 30 : m_clientH;
+  uint32_t cx, cy, sx, sy;
+  MapAreaCentreSpan(lon1, lat1, lon2, lat2, &cx, &cy, &sx, &sy);
+  SetZoom(MapZoomForSpan(sx, sy, width, height, m_view.tileShift));
+  MoveTo(cx, cy, 1);
+}
+
+int CMapWnd::SetLargeTiles(int mode) {
+  bool large = mode < 0 ? !m_view.LargeTiles() : mode != 0;
+  if (large == m_view.LargeTiles()) return 0;
+  LockJobs();
+  m_view.SetLargeTiles(large);
+  m_view.ApplyZoom(m_view.zoom);  // the forced origins depend on the cell count
+  m_grid.cols = m_view.ncol;
+  m_grid.rows = m_view.nrow;
+  m_grid.Clear();
+  UnlockJobs();
+  uint32_t cx = m_view.centreX, cy = m_view.centreY;
+  m_view.centreX = (cx + 1) & kMapWorldMask;
+  MoveTo(cx, cy, 1);
+  // the same scale on the screen: cells twice as large, one level less
+  SetZoom(m_view.zoom + (large ? -1 : 1));
+  if (g_mapTileHooks.sourcesChanged)
+    g_mapTileHooks.sourcesChanged(this);
+  else if (m_hWnd)
+    PostToSelf(WM_MAP_CLEAR, 0, 0);
+  return 1;
+}
+
+void CMapWnd::SetBackgroundColour(COLORREF colour) {
+  g_menuColour = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+#if ORV_MAPWND_OVERLAY
+  MapSetMenuColour(g_menuColour);
+#endif
+}
+
+// ------------------------------------------------------------ workers
+
+int CMapWnd::ComposeTiles(int flags) {
+  return g_mapTileHooks.composeTiles ? g_mapTileHooks.composeTiles(this, flags) : 0;
+}
+
+void CMapWnd::StartWorkers() {
+  InterlockedIncrement(&s_liveWindows);
+#if ORV_MAPWND_OVERLAY
+  if (m_style & MAPS_MENU) MapCreateSharedBitmaps();
+#endif
+  m_running = 1;
+  FillEmptyCells();
+  LockJobs();
+  if (g_mapTileHooks.workerProc) {
+    for (TileWorkerSlot& w : m_workers) {
+      w.idle = 1;
+      InterlockedIncrement(&m_runningWorkers);
+      w.thread = CreateThread(nullptr, 0x20000, g_mapTileHooks.workerProc, &w,
+                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+      if (!w.thread) {
+        w.idle = 0;
+        InterlockedDecrement(&m_runningWorkers);
+        break;
+      }
+    }
+  }
+  UnlockJobs();
+  SetTimer(MAP_TIMER_ID, 2000);
+  if (m_style & MAPS_CENTRENOTIFY) PostToSelf(WM_MAP_NOTIFYCENTRE, 0, 0);
+}
+
+void CMapWnd::StopWorkers() {
+  if (!m_jobLock) return;
+  LockJobs();
+  if (m_running) InterlockedDecrement(&s_liveWindows);
+  m_running = 0;
+  for (TileWorkerSlot& w : m_workers) {
+    w.jobX = w.jobY = -1;
+    if (w.thread) {
+      ReleaseSemaphore(w.wake, 1, nullptr);
+      if (g_mapTileHooks.abortDownload) g_mapTileHooks.abortDownload(&w);
+    }
+  }
+  UnlockJobs();
+}
+
+void CMapWnd::WaitWorkersEnded() {
+  // Nothing a worker touches (slots, grid, buffer, locks) may go before
+  // every thread has really ended: no time limit, but the stop is renewed
+  // every 100 ms in case a worker was between its checks.
+  for (;;) {
+    HANDLE live[MAP_WORKERS];
+    int n = 0;
+    for (TileWorkerSlot& w : m_workers)
+      if (w.thread) {
+        if (WaitForSingleObject(w.thread, 0) == WAIT_OBJECT_0) {
+          CloseHandle(w.thread);
+          w.thread = nullptr;
+        } else {
+          live[n++] = w.thread;
+        }
+      }
+    if (!n) break;
+    if (WaitForMultipleObjects(n, live, TRUE, 100) == WAIT_TIMEOUT) StopWorkers();
+  }
+}
+
+bool CMapWnd::PostToSelf(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!m_hWnd) return false;
+  if (::PostMessageA(m_hWnd, message, wParam, lParam)) return true;
+  Sleep(20);
+  return ::PostMessageA(m_hWnd, message, wParam, lParam) != 0;
+}
+
+void CMapWnd::RunComposer() {
+  int n = ComposeTiles(m_visibleFirst ? 1 : 0);
+  if (n == 0 && m_visibleFirst) {
+    m_visibleFirst = 0;
+    ComposeTiles(0);
+  }
+}
+
+// ------------------------------------------------------------ messages
+
+void CMapWnd::OnSize(UINT nType, int cx, int cy) {
+  CImageWnd::OnSize(nType, cx, cy);
+  uint32_t x = m_view.centreX, y = m_view.centreY;
+  m_view.centreX = (x + 1) & kMapWorldMask;
+  MoveTo(x, y, 0);
+  if (cx > 0 && cy > 0) {
+    m_visibleFirst = 1;
+    if (m_running) RunComposer();
+  }
+}
+
+void CMapWnd::OnTimer(UINT_PTR id) {
+  if (id != MAP_TIMER_ID) {
+    CImageWnd::OnTimer(id);
+    return;
+  }
+  m_ticks++;
+  if (m_ticks % 8 == 0) RunComposer();
+  if (m_ticks % 32 == 0 && g_mapTileHooks.cacheTrim) g_mapTileHooks.cacheTrim(this);
+}
+
+void CMapWnd::OnDestroy() {
+  m_alive = 0;
+  KillTimer(MAP_TIMER_ID);
+  StopWorkers();
+  WaitWorkersEnded();
+  if (m_yellowPen) {
+    DeleteObject(m_yellowPen);
+    m_yellowPen = nullptr;
+  }
+  CImageWnd::OnDestroy();
+  StopWorkers();
+}
+
+LRESULT CMapWnd::OnNotifyParent(WPARAM, LPARAM) {
+  HWND parent = ::GetParent(m_hWnd);
+  if (!parent) return 0;
+  MapNotify n;
+  memset(&n, 0, sizeof n);
+  n.hdr.hwndFrom = m_hWnd;
+  n.hdr.idFrom = (UINT_PTR)::GetWindowLongA(m_hWnd, GWL_ID);
+  n.hdr.code = MAPN_SELECTION;
+  n.x1 = m_view.centreX;
+  n.y1 = m_view.centreY;
+  WorldToGeo(n.x1, n.y1, &n.lon1, &n.lat1);
+  ::SendMessageA(parent, WM_NOTIFY, n.hdr.idFrom, (LPARAM)&n);
+  return 0;
+}
+
+LRESULT CMapWnd::OnTileReady(WPARAM wParam, LPARAM lParam) {
+  int col, row;
+  if (!m_view.TileToCell((uint32_t)wParam, (uint32_t)lParam, &col, &row)) return 0;
+  int t = m_view.tileSize;
+  // a world narrower than the buffer shows the tile in every repeat
+  int step = m_view.Tiles() < (uint32_t)m_view.ncol ? (int)m_view.Tiles() : m_view.ncol;
+  for (int c = col; c < m_view.ncol; c += step) InvalidateImageRect(c * t, row * t, t, t, FALSE);
+  return 0;
+}
+
+LRESULT CMapWnd::OnInvalidateRect(WPARAM, LPARAM lParam) {
+  RECT* rc = (RECT*)lParam;
+  if (!rc) return 0;
+  InvalidateClientRect(rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, FALSE);
+  delete rc;
+  return 0;
+}
+
+LRESULT CMapWnd::OnClearBuffer(WPARAM, LPARAM) {
+  LockJobs();
+  m_visibleFirst = 1;
+  m_grid.Clear();
+  UnlockJobs();
+  FillEmptyCells();
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  if (m_running) PostToSelf(WM_MAP_COMPOSE, 0, 0);
+  return 0;
+}
+
+LRESULT CMapWnd::OnComposeTiles(WPARAM, LPARAM) {
+  RunComposer();
+  return 0;
+}
+
+// ------------------------------------------------------------ callbacks
+
+void CMapWnd::PaintProc(void* context, HDC dc, const RECT* update) {
+  CMapWnd* map = (CMapWnd*)context;
+#if ORV_MAPWND_OVERLAY
+  map->PaintOverlays(dc, update);
+#else
+  if (map->m_prePaint) map->m_prePaint(map->m_prePaintCtx, dc);
+  if (map->m_postPaint) map->m_postPaint(map->m_postPaintCtx, dc);
+#endif
+}
+
+int CMapWnd::MouseProc(void* context, UINT message, UINT keyFlags, int x, int y) {
+  CMapWnd* map = (CMapWnd*)context;
+#if ORV_MAPWND_OVERLAY
+  return map->m_mouse.MouseProc(message, keyFlags, x, y);
+#else
+  if (map->m_ownerMouse) return map->m_ownerMouse(map->m_ownerMouseCtx, message, keyFlags, x, y);
+  return 0;
+#endif
+}

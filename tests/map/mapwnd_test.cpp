@@ -1,0 +1,258 @@
+// The map window in a process: creation, zoom range, limits, the messages it
+// posts to itself and to its parent, empty cells and tile invalidation.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <vector>
+
+#include "map/mapwnd.h"
+
+namespace {
+
+std::vector<MapNotify> g_notes;
+
+LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NOTIFY) g_notes.push_back(*(MapNotify*)lp);
+  return DefWindowProcA(h, msg, wp, lp);
+}
+
+void Pump(DWORD ms = 50) {
+  DWORD end = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  } while ((LONG)(GetTickCount() - end) < 0);
+}
+
+struct ComposeLog {
+  std::vector<int> flags;
+  int answer = 0;
+} g_compose;
+
+int LogCompose(CMapWnd*, int flags) {
+  g_compose.flags.push_back(flags);
+  return g_compose.answer;
+}
+
+class MapWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_notes.clear();
+    g_compose = ComposeLog();
+    g_mapTileHooks = MapTileHooks();
+    g_mapTileHooks.composeTiles = LogCompose;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrvMapTestHost";
+    RegisterClassA(&wc);
+    host = CreateWindowExA(0, "OrvMapTestHost", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, host);
+    ShowWindow(host, SW_SHOWNOACTIVATE);
+  }
+  void TearDown() override {
+    delete map;
+    DestroyWindow(host);
+    g_mapTileHooks = MapTileHooks();
+    Pump(10);
+  }
+  void Make(DWORD style) {
+    map = new CMapWnd;
+    RECT rc = {0, 0, 640, 480};
+    ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE | style, rc, CWnd::FromHandle(host), 31973));
+  }
+  HWND host = nullptr;
+  CMapWnd* map = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MapWndTest, StartsAtItsHomeAndTellsTheParent) {
+  Make(MAPS_CENTRENOTIFY);
+  Pump();
+  EXPECT_EQ(9, map->GetZoom());
+  ASSERT_FALSE(g_notes.empty());
+  const MapNotify& n = g_notes.back();
+  EXPECT_EQ((UINT)MAPN_SELECTION, n.hdr.code);
+  EXPECT_EQ(31973u, n.hdr.idFrom);
+  EXPECT_EQ(0, n.state);
+  EXPECT_EQ(0x22000000u, n.x1);
+  EXPECT_EQ(0x16000000u, n.y1);
+  EXPECT_NEAR(11.25, n.lon1, 1e-9);
+  EXPECT_NEAR(48.9225, n.lat1, 1e-4);
+  EXPECT_EQ(0u, n.x2);
+  EXPECT_TRUE(map->IsRunning());
+  // the buffer's size follows the screen
+  int w, h;
+  MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &w, &h);
+  EXPECT_EQ(w, map->GetBackBuffer()->Width());
+  EXPECT_EQ(h, CMapWnd::BufferHeight());
+  // the centre in the client's middle
+  int px, py;
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  map->WorldToClient(cx, cy, &px, &py);
+  EXPECT_EQ(map->ScrollX() + 320, px);
+  EXPECT_EQ(map->ScrollY() + 240, py);
+}
+
+TEST_F(MapWndTest, ZoomRange) {
+  Make(0);
+  map->SetZoomRange(3, 5);
+  EXPECT_EQ(5, map->GetZoom());  // the range applies at once
+  EXPECT_EQ(3, map->SetZoom(1));
+  EXPECT_EQ(5, map->SetZoom(12));
+  map->SetZoomRange(0, 0);
+  EXPECT_EQ(22, map->SetZoom(30));
+  EXPECT_EQ(0, map->SetZoom(-2));
+}
+
+TEST_F(MapWndTest, YLimitsHoldTheCentre) {
+  Make(0);
+  map->SetZoom(12);
+  map->SetAreaLimitsY(0x10000000, 0x18000000);
+  uint32_t cx, cy;
+  map->MoveTo(0x22000000u, 0x02000000u, 0);
+  map->GetCentre(&cx, &cy);
+  EXPECT_EQ(0x10000000u + (240u << 10), cy);
+  map->MoveTo(0x22000000u, 0x30000000u, 0);
+  map->GetCentre(&cx, &cy);
+  EXPECT_EQ(0x18000000u - (240u << 10), cy);
+  // negative and oversized limits are cut to the world
+  map->SetAreaLimitsY(-5, 0x7FFFFFFF);
+  map->MoveTo(0x22000000u, 0x3FFFFFF0u, 0);
+  map->GetCentre(&cx, &cy);
+  EXPECT_EQ(0x3FFFFFFFu - (240u << 10), cy);
+}
+
+TEST_F(MapWndTest, FarMoveComposesVisibleCellsFirst) {
+  Make(0);
+  Pump();
+  g_compose.flags.clear();
+  uint32_t x, y;
+  CMapWnd::GeoToWorld(-73.98, 40.75, &x, &y);
+  ASSERT_EQ(1, map->MoveTo(x, y, 1));
+  Pump();
+  // nothing handed out for the visible cells: the whole buffer next
+  ASSERT_EQ(2u, g_compose.flags.size());
+  EXPECT_EQ(1, g_compose.flags[0]);
+  EXPECT_EQ(0, g_compose.flags[1]);
+  // a move within the buffer only scrolls
+  g_compose.flags.clear();
+  EXPECT_EQ(1, map->MoveTo(x + (100 << 13), y, 1));
+  Pump();
+  EXPECT_TRUE(g_compose.flags.empty());
+  EXPECT_EQ(0, map->MoveTo(x + (100 << 13), y, 1));  // unchanged
+}
+
+TEST_F(MapWndTest, EmptyCellsGetTheBackgroundPreviewsStay) {
+  Make(0);
+  CPicture* pic = map->GetBackBuffer();
+  pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x123456);
+  map->LockJobs();
+  map->m_grid.At(0, 0) = 1;                // a tile
+  map->m_grid.At(1, 0) = kMapCellPreview;  // a scaled preview
+  map->m_grid.At(2, 0) = 0x100;            // the base map failed, nothing blended
+  map->UnlockJobs();
+  map->FillEmptyCells();
+  EXPECT_EQ(0x123456u, pic->GetPixel(10, 10) & 0xFFFFFF);
+  EXPECT_EQ(0x123456u, pic->GetPixel(256 + 10, 10) & 0xFFFFFF);
+  EXPECT_NE(0x123456u, pic->GetPixel(512 + 10, 10) & 0xFFFFFF);
+  EXPECT_NE(0x123456u, pic->GetPixel(10, 256 + 10) & 0xFFFFFF);
+  EXPECT_EQ(0x80000000u, map->GetCellState(1, 0));
+}
+
+TEST_F(MapWndTest, ZoomStepKeepsAPreview) {
+  Make(0);
+  CPicture* pic = map->GetBackBuffer();
+  const MapView& v = map->View();
+  map->LockJobs();
+  for (int r = 0; r < v.nrow; r++)
+    for (int c = 0; c < v.ncol; c++) map->m_grid.At(c, r) = 1;
+  map->UnlockJobs();
+  // the pixel under the client's middle, and what it shows after zooming in
+  int mx = map->ScrollX() + 320, my = map->ScrollY() + 240;
+  pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x00FF00);
+  pic->FillRect(mx - 8, my - 8, 16, 16, 0xFF0000);
+  map->SetZoom(10);
+  mx = map->ScrollX() + 320;
+  my = map->ScrollY() + 240;
+  EXPECT_EQ(0xFF0000u, pic->GetPixel(mx, my) & 0xFFFFFF);
+  EXPECT_EQ(0xFF0000u, pic->GetPixel(mx - 15, my + 14) & 0xFFFFFF);  // twice the size
+  EXPECT_EQ(0x00FF00u, pic->GetPixel(mx - 18, my) & 0xFFFFFF);
+  int col = mx / 256, row = my / 256;
+  EXPECT_EQ(kMapCellPreview, map->GetCellState(col, row));
+  // two levels at once: no preview, every cell empty again
+  map->SetZoom(12);
+  EXPECT_EQ(0u, map->GetCellState(col, row));
+}
+
+TEST_F(MapWndTest, TileReadyInvalidatesItsCell) {
+  Make(0);
+  Pump();
+  map->UpdateWindow();
+  ValidateRect(map->m_hWnd, nullptr);
+  // the tile under the client's middle
+  uint32_t cx, cy, tx, ty;
+  map->GetCentre(&cx, &cy);
+  tx = cx >> (30 - 9);
+  ty = cy >> (30 - 9);
+  map->SendMessage(WM_MAP_TILEREADY, tx + 1000, ty);  // not in the buffer
+  RECT upd;
+  EXPECT_FALSE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  map->SendMessage(WM_MAP_TILEREADY, tx, ty);
+  ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  POINT mid = {320, 240};
+  EXPECT_TRUE(PtInRect(&upd, mid));
+  int col, row;
+  ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+  int left = col * 256 - map->ScrollX(), top = row * 256 - map->ScrollY();
+  EXPECT_EQ(left < 0 ? 0 : left, upd.left);
+  EXPECT_EQ(top < 0 ? 0 : top, upd.top);
+  // a heap rectangle from another thread is invalidated and freed
+  ValidateRect(map->m_hWnd, nullptr);
+  RECT* rc = new RECT{5, 6, 25, 26};
+  map->SendMessage(WM_MAP_INVALIDATE, 0, (LPARAM)rc);
+  ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  EXPECT_EQ(5, upd.left);
+  EXPECT_EQ(26, upd.bottom);
+}
+
+TEST_F(MapWndTest, LargeTilesKeepTheScale) {
+  Make(0);
+  map->SetZoom(12);
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  EXPECT_EQ(1, map->SetLargeTiles(1));
+  EXPECT_EQ(0, map->SetLargeTiles(1));
+  EXPECT_EQ(11, map->GetZoom());
+  EXPECT_EQ(512, map->View().tileSize);
+  // one world unit covers the same screen distance as before
+  int p1, p2, q;
+  map->WorldToClient(cx, cy, &p1, &q);
+  map->WorldToClient(cx + (1000u << 10), cy, &p2, &q);
+  EXPECT_EQ(1000, p2 - p1);
+  EXPECT_EQ(1, map->SetLargeTiles(-1));
+  EXPECT_EQ(12, map->GetZoom());
+  EXPECT_EQ(256, map->View().tileSize);
+}
+
+TEST_F(MapWndTest, AreaAcrossTheDateLine) {
+  Make(0);
+  map->ZoomToArea(170, 10, -170, -10, 0, 0);
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  double lon, lat;
+  CMapWnd::WorldToGeo(cx, cy, &lon, &lat);
+  EXPECT_NEAR(180.0, fabs(lon), 1e-5);
+  EXPECT_NEAR(0.0, lat, 1e-5);
+  // 20 degrees of latitude around the equator are 14.3 * 2^z pixels high:
+  // zoom 4 (229) is the last below the client's 480 less 30
+  EXPECT_EQ(4, map->GetZoom());
+}
