@@ -1,0 +1,24 @@
+// JPEG through libjpeg (6b interface).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class CPicture;
+class ImgSink;
+
+bool ImgIsJpeg(const uint8_t* data, size_t size);
+// Throws EGraphicsException; out is only changed on success. Grey JPEGs give
+// 8-bit grey palette pictures, the others 24 bits.
+void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out);
+
+class CJpegWriter {
+ public:
+  const char* m_comment = nullptr;  // COM marker text; none when null or empty
+  int m_quality = 90;
+
+  // Writes the picture as a baseline JPEG (grey palette pictures as grey,
+  // everything else as colour; alpha is dropped). Throws on failure.
+  void Save(const char* fileName, const CPicture& picture);
+  void Encode(const CPicture& picture, ImgSink& out);
+};

@@ -1,0 +1,76 @@
+// Loading and saving pictures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CPicture;
+
+// Decoding limits: no picture of more pixels (or a wider or higher one) is
+// allocated for data from outside.
+constexpr int64_t kImgMaxDecodePixels = int64_t(1) << 26;  // 64 Mpixel, 256 MiB at 32 bits
+constexpr int kImgMaxDecodeSide = 32767;
+
+// Decodes PNG or JPEG data (told by content) into picture.
+// 0 done; -1 damaged or truncated data; -2 not a format the library reads;
+// -3 too large or out of memory; -4 bad arguments or another failure. On
+// failure the picture is left as it was. flags: none defined, pass 0.
+int ImgLoadMemory(const void* data, size_t size, CPicture& picture, unsigned flags = 0);
+
+// Saves by the file name's extension (".png"; ".jpg", ".jpeg", ".jpe") with
+// comment text (PNG: a "Comment" text chunk; JPEG: a COM marker) when not
+// null or empty. The file is written under a temporary name beside it and
+// renamed into place, so a failure leaves an existing file as it was.
+// 0 done; -1 a writer failed; -2 unknown extension; -4 other failure.
+int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment = nullptr);
+
+// Where the writers put their bytes. Write returns false on failure (the
+// codecs' C callbacks call it and must not see exceptions).
+class ImgSink {
+ public:
+  virtual bool Write(const void* data, size_t size) = 0;
+
+ protected:
+  ~ImgSink() = default;
+};
+
+// A growing byte block (malloc-based).
+struct ImgBuffer : ImgSink {
+  uint8_t* data = nullptr;
+  size_t size = 0, capacity = 0;
+  ImgBuffer() = default;
+  ImgBuffer(const ImgBuffer&) = delete;
+  ImgBuffer& operator=(const ImgBuffer&) = delete;
+  ~ImgBuffer();
+  bool Append(const void* p, size_t n);
+  bool Write(const void* p, size_t n) override { return Append(p, n); }
+};
+
+// A file written under a temporary name beside its target and renamed into
+// place by Commit, so that a failure never touches an existing file. Without
+// Commit the destructor removes the temporary.
+class ImgReplaceFile : public ImgSink {
+ public:
+  ImgReplaceFile();
+  ~ImgReplaceFile();
+  ImgReplaceFile(const ImgReplaceFile&) = delete;
+  ImgReplaceFile& operator=(const ImgReplaceFile&) = delete;
+  void Open(const char* target);  // throws EGraphicsFileError
+  bool Write(const void* data, size_t size) override;
+  void Commit();  // throws EGraphicsFileError
+
+ private:
+  bool Flush();
+  void Discard();
+  std::string m_target, m_temp;
+  std::vector<uint8_t> m_buffer;
+  size_t m_used;
+  bool m_failed;
+#ifdef _WIN32
+  void* m_handle;
+#else
+  int m_fd;
+#endif
+};

@@ -1,0 +1,223 @@
+// Tile post-processing on pictures.
+#include "map/tilefx.h"
+
+#include <cstring>
+#include <vector>
+
+#include "image/picture.h"
+#include "image/pixelfmt.h"
+
+namespace {
+
+inline uint32_t Read32(const uint8_t* row, int x) { return ImgReadPixel(row, x, 32); }
+inline void Write32(uint8_t* row, int x, uint32_t v) { ImgWritePixel(row, x, 32, v); }
+
+}  // namespace
+
+int TileConvertDepth(CPicture& pic, int bits) {
+  if (pic.IsEmpty() || pic.Width() <= 0 || pic.Height() <= 0) return 0;
+  if (pic.Bits() == bits) return 1;
+  CPicture tmp;
+  if (!tmp.ConvertFrom(pic, bits)) return 0;
+  pic.SwapPixels(tmp);
+  return 1;
+}
+
+bool TileApplyGray(CPicture& pic, uint32_t value) {
+  if (pic.IsEmpty()) return false;
+  const uint32_t c = value & 0xFFFFFF;
+  bool converted = false;
+  if (pic.Bits() > 8 && pic.Bits() < 32) {
+    if (!TileConvertDepth(pic, 32)) return false;
+    converted = true;
+  }
+  if (pic.Bits() != 32) {
+    uint32_t pal[256];
+    for (int i = 0; i < 256; ++i) pal[i] = c | (pic.Palette()[i] & 0xFF) << 24;
+    pic.SetPalette(pal, 256);
+    return true;
+  }
+  const bool keepAlpha = !converted && pic.GetAlphaUsage() >= 1;
+  for (int y = 0; y < pic.Height(); ++y) {
+    uint8_t* r = pic.Row(y);
+    for (int x = 0; x < pic.Width(); ++x) {
+      uint32_t p = Read32(r, x);
+      Write32(r, x, keepAlpha ? (p & 0xFF000000u) | c : c | (p & 0xFF) << 24);
+    }
+  }
+  return true;
+}
+
+bool TileApplyTrans(CPicture& pic, uint32_t value, int t) {
+  if (pic.IsEmpty()) return false;
+  const uint32_t c = value & 0xFFFFFF;
+  pic.m_colorKey = c;
+  if (t < 1) return true;
+  const int bits = pic.Bits();
+  if (bits == 32) {
+    for (int y = 0; y < pic.Height(); ++y) {
+      uint8_t* r = pic.Row(y);
+      for (int x = 0; x < pic.Width(); ++x) {
+        uint32_t p = Read32(r, x);
+        int d = ImgColorDistance(p, c);
+        if (d <= t)
+          Write32(r, x, c | (d * 3 / 2 > t ? 0x80000000u : 0u));
+        else
+          Write32(r, x, p | 0xFF000000u);
+      }
+    }
+  } else if (bits > 8) {
+    const uint32_t key = pic.ColorToPixel(c);
+    for (int y = 0; y < pic.Height(); ++y)
+      for (int x = 0; x < pic.Width(); ++x) {
+        int d = ImgColorDistance(pic.GetPixel(x, y), c);
+        if (d >= 1 && d <= t) pic.SetPixel(x, y, key);
+      }
+  } else {
+    // palette: entries near the key become the key (drawn transparent under
+    // the colour key) with alpha 0 (transparent when blended)
+    uint32_t pal[256];
+    std::memcpy(pal, pic.Palette(), sizeof(pal));
+    for (int i = 0; i < 256; ++i)
+      if (ImgColorDistance(pal[i], c) <= t) pal[i] = c;
+    pic.SetPalette(pal, 256);
+  }
+  return true;
+}
+
+bool TileApplyColorList(CPicture& pic, const uint32_t* words, int count) {
+  if (pic.IsEmpty()) return false;
+  if (!words || count <= 0) return true;
+  if (pic.Bits() != 32 && !TileConvertDepth(pic, 32)) return false;
+  uint32_t lastColour = 0xFFFFFFFFu, lastAlpha = 0;
+  for (int y = 0; y < pic.Height(); ++y) {
+    uint8_t* r = pic.Row(y);
+    for (int x = 0; x < pic.Width(); ++x) {
+      uint32_t p = Read32(r, x), rgb = p & 0xFFFFFF;
+      if (rgb != lastColour) {  // tiles come in runs of one colour
+        int d = ImgColorDistance(rgb, words[0]);
+        for (int i = 1; i < count; ++i) {
+          int e = ImgColorDistance(rgb, words[i]);
+          if (e < d) d = e;
+        }
+        lastColour = rgb;
+        lastAlpha = d < 3 ? 0u : d >= 11 ? 127u : static_cast<uint32_t>(d - 3) * 16u;
+      }
+      Write32(r, x, rgb | lastAlpha << 24);
+    }
+  }
+  return true;
+}
+
+void TileSoftenEdges(CPicture& pic) {
+  if (pic.IsEmpty() || pic.Bits() != 32) return;
+  const int w = pic.Width(), h = pic.Height();
+  // Both steps decide on the alpha as it was before the step, so the result
+  // does not depend on the order of the scan.
+  std::vector<uint8_t> a(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) a[static_cast<size_t>(y) * w + x] = pic.Row(y)[4 * x + 3];
+  const int nx[4] = {-1, 1, 0, 0}, ny[4] = {0, 0, -1, 1};
+
+  // Step 1 row by row: each neighbouring pair's distance is computed once
+  // (when either side counts it: a pixel counts a neighbour whose alpha is
+  // above 0x1F) and kept for the row below.
+  auto A = [&](int x, int y) { return a[static_cast<size_t>(y) * w + x]; };
+  auto needed = [](uint8_t p, uint8_t q) { return (p > 0 && q > 0x1F) || (q > 0 && p > 0x1F); };
+  std::vector<int> across(w), up(w), down(w);
+  std::vector<uint8_t> b(a);
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* row = pic.Row(y);
+    for (int x = 0; x + 1 < w; ++x)
+      across[x] = needed(A(x, y), A(x + 1, y)) ? ImgColorDistance(Read32(row, x), Read32(row, x + 1)) : 0;
+    if (y + 1 < h) {
+      const uint8_t* next = pic.Row(y + 1);
+      for (int x = 0; x < w; ++x)
+        down[x] = needed(A(x, y), A(x, y + 1)) ? ImgColorDistance(Read32(row, x), Read32(next, x)) : 0;
+    }
+    for (int x = 0; x < w; ++x) {
+      if (A(x, y) == 0) continue;
+      int sum = 0;
+      if (x > 0 && A(x - 1, y) > 0x1F) sum += across[x - 1];
+      if (x + 1 < w && A(x + 1, y) > 0x1F) sum += across[x];
+      if (y > 0 && A(x, y - 1) > 0x1F) sum += up[x];
+      if (y + 1 < h && A(x, y + 1) > 0x1F) sum += down[x];
+      if (sum >= 500) b[static_cast<size_t>(y) * w + x] = 255;
+    }
+    up.swap(down);
+  }
+
+  // a pixel next to an opaque one is doubled once, however many it touches
+  std::vector<uint8_t> out(b);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (b[static_cast<size_t>(y) * w + x] != 255) continue;
+      for (int k = 0; k < 4; ++k) {
+        int qx = x + nx[k], qy = y + ny[k];
+        if (qx < 0 || qy < 0 || qx >= w || qy >= h) continue;
+        size_t i = static_cast<size_t>(qy) * w + qx;
+        if (b[i] >= 0x10 && b[i] <= 0x80) {
+          unsigned v = b[i] * 2u;
+          out[i] = static_cast<uint8_t>(v > 255 ? 255 : v);  // 0x80 doubles to 255, not 0
+        }
+      }
+    }
+  for (int y = 0; y < h; ++y) {
+    uint8_t* r = pic.Row(y);
+    for (int x = 0; x < w; ++x) r[4 * x + 3] = out[static_cast<size_t>(y) * w + x];
+  }
+}
+
+void TileApplyAlpha(CPicture& pic, int32_t scale, int32_t offset) {
+  if (pic.IsEmpty()) return;
+  // offset and scale come from the registry: any 32-bit value, so 64 bits
+  uint8_t lut[256];
+  for (int i = 0; i < 256; ++i) {
+    int64_t v = (static_cast<int64_t>(i) + offset) * scale / 256;
+    lut[i] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+  }
+  if (pic.Bits() == 32) {
+    for (int y = 0; y < pic.Height(); ++y) {
+      uint8_t* r = pic.Row(y);
+      for (int x = 0; x < pic.Width(); ++x) r[4 * x + 3] = lut[r[4 * x + 3]];
+    }
+  } else if (pic.Bits() <= 8) {
+    uint32_t pal[256];
+    for (int i = 0; i < 256; ++i) {
+      uint32_t e = pic.Palette()[i];
+      pal[i] = (e & 0xFFFFFF) | static_cast<uint32_t>(lut[e >> 24]) << 24;
+    }
+    pic.SetPalette(pal, 256);
+  }
+}
+
+bool TilePostProcess(CPicture& pic, int source, const uint32_t* options, int optionCount,
+                     int32_t alphaOffset, int32_t alphaScale) {
+  if (pic.IsEmpty()) return false;
+  if (source == 0) {
+    if (pic.GetAlphaUsage() == 2) pic.FlattenAlpha(0xFFFFFF);
+    return true;
+  }
+  if (optionCount > 8) optionCount = 8;
+  if (options && optionCount > 0) {
+    if (options[0] == kTileOptGray) {
+      if (optionCount >= 2) {
+        if (!TileApplyGray(pic, options[1])) return false;
+        pic.m_colorKey = kTileKeyOwnAlpha;
+      }
+    } else if (options[0] == kTileOptTrans) {
+      if (optionCount >= 2) {
+        if (alphaScale != 0 && pic.Bits() > 8 && pic.Bits() < 32 && !TileConvertDepth(pic, 32)) return false;
+        if (!TileApplyTrans(pic, options[1], static_cast<int>(options[1] >> 24))) return false;
+      }
+    } else if (!TileApplyColorList(pic, options, optionCount)) {
+      return false;
+    }
+    if (alphaOffset == 1 && alphaScale == 0) TileSoftenEdges(pic);
+  }
+  if (alphaScale != 0) {
+    TileApplyAlpha(pic, alphaScale, alphaOffset);
+    pic.m_colorKey = kTileKeyOwnAlpha;
+  }
+  return true;
+}
