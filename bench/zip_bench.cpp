@@ -1,0 +1,94 @@
+// Extraction of a 1,000-entry ZIP archive by the library against Info-ZIP
+// unzip on the same archive (the Windows build reaches the host's unzip
+// through Wine's "start /unix").
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "archive/zipfile.h"
+#include "bench/benchlib.h"
+#include "files/fileio.h"
+#include "files/fileops.h"
+
+namespace {
+
+std::string g_work;     // folder beside the program, with a separator
+std::string g_archive;
+
+bool MakeArchive(const std::string& path) {
+  CZipFile z;
+  if (z.Open(path.c_str(), 3)) return false;
+  orvbench::Random rnd;
+  static const char* const words[] = {"track", "point", "lat", "lon", "ele", "time", "name", "\n"};
+  for (int i = 0; i < 1000; i++) {
+    std::string text;
+    size_t length = 1000 + rnd.Next() % 8000;
+    while (text.size() < length) {
+      text += words[rnd.Next() % 8];
+      text += ' ';
+    }
+    char name[64];
+    snprintf(name, sizeof name, "d%02d/entry%04d.txt", i % 20, i);
+    if (z.AddFromMemory(name, text.data(), (uint32_t)text.size(), nullptr)) return false;
+  }
+  return z.Close() == 0;
+}
+
+double Ours(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; i++) {
+    CZipFile z;
+    if (z.Open(g_archive.c_str(), 1)) return -1;
+    int32_t failures = 0;
+    z.ExtractAll((g_work + "ours/").c_str(), &failures);
+    sum += z.GetEntryCount() + failures;
+    z.Close();
+  }
+  return sum;
+}
+
+std::string UnzipCommand() {
+#ifdef _WIN32
+  // Wine maps Z: to the host's root
+  if (g_work.size() < 2 || (g_work[0] != 'Z' && g_work[0] != 'z') || g_work[1] != ':') return "";
+  std::string unix = g_work.substr(2);
+  for (char& c : unix)
+    if (c == '\\') c = '/';
+  return "start /wait /unix /usr/bin/unzip -qqo " + unix + "zip_bench_1000.zip -d " + unix + "ref";
+#else
+  return "unzip -qqo '" + g_archive + "' -d '" + g_work + "ref'";
+#endif
+}
+
+double Unzip(long n) {
+  static const std::string cmd = UnzipCommand();
+  double sum = 0;
+  for (long i = 0; i < n; i++) sum += system(cmd.c_str());
+  return sum;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  orvbench::Init(argc, argv);
+  char full[600];
+  if (FioFullPath(full, sizeof full, argv[0]) < 0) return 1;
+  g_work = full;
+  size_t cut = g_work.find_last_of("\\/");
+  g_work = g_work.substr(0, cut == std::string::npos ? 0 : cut + 1) + "zip_bench_work";
+  DirCreateA(g_work.c_str());
+  g_work += g_work.find('\\') != std::string::npos ? "\\" : "/";
+  g_archive = g_work + "zip_bench_1000.zip";
+  if (!MakeArchive(g_archive)) {
+    printf("BENCH zip.extract1000: cannot make the archive\n");
+    return 1;
+  }
+  if (UnzipCommand().empty() || system(UnzipCommand().c_str()) != 0) {
+    printf("BENCH zip.extract1000: skipped, no unzip here\n");
+    return 0;
+  }
+  orvbench::Compare("zip.extract1000", "CZipFile::ExtractAll", Ours, "unzip", Unzip);
+  return 0;
+}

@@ -1,0 +1,67 @@
+// Helpers shared by the ZIP library's unit tests.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/zipfile.h"
+#include "tests/support/testenv.h"
+
+namespace ziptest {
+
+class TestZip : public CZipFile {
+ public:
+  using CArchiveFile::Chan2Read;
+  using CArchiveFile::Chan2Seek;
+  using CArchiveFile::Chan2Size;
+  using CArchiveFile::ChanRead;
+  using CArchiveFile::ChanSeek;
+  using CArchiveFile::ChanSize;
+  using CArchiveFile::ChanWrite;
+  using CArchiveFile::CreateOutputChannel;
+  using CArchiveFile::MoveToSecondChannel;
+  void ForceError(ZipErrorCode code, const char* entry) {
+    m_error = code;
+    SetCurrentEntryName(entry);
+  }
+};
+
+inline std::string Join(const std::string& dir, const char* name) {
+#ifdef _WIN32
+  return dir + "\\" + name;
+#else
+  return dir + "/" + name;
+#endif
+}
+
+inline std::vector<unsigned char> Bytes(const std::string& path) {
+  std::vector<unsigned char> out;
+  orvtest::ReadFile(path, out);
+  return out;
+}
+
+inline ZipErrorCode AddText(CZipFile& z, const char* name, const std::string& text) {
+  return z.AddFromMemory(name, text.data(), (uint32_t)text.size(), nullptr);
+}
+
+inline std::string ExtractText(CZipFile& z, const char* name) {
+  int32_t i = z.FindEntry(name);
+  if (i < 0) return "<missing>";
+  std::vector<char> buf((size_t)z.GetEntrySize(i, 0) + 1);
+  if (z.ExtractToMemory(i, buf.data(), (uint32_t)buf.size(), nullptr)) return "<error>";
+  return std::string(buf.data(), (size_t)z.GetEntrySize(i, 0));
+}
+
+// An archive of two entries in a fresh folder.
+inline std::string MakeArchive(const std::string& dir) {
+  std::string path = Join(dir, "base.zip");
+  CZipFile z;
+  EXPECT_EQ(0, z.Open(path.c_str(), 3));
+  EXPECT_EQ(0, AddText(z, "first.txt", std::string(3000, 'a')));
+  EXPECT_EQ(0, AddText(z, "second.txt", "second entry"));
+  EXPECT_EQ(0, z.Close());
+  return path;
+}
+
+}  // namespace ziptest
