@@ -1,0 +1,339 @@
+#include "map/mapoverlay_paint.h"
+
+#include <math.h>
+#include <string.h>
+
+namespace {
+
+HBITMAP g_defaultIcon = nullptr;
+LONG g_defaultIconOnce = 0;
+
+const DWORD kMaxRun = 16;
+const BLENDFUNCTION kPerPixelAlpha = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+
+bool Intersects(const RECT* update, int left, int top, int right, int bottom) {
+  if (!update) return true;
+  return left < update->right && right > update->left && top < update->bottom && bottom > update->top;
+}
+
+// GDI keeps coordinates within 27 bits on some systems
+int GdiCoord(int64_t v) {
+  const int64_t lim = 1 << 26;
+  return (int)(v < -lim ? -lim : v > lim ? lim : v);
+}
+
+// The pin: a red head with a white eye on a stem whose tip is (12, 31).
+uint32_t PinPixel(int x, int y) {
+  double dx = x + 0.5 - 12.5, dy = y + 0.5 - 11.0;
+  double r = sqrt(dx * dx + dy * dy);
+  bool head = r <= 10.0;
+  bool stem = y >= 14 && y <= 31 && fabs(x - 12.0) <= (31 - y) * 0.45;
+  if (!head && !stem) return 0;
+  if (head && r <= 3.5) return 0xFFFFFFFFu;
+  if ((head && r > 8.8) || (!head && stem && fabs(x - 12.0) > (31 - y) * 0.45 - 1.0 && y < 31))
+    return 0xFF801010u;  // the outline
+  return 0xFFE03020u;
+}
+
+}  // namespace
+
+HBITMAP MapDefaultMarkerBitmap() {
+  if (g_defaultIcon) return g_defaultIcon;
+  // made once; later callers wait for the first
+  if (InterlockedCompareExchange(&g_defaultIconOnce, 1, 0) != 0) {
+    while (!g_defaultIcon && g_defaultIconOnce == 1) Sleep(1);
+    return g_defaultIcon;
+  }
+  BITMAPINFO bi;
+  memset(&bi, 0, sizeof bi);
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = kMapDefaultIconW;
+  bi.bmiHeader.biHeight = -kMapDefaultIconH;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bmp && bits) {
+    uint32_t* p = (uint32_t*)bits;
+    // binary alpha: premultiplied pixels are the colours themselves
+    for (int y = 0; y < kMapDefaultIconH; y++)
+      for (int x = 0; x < kMapDefaultIconW; x++) p[y * kMapDefaultIconW + x] = PinPixel(x, y);
+    GdiFlush();
+  }
+  g_defaultIcon = bmp;
+  g_defaultIconOnce = bmp ? 1 : 0;
+  return bmp;
+}
+
+bool MapClipSegment(double* x1, double* y1, double* x2, double* y2, double left, double top, double right,
+                    double bottom) {
+  // Liang-Barsky
+  double dx = *x2 - *x1, dy = *y2 - *y1;
+  double t0 = 0, t1 = 1;
+  double p[4] = {-dx, dx, -dy, dy};
+  double q[4] = {*x1 - left, right - *x1, *y1 - top, bottom - *y1};
+  for (int i = 0; i < 4; i++) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      if (t > t0) t0 = t;
+    } else {
+      if (t < t0) return false;
+      if (t < t1) t1 = t;
+    }
+  }
+  double ax = *x1 + t0 * dx, ay = *y1 + t0 * dy;
+  double bx = *x1 + t1 * dx, by = *y1 + t1 * dy;
+  *x1 = ax, *y1 = ay, *x2 = bx, *y2 = by;
+  return true;
+}
+
+MapOverlayPainter::MapOverlayPainter() {
+  memset(m_iconDC, 0, sizeof m_iconDC);
+  memset(m_iconOld, 0, sizeof m_iconOld);
+  memset(m_pens, 0, sizeof m_pens);
+}
+
+MapOverlayPainter::~MapOverlayPainter() {
+  for (int k = 0; k < kMapIconSlots; k++)
+    if (m_iconDC[k]) {
+      // the caller's bitmap goes back to the caller unselected
+      SelectObject(m_iconDC[k], m_iconOld[k]);
+      DeleteDC(m_iconDC[k]);
+    }
+  for (HPEN& p : m_pens)
+    if (p) DeleteObject(p);
+}
+
+bool MapOverlayPainter::SetMarkerIcon(MapOverlay& ov, int kind, HBITMAP bitmap, int hotX, int hotY) {
+  if (kind < 0 || kind >= kMapIconSlots || !bitmap) return false;
+  if (m_iconDC[kind]) {
+    // a bitmap selected into a DC cannot be measured: release the old one first
+    SelectObject(m_iconDC[kind], m_iconOld[kind]);
+  }
+  BITMAPINFO bi;
+  memset(&bi, 0, sizeof bi);
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  HDC screen = GetDC(nullptr);
+  int ok = GetDIBits(screen, bitmap, 0, 0, nullptr, &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  int w = bi.bmiHeader.biWidth, h = abs(bi.bmiHeader.biHeight);
+  if (!ok || !ov.SetIconInfo(kind, w, h, hotX, hotY)) {
+    if (m_iconDC[kind]) {
+      // the slot goes back to the built-in icon
+      DeleteDC(m_iconDC[kind]);
+      m_iconDC[kind] = nullptr;
+      ov.ClearIconInfo(kind);
+    }
+    return false;
+  }
+  if (!m_iconDC[kind]) {
+    m_iconDC[kind] = CreateCompatibleDC(nullptr);
+    if (!m_iconDC[kind]) {
+      ov.ClearIconInfo(kind);
+      return false;
+    }
+  }
+  m_iconOld[kind] = SelectObject(m_iconDC[kind], bitmap);
+  return true;
+}
+
+HDC MapOverlayPainter::IconDC(int kind) {
+  if (kind >= 0 && kind < kMapIconSlots && m_iconDC[kind]) return m_iconDC[kind];
+  return nullptr;
+}
+
+HPEN MapOverlayPainter::TrackPen(int track, const MapOverlay::TrackInfo& info) {
+  if (!m_pens[track]) m_pens[track] = CreatePen(PS_SOLID, info.width, info.colour);
+  return m_pens[track];
+}
+
+void MapOverlayPainter::DropPens() {
+  for (HPEN& p : m_pens)
+    if (p) {
+      DeleteObject(p);
+      p = nullptr;
+    }
+}
+
+void MapOverlayPainter::PaintHighlights(HDC dc, const MapOverlay& ov) {
+  const MapView& v = ov.View();
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+  MapOverlay::Highlight line = ov.GetHighlight(1), rect = ov.GetHighlight(0);
+  if (line.colour >= 0) {
+    int64_t ax, ay, bx, by;
+    MapWorldToBuffer64(v, line.x1, line.y1, &ax, &ay);
+    MapWorldToBuffer64(v, line.x2, line.y2, &bx, &by);
+    double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by;
+    if (MapClipSegment(&x1, &y1, &x2, &y2, -16, -16, v.bufW + 16.0, v.bufH + 16.0)) {
+      SetDCPenColor(dc, (COLORREF)line.colour);
+      MoveToEx(dc, (int)lround(x1), (int)lround(y1), nullptr);
+      LineTo(dc, (int)lround(x2), (int)lround(y2));
+    }
+  }
+  if (rect.colour >= 0) {
+    int64_t ax, ay, bx, by;
+    MapWorldToBuffer64(v, rect.x1, rect.y1, &ax, &ay);
+    MapWorldToBuffer64(v, rect.x2, rect.y2, &bx, &by);
+    SetDCPenColor(dc, (COLORREF)rect.colour);
+    Rectangle(dc, GdiCoord(ax), GdiCoord(ay), GdiCoord(bx + 1), GdiCoord(by + 1));
+  }
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+}
+
+void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) {
+  const MapView& v = ov.View();
+  for (int t = 0; t < kMapTracks; t++) {
+    m_points.clear();
+    m_runs.clear();
+    std::vector<POINT> squares;
+    bool selected = false;
+    POINT sel = {0, 0};
+    // the points are read under the lock; drawing follows without it
+    ov.LockTracks();
+    MapOverlay::TrackInfo info = ov.GetTrackInfoLocked(t);
+    if (ov.TakePenChange(t) && m_pens[t]) {
+      DeleteObject(m_pens[t]);
+      m_pens[t] = nullptr;
+    }
+    const std::vector<MapWorldPoint>& p = ov.TrackPoints(t);
+    int n = (int)p.size();
+    if (!info.visible || n < 2) {
+      ov.UnlockTracks();
+      continue;
+    }
+    double margin = info.width + 4.0;
+    double left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
+    double right = update ? update->right + margin : v.bufW + margin;
+    double bottom = update ? update->bottom + margin : v.bufH + margin;
+    int64_t px, py;
+    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &px, &py);
+    double prevX = (double)px, prevY = (double)py;
+    bool open = false;
+    POINT prevEnd = {0, 0};
+    for (int i = n - 1; i >= 0; i--) {
+      MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
+      double cx = (double)px, cy = (double)py;
+      if (info.editable && cx >= left && cx < right && cy >= top && cy < bottom) {
+        squares.push_back(POINT{(LONG)px, (LONG)py});
+        if (ov.selTrack == t && ov.selIndex == i) selected = true, sel = squares.back();
+      }
+      if (i == n - 1) continue;
+      double x1 = prevX, y1 = prevY, x2 = cx, y2 = cy;
+      prevX = cx, prevY = cy;
+      if (!MapClipSegment(&x1, &y1, &x2, &y2, left, top, right, bottom)) {
+        open = false;
+        continue;
+      }
+      POINT a = {(LONG)lround(x1), (LONG)lround(y1)}, b = {(LONG)lround(x2), (LONG)lround(y2)};
+      bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
+      bool clipped = x2 != cx || y2 != cy;
+      if (!cont) {
+        m_points.push_back(a);
+        m_runs.push_back(1);
+      } else if (m_runs.back() >= kMaxRun) {
+        // GDI's wide lines cost more than linear time in a run's length
+        m_points.push_back(m_points.back());
+        m_runs.push_back(1);
+      }
+      // points within a pixel of the last one drawn add nothing to see
+      const POINT& last = m_points.back();
+      bool beside = labs(b.x - last.x) <= 1 && labs(b.y - last.y) <= 1;
+      if (!beside || m_runs.back() == 1 || i == 0 || clipped) {
+        m_points.push_back(b);
+        m_runs.back()++;
+      }
+      prevEnd = b;
+      // a clipped end leaves the rectangle: the next segment starts anew
+      open = !clipped;
+    }
+    ov.UnlockTracks();
+    HPEN pen = TrackPen(t, info);
+    if (!m_runs.empty() && pen) {
+      HGDIOBJ old = SelectObject(dc, pen);
+      const POINT* q = m_points.data();
+      for (DWORD run : m_runs) {
+        Polyline(dc, q, (int)run);
+        q += run;
+      }
+      SelectObject(dc, old);
+    }
+    if (!squares.empty()) {
+      HBRUSH br = CreateSolidBrush(info.colour);
+      for (const POINT& q : squares) {
+        RECT r = {q.x - 2, q.y - 2, q.x + 3, q.y + 3};
+        FillRect(dc, &r, br);
+      }
+      DeleteObject(br);
+      if (selected) {
+        RECT r = {sel.x - 2, sel.y - 2, sel.x + 3, sel.y + 3};
+        FrameRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
+      }
+    }
+  }
+}
+
+void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverlay& ov) {
+  const MapView& v = ov.View();
+  HBITMAP def = MapDefaultMarkerBitmap();
+  HDC defDC = nullptr;
+  HGDIOBJ defOld = nullptr;
+  int oldMode = SetBkMode(dc, TRANSPARENT);
+  ov.LockMarkers();
+  const CStrList& list = ov.Markers();
+  for (int i = 0; i < list.GetCount(); i++) {
+    const MapMarker* m = (const MapMarker*)list.GetData(i);
+    if (!m || !(m->flags & MAPMK_VISIBLE)) continue;
+    int len = list.GetLength(i);
+    bool label = (m->flags & MAPMK_LABEL) && len > 0;
+    MapRect r = ov.MarkerRect(*m, label ? len : 0);
+    int kind = MapMarkerKind(m->flags);
+    MapOverlay::IconInfo ic = ov.GetIconInfo(kind);
+    HDC src = IconDC(kind);
+    if (!src) {
+      if (!defDC && def) {
+        defDC = CreateCompatibleDC(dc);
+        if (defDC) defOld = SelectObject(defDC, def);
+      }
+      src = defDC;
+    }
+    int xs[64];
+    int nrep = MapRepeatPositions(v, r.left, r.Width(), xs, 64);
+    int iconTop = r.top + (label ? 4 : 0);
+    for (int k = 0; k < nrep; k++) {
+      int x = xs[k];
+      if (!Intersects(update, x, r.top, x + r.Width(), r.bottom)) continue;
+      if (src && !AlphaBlend(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, kPerPixelAlpha))
+        TransparentBlt(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, RGB(0, 0, 0));
+      if (!label) continue;
+      const char* text = list.GetTextPtr(i);
+      RECT tr = {0, 0, 0, 0};
+      DrawTextA(dc, text, len, &tr, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+      RECT box;
+      box.left = x + ic.width + 2;
+      box.top = iconTop - 4;
+      box.right = box.left + (tr.right - tr.left) + 4;
+      box.bottom = box.top + (tr.bottom - tr.top) + 2;
+      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+      SetDCBrushColor(dc, m->colour & 0xFFFFFF);
+      Rectangle(dc, box.left, box.top, box.right, box.bottom);
+      SelectObject(dc, oldPen);
+      SelectObject(dc, oldBrush);
+      DrawTextA(dc, text, len, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+  }
+  ov.UnlockMarkers();
+  SetBkMode(dc, oldMode);
+  if (defDC) {
+    SelectObject(defDC, defOld);
+    DeleteDC(defDC);
+  }
+}

@@ -1,0 +1,52 @@
+// Painting of the overlays into a DC whose origin shows back-buffer pixels:
+// highlights, track lines with their pens, markers with their icons and
+// labels. Owns the GDI objects that belong to one map window: the 16 track
+// pens and the 64 icon device contexts.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "map/mapoverlay.h"
+
+class MapOverlayPainter {
+ public:
+  MapOverlayPainter();
+  ~MapOverlayPainter();
+  MapOverlayPainter(const MapOverlayPainter&) = delete;
+  MapOverlayPainter& operator=(const MapOverlayPainter&) = delete;
+
+  // Selects the caller's bitmap (which stays the caller's) into the kind's
+  // device context and records its size: false for a kind above 63, no
+  // bitmap, or a bitmap larger than 255 pixels.
+  bool SetMarkerIcon(MapOverlay& ov, int kind, HBITMAP bitmap, int hotX, int hotY);
+
+  // update: the rectangle to paint in buffer pixels (null: everything).
+  void PaintHighlights(HDC dc, const MapOverlay& ov);
+  void PaintTracks(HDC dc, const RECT* update, MapOverlay& ov);
+  void PaintMarkers(HDC dc, const RECT* update, const MapOverlay& ov);
+
+  // Deletes the pen of every track whose pen must change (the pens are made
+  // again when painted).
+  void DropPens();
+
+ private:
+  HPEN TrackPen(int track, const MapOverlay::TrackInfo& info);
+  HDC IconDC(int kind);
+
+  HDC m_iconDC[kMapIconSlots];
+  HGDIOBJ m_iconOld[kMapIconSlots];
+  HPEN m_pens[kMapTracks];
+  std::vector<POINT> m_points;  // reused between paints
+  std::vector<DWORD> m_runs;
+};
+
+// Clips the segment (x1, y1)-(x2, y2) to the rectangle; false when nothing
+// of it is inside. Coordinates may lie far outside what GDI takes.
+bool MapClipSegment(double* x1, double* y1, double* x2, double* y2, double left, double top, double right,
+                    double bottom);
+
+// The built-in icon of a kind without one: 32 x 32 premultiplied pixels,
+// its tip at (12, 31). Shared; made on first use.
+HBITMAP MapDefaultMarkerBitmap();
