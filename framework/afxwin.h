@@ -1,0 +1,21 @@
+// The whole class layer in one include.
+#pragma once
+
+#include "framework/cstring.h"
+#include "framework/types.h"
+#include "framework/object.h"
+#include "framework/cmdtarget.h"
+#include "framework/wnd.h"
+#include "framework/gdi.h"
+#include "framework/menu.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/commondlg.h"
+#include "framework/olesite.h"
+#include "framework/frame.h"
+#include "framework/controlbar.h"
+#include "framework/docview.h"
+#include "framework/winapp.h"
+#include "framework/sync.h"
+#include "framework/resinst.h"
+#include "framework/stdids.h"
