@@ -30,7 +30,8 @@ enum AfxSig : UINT {
   AfxSig_v_mouse,       // void (UINT, CPoint)        button and move messages
   AfxSig_b_wheel,       // BOOL (UINT, short, CPoint) OnMouseWheel
   AfxSig_v_key,         // void (UINT, UINT, UINT)    OnKeyDown/Up, OnChar
-  AfxSig_v_wnd,         // void (CWnd*)               OnSetFocus/OnKillFocus
+  AfxSig_v_wnd,         // void (CWnd*)               OnSetFocus/OnKillFocus (wParam)
+  AfxSig_v_wndl,        // void (CWnd*)               OnCaptureChanged (lParam)
   AfxSig_v_hdrop,       // void (HDROP)               OnDropFiles
   AfxSig_v_scroll,      // void (UINT, UINT, CScrollBar*) OnHScroll/OnVScroll
   AfxSig_hbr_ctlcolor,  // HBRUSH (CDC*, CWnd*, UINT) OnCtlColor
@@ -250,7 +251,7 @@ inline AFX_PMSG AfxPmsgCast(T pfn) {
 #define ON_WM_SYSKEYDOWN() AFX_ON_WM(WM_SYSKEYDOWN, AfxSig_v_key, void (CCmdTarget::*)(UINT, UINT, UINT), OnSysKeyDown)
 #define ON_WM_SETFOCUS() AFX_ON_WM(WM_SETFOCUS, AfxSig_v_wnd, void (CCmdTarget::*)(CWnd*), OnSetFocus)
 #define ON_WM_KILLFOCUS() AFX_ON_WM(WM_KILLFOCUS, AfxSig_v_wnd, void (CCmdTarget::*)(CWnd*), OnKillFocus)
-#define ON_WM_CAPTURECHANGED() AFX_ON_WM(WM_CAPTURECHANGED, AfxSig_v_wnd, void (CCmdTarget::*)(CWnd*), OnCaptureChanged)
+#define ON_WM_CAPTURECHANGED() AFX_ON_WM(WM_CAPTURECHANGED, AfxSig_v_wndl, void (CCmdTarget::*)(CWnd*), OnCaptureChanged)
 #define ON_WM_DROPFILES() AFX_ON_WM(WM_DROPFILES, AfxSig_v_hdrop, void (CCmdTarget::*)(HDROP), OnDropFiles)
 #define ON_WM_HSCROLL() AFX_ON_WM(WM_HSCROLL, AfxSig_v_scroll, void (CCmdTarget::*)(UINT, UINT, CScrollBar*), OnHScroll)
 #define ON_WM_VSCROLL() AFX_ON_WM(WM_VSCROLL, AfxSig_v_scroll, void (CCmdTarget::*)(UINT, UINT, CScrollBar*), OnVScroll)

@@ -208,6 +208,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
           (this->*mm.v_key)(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
           break;
         case AfxSig_v_wnd: (this->*mm.v_wnd)(FromHandle(reinterpret_cast<HWND>(wParam))); break;
+        // the window that takes the capture comes in lParam
+        case AfxSig_v_wndl: (this->*mm.v_wnd)(FromHandle(reinterpret_cast<HWND>(lParam))); break;
         case AfxSig_v_hdrop: (this->*mm.v_hdrop)(reinterpret_cast<HDROP>(wParam)); break;
         case AfxSig_v_scroll: {
           CWnd* pBar = FromHandlePermanent(reinterpret_cast<HWND>(lParam));

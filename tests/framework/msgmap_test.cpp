@@ -136,6 +136,17 @@ BEGIN_MESSAGE_MAP(CFailWnd, CWnd)
   ON_WM_CREATE()
 END_MESSAGE_MAP()
 
+class CCaptureWnd : public CWnd {
+ public:
+  void OnCaptureChanged(CWnd* taker) { lostTo = taker ? taker->m_hWnd : (HWND)-1; }
+  HWND lostTo = nullptr;
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CCaptureWnd, CWnd)
+  ON_WM_CAPTURECHANGED()
+END_MESSAGE_MAP()
+
 class CCharEdit : public CWnd {
  public:
   void OnChar(UINT ch, UINT rep, UINT flags) {
@@ -279,6 +290,18 @@ TEST(MessageMapCreate, FailedCreateCleansUp) {
   EXPECT_FALSE(f.CreateEx(0, nullptr, "x", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr));
   EXPECT_EQ(nullptr, f.m_hWnd);
   EXPECT_EQ(1, f.ncDestroyed);
+}
+
+TEST(MessageMapCapture, HandlerLearnsWhoTookTheMouse) {
+  CCaptureWnd a, b;
+  ASSERT_TRUE(a.CreateEx(0, nullptr, "a", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+  ASSERT_TRUE(b.CreateEx(0, nullptr, "b", WS_POPUP, 60, 0, 50, 50, nullptr, nullptr));
+  a.SetCapture();
+  b.SetCapture();
+  EXPECT_EQ(b.m_hWnd, a.lostTo);  // the taker, not the loser
+  ReleaseCapture();
+  a.DestroyWindow();
+  b.DestroyWindow();
 }
 
 TEST(MessageMapSubclass, SystemEditSeesOurHandlerFirst) {
