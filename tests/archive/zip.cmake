@@ -14,6 +14,9 @@ if(TARGET orv_archive AND NOT ORV_FUZZ)
   endif()
   orv_script_test(zip_tools_test NATIVE WINDOWS TIMEOUT 900
     COMMAND python3 ${_d}/scripts/zip_tools_test.py ${_run} $<TARGET_FILE:zipcheck>)
+  # an entry over 4 GiB from a sparse file (native only: the code is the same)
+  orv_script_test(zip_huge_test NATIVE TIMEOUT 900
+    COMMAND python3 ${_d}/scripts/zip_huge_test.py $<TARGET_FILE:zipcheck>)
   orv_script_test(zip_crypto_test NATIVE WINDOWS TIMEOUT 300
     COMMAND python3 ${_d}/scripts/zip_crypto_test.py ${_run} $<TARGET_FILE:zipcryptocheck>)
 endif()
