@@ -35,6 +35,7 @@ BEGIN_MESSAGE_MAP(CMapWnd, CImageWnd)
   ON_WM_DESTROY()
 #if ORV_MAPWND_OVERLAY
   ON_WM_KEYDOWN()
+  ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 #endif
   ON_MESSAGE(WM_MAP_NOTIFYCENTRE, OnNotifyParent)
   ON_MESSAGE(WM_MAP_TILEREADY, OnTileReady)
@@ -71,6 +72,8 @@ CMapWnd::CMapWnd()
   InterlockedIncrement(&s_windows);
   m_jobLock = CreateSemaphoreA(nullptr, 1, 0x7F000000, nullptr);
   m_allStopped = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+  m_precacheDone = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+  m_jobSerial = 0;
   memset(m_workers, 0, sizeof m_workers);
   for (TileWorkerSlot& w : m_workers) {
     w.owner = this;
@@ -109,6 +112,7 @@ CMapWnd::~CMapWnd() {
   for (TileWorkerSlot& w : m_workers)
     if (w.wake) CloseHandle(w.wake);
   if (m_allStopped) CloseHandle(m_allStopped);
+  if (m_precacheDone) CloseHandle(m_precacheDone);
   if (m_jobLock) CloseHandle(m_jobLock);
 #if ORV_MAPWND_OVERLAY
   if (InterlockedDecrement(&s_windows) == 0) MapFreeSharedBitmaps();  // the last map window

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "map/mapmath.h"
+#include "map/maptiles.h"
 #include "toolkit/imagewnd.h"
 #if ORV_MAPWND_OVERLAY
 #include "map/mapoverlay_paint.h"
@@ -171,6 +172,29 @@ class CMapWnd : public CImageWnd {
   void StopWorkers();
   void FillEmptyCells();
 
+  // Tile sources and the disk cache (maptiles_wnd.cpp). SetSource and
+  // SetLayerAlpha change nothing on screen until ApplySources.
+  int SetSource(int slot, const char* server, const char* path, int port, int fixed, int iface,
+                const char* options, int timeout);
+  int CopySourcesFrom(CMapWnd* other);
+  int SetLayerAlpha(int slot, int32_t offset, int32_t scale);
+  int ApplySources();
+  MapTileSource GetSource(int slot);
+  void Reload();
+  int ClearCache();
+  static void SetCacheLimit(uint32_t mib);
+  // Renders the area with top-left world point (x, y) at zoom from the
+  // caches (missing tiles fetched by the workers); *missing gets the tile
+  // files that could not be had. 0 done, 3 stopped or cancelled, 1 bad
+  // arguments.
+  int RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, volatile LONG* tiles, volatile LONG* cancel,
+                 int width, int height, int* missing = nullptr);
+  // Connects a worker's client to a source's server: 1 when connected.
+  int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs);
+  // Draws a finished tile of source L into the given repeats of its cell and
+  // marks it blended (job lock held).
+  void BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, uint32_t tx, uint32_t ty);
+
   // The process-wide back-buffer size.
   static int BufferWidth() { return s_bufW; }
   static int BufferHeight() { return s_bufH; }
@@ -181,6 +205,9 @@ class CMapWnd : public CImageWnd {
   volatile LONG m_runningWorkers;
   HANDLE m_allStopped;
   int m_visibleFirst;
+  MapTileSources m_sources;
+  HANDLE m_precacheDone;  // released by a worker for each pre-cache job done
+  uint32_t m_jobSerial;
 
  protected:
   MapView m_view;
@@ -211,6 +238,7 @@ class CMapWnd : public CImageWnd {
   MapMouse m_mouse;
   MapOverlayPainter m_painter;
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  LRESULT OnCaptureChanged(WPARAM, LPARAM);
   void PaintOverlays(HDC dc, const RECT* update);
 #endif
 

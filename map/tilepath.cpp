@@ -235,3 +235,38 @@ bool TileBodyIsImage(const unsigned char* data, size_t len) {
     return true;
   return false;
 }
+
+bool TileBodyDimensions(const unsigned char* data, size_t len, int* width, int* height) {
+  if (!data || !width || !height) return false;
+  *width = *height = 0;
+  if (len >= 24 && memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0 && memcmp(data + 12, "IHDR", 4) == 0) {
+    uint32_t w = (uint32_t)data[16] << 24 | (uint32_t)data[17] << 16 | (uint32_t)data[18] << 8 | data[19];
+    uint32_t h = (uint32_t)data[20] << 24 | (uint32_t)data[21] << 16 | (uint32_t)data[22] << 8 | data[23];
+    if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) return false;
+    *width = (int)w;
+    *height = (int)h;
+    return true;
+  }
+  if (len < 4 || data[0] != 0xFF || data[1] != 0xD8) return false;
+  size_t pos = 2;
+  while (pos + 4 <= len) {
+    if (data[pos] != 0xFF) return false;
+    while (pos < len && data[pos] == 0xFF) pos++;  // fill bytes
+    if (pos >= len) return false;
+    unsigned m = data[pos++];
+    if (m == 0xD8 || m == 0x01 || (m >= 0xD0 && m <= 0xD7)) continue;  // no length
+    if (m == 0xD9 || m == 0xDA) return false;  // image data before any frame header
+    if (pos + 2 > len) return false;
+    size_t seg = (size_t)data[pos] << 8 | data[pos + 1];
+    if (seg < 2) return false;
+    bool sof = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
+    if (sof) {
+      if (seg < 7 || pos + 7 > len) return false;
+      *height = data[pos + 3] << 8 | data[pos + 4];
+      *width = data[pos + 5] << 8 | data[pos + 6];
+      return true;
+    }
+    pos += seg;
+  }
+  return false;
+}

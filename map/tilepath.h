@@ -7,10 +7,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// The option words' markers: "TRANS n" and "GRAY n" (the first word decides
-// the tile post-processing).
-const uint32_t kTileOptTrans = 0x77665522u;
-const uint32_t kTileOptGray = 0x77665511u;
+// kTileOptTrans, kTileOptGray: the option words' markers ("TRANS n", "GRAY n").
+#include "map/tilefx.h"
+
 const int kTileMaxOptions = 8;
 
 // Splits a server path into folder (with a leading "/", empty for none) and
@@ -52,3 +51,8 @@ int TileMakeTempName(char* dst, size_t size, const char* tileFolder, unsigned ro
 
 // Whether a body is a PNG or a JFIF JPEG, judged within its length.
 bool TileBodyIsImage(const unsigned char* data, size_t len);
+
+// The pixel size a PNG (IHDR) or JPEG (first SOF marker) body announces,
+// read within its length before anything is allocated for it. false when
+// the header is missing or cut short.
+bool TileBodyDimensions(const unsigned char* data, size_t len, int* width, int* height);

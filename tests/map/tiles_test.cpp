@@ -203,3 +203,27 @@ TEST(TileTrim, LargeLimitsDoNotWrap) {
 }
 
 }  // namespace
+
+TEST(TileBody, DimensionsAreReadFromTheHeaderWithinTheLength) {
+  // PNG: signature, IHDR of 20000 x 20000
+  unsigned char png[33] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                           0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20, 8, 2, 0, 0, 0};
+  int w = 0, h = 0;
+  EXPECT_TRUE(TileBodyDimensions(png, sizeof png, &w, &h));
+  EXPECT_EQ(20000, w);
+  EXPECT_EQ(20000, h);
+  for (size_t cut = 0; cut < 24; cut++) EXPECT_FALSE(TileBodyDimensions(png, cut, &w, &h)) << cut;
+  // JPEG: SOI, APP0 of 16 bytes, SOF0 with 256 x 128
+  unsigned char jpg[] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
+                         0xFF, 0xC0, 0, 17, 8, 0, 128, 1, 0, 3};
+  EXPECT_TRUE(TileBodyDimensions(jpg, sizeof jpg, &w, &h));
+  EXPECT_EQ(256, w);
+  EXPECT_EQ(128, h);
+  for (size_t cut = 0; cut < 29; cut++) EXPECT_FALSE(TileBodyDimensions(jpg, cut, &w, &h)) << cut;
+  // a segment length that points past the end, and one below 2
+  unsigned char bad[] = {0xFF, 0xD8, 0xFF, 0xE0, 0xFF, 0xF0, 0, 0};
+  EXPECT_FALSE(TileBodyDimensions(bad, sizeof bad, &w, &h));
+  unsigned char zero[] = {0xFF, 0xD8, 0xFF, 0xE1, 0, 1, 0xFF, 0xC0, 0, 17, 8, 1, 0, 1, 0};
+  EXPECT_FALSE(TileBodyDimensions(zero, sizeof zero, &w, &h));
+  EXPECT_FALSE(TileBodyDimensions(nullptr, 10, &w, &h));
+}

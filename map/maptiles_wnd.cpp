@@ -1,0 +1,258 @@
+// CMapWnd's tile sources, cache commands, blending and area rendering, and
+// the hooks that connect the window to its workers and to the cache trim.
+#include <stdio.h>
+#include <string.h>
+
+#include <vector>
+
+#include "comm/httpclient.h"
+#include "files/fileio.h"
+#include "files/fileops.h"
+#include "image/picture.h"
+#include "map/mapwnd.h"
+#include "map/tilecache.h"
+#include "map/tilefx.h"
+#include "map/tilecache_io.h"
+#include "map/tileworker.h"
+
+namespace {
+
+bool Post(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (!wnd) return false;
+  if (PostMessageA(wnd, msg, wp, lp)) return true;
+  Sleep(20);
+  return PostMessageA(wnd, msg, wp, lp) != 0;
+}
+
+void AbortDownload(TileWorkerSlot* slot) {
+  // called with the job lock held: the worker detaches its client under it
+  if (slot->client) slot->client->Abort();
+}
+
+void TrimHook(CMapWnd*) { TileCacheStartTrim(TileLiveWorkers()); }
+
+void SourcesChangedHook(CMapWnd* map) {
+  map->LockJobs();
+  map->m_sources.MarkChanged();
+  map->UnlockJobs();
+  map->ApplySources();
+}
+
+// Draws a decoded, post-processed tile of source L at (x, y).
+void DrawTile(CPicture* dst, const CPicture& pic, int L, int x, int y) {
+  bool ownAlpha = pic.Bits() == 32 || (pic.Bits() <= 8 && pic.m_colorKey == kTileKeyOwnAlpha);
+  if (L == 0)
+    dst->DrawPicture(pic, x, y, 0);
+  else if (ownAlpha)
+    dst->BlendPicture(pic, x, y);
+  else if (pic.m_colorKey != kImgNoColorKey)
+    dst->DrawPicture(pic, x, y, (pic.m_colorKey & 0xFFFFFF) | kImgUseKey);
+  else
+    dst->DrawPicture(pic, x, y, 0);
+}
+
+}  // namespace
+
+void MapTilesInstall() {
+  TileCacheRoot();  // chosen once, before any worker reads it
+  g_mapTileHooks.workerProc = TileWorkerThread;
+  g_mapTileHooks.abortDownload = AbortDownload;
+  g_mapTileHooks.composeTiles = TileComposeJobs;
+  g_mapTileHooks.cacheTrim = TrimHook;
+  g_mapTileHooks.sourcesChanged = SourcesChangedHook;
+}
+
+int CMapWnd::SetSource(int slot, const char* server, const char* path, int port, int fixed, int iface,
+                       const char* options, int timeout) {
+  LockJobs();
+  int r = m_sources.Set(slot, server, path, port, fixed, iface, options, timeout);
+  UnlockJobs();
+  return r;
+}
+
+int CMapWnd::SetLayerAlpha(int slot, int32_t offset, int32_t scale) {
+  LockJobs();
+  int r = m_sources.SetAlpha(slot, offset, scale);
+  UnlockJobs();
+  return r;
+}
+
+MapTileSource CMapWnd::GetSource(int slot) {
+  LockJobs();
+  MapTileSource s = m_sources[slot < 0 || slot >= kMapSources ? 0 : slot];
+  UnlockJobs();
+  return s;
+}
+
+int CMapWnd::CopySourcesFrom(CMapWnd* other) {
+  if (!other) return 0;
+  other->LockJobs();
+  MapTileSources copy = other->m_sources;
+  other->UnlockJobs();
+  for (int i = 0; i < kMapSources; i++) {
+    // the path carries the suffix ("/a/*.jpg"), the options their words
+    char path[400], opts[120];
+    copy.FormatPath(i, path, sizeof path);
+    if (i > 0)
+      copy.FormatOptions(i, opts, sizeof opts);
+    else
+      opts[0] = 0;
+    const MapTileSource& s = copy[i];
+    SetSource(i, s.server, path, s.port, s.fixed, s.iface, opts, s.timeout);
+    if (i > 0) SetLayerAlpha(i, s.alphaOffset, s.alphaScale);
+  }
+  return 1;
+}
+
+int CMapWnd::ApplySources() {
+  LockJobs();
+  int r = m_sources.Apply();
+  if (r) m_grid.Clear();
+  UnlockJobs();
+  if (r && m_running) Post(m_hWnd, WM_MAP_CLEAR, 0, 0);
+  return r;
+}
+
+void CMapWnd::Reload() {
+  LockJobs();
+  m_grid.Clear();
+  if (g_mapTileHooks.abortDownload)
+    for (TileWorkerSlot& w : m_workers)
+      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
+  UnlockJobs();
+  Post(m_hWnd, WM_MAP_COMPOSE, 0, 0);
+}
+
+int CMapWnd::ClearCache() {
+  const char* root = TileCacheRoot();
+  FioInfo info;
+  if (FioStat(root, &info) != 0 || !(info.attributes & FIO_ATTR_DIRECTORY)) return 0;
+  // downloads in flight hold files open: stop them and let the workers
+  // settle (they need nothing of this thread) before deleting
+  LockJobs();
+  m_grid.Clear();
+  if (g_mapTileHooks.abortDownload)
+    for (TileWorkerSlot& w : m_workers)
+      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
+  UnlockJobs();
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+    bool busy = false;
+    LockJobs();
+    for (TileWorkerSlot& w : m_workers) busy |= w.thread && !w.idle;
+    UnlockJobs();
+    if (!busy) break;
+    Sleep(10);
+  }
+  LockJobs();
+  // the root stays: it was made once for the process
+  int r = DirDeleteTreeA(root, DIRTREE_KEEP_ROOT);
+  UnlockJobs();
+  Reload();
+  return r;
+}
+
+void CMapWnd::SetCacheLimit(uint32_t mib) { TileCacheSetLimit(mib); }
+
+int CMapWnd::ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) {
+  if (!client) return 0;
+  if (client->IsConnected()) return 1;
+  for (int i = 0; i < 2 && m_running; i++)
+    if (client->Connect(server, port, timeoutMs > 0 && timeoutMs < 10000 ? timeoutMs : 10000) == 0) return 1;
+  return 0;
+}
+
+void CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncols, uint32_t tx, uint32_t ty) {
+  int t = m_view.tileSize;
+  if (t != pic.Width()) {
+    CPicture big;
+    if (big.ScaleFrom(pic, t, t)) {
+      uint32_t key = pic.m_colorKey;
+      pic.Swap(big);
+      pic.m_colorKey = key;
+    }
+  }
+  LockUpdate();
+  for (int i = 0; i < ncols; i++) DrawTile(&m_picture, pic, L, cols[i] * t, row * t);
+  UnlockUpdate();
+  for (int i = 0; i < ncols; i++) {
+    uint32_t& s = m_grid.At(cols[i], row);
+    s = (s | (1u << L)) & ~kMapCellPreview;
+  }
+  if (m_running) Post(m_hWnd, WM_MAP_TILEREADY, tx, ty);
+}
+
+int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, volatile LONG* tiles,
+                        volatile LONG* cancel, int width, int height, int* missing) {
+  if (missing) *missing = 0;
+  if (!picture || width < 1 || height < 1 || zoom < 0 || zoom > 22) return 1;
+  if (picture->Width() != width || picture->Height() != height || picture->Bits() != 32)
+    if (!picture->Create(32, width, height, 0xFFFFFF)) return 1;
+  const char* root = TileCacheRoot();
+  int s = 22 - zoom;
+  int64_t px0 = (int64_t)(x & kMapWorldMask) >> s, py0 = (int64_t)(y & kMapWorldMask) >> s;
+  int64_t rows = (int64_t)1 << zoom;
+  uint32_t mask = (uint32_t)rows - 1;
+  int64_t tc0 = px0 >> 8, tc1 = (px0 + width - 1) >> 8;
+  int64_t tr0 = py0 >> 8, tr1 = (py0 + height - 1) >> 8;
+  if (tr1 >= rows) tr1 = rows - 1;
+  std::vector<unsigned char> buf;
+  for (int64_t tc = tc0; tc <= tc1; tc++) {
+    for (int64_t tr = tr0; tr <= tr1; tr++) {
+      if (!m_running || (cancel && *cancel)) return 3;
+      LockJobs();
+      MapTileSources src = m_sources;
+      UnlockJobs();
+      uint32_t col = (uint32_t)tc & mask, row = (uint32_t)tr;
+      for (int L = 0; L < src.ActiveCount(); L++) {
+        TilePaths p;
+        if (!TileMakePaths(root, src[L], zoom, col, row, &p)) {
+          if (missing) (*missing)++;
+          continue;
+        }
+        // a worker fetches the tile (every source of it) as a pre-cache job;
+        // handed out again, at most three times, only when no worker holds it
+        int handed = 0;
+        for (DWORD start = GetTickCount(); FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
+          if (!m_running || (cancel && *cancel)) return 3;
+          LockJobs();
+          bool held = false;
+          TileWorkerSlot* idle = nullptr;
+          for (TileWorkerSlot& w : m_workers) {
+            if (!w.thread) continue;
+            if (w.idle)
+              idle = &w;
+            else if (w.precache && w.jobX == (int)col && w.jobY == (int)row && w.zoom == zoom)
+              held = true;
+          }
+          if (!held && handed == 3) {
+            UnlockJobs();
+            break;
+          }
+          if (!held && idle) {
+            idle->serial = ++m_jobSerial;
+            idle->jobX = (int)col;
+            idle->jobY = (int)row;
+            idle->zoom = (uint8_t)zoom;
+            idle->generation = m_sources.Generation();
+            idle->precache = 1;
+            idle->idle = 0;
+            ReleaseSemaphore(idle->wake, 1, nullptr);
+            handed++;
+          }
+          UnlockJobs();
+          WaitForSingleObject(m_precacheDone, 250);
+        }
+        long long len = TileReadFile(p.file, buf, true);
+        CPicture pic;
+        if (len <= 0 || !TileDecode(buf.data(), (size_t)len, pic) ||
+            !TilePostProcess(pic, L, src[L].options, src[L].optionCount, src[L].alphaOffset, src[L].alphaScale)) {
+          if (missing) (*missing)++;
+          continue;
+        }
+        DrawTile(picture, pic, L, (int)(tc * 256 - px0), (int)(tr * 256 - py0));
+      }
+      if (tiles) InterlockedIncrement(tiles);
+    }
+  }
+  return 0;
+}

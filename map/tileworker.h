@@ -1,0 +1,36 @@
+// The download workers of a map window: each takes the tile of every active
+// source for its cell from the disk cache or the tile server, decodes it,
+// post-processes and blends it, and tells the window.
+#pragma once
+
+#include <winsock2.h>  // before windows.h
+#include <windows.h>
+
+#include <stdint.h>
+
+#include "map/mapwnd.h"
+
+class CHttpClient;
+
+// Points the map windows' tile hooks at the workers, the scheduler and the
+// cache trim; the application calls it once before creating map windows.
+void MapTilesInstall();
+
+// The worker thread (argument: its TileWorkerSlot) and its loop.
+DWORD WINAPI TileWorkerThread(LPVOID slot);
+void TileWorkerLoop(TileWorkerSlot* slot);
+
+// Builds the tile file from its ancestor d levels up (downloaded into
+// ancestorFile when missing, through the connected client): the ancestor's
+// square of 256 >> d pixels, scaled to 256 x 256 and saved as PNG. The new
+// file's size, or -1. worker: the caller's slot, for its temporary name.
+long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* client, int d, int iface,
+                   const char* folder, int zoom, uint32_t col, uint32_t row, const char* suffix, int timeout,
+                   unsigned worker = 0);
+
+// The scheduler behind CMapWnd::ComposeTiles (flag 1 the visible cells only,
+// flag 2 retry failed sources): jobs handed out, -1 when it cannot run.
+int TileComposeJobs(CMapWnd* map, int flags);
+
+// Worker threads alive in the process (the cache trim runs while any is).
+volatile long* TileLiveWorkers();

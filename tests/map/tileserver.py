@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""A tile server on 127.0.0.1 for the tile worker tests: real PNG tiles made
+here with zlib (and JPEG ones with ImageMagick), the ways tile servers fail,
+and a log of every request path. Prints its port on stdout.
+
+Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
+  /t/z/x/y.png            PNG                 /e/z/y/x.png   column and row swapped
+  /d/z-x-y.png            dashes              /q?l=map&x=&y=&z=  query values
+  /jpg/z/x/y.jpg          JFIF JPEG           /redir/...     302 to /t/...
+  /chunk/...              chunked PNG         /slow/...      waits 30 s
+  /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
+  /small/... 128x128 PNG        /missing/... 404
+"""
+import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
+
+
+def tile_colour(z, x, y):
+    return (40 + (x % 5) * 40, 40 + (y % 5) * 40, 30 + (z % 6) * 30)
+
+
+def png(w, h, rgb):
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
+    row = b"\x00" + bytes(rgb) * w
+    raw = row * h
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def huge_png_header():
+    # a valid start that announces 20000 x 20000 pixels, then a little data
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 20000, 20000, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(b"\x00" * 1000)))
+
+
+_jpeg_cache = {}
+_jpeg_lock = threading.Lock()
+
+
+def jpeg(rgb):
+    with _jpeg_lock:
+        if rgb not in _jpeg_cache:
+            out = subprocess.run(["convert", "-size", "256x256", "xc:rgb(%d,%d,%d)" % rgb, "-quality", "95",
+                                  "jpg:-"], check=True, capture_output=True).stdout
+            _jpeg_cache[rgb] = out
+        return _jpeg_cache[rgb]
+
+
+def numbers(path, query):
+    """(z, x, y) of a request, by its scheme."""
+    if "z" in query:
+        return int(query["z"]), int(query["x"]), int(query["y"])
+    nums = [int(n) for n in re.findall(r"\d+", path)]
+    if len(nums) < 3:
+        return None
+    z, a, b = nums[-3:]
+    if path.startswith("/e/"):
+        return z, b, a
+    return z, a, b
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def reply(self, body, status=200, ctype="image/png", length=None):
+        self.send_response(status)
+        self.send_header("Content-Type", ctype)
+        self.send_header("Content-Length", str(len(body) if length is None else length))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        with self.server.log_lock:
+            with open(self.server.log_path, "a") as f:
+                f.write(self.path + "\n")
+        path, _, qs = self.path.partition("?")
+        query = dict(kv.partition("=")[::2] for kv in qs.split("&") if kv)
+        zxy = numbers(path, query)
+        if zxy is None:
+            return self.reply(b"no tile", 404, "text/plain")
+        rgb = tile_colour(*zxy)
+        kind = path.split("/")[1]
+        if kind == "redir":
+            self.send_response(302)
+            self.send_header("Location", "/t" + path[len("/redir"):])
+            self.end_headers()
+        elif kind == "chunk":
+            body = png(256, 256, rgb)
+            self.send_response(200)
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for i in range(0, len(body), 97):
+                part = body[i:i + 97]
+                self.wfile.write(b"%x\r\n" % len(part) + part + b"\r\n")
+            self.wfile.write(b"0\r\n\r\n")
+        elif kind == "slow":
+            self.send_response(200)
+            self.send_header("Content-Length", "5000")
+            self.end_headers()
+            self.wfile.write(png(256, 256, rgb)[:100])
+            self.wfile.flush()
+            time.sleep(30)
+        elif kind == "html":
+            self.reply(b"<html><body>Rate limit exceeded</body></html>", 200, "text/html")
+        elif kind == "trunc":
+            body = png(256, 256, rgb)
+            self.reply(body[:len(body) // 2], length=len(body))
+        elif kind == "huge":
+            self.reply(huge_png_header())
+        elif kind == "small":
+            self.reply(png(128, 128, rgb))
+        elif kind == "missing":
+            self.reply(b"not found", 404, "text/plain")
+        elif kind == "jpg":
+            self.reply(jpeg(rgb), ctype="image/jpeg")
+        else:
+            self.reply(png(256, 256, rgb))
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        pass  # clients that hang up (aborted downloads) are expected
+
+
+def start(log_path):
+    """Starts a server in this process (for the Python-driven tests)."""
+    srv = Server(("127.0.0.1", 0), Handler)
+    srv.log_path = log_path
+    srv.log_lock = threading.Lock()
+    threading.Thread(target=srv.serve_forever, daemon=True).start()
+    return srv
+
+
+if __name__ == "__main__":
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--log", required=True)
+    a = ap.parse_args()
+    srv = start(a.log)
+    print(srv.server_address[1], flush=True)
+    try:
+        while True:
+            time.sleep(3600)
+    except KeyboardInterrupt:
+        pass

@@ -1,0 +1,448 @@
+// The tile workers of a map window against a real tile server on 127.0.0.1
+// (tileserver.py, started around this program): tiles served, cached and
+// blended; redirects, chunked bodies, bad bodies, a slow server; the URL
+// schemes read back from the server's log; the area rendering.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "comm/httpclient.h"
+#include "files/fileio.h"
+#include "files/fileops.h"
+#include "map/tilecache.h"
+#include "image/imgfile.h"
+#include "image/picture.h"
+#include "map/tilepath.h"
+#include "map/tileworker.h"
+#include "tests/support/testenv.h"
+
+namespace {
+
+int Port() { return atoi(getenv("ORV_TILE_PORT") ? getenv("ORV_TILE_PORT") : "0"); }
+
+std::vector<std::string> LogLines() {
+  std::vector<std::string> out;
+  const char* p = getenv("ORV_TILE_LOG");
+  if (!p) return out;
+  std::string path = p;
+  std::vector<unsigned char> data;
+  // the log is a Unix path; under Wine it is reached through Z:
+  if (!orvtest::ReadFile(path, data)) orvtest::ReadFile("Z:" + path, data);
+  std::string s(data.begin(), data.end()), line;
+  for (char c : s) {
+    if (c == '\n') {
+      out.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  return out;
+}
+
+uint32_t Colour(uint32_t z, uint32_t x, uint32_t y) {
+  return (40 + (x % 5) * 40) << 16 | (40 + (y % 5) * 40) << 8 | (30 + (z % 6) * 30);
+}
+
+void Pump(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(2);
+  } while ((LONG)(GetTickCount() - end) < 0);
+}
+
+class TileWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(0, Port()) << "run under with_tileserver.sh";
+    MapTilesInstall();
+    root = orvtest::MakeTempDir("tilecache") + "\\";
+    ASSERT_EQ(1, TileCacheSetRoot(root.c_str()));
+    root = TileCacheRoot();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "OrvTileTestHost";
+    RegisterClassA(&wc);
+    host = CreateWindowExA(0, "OrvTileTestHost", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, host);
+    ShowWindow(host, SW_SHOWNOACTIVATE);
+    server = "127.0.0.1:" + std::to_string(Port());
+  }
+  void TearDown() override {
+    delete map;
+    map = nullptr;
+    DestroyWindow(host);
+    Pump(10);
+  }
+  void Make(const char* path, int iface = 0, int timeout = 0) {
+    map = new CMapWnd;
+    map->SetSource(0, server.c_str(), path, 0, 0, iface, nullptr, timeout);
+    map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+    map->ApplySources();
+    RECT rc = {0, 0, 640, 480};
+    ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  }
+  // The cells under the client area.
+  void Visible(int* c0, int* c1, int* r0, int* r1) {
+    int t = map->View().tileSize;
+    *c0 = map->ScrollX() / t;
+    *c1 = (map->ScrollX() + map->ClientWidth() - 1) / t;
+    *r0 = map->ScrollY() / t;
+    *r1 = (map->ScrollY() + map->ClientHeight() - 1) / t;
+  }
+  // Pumps until every visible cell (all: every cell of the buffer) has bit
+  // 0 or bit 8, or time runs out.
+  bool Settle(DWORD ms, bool all = false) {
+    DWORD end = GetTickCount() + ms;
+    while ((LONG)(GetTickCount() - end) < 0) {
+      Pump(20);
+      int c0, c1, r0, r1, open = 0;
+      Visible(&c0, &c1, &r0, &r1);
+      if (all) c0 = r0 = 0, c1 = map->View().ncol - 1, r1 = map->View().nrow - 1;
+      for (int r = r0; r <= r1; r++)
+        for (int c = c0; c <= c1; c++)
+          if (!(map->GetCellState(c, r) & 0x101)) open++;
+      if (!open) return true;
+    }
+    return false;
+  }
+  std::string TileFile(const char* folder, uint32_t z, uint32_t x, uint32_t y, const char* ext = "png") {
+    char buf[400];
+    snprintf(buf, sizeof buf, "%s127.0.0.1_%d/%s/%u/%u/%u.%s", root.c_str(), Port(), folder, z, x, y, ext);
+    return buf;
+  }
+  // Files below dir; with ext only those ending in it.
+  size_t FilesBelow(const std::string& dir, const char* ext = nullptr) {
+    size_t n = 0;
+    FioFindEntry e;
+    int err;
+    FioHandle h = FioFindFirst((dir + "\\*").c_str(), &e, &err);
+    if (h == FIO_INVALID) return 0;
+    do {
+      std::string name = e.name;
+      if (e.info.attributes & FIO_ATTR_DIRECTORY)
+        n += FilesBelow(dir + "\\" + name, ext);
+      else if (!ext || (name.size() > strlen(ext) && name.compare(name.size() - strlen(ext), std::string::npos, ext) == 0))
+        n++;
+    } while (FioFindNext(h, &e));
+    FioFindClose(h);
+    return n;
+  }
+  size_t Requests(const std::string& url) {
+    size_t n = 0;
+    for (const std::string& l : LogLines()) n += l == url;
+    return n;
+  }
+  std::string root, server;
+  HWND host = nullptr;
+  CMapWnd* map = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TileWorkerTest, FillsTheViewFromTheServerAndCachesEveryTileOnce) {
+  size_t before = LogLines().size();
+  Make("t");
+  ASSERT_TRUE(Settle(60000, true));
+  Pump(200);
+  int c0, c1, r0, r1;
+  Visible(&c0, &c1, &r0, &r1);
+  int z = map->GetZoom();
+  CHttpClient check;
+  ASSERT_EQ(0, check.Connect(server.c_str(), 0));
+  std::map<std::string, int> wanted;
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) {
+      uint32_t tx, ty;
+      map->CellToTile(c, r, &tx, &ty);
+      EXPECT_EQ(1u, map->GetCellState(c, r) & 0x1FF) << c << "," << r;
+      // the pixel in the middle of the cell has the tile's colour
+      uint32_t px = map->GetBackBuffer()->GetPixel(c * 256 + 128, r * 256 + 128) & 0xFFFFFF;
+      EXPECT_EQ(Colour(z, tx, ty), px) << c << "," << r;
+      // the cached file holds the bytes the server sends
+      std::string file = TileFile("t", z, tx, ty);
+      std::vector<unsigned char> cached, fresh;
+      ASSERT_TRUE(orvtest::ReadFile(file, cached)) << file;
+      char url[100];
+      snprintf(url, sizeof url, "/t/%d/%u/%u.png", z, tx, ty);
+      wanted[url] = 0;
+      strcat(url, "?check=1");  // told apart in the log
+      std::string again = root + "again.png";
+      ASSERT_GT(check.Get(again.c_str(), url, 5000, 0), 0);
+      ASSERT_TRUE(orvtest::ReadFile(again, fresh));
+      EXPECT_EQ(fresh, cached) << file;
+    }
+  // no tile was requested twice by the workers (our own checks came later)
+  std::vector<std::string> log = LogLines();
+  std::map<std::string, int> seen;
+  for (size_t i = before; i < log.size(); i++)
+    if (log[i].find("?check=1") == std::string::npos) seen[log[i]]++;
+  for (auto& kv : seen) EXPECT_EQ(1, kv.second) << kv.first;
+  for (auto& kv : wanted) EXPECT_EQ(1u, seen.count(kv.first)) << kv.first << " never requested";
+  // every request left one tile file and no temporary file (plus our own copy)
+  EXPECT_EQ(seen.size() + 1, FilesBelow(root.substr(0, root.size() - 1)));
+  EXPECT_EQ(0u, FilesBelow(root.substr(0, root.size() - 1), ".tmp"));
+}
+
+TEST_F(TileWorkerTest, TheCentreTileComesFirst) {
+  size_t before = LogLines().size();
+  Make("t");
+  ASSERT_TRUE(Settle(20000));
+  std::vector<std::string> log = LogLines();
+  ASSERT_GT(log.size(), before);
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  int z = map->GetZoom();
+  char url[100];
+  snprintf(url, sizeof url, "/t/%d/%u/%u.png", z, cx >> (30 - z), cy >> (30 - z));
+  // eight workers start together: the centre is among the first eight
+  bool early = false;
+  for (size_t i = before; i < log.size() && i < before + 8; i++) early |= log[i] == url;
+  EXPECT_TRUE(early) << url;
+}
+
+TEST_F(TileWorkerTest, RedirectsChunkedBodiesAndJpegTilesAreCached) {
+  const char* folders[] = {"redir", "chunk", "jpg/*.jpg"};
+  for (const char* f : folders) {
+    Make(f);
+    ASSERT_TRUE(Settle(20000)) << f;
+    uint32_t cx, cy;
+    map->GetCentre(&cx, &cy);
+    int z = map->GetZoom();
+    uint32_t tx = cx >> (30 - z), ty = cy >> (30 - z);
+    bool jpg = f[0] == 'j';
+    std::string file = TileFile(jpg ? "jpg" : f, z, tx, ty, jpg ? "jpg" : "png");
+    EXPECT_GT(FileGetSizeA(file.c_str()), 100) << file;
+    int col, row;
+    ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+    EXPECT_EQ(1u, map->GetCellState(col, row) & 0x1FF) << f;
+    uint32_t px = map->GetBackBuffer()->GetPixel(col * 256 + 128, row * 256 + 128) & 0xFFFFFF;
+    uint32_t want = Colour(z, tx, ty);
+    for (int sh = 0; sh < 24; sh += 8)  // JPEG may be off by a little
+      EXPECT_NEAR((int)(want >> sh & 255), (int)(px >> sh & 255), jpg ? 3 : 0) << f;
+    delete map;
+    map = nullptr;
+  }
+}
+
+TEST_F(TileWorkerTest, BadBodiesAreNeverCachedAndTheCellIsMarkedFailed) {
+  const char* folders[] = {"html", "trunc", "huge", "small", "missing"};
+  for (const char* f : folders) {
+    Make(f);
+    ASSERT_TRUE(Settle(30000)) << f;
+    int c0, c1, r0, r1;
+    Visible(&c0, &c1, &r0, &r1);
+    for (int r = r0; r <= r1; r++)
+      for (int c = c0; c <= c1; c++) EXPECT_EQ(0x100u, map->GetCellState(c, r) & 0x1FF) << f;
+    char dir[300];
+    snprintf(dir, sizeof dir, "%s127.0.0.1_%d\\%s", root.c_str(), Port(), f);
+    EXPECT_EQ(0u, FilesBelow(dir, ".png")) << f;
+    // a failed tile is asked for again only by a retry (two tries, and
+    // once more after deleting a bad file: at most four)
+    uint32_t cx, cy;
+    map->GetCentre(&cx, &cy);
+    unsigned z = (unsigned)map->GetZoom();
+    char url[100];
+    snprintf(url, sizeof url, "/%s/%u/%u/%u.png", f, z, cx >> (30 - z), cy >> (30 - z));
+    size_t n = Requests(url);
+    EXPECT_GE(n, 2u) << url;
+    EXPECT_LE(n, 4u) << url;
+    Pump(1000);
+    EXPECT_EQ(n, Requests(url)) << url;
+    delete map;
+    map = nullptr;
+  }
+}
+
+TEST_F(TileWorkerTest, EachUrlSchemeAsksForTheRightPath) {
+  struct Case {
+    const char* path;
+    int iface;
+  } cases[] = {{"t", 0}, {"e", 1}, {"q?l=map", 2}, {"d", 3}};
+  for (const Case& k : cases) {
+    size_t before = LogLines().size();
+    Make(k.path, k.iface);
+    ASSERT_TRUE(Settle(20000)) << k.path;
+    uint32_t cx, cy;
+    map->GetCentre(&cx, &cy);
+    unsigned z = (unsigned)map->GetZoom(), tx = cx >> (30 - z), ty = cy >> (30 - z);
+    char url[200];
+    switch (k.iface) {
+      case 0: snprintf(url, sizeof url, "/t/%u/%u/%u.png", z, tx, ty); break;
+      case 1: snprintf(url, sizeof url, "/e/%u/%u/%u.png", z, ty, tx); break;
+      case 2: snprintf(url, sizeof url, "/q?l=map&x=%u&y=%u&z=%u", tx, ty, z); break;
+      default: snprintf(url, sizeof url, "/d/%u-%u-%u.png", z, tx, ty); break;
+    }
+    std::vector<std::string> log = LogLines();
+    bool found = false;
+    for (size_t i = before; i < log.size(); i++) found |= log[i] == url;
+    EXPECT_TRUE(found) << url;
+    int col, row;
+    ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+    uint32_t px = map->GetBackBuffer()->GetPixel(col * 256 + 128, row * 256 + 128) & 0xFFFFFF;
+    EXPECT_EQ(Colour(z, tx, ty), px) << k.path;
+    delete map;
+    map = nullptr;
+  }
+}
+
+TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
+  size_t before = LogLines().size();
+  Make("slow", 0, 60000);
+  DWORD end = GetTickCount() + 5000;
+  while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+  ASSERT_GE(LogLines().size(), before + 8);
+  DWORD t0 = GetTickCount();
+  delete map;  // every worker is inside a request that would last 30 s
+  map = nullptr;
+  EXPECT_LT(GetTickCount() - t0, 5000u);
+  // the window is gone: nothing it posted may arrive at a live handle
+  Pump(100);
+}
+
+TEST_F(TileWorkerTest, RenderAreaFetchesMissingTilesAndCountsWhatItCannotHave) {
+  Make("t");
+  Settle(20000);
+  CPicture pic;
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  // zoom 8, an area of 600 x 400 pixels offset by half a tile: 3 x 3 tiles
+  uint32_t x = (100u << 22) + (128u << 14), y = (60u << 22) + (128u << 14);
+  ASSERT_EQ(0, map->RenderArea(x, y, 8, &pic, &tiles, &cancel, 600, 400, &missing));
+  EXPECT_EQ(0, missing);
+  EXPECT_EQ(9, tiles);
+  for (int py = 10; py < 400; py += 97)
+    for (int px = 10; px < 600; px += 97) {
+      uint32_t tx = (uint32_t)(100 * 256 + 128 + px) / 256, ty = (uint32_t)(60 * 256 + 128 + py) / 256;
+      EXPECT_EQ(Colour(8, tx, ty), pic.GetPixel(px, py) & 0xFFFFFF) << px << "," << py;
+    }
+  EXPECT_GT(FileGetSizeA(TileFile("t", 8, 101, 61).c_str()), 0);
+  // each tile fetched once, though the render waits for it several times
+  for (unsigned tx = 100; tx <= 102; tx++)
+    for (unsigned ty = 60; ty <= 62; ty++) {
+      char url[100];
+      snprintf(url, sizeof url, "/t/8/%u/%u.png", tx, ty);
+      EXPECT_EQ(1u, Requests(url)) << url;
+    }
+  // a source whose tiles cannot be had: every tile is counted missing
+  delete map;
+  map = nullptr;
+  Make("missing");
+  Settle(20000);
+  tiles = 0;
+  ASSERT_EQ(0, map->RenderArea(x, y, 8, &pic, &tiles, &cancel, 300, 200, &missing));
+  EXPECT_EQ(4, missing);
+  cancel = 1;
+  EXPECT_EQ(3, map->RenderArea(x, y, 8, &pic, &tiles, &cancel, 300, 200, &missing));
+}
+
+TEST_F(TileWorkerTest, ClearCacheEmptiesTheRootAndTheTilesComeBack) {
+  Make("t");
+  ASSERT_TRUE(Settle(20000));
+  std::string top = root.substr(0, root.size() - 1);
+  EXPECT_GT(FilesBelow(top), 0u);
+  EXPECT_EQ(1, map->ClearCache());
+  EXPECT_EQ(0u, FilesBelow(top));
+  ASSERT_TRUE(Settle(20000));
+  EXPECT_GT(FilesBelow(top), 0u);
+}
+
+TEST_F(TileWorkerTest, AFailedLayerDoesNotHoldBackTheLayersAboveIt) {
+  map = new CMapWnd;
+  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+  map->SetSource(1, server.c_str(), "missing", 0, 0, 0, nullptr, 0);
+  map->SetSource(2, server.c_str(), "jpg/*.jpg", 0, 0, 0, nullptr, 0);
+  map->SetLayerAlpha(2, 0, 128);
+  map->ApplySources();
+  RECT rc = {0, 0, 640, 480};
+  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  int c0, c1, r0, r1;
+  Visible(&c0, &c1, &r0, &r1);
+  DWORD end = GetTickCount() + 20000;
+  bool done = false;
+  while (!done && (LONG)(GetTickCount() - end) < 0) {
+    Pump(20);
+    done = true;
+    for (int r = r0; r <= r1; r++)
+      for (int c = c0; c <= c1; c++)
+        if ((map->GetCellState(c, r) & 0x707) != 0x205) done = false;
+  }
+  EXPECT_TRUE(done);
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) EXPECT_EQ(0x205u, map->GetCellState(c, r) & 0x707) << c << "," << r;
+}
+
+TEST_F(TileWorkerTest, AGrayLayerAboveItsServersZoomIsCutFromItsAncestor) {
+  size_t before = LogLines().size();
+  map = new CMapWnd;
+  map->SetSource(0, server.c_str(), "d", 0, 0, 3, nullptr, 0);
+  // the layer's server has nothing above zoom 8; the map shows zoom 9
+  map->SetSource(1, server.c_str(), "t", 0, 0, 0, "GRAY 0x08FF0000", 0);
+  map->ApplySources();
+  RECT rc = {0, 0, 640, 480};
+  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  ASSERT_EQ(9, map->GetZoom());
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  uint32_t tx = cx >> 21, ty = cy >> 21;
+  int col, row;
+  ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+  DWORD end = GetTickCount() + 20000;
+  while ((map->GetCellState(col, row) & 3) != 3 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+  EXPECT_EQ(3u, map->GetCellState(col, row) & 0x303);
+  // the zoom-9 tile was made here from the zoom-8 one, never asked for
+  std::string made = TileFile("t", 9, tx, ty);
+  std::vector<unsigned char> png;
+  ASSERT_TRUE(orvtest::ReadFile(made, png)) << made;
+  int w = 0, h = 0;
+  EXPECT_TRUE(TileBodyDimensions(png.data(), png.size(), &w, &h));
+  EXPECT_EQ(256, w);
+  EXPECT_EQ(256, h);
+  EXPECT_GT(FileGetSizeA(TileFile("t", 8, tx >> 1, ty >> 1).c_str()), 0);
+  char asked[100];
+  snprintf(asked, sizeof asked, "/t/9/%u/%u.png", tx, ty);
+  std::vector<std::string> log = LogLines();
+  for (size_t i = before; i < log.size(); i++) EXPECT_NE(asked, log[i]);
+  // the ancestor's colour, as the cut and scaled square shows it
+  CPicture pic;
+  ASSERT_EQ(0, ImgLoadMemory(png.data(), png.size(), pic));
+  EXPECT_EQ(Colour(8, tx >> 1, ty >> 1), pic.GetColor(100, 100) & 0xFFFFFF);
+}
+
+TEST_F(TileWorkerTest, APathFromTheServerTableCannotLeaveTheCache) {
+  std::string parent = root.substr(0, root.size() - 1);
+  parent = parent.substr(0, parent.find_last_of("\\/"));
+  std::string outside = parent + "\\evil";
+  DirDeleteTreeA(outside.c_str(), 0);
+  map = new CMapWnd;
+  map->SetSource(0, server.c_str(), "../../evil/t", 0, 0, 0, nullptr, 0);
+  map->SetSource(1, server.c_str(), "..\\..\\evil\\g", 0, 0, 0, "GRAY 0x08FF0000", 0);
+  map->ApplySources();
+  RECT rc = {0, 0, 640, 480};
+  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  ASSERT_TRUE(Settle(20000));
+  CPicture pic;
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  ASSERT_EQ(0, map->RenderArea(40u << 22, 40u << 22, 8, &pic, &tiles, &cancel, 256, 256, &missing));
+  EXPECT_EQ(0, missing);
+  FioInfo info;
+  EXPECT_NE(0, FioStat(outside.c_str(), &info)) << "a folder appeared outside the cache";
+  // the tiles are there, inside the root
+  EXPECT_GT(FilesBelow(root.substr(0, root.size() - 1), ".png"), 12u);
+  // the server was asked for the path as the table gave it
+  bool asked = false;
+  for (const std::string& l : LogLines()) asked |= l.rfind("/../../evil/t/", 0) == 0;
+  EXPECT_TRUE(asked);
+}
