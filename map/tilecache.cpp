@@ -4,10 +4,9 @@
 #include <string.h>
 #include <time.h>
 
-#include <algorithm>
-#include <string>
 #include <vector>
 
+#include "files/dirlist.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
 #include "map/tileplan.h"
@@ -67,66 +66,6 @@ void ChooseRoot() {
   g_rootChosen = true;
 }
 
-// The files of the tree: names in one block, so 100,000 of them stay cheap.
-struct FileRec {
-  size_t name;  // offset into the name block
-  int64_t size, modified;
-};
-
-struct Walk {
-  std::string names;  // zero-separated
-  std::vector<FileRec> files;
-  std::vector<size_t> folders;  // parents before children
-  const TileTrimPacing* pacing;
-  volatile long* keepGoing;
-  uint64_t listed = 0;
-  bool stopped = false;
-
-  bool Going() {
-    if (keepGoing && *keepGoing <= 0) stopped = true;
-    return !stopped;
-  }
-
-  size_t AddName(const std::string& s) {
-    size_t at = names.size();
-    names.append(s);
-    names.push_back(0);
-    return at;
-  }
-
-  void List(const std::string& folder) {
-    FioFindEntry e;
-    int err = 0;
-    FioHandle h = FioFindFirst((folder + "*").c_str(), &e, &err);
-    if (h == FIO_INVALID) return;
-    std::vector<std::string> subs;
-    do {
-      if (!Going()) break;
-      // links are not followed: the cache holds none of its own
-      if (e.info.attributes & FIO_ATTR_REPARSE) continue;
-      std::string path = folder + e.name;
-      if (e.info.attributes & FIO_ATTR_DIRECTORY) {
-        subs.push_back(path + kSep);
-      } else {
-        files.push_back(FileRec{AddName(path), e.info.size, e.info.modified});
-        if (++listed % 256 == 0) Pause(pacing->listPauseMs);
-      }
-    } while (FioFindNext(h, &e));
-    FioFindClose(h);
-    for (const std::string& s : subs) {
-      if (!Going()) return;
-      folders.push_back(AddName(s));
-      List(s);
-    }
-  }
-
-#ifdef _WIN32
-  static constexpr char kSep = '\\';
-#else
-  static constexpr char kSep = '/';
-#endif
-};
-
 }  // namespace
 
 const char* TileCacheRoot() {
@@ -158,38 +97,57 @@ int TileCacheTrim(const char* root, uint64_t limitBytes, const TileTrimPacing& p
   TileTrimResult r;
   if (result) *result = r;
   if (!root || !*root || !IsFolder(root)) return -1;
-  Walk w;
-  w.pacing = &pacing;
-  w.keepGoing = keepGoing;
-  std::string top(root);
-  if (top.back() != '/' && top.back() != '\\') top.push_back(Walk::kSep);
-  w.List(top);
-  r.files = w.files.size();
-  std::vector<uint64_t> sizes;
-  sizes.reserve(w.files.size());
-  for (const FileRec& f : w.files) r.bytes += (uint64_t)f.size;
-  if (!w.stopped && r.bytes > limitBytes) {
+  auto going = [keepGoing] { return !keepGoing || *keepGoing > 0; };
+  bool stopped = false;
+
+  // every file below the root, summed
+  CDirectoryList files;
+  if (!files.Open(root, DIRLIST_FILES | DIRLIST_RECURSIVE)) return -1;
+  while (DirEntry* e = files.Next()) {
+    if (!going()) {
+      stopped = true;
+      break;
+    }
+    r.files++;
+    r.bytes += (uint64_t)e->size64;
+    if (r.files % 256 == 0) Pause(pacing.listPauseMs);
+  }
+  if (!stopped && r.bytes > limitBytes) {
     // newest first; the oldest are deleted from the end
-    std::sort(w.files.begin(), w.files.end(),
-              [](const FileRec& a, const FileRec& b) { return a.modified > b.modified; });
-    for (const FileRec& f : w.files) sizes.push_back((uint64_t)f.size);
+    files.Sort(DIRSORT_MODIFIED, DIRSORT_DESCENDING);
+    const int count = files.GetCount();
+    std::vector<uint64_t> sizes((size_t)count);
+    for (int i = 0; i < count; i++) sizes[(size_t)i] = (uint64_t)files.GetEntry(i)->size64;
     size_t drop = TileTrimCount(sizes.data(), sizes.size(), limitBytes);
-    for (size_t i = 0; i < drop && w.Going(); i++) {
-      const FileRec& f = w.files[w.files.size() - 1 - i];
-      if (FioDelete(w.names.c_str() + f.name)) {
+    for (size_t i = 0; i < drop; i++) {
+      if (!going()) {
+        stopped = true;
+        break;
+      }
+      int index = count - 1 - (int)i;
+      const char* path = files.GetEntryFullPath(index);
+      if (path && FioDelete(path)) {
         r.deleted++;
-        r.deletedBytes += (uint64_t)f.size;
+        r.deletedBytes += sizes[(size_t)index];
       }
       if ((i + 1) % 32 == 0) Pause(pacing.deletePauseMs);
     }
   }
-  // children before their parents; only empty folders go
-  for (size_t i = w.folders.size(); i-- > 0 && w.Going();) {
-    if (FioRemoveDir(w.names.c_str() + w.folders[i])) r.folders++;
-    if ((w.folders.size() - i) % 256 == 0) Pause(pacing.listPauseMs);
+  // the folders, children (listed after their parents) first; only empty ones go
+  CDirectoryList folders;
+  if (!stopped && folders.Refresh(root, DIRLIST_FOLDERS | DIRLIST_RECURSIVE)) {
+    for (int i = folders.GetCount(); i-- > 0;) {
+      if (!going()) {
+        stopped = true;
+        break;
+      }
+      const char* path = folders.GetEntryFullPath(i);
+      if (path && !(folders.GetEntry(i)->attributes & DIRENT_VIRTUAL) && FioRemoveDir(path)) r.folders++;
+      if ((folders.GetCount() - i) % 256 == 0) Pause(pacing.listPauseMs);
+    }
   }
   if (result) *result = r;
-  return w.stopped ? 0 : 1;
+  return stopped ? 0 : 1;
 }
 
 #ifdef _WIN32
