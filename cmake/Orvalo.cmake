@@ -165,6 +165,10 @@ function(orv_test name)
   endif()
   if(A_GUI)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11 LABELS gui)
+  elseif(ORV_WINDOWS AND NOT A_NATIVE)
+    # windows of their own on the shared display would spoil the GUI tests'
+    # screenshots and steal their focus
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11)
   endif()
 endfunction()
 
@@ -194,6 +198,8 @@ function(orv_script_test name)
   endif()
   if(A_GUI)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11 LABELS gui)
+  elseif(ORV_WINDOWS AND NOT A_NATIVE)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x11)
   endif()
 endfunction()
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/afxwin.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
@@ -161,17 +162,7 @@ BEGIN_MESSAGE_MAP(CCharEdit, CWnd)
   ON_WM_CHAR()
 END_MESSAGE_MAP()
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  MSG msg;
-  while (GetTickCount() - start < ms) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  }
-}
+void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
 bool Has(const std::string& s) {
   for (auto& e : g_log)

@@ -20,6 +20,7 @@
 #include "framework/resinst.h"
 #include "framework/winapp.h"
 #include "map/mapwnd.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
@@ -74,17 +75,7 @@ DWORD WINAPI SlowWorker(void* arg) {
   return 0;
 }
 
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(10);
-  } while ((LONG)(GetTickCount() - end) < 0);
-}
+void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 

@@ -8,6 +8,7 @@
 
 #include "map/mapmouse_win.h"
 #include "map/mapwnd.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
@@ -18,17 +19,7 @@ LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(h, msg, wp, lp);
 }
 
-void Pump(DWORD ms = 50) {
-  DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  } while ((LONG)(GetTickCount() - end) < 0);
-}
+void Pump(DWORD ms = 50) { orvtest::PumpMessages(ms); }
 
 HBITMAP MakeBitmap(int w, int h) {
   BITMAPINFO bi = {};

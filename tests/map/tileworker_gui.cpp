@@ -21,22 +21,13 @@
 #include "map/mapwnd.h"
 #include "map/tilecache.h"
 #include "map/tileworker.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
 char g_dir[MAX_PATH];
 
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  } while ((LONG)(GetTickCount() - end) < 0);
-}
+void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
 bool Filled(CMapWnd* map) {
   int t = map->View().tileSize;

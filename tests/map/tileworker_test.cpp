@@ -22,6 +22,7 @@
 #include "map/tilepath.h"
 #include "map/tileworker.h"
 #include "tests/support/testenv.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
@@ -51,14 +52,7 @@ uint32_t Colour(uint32_t z, uint32_t x, uint32_t y) {
   return (40 + (x % 5) * 40) << 16 | (40 + (y % 5) * 40) << 8 | (30 + (z % 6) * 30);
 }
 
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(2);
-  } while ((LONG)(GetTickCount() - end) < 0);
-}
+void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
 class TileWorkerTest : public ::testing::Test {
  protected:
