@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "comm/socket.h"
@@ -41,6 +42,9 @@ bool SplitHostPort(const std::string& text, std::string* host, int* port) {
     if (colon != std::string::npos) rest = text.substr(colon);
   }
   if (host->empty()) return false;
+  // a name with blanks or control codes is no host (and must not reach a header)
+  for (char c : *host)
+    if ((unsigned char)c <= ' ' || c == 0x7F || c == '/' || c == '@') return false;
   if (!rest.empty()) {
     if (rest[0] != ':' || rest.size() < 2 || rest.size() > 6) return false;
     long p = 0;
@@ -122,8 +126,17 @@ int CHttpClient::Connect(const char* server, int port, int timeoutMs) {
   int p = (port > 0 && port <= 65535) ? port : 80;
   if (!SplitHostPort(server, &host, &p)) return HTTP_ERR_ARGS;
   int err = 0;
+  // Abort() ends a connect too: an unreachable server must not hold a
+  // stopping worker for the whole time-out
+  EnterCriticalSection(&m_lock);
+  m_busy = true;
   m_abort = false;
-  SOCKET s = SockConnect(host.c_str(), (unsigned short)p, timeoutMs > 0 ? timeoutMs : 10000, nullptr, &err);
+  LeaveCriticalSection(&m_lock);
+  SOCKET s = SockConnect(host.c_str(), (unsigned short)p, timeoutMs > 0 ? timeoutMs : 10000, &m_abort, &err);
+  EnterCriticalSection(&m_lock);
+  m_busy = false;
+  m_abort = false;
+  LeaveCriticalSection(&m_lock);
   if (s == INVALID_SOCKET) return MapSockErr(err);
   m_sock = s;
   m_host = host;
@@ -132,8 +145,10 @@ int CHttpClient::Connect(const char* server, int port, int timeoutMs) {
 }
 
 int CHttpClient::Fill(unsigned long long deadline) {
-  if (m_inPos > 0 && m_inPos == m_in.size()) {
-    m_in.clear();
+  // drop what was consumed: a stream of small records would otherwise
+  // pile up here whole
+  if (m_inPos > 0) {
+    m_in.erase(m_in.begin(), m_in.begin() + (ptrdiff_t)m_inPos);
     m_inPos = 0;
   }
   char buf[16384];
@@ -297,10 +312,13 @@ int CHttpClient::Request(const Url& url, HANDLE file, unsigned long long deadlin
       DropSocket();
       return r;
     }
-    // "HTTP/1.x NNN ..."
+    // "HTTP/1.x NNN ...": the three digits behind the status line's first blank
     m_status = 0;
-    if (header.size() < 12 || !StartsNoCase(header.c_str(), "HTTP/") ||
-        sscanf(header.c_str() + header.find(' '), " %3d", &m_status) != 1 || m_status < 100 || m_status > 999) {
+    size_t code = header.find(' ') + 1, eol = header.find("\r\n");
+    bool digits = code > 0 && code + 3 <= eol;
+    for (size_t i = 0; digits && i < 3; i++) digits = header[code + i] >= '0' && header[code + i] <= '9';
+    if (digits) m_status = atoi(header.substr(code, 3).c_str());
+    if (header.size() < 12 || !StartsNoCase(header.c_str(), "HTTP/") || !digits || m_status < 100) {
       DropSocket();
       return HTTP_ERR_BAD_HEADER;
     }

@@ -30,8 +30,7 @@ long long TileReadFile(const char* path, std::vector<unsigned char>& buf, bool t
   if (h == INVALID_HANDLE_VALUE) return -1;
   LARGE_INTEGER size;
   long long got = 0;
-  // a tile is a few KiB; anything near the HTTP body limit is not one
-  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= (64 << 20)) {
+  if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= kTileMaxBytes) {
     size_t want = ((size_t)size.QuadPart + 0x40FF) & ~(size_t)0x3FFF;
     if (buf.size() < want) buf.resize(want);
     DWORD n = 0;
@@ -65,8 +64,16 @@ int TileFetchOnce(CHttpClient* client, const char* tmp, const char* url, int tim
   InterlockedIncrement(&g_requests);
   int got = client->Get(tmp, url, timeout, 0);
   if (got <= 0) return got ? got : -1;
-  // the whole body is in the file, its head in the client
-  if (TileBodyUsable(client->GetData(), (size_t)client->GetDataLength())) return got;
+  // the whole body is in the file, its head in the client; a JPEG whose
+  // frame header lies behind that head is judged from the file
+  const unsigned char* head = client->GetData();
+  size_t n = (size_t)client->GetDataLength();
+  std::vector<unsigned char> whole;
+  if (!TileBodyUsable(head, n) && n < (size_t)got && TileBodyIsImage(head, n) && TileReadFile(tmp, whole) == got) {
+    head = whole.data();
+    n = (size_t)got;
+  }
+  if (TileBodyUsable(head, n)) return got;
   FioDelete(tmp);
   return -1;
 }

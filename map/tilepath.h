@@ -12,6 +12,11 @@
 
 const int kTileMaxOptions = 8;
 
+// The largest tile body taken from a server or the cache. A 256 x 256 tile
+// is at most some 260 KiB even as uncompressed RGBA; eight workers per
+// window keep a read buffer each in a 32-bit process.
+const long long kTileMaxBytes = 4ll << 20;
+
 // Splits a server path into folder (with a leading "/", empty for none) and
 // suffix: "watercolor/*.jpg" gives "/watercolor" and ".jpg"; "a/b?x=1" gives
 // "/a/b" and ".png?x=1"; any other path is all folder with ".png".

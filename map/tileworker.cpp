@@ -1,5 +1,7 @@
 #include "map/tileworker.h"
 
+#include "map/tilepath.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -18,6 +20,9 @@
 namespace {
 
 volatile long g_liveWorkers = 0;
+// numbers the workers of all windows: two windows on one source fetch the
+// same tile at once, each into a temporary name of its own
+volatile long g_workerSerial = 0;
 
 bool Post(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!wnd) return false;
@@ -72,7 +77,10 @@ bool JobAlive(CMapWnd* map, const Job& job) {
 class Worker {
  public:
   explicit Worker(TileWorkerSlot* slot)
-      : m_slot(slot), m_map(slot->owner), m_index((unsigned)(slot - slot->owner->m_workers)) {
+      : m_slot(slot),
+        m_map(slot->owner),
+        m_index((unsigned)(slot - slot->owner->m_workers)),
+        m_tmpId((unsigned)InterlockedIncrement(&g_workerSerial) * 2) {
     memset(m_src, 0, sizeof m_src);
     m_wnd = m_map->GetSafeHwnd();
     strncpy(m_root, TileCacheRoot(), sizeof m_root - 1);
@@ -90,6 +98,7 @@ class Worker {
   TileWorkerSlot* m_slot;
   CMapWnd* m_map;
   unsigned m_index;
+  unsigned m_tmpId;  // even: its downloads; odd (+1): its ancestor tiles
   HWND m_wnd;
   char m_root[264];
   CHttpClient* m_client = nullptr;
@@ -157,7 +166,7 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
         TilePaths a;
         if (TileMakePaths(m_root, s, top, (uint32_t)job.tx >> d, (uint32_t)job.ty >> d, &a))
           ok = TileLoad(p.file, a.file, m_client, d, s.iface, s.folder, job.zoom, (uint32_t)job.tx,
-                        (uint32_t)job.ty, s.suffix, s.timeout, m_index) > 0;
+                        (uint32_t)job.ty, s.suffix, s.timeout, m_tmpId + 1) > 0;
       }
       if (!ok) {
         // nothing to be had above the server's zoom: counts as blended
@@ -178,7 +187,7 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
     }
   } else {
     if (!m_map->ConnectWorker(m_client, s.server, s.port, s.timeout)) return 0;
-    int got = Download(m_map, m_client, s, p.folder, p.file, p.url, (uint32_t)job.ty, m_index,
+    int got = Download(m_map, m_client, s, p.folder, p.file, p.url, (uint32_t)job.ty, m_tmpId,
                        job.precache ? -1 : job.zoom);
     if (got <= 0) return 0;
     if (!JobAlive(m_map, job)) return -1;
@@ -189,7 +198,9 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
     len = TileReadFile(p.file, m_buf);
   }
   if (len <= 0 || !TileDecode(m_buf.data(), (size_t)len, m_pic)) {
-    *deleted = FileDeleteA(p.file) != 0;
+    // gone again at once: another window's download was replacing it; worth
+    // the one more try like a bad file
+    *deleted = FileDeleteA(p.file) != 0 || len < 0;
     return 0;
   }
   if (!TilePostProcess(m_pic, L, s.options, s.optionCount, s.alphaOffset, s.alphaScale)) return 0;
@@ -245,6 +256,7 @@ void Worker::DoJob(const Job& job) {
 
 void Worker::Run() {
   m_client = new CHttpClient();
+  m_client->SetMaxBodySize(kTileMaxBytes);
   m_map->LockJobs();
   m_slot->client = m_client;
   m_map->UnlockJobs();
@@ -404,9 +416,8 @@ long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* 
     if (!cut) return -1;
     *cut = 0;
     char tmp[MAX_PATH + 4];
-    // workers next door may want the same ancestor: names of their own,
-    // apart from those of the ancestor zoom's own downloads
-    if (TileMakeTempName(tmp, sizeof tmp, dir, row >> d, GetCurrentProcessId(), 100 + worker) < 0) return -1;
+    // workers next door may want the same ancestor: names of their own
+    if (TileMakeTempName(tmp, sizeof tmp, dir, row >> d, GetCurrentProcessId(), worker) < 0) return -1;
     DirCreateA(dir);
     if (TileFetchOnce(client, tmp, url, timeout) <= 0 && TileFetchOnce(client, tmp, url, timeout) <= 0) return -1;
     if (!TileCommit(tmp, ancestorFile)) return -1;

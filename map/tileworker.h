@@ -23,7 +23,8 @@ void TileWorkerLoop(TileWorkerSlot* slot);
 // Builds the tile file from its ancestor d levels up (downloaded into
 // ancestorFile when missing, through the connected client): the ancestor's
 // square of 256 >> d pixels, scaled to 256 x 256 and saved as PNG. The new
-// file's size, or -1. worker: the caller's slot, for its temporary name.
+// file's size, or -1. worker: a number of the caller's own in the process,
+// apart from those of other downloads, for its temporary name.
 long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* client, int d, int iface,
                    const char* folder, int zoom, uint32_t col, uint32_t row, const char* suffix, int timeout,
                    unsigned worker = 0);

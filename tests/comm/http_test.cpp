@@ -1,6 +1,7 @@
 // CHttpClient against a real server on 127.0.0.1 (tests/comm/httpserver.py).
 #include <winsock2.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,7 @@ TEST_F(Http, RedirectsAreFollowedAndBounded) {
   EXPECT_EQ(HTTP_ERR_REDIRECTS, client_.Get(file_.c_str(), "/redirect/9", 5000, 0));
   EXPECT_FALSE(Exists(file_));
   EXPECT_EQ(HTTP_ERR_BAD_LOCATION, client_.Get(file_.c_str(), "/redirect-https", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_BAD_LOCATION, client_.Get(file_.c_str(), "/redirect-badhost", 5000, 0));
   EXPECT_EQ(HTTP_ERR_STATUS, client_.Get(file_.c_str(), "/redirect/1", 5000, HTTP_GET_NO_REDIRECT));
   EXPECT_EQ(302, client_.GetStatus());
 }
@@ -88,6 +90,27 @@ TEST_F(Http, RedirectsAreFollowedAndBounded) {
 TEST_F(Http, ChunkedBodiesAreJoined) {
   ExpectBody(client_.Get(file_.c_str(), "/chunked?n=20000", 5000, 0), 20000);
   EXPECT_EQ(HTTP_ERR_BAD_CHUNK, client_.Get(file_.c_str(), "/badchunk", 5000, 0));
+  EXPECT_FALSE(Exists(file_));
+}
+
+size_t PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS pmc = {};
+  pmc.cb = sizeof pmc;
+  return K32GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.PagefileUsage : 0;
+}
+
+TEST_F(Http, ChunkFramingDoesNotPileUpInMemory) {
+  // 40 MB of framing around 40000 body bytes: only the body may cost
+  size_t before = PrivateBytes();
+  ASSERT_GT(before, 0u);
+  ASSERT_EQ(40000, client_.Get(file_.c_str(), "/tinychunks?n=40000", 20000, 0));
+  size_t after = PrivateBytes();
+  EXPECT_LT(after, before + (8u << 20)) << before << " -> " << after;
+}
+
+TEST_F(Http, StatusCodeComesFromTheStatusLine) {
+  EXPECT_EQ(HTTP_ERR_BAD_HEADER, client_.Get(file_.c_str(), "/nostatus", 5000, 0));
+  EXPECT_EQ(HTTP_ERR_BAD_HEADER, client_.Get(file_.c_str(), "/nostatus?k=blank", 5000, 0));
   EXPECT_FALSE(Exists(file_));
 }
 
@@ -136,6 +159,41 @@ TEST_F(Http, AbortEndsTheRunningRequestOnly) {
   // a late abort, with no request running, must not break the next one
   client_.Abort();
   ExpectBody(client_.Get(file_.c_str(), "/bytes/500", 5000, 0), 500);
+}
+
+TEST_F(Http, AbortEndsAConnectThatHangs) {
+  // a listener whose queue is full drops further connection attempts
+  SOCKET l = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = {};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(l, (sockaddr*)&a, sizeof a));
+  int len = sizeof a;
+  getsockname(l, (sockaddr*)&a, &len);
+  ASSERT_EQ(0, listen(l, 0));
+  std::vector<SOCKET> fill;
+  for (int i = 0; i < 8; i++) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    u_long nb = 1;
+    ioctlsocket(s, FIONBIO, &nb);
+    connect(s, (sockaddr*)&a, sizeof a);
+    fill.push_back(s);
+  }
+  Sleep(200);
+  CHttpClient c;
+  ULONGLONG t0 = GetTickCount64();
+  std::thread t([&c] {
+    Sleep(300);
+    c.Abort();
+  });
+  int r = c.Connect("127.0.0.1", ntohs(a.sin_port), 8000);
+  t.join();
+  ULONGLONG took = GetTickCount64() - t0;
+  for (SOCKET s : fill) closesocket(s);
+  closesocket(l);
+  EXPECT_EQ(HTTP_ERR_ABORTED, r);
+  EXPECT_LT(took, 3000u);
+  EXPECT_FALSE(c.IsConnected());
 }
 
 TEST_F(Http, RefusedAndUnknownHosts) {

@@ -48,6 +48,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_response(307)
             self.send_header("Location", "bytes/555")
             self.end_headers()
+        elif p == "/redirect-badhost":
+            self.send_response(302)
+            self.send_header("Location", "http://127.0.0.1\x01x:%d/bytes/10" % port)
+            self.end_headers()
         elif p == "/redirect-https":
             self.send_response(302)
             self.send_header("Location", "https://127.0.0.1:%d/bytes/10" % port)
@@ -66,6 +70,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 i += len(part)
                 step = step * 3 + 1
             self.wfile.write(b"0\r\nX-Trailer: 1\r\n\r\n")
+        elif p == "/tinychunks":
+            # one data byte per chunk behind a long extension: little body,
+            # much framing
+            n = int(q.get("n", "40000"))
+            self.send_response(200)
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            rec = b"1;" + b"e" * 1000 + b"\r\nA\r\n"
+            block = rec * 1000
+            for _ in range(n // 1000):
+                self.wfile.write(block)
+            self.wfile.write(b"0\r\n\r\n")
+        elif p == "/nostatus":
+            # a status line without a code; a number in a later field
+            if q.get("k") == "blank":
+                self.wfile.write(b"HTTP/1.0 \r\n200: x\r\nContent-Length: 5\r\n\r\nhello")
+            else:
+                self.wfile.write(b"HTTP/1.0\r\nX-Count: 200 OK\r\nContent-Length: 5\r\n\r\nhello")
         elif p == "/badchunk":
             self.send_response(200)
             self.send_header("Transfer-Encoding", "chunked")

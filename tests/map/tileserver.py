@@ -7,6 +7,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /t/z/x/y.png            PNG                 /e/z/y/x.png   column and row swapped
   /d/z-x-y.png            dashes              /q?l=map&x=&y=&z=  query values
   /jpg/z/x/y.jpg          JFIF JPEG           /redir/...     302 to /t/...
+  /jpgbig/z/x/y.jpg       JPEG, frame header behind a 20 kB comment
   /chunk/...              chunked PNG         /slow/...      waits 30 s
   /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
   /small/... 128x128 PNG        /missing/... 404
@@ -39,13 +40,16 @@ _jpeg_cache = {}
 _jpeg_lock = threading.Lock()
 
 
-def jpeg(rgb):
+def jpeg(rgb, comment=0):
+    """comment: bytes of a comment segment that puts the frame header far
+    behind the start"""
     with _jpeg_lock:
-        if rgb not in _jpeg_cache:
-            out = subprocess.run(["convert", "-size", "256x256", "xc:rgb(%d,%d,%d)" % rgb, "-quality", "95",
-                                  "jpg:-"], check=True, capture_output=True).stdout
-            _jpeg_cache[rgb] = out
-        return _jpeg_cache[rgb]
+        if (rgb, comment) not in _jpeg_cache:
+            extra = ["-set", "comment", "c" * comment] if comment else []
+            out = subprocess.run(["convert", "-size", "256x256", "xc:rgb(%d,%d,%d)" % rgb] + extra +
+                                 ["-quality", "95", "jpg:-"], check=True, capture_output=True).stdout
+            _jpeg_cache[(rgb, comment)] = out
+        return _jpeg_cache[(rgb, comment)]
 
 
 def numbers(path, query):
@@ -112,12 +116,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(body[:len(body) // 2], length=len(body))
         elif kind == "huge":
             self.reply(huge_png_header())
+        elif kind == "bloated":
+            # a real tile with 5 MiB behind its end: no tile needs so much
+            self.reply(png(256, 256, rgb) + bytes(5 << 20))
         elif kind == "small":
             self.reply(png(128, 128, rgb))
         elif kind == "missing":
             self.reply(b"not found", 404, "text/plain")
         elif kind == "jpg":
             self.reply(jpeg(rgb), ctype="image/jpeg")
+        elif kind == "jpgbig":
+            self.reply(jpeg(rgb, 20000), ctype="image/jpeg")
         else:
             self.reply(png(256, 256, rgb))
 
