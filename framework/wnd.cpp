@@ -368,6 +368,8 @@ void CWnd::PostNcDestroy() {}
 
 void CWnd::FinalNcDestroy() {
   HWND h = m_hWnd;
+  // wakes a modal loop of this window, which then ends without it
+  if (m_bInModalLoop) ::PostMessageA(nullptr, WM_NULL, 0, 0);
   if (m_pfnSuper) ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
   m_pfnSuper = nullptr;
   m_bCreatedHere = FALSE;

@@ -15,14 +15,15 @@
 int CWnd::RunModalLoop(DWORD) {
   MSG msg;
   bool idle = true;
-  while (m_bInModalLoop) {
+  // a window destroyed under its loop (with its owner, say) ends the loop
+  while (m_bInModalLoop && m_hWnd) {
     while (idle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       // let the dialog refresh its controls' states once the queue is empty
       SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, 0);
-      if (!m_bInModalLoop) break;
+      if (!m_bInModalLoop || !m_hWnd) break;
       idle = false;
     }
-    if (!m_bInModalLoop) break;
+    if (!m_bInModalLoop || !m_hWnd) break;
     BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got <= 0) {
       ::PostQuitMessage(static_cast<int>(msg.wParam));

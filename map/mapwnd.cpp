@@ -430,10 +430,13 @@ void CMapWnd::WaitWorkersEnded() {
 }
 
 bool CMapWnd::PostToSelf(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!m_hWnd) return false;
-  if (::PostMessageA(m_hWnd, message, wParam, lParam)) return true;
+  // read once: another thread may see the window go, and a null handle
+  // would post to the calling thread's own queue
+  HWND h = m_hWnd;
+  if (!h) return false;
+  if (::PostMessageA(h, message, wParam, lParam)) return true;
   Sleep(20);
-  return ::PostMessageA(m_hWnd, message, wParam, lParam) != 0;
+  return ::PostMessageA(h, message, wParam, lParam) != 0;
 }
 
 void CMapWnd::RunComposer() {
@@ -505,11 +508,9 @@ LRESULT CMapWnd::OnTileReady(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-LRESULT CMapWnd::OnInvalidateRect(WPARAM, LPARAM lParam) {
-  RECT* rc = (RECT*)lParam;
-  if (!rc) return 0;
-  InvalidateClientRect(rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, FALSE);
-  delete rc;
+LRESULT CMapWnd::OnInvalidateRect(WPARAM wParam, LPARAM lParam) {
+  RECT rc = MapUnpackRect(wParam, lParam);
+  InvalidateClientRect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
   return 0;
 }
 

@@ -18,11 +18,25 @@ class CMapWnd;
 // Private messages of the map window.
 #define WM_MAP_NOTIFYCENTRE 0x5458  // centre notification to the parent
 #define WM_MAP_TILEREADY 0x5459     // wParam, lParam: tile column, row
-#define WM_MAP_INVALIDATE 0x545A    // lParam: a RECT made with new (client pixels); the window deletes it
+#define WM_MAP_INVALIDATE 0x545A    // client pixels, by value: MapPackRect / MapUnpackRect
 #define WM_MAP_CLEAR 0x545B         // clear the buffer and reload
 #define WM_MAP_COMPOSE 0x545C       // run the scheduler
 #define MAP_TIMER_ID 21597          // 2-second timer
 #define MAP_WORKERS 8
+
+// WM_MAP_INVALIDATE carries its rectangle in the message itself, so a
+// message dropped with its window (or never posted) owns nothing:
+// wParam = (left, top), lParam = (right, bottom) as signed 16-bit pairs,
+// clamped; a client area is far smaller than that range.
+inline void MapPackRect(const RECT& r, WPARAM* wParam, LPARAM* lParam) {
+  auto c = [](LONG v) -> WORD { return (WORD)(SHORT)(v < -32768 ? -32768 : v > 32767 ? 32767 : v); };
+  *wParam = (WPARAM)MAKELONG(c(r.left), c(r.top));
+  *lParam = (LPARAM)MAKELONG(c(r.right), c(r.bottom));
+}
+inline RECT MapUnpackRect(WPARAM wParam, LPARAM lParam) {
+  RECT r = {(SHORT)LOWORD(wParam), (SHORT)HIWORD(wParam), (SHORT)LOWORD(lParam), (SHORT)HIWORD(lParam)};
+  return r;
+}
 
 // Style bits of the map (the low 16 bits of the style word).
 enum : DWORD {

@@ -1,8 +1,6 @@
 // CMapWnd: markers, tracks, highlights, painting, the mouse and keys.
 #include <string.h>
 
-#include <new>
-
 #include "map/mapmouse_win.h"
 #include "map/mapwnd.h"
 
@@ -100,13 +98,11 @@ void MapWndLink::InvalidateBufferRect(const MapRect& r) {
     m->InvalidateImageRect(r.left, r.top, r.Width(), r.Height(), FALSE);
     return;
   }
-  RECT* rc = new (std::nothrow) RECT;
-  if (!rc) return;
-  rc->left = r.left - m->m_scrollX;
-  rc->top = r.top - m->m_scrollY;
-  rc->right = r.right - m->m_scrollX;
-  rc->bottom = r.bottom - m->m_scrollY;
-  if (!m->PostToSelf(WM_MAP_INVALIDATE, 0, (LPARAM)rc)) delete rc;
+  RECT rc = {r.left - m->m_scrollX, r.top - m->m_scrollY, r.right - m->m_scrollX, r.bottom - m->m_scrollY};
+  WPARAM wp;
+  LPARAM lp;
+  MapPackRect(rc, &wp, &lp);
+  m->PostToSelf(WM_MAP_INVALIDATE, wp, lp);
 }
 
 // ------------------------------------------------------------ markers

@@ -96,6 +96,10 @@ INT_PTR CProgressDlg::DoModal() {
     t.AddItem((WORD)(kFirstLine + i), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 8, 6 + i * 11, 224, 9, 0x0082, "");
   t.AddItem(kBar, WS_BORDER, 8, 52, 224, 10, 0, "", PROGRESS_CLASSA);
   t.AddItem(IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 95, 74, 50, 14, 0x0080, "Abbrechen");
+  // a worker of an earlier, cancelled run must end before the flag that
+  // stops it is cleared, or it would run on unwaited
+  m_cancel = 1;
+  WaitWorker();
   m_cancel = 0;
   m_done = 0;
   InitModalIndirect(t.Get(), m_pParentWnd);

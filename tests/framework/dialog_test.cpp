@@ -235,6 +235,41 @@ TEST(DialogModal, EndInInitDialogReturnsAtOnce) {
   EXPECT_EQ(-1, CDialog(12345u).DoModal());  // no such template
 }
 
+HWND g_owner;
+bool g_rescued;
+void CALLBACK DestroyOwner(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  ::DestroyWindow(g_owner);  // takes the owned dialog with it
+}
+void CALLBACK Rescue(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_rescued = true;
+  PostQuitMessage(0);  // ends a loop that would wait for ever
+}
+
+TEST(DialogModal, DestroyedUnderItsLoopReturns) {
+  g_owner = ::CreateWindowExA(0, "STATIC", "Besitzer", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(nullptr, g_owner);
+  g_rescued = false;
+  TemplateBuilder t = MakeTemplate();
+  CTestDlg dlg;
+  ASSERT_TRUE(dlg.InitModalIndirect(t.Get(), CWnd::FromHandle(g_owner)));
+  UINT_PTR kill = SetTimer(nullptr, 0, 200, DestroyOwner);
+  UINT_PTR rescue = SetTimer(nullptr, 0, 4000, Rescue);
+  INT_PTR r = dlg.DoModal();
+  KillTimer(nullptr, kill);
+  KillTimer(nullptr, rescue);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  EXPECT_FALSE(g_rescued) << "the modal loop outlived its window";
+  EXPECT_EQ(-1, r);
+  EXPECT_EQ(nullptr, dlg.m_hWnd);
+  EXPECT_FALSE(IsWindow(g_owner));
+  CWnd::DeleteTempMap();
+}
+
 void PostKey(HWND h, UINT vk) {
   UINT scan = MapVirtualKeyA(vk, 0);
   PostMessageA(h, WM_KEYDOWN, vk, 1 | (scan << 16));

@@ -7,3 +7,8 @@ if(TARGET orv_mapwnd)
     COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/mapwnd_gui_test.py $<TARGET_FILE:mapwnd_gui>
     WINDOWS GUI TIMEOUT 180)
 endif()
+if(TARGET orv_mapwnd)
+  # own program: it counts every heap block through operator new
+  orv_test(mapwnd_lifetime_tests GUI SOURCES ${CMAKE_CURRENT_LIST_DIR}/mapwnd_lifetime_test.cpp DEPS orv_mapwnd
+           TIMEOUT 60)
+endif()

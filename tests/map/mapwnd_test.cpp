@@ -206,13 +206,26 @@ TEST_F(MapWndTest, TileReadyInvalidatesItsCell) {
   int left = col * 256 - map->ScrollX(), top = row * 256 - map->ScrollY();
   EXPECT_EQ(left < 0 ? 0 : left, upd.left);
   EXPECT_EQ(top < 0 ? 0 : top, upd.top);
-  // a heap rectangle from another thread is invalidated and freed
+  // a rectangle posted from another thread travels in the message
   ValidateRect(map->m_hWnd, nullptr);
-  RECT* rc = new RECT{5, 6, 25, 26};
-  map->SendMessage(WM_MAP_INVALIDATE, 0, (LPARAM)rc);
+  WPARAM wp;
+  LPARAM lp;
+  MapPackRect(RECT{5, 6, 25, 26}, &wp, &lp);
+  map->SendMessage(WM_MAP_INVALIDATE, wp, lp);
   ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
   EXPECT_EQ(5, upd.left);
+  EXPECT_EQ(6, upd.top);
+  EXPECT_EQ(25, upd.right);
   EXPECT_EQ(26, upd.bottom);
+  // partly above and left of the client: clipped to it, not lost
+  ValidateRect(map->m_hWnd, nullptr);
+  MapPackRect(RECT{-70000, -10, 30, 40}, &wp, &lp);
+  map->SendMessage(WM_MAP_INVALIDATE, wp, lp);
+  ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  EXPECT_EQ(0, upd.left);
+  EXPECT_EQ(0, upd.top);
+  EXPECT_EQ(30, upd.right);
+  EXPECT_EQ(40, upd.bottom);
 }
 
 TEST_F(MapWndTest, LargeTilesKeepTheScale) {

@@ -174,6 +174,46 @@ TEST(ProgressDlg, TimerCallbackCancelsAndTheDestructorWaits) {
   EXPECT_EQ(1, g_sawCancel);
 }
 
+namespace {
+volatile LONG g_liveWorkers = 0;
+volatile LONG g_liveAtStart = -1;
+HANDLE g_stepDone;
+// A worker in the middle of a long step (a download, say) when it is
+// cancelled; it looks at the flag only when the step is over.
+int CancelledInALongStep(CProgressDlg* d) {
+  InterlockedIncrement(&g_liveWorkers);
+  WaitForSingleObject(g_stepDone, 5000);
+  Sleep(300);  // the step's tail: the dialog is run again meanwhile
+  for (int i = 0; i < 250 && !d->IsCancelled(); i++) Sleep(20);  // bounded, so a fault cannot hang the run
+  InterlockedDecrement(&g_liveWorkers);
+  return 0;
+}
+int NotesOthersAlive(CProgressDlg*) {
+  InterlockedExchange(&g_liveAtStart, g_liveWorkers);
+  return 7;
+}
+}  // namespace
+
+TEST(ProgressDlg, RunAgainAfterCancelEndsTheFirstWorkerFirst) {
+  g_stepDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  int ticks = 0;
+  {
+    CProgressDlg dlg;
+    dlg.SetWorker(CancelledInALongStep);
+    dlg.SetTimerCallback(CancelOnThirdTick, 60, &ticks);
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    SetEvent(g_stepDone);
+    // the same dialog once more: the cancelled worker must end, not revive
+    dlg.SetWorker(NotesOthersAlive);
+    dlg.SetTimerCallback(nullptr, 0, nullptr);
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ(7, dlg.GetResult());
+    EXPECT_EQ(0, g_liveAtStart);
+  }
+  EXPECT_EQ(0, g_liveWorkers);  // nothing runs on a dialog that is gone
+  CloseHandle(g_stepDone);
+}
+
 TEST(ProgressDlg, WithoutWorker) {
   CProgressDlg dlg;
   EXPECT_EQ(-1, dlg.DoModal());
