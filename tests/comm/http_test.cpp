@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "comm/httpclient.h"
+#include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"
 
 namespace {
@@ -162,35 +163,17 @@ TEST_F(Http, AbortEndsTheRunningRequestOnly) {
 }
 
 TEST_F(Http, AbortEndsAConnectThatHangs) {
-  // a listener whose queue is full drops further connection attempts
-  SOCKET l = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = {};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(l, (sockaddr*)&a, sizeof a));
-  int len = sizeof a;
-  getsockname(l, (sockaddr*)&a, &len);
-  ASSERT_EQ(0, listen(l, 0));
-  std::vector<SOCKET> fill;
-  for (int i = 0; i < 8; i++) {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    u_long nb = 1;
-    ioctlsocket(s, FIONBIO, &nb);
-    connect(s, (sockaddr*)&a, sizeof a);
-    fill.push_back(s);
-  }
-  Sleep(200);
+  orvtest::HangingListener hung;
+  ASSERT_TRUE(hung.Ok());
   CHttpClient c;
   ULONGLONG t0 = GetTickCount64();
   std::thread t([&c] {
     Sleep(300);
     c.Abort();
   });
-  int r = c.Connect("127.0.0.1", ntohs(a.sin_port), 8000);
+  int r = c.Connect("127.0.0.1", hung.Port(), 8000);
   t.join();
   ULONGLONG took = GetTickCount64() - t0;
-  for (SOCKET s : fill) closesocket(s);
-  closesocket(l);
   EXPECT_EQ(HTTP_ERR_ABORTED, r);
   EXPECT_LT(took, 3000u);
   EXPECT_FALSE(c.IsConnected());

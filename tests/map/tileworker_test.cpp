@@ -21,6 +21,7 @@
 #include "image/picture.h"
 #include "map/tilepath.h"
 #include "map/tileworker.h"
+#include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"
 #include "tests/support/winpump.h"
 
@@ -327,33 +328,15 @@ TEST_F(TileWorkerTest, TwoWindowsOnOneSourceDoNotSpoilEachOthersDownloads) {
 }
 
 TEST_F(TileWorkerTest, AServerThatNeverAcceptsDoesNotHoldTheWindowsEnd) {
-  // a listener whose queue is full: connection attempts go unanswered
-  SOCKET l = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = {};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(l, (sockaddr*)&a, sizeof a));
-  int len = sizeof a;
-  getsockname(l, (sockaddr*)&a, &len);
-  ASSERT_EQ(0, listen(l, 0));
-  std::vector<SOCKET> fill;
-  for (int i = 0; i < 8; i++) {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    u_long nb = 1;
-    ioctlsocket(s, FIONBIO, &nb);
-    connect(s, (sockaddr*)&a, sizeof a);
-    fill.push_back(s);
-  }
-  Sleep(200);
-  server = "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+  orvtest::HangingListener hung;
+  ASSERT_TRUE(hung.Ok());
+  server = "127.0.0.1:" + std::to_string(hung.Port());
   Make("t", 0, 60000);
   Pump(800);  // the workers are inside their connects now
   DWORD t0 = GetTickCount();
   delete map;
   map = nullptr;
   DWORD took = GetTickCount() - t0;
-  for (SOCKET s : fill) closesocket(s);
-  closesocket(l);
   EXPECT_LT(took, 3000u);
   Pump(100);
 }
