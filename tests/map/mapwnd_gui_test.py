@@ -2,13 +2,15 @@
 """Screenshot test of the map window: positions set through the program,
 every pixel along two lines of each screenshot compared with the tile that
 the Mercator arithmetic here (not the program's) puts there."""
-import math
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xshot import lon_of, screenshot, world_x, world_y  # noqa: E402
 
 EXE = sys.argv[1]
 BUILD = os.environ["ORV_BINARY_DIR"]
@@ -19,20 +21,6 @@ BG = (0xE0, 0xE0, 0xE0)
 
 def pattern(tx, ty, z):
     return (40 + (tx % 5) * 40, 40 + (ty % 5) * 40, 30 + (z % 6) * 30)
-
-
-def world_x(lon):
-    return (int(lon * 2**30 / 360) + 2**29) % 2**30
-
-
-def world_y(lat):
-    # Gudermannian form of the Mercator ordinate
-    m = math.log(math.tan(math.pi / 4 + math.radians(lat) / 2))
-    return 2**29 - m * 2**30 / (2 * math.pi)
-
-
-def lon_of(x):
-    return (x - 2**29) * 360 / 2**30
 
 
 STEPS = [
@@ -71,30 +59,6 @@ EXPECT = {
 
 # the drag between "predrag" and "postdrag": from, to (client pixels)
 DRAG = ((400, 300), (300, 250))
-
-
-def read_ppm(data):
-    parts, pos = [], 0
-    while len(parts) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        parts.append(data[pos:end])
-        pos = end
-    assert parts[0] == b"P6" and parts[3] == b"255", parts
-    w, h = int(parts[1]), int(parts[2])
-    return w, h, data[pos + 1:]
-
-
-def screenshot():
-    out = subprocess.run(["import", "-display", DISPLAY, "-window", "root", "-depth", "8", "ppm:-"],
-                         check=True, capture_output=True).stdout
-    return read_ppm(out)
 
 
 def area_zoom(w, h):

@@ -4,7 +4,6 @@ uses them: screenshots checked at the pixels where the Mercator arithmetic
 here (not the program's) puts the overlays, then drags, the wheel, a
 rectangle selection, Escape and a measurement with real X events, checked
 against the notifications the program records."""
-import math
 import os
 import shutil
 import subprocess
@@ -14,6 +13,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from geo_reference import vincenty_inverse  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xshot import lat_of, lon_of, screenshot, world_x  # noqa: E402
+from xshot import world_y as _world_y  # noqa: E402
 
 EXE = sys.argv[1]
 BUILD = os.environ["ORV_BINARY_DIR"]
@@ -26,23 +28,6 @@ WHITE = (255, 255, 255)
 TRACK0 = (0, 0, 255)          # track 0 starts as 0xFF0000 in 0x00BBGGRR
 YELLOW_BOX = (255, 255, 0)    # label colour 0x00FFFF (0x00BBGGRR)
 BAND_ON_BG = tuple(c ^ y for c, y in zip(BG, (255, 255, 0)))
-
-
-def world_x(lon):
-    return (int(lon * 2**30 / 360) + 2**29) % 2**30
-
-
-def world_y(lat):
-    m = math.log(math.tan(math.pi / 4 + math.radians(lat) / 2))
-    return int(2**29 - m * 2**30 / (2 * math.pi))
-
-
-def lon_of(x):
-    return (x - 2**29) * 360 / 2**30
-
-
-def lat_of(y):
-    return math.degrees(math.atan(math.sinh((2**29 - y) * 2 * math.pi / 2**30)))
 
 
 class Run:
@@ -111,18 +96,12 @@ class Shot:
 
 
 def grab():
-    out = subprocess.run(["import", "-display", DISPLAY, "-window", "root", "-depth", "8", "ppm:-"],
-                         check=True, capture_output=True).stdout
-    parts, pos = [], 0
-    while len(parts) < 4:
-        while out[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not out[end:end + 1].isspace():
-            end += 1
-        parts.append(out[pos:end])
-        pos = end
-    return Shot(out[pos + 1:], int(parts[1]))
+    w, h, data = screenshot()
+    return Shot(data, w)
+
+
+def world_y(lat):
+    return int(_world_y(lat))
 
 
 def client_of(st, wx, wy):

@@ -13,30 +13,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tileserver  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from xshot import screenshot  # noqa: E402
 
 EXE = sys.argv[1]
 BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
 DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
-
-
-def read_ppm(data):
-    parts, pos = [], 0
-    while len(parts) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        parts.append(data[pos:end])
-        pos = end
-    return int(parts[1]), int(parts[2]), data[pos + 1:]
-
-
-def screenshot():
-    out = subprocess.run(["import", "-display", DISPLAY, "-window", "root", "-depth", "8", "ppm:-"],
-                         check=True, capture_output=True).stdout
-    return read_ppm(out)
 
 
 def check(state, shot, errors, name):
