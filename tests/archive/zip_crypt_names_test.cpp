@@ -248,7 +248,9 @@ TEST(ZipAes, TagIsCheckedWhenTheCodecStopsEarly) {
     std::vector<char> out(30000);
     EXPECT_EQ(good ? 0 : ZIPERR_DECOMPRESS, z.ExtractToMemory(0, out.data(), (uint32_t)out.size(), nullptr))
         << (good ? "good tag" : "changed tag");
-    if (good) EXPECT_EQ('a', out[0]);
+    if (good) {
+      EXPECT_EQ('a', out[0]);
+    }
     z.SetPassword("wrong");
     EXPECT_EQ(ZIPERR_PASSWORD, z.TestEntry(0));
   }
