@@ -167,6 +167,12 @@ int FioFullPath(char* dest, size_t size, const char* path) {
 
 int FioReplace(const char* from, const char* to) {
   if (!from || !to) return 0;
+  // Windows refuses to replace a read-only file; Wine does not, so ask first
+  DWORD a = GetFileAttributesA(to);
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
 }
 

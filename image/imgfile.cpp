@@ -212,6 +212,11 @@ void ImgReplaceFile::Commit() {
   if (ok && !FlushFileBuffers(m_handle)) ok = false;
   if (!CloseHandle(m_handle)) ok = false;
   m_handle = INVALID_HANDLE_VALUE;
+  if (ok) {
+    // Windows refuses to replace a read-only file; Wine does not, so ask first
+    DWORD a = GetFileAttributesA(m_target.c_str());
+    ok = a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_READONLY);
+  }
   if (ok) ok = MoveFileExA(m_temp.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   if (!ok) {
     DeleteFileA(m_temp.c_str());

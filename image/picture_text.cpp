@@ -1,4 +1,7 @@
 // CPicture: text in a bitmap font.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,29 +57,34 @@ int CPicture::DrawString(int x, int y, const char* text) {
   if (!m_font || !text) return 0;
   const int height = m_font[0], first = m_font[1], count = m_font[2];
   const uint8_t* widths = m_font + kImgFontHeader;
-  // glyph offsets are found by walking; fonts are small
-  int start = x;
+  // glyph offsets are found by walking; fonts are small. The pen runs in
+  // 64 bits so that text placed near the int range cannot overflow it;
+  // pixels beyond that range lie outside any picture and are skipped.
+  int64_t pen = x;
+  const int64_t rows = std::min<int64_t>(height, static_cast<int64_t>(INT_MAX) - y + 1);
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
     if (*p < first || *p - first >= count) continue;
     int idx = *p - first;
     size_t off = kImgFontHeader + count;
     for (int i = 0; i < idx; ++i) off += static_cast<size_t>(height) * ((widths[i] + 7u) / 8u);
     int gw = widths[idx], rowBytes = (gw + 7) / 8;
-    for (int r = 0; r < height; ++r) {
+    const int cols = static_cast<int>(std::min<int64_t>(gw, std::max<int64_t>(0, INT_MAX - pen + 1)));
+    for (int r = 0; r < rows; ++r) {
       const uint8_t* bits = m_font + off + static_cast<size_t>(r) * rowBytes;
-      for (int c = 0; c < gw; ++c) {
+      for (int c = 0; c < cols; ++c) {
+        const int px = static_cast<int>(pen + c), py = y + r;
         bool ink = (bits[c >> 3] >> (7 - (c & 7))) & 1;
         if (ink) {
           if (m_plot)
-            m_plot(*this, x + c, y + r, m_textColor);
+            m_plot(*this, px, py, m_textColor);
           else
-            SetPixel(x + c, y + r, ColorToPixel(m_textColor));
+            SetPixel(px, py, ColorToPixel(m_textColor));
         } else if (m_textBack != kImgNoColorKey) {
-          SetPixel(x + c, y + r, ColorToPixel(m_textBack));
+          SetPixel(px, py, ColorToPixel(m_textBack));
         }
       }
     }
-    x += gw;
+    pen += gw;
   }
-  return x - start;
+  return static_cast<int>(std::min<int64_t>(pen - x, INT_MAX));
 }

@@ -81,6 +81,27 @@ TEST(FileOps, ReadEndsWithTwoZeros) {
   EXPECT_EQ(FileReadA(dir.c_str(), big, sizeof big, 0), 0);
 }
 
+#ifdef _WIN32
+// Windows does not let a save replace a read-only file; Wine would.
+TEST(FileOps, WriteKeepsAReadOnlyFile) {
+  std::string dir = orvtest::MakeTempDir("fops");
+  std::string f = Join(dir, "keep.txt");
+  ASSERT_TRUE(orvtest::WriteFile(f, "kept", 4));
+  ASSERT_EQ(FioSetReadOnly(f.c_str(), 1), 1);
+  EXPECT_EQ(FileWriteA(f.c_str(), "lost", 4, 0), -1);
+  std::vector<unsigned char> v;
+  ASSERT_TRUE(orvtest::ReadFile(f, v));
+  EXPECT_EQ(std::string(v.begin(), v.end()), "kept");
+  FileFindData d;
+  intptr_t h = FileFindFirstA(Join(dir, "*").c_str(), &d, nullptr);
+  ASSERT_NE(h, 0);
+  EXPECT_EQ(FileFindNextA(h, &d), 0);  // no temporary file left
+  FileFindClose(h);
+  ASSERT_EQ(FioSetReadOnly(f.c_str(), 0), 1);
+  EXPECT_EQ(FileWriteA(f.c_str(), "new", 3, 0), 3);
+}
+#endif
+
 TEST(FileOps, WriteReplacesWholeFile) {
   std::string dir = orvtest::MakeTempDir("fops");
   std::string f = Join(dir, "out.txt");

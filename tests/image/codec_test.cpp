@@ -17,6 +17,10 @@
 #include "tests/image/fixtures.h"
 #include "tests/support/testenv.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using imgtest::FixtureList;
 using imgtest::FixturePath;
 using imgtest::ReadFixture;
@@ -399,6 +403,37 @@ TEST(ImageSave, FailureKeepsTheExistingFile) {
   EXPECT_EQ(back.Width(), 4);
   EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
 }
+
+#ifdef _WIN32
+// Windows refuses to replace a read-only or an open file: the save must say
+// so and leave the file as it was.
+TEST(ImageSave, ReadOnlyOrLockedTargetIsKept) {
+  std::string dir = orvtest::MakeTempDir("imglock");
+  std::string file = dir + "/map.png";
+  const char old[] = "the previous export";
+  ASSERT_TRUE(orvtest::WriteFile(file, old, sizeof(old)));
+  CPicture small;
+  ASSERT_TRUE(small.Create(24, 4, 4, 0xFF0000));
+  auto unchanged = [&] {
+    std::vector<unsigned char> data;
+    return orvtest::ReadFile(file, data) && std::string(data.begin(), data.end()) == std::string(old, sizeof(old));
+  };
+
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(ImgSaveFile(file.c_str(), small, nullptr), -1);
+  EXPECT_TRUE(unchanged());
+  EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+  HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ImgSaveFile(file.c_str(), small, nullptr), -1);
+  CloseHandle(h);
+  EXPECT_TRUE(unchanged());
+  EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
+  EXPECT_EQ(ImgSaveFile(file.c_str(), small, nullptr), 0);
+}
+#endif
 
 TEST(ImageSave, PngWriterThrowsOnFailure) {
   CPicture empty;

@@ -375,6 +375,25 @@ TEST(Picture, BitmapFontText) {
   EXPECT_EQ(p.DrawString(0, 0, "!"), 0);
 }
 
+TEST(Picture, BitmapFontTextAtTheEdgeOfTheIntRange) {
+  const uint8_t font[] = {2, '!', 3, 0, 1, 0, 3, 0x80, 0x00, 0xA0, 0x40};
+  CPicture p;
+  ASSERT_TRUE(p.Create(24, 8, 3, 0));
+  ASSERT_TRUE(p.SetFont(font, sizeof(font)));
+  p.SetTextColor(nullptr, 0xFF0000, 0);
+  p.SetTextColor(nullptr, 0x0000FF, 1);
+  // the pen and the rows must not wrap round into the picture
+  EXPECT_EQ(p.DrawString(INT_MAX - 1, 0, "##"), 6);
+  EXPECT_EQ(p.DrawString(0, INT_MAX - 1, "#"), 3);
+  EXPECT_EQ(p.DrawString(INT_MIN, INT_MIN, "#!#"), 7);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(p.GetPixel(x, y), 0u) << x << "," << y;
+  // a glyph that starts left of the picture still shows its visible part
+  EXPECT_EQ(p.DrawString(-2, 0, "#"), 3);
+  EXPECT_EQ(p.GetPixel(0, 0), 0xFF0000u);
+  EXPECT_EQ(p.GetPixel(0, 1), 0x0000FFu);
+}
+
 TEST(Picture, ColorDistanceIsEuclidean) {
   EXPECT_EQ(ImgColorDistance(0x000000, 0x000000), 0);
   EXPECT_EQ(ImgColorDistance(0x000000, 0xFFFFFF), 441);
