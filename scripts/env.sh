@@ -3,6 +3,8 @@ set -euo pipefail
 ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORV_BUILD=${ORV_BUILD:-$ORV_ROOT/build}
 JOBS=${JOBS:-$(nproc)}
+# the tests import helper modules from the source tree: leave no caches there
+export PYTHONDONTWRITEBYTECODE=1
 
 orv_prepare() {
   "$ORV_ROOT/scripts/setup"
