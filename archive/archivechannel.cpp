@@ -159,6 +159,7 @@ ZipErrorCode CArchiveFile::MoveToSecondChannel() {
   m_mode = 0;
   memset(&m_main, 0, sizeof m_main);
   m_main.file = FIO_INVALID;
+  m_main.lock = FIO_INVALID;
   m_main.length = -1;
   m_secondInUse = true;
   return 0;

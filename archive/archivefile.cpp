@@ -1,6 +1,7 @@
 // CArchiveFile: opening, modes, defaults and the base behaviour of the
 // virtual operations.
 #include "archive/archivefile.h"
+#include "files/fileops.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -73,6 +74,7 @@ CArchiveFile::CArchiveFile()
       m_internalOpen(false) {
   memset(&m_main, 0, sizeof m_main);
   m_main.file = FIO_INVALID;
+  m_main.lock = FIO_INVALID;
   m_main.length = -1;
   m_second = m_main;
   m_secondMode = 0;
@@ -252,12 +254,16 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
   char full[ARCHIVE_NAME_SIZE];
   if (FioFullPath(full, sizeof full, name) < 0 || strlen(full) >= 256) return ZIPERR_PATH;
   snprintf(m_name, sizeof m_name, "%s", full);
-  if (mode == 2) {
-    FioHandle probe = FioOpen(full, FIO_READ | FIO_SHARE_READ);
-    if (probe == FIO_INVALID) {
+  if (mode >= 2) {
+    m_main.lock = FioOpen(full, FIO_READ);
+    if (m_main.lock == FIO_INVALID) {
+      // missing, or open elsewhere (then it must not pass for missing)
+      FileFindData there;
+      if (FileGetFindDataA(full, &there) == 0) {
+        if (NotifyEnabled(ZIPN_OPEN) && Notify(ZIPN_OPEN, -1)) return ZIPERR_ABORT;
+        return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
+      }
       mode = 3;
-    } else {
-      FioClose(probe);
     }
   }
   if (mode == 1) {
@@ -273,8 +279,8 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
     } else {
       m_main.file = FioOpen(m_main.workPath, FIO_RW);
       if (m_main.file != FIO_INVALID && mode == 2) {
-        FioHandle src = FioOpen(full, FIO_READ | FIO_SHARE_READ);
-        bool ok = src != FIO_INVALID;
+        FioHandle src = m_main.lock;
+        bool ok = src != FIO_INVALID && FioSeek(src, 0, FIO_BEGIN) == 0;
         static const size_t kChunk = 1 << 20;
         uint8_t* buf = ok ? (uint8_t*)malloc(kChunk) : nullptr;
         ok = ok && buf;
@@ -287,7 +293,6 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
           ok = FioWrite(m_main.file, buf, (size_t)got) == got;
         }
         free(buf);
-        if (src != FIO_INVALID) FioClose(src);
         if (!ok) {
           FioClose(m_main.file);
           m_main.file = FIO_INVALID;
@@ -302,6 +307,10 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
     }
   }
   if (m_main.file == FIO_INVALID) {
+    if (m_main.lock != FIO_INVALID) {
+      FioClose(m_main.lock);
+      m_main.lock = FIO_INVALID;
+    }
     if (NotifyEnabled(ZIPN_OPEN) && Notify(ZIPN_OPEN, -1)) return ZIPERR_ABORT;
     return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
   }
@@ -384,10 +393,11 @@ ZipErrorCode CArchiveFile::OpenResource(const char* name, const char* type, uint
 }
 
 void CArchiveFile::FreeChannel(ArchiveChannel& c) {
-  if (c.file != FIO_INVALID) CloseChannel(c);
+  if (c.file != FIO_INVALID || c.lock != FIO_INVALID) CloseChannel(c);
   free(c.owned);
   memset(&c, 0, sizeof c);
   c.file = FIO_INVALID;
+  c.lock = FIO_INVALID;
   c.length = -1;
 }
 
@@ -395,6 +405,10 @@ void CArchiveFile::CloseChannel(ArchiveChannel& c) {
   if (c.file != FIO_INVALID) {
     FioClose(c.file);
     c.file = FIO_INVALID;
+  }
+  if (c.lock != FIO_INVALID) {
+    FioClose(c.lock);
+    c.lock = FIO_INVALID;
   }
   // A work copy still here was never committed (the archive stays as it
   // was); a spill file has served its purpose.
@@ -426,9 +440,14 @@ void CArchiveFile::CloseFiles() {
 ZipErrorCode CArchiveFile::CommitWorkFile() {
   if (m_main.file == FIO_INVALID || !m_main.workPath[0]) return 0;
   if (!FioFlush(m_main.file)) return ZIPERR_WRITE;
-  FioClose(m_main.file);
+  bool closed = FioClose(m_main.file) != 0;
   m_main.file = FIO_INVALID;
-  if (!FioReplace(m_main.workPath, m_name)) {
+  // the original cannot be replaced while we hold it
+  if (m_main.lock != FIO_INVALID) {
+    FioClose(m_main.lock);
+    m_main.lock = FIO_INVALID;
+  }
+  if (!closed || !FioReplace(m_main.workPath, m_name)) {
     FioDelete(m_main.workPath);
     m_main.workPath[0] = 0;
     return ZIPERR_WRITE;

@@ -58,6 +58,9 @@ struct ArchiveChannel {
   // and replaces the original only when a commit has succeeded; a spilled
   // block lives in a temporary file of this name too.
   char workPath[ARCHIVE_NAME_SIZE + 16];
+  // the original, held unshared while its copy is worked on, so that a
+  // second writer cannot replace it behind our back
+  FioHandle lock;
 };
 
 class CArchiveFile {

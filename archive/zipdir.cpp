@@ -103,7 +103,8 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
       ChanSeek(locatorAt, 0);
       ChanRead(loc, ZIP_LOCATOR64_SIZE);
       uint64_t at = ZipGet64(loc + 8);
-      bool ok = at + ZIP_END64_SIZE <= (uint64_t)locatorAt;
+      // (compared so that an offset near 2^64 cannot wrap around)
+      bool ok = locatorAt >= ZIP_END64_SIZE && at <= (uint64_t)locatorAt - ZIP_END64_SIZE;
       if (ok) {
         ChanSeek((int64_t)at, 0);
         ChanRead(rec, ZIP_END64_SIZE);

@@ -172,7 +172,10 @@ ZipErrorCode CZipFile::TestEntry(int32_t index) {
     ExtractCore(index, nullptr, [](void*, void*, int size) { return size; }, true);
   } catch (ZipErrorCode code) {
     m_progressState = oldState;
-    if (e && code != ZIPERR_BAD_INDEX) e->bad = 1;
+    // Only damaged data make the entry bad (a bad entry is dropped at the
+    // next update): a missing password or method is no fault of the data.
+    if (e && (code == ZIPERR_CRC_TEST || code == ZIPERR_DECOMPRESS || code == ZIPERR_FORMAT))
+      e->bad = 1;
     return Fail(code, index);
   }
   m_progressState = oldState;

@@ -4,6 +4,7 @@ set(_d ${CMAKE_CURRENT_LIST_DIR})
 if(TARGET orv_archive AND NOT ORV_FUZZ)
   orv_test(zip_unit_tests NATIVE
     SOURCES ${_d}/zip_unit_test.cpp ${_d}/zip_crypt_names_test.cpp
+      ${_d}/zip_safety_test.cpp
     DEPS orv_archive)
   orv_executable(zipcheck SOURCES ${_d}/zipcheck.cpp DEPS orv_archive)
   orv_executable(zipcryptocheck SOURCES ${_d}/zipcryptocheck.cpp DEPS orv_archive)
