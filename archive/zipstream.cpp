@@ -183,49 +183,41 @@ int CZipStream::MemWrite(void* ctx, void* data, int length) {
   return static_cast<int>(n);
 }
 
-static int CutToLimit(int64_t limit, int length) {
-  if (limit >= 0 && length > limit) return static_cast<int>(limit);
-  return length;
+// One read or write of at most what the side's limit leaves (limit < 0: no
+// limit); op moves up to n bytes and returns the count or -1.
+template <typename Op>
+static int LimitedIo(int64_t& limit, int length, Op op) {
+  if (limit >= 0 && length > limit) length = static_cast<int>(limit);
+  if (length <= 0) return 0;
+  long long n = op(static_cast<size_t>(length));
+  if (n < 0) return -1;
+  if (limit >= 0) limit -= n;
+  return static_cast<int>(n);
 }
 
 int CZipStream::FileRead(void* ctx, void* data, int length) {
   Side& s = *static_cast<Side*>(ctx);
-  length = CutToLimit(s.limit, length);
-  if (length <= 0) return 0;
-  size_t n = fread(data, 1, static_cast<size_t>(length), s.file);
-  if (n < static_cast<size_t>(length) && ferror(s.file)) return -1;
-  if (s.limit >= 0) s.limit -= static_cast<int64_t>(n);
-  return static_cast<int>(n);
+  return LimitedIo(s.limit, length, [&](size_t len) -> long long {
+    size_t n = fread(data, 1, len, s.file);
+    return n < len && ferror(s.file) ? -1 : static_cast<long long>(n);
+  });
 }
 
 int CZipStream::FileWrite(void* ctx, void* data, int length) {
   Side& s = *static_cast<Side*>(ctx);
-  length = CutToLimit(s.limit, length);
-  if (length <= 0) return 0;
-  size_t n = fwrite(data, 1, static_cast<size_t>(length), s.file);
-  if (n < static_cast<size_t>(length)) return -1;
-  if (s.limit >= 0) s.limit -= static_cast<int64_t>(n);
-  return static_cast<int>(n);
+  return LimitedIo(s.limit, length, [&](size_t len) -> long long {
+    return fwrite(data, 1, len, s.file) < len ? -1 : static_cast<long long>(len);
+  });
 }
 
 int CZipStream::HandleRead(void* ctx, void* data, int length) {
   Side& s = *static_cast<Side*>(ctx);
-  length = CutToLimit(s.limit, length);
-  if (length <= 0) return 0;
-  ptrdiff_t n = FioRead(s.handle, data, static_cast<size_t>(length));
-  if (n < 0) return -1;
-  if (s.limit >= 0) s.limit -= n;
-  return static_cast<int>(n);
+  return LimitedIo(s.limit, length, [&](size_t len) -> long long { return FioRead(s.handle, data, len); });
 }
 
 int CZipStream::HandleWrite(void* ctx, void* data, int length) {
   Side& s = *static_cast<Side*>(ctx);
-  length = CutToLimit(s.limit, length);
-  if (length <= 0) return 0;
-  ptrdiff_t n = FioWrite(s.handle, data, static_cast<size_t>(length));
-  if (n < 0) return -1;
-  if (s.limit >= 0) s.limit -= n;
-  return static_cast<int>(n);
+  return LimitedIo(s.limit, length, [&](size_t len) -> long long { return FioWrite(s.handle, data, len); });
 }
 
 // A transform may hold bytes back (an authentication tag at the end): a
