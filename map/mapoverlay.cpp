@@ -180,39 +180,34 @@ int MapOverlay::SetMarker(int index, const char* text, double lon, double lat, i
   return 1;
 }
 
-int MapOverlay::GetMarker(int index, double* lon, double* lat, char* buf, int size) const {
-  std::lock_guard<std::mutex> g(m_markerLock);
-  const MapMarker* m = (const MapMarker*)m_markers.GetData(index);
-  if (!m) {
-    if (buf && size > 0) buf[0] = 0;
-    return -1;
-  }
-  if (lon) *lon = m->lon;
-  if (lat) *lat = m->lat;
-  int len = m_markers.GetLength(index);
+// The marker at index with its label copied out (the caller holds the
+// marker lock); null, with an empty label, for a bad index.
+static const MapMarker* MarkerWithLabel(const CStrList& list, int index, char* buf, int size, int* len) {
+  const MapMarker* m = (const MapMarker*)list.GetData(index);
+  *len = m ? list.GetLength(index) : -1;
   if (buf && size > 0) {
-    int n = len < size - 1 ? len : size - 1;
-    memcpy(buf, m_markers.GetTextPtr(index), (size_t)n);
+    int n = !m ? 0 : *len < size - 1 ? *len : size - 1;
+    if (n > 0) memcpy(buf, list.GetTextPtr(index), (size_t)n);
     buf[n] = 0;
   }
+  return m;
+}
+
+int MapOverlay::GetMarker(int index, double* lon, double* lat, char* buf, int size) const {
+  std::lock_guard<std::mutex> g(m_markerLock);
+  int len;
+  const MapMarker* m = MarkerWithLabel(m_markers, index, buf, size, &len);
+  if (m && lon) *lon = m->lon;
+  if (m && lat) *lat = m->lat;
   return len;
 }
 
 int MapOverlay::GetMarkerWorld(int index, uint32_t* x, uint32_t* y, char* buf, int size) const {
   std::lock_guard<std::mutex> g(m_markerLock);
-  const MapMarker* m = (const MapMarker*)m_markers.GetData(index);
-  if (!m) {
-    if (buf && size > 0) buf[0] = 0;
-    return -1;
-  }
-  if (x) *x = m->x;
-  if (y) *y = m->y;
-  int len = m_markers.GetLength(index);
-  if (buf && size > 0) {
-    int n = len < size - 1 ? len : size - 1;
-    memcpy(buf, m_markers.GetTextPtr(index), (size_t)n);
-    buf[n] = 0;
-  }
+  int len;
+  const MapMarker* m = MarkerWithLabel(m_markers, index, buf, size, &len);
+  if (m && x) *x = m->x;
+  if (m && y) *y = m->y;
   return len;
 }
 
