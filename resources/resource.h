@@ -48,4 +48,14 @@
 #define ID_PLAYER_NOBODY 33032
 #define ID_PLAYER_RESULTS 33033
 
+/* frame: bars and images (ids of the main frame's area go here) */
+
+/* view: embedded images */
+
+/* game: sounds, star, glyphs */
+
+/* web window */
+
+/* dialogs */
+
 #endif

@@ -1,13 +1,11 @@
-#include "game/orvalo_app.h"
+#include "game/app/orvalo_app.h"
 
 #include <cstdlib>
 
-#include "game/mainframe.h"
-#include "game/orvalo_doc.h"
-#include "game/orvalo_view.h"
+#include "game/frame/mainframe.h"
+#include "game/app/orvalo_doc.h"
+#include "game/view/orvalo_view.h"
 #include "resources/resource.h"
-
-COrvaloApp theApp;
 
 BEGIN_MESSAGE_MAP(COrvaloApp, CWinApp)
   ON_COMMAND(ID_HELP_KEYBOARD, OnHelpKeyboard)

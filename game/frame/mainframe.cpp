@@ -1,4 +1,4 @@
-#include "game/mainframe.h"
+#include "game/frame/mainframe.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 

@@ -1,6 +1,6 @@
-#include "game/orvalo_view.h"
+#include "game/view/orvalo_view.h"
 
-#include "game/orvalo_doc.h"
+#include "game/app/orvalo_doc.h"
 
 IMPLEMENT_DYNCREATE(COrvaloView, CView)
 

@@ -1,6 +1,6 @@
-#include "game/orvalo_doc.h"
+#include "game/app/orvalo_doc.h"
 
-#include "game/orvalo_app.h"
+#include "game/app/orvalo_app.h"
 #include "resources/resource.h"
 
 IMPLEMENT_DYNCREATE(COrvaloDoc, CDocument)
