@@ -53,6 +53,8 @@
 /* view: embedded images */
 
 /* game: sounds, star, glyphs */
+#define IDB_STAR 310   /* 32 x 32, 32-bit premultiplied alpha */
+#define IDB_GLYPHS 311 /* 640 x 56: cells of 40 x 56 */
 
 /* web window */
 
