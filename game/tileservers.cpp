@@ -115,6 +115,15 @@ void ApplyAreaLimits(CRegistryKey& key, int index, TileSourceSink& sink) {
   }
 }
 
+// Asked of the registry itself: a key object opened for creating would make
+// the key it is asked to open.
+bool SubKeyExists(CRegistryKey& key, const char* name) {
+  HKEY existing = nullptr;
+  if (!key.GetKey() || RegOpenKeyExA(key.GetKey(), name, 0, KEY_READ, &existing) != ERROR_SUCCESS) return false;
+  RegCloseKey(existing);
+  return true;
+}
+
 }  // namespace
 
 bool EntryValueName(char* out, int size, const char* field, int index) {
@@ -192,14 +201,7 @@ int ReadTableNames(CRegistryKey& table, TableKind kind, CStrList* names) {
 }
 
 bool WriteFirstStartTable(CRegistryKey& app) {
-  // asked of the registry itself: a key object opened for creating would
-  // make the key it is asked to open
-  HKEY existing = nullptr;
-  if (!app.GetKey()) return false;
-  if (RegOpenKeyExA(app.GetKey(), kServerKey, 0, KEY_READ, &existing) == ERROR_SUCCESS) {
-    RegCloseKey(existing);
-    return false;
-  }
+  if (!app.GetKey() || SubKeyExists(app, kServerKey)) return false;
   if (!app.OpenSubKey(kServerKey, REGKEY_CREATE)) return false;
   uint32_t zero = 0;
   app.WriteValue(&zero, 4, kSelectValue, REG_DWORD);
@@ -254,7 +256,7 @@ TileLoadResult LoadTileServers(CRegistryKey& app, TileSourceSink& sink, CStrList
     app.CloseSubKey();
     // a user's own layer table stays when only the base maps were removed
     bool layersToo = true;
-    if (app.OpenSubKey(kLayerKey, REGKEY_READ)) {
+    if (SubKeyExists(app, kLayerKey) && app.OpenSubKey(kLayerKey, REGKEY_READ)) {
       layersToo = !HasName(app, 0);
       app.CloseSubKey();
     }
@@ -281,7 +283,7 @@ TileLoadResult LoadTileServers(CRegistryKey& app, TileSourceSink& sink, CStrList
   app.CloseSubKey();
 
   int slot = 1;
-  if (app.OpenSubKey(kLayerKey, REGKEY_CREATE)) {
+  if (SubKeyExists(app, kLayerKey) && app.OpenSubKey(kLayerKey, REGKEY_READ)) {
     int layers = ReadTableNames(app, kLayerTable, layerNames);
     for (int i = 0; i < layers && slot < kSourceSlots; i++) {
       uint32_t shown = 0;

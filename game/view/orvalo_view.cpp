@@ -5,6 +5,7 @@
 #include "game/app/orvalo_doc.h"
 #include "game/tileservers.h"
 #include "game/view/view_settings.h"
+#include "map/mapmouse.h"
 #include "resources/resource.h"
 
 IMPLEMENT_DYNCREATE(COrvaloView, CView)
@@ -53,6 +54,29 @@ BEGIN_MESSAGE_MAP(COrvaloView, CView)
   ON_WM_ERASEBKGND()
   ON_WM_TIMER()
   ON_MESSAGE(kMsgStartupOptions, OnStartupOptions)
+  // view commands (view_commands.cpp)
+  ON_COMMAND(ID_VIEW_OSMMENU, OnViewOsmMenu)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_OSMMENU, OnUpdateViewOsmMenu)
+  ON_COMMAND_RANGE(ID_WHEEL_SCROLL, ID_WHEEL_ZOOM, OnWheelMode)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_WHEEL_SCROLL, ID_WHEEL_ZOOM, OnUpdateWheelMode)
+  ON_COMMAND_RANGE(ID_MOUSE_COPYRECT, ID_MOUSE_MEASURE, OnMouseMode)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_MOUSE_COPYRECT, ID_MOUSE_MEASURE, OnUpdateMouseMode)
+  ON_COMMAND_RANGE(ID_COORD_DECIMAL, ID_COORD_DIRECTION, OnCoordMode)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_COORD_DECIMAL, ID_COORD_DIRECTION, OnUpdateCoordMode)
+  ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+  ON_COMMAND(ID_EDIT_COPYPOS, OnEditCopyPos)
+  ON_COMMAND(ID_VIEW_RELOAD, OnViewReload)
+  ON_COMMAND(ID_EDIT_CLEARCACHE, OnEditClearCache)
+  ON_COMMAND(ID_EDIT_COMPORT, OnEditComPort)
+  ON_COMMAND_RANGE(kBaseMapCmdFirst, kBaseMapCmdFirst + kMapPopupCmds - 1, OnBaseMap)
+  ON_COMMAND_RANGE(kLayerCmdFirst, kLayerCmdFirst + kMapPopupCmds - 1, OnLayer)
+  ON_UPDATE_COMMAND_UI(ID_FILE_OPEN, OnUpdateFileOpen)
+  ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
+  ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateFileSave)
+  ON_COMMAND(ID_VIEW_NOEFFECT1, OnNoEffect)
+  ON_COMMAND(ID_VIEW_NOEFFECT2, OnNoEffect)
+  ON_NOTIFY(MAPN_SELECTION, kMapWndId, OnMapNotify)
+  ON_NOTIFY(MAPN_MENU, kMapWndId, OnMapNotify)
 END_MESSAGE_MAP()
 
 COrvaloView::COrvaloView() : m_baseNames(4), m_layerNames(4) {
@@ -75,6 +99,7 @@ COrvaloView::~COrvaloView() {
   m_remote = nullptr;
 
   // the images go with their member, after the map window object
+  FreePrintImage();
   TakeSettingsFromMap();
   CRegistryKey app;
   if (app.Open(HKEY_CURRENT_USER, nullptr, REGKEY_CREATE)) view::WriteViewSettings(app, m_settings);

@@ -98,6 +98,7 @@ for want in "Select REG_DWORD 0x0" "Name00 REG_SZ WaterColor" "Server00 REG_SZ $
   echo "$srv" | sed 's/^ *//; s/  */ /g' | grep -qx "$want" || fail "Server lacks '$want'"
 done
 echo "$srv" | grep -q 'Name01' && fail "the built-in table was written at the first start"
+reg query 'HKCU\Software\Vexa\Orvalo\Layer' | grep -q . && fail "a layer table appeared at the first start"
 vals=$(reg query 'HKCU\Software\Vexa\Orvalo' | sed 's/^ *//; s/  */ /g')
 for v in WheelMode CoordMode ShowCoord ComPort OsmMenu OsmZoom OsmPosX OsmPosY; do
   echo "$vals" | grep -q "^$v REG_DWORD " || fail "view value $v not written"
