@@ -57,6 +57,12 @@ class COrvaloView : public CView, public IFrameViewLink {
   const char* FormatCoordinate(double value, int axis) const;
   void DrawTestRectangle(CDC* pDC);
 
+  // Printing (view_print.cpp): the visible map is copied when printing
+  // begins, drawn onto each page and freed at the end.
+  BOOL MakePrintImage();
+  void PrintImageTo(CDC* pDC, const RECT& page);
+  void FreePrintImage();
+
   CMapWnd& Map() { return m_map; }
   const view::ViewSettings& Settings() const { return m_settings; }
   const CStrList& BaseMapNames() const { return m_baseNames; }
@@ -64,6 +70,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   bool AllSourcesFixed() const { return m_allFixed; }
   const CString& StatusText() const { return m_status; }
   game::PlayerSlot* Players() { return m_players; }
+  game::GameState& State() { return m_state; }
   view::ViewImages& Images() { return m_images; }
   view::RemoteShared* Remote() { return m_remote; }
 
@@ -114,11 +121,6 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnMapNotify(NMHDR* pNotify, LRESULT* pResult);
   void ShowMapPopup(int clientX, int clientY);
   void CopyMapToClipboard(int what);
-
-  // ---- printing (view_print.cpp)
-  BOOL MakePrintImage();
-  void PrintImageTo(CDC* pDC, const RECT& page);
-  void FreePrintImage();
 
   // ---- images (view_images.cpp)
   void MakeAllMarkerIcons();
