@@ -193,6 +193,7 @@ CDocument* CFrameWnd::GetActiveDocument() { return m_pViewActive ? m_pViewActive
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
   CString title = m_strTitle;
   CDocument* pDoc = GetActiveDocument();
+  m_strDocTitleShown = pDoc ? pDoc->GetTitle() : CString();
   if (bAddToTitle && m_bAddToTitle && pDoc && !pDoc->GetTitle().IsEmpty()) title = pDoc->GetTitle() + " - " + m_strTitle;
   CString old;
   GetWindowText(old);
@@ -282,7 +283,10 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
       if (sub) UpdateMenuCmdUI(CMenu::FromHandle(sub), m_bAutoMenuEnable);
     }
   }
-  OnUpdateFrameTitle(TRUE);
+  // retitle only when the document's title changed: the program may have
+  // given the window a title of its own meanwhile
+  CDocument* pDoc = GetActiveDocument();
+  if ((pDoc ? pDoc->GetTitle() : CString()) != m_strDocTitleShown) OnUpdateFrameTitle(TRUE);
   return 0;
 }
 
