@@ -117,8 +117,10 @@ BOOL CToolBarNew::CreateEx(CWnd* pParentWnd, DWORD ctrlStyle, DWORD barStyle, CR
   if (m_dwStyle & CBRS_TOOLTIPS) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
+    // not owned by the frame: a topmost owned popup keeps the frame itself
+    // from going topmost ("Fenster fixieren")
     m_hTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                             0, 0, m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+                             0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   }
   return TRUE;
 }
@@ -356,9 +358,14 @@ void CToolBarNew::OnPaint() {
   CPaintDC dc(this);
   CRect rc;
   GetClientRect(&rc);
+  Render(dc.m_hDC, rc);
+}
+
+void CToolBarNew::Render(HDC target, const RECT& area) {
+  CRect rc(0, 0, area.right - area.left, area.bottom - area.top);
   if (rc.Width() <= 0 || rc.Height() <= 0) return;
   void* bits = nullptr;
-  HDIB back = DibCreate(dc.m_hDC, rc.Width(), rc.Height(), 32, &bits);
+  HDIB back = DibCreate(target, rc.Width(), rc.Height(), 32, &bits);
   if (!back) return;
   HDC mem = DibGetDC(back);
   FillRect(mem, &rc, GetSysColorBrush(COLOR_BTNFACE));
@@ -373,7 +380,7 @@ void CToolBarNew::OnPaint() {
   }
   for (int i = 0; i < GetButtonCount(); i++)
     DrawButton(mem, static_cast<uint32_t*>(bits), DibGetStride(back) / 4, rc.Height(), m_buttons[i], i);
-  BitBlt(dc.m_hDC, 0, 0, rc.Width(), rc.Height(), mem, 0, 0, SRCCOPY);
+  BitBlt(target, area.left, area.top, rc.Width(), rc.Height(), mem, 0, 0, SRCCOPY);
   DibFree(back);
 }
 

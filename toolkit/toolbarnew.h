@@ -62,6 +62,9 @@ class CToolBarNew : public CControlBar {
   CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override;
   void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
 
+  // draws the bar as it looks into the rectangle of a DC
+  void Render(HDC target, const RECT& area);
+
   void OnPaint();
   BOOL OnEraseBkgnd(CDC* pDC);
   void OnMouseMove(UINT nFlags, CPoint point);

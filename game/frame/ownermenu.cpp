@@ -100,32 +100,37 @@ bool COwnerMenu::LoadImages(HINSTANCE module, const UINT* ids, int count) {
   for (int i = 0; i < count; i++) {
     ToolbarResource res;
     if (!ToolbarResourceLoad(module, ids[i], &res)) continue;
-    if (!m_normal) {
-      m_cx = res.width;
-      m_cy = res.height;
-      m_normal = ImageList_Create(m_cx, m_cy, ILC_COLOR32 | ILC_MASK, 16, 8);
-      m_disabled = ImageList_Create(m_cx, m_cy, ILC_COLOR32 | ILC_MASK, 16, 8);
-      if (!m_normal || !m_disabled) return false;
-    }
     HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(ids[i]), IMAGE_BITMAP, 0, 0,
                                                   LR_CREATEDIBSECTION));
     if (!bmp) continue;
-    int first = ImageList_GetImageCount(m_normal);
-    // images of another size would shift the table: only matching ones count
-    bool ok = res.width == m_cx && res.height == m_cy && AddImage(bmp, TOOLBAR_MASK_COLOUR);
+    AddToolbar(res, bmp);
     DeleteObject(bmp);
-    if (!ok) continue;
-    int added = ImageList_GetImageCount(m_normal) - first, n = 0;
-    for (UINT id : res.ids) {
-      if (!id) continue;
-      if (n >= added) break;
-      // the table's index is the image's index: keep them in step
-      while (static_cast<int>(m_commands.size()) < first + n) m_commands.push_back(0);
-      if (m_commands.size() < MENU_MAX_COMMANDS) m_commands.push_back(id);
-      n++;
-    }
   }
   return !m_commands.empty();
+}
+
+bool COwnerMenu::AddToolbar(const ToolbarResource& res, HBITMAP bmp) {
+  if (!m_normal) {
+    m_cx = res.width;
+    m_cy = res.height;
+    m_normal = ImageList_Create(m_cx, m_cy, ILC_COLOR32 | ILC_MASK, 16, 8);
+    m_disabled = ImageList_Create(m_cx, m_cy, ILC_COLOR32 | ILC_MASK, 16, 8);
+    if (!m_normal || !m_disabled) return false;
+  }
+  int first = ImageList_GetImageCount(m_normal);
+  // images of another size would shift the table: only matching ones count
+  if (res.width != m_cx || res.height != m_cy || !AddImage(bmp, TOOLBAR_MASK_COLOUR)) return false;
+  int added = ImageList_GetImageCount(m_normal) - first, n = 0;
+  for (UINT id : res.ids) {
+    if (!id) continue;
+    if (n >= added) break;
+    // the table's index is the image's index: keep them in step
+    while (static_cast<int>(m_commands.size()) < first + n && m_commands.size() < MENU_MAX_COMMANDS)
+      m_commands.push_back(0);
+    if (m_commands.size() < MENU_MAX_COMMANDS) m_commands.push_back(id);
+    n++;
+  }
+  return true;
 }
 
 int COwnerMenu::AddIcon(HICON icon) {

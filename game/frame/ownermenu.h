@@ -39,6 +39,8 @@ class COwnerMenu {
   // Reads the toolbar resources (type 241 and bitmap of each id) into the
   // image lists and the command table; false when no command came of them.
   bool LoadImages(HINSTANCE module, const UINT* ids, int count);
+  // One toolbar's images (cells of its image size, mask 0xC0C0C0) and commands.
+  bool AddToolbar(const struct ToolbarResource& res, HBITMAP bitmap);
   // Makes the items of every popup below the bar owner-drawn.
   void MakeOwnerDraw(HMENU bar);
   // After the class layer's update of an opening popup.
