@@ -51,6 +51,11 @@
 #define ID_PLAYER_RESULTS 33033
 
 /* frame: bars and images (ids of the main frame's area go here) */
+#define RT_TOOLBAR_WORDS 241
+#define ID_PLAYER_5 33028
+#define ID_PLAYER_6 33029
+#define ID_PLAYER_7 33030
+#define IDW_PLAYERBAR 140 /* the player bar's window id */
 
 /* view: embedded images */
 
