@@ -3,6 +3,7 @@
 #include "files/fileio.h"
 #include "files/regkey.h"
 #include "game/app/orvalo_doc.h"
+#include "game/frame/mainframe.h"
 #include "game/tileservers.h"
 #include "game/view/view_settings.h"
 #include "map/mapmouse.h"
@@ -112,9 +113,8 @@ BOOL COrvaloView::PreCreateWindow(CREATESTRUCTA& cs) { return CView::PreCreateWi
 void COrvaloView::OnDraw(CDC*) {}
 
 void COrvaloView::OnUpdate(CView*, LPARAM, CObject*) {
-  // the player bar follows the game; the frame refreshes its bars at idle
-  CFrameWnd* frame = GetParentFrame();
-  if (frame) frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+  CMainFrame* frame = DYNAMIC_DOWNCAST(CMainFrame, GetParentFrame());
+  if (frame) frame->UpdatePlayerBar();
 }
 
 void COrvaloView::LoadTileServers() {

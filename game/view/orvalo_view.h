@@ -34,6 +34,9 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnDraw(CDC* pDC) override;
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
   // IFrameViewLink
   const game::GameConfig& GetGameConfig() const override { return m_config; }
