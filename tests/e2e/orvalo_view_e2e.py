@@ -69,6 +69,8 @@ def reg_import(lines):
 
 def reset_registry():
     wine("reg", "delete", KEY, "/f")
+    # tiles of earlier runs would spare the server its requests
+    shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
 
 
 def table_lines(port, bases, layers=()):
