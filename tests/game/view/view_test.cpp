@@ -150,6 +150,63 @@ TEST_F(GameView, HostsTheMapAndKeepsItsSettings) {
   }
 }
 
+TEST_F(GameView, MenuTicksFollowTheModes) {
+  ASSERT_TRUE(Open());
+  HMENU bar = ::GetMenu(frame->m_hWnd);
+  ASSERT_NE(nullptr, bar);
+  HMENU view = nullptr;
+  for (int i = 0; i < ::GetMenuItemCount(bar) && !view; i++) {
+    HMENU sub = ::GetSubMenu(bar, i);
+    if (sub && ::GetMenuState(sub, ID_WHEEL_ZOOM, MF_BYCOMMAND) != (UINT)-1) view = sub;
+  }
+  ASSERT_NE(nullptr, view);
+  auto ticked = [&](UINT id) {
+    frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)view, 2);
+    return (::GetMenuState(view, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  EXPECT_TRUE(ticked(ID_WHEEL_SCROLL));
+  EXPECT_FALSE(ticked(ID_WHEEL_ZOOM));
+  EXPECT_TRUE(ticked(ID_MOUSE_MOVEMAP));  // mode 0 drags as mode 1 does
+  EXPECT_TRUE(ticked(ID_COORD_DECIMAL));
+  EXPECT_TRUE(ticked(ID_VIEW_OSMMENU));
+  Command(ID_WHEEL_ZOOM);
+  Command(ID_MOUSE_MEASURE);
+  Command(ID_COORD_DIRECTION);
+  Command(ID_VIEW_OSMMENU);
+  EXPECT_FALSE(ticked(ID_WHEEL_SCROLL));
+  EXPECT_TRUE(ticked(ID_WHEEL_ZOOM));
+  EXPECT_EQ(3, v->Map().GetMouseMode(0));
+  EXPECT_TRUE(ticked(ID_MOUSE_MEASURE));
+  EXPECT_FALSE(ticked(ID_MOUSE_MOVEMAP));
+  EXPECT_TRUE(ticked(ID_COORD_DIRECTION));
+  EXPECT_FALSE(ticked(ID_COORD_DECIMAL));
+  EXPECT_FALSE(ticked(ID_VIEW_OSMMENU));
+  // the game's commands have no handler yet: the routing greys them
+  frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)view, 2);
+  for (int i = 0; i < ::GetMenuItemCount(bar); i++) {
+    HMENU sub = ::GetSubMenu(bar, i);
+    if (!sub || ::GetMenuState(sub, ID_GAME_NEXT, MF_BYCOMMAND) == (UINT)-1) continue;
+    frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)sub, i);
+    EXPECT_TRUE(::GetMenuState(sub, ID_GAME_NEXT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(::GetMenuState(sub, ID_PLAYER_1, MF_BYCOMMAND) & MF_GRAYED);
+  }
+}
+
+TEST_F(GameView, InfoPathKeepsTheLastFolder) {
+  ASSERT_TRUE(Open());
+  std::string a = orvtest::MakeTempDir("infoA"), b = orvtest::MakeTempDir("infoB");
+  for (const std::string& f : {a, b}) {
+    CreateDirectoryA((f + "\\Main").c_str(), nullptr);
+    ASSERT_TRUE(orvtest::WriteFile(f + "\\Main\\Info.html", "<html></html>", 13));
+  }
+  v->SetInfoPath((a + "\\").c_str());
+  EXPECT_STREQ(a.c_str(), v->GetInfoPath());  // without the separator
+  v->SetInfoPath(b.c_str());
+  EXPECT_STREQ(b.c_str(), v->GetInfoPath());
+  EXPECT_STREQ(a.c_str(), v->GetOldInfoPath());
+  EXPECT_STREQ(b.c_str(), v->GetGameConfig().infoPath);
+}
+
 TEST_F(GameView, GarbageInTheRegistryStartsSanely) {
   PutDword(nullptr, "CoordMode", 3);
   PutDword(nullptr, "OsmZoom", 99);
