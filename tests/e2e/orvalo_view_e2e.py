@@ -4,7 +4,7 @@ checked by pixels against the Mercator arithmetic of tests/support/xshot.py,
 the registry read with `wine reg query`, tiles from the tile server of
 tests/map/tileserver.py on 127.0.0.1.
 
-usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown)
+usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache)
 """
 import os
 import shutil
@@ -519,7 +519,63 @@ def scenario_shutdown(work, srv, log):
         p.kill()
 
 
-SCENARIOS = {"table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
+def scenario_cache(work, srv, log):
+    """"Cache löschen" over 20,000 tile files: the progress dialog shows
+    and repaints while the worker deletes; afterwards the cache is empty and
+    the fixed cache beside it untouched."""
+    reset_registry()
+    # no server on port 9: the reload after clearing writes no tile
+    reg_import(table_lines(9, [("Punkte", "t", 0)]))
+    temp = os.path.join(PREFIX, "drive_c", "Temp")
+    cache = os.path.join(temp, "VovIdeze", "127.0.0.1", "alt")
+    for d in range(100):
+        folder = os.path.join(cache, str(d))
+        os.makedirs(folder)
+        for f in range(200):
+            with open(os.path.join(folder, "%d.png" % f), "wb") as fh:
+                fh.write(b"\x89PNG")
+    keep = os.path.join(temp, "OsmFixed", "kept", "1", "1", "1.jpg")
+    os.makedirs(os.path.dirname(keep), exist_ok=True)
+    open(keep, "wb").write(b"JPEG")
+    p = Program()
+    try:
+        p.wait_window()
+        menu("b", 5)  # "Cache löschen"
+        dlg = None
+        for _ in range(100):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Cache l"], capture_output=True)
+            if r.stdout.split():
+                dlg = int(r.stdout.split()[0])
+                break
+            if not os.path.exists(cache):
+                break  # done before it could be seen
+            time.sleep(0.05)
+        shown = dlg is not None
+        if shown:
+            geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(dlg)], capture_output=True).stdout
+            g = dict(l.split("=") for l in geo.decode().split())
+            sw, sh, px = screenshot()
+            x, y, w, h = int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+            dark = sum(1 for yy in range(y, min(y + h, sh)) for xx in range(x, min(x + w, sw), 2)
+                       if sum(px[(yy * sw + xx) * 3:(yy * sw + xx) * 3 + 3]) < 200)
+            check(dark > 50, "the progress dialog shows no text while deleting (%d dark pixels)" % dark)
+        for _ in range(600):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Cache l"], capture_output=True)
+            if not r.stdout.strip():
+                break
+            time.sleep(0.1)
+        left = [os.path.join(d, f) for d, _, files in os.walk(os.path.join(temp, "VovIdeze")) for f in files]
+        check(not left, "%d files left in the cache: %s" % (len(left), left[:3]))
+        check(os.path.exists(keep), "the fixed cache was touched")
+        print("progress dialog seen: %s" % shown)
+        rc, _ = p.close()
+        check(rc == 0, "exit code %d" % rc)
+    finally:
+        p.kill()
+        shutil.rmtree(os.path.join(temp, "OsmFixed"), ignore_errors=True)
+
+
+SCENARIOS = {"cache": scenario_cache, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
              "copy": scenario_copy, "startup": scenario_startup, "shutdown": scenario_shutdown}
 
 
