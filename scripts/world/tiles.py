@@ -1,0 +1,358 @@
+#!/usr/bin/python3
+"""Renders the offline world map: 256 x 256 JPEG tiles of zoom 0 to 6 in
+spherical Mercator, a pastel watercolour of Natural Earth's land, lakes,
+rivers and ice with the GeoPackage's countries.
+
+    tiles.py --data EXTRACTED_PACKAGES --out DIR [--procs N]
+
+Tiles are drawn in blocks of up to 4 x 4 with a margin, so soft edges run on
+across tile borders; a block depends on nothing but the data, so the files
+are the same whatever the number of processes."""
+import argparse
+import hashlib
+import math
+import multiprocessing
+import os
+import sys
+import zlib
+
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gpkg  # noqa: E402
+import pn2  # noqa: E402
+
+TILE = 256
+MAX_ZOOM = 6
+BLOCK = 4          # tiles per block side
+MARGIN = 16        # pixels drawn around a block for blurs and line ends
+SS = 2             # supersampling of the drawn shapes
+QUALITY = 72
+MAX_LAT = 85.2     # a little beyond the map's edge, so fills reach it
+
+NE = "usr/share/marble/data/naturalearth/ne_50m_%s.pn2"
+GPKG = "usr/share/qgis/resources/data/world_map.gpkg"
+
+SEA = (190, 218, 230)
+LAND = (238, 230, 210)
+WASHES = [(241, 216, 176), (214, 229, 184), (238, 206, 200), (224, 214, 234),
+          (245, 234, 178), (204, 226, 216)]
+ICE = (247, 249, 251)
+BORDER = (132, 112, 104)
+COAST = (104, 140, 158)
+RIVER = (150, 192, 212)
+RIVER_ZOOM = 4
+
+
+def merc(lon, lat):
+    """Normalised Mercator: (0, 0) top left, (1, 1) bottom right."""
+    lat = max(-MAX_LAT, min(MAX_LAT, lat))
+    s = math.sin(math.radians(lat))
+    return (lon + 180.0) / 360.0, 0.5 - math.log((1 + s) / (1 - s)) / (4 * math.pi)
+
+
+class Shape:
+    """A ring or line in normalised Mercator with its bounding box."""
+    __slots__ = ("uv", "box", "fill")
+
+    def __init__(self, points, fill=None):
+        self.uv = [merc(lon, lat) for lon, lat in points]
+        us = [p[0] for p in self.uv]
+        vs = [p[1] for p in self.uv]
+        self.box = (min(us), min(vs), max(us), max(vs))
+        self.fill = fill
+
+
+def pn2_areas(path):
+    """Outer boundaries filled, inner ones cleared, in file order."""
+    out = []
+    for g in pn2.read(path):
+        if g.kind in (pn2.RING, pn2.OUTER, pn2.INNER) and len(g.points) >= 3:
+            out.append(Shape(g.points, 0 if g.kind == pn2.INNER else 255))
+    return out
+
+
+def pn2_lines(path):
+    return [Shape(g.points) for g in pn2.read(path) if len(g.points) >= 2]
+
+
+def washes(rows):
+    """Each country's colour, an index into PALETTE: in the order of the
+    ISO codes, the first of the code's own order of washes that no
+    neighbour (a country sharing a border point) has taken."""
+    key = lambda r: (r[1] if r[1] and r[1] != "-99" else r[0]) or ""  # noqa: E731
+    owners = {}
+    for idx, r in enumerate(rows):
+        for poly in r[3]:
+            for ring in poly:
+                for lon, lat in ring:
+                    owners.setdefault((round(lon, 3), round(lat, 3)), set()).add(idx)
+    near = [set() for _ in rows]
+    for s in owners.values():
+        if len(s) > 1:
+            for i in s:
+                near[i] |= s - {i}
+    colour = {}
+    for idx in sorted(range(len(rows)), key=lambda i: (key(rows[i]), i)):
+        start = zlib.crc32(key(rows[idx]).encode()) % len(WASHES)
+        taken = {colour.get(j) for j in near[idx]}
+        order = [1 + (start + k) % len(WASHES) for k in range(len(WASHES))]
+        colour[idx] = next((c for c in order if c not in taken), order[0])
+    return colour
+
+
+PALETTE = [c for rgb in [LAND] + WASHES for c in rgb]
+
+
+def load(data):
+    """Everything a block draws, in drawing order."""
+    ne = lambda name: os.path.join(data, NE % name)  # noqa: E731
+    layers = {
+        "land": pn2_areas(ne("land")),
+        "lakes": pn2_areas(ne("lakes")),
+        "ice": pn2_areas(ne("glaciated_areas")) + pn2_areas(ne("antarctic_ice_shelves_polys")),
+        "rivers": pn2_lines(ne("rivers_lake_centerlines")),
+        "coast": pn2_lines(ne("coastline")),
+    }
+    # countries with holes first, so that an enclave drawn later stays
+    rows = gpkg.countries(os.path.join(data, GPKG))
+    rows.sort(key=lambda r: not any(len(p) > 1 for p in r[3]))
+    fills = []
+    colours = washes(rows)
+    for idx, (_a2, _a3, _name, polys) in enumerate(rows):
+        colour = colours[idx]
+        for poly in polys:
+            for i, ring in enumerate(poly):
+                fills.append(Shape(ring, 0 if i else colour))
+    layers["countries"] = fills
+    return layers
+
+
+def squeeze(pts, lo_x, lo_y, hi_x, hi_y):
+    """pts with every run outside a common side of the box cut down to the
+    run's ends."""
+    out = []
+    run_first = run_last = None
+    common = 0
+    for p in pts:
+        x, y = p
+        code = (x < lo_x) | (x > hi_x) << 1 | (y < lo_y) << 2 | (y > hi_y) << 3
+        if run_first is not None:
+            c = common & code
+            if c:
+                common, run_last = c, p
+                continue
+            out.append(run_first)
+            if run_last is not run_first:
+                out.append(run_last)
+            run_first = None
+        if code:
+            run_first = run_last = p
+            common = code
+        else:
+            out.append(p)
+    if run_first is not None:
+        out.append(run_first)
+        if run_last is not run_first:
+            out.append(run_last)
+    return out
+
+
+class Canvas:
+    """One block's window on the world at a zoom, supersampled."""
+
+    def __init__(self, zoom, x0, y0, w, h):
+        self.world = TILE * (1 << zoom) * SS
+        self.x0, self.y0 = (x0 - MARGIN) * SS, (y0 - MARGIN) * SS
+        self.w, self.h = (w + 2 * MARGIN) * SS, (h + 2 * MARGIN) * SS
+        # the world repeats east and west of the antimeridian
+        self.shifts = [0]
+        if self.x0 < 0:
+            self.shifts.append(-self.world)
+        if self.x0 + self.w > self.world:
+            self.shifts.append(self.world)
+
+    def placed(self, shapes, pad=0.0):
+        """(shape, points in canvas pixels) of the shapes in the window. A
+        run of points outside one side of the window becomes its first and
+        last point: the path between stays on that side, so neither the
+        fill nor the lines inside the window change, and the fill's cost
+        (rows times edges) stays small for continents."""
+        s = self.world
+        lo_x, lo_y = -pad - 2, -pad - 2
+        hi_x, hi_y = self.w + pad + 2, self.h + pad + 2
+        for sh in shapes:
+            u0, v0, u1, v1 = sh.box
+            if v1 * s < self.y0 - pad or v0 * s > self.y0 + self.h + pad:
+                continue
+            for dx in self.shifts:
+                if u1 * s + dx < self.x0 - pad or u0 * s + dx > self.x0 + self.w + pad:
+                    continue
+                ox, oy = self.x0 - dx, self.y0
+                pts = [(u * s - ox, v * s - oy) for u, v in sh.uv]
+                if u0 * s - ox < lo_x or u1 * s - ox > hi_x or v0 * s - oy < lo_y or v1 * s - oy > hi_y:
+                    pts = squeeze(pts, lo_x, lo_y, hi_x, hi_y)
+                yield sh, pts
+
+    def mask(self):
+        return Image.new("L", (self.w, self.h), 0)
+
+    def areas(self, img, placed):
+        d = ImageDraw.Draw(img)
+        for sh, pts in placed:
+            d.polygon(pts, fill=sh.fill)
+        return img
+
+    def lines(self, img, placed, width, closed=False):
+        d = ImageDraw.Draw(img)
+        for _sh, pts in placed:
+            if closed:
+                pts = pts + pts[:1]
+            d.line(pts, fill=255, width=width)
+        return img
+
+
+def periodic_noise(seed, cells, size):
+    """A grey texture that repeats every size pixels: cells x cells random
+    values, smoothly enlarged."""
+    raw = hashlib.shake_256(seed).digest(cells * cells)
+    small = Image.frombytes("L", (cells, cells), raw)
+    tiled = Image.new("L", (cells * 3, cells * 3))
+    for i in range(3):
+        for j in range(3):
+            tiled.paste(small, (i * cells, j * cells))
+    big = tiled.resize((size * 3, size * 3), Image.BICUBIC)
+    return big.crop((size, size, 2 * size, 2 * size))
+
+
+def paper(size=1024):
+    """Paper grain and uneven washes as an RGB multiplier (255 = none),
+    repeating every size pixels, so it runs on across tiles and blocks."""
+    fine = periodic_noise(b"orvalo paper grain", size // 4, size)
+    fine = fine.point(lambda v: 246 + v * 9 // 255)
+    blotch = periodic_noise(b"orvalo washes", 12, size)
+    blotch = blotch.point(lambda v: 240 + v * 15 // 255)
+    grain = ImageChops.multiply(fine, blotch)
+    return Image.merge("RGB", [grain] * 3)
+
+
+PAPER = None
+
+
+SOLIDS = {}
+
+
+def solid_image(colour, size):
+    key = colour, size
+    if key not in SOLIDS:
+        SOLIDS[key] = Image.new("RGB", size, colour)
+    return SOLIDS[key]
+
+
+def soften(mask, radius):
+    """A blur, done at half size: the shore shading needs no more."""
+    half = mask.reduce(2).filter(ImageFilter.BoxBlur(radius / 2))
+    return half.filter(ImageFilter.BoxBlur(1)).resize(mask.size, Image.BILINEAR)
+
+
+def alpha(mask, a):
+    return mask.point(lambda v: v * a // 255)
+
+
+def render(layers, zoom, bx, by):
+    """The block's image, margin cut off."""
+    n = 1 << zoom
+    tiles = min(BLOCK, n)
+    w = h = tiles * TILE
+    cv = Canvas(zoom, bx * w, by * h, w, h)
+    ss = lambda img: img.reduce(SS)  # noqa: E731
+
+    land = ss(cv.areas(cv.mask(), cv.placed(layers["land"])))
+    lakes = ss(cv.areas(cv.mask(), cv.placed(layers["lakes"])))
+    ice = ss(cv.areas(cv.mask(), cv.placed(layers["ice"])))
+    # country washes by palette index; their edges lie under the borders
+    countries = list(cv.placed(layers["countries"], 2))
+    washes = Image.new("P", (cv.w, cv.h), 0)
+    cv.areas(washes, countries)
+    washes.putpalette(PALETTE)
+    img = washes.resize(land.size, Image.NEAREST).convert("RGB")
+    borders = ss(cv.lines(cv.mask(), countries, 2 if zoom >= 3 else 1, closed=True))
+    coast = ss(cv.lines(cv.mask(), cv.placed(layers["coast"], 2), 2))
+    solid = lambda c: solid_image(c, land.size)  # noqa: E731
+
+    water = ImageChops.lighter(ImageChops.invert(land), lakes)
+    img = Image.composite(solid(SEA), img, water)
+    img.paste(solid(ICE), mask=alpha(ice, 230))
+    # pigment gathers at the shore: darker on both sides of it
+    edge = ImageChops.difference(water, soften(water, 2 + zoom / 2))
+    shore = solid(COAST)
+    img.paste(shore, mask=ImageChops.lighter(edge.point(lambda v: min(255, v * 3 // 4)), alpha(coast, 110)))
+    img.paste(solid(BORDER), mask=alpha(ImageChops.multiply(borders, ImageChops.invert(water)), 150))
+    if zoom >= RIVER_ZOOM:
+        rivers = ss(cv.lines(cv.mask(), cv.placed(layers["rivers"], 3), 1 + zoom - RIVER_ZOOM))
+        img.paste(solid(RIVER), mask=alpha(rivers, 220))
+    img = img.crop((MARGIN, MARGIN, MARGIN + w, MARGIN + h))
+    grain = PAPER if w == PAPER.width else PAPER.crop((0, 0, w, h))
+    return ImageChops.multiply(img, grain)
+
+
+LAYERS = None
+
+
+def save_tile(img, path):
+    """Through a temporary name, so a tile file is whole or absent."""
+    tmp = path + ".tmp"
+    img.save(tmp, "JPEG", quality=QUALITY, optimize=True)
+    os.replace(tmp, path)
+
+
+def do_block(job):
+    out, zoom, bx, by = job
+    img = render(LAYERS, zoom, bx, by)
+    tiles = min(BLOCK, 1 << zoom)
+    count = 0
+    for i in range(tiles):
+        x = bx * tiles + i
+        folder = os.path.join(out, str(zoom), str(x))
+        os.makedirs(folder, exist_ok=True)
+        for j in range(tiles):
+            y = by * tiles + j
+            save_tile(img.crop((i * TILE, j * TILE, (i + 1) * TILE, (j + 1) * TILE)),
+                      os.path.join(folder, "%d.jpg" % y))
+            count += 1
+    return count
+
+
+def jobs(out, max_zoom=MAX_ZOOM):
+    # the big zooms first, so the pool ends with small jobs
+    for zoom in range(max_zoom, -1, -1):
+        blocks = (1 << zoom) // min(BLOCK, 1 << zoom)
+        for bx in range(blocks):
+            for by in range(blocks):
+                yield out, zoom, bx, by
+
+
+def generate(data, out, procs, max_zoom=MAX_ZOOM):
+    global LAYERS, PAPER
+    LAYERS = load(data)   # before the fork: the workers share it
+    PAPER = paper()
+    work = list(jobs(out, max_zoom))
+    if procs <= 1:
+        return sum(map(do_block, work))
+    with multiprocessing.get_context("fork").Pool(procs) as pool:
+        return sum(pool.imap_unordered(do_block, work))
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--data", required=True, help="folder the packages were extracted into")
+    ap.add_argument("--out", required=True, help="tile folder (z/x/y.jpg below it)")
+    ap.add_argument("--procs", type=int, default=os.cpu_count() or 1)
+    ap.add_argument("--max-zoom", type=int, default=MAX_ZOOM)
+    a = ap.parse_args()
+    n = generate(a.data, a.out, max(1, a.procs), a.max_zoom)
+    print("tiles: %d" % n)
+
+
+if __name__ == "__main__":
+    main()
