@@ -260,39 +260,59 @@ def alpha(mask, a):
 
 
 def render(layers, zoom, bx, by):
-    """The block's image, margin cut off."""
+    """The block's image, margin cut off. A layer with nothing in the block
+    costs nothing: most blocks are open sea."""
     n = 1 << zoom
     tiles = min(BLOCK, n)
     w = h = tiles * TILE
     cv = Canvas(zoom, bx * w, by * h, w, h)
     ss = lambda img: img.reduce(SS)  # noqa: E731
+    size = (w + 2 * MARGIN, h + 2 * MARGIN)
+    solid = lambda c: solid_image(c, size)  # noqa: E731
 
-    land = ss(cv.areas(cv.mask(), cv.placed(layers["land"])))
-    lakes = ss(cv.areas(cv.mask(), cv.placed(layers["lakes"])))
-    ice = ss(cv.areas(cv.mask(), cv.placed(layers["ice"])))
-    # country washes by palette index; their edges lie under the borders
-    countries = list(cv.placed(layers["countries"], 2))
-    washes = Image.new("P", (cv.w, cv.h), 0)
-    cv.areas(washes, countries)
-    washes.putpalette(PALETTE)
-    img = washes.resize(land.size, Image.NEAREST).convert("RGB")
-    borders = ss(cv.lines(cv.mask(), countries, 2 if zoom >= 3 else 1, closed=True))
-    coast = ss(cv.lines(cv.mask(), cv.placed(layers["coast"], 2), 2))
-    solid = lambda c: solid_image(c, land.size)  # noqa: E731
+    def areas(name):
+        placed = list(cv.placed(layers[name]))
+        return ss(cv.areas(cv.mask(), placed)) if placed else None
 
-    water = ImageChops.lighter(ImageChops.invert(land), lakes)
-    img = Image.composite(solid(SEA), img, water)
-    img.paste(solid(ICE), mask=alpha(ice, 230))
+    def lines(name, pad, width, closed=False, placed=None):
+        placed = placed if placed is not None else list(cv.placed(layers[name], pad))
+        return ss(cv.lines(cv.mask(), placed, width, closed)) if placed else None
+
+    land, lakes, ice = areas("land"), areas("lakes"), areas("ice")
+    countries = list(cv.placed(layers["countries"], 2)) if land else []
+    if land:
+        # country washes by palette index; their edges lie under the borders
+        washes = Image.new("P", (cv.w, cv.h), 0)
+        cv.areas(washes, countries)
+        washes.putpalette(PALETTE)
+        img = washes.resize(size, Image.NEAREST).convert("RGB")
+        water = ImageChops.invert(land)
+        if lakes:
+            water = ImageChops.lighter(water, lakes)
+        img = Image.composite(solid(SEA), img, water)
+    else:
+        img, water = solid(SEA).copy(), None
+    if ice:
+        img.paste(solid(ICE), mask=alpha(ice, 230))
     # pigment gathers at the shore: darker on both sides of it
-    edge = ImageChops.difference(water, soften(water, 2 + zoom / 2))
-    shore = solid(COAST)
-    img.paste(shore, mask=ImageChops.lighter(edge.point(lambda v: min(255, v * 3 // 4)), alpha(coast, 110)))
-    img.paste(solid(BORDER), mask=alpha(ImageChops.multiply(borders, ImageChops.invert(water)), 150))
-    if zoom >= RIVER_ZOOM:
-        rivers = ss(cv.lines(cv.mask(), cv.placed(layers["rivers"], 3), 1 + zoom - RIVER_ZOOM))
+    shore = None
+    if water and water.getextrema()[0] != water.getextrema()[1]:  # not all land
+        edge = ImageChops.difference(water, soften(water, 2 + zoom / 2))
+        shore = edge.point(lambda v: min(255, v * 3 // 4))
+    coast = lines("coast", 2, 2)
+    if coast:
+        coast = alpha(coast, 110)
+        shore = ImageChops.lighter(shore, coast) if shore else coast
+    if shore:
+        img.paste(solid(COAST), mask=shore)
+    borders = lines(None, 0, 2 if zoom >= 3 else 1, True, countries)
+    if borders:
+        img.paste(solid(BORDER), mask=alpha(ImageChops.multiply(borders, ImageChops.invert(water)), 150))
+    rivers = lines("rivers", 3, 1 + zoom - RIVER_ZOOM) if zoom >= RIVER_ZOOM else None
+    if rivers:
         img.paste(solid(RIVER), mask=alpha(rivers, 220))
     img = img.crop((MARGIN, MARGIN, MARGIN + w, MARGIN + h))
-    grain = PAPER if w == PAPER.width else PAPER.crop((0, 0, w, h))
+    grain = PAPER if w == PAPER.width else PAPER.crop((0, 0, w, h))  # BLOCK * TILE <= its size
     return ImageChops.multiply(img, grain)
 
 
