@@ -51,16 +51,49 @@ def merc(lon, lat):
     return (lon + 180.0) / 360.0, 0.5 - math.log((1 + s) / (1 - s)) / (4 * math.pi)
 
 
+CHUNK = 24         # points of a shape that are placed or skipped together
+GRID = 16          # cells of the shape index per side: a block of zoom 6
+
+
+def bounds(uv):
+    us = [p[0] for p in uv]
+    vs = [p[1] for p in uv]
+    return min(us), min(vs), max(us), max(vs)
+
+
 class Shape:
-    """A ring or line in normalised Mercator with its bounding box."""
-    __slots__ = ("uv", "box", "fill")
+    """A ring or line in normalised Mercator with its bounding box, and in
+    chunks of consecutive points with theirs."""
+    __slots__ = ("uv", "box", "fill", "chunks")
 
     def __init__(self, points, fill=None):
         self.uv = [merc(lon, lat) for lon, lat in points]
-        us = [p[0] for p in self.uv]
-        vs = [p[1] for p in self.uv]
-        self.box = (min(us), min(vs), max(us), max(vs))
+        self.box = bounds(self.uv)
         self.fill = fill
+        self.chunks = [(bounds(self.uv[i:i + CHUNK]), self.uv[i:i + CHUNK])
+                       for i in range(0, len(self.uv), CHUNK)]
+
+
+class Layer(list):
+    """Shapes in drawing order, indexed by the grid cells their boxes touch."""
+
+    def __init__(self, shapes):
+        super().__init__(shapes)
+        self.cells = {}
+        for i, sh in enumerate(shapes):
+            u0, v0, u1, v1 = (min(GRID - 1, max(0, int(c * GRID))) for c in sh.box)
+            for cx in range(u0, u1 + 1):
+                for cy in range(v0, v1 + 1):
+                    self.cells.setdefault((cx, cy), []).append(i)
+
+    def near(self, u0, v0, u1, v1):
+        """The shapes whose boxes may meet the box, in drawing order."""
+        c = [min(GRID - 1, max(0, int(x * GRID))) for x in (u0, v0, u1, v1)]
+        found = set()
+        for cx in range(c[0], c[2] + 1):
+            for cy in range(c[1], c[3] + 1):
+                found.update(self.cells.get((cx, cy), ()))
+        return [self[i] for i in sorted(found)]
 
 
 def pn2_areas(path):
@@ -125,36 +158,35 @@ def load(data):
             for i, ring in enumerate(poly):
                 fills.append(Shape(ring, 0 if i else colour))
     layers["countries"] = fills
-    return layers
+    return {k: Layer(v) for k, v in layers.items()}
 
 
 def squeeze(pts, lo_x, lo_y, hi_x, hi_y):
     """pts with every run outside a common side of the box cut down to the
-    run's ends."""
+    run's ends (the same reasoning as for chunks)."""
     out = []
-    run_first = run_last = None
+    first = last = None
     common = 0
     for p in pts:
         x, y = p
         code = (x < lo_x) | (x > hi_x) << 1 | (y < lo_y) << 2 | (y > hi_y) << 3
-        if run_first is not None:
-            c = common & code
-            if c:
-                common, run_last = c, p
+        if first is not None:
+            if common & code:
+                common, last = common & code, p
                 continue
-            out.append(run_first)
-            if run_last is not run_first:
-                out.append(run_last)
-            run_first = None
+            out.append(first)
+            if last is not first:
+                out.append(last)
+            first = None
         if code:
-            run_first = run_last = p
+            first = last = p
             common = code
         else:
             out.append(p)
-    if run_first is not None:
-        out.append(run_first)
-        if run_last is not run_first:
-            out.append(run_last)
+    if first is not None:
+        out.append(first)
+        if last is not first:
+            out.append(last)
     return out
 
 
@@ -174,13 +206,16 @@ class Canvas:
 
     def placed(self, shapes, pad=0.0):
         """(shape, points in canvas pixels) of the shapes in the window. A
-        run of points outside one side of the window becomes its first and
-        last point: the path between stays on that side, so neither the
-        fill nor the lines inside the window change, and the fill's cost
-        (rows times edges) stays small for continents."""
+        chunk of points wholly outside one side of the window becomes its
+        first and last point: the path between stays on that side, so
+        neither the fill nor the lines inside the window change, and the
+        fill's cost (rows times edges) stays small for continents."""
         s = self.world
         lo_x, lo_y = -pad - 2, -pad - 2
         hi_x, hi_y = self.w + pad + 2, self.h + pad + 2
+        if len(self.shifts) == 1 and isinstance(shapes, Layer):
+            shapes = shapes.near((self.x0 + lo_x) / s, (self.y0 + lo_y) / s,
+                                 (self.x0 + hi_x) / s, (self.y0 + hi_y) / s)
         for sh in shapes:
             u0, v0, u1, v1 = sh.box
             if v1 * s < self.y0 - pad or v0 * s > self.y0 + self.h + pad:
@@ -189,10 +224,17 @@ class Canvas:
                 if u1 * s + dx < self.x0 - pad or u0 * s + dx > self.x0 + self.w + pad:
                     continue
                 ox, oy = self.x0 - dx, self.y0
-                pts = [(u * s - ox, v * s - oy) for u, v in sh.uv]
-                if u0 * s - ox < lo_x or u1 * s - ox > hi_x or v0 * s - oy < lo_y or v1 * s - oy > hi_y:
-                    pts = squeeze(pts, lo_x, lo_y, hi_x, hi_y)
-                yield sh, pts
+                if u0 * s - ox >= lo_x and u1 * s - ox <= hi_x and v0 * s - oy >= lo_y and v1 * s - oy <= hi_y:
+                    yield sh, [(u * s - ox, v * s - oy) for u, v in sh.uv]
+                    continue
+                pts = []
+                for (a0, b0, a1, b1), seg in sh.chunks:
+                    if a0 * s - ox > hi_x or a1 * s - ox < lo_x or b0 * s - oy > hi_y or b1 * s - oy < lo_y:
+                        pts.append((seg[0][0] * s - ox, seg[0][1] * s - oy))
+                        pts.append((seg[-1][0] * s - ox, seg[-1][1] * s - oy))
+                    else:
+                        pts.extend([(u * s - ox, v * s - oy) for u, v in seg])
+                yield sh, squeeze(pts, lo_x, lo_y, hi_x, hi_y)
 
     def mask(self):
         return Image.new("L", (self.w, self.h), 0)
@@ -296,7 +338,7 @@ def render(layers, zoom, bx, by):
         img.paste(solid(ICE), mask=alpha(ice, 230))
     # pigment gathers at the shore: darker on both sides of it
     shore = None
-    if water and water.getextrema()[0] != water.getextrema()[1]:  # not all land
+    if water and len(set(water.getextrema())) > 1:  # not all land
         edge = ImageChops.difference(water, soften(water, 2 + zoom / 2))
         shore = edge.point(lambda v: min(255, v * 3 // 4))
     coast = lines("coast", 2, 2)
