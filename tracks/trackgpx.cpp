@@ -66,7 +66,25 @@ bool ReadAttribute(const char* p, const char* end, const char* attr, double* val
   return false;
 }
 
-const char* const kKinds[3][2] = {{"<trkpt", "</trkpt"}, {"<rtept", "</rtept"}, {"<wpt", "</wpt"}};
+// element, its closing tag, the element that holds it
+const char* const kKinds[3][3] = {
+    {"<trkpt", "</trkpt", "<trk"}, {"<rtept", "</rtept", "<rte"}, {"<wpt", "</wpt", "<wpt"}};
+
+// The track's (or route's) name, not a waypoint's before it; the first
+// "<name>" of the file when there is no such element.
+void ReadName(const char* text, const char* root, const char* end, const char* parent,
+              char* name) {
+  const char* from = text + 1;
+  for (const char* p = root; (p = TrackFind(p, end, parent)); p += strlen(parent)) {
+    if (!IsNameChar(p[strlen(parent)])) {
+      from = p;
+      break;
+    }
+  }
+  const char* n = TrackFind(from, end, "<name>");
+  if (!n && from != text + 1) n = TrackFind(text + 1, end, "<name>");
+  if (n) TrackTakeXmlName(n + 6, end, name);
+}
 
 }  // namespace
 
@@ -76,19 +94,18 @@ int TrackParseGpx(char* text, int length, TrackPoint** points, char* name) {
   const char* end = text + length;
   const char* root = TrackFind(text, end, "<gpx");
   if (!root) return TRACK_ERR_FORMAT;
-  if (name) {
-    const char* n = TrackFind(text + 1, end, "<name>");
-    if (n) TrackTakeXmlName(n + 6, end, name);
-  }
   Scanner s = {root, end, nullptr, nullptr};
   const char *a, *b, *c;
+  const char* parent = nullptr;
   for (auto& kind : kKinds) {
     s.tag = kind[0];
     s.close = kind[1];
+    parent = kind[2];
     s.p = root;
     if (NextElement(s, &a, &b, &c)) break;
     s.tag = nullptr;
   }
+  if (name) ReadName(text, root, end, s.tag ? parent : "<name>", name);
   if (!s.tag) return TRACK_ERR_FORMAT;
   double lat, lon;
   int64_t count = 0;

@@ -174,13 +174,15 @@ int TrackParseKml(char* text, int length, TrackPoint** points, char* name) {
   while (q < end && *q != '.' && !TrackIsDigit(*q)) ++q;
   while (q < end && TrackIsDigit(*q)) ++q;
   if (q < end && *q == ',') RepairDecimalCommas(q, end);
+  // the geometry index may point into "<LineString" itself
+  const char* from = geometry > text ? geometry - 1 : geometry;
   int64_t numbers = 0;
-  int64_t count = ScanLineStrings(geometry, end, nullptr, 0, &numbers);
+  int64_t count = ScanLineStrings(from, end, nullptr, 0, &numbers);
   if (numbers < 2) return TRACK_ERR_FEW;
   TrackPoint* pts;
   if (int rc = TrackAllocPoints(count, &pts)) return rc;
   int64_t ignored = 0;
-  int64_t filled = ScanLineStrings(geometry, end, pts, count, &ignored);
+  int64_t filled = ScanLineStrings(from, end, pts, count, &ignored);
   *points = pts;
   return (int)filled;
 }

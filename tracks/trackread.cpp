@@ -56,8 +56,15 @@ TrackFormat TrackRecognize(const char* head, int length, const char* path) {
   if (FoundBehindStart(head, length, "<gpx")) return TRACK_FMT_GPX;
   if (FoundBehindStart(head, length, "<kml")) return TRACK_FMT_KML;
   if (textLength >= 3 && memcmp(text, ";;;", 3) == 0) return TRACK_FMT_CSV;
+  // two decimal numbers joined by a comma; the pattern knows no signs, so
+  // they leave the copy it looks at (western and southern coordinates)
   static const char kPair[] = "\\z.\\z,\\.\\z.\\z";
-  if (StrMatchPatternA(kPair, -1, text, textLength, STRMATCH_PREFIX) > 0) return TRACK_FMT_TK;
+  char unsigned_[256];
+  int n = 0;
+  for (int i = 0; i < textLength; ++i)
+    if (!((text[i] == '-' || text[i] == '+') && TrackIsDigit(text[i + 1]))) unsigned_[n++] = text[i];
+  unsigned_[n] = 0;
+  if (StrMatchPatternA(kPair, -1, unsigned_, n, STRMATCH_PREFIX) > 0) return TRACK_FMT_TK;
   static const char kExts[] = "gpx;trk;tk;kmz;csv";
   static const TrackFormat kByExt[] = {TRACK_FMT_GPX, TRACK_FMT_TRK, TRACK_FMT_TK,
                                        TRACK_FMT_KMZ, TRACK_FMT_CSV};
