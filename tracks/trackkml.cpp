@@ -170,10 +170,18 @@ int TrackParseKml(char* text, int length, TrackPoint** points, char* name) {
   }
   char* list = (char*)TrackFind(geometry, end, "coordinates");
   if (!list) return TRACK_ERR_FORMAT;
+  // decimal commas: the first number's digits run into a ",", and the first
+  // tuple has more than three parts (integers "1,2,3" stay as they are)
   char* q = list + 11;
   while (q < end && *q != '.' && !TrackIsDigit(*q)) ++q;
+  char* digits = q;
   while (q < end && TrackIsDigit(*q)) ++q;
-  if (q < end && *q == ',') RepairDecimalCommas(q, end);
+  if (q < end && *q == ',' && q > digits) {
+    int commas = 0;
+    for (const char* t = q; t < end && !TrackIsSpace(*t) && *t != '<' && *t != '.'; ++t)
+      commas += *t == ',';
+    if (commas > 2) RepairDecimalCommas(q, end);
+  }
   // the geometry index may point into "<LineString" itself
   const char* from = geometry > text ? geometry - 1 : geometry;
   int64_t numbers = 0;
