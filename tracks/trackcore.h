@@ -24,7 +24,7 @@ const char* TrackFind(const char* from, const char* end, const char* pattern);
 
 // A number in the C runtime's syntax after leading white space, locale-free
 // ("nan" and "inf" are no numbers). Returns the characters consumed, 0 when
-// there is none.
+// there is none; value null only measures.
 int TrackReadNumber(const char* text, double* value);
 
 // An XML element's text at p: white space skipped, a CDATA section (at most

@@ -82,8 +82,9 @@ int64_t ScanTuples(const char* p, const char* end, TrackPoint* fill, int64_t roo
     int k = 0;
     bool broken = false;
     for (;;) {
-      double x;
-      int used = TrackReadNumber(p, &x);
+      double x = 0;
+      // the count pass only measures; the fill pass may then take fewer
+      int used = TrackReadNumber(p, fill ? &x : nullptr);
       if (used == 0 || p + used > end) {
         broken = true;
         break;
@@ -109,7 +110,7 @@ int64_t ScanTuples(const char* p, const char* end, TrackPoint* fill, int64_t roo
       while (p < end && !TrackIsSpace(*p)) ++p;
       continue;
     }
-    if ((k == 2 || k == 3) && isfinite(v[0]) && isfinite(v[1])) {
+    if ((k == 2 || k == 3) && (!fill || (isfinite(v[0]) && isfinite(v[1])))) {
       if (fill) {
         fill[n].lon = v[0];
         fill[n].lat = v[1];

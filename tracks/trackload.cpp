@@ -82,6 +82,14 @@ const char* TrackFind(const char* from, const char* end, const char* pattern) {
 }
 
 int TrackReadNumber(const char* text, double* value) {
+  if (!value) {
+    // measuring only: the syntax of the conversion below
+    int skip = 0;
+    while (TrackIsSpace(text[skip])) ++skip;
+    const char* t = text + skip;
+    int n = NumMeasureFloatA(t);
+    return n > 0 ? skip + n : 0;
+  }
   int n = 0;
   double v = NumParseDoubleA(text, &n, NUMF_SIGN | NUMF_EXPONENT | NUMF_FLOATTOKEN);
   if (n == 0) return 0;
