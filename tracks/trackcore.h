@@ -42,3 +42,22 @@ double TrackParseTime(const char* text);
 // Whitespace as the readers see it: tab, CR, LF, blank.
 inline bool TrackIsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 inline bool TrackIsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The end of the line at p (its CR or LF, or end).
+inline const char* TrackLineEnd(const char* p, const char* end) {
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
+// The two passes of a reader: scan(null, 0) counts, scan(array, count) fills
+// at most count points. Fewer than two counted give TRACK_ERR_FEW.
+template <class Scan>
+int TrackCountAndFill(Scan scan, TrackPoint** points) {
+  int64_t count = scan(nullptr, 0);
+  if (count < 2) return TRACK_ERR_FEW;
+  TrackPoint* pts;
+  if (int rc = TrackAllocPoints(count, &pts)) return rc;
+  int filled = (int)scan(pts, count);
+  *points = pts;
+  return filled;
+}

@@ -10,11 +10,6 @@ namespace {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-const char* LineEnd(const char* p, const char* end) {
-  while (p < end && *p != '\r' && *p != '\n') ++p;
-  return p;
-}
-
 // Length of a number token at p that ends before eol (no leading blanks);
 // 0 when none.
 int TokenAt(const char* p, const char* eol, double* value) {
@@ -31,7 +26,7 @@ int TokenAt(const char* p, const char* eol, double* value) {
 int64_t ScanPairs(const char* p, const char* end, TrackPoint* fill, int64_t room) {
   int64_t n = 0;
   while (p < end && (!fill || n < room)) {
-    const char* eol = LineEnd(p, end);
+    const char* eol = TrackLineEnd(p, end);
     const char* q = p;
     while (q < eol && IsBlank(*q)) ++q;
     while (q < eol && (!fill || n < room)) {
@@ -98,7 +93,7 @@ bool ReadCsvPoint(const char* p, const char* eol, TrackPoint* pt) {
 int64_t ScanCsv(const char* p, const char* end, TrackPoint* fill, int64_t room, char* name) {
   int64_t n = 0;
   while (p < end && (!fill || n < room)) {
-    const char* eol = LineEnd(p, end);
+    const char* eol = TrackLineEnd(p, end);
     if (ReadCsvPoint(p, eol, fill ? fill + n : nullptr)) {
       ++n;
     } else if (n == 0 && name) {
@@ -124,14 +119,9 @@ int TrackParseTk(char* text, int length, TrackPoint** points, char* name) {
   const char* p = text + TrackBomLength(text, length);
   while (p < end && TrackIsSpace(*p)) ++p;
   double v;
-  if (TokenAt(p, LineEnd(p, end), &v) < 3) return TRACK_ERR_FORMAT;
-  int64_t count = ScanPairs(p, end, nullptr, 0);
-  if (count < 2) return TRACK_ERR_FEW;
-  TrackPoint* pts;
-  if (int rc = TrackAllocPoints(count, &pts)) return rc;
-  int filled = (int)ScanPairs(p, end, pts, count);
-  *points = pts;
-  return filled;
+  if (TokenAt(p, TrackLineEnd(p, end), &v) < 3) return TRACK_ERR_FORMAT;
+  return TrackCountAndFill(
+      [&](TrackPoint* fill, int64_t room) { return ScanPairs(p, end, fill, room); }, points);
 }
 
 int TrackParseCsv(char* text, int length, TrackPoint** points, char* name) {
@@ -139,11 +129,7 @@ int TrackParseCsv(char* text, int length, TrackPoint** points, char* name) {
   if (name) name[0] = 0;
   const char* end = text + length;
   const char* p = text + TrackBomLength(text, length);
-  int64_t count = ScanCsv(p, end, nullptr, 0, nullptr);
-  if (count < 2) return TRACK_ERR_FEW;
-  TrackPoint* pts;
-  if (int rc = TrackAllocPoints(count, &pts)) return rc;
-  int filled = (int)ScanCsv(p, end, pts, count, name);
-  *points = pts;
-  return filled;
+  return TrackCountAndFill(
+      [&](TrackPoint* fill, int64_t room) { return ScanCsv(p, end, fill, room, fill ? name : nullptr); },
+      points);
 }

@@ -37,11 +37,6 @@ int ParseRecords(const char* text, int length, TrackPoint** points) {
   return n;
 }
 
-const char* LineEnd(const char* p, const char* end) {
-  while (p < end && *p != '\r' && *p != '\n') ++p;
-  return p;
-}
-
 // A "T" line [p, eol): lon, lat and a time behind them. False when it does
 // not hold two numbers.
 bool ReadPointLine(const char* p, const char* eol, TrackPoint* pt) {
@@ -68,9 +63,9 @@ bool ReadPointLine(const char* p, const char* eol, TrackPoint* pt) {
 
 int64_t ScanPointLines(const char* text, const char* end, TrackPoint* fill, int64_t room) {
   int64_t n = 0;
-  for (const char* p = LineEnd(text, end); p < end && (!fill || n < room);) {
+  for (const char* p = TrackLineEnd(text, end); p < end && (!fill || n < room);) {
     while (p < end && (*p == '\r' || *p == '\n')) ++p;
-    const char* eol = LineEnd(p, end);
+    const char* eol = TrackLineEnd(p, end);
     if (p < end && *p == 'T' && ReadPointLine(p, eol, fill ? fill + n : nullptr))
       ++n;
     p = eol;
@@ -81,7 +76,7 @@ int64_t ScanPointLines(const char* text, const char* end, TrackPoint* fill, int6
 // "H  TN <five words> name"
 void ReadName(const char* text, const char* end, char* name) {
   for (const char* p = text; p < end;) {
-    const char* eol = LineEnd(p, end);
+    const char* eol = TrackLineEnd(p, end);
     const char* q = p;
     if (eol - q > 4 && (*q == 'H' || *q == 'h') && q[1] == ' ') {
       q += 2;
@@ -113,11 +108,6 @@ int TrackParseTrk(char* text, int length, TrackPoint** points, char* name) {
   const char* lonAt = TrackFind(text, end, "LONGITUDE");
   if (!lonAt || !TrackFind(text, end, "LATITUDE")) return TRACK_ERR_FORMAT;
   if (name) ReadName(text, lonAt, name);
-  int64_t count = ScanPointLines(text, end, nullptr, 0);
-  if (count < 2) return TRACK_ERR_FEW;
-  TrackPoint* pts;
-  if (int rc = TrackAllocPoints(count, &pts)) return rc;
-  int filled = (int)ScanPointLines(text, end, pts, count);
-  *points = pts;
-  return filled;
+  return TrackCountAndFill(
+      [&](TrackPoint* fill, int64_t room) { return ScanPointLines(text, end, fill, room); }, points);
 }
