@@ -12,31 +12,48 @@
 
 namespace {
 
+// The next occurrence of a pattern at or behind a position that only moves
+// ahead: each pattern is searched through the text at most once.
+struct NextFinder {
+  const char* pattern;
+  const char* end;
+  const char* hit = nullptr;
+  bool none = false;
+  const char* Next(const char* from) {
+    if (none || (hit && hit >= from)) return none ? nullptr : hit;
+    hit = TrackFind(from, end, pattern);
+    none = hit == nullptr;
+    return hit;
+  }
+};
+
 // Placemarks with a time stamp, a "<when" and "<coordinates"; fill null
 // counts them.
 int64_t ScanPlacemarks(const char* from, const char* end, TrackPoint* fill, int64_t room) {
   int64_t n = 0;
+  NextFinder stamp{"<TimeStamp", end}, stampEnd{"</TimeStamp", end}, mark{"</Placemark", end},
+      when{"<when", end}, coords{"<coordinates", end};
   const char* p = from;
   while (!fill || n < room) {
-    const char* ts = TrackFind(p, end, "<TimeStamp");
+    const char* ts = stamp.Next(p);
     if (!ts) break;
-    const char* tsEnd = TrackFind(ts, end, "</TimeStamp");
+    const char* tsEnd = stampEnd.Next(ts);
     if (!tsEnd) break;
-    const char* pmEnd = TrackFind(tsEnd, end, "</Placemark");
+    const char* pmEnd = mark.Next(tsEnd);
     // without a later end no further placemark can qualify
     if (!pmEnd) break;
-    const char* when = TrackFind(ts, pmEnd, "<when");
-    const char* coords = TrackFind(ts, pmEnd, "<coordinates");
-    if (!when || !coords) {
-      p = tsEnd;
+    const char* w = when.Next(ts);
+    const char* c = coords.Next(ts);
+    if (!w || !c || w >= pmEnd || c >= pmEnd) {
+      p = tsEnd + 1;
       continue;
     }
     p = pmEnd;
     if (fill) {
       TrackPoint& pt = fill[n];
-      const char* gt = (const char*)memchr(when, '>', (size_t)(pmEnd - when));
+      const char* gt = (const char*)memchr(w, '>', (size_t)(pmEnd - w));
       if (gt) pt.time = TrackParseTime(gt + 1);
-      gt = (const char*)memchr(coords, '>', (size_t)(pmEnd - coords));
+      gt = (const char*)memchr(c, '>', (size_t)(pmEnd - c));
       if (gt) {
         const char* q = gt + 1;
         double v = 0;
@@ -215,7 +232,8 @@ int ReadKmzArchive(CZipFile& zip, TrackPoint** points, char* name) {
   uint64_t entrySize = zip.GetEntrySize(index, 0);
   if (entrySize > (uint64_t)TRACK_MAX_FILE) return TRACK_ERR_MEMORY;
   if (entrySize == 0) return TRACK_ERR_FORMAT;
-  char* text = (char*)malloc((size_t)entrySize + 1);
+  // zeroed: an entry shorter than it declares leaves no stray bytes
+  char* text = (char*)calloc((size_t)entrySize + 1, 1);
   if (!text) return TRACK_ERR_MEMORY;
   int rc = TRACK_ERR_FORMAT;
   if (zip.ExtractToMemory(index, text, (uint32_t)entrySize, nullptr) == 0) {

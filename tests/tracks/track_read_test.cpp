@@ -206,6 +206,13 @@ TEST(TrackReaders, ScanTimeStaysLinear) {
   Read r;
   Parse(TrackParseGpx, Gpx(body), r);
   EXPECT_EQ(200000, r.count);
+  // the same for time stamps that never qualify inside one placemark
+  std::string kml = "<kml><Placemark>";
+  for (int i = 0; i < 100000; ++i) kml += "<TimeStamp></TimeStamp>";
+  kml += "<LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark></kml>";
+  Read k;
+  Parse(TrackParseKml, kml, k);
+  EXPECT_EQ(2, k.count);
 }
 
 class TrackFiles : public ::testing::Test {
