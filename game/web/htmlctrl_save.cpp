@@ -85,7 +85,9 @@ LRESULT CALLBACK DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND type = GetDlgItem(hWnd, kIdFileType);
     if (type) {
       SendMessageA(type, CB_SETCURSEL, static_cast<WPARAM>(g_state.typeIndex + 1), 0);
+      // as a user's pick: dialogs listen for one or the other
       SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(kIdFileType, CBN_SELCHANGE), reinterpret_cast<LPARAM>(type));
+      SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(kIdFileType, CBN_SELENDOK), reinterpret_cast<LPARAM>(type));
       // a type change may rewrite the name's extension: the name wins
       SetWindowTextA(name, g_state.fileName);
     }
@@ -115,6 +117,14 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(g_state.hook, code, wParam, lParam);
 }
 
+// The file's last write, zero when it does not exist.
+ULONGLONG LastWrite(const char* fileName) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime |
+         1;
+}
+
 }  // namespace
 
 int SaveAsDialogRun(HWND owner, const char* fileName, int typeIndex, BOOL centreOnly, void (*call)(void*),
@@ -126,13 +136,16 @@ int SaveAsDialogRun(HWND owner, const char* fileName, int typeIndex, BOOL centre
   g_state.typeIndex = typeIndex;
   g_state.centreOnly = centreOnly;
   g_state.owner = owner;
+  ULONGLONG before = LastWrite(fileName);
   g_state.hook = SetWindowsHookExA(WH_CBT, &CbtProc, nullptr, GetCurrentThreadId());
   int result = -1;
   if (g_state.hook) {
     call(context);
     UnhookWindowsHookEx(g_state.hook);
     g_state.hook = nullptr;
-    if (g_state.filled && GetFileAttributesA(fileName) != INVALID_FILE_ATTRIBUTES) result = 0;
+    // saved: the file is there now and was written during the call
+    ULONGLONG after = LastWrite(fileName);
+    if (g_state.filled && after != 0 && after != before) result = 0;
   }
   InterlockedExchange(&g_busy, 0);
   return result;

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 // Runs call(context) with the automation in place. 0 when a dialog with a
-// file-name box (1148) was caught, filled and confirmed and the file exists
-// afterwards; -1 otherwise, and at once when an automation is already
+// file-name box (1148) was caught, filled and confirmed and the file was
+// written during the call; -1 otherwise, and at once when an automation is already
 // running (also when called from inside the dialog's own modal loop).
 // typeIndex + 1 is the entry chosen in the file-type box (1136).
 int SaveAsDialogRun(HWND owner, const char* fileName, int typeIndex, BOOL centreOnly, void (*call)(void*),
