@@ -61,7 +61,7 @@ void GameFlow::StartRound() {
   // the first turn moves on by one player with every game
   int first = ((m_state.gamesLoaded - 1) % count + count) % count;
   OnSelectPlayer(kCmdPlayer1 + first);
-  m_host.PlaySound("NEXT");
+  m_host.PlayGameSound("NEXT");
 }
 
 bool GameFlow::LoadNextPage() {
@@ -189,14 +189,14 @@ void GameFlow::OnInputDone() {
       m_state.countdown = CountdownTicks();
       m_state.inputLock = false;
       OnSelectPlayer(kCmdPlayer1 + q);
-      m_host.PlaySound("NEXT");
+      m_host.PlayGameSound("NEXT");
       return;
     }
   }
   m_state.countdown = 0;
   m_state.blocked[kSelResults] = false;
   OnSelectPlayer(kCmdResults);
-  m_host.PlaySound("DONE");
+  m_host.PlayGameSound("DONE");
 }
 
 void GameFlow::OnResetGame() {

@@ -64,7 +64,7 @@ class GameHost {
 
   virtual void SetTitle(const char* title) = 0;
   virtual void ErrorBox(const char* text) = 0;  // caption "Fehler", error icon
-  virtual void PlaySound(const char* name) = 0;
+  virtual void PlayGameSound(const char* name) = 0;
   virtual void PostCommand(int id) = 0;
   // map-window pixels; whole = every pixel, with erase and update at once
   virtual void Invalidate(const GameRect& r) = 0;

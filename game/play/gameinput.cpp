@@ -89,16 +89,16 @@ void GameFlow::CountdownStep() {
     int p = m_state.current;
     int x = 0, y = 0;
     if (m_players[p].marker < 0 && !m_state.inputLock && m_host.PointerPos(&x, &y)) {
-      m_host.PlaySound("LAST");
+      m_host.PlayGameSound("LAST");
       OnMapMouse(kMouseLeftDown, 0, x, y);
       OnMapMouse(kMouseLeftUp, 0, x, y);
     } else if (m_players[p].marker < 0 && !m_state.inputLock) {
-      m_host.PlaySound("LAST");
+      m_host.PlayGameSound("LAST");
     }
     m_state.inputLock = true;
     m_host.SetCursor(MapCursor::No, p);
   } else if (m_state.countdown < 25 || m_state.countdown % 40 == 0) {
-    m_host.PlaySound("TICK");
+    m_host.PlayGameSound("TICK");
   }
 }
 

@@ -17,6 +17,9 @@ Colour Halved(Colour c) { return (c >> 1) & 0x7F7F7F; }
 
 bool GameResults::SetImages(const CPicture& star, const CPicture& glyphStrip) {
   if (star.Bits() != 32 || !m_star.CropFrom(star, 0, 0, star.Width(), star.Height())) return false;
+  // the overlay blends the countdown straight from the strip's bitmap
+  if (!m_strip.Create(32, 1, 1, 0, 1) || !m_strip.CropFrom(glyphStrip, 0, 0, glyphStrip.Width(), glyphStrip.Height()))
+    return false;
   return m_glyphs.Cut(glyphStrip);
 }
 
@@ -89,7 +92,7 @@ void GameResults::FinishRoundBar(int i) {
   InvalidateSlice(left, row, kBoardWidth - left, kBarHeight + 4);
   bool star = i == m_state.winner || (i == m_state.second && m_config.starSecond);
   if (!star) {
-    m_host.PlaySound("LAST");
+    m_host.PlayGameSound("LAST");
     return;
   }
   int starTop = row + (kBarHeight - m_star.Height()) / 2;
@@ -100,7 +103,7 @@ void GameResults::FinishRoundBar(int i) {
   }
   ++p.stars;
   InvalidateSlice(21, row, 2 * m_star.Width() + 10, kBarHeight);
-  m_host.PlaySound("TADA");
+  m_host.PlayGameSound("TADA");
 }
 
 void GameResults::AnimateStep() {
@@ -197,7 +200,7 @@ void GameResults::GrowStep() {
     InvalidateSlice(left, y, kBoardWidth - left, kBarHeight);
     finished = true;
   }
-  if (finished) m_host.PlaySound("LAST");
+  if (finished) m_host.PlayGameSound("LAST");
 }
 
 }  // namespace game

@@ -28,6 +28,7 @@ class GameResults {
   const CPicture& Board() const { return m_board; }
   const CPicture& HalfBoard() const { return m_half; }
   const GlyphSet& Glyphs() const { return m_glyphs; }
+  const CPicture& GlyphStrip() const { return m_strip; }  // a DIB section on Windows
   // the board's top-left corner in the view (centred)
   int BoardLeft() const;
   int BoardTop() const;
@@ -44,7 +45,7 @@ class GameResults {
   GameState& m_state;
   PlayerSlot* m_players;
   GameHost& m_host;
-  CPicture m_board, m_half, m_star;
+  CPicture m_board, m_half, m_star, m_strip;
   GlyphSet m_glyphs;
 };
 

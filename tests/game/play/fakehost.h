@@ -62,7 +62,7 @@ class FakeHost : public game::GameHost {
   void NavigateWeb(const char* path) override { pages.push_back(path); }
   void SetTitle(const char* t) override { titles.push_back(t); }
   void ErrorBox(const char* text) override { errors.push_back(text); }
-  void PlaySound(const char* name) override { sounds.push_back(name); }
+  void PlayGameSound(const char* name) override { sounds.push_back(name); }
   void PostCommand(int id) override { posted.push_back(id); }
   void Invalidate(const game::GameRect& r) override { invalidated.push_back(r); }
   void RedrawAll() override { ++redraws; }
