@@ -9,12 +9,12 @@ namespace {
 
 int OpenPort(uint32_t index) { return ComOpen(static_cast<int>(index), kRemoteBaud, NOPARITY, ONESTOPBIT, 8, 0); }
 
-void RunRemote(RemoteShared& link) {
+void RunRemote(view::RemoteShared& link) {
   RemoteParser parser;
   int64_t openIndex = -1;  // -1 forces an open
   int slot = -1;
   while (!link.stop.load()) {
-    uint32_t index = link.portIndex.load();
+    uint32_t index = static_cast<uint32_t>(link.port.load());
     if (static_cast<int64_t>(index) != openIndex) {
       ComClose(slot);
       openIndex = index;
@@ -45,7 +45,7 @@ void RunRemote(RemoteShared& link) {
 }  // namespace
 
 DWORD WINAPI ComRemoteThread(LPVOID shared) {
-  RemoteShared* link = static_cast<RemoteShared*>(shared);
+  view::RemoteShared* link = static_cast<view::RemoteShared*>(shared);
   if (!link) return 0;
   RunRemote(*link);
   link->ack.store(1);

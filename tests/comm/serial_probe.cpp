@@ -75,8 +75,8 @@ int Remote(int port, int seconds, int port2, DWORD switchMs) {
   wc.lpszClassName = "SerialProbe";
   RegisterClassA(&wc);
   HWND wnd = CreateWindowA("SerialProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  auto* shared = new game::RemoteShared;
-  shared->portIndex = port;
+  auto* shared = new view::RemoteShared;
+  shared->port = port;
   shared->window = wnd;
   shared->AddRef();  // the thread's
   HANDLE t = CreateThread(nullptr, 0x8000, game::ComRemoteThread, shared, 0, nullptr);
@@ -87,7 +87,7 @@ int Remote(int port, int seconds, int port2, DWORD switchMs) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     if (port2 >= 0 && GetTickCount() - g_start >= switchMs) {
-      shared->portIndex = port2;
+      shared->port = port2;
       Say("port %d", port2);
       port2 = -1;
     }
