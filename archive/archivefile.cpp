@@ -2,6 +2,7 @@
 // virtual operations.
 #include "archive/archivefile.h"
 #include "files/fileops.h"
+#include "files/pathsafe.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,13 +25,12 @@ bool StartsWithNoCase(const char* s, const char* prefix) {
   return true;
 }
 
-bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 // The folder part of a path including its last separator ("" when none).
 void FolderOf(const char* path, char* dest, size_t size) {
   size_t cut = 0;
   for (size_t i = 0; path[i]; i++)
-    if (IsSep(path[i]) || path[i] == ':') cut = i + 1;
+    if (PathIsSep(path[i]) || path[i] == ':') cut = i + 1;
   if (cut >= size) cut = 0;
   memcpy(dest, path, cut);
   dest[cut] = 0;
@@ -200,12 +200,12 @@ ZipErrorCode CArchiveFile::Open(const char* name, uint32_t modeAndFlags,
     FreeChannel(m_main);
     if (mode >= 2 && !m_writeAllowed) return Fail(RefuseWriteMode(), -1);
     if (!name || !*name) return Fail(ZIPERR_NO_NAME, -1);
-    if (StartsWithNoCase(name, "RES:") && IsSep(name[4]) && IsSep(name[5])) {
+    if (StartsWithNoCase(name, "RES:") && PathIsSep(name[4]) && PathIsSep(name[5])) {
       const char* rest = name + 6;
       char type[64], res[64];
       const char* cut = nullptr;
       for (int i = 0; i < 63 && rest[i]; i++)
-        if (IsSep(rest[i]) || rest[i] == '-') {
+        if (PathIsSep(rest[i]) || rest[i] == '-') {
           cut = rest + i;
           break;
         }
@@ -239,7 +239,7 @@ ZipErrorCode CArchiveFile::Open(const char* name, uint32_t modeAndFlags,
   }
   m_fileNamePart = m_name;
   for (const char* p = m_name; *p; p++)
-    if (IsSep(*p) || *p == ':') m_fileNamePart = p + 1;
+    if (PathIsSep(*p) || *p == ':') m_fileNamePart = p + 1;
   m_mode = mode;
   SetOptions(modeAndFlags & 0xFFF0);
   ZipErrorCode rc = ReadDirectory(directoryArgument);
@@ -264,6 +264,16 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
         return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
       }
       mode = 3;
+    } else {
+      // A change that could never be committed is refused now, not after
+      // the caller has been told that every add went well.
+      FileFindData there;
+      if (FileGetFindDataA(full, &there) == 0 && !(there.attributes & FFD_WRITABLE)) {
+        FioClose(m_main.lock);
+        m_main.lock = FIO_INVALID;
+        if (NotifyEnabled(ZIPN_OPEN) && Notify(ZIPN_OPEN, -1)) return ZIPERR_ABORT;
+        return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
+      }
     }
   }
   if (mode == 1) {

@@ -9,6 +9,7 @@
 #include "archive/zipfile.h"
 #include "files/fileops.h"
 #include "files/pathname.h"
+#include "files/pathsafe.h"
 
 bool ZipIsStoredName(const char* name) {
   static const char kStored[] = "zip;zoo;arc;lzh;arj;gz;cab;bz2;tgz;rar;rpm;gzip;7z;k";
@@ -19,7 +20,6 @@ namespace {
 
 int32_t Now() { return (int32_t)time(nullptr); }
 
-bool IsSep(char c) { return c == '/' || c == '\\'; }
 
 // The name as stored: drive prefix removed (unless kept), one leading "\"
 // and one leading "/" skipped.
@@ -30,7 +30,7 @@ const char* TrimName(const char* name, bool keepDrive) {
         name = p + 1;
         break;
       }
-      if (IsSep(*p)) break;
+      if (PathIsSep(*p)) break;
     }
   }
   if (*name == '\\') name++;
@@ -63,7 +63,7 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
     size_t n = strlen(name);
     if (n >= sizeof trimmed) Throw(ZIPERR_PATH);
     memcpy(trimmed, name, n + 1);
-    while (n && IsSep(trimmed[n - 1])) trimmed[--n] = 0;
+    while (n && PathIsSep(trimmed[n - 1])) trimmed[--n] = 0;
     if (!n) Throw(ZIPERR_NO_NAME);
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
@@ -370,7 +370,7 @@ ZipErrorCode CZipFile::AddFile(const char* diskPath) {
   if (!diskPath) return Fail(ZIPERR_NO_NAME, -1);
   const char* name = diskPath;
   for (const char* p = diskPath; *p; p++)
-    if (IsSep(*p) || *p == ':') name = p + 1;
+    if (PathIsSep(*p) || *p == ':') name = p + 1;
   return AddFileAs(diskPath, name);
 }
 

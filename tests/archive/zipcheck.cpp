@@ -14,7 +14,7 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "zipcheck list A | tlist A | extract A DIR [pw] | test A [pw] | one A INDEX TARGET [pw]\n"
-          "         create A METHOD NAME=PATH... | update A NAME=PATH... | delete A NAME...\n"
+          "         create A METHOD NAME=PATH|FOLDER/... | update A NAME=PATH... | delete A NAME...\n"
           "         folder A DIR OPTIONS [include [exclude [prefix]]]\n"
           "         stream A NAME PATH | bulk A COUNT | replace-fail A NAME\n");
   return 2;
@@ -123,7 +123,11 @@ int main(int argc, char** argv) {
     for (int i = first; i < argc; i++) {
       std::string name, path;
       Split(argv[i], name, path);
-      ZipErrorCode r = z.AddFileAs(path.c_str(), name.c_str());
+      size_t len = strlen(argv[i]);
+      // "NAME/" alone is a folder entry
+      bool folder = !strchr(argv[i], '=') && len > 1 && argv[i][len - 1] == '/';
+      if (folder) name.assign(argv[i], len - 1);
+      ZipErrorCode r = folder ? z.AddFolderEntry(name.c_str()) : z.AddFileAs(path.c_str(), name.c_str());
       printf("add %d %s\n", r, name.c_str());
       if (r) failures++;
     }
