@@ -345,16 +345,26 @@ ZipErrorCode CArchiveFile::OpenMemory(void* block, int32_t size, int32_t length,
     m_main.length = 0;
     mode = 3;
   } else {
-    m_main.block = (uint8_t*)block;
+    if (length > size) length = size;
+    mode = length < 0 ? 1 : length > 0 ? 2 : 3;
+    if (mode == 1) {
+      m_main.block = (uint8_t*)block;
+    } else {
+      // changes go to a copy: a failed commit leaves the caller's block whole
+      m_main.owned = (uint8_t*)malloc((size_t)size);
+      if (!m_main.owned) return Fail(ZIPERR_MEMORY, -1);
+      memcpy(m_main.owned, block, (size_t)length);
+      m_main.block = m_main.owned;
+      m_main.caller = (uint8_t*)block;
+    }
     m_main.size = (uint32_t)size;
     m_main.limit = (uint32_t)size;
-    if (length > size) length = size;
     m_main.length = length < 0 ? -1 : length;
-    mode = length < 0 ? 1 : length > 0 ? 2 : 3;
   }
   m_main.pos = 0;
   char name[64];
-  int n = snprintf(name, sizeof name, "mem:\\\\%08X-%u", (unsigned)(uintptr_t)m_main.block,
+  int n = snprintf(name, sizeof name, "mem:\\\\%08X-%u",
+                   (unsigned)(uintptr_t)(m_main.caller ? m_main.caller : m_main.block),
                    (unsigned)size);
   if (mode != 1) snprintf(name + n, sizeof name - n, "\\%i", (int)m_main.length);
   m_internalOpen = true;
@@ -427,6 +437,12 @@ void CArchiveFile::CloseChannel(ArchiveChannel& c) {
     c.workPath[0] = 0;
   }
   c.resource = nullptr;
+  if (c.caller) {
+    // the copy of a caller's block: what was committed is in the block
+    free(c.owned);
+    c.owned = nullptr;
+    c.caller = nullptr;
+  }
   if (!c.owned && c.block) {
     // caller's block or resource: forget it
     c.block = nullptr;
@@ -448,6 +464,12 @@ void CArchiveFile::CloseFiles() {
 }
 
 ZipErrorCode CArchiveFile::CommitWorkFile() {
+  if (m_main.caller) {
+    // the copy fits the caller's block: it can never grow beyond it
+    uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
+    memcpy(m_main.caller, m_main.owned, length);
+    return 0;
+  }
   if (m_main.file == FIO_INVALID || !m_main.workPath[0]) return 0;
   if (!FioFlush(m_main.file)) return ZIPERR_WRITE;
   bool closed = FioClose(m_main.file) != 0;
@@ -482,6 +504,8 @@ ZipErrorCode CArchiveFile::ChangeMode(int32_t newMode, int commitFirst) {
       m_main.fileSize = FioSize(m_main.file);
       FioSeek(m_main.file, pos < 0 ? 0 : pos, FIO_BEGIN);
     } else {
+      ZipErrorCode rc = CommitWorkFile();
+      if (rc) return rc;
       m_main.pos = 0;
     }
     m_mode = 1;

@@ -93,6 +93,7 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
     }
     try {
       WriteLocalHeader(e);
+      CheckDirectoryRoom((uint64_t)ChanPosition());
     } catch (ZipErrorCode) {
       RemoveEntry(index);
       throw;
@@ -108,6 +109,25 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
   } catch (ZipErrorCode code) {
     return Fail(code, -1);
   }
+}
+
+// A block that cannot grow must keep room for the directory behind the
+// data: a change that could not be committed is refused when it is made,
+// not at Close after the caller was told that it went well.
+void CZipFile::CheckDirectoryRoom(uint64_t end) {
+  uint64_t capacity = ChanCapacity();
+  if (capacity == UINT64_MAX) return;
+  uint64_t need = end + ZIP_END_SIZE + ZIP_END64_SIZE + ZIP_LOCATOR64_SIZE;
+  if (m_comment) need += 3 * strlen(m_comment);
+  for (int32_t i = 0; i < m_count; i++) {
+    const ZipEntry* e = m_entries[i];
+    if (e->deleted || e->bad) continue;
+    uint64_t name = e->rawName && e->rawNameLength ? e->rawNameLength : 3 * (uint64_t)e->nameLength + 1;
+    uint64_t comment = e->rawComment ? e->rawCommentLength : 3 * (uint64_t)e->commentLength;
+    // (room for a ZIP64 field the directory may add)
+    need += ZIP_CENTRAL_SIZE + name + e->centralExtraLength + 28 + comment;
+  }
+  if (need > capacity) Throw(ZIPERR_NO_SPACE);
 }
 
 ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
@@ -157,6 +177,7 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
   if (!e->zip64Local && (usize >= 0xFFFFFFFFull || csize >= 0xFFFFFFFFull))
     Throw(ZIPERR_WRITE);  // the local header has no room for the sizes
   int64_t end = ChanPosition();
+  CheckDirectoryRoom((uint64_t)end);
   e->crc = m_codec->InputCrc();
   e->uncompressedSize = usize;
   e->compressedSize = csize;

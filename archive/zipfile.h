@@ -98,6 +98,7 @@ class CZipFile : public CArchiveFile {
                               int level);
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info);
   void CompressPending(int32_t index);
+  void CheckDirectoryRoom(uint64_t end);
   void CompactDeleted();
   void ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool test);
   void InitDecryption(ZipEntry* e);

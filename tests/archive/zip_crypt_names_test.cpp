@@ -245,7 +245,7 @@ TEST(ZipAes, TagIsCheckedWhenTheCodecStopsEarly) {
     std::string path = Join(dir, good ? "good.zip" : "bad.zip");
     ASSERT_TRUE(orvtest::WriteFile(path, bytes.data(), bytes.size()));
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 1));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
     z.SetPassword("tag test");
     std::vector<char> out(30000);
     EXPECT_EQ(good ? 0 : ZIPERR_DECOMPRESS, z.ExtractToMemory(0, out.data(), (uint32_t)out.size(), nullptr))

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   CZipFile z;
   z.SetRetryStored(true);
   if (cmd == "list" || cmd == "tlist" || cmd == "extract" || cmd == "test" || cmd == "one") {
-    ZipErrorCode rc = z.Open(archive, 1 | (cmd == "tlist" ? ZIPOPT_TOLERANT : 0));
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_READ | (cmd == "tlist" ? ZIPOPT_TOLERANT : 0));
     printf("open %d\n", rc);
     if (rc) return 1;
     if (cmd == "list" || cmd == "tlist") return List(z);
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     return failures || rc ? 1 : 0;
   }
   if (cmd == "delete") {
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     for (int i = 3; i < argc; i++) printf("delete %d\n", z.DeleteEntry(z.FindEntry(argv[i])));
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
   if (cmd == "folder") {
     // folder A DIR OPTIONS [include [exclude [prefix]]]
     if (argc < 5) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     z.SetOptions((uint32_t)strtoul(argv[4], nullptr, 0));
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
   }
   if (cmd == "stream") {
     if (argc < 5) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     FileSource s = {fopen(argv[4], "rb")};
     if (!s.f) return 1;
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
   }
   if (cmd == "replace-fail") {
     if (argc < 4) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     rc = z.AddEntry(argv[3], nullptr, FailingRead, nullptr);
     printf("add %d\n", rc);
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
   if (cmd == "bulk") {
     if (argc < 4) return Usage();
     int count = atoi(argv[3]);
-    ZipErrorCode rc = z.Open(archive, 3);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_CREATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     z.SetMethod(0);
