@@ -198,7 +198,6 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
   // 8: the web window comes with the browser
 
   // 9
-  m_images.LoadStarAndGlyphs(AfxGetInstanceHandle());
   m_game.LoadImages(AfxGetInstanceHandle());
   MakeAllMarkerIcons();
 
