@@ -73,6 +73,12 @@ def reset_registry():
     shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
 
 
+def fresh_table(port, bases, layers=()):
+    """An empty registry (and cache) with this tile-server table."""
+    reset_registry()
+    reg_import(table_lines(port, bases, layers))
+
+
 def table_lines(port, bases, layers=()):
     """bases: (name, path, iface); layers: (name, path, iface, selected)."""
     out = ["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\Server]", '"Select"=dword:00000000']
@@ -123,6 +129,11 @@ class Program:
             raise Failure("Orvalo.exe did not end within %.1f s of WM_CLOSE" % limit)
         return rc, time.time() - t0
 
+    def close_ok(self, limit=10.0):
+        rc, secs = self.close(limit)
+        check(rc == 0, "exit code %d" % rc)
+        return secs
+
     def kill(self):
         if self.proc.poll() is None:
             self.proc.kill()
@@ -144,6 +155,15 @@ def menu(alt, downs):
 
 def mouse(*args):
     subprocess.run(["xdotool"] + [str(a) for a in args])
+
+
+def drag(points):
+    """Left button down at the current place, through points, up."""
+    mouse("mousedown", 1)
+    for x, y in points:
+        mouse("mousemove", x, y)
+        time.sleep(0.03)
+    mouse("mouseup", 1)
 
 
 def map_pixels_match(shot, rect, zoom, cx, cy, row_offset=7):
@@ -206,9 +226,8 @@ def scenario_table(work, srv, log):
     """A base map and two layers of the three URL schemes reach the server;
     a base map chosen in the on-map pop-up writes "Select" and is fetched."""
     port = srv.server_address[1]
-    reset_registry()
-    reg_import(table_lines(port, [("Punkte", "t", 0), ("Foto", "jpg", 0)],
-                           [("Esri", "e", 1, 1), ("Yandex", "q?l=map", 2, 1)]))
+    fresh_table(port, [("Punkte", "t", 0), ("Foto", "jpg", 0)],
+                [("Esri", "e", 1, 1), ("Yandex", "q?l=map", 2, 1)])
     p = Program()
     try:
         p.wait_window()
@@ -227,8 +246,7 @@ def scenario_table(work, srv, log):
         check(reg_values(KEY + r"\Server").get("Select") == ("REG_DWORD", "0x1"), "the pop-up did not write Select 1")
         lines = wait_log(log, lambda ls: any(l.startswith("/jpg/") for l in ls))
         check(any(l.startswith("/jpg/") for l in lines), "the chosen base map was not fetched")
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
 
@@ -237,8 +255,7 @@ def scenario_restarts(work, srv, log):
     """Settings by real menus, keys, wheel and drag survive two restarts;
     the map comes back at the same centre and zoom, pixel for pixel."""
     port = srv.server_address[1]
-    reset_registry()
-    reg_import(table_lines(port, [("Punkte", "t", 0)]))
+    fresh_table(port, [("Punkte", "t", 0)])
     p = Program()
     try:
         p.wait_window()
@@ -255,16 +272,11 @@ def scenario_restarts(work, srv, log):
         time.sleep(0.3)
         mouse("click", 4)
         time.sleep(0.5)
-        mouse("mousedown", 1)
-        for i in range(1, 11):
-            mouse("mousemove", x0 + w // 2 - 13 * i, y0 + h // 2 - 7 * i)
-            time.sleep(0.03)
-        mouse("mouseup", 1)
+        drag([(x0 + w // 2 - 13 * i, y0 + h // 2 - 7 * i) for i in range(1, 11)])
         mouse("mousemove", x0 + 5, y0 + h + 200)  # off the map: no hover effects
         wait_stable(rect)
         before = screenshot()
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
     v = reg_values()
@@ -291,8 +303,7 @@ def scenario_restarts(work, srv, log):
             after = screenshot()
             checked, bad = map_pixels_match(after, rect, zoom, cx, cy)
             check(checked > 300 and bad == 0, "restart %d: %d of %d pixels off" % (restart + 1, bad, checked))
-            rc, _ = p.close()
-            check(rc == 0, "exit code %d" % rc)
+            p.close_ok()
         finally:
             p.kill()
         v = reg_values()
@@ -364,8 +375,7 @@ def scenario_fixed(work, srv, log):
                 mouse("mousemove", x0 + 5, y0 + h + 200)
                 wait_stable(rect, seconds=2.5)
                 shot = screenshot()
-                rc, _ = p.close()
-                check(rc == 0, "exit code %d" % rc)
+                p.close_ok()
             finally:
                 p.kill()
             v = reg_values()
@@ -396,8 +406,7 @@ def scenario_copy(work, srv, log):
     """Ctrl+D copies the pointer's position; a drag in copy mode copies a
     bitmap of the dragged size and goes back to moving the map."""
     port = srv.server_address[1]
-    reset_registry()
-    reg_import(table_lines(port, [("Punkte", "t", 0)]))
+    fresh_table(port, [("Punkte", "t", 0)])
     p = Program()
     try:
         p.wait_window()
@@ -420,11 +429,7 @@ def scenario_copy(work, srv, log):
 
         menu("a", 9)  # "Bereich kopieren"
         mouse("mousemove", x0 + 100, y0 + 80)
-        mouse("mousedown", 1)
-        for i in range(1, 11):
-            mouse("mousemove", x0 + 100 + 20 * i, y0 + 80 + 12 * i)
-            time.sleep(0.03)
-        mouse("mouseup", 1)
+        drag([(x0 + 100 + 20 * i, y0 + 80 + 12 * i) for i in range(1, 11)])
         time.sleep(1.0)
         bmp = clipboard("image/bmp")
         check(bmp and bmp[:2] == b"BM", "no bitmap on the clipboard (targets %s)" % clipboard_targets())
@@ -432,16 +437,11 @@ def scenario_copy(work, srv, log):
         bh = abs(int.from_bytes(bmp[22:26], "little", signed=True))
         check(abs(bw - 200) <= 2 and abs(bh - 120) <= 2, "copied bitmap %dx%d, dragged 200x120" % (bw, bh))
         # back in mode 1: a drag pans and leaves the clipboard alone
-        mouse("mousedown", 1)
-        for i in range(1, 6):
-            mouse("mousemove", x0 + 300 - 10 * i, y0 + 200)
-            time.sleep(0.03)
-        mouse("mouseup", 1)
+        drag([(x0 + 300 - 10 * i, y0 + 200) for i in range(1, 6)])
         time.sleep(0.8)
         again = clipboard("image/bmp")
         check(again == bmp, "panning changed the clipboard")
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
     v = reg_values()
@@ -476,8 +476,7 @@ def scenario_startup(work, srv, log):
         r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Warnung$"], capture_output=True)
         check(not r.stdout.strip(), "a third warning")
         p.wait_window()
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
 
@@ -493,8 +492,7 @@ def scenario_startup(work, srv, log):
         check("Warnung" not in names, "a warning for a folder with its welcome page")
         others = [n for n in names if n and "Orvalo" not in n]
         check(not others, "windows besides the frame: %s" % others)
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
 
@@ -503,16 +501,14 @@ def scenario_shutdown(work, srv, log):
     """WM_CLOSE ends the program with code 0 within 3 s while eight
     downloads hang on a slow server."""
     port = srv.server_address[1]
-    reset_registry()
-    reg_import(table_lines(port, [("Langsam", "slow", 0)]))
+    fresh_table(port, [("Langsam", "slow", 0)])
     p = Program()
     try:
         p.wait_window()
         lines = wait_log(log, lambda ls: len([l for l in ls if l.startswith("/slow/")]) >= 8)
         check(len([l for l in lines if l.startswith("/slow/")]) >= 8, "fewer than eight hanging downloads")
-        rc, secs = p.close(limit=10)
+        secs = p.close_ok(limit=10)
         print("closed in %.2f s" % secs)
-        check(rc == 0, "exit code %d" % rc)
         # postclose itself starts a Wine process: its start-up is not the program's
         check(secs < 3.0 + 0.8, "closing took %.2f s" % secs)
     finally:
@@ -523,9 +519,8 @@ def scenario_cache(work, srv, log):
     """"Cache löschen" over 20,000 tile files: the progress dialog shows
     and repaints while the worker deletes; afterwards the cache is empty and
     the fixed cache beside it untouched."""
-    reset_registry()
     # no server on port 9: the reload after clearing writes no tile
-    reg_import(table_lines(9, [("Punkte", "t", 0)]))
+    fresh_table(9, [("Punkte", "t", 0)])
     temp = os.path.join(PREFIX, "drive_c", "Temp")
     cache = os.path.join(temp, "VovIdeze", "127.0.0.1", "alt")
     for d in range(100):
@@ -568,8 +563,7 @@ def scenario_cache(work, srv, log):
         check(not left, "%d files left in the cache: %s" % (len(left), left[:3]))
         check(os.path.exists(keep), "the fixed cache was touched")
         print("progress dialog seen: %s" % shown)
-        rc, _ = p.close()
-        check(rc == 0, "exit code %d" % rc)
+        p.close_ok()
     finally:
         p.kill()
         shutil.rmtree(os.path.join(temp, "OsmFixed"), ignore_errors=True)

@@ -8,23 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/e2e/findwindow.h"
+
 namespace {
-struct Search {
-  const char* part;
-  HWND found;
-};
-
-BOOL CALLBACK Visit(HWND hWnd, LPARAM lParam) {
-  Search* s = reinterpret_cast<Search*>(lParam);
-  char title[512];
-  if (!IsWindowVisible(hWnd) || GetWindowTextA(hWnd, title, sizeof title) <= 0) return TRUE;
-  if (strstr(title, s->part)) {
-    s->found = hWnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 struct Child {
   int id;
   HWND found;
@@ -45,11 +31,10 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: wininfo TITLE-PART ID\n");
     return 2;
   }
-  Search s = {argv[1], nullptr};
-  EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
-  if (!s.found) return 1;
+  HWND top = e2e::FindTopWindow(argv[1]);
+  if (!top) return 1;
   Child c = {atoi(argv[2]), nullptr};
-  EnumChildWindows(s.found, VisitChild, reinterpret_cast<LPARAM>(&c));
+  EnumChildWindows(top, VisitChild, reinterpret_cast<LPARAM>(&c));
   if (!c.found) return 1;
   RECT r;
   GetClientRect(c.found, &r);
