@@ -110,6 +110,11 @@ class Program:
             time.sleep(0.2)
         raise Failure("no window '%s'" % title)
 
+    def shown_map(self):
+        """Waits for the frame; the map's client rectangle on the screen."""
+        self.wait_window()
+        return self.map_rect()
+
     def map_rect(self):
         for _ in range(50):
             r = wine(WININFO, TITLE, str(MAP_ID))
@@ -258,8 +263,7 @@ def scenario_restarts(work, srv, log):
     fresh_table(port, [("Punkte", "t", 0)])
     p = Program()
     try:
-        p.wait_window()
-        rect = p.map_rect()
+        rect = p.shown_map()
         x0, y0, w, h = rect
         menu("a", 7)   # "Scrollen mit Zoomen"
         menu("a", 12)  # "Koordinaten mit Minuten"
@@ -409,8 +413,7 @@ def scenario_copy(work, srv, log):
     fresh_table(port, [("Punkte", "t", 0)])
     p = Program()
     try:
-        p.wait_window()
-        rect = p.map_rect()
+        rect = p.shown_map()
         x0, y0, w, h = rect
         u, v = w // 2 + 40, h // 2 - 30
         mouse("mousemove", x0 + u, y0 + v)
