@@ -4,7 +4,7 @@ checked by pixels against the Mercator arithmetic of tests/support/xshot.py,
 the registry read with `wine reg query`, tiles from the tile server of
 tests/map/tileserver.py on 127.0.0.1.
 
-usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache)
+usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache, recent)
 """
 import os
 import shutil
@@ -572,7 +572,68 @@ def scenario_cache(work, srv, log):
         shutil.rmtree(os.path.join(temp, "OsmFixed"), ignore_errors=True)
 
 
-SCENARIOS = {"cache": scenario_cache, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
+def scenario_recent(work, srv, log):
+    """Ctrl+O opens a track file, which becomes File1; after a restart the
+    dialog opens in the folder last used for .gpx; F2 toggles between the
+    two last files."""
+    fresh_table(9, [("Punkte", "t", 0)])
+    tracks = os.path.join(work, "Touren")
+    os.makedirs(tracks)
+    for name in ("a.gpx", "b.gpx"):
+        open(os.path.join(tracks, name), "w").write('<?xml version="1.0"?><gpx version="1.1"></gpx>')
+    z = "Z:" + tracks.replace("/", "\\")
+
+    def open_file(text):
+        key("ctrl+o", delay=0.5)
+        dlg = Program.__new__(Program)
+        dlg.proc = p.proc
+        wid = dlg.wait_window("^Track-Datei laden$")
+        subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], capture_output=True)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "type", "--delay", "20", text])
+        key("Return", delay=0.8)
+
+    def title_is(name):
+        for _ in range(50):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s - Orvalo$" % name],
+                               capture_output=True)
+            if r.stdout.strip():
+                return True
+            time.sleep(0.1)
+        return False
+
+    p = Program()
+    try:
+        p.wait_window()
+        open_file(z + "\\a.gpx")
+        check(title_is("a.gpx"), "a.gpx was not opened")
+        open_file(z + "\\b.gpx")
+        check(title_is("b.gpx"), "b.gpx was not opened")
+        p.close_ok()
+    finally:
+        p.kill()
+    recent = reg_values(KEY + r"\Recent File List")
+    check(recent.get("File1", ("", ""))[1].lower().endswith("b.gpx"), "File1 is %r" % (recent.get("File1"),))
+    check(recent.get("File2", ("", ""))[1].lower().endswith("a.gpx"), "File2 is %r" % (recent.get("File2"),))
+
+    p = Program()
+    try:
+        p.wait_window()
+        open_file("a.gpx")  # a bare name: found only in the remembered folder
+        check(title_is("a.gpx"), "after a restart the dialog did not open in the folder of the .gpx files")
+        # the start put "Das Spiel" into the list; b and a are the last two now
+        open_file("b.gpx")
+        check(title_is("b.gpx"), "b.gpx was not opened")
+        key("F2", delay=0.8)
+        check(title_is("a.gpx"), "F2 did not switch to the other file")
+        key("F2", delay=0.8)
+        check(title_is("b.gpx"), "F2 did not switch back")
+        p.close_ok()
+    finally:
+        p.kill()
+
+
+SCENARIOS = {"cache": scenario_cache, "recent": scenario_recent, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
              "copy": scenario_copy, "startup": scenario_startup, "shutdown": scenario_shutdown}
 
 
