@@ -4,7 +4,7 @@ checked by pixels against the Mercator arithmetic of tests/support/xshot.py,
 the registry read with `wine reg query`, tiles from the tile server of
 tests/map/tileserver.py on 127.0.0.1.
 
-usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache, recent)
+usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache, recent, fullscreen)
 """
 import os
 import shutil
@@ -500,6 +500,50 @@ def scenario_startup(work, srv, log):
         p.kill()
 
 
+def window_geometry(wid):
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(wid)], capture_output=True).stdout
+    g = dict(l.split("=") for l in out.decode().split())
+    return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+
+def scenario_fullscreen(work, srv, log):
+    """"-zoom" and "/Z" on the command line start in full screen, as F10
+    makes it (only the first two characters count)."""
+    fresh_table(9, [("Punkte", "t", 0)])
+
+    def settled(wid, differs_from=None):
+        last = None
+        for _ in range(50):
+            geo = window_geometry(wid)
+            if geo == last and geo != differs_from:
+                return geo
+            last = geo
+            time.sleep(0.1)
+        return last
+
+    p = Program()
+    try:
+        wid = p.wait_window()
+        normal = settled(wid)
+        key("F10", delay=0.5)
+        full = settled(wid, normal)
+        check(full != normal and full[2] >= normal[2] and full[3] >= normal[3],
+              "F10 gave %s from %s" % (full, normal))
+        key("F10", delay=0.5)
+        p.close_ok()
+    finally:
+        p.kill()
+    for arg in ("-zoom", "/Z"):
+        p = Program(arg)
+        try:
+            wid = p.wait_window()
+            geo = settled(wid, normal)
+            check(geo == full, "%s: frame at %s, full screen is %s" % (arg, geo, full))
+            p.close_ok()
+        finally:
+            p.kill()
+
+
 def scenario_shutdown(work, srv, log):
     """WM_CLOSE ends the program with code 0 within 3 s while eight
     downloads hang on a slow server."""
@@ -633,7 +677,7 @@ def scenario_recent(work, srv, log):
         p.kill()
 
 
-SCENARIOS = {"cache": scenario_cache, "recent": scenario_recent, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
+SCENARIOS = {"cache": scenario_cache, "fullscreen": scenario_fullscreen, "recent": scenario_recent, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
              "copy": scenario_copy, "startup": scenario_startup, "shutdown": scenario_shutdown}
 
 
