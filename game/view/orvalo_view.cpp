@@ -225,8 +225,18 @@ void COrvaloView::OnDestroy() {
 }
 
 LRESULT COrvaloView::OnStartupOptions(WPARAM, LPARAM) {
-  if (!view::FolderHasInfoPage(m_strInfoPath)) SendMessage(WM_COMMAND, ID_EDIT_GAMEOPTIONS, 0);
+  // a warning of the argument walk may be up (its loop brought this
+  // message): the view's timer asks again once the frame is free
+  m_startupOptionsPending = true;
+  StartupOptionsIfFree();
   return 0;
+}
+
+void COrvaloView::StartupOptionsIfFree() {
+  CFrameWnd* frame = GetParentFrame();
+  if (!m_startupOptionsPending || (frame && !frame->IsWindowEnabled())) return;
+  m_startupOptionsPending = false;
+  if (!view::FolderHasInfoPage(m_strInfoPath)) SendMessage(WM_COMMAND, ID_EDIT_GAMEOPTIONS, 0);
 }
 
 void COrvaloView::OnSize(UINT nType, int cx, int cy) {
@@ -248,6 +258,7 @@ void COrvaloView::OnTimer(UINT_PTR nIDEvent) {
     return;
   }
   HoldPointerInFrame();
+  StartupOptionsIfFree();
   GameTick();
   UpdateStatus();
 }

@@ -94,6 +94,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   LRESULT OnStartupOptions(WPARAM, LPARAM);
   void UpdateStatus();
   void HoldPointerInFrame();
+  void StartupOptionsIfFree();
 
   // ---- the game: one step per view tick, the map callbacks; the game's
   // command handlers join this block
@@ -152,6 +153,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   CString m_strInfoPath;
   CString m_strOldInfoPath;
   CString m_status;
+  bool m_startupOptionsPending = false;  // the options open when the walk is done
   view::RemoteShared* m_remote = nullptr;
   HANDLE m_remoteThread = nullptr;
   CPicture* m_printImage = nullptr;

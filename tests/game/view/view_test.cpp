@@ -198,6 +198,38 @@ TEST_F(GameView, InfoPathKeepsTheLastFolder) {
   EXPECT_STREQ(b.c_str(), v->GetGameConfig().infoPath);
 }
 
+// The game options open by themselves only when, after the start-up's
+// warnings, the game folder still has no welcome page.
+int g_optionsSent = 0;
+LRESULT CALLBACK SeeOptions(int code, WPARAM w, LPARAM l) {
+  const CWPSTRUCT* c = reinterpret_cast<const CWPSTRUCT*>(l);
+  if (code == HC_ACTION && c->message == WM_COMMAND && LOWORD(c->wParam) == ID_EDIT_GAMEOPTIONS) g_optionsSent++;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+TEST_F(GameView, StartupOptionsWaitForTheWalk) {
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SeeOptions, nullptr, GetCurrentThreadId());
+  for (bool pageArrives : {true, false}) {
+    g_optionsSent = 0;
+    ASSERT_TRUE(Open());
+    // a warning of the walk holds the frame disabled
+    frame->EnableWindow(FALSE);
+    orvtest::PumpMessages(700);
+    EXPECT_EQ(0, g_optionsSent);
+    std::string folder = orvtest::MakeTempDir("walk");
+    if (pageArrives) {
+      CreateDirectoryA((folder + "\\Main").c_str(), nullptr);
+      ASSERT_TRUE(orvtest::WriteFile(folder + "\\Main\\Info.html", "<html></html>", 13));
+      v->SetInfoPath(folder.c_str());
+    }
+    frame->EnableWindow(TRUE);
+    orvtest::PumpMessages(700);
+    EXPECT_EQ(pageArrives ? 0 : 1, g_optionsSent) << pageArrives;
+    Close();
+  }
+  UnhookWindowsHookEx(hook);
+}
+
 TEST_F(GameView, GarbageInTheRegistryStartsSanely) {
   PutDword(nullptr, "CoordMode", 3);
   PutDword(nullptr, "OsmZoom", 99);
