@@ -13,8 +13,9 @@ IMPLEMENT_DYNCREATE(COrvaloView, CView)
 
 namespace {
 
-// Posted at creation: opens the game options unless a welcome page has
-// turned up by then (the command line is walked after creation).
+// Posted at creation: the game options open once the command line has been
+// walked (after creation) and its warnings answered, unless a welcome page
+// has turned up by then.
 constexpr UINT kMsgStartupOptions = WM_USER + 0x2C40;
 
 const char kNoInfoPage[] = "'.\\Main\\Info.html' wurde im 'Infopfad' nicht gefunden !";
