@@ -106,6 +106,29 @@ TEST_F(ViewerImages, GoodPicturesLoadOthersShowTheirAltText) {
   DeleteDC(dc);
 }
 
+TEST_F(ViewerImages, TransparencyLiesOnThePageBackground) {
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(32, 40, 20, 0x00FF0000u));  // clear red ...
+  pic.FillRect(20, 0, 20, 20, 0xFF0000FFu);           // ... beside opaque blue
+  ASSERT_EQ(0, ImgSaveFile((dir + "\\halb.png").c_str(), pic));
+  HtmlDocument doc = Page("<body bgcolor=#00ff00><img src=halb.png>");
+  HtmlImages images;
+  images.Load(doc, HtmlFileUrl(Wide(dir + "\\seite.html")), 0x00FF00);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 40, -20, 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  images.Draw(dc, 0, 0, 0, 40, 20);
+  GdiFlush();
+  const uint32_t* px = static_cast<const uint32_t*>(bits);
+  EXPECT_EQ(0x00FF00u, px[10 * 40 + 5] & 0xFFFFFF);
+  EXPECT_EQ(0x0000FFu, px[10 * 40 + 30] & 0xFFFFFF);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
 TEST_F(ViewerImages, AtMost256PicturesAreLoaded) {
   std::string html;
   for (int i = 0; i < 300; ++i) html += "<img src=gut.png alt=x>";
