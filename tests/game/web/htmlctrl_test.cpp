@@ -286,6 +286,21 @@ TEST_F(WebWindow, PagesFromResourcesAndLinks) {
   EXPECT_EQ("Aus der Ressource: \xe4\xf6\xfc", ClipboardText());
 }
 
+TEST_F(WebWindow, FocusWithinAndCopyByMessage) {
+  ctrl.Navigate2(b.c_str());
+  WaitDocuments(1);
+  ::SetFocus(frame->m_hWnd);
+  EXPECT_FALSE(ctrl.HasFocusWithin());
+  ::SetFocus(::GetDlgItem(ctrl.m_hWnd, IDC_HTMLCTRL_BROWSER));
+  EXPECT_TRUE(ctrl.HasFocusWithin());
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  ctrl.SendMessage(WM_COPY);
+  EXPECT_EQ("Zweite Seite", ClipboardText());
+}
+
 TEST_F(WebWindow, WithoutAControlEveryOperationGivesItsDefault) {
   CHtmlCtrl none;
   EXPECT_EQ(100, none.GetZoom());
