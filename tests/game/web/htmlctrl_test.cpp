@@ -284,6 +284,16 @@ TEST_F(WebWindow, PagesFromResourcesAndLinks) {
   EXPECT_EQ(0u, std::string(ctrl.GetLocationURL()).find("res://"));
   ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
   EXPECT_EQ("Aus der Ressource: \xe4\xf6\xfc", ClipboardText());
+  // by number, and a missing one fails like a missing file
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(3);
+  ASSERT_TRUE(ctrl.LoadFromResourceId(42));
+  WaitDocuments(4);
+  EXPECT_EQ("Ressourcenseite", std::string(ctrl.GetLocationName()));
+  ctrl.LoadFromResourceId(43);
+  WaitDocuments(5);
+  ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  EXPECT_NE(std::string::npos, ClipboardText().find("konnte nicht geladen werden"));
 }
 
 TEST_F(WebWindow, FocusWithinAndCopyByMessage) {
