@@ -311,6 +311,84 @@ TEST_F(WebWindow, FocusWithinAndCopyByMessage) {
   EXPECT_EQ("Zweite Seite", ClipboardText());
 }
 
+// The events the viewer never fires, given to the web window's sink with
+// the real control's argument layout (last argument first).
+TEST_F(WebWindow, EveryEventReachesItsHandler) {
+  struct Ctrl : RecordingCtrl {
+    void OnProgressChange(long p, long m) override { log.push_back("Progress " + std::to_string(p) + "/" + std::to_string(m)); }
+    void OnCommandStateChange(long c, BOOL e) override { log.push_back("Command " + std::to_string(c) + " " + std::to_string(e)); }
+    void OnNewWindow2(LPDISPATCH* pp, BOOL* cancel) override {
+      log.push_back(pp ? "NewWindow2" : "NewWindow2 without pointer");
+      *cancel = TRUE;
+    }
+    void OnQuit() override { log.push_back("Quit"); }
+  } c;
+  ASSERT_TRUE(c.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), frame, 1));
+  IConnectionPointContainer* cpc = nullptr;
+  ASSERT_EQ(S_OK, c.GetControlUnknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)));
+  IConnectionPoint* cp = nullptr;
+  ASSERT_EQ(S_OK, cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &cp));
+  IEnumConnections* list = nullptr;
+  ASSERT_EQ(S_OK, cp->EnumConnections(&list));
+  CONNECTDATA cd;
+  ULONG got = 0;
+  ASSERT_EQ(S_OK, list->Next(1, &cd, &got));
+  IDispatch* sink = nullptr;
+  ASSERT_EQ(S_OK, cd.pUnk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink)));
+  auto fire = [&](DISPID id, VARIANTARG* args, UINT n) {
+    DISPPARAMS p = {args, nullptr, n, 0};
+    return sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &p, nullptr, nullptr, nullptr);
+  };
+  VARIANTARG two[2];
+  V_VT(&two[1]) = VT_I4;
+  V_I4(&two[1]) = 30;
+  V_VT(&two[0]) = VT_I4;
+  V_I4(&two[0]) = 100;
+  fire(DISPID_PROGRESSCHANGE, two, 2);
+  V_I4(&two[1]) = CSC_NAVIGATEBACK;
+  V_VT(&two[0]) = VT_BOOL;
+  V_BOOL(&two[0]) = VARIANT_TRUE;
+  fire(DISPID_COMMANDSTATECHANGE, two, 2);
+  IDispatch* newWindow = nullptr;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  V_VT(&two[1]) = VT_DISPATCH | VT_BYREF;
+  V_DISPATCHREF(&two[1]) = &newWindow;
+  V_VT(&two[0]) = VT_BOOL | VT_BYREF;
+  V_BOOLREF(&two[0]) = &cancel;
+  fire(DISPID_NEWWINDOW2, two, 2);
+  fire(DISPID_ONQUIT, nullptr, 0);
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, fire(9999, nullptr, 0));
+  std::vector<std::string> want = {"Progress 30/100", "Command 2 1", "NewWindow2", "Quit"};
+  EXPECT_EQ(want, c.log);
+  EXPECT_EQ(VARIANT_TRUE, cancel);  // the handler's answer goes back
+  sink->Release();
+  cd.pUnk->Release();
+  list->Release();
+  cp->Release();
+  cpc->Release();
+  c.DestroyWindow();
+}
+
+TEST_F(WebWindow, ACancelledErrorKeepsTheOldPage) {
+  struct CancellingSink : CEventSinkOwner {
+    HRESULT OnSinkEvent(DISPID id, DISPPARAMS* p) override {
+      if (id == DISPID_NAVIGATEERROR) *SinkArgBoolRef(p, 4) = VARIANT_TRUE;
+      return S_OK;
+    }
+  } owner;
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(1);
+  CEventSink* sink = CEventSink::Create(DIID_DWebBrowserEvents2, &owner);
+  ASSERT_TRUE(sink->Connect(ctrl.GetControlUnknown()));
+  ctrl.log.clear();
+  ctrl.Navigate2((dir + "\\fehlt.html").c_str());
+  orvtest::PumpMessages(300);
+  sink->Disconnect();
+  ASSERT_EQ(3u, ctrl.log.size());  // BeforeNavigate2, DownloadBegin, DownloadComplete
+  EXPECT_EQ(0u, ctrl.log[2].find("DownloadComplete rs=4 busy=0 loc=" + FileUrl(a)));
+  EXPECT_EQ("Seite A", std::string(ctrl.GetLocationName()));
+}
+
 TEST_F(WebWindow, WithoutAControlEveryOperationGivesItsDefault) {
   CHtmlCtrl none;
   EXPECT_EQ(100, none.GetZoom());

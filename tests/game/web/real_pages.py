@@ -219,6 +219,13 @@ def test_hand_written_page(work):
         after = box_of(shot(), (255, 0, 0), ox, oy - 200, ox + 420, oy + 300)
         check(after is None or after[1] < before[1], "the wheel scrolled: %r -> %r" % (before, after))
         h.key("Home")
+        home = box_of(shot(), (255, 0, 0), ox, oy, ox + 420, oy + 300)
+        check(home == before, "Home scrolls back to the top: %r" % (home,))
+        h.key("Next")
+        paged = box_of(shot(), (255, 0, 0), ox, oy, ox + 420, oy + 300)
+        h.key("Down")
+        check(paged is None, "Page Down moves a window's height: %r" % (paged,))
+        h.key("Home")
 
         h.click(30, 32)
         check(h.wait_for("DocumentComplete", 2, 10) and h.last("DocumentComplete").endswith("/zwei.html"),
