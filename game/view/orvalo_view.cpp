@@ -195,9 +195,9 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
   m_map.SetPostPaintCallback(DrawGameOverlayProc, this);
   m_map.SetMouseCallback(MapMouseProc, this);
 
-  // 8: the web window on the map, centred at its fixed size; the game
-  // goes on without one when no browser can be made
-  m_web.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, WebRect(rc.right, rc.bottom), &m_map, kWebWndId);
+  // 8: the web window on the map, centred at its fixed size, hidden until
+  // a page is shown; the game goes on without one when no browser can be made
+  m_web.Create(nullptr, nullptr, WS_CHILD, WebRect(rc.right, rc.bottom), &m_map, kWebWndId);
 
   // 9
   m_images.LoadStarAndGlyphs(AfxGetInstanceHandle());
