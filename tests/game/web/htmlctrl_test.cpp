@@ -23,6 +23,8 @@ class RecordingCtrl : public CHtmlCtrl {
   int documents = 0;
   BOOL cancel = FALSE;
   std::function<void(const char*)> onDocument;
+  std::string lastPost, lastHeaders, lastTarget;
+  DWORD lastFlags = 0;
 
   std::string State() const {
     char buf[32];
@@ -30,9 +32,13 @@ class RecordingCtrl : public CHtmlCtrl {
     return buf + std::string(" loc=") + static_cast<const char*>(GetLocationURL()) + " name=" +
            static_cast<const char*>(GetLocationName());
   }
-  void OnBeforeNavigate2(const char* url, DWORD, const char* target, const BYTE*, DWORD, const char* headers,
-                         BOOL* pbCancel) override {
+  void OnBeforeNavigate2(const char* url, DWORD flags, const char* target, const BYTE* post, DWORD postLength,
+                         const char* headers, BOOL* pbCancel) override {
     log.push_back(std::string("Before ") + url + State());
+    lastPost = post ? std::string(reinterpret_cast<const char*>(post), postLength) : std::string();
+    lastHeaders = headers;
+    lastTarget = target;
+    lastFlags = flags;
     *pbCancel = cancel;
   }
   void OnDownloadBegin() override { log.push_back("DownloadBegin" + State()); }
@@ -156,6 +162,19 @@ TEST_F(WebWindow, EventsInOrderWithTheStateOfEach) {
   EXPECT_EQ(want, ctrl.log);
   orvtest::PumpMessages(50);
   EXPECT_EQ(1, frame->navigated);  // WM_COMMAND 26231 to the parent
+}
+
+TEST_F(WebWindow, BeforeNavigate2UnpacksItsArguments) {
+  ctrl.cancel = TRUE;
+  ctrl.Navigate2(a.c_str(), 0x40, "_self", "X-Runde: 3\r\n", const_cast<char*>("name=Rom"));
+  EXPECT_EQ("name=Rom", ctrl.lastPost);  // length 0: the text's length
+  EXPECT_EQ("X-Runde: 3\r\n", ctrl.lastHeaders);
+  EXPECT_EQ("_self", ctrl.lastTarget);
+  EXPECT_EQ(0x40u, ctrl.lastFlags);
+  const BYTE bytes[] = {1, 0, 2};
+  ctrl.Navigate(a.c_str(), 0, nullptr, nullptr, const_cast<BYTE*>(bytes), 3);
+  EXPECT_EQ(std::string("\x01\x00\x02", 3), ctrl.lastPost);
+  EXPECT_EQ("", ctrl.lastHeaders);
 }
 
 TEST_F(WebWindow, CancelKeepsTheOldPageAndNothingMoreFires) {
