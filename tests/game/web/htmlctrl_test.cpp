@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
+#include <olectl.h>
 
 #include <functional>
 #include <string>
@@ -143,6 +144,33 @@ TEST_F(WebWindow, OurViewerStandsInWhereNoEngineIs) {
   EXPECT_EQ(-::GetSystemMetrics(SM_CXEDGE), r.left);
   EXPECT_EQ(600 + ::GetSystemMetrics(SM_CXEDGE), r.right);
   EXPECT_EQ(READYSTATE_UNINITIALIZED, ctrl.GetReadyState());
+}
+
+TEST_F(WebWindow, TheSiteAnswersAmbientProperties) {
+  IOleObject* obj = nullptr;
+  ASSERT_EQ(S_OK, ctrl.GetControlUnknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&obj)));
+  IOleClientSite* site = nullptr;
+  ASSERT_EQ(S_OK, obj->GetClientSite(&site));
+  ASSERT_NE(nullptr, site);
+  IOleControlSite* controlSite = nullptr;
+  EXPECT_EQ(S_OK, site->QueryInterface(IID_IOleControlSite, reinterpret_cast<void**>(&controlSite)));
+  if (controlSite) controlSite->Release();
+  IDispatch* ambient = nullptr;
+  ASSERT_EQ(S_OK, site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)));
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT v;
+  EXPECT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                  nullptr));
+  EXPECT_EQ(VT_BOOL, V_VT(&v));
+  EXPECT_EQ(VARIANT_TRUE, V_BOOL(&v));
+  EXPECT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_UIDEAD, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                  nullptr));
+  EXPECT_EQ(VARIANT_FALSE, V_BOOL(&v));
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+            ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr));
+  ambient->Release();
+  site->Release();
+  obj->Release();
 }
 
 TEST_F(WebWindow, EventsInOrderWithTheStateOfEach) {
