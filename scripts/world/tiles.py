@@ -304,7 +304,7 @@ def alpha(mask, a):
 
 def render(layers, zoom, bx, by):
     """The block's image, margin cut off. A layer with nothing in the block
-    costs nothing: most blocks are open sea."""
+    costs nothing."""
     n = 1 << zoom
     tiles = min(BLOCK, n)
     w = h = tiles * TILE
