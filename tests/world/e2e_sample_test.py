@@ -1,7 +1,7 @@
 """Orvalo.exe on a fresh registry with the sample game, offline: the program
-writes the one-entry "WaterColor" table and its map shows the world map's
-tiles from the prefix's fixed cache, pixel for pixel where the map's centre
-puts them.
+writes the one-entry "WaterColor" table, shows the welcome page with its
+world picture and around it the map's tiles from the prefix's fixed cache,
+pixel for pixel where the map's centre puts them.
 
     e2e_sample_test.py ORVALO.EXE POSTCLOSE.EXE"""
 import os
@@ -9,7 +9,7 @@ import subprocess
 import sys
 import time
 
-from PIL import Image
+from PIL import Image, ImageChops
 
 sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "support"))
 sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "scripts", "world"))
@@ -84,6 +84,53 @@ def matches(shot, world, zoom, cx, cy, sx, sy, points, tol=2):
     return good / len(points)
 
 
+PAGE = (251, 247, 238)  # the sample pages' background
+
+
+def stable_screenshot():
+    """The display once two screenshots in a row are the same (the workers
+    read the tiles in the background)."""
+    last = None
+    for _ in range(30):
+        time.sleep(0.7)
+        shot = xshot.screenshot()
+        if shot == last:
+            return shot
+        last = shot
+    return last
+
+
+def check_page(shot, picture):
+    """The welcome page: its background, text, and the world picture at its
+    own size. Returns the page's rectangle."""
+    img = Image.frombytes("RGB", shot[:2], shot[2])
+    diff = ImageChops.difference(img, Image.new("RGB", img.size, PAGE)).convert("L")
+    box = diff.point(lambda v: 255 if v == 0 else 0).getbbox()
+    assert box and box[2] - box[0] > 800 and box[3] - box[1] > 600, ("no page", box)
+    dark = img.crop(box).convert("L").point(lambda v: 255 if v < 110 else 0)
+    assert dark.histogram()[255] > 2000, "no text on the page"
+    # the picture lies near the page's top left: found by a sparse match,
+    # then compared whole
+    with Image.open(picture) as pic:
+        pic = pic.convert("RGB")
+
+    def share(px, py, step_x, step_y):
+        good = total = 0
+        for j in range(step_y // 2, pic.height, step_y):
+            for i in range(step_x // 2, pic.width, step_x):
+                a, b = img.getpixel((px + i, py + j)), pic.getpixel((i, j))
+                good += max(abs(a[k] - b[k]) for k in range(3)) <= 3
+                total += 1
+        return good / total
+
+    best = max((share(px, py, 80, 64), px, py) for px in range(box[0], box[0] + 48)
+               for py in range(box[1], min(box[3] - pic.height, box[1] + 240)))
+    whole = share(best[1], best[2], 7, 5)
+    assert whole >= 0.95, ("the world picture is not on the page", best, whole)
+    print("page %s: the world picture at %d,%d, %.0f%% of its pixels" % (box, best[1], best[2], 100 * whole))
+    return box
+
+
 def main():
     exe, closer = sys.argv[1], sys.argv[2]
     with open(os.path.join(os.environ["ORV_SOURCE_DIR"], "game", "tileserver_defaults.h"), encoding="utf-8") as f:
@@ -106,15 +153,10 @@ def main():
                 break
             time.sleep(0.2)
         assert win, "no main window"
-        # the workers read the tiles in the background: take the last of a
-        # few screenshots once two in a row are the same
-        last, shot = None, None
-        for _ in range(30):
-            time.sleep(0.7)
-            shot = xshot.screenshot()
-            if shot == last:
-                break
-            last = shot
+        # the user makes the window large enough for the page and some map
+        subprocess.run(["xdotool", "windowsize", win, "1560", "960"], env=dict(os.environ, DISPLAY=xshot.display()),
+                       check=True)
+        shot = stable_screenshot()
         x, y, w, h = geometry(win)
     finally:
         subprocess.run([WINE_RUN, closer, TITLE], stdin=subprocess.DEVNULL, capture_output=True)
@@ -135,12 +177,13 @@ def main():
     cx = int(app["OsmPosX"][1], 16) >> (22 - zoom)
     cy = int(app["OsmPosY"][1], 16) >> (22 - zoom)
     assert 2 <= zoom <= 6, zoom
+    page = check_page(shot, os.path.join(sample, "Main", "welt.jpg"))
     # the map fills the frame's middle; where exactly its centre lies on the
-    # screen is found by trying the offsets around the window's centre
+    # screen is found by trying the offsets around the window's centre. Its
+    # pixels are read around the page, below the bars and the player boxes
     world = World(fixed)
-    sw = shot[0]
-    points = [(x + w // 2 + dx, y + h // 2 + dy) for dx in range(-400, 401, 23) for dy in range(-200, 201, 19)]
-    points = [(px, py) for px, py in points if 0 <= px < sw and 0 <= py < shot[1]]
+    points = [(px, py) for px in range(x + 8, x + w - 8, 13) for py in range(y + 200, y + h - 40, 11)
+              if not (page[0] - 6 <= px < page[2] + 6 and page[1] - 6 <= py < page[3] + 6)]
     coarse = [p for i, p in enumerate(points) if i % 5 == 0]
     best = max(((matches(shot, world, zoom, cx, cy, x + w // 2 + dx, y + h // 2 + dy, coarse), dx, dy)
                 for dx in range(-40, 41, 2) for dy in range(-60, 61, 2)))
