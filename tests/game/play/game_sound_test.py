@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""The game's sounds as they leave the program: Wine's ALSA driver on, HOME
+holding an .asoundrc whose default device is ALSA's file plugin
+(format "wav", truncate false), so that every PlaySound leaves a WAV file of
+its own, in order. First the five sounds one by one, then a two-player
+round with a 10-s limit in Orvalo.exe: NEXT, six TICK, LAST, NEXT, six
+TICK, LAST, DONE, then LAST for the farther bar and TADA for the winner's.
+Each file's samples are its resource's.
+
+    game_sound_test.py GAMEMEDIA.exe GAMEWIN.exe
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+GAMEMEDIA = sys.argv[1]
+sys.argv = [sys.argv[0], sys.argv[2]]
+import game_e2e_test as e2e  # noqa: E402
+from game_e2e_test import check  # noqa: E402
+
+MEDIA = os.path.join(e2e.BIN, "resources", "game")
+DRIVERS = r"HKCU\Software\Wine\Drivers"
+
+
+def samples(path):
+    with wave.open(path, "rb") as w:
+        return (w.getframerate(), w.getnchannels(), w.getsampwidth()), w.readframes(w.getnframes())
+
+
+def played(home):
+    """The sound files in the order they were opened."""
+    names = [n for n in os.listdir(home) if re.fullmatch(r"out\.wav(\.\d+)?", n)]
+    names.sort(key=lambda n: int(n.split(".")[-1]) if n.count(".") == 2 else -1)
+    return [os.path.join(home, n) for n in names]
+
+
+def identify(path):
+    """Which resource a file holds (None when its samples match none)."""
+    fmt, data = samples(path)
+    for name in ("tick", "last", "next", "done", "tada"):
+        want_fmt, want = samples(os.path.join(MEDIA, name + ".wav"))
+        if fmt == want_fmt and data == want:
+            return name.upper()
+    return None
+
+
+def main():
+    home = tempfile.mkdtemp(prefix="orv-sound-")
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s/out.wav"\n'
+                '  format "wav"\n  truncate false\n}\n' % home)
+    # sound on for these programs only: the driver value, the DLL overrides
+    # (the test runner's keep the ALSA driver off) and HOME
+    runner = os.path.join(home, "wine-sound")
+    with open(runner, "w") as f:
+        f.write('#!/bin/sh\nexport WINEPREFIX="%s" WINEARCH=win32 WINEDEBUG=-all HOME="%s"\n'
+                'export WINEDLLOVERRIDES="mscoree,mshtml="\nexec wine "$@"\n'
+                % (os.path.join(e2e.BIN, "wine", "prefix"), home))
+    os.chmod(runner, 0o755)
+    e2e.WINE_RUN = runner
+    e2e.wine("reg", "add", DRIVERS, "/v", "Audio", "/t", "REG_SZ", "/d", "alsa", "/f")
+    folder = tempfile.mkdtemp(prefix="orv-soundgame-")
+    try:
+        subprocess.run([e2e.WINE_RUN, GAMEMEDIA, "play", "TICK", "LAST", "NEXT", "DONE", "TADA"],
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        got = [identify(p) for p in played(home)]
+        check(got == ["TICK", "LAST", "NEXT", "DONE", "TADA"], "each sound leaves its own samples: %s" % got)
+        for p in played(home):
+            os.unlink(p)
+
+        os.makedirs(os.path.join(folder, "Main"))
+        with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
+            f.write("<html><body>Willkommen</body></html>")
+        e2e.page(folder, 1, e2e.target(13.377704, 52.516275, "Berlin"))
+        e2e.wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
+        for name, kind, value in [("GamersCount", "REG_DWORD", 2), ("MaximalTime", "REG_DWORD", 10),
+                                  ("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))]:
+            e2e.option(name, kind, value)
+        g = e2e.Game(folder)
+        try:
+            g.key("F5")
+            # the guesses fall where the pointer stands when the time runs out:
+            # near the target for player 1, far off for player 2, so that the
+            # bars finish ticks apart
+            g.key("F5")
+            e2e.xdo("mousemove", str(g.mx + g.mw // 2 + 45), str(g.my + g.mh // 2 - 120))
+            time.sleep(11.5)
+            g.key("F4")
+            e2e.xdo("mousemove", str(g.mx + g.mw // 2 - 200), str(g.my + g.mh // 2 + 150))
+            time.sleep(11.5)
+            g.key("F4")
+            # the winner's bar, the shortest, finishes last
+            end = time.time() + 60
+            while time.time() < end and len(played(home)) < 19:
+                time.sleep(0.5)
+            time.sleep(1)
+        finally:
+            e2e.wine(e2e.CLOSER, g.title())
+            try:
+                g.proc.wait(timeout=20)
+            except Exception:
+                g.proc.kill()
+        got = [identify(p) for p in played(home)]
+        want = ["NEXT"] + ["TICK"] * 6 + ["LAST", "NEXT"] + ["TICK"] * 6 + ["LAST", "DONE", "LAST", "TADA"]
+        check(got == want, "a round's sounds in order: %s" % got)
+    finally:
+        e2e.wine("reg", "add", DRIVERS, "/v", "Audio", "/t", "REG_SZ", "/d", "", "/f")
+        shutil.rmtree(home, ignore_errors=True)
+        shutil.rmtree(folder, ignore_errors=True)
+    if e2e.failures:
+        print("%d failed" % len(e2e.failures))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
