@@ -26,7 +26,7 @@ import game_e2e_test as e2e  # noqa: E402
 from game_e2e_test import check  # noqa: E402
 
 MEDIA = os.path.join(e2e.BIN, "resources", "game")
-DRIVERS = r"HKCU\Software\Wine\Drivers"
+WINE_ENV = os.path.join(os.environ["ORV_SOURCE_DIR"], "scripts", "wine-env")
 
 
 def samples(path):
@@ -56,16 +56,9 @@ def main():
     with open(os.path.join(home, ".asoundrc"), "w") as f:
         f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s/out.wav"\n'
                 '  format "wav"\n  truncate false\n}\n' % home)
-    # sound on for these programs only: the driver value, the DLL overrides
-    # (the test runner's keep the ALSA driver off) and HOME
-    runner = os.path.join(home, "wine-sound")
-    with open(runner, "w") as f:
-        f.write('#!/bin/sh\nexport WINEPREFIX="%s" WINEARCH=win32 WINEDEBUG=-all HOME="%s"\n'
-                'export WINEDLLOVERRIDES="mscoree,mshtml="\nexec wine "$@"\n'
-                % (os.path.join(e2e.BIN, "wine", "prefix"), home))
-    os.chmod(runner, 0o755)
-    e2e.WINE_RUN = runner
-    e2e.wine("reg", "add", DRIVERS, "/v", "Audio", "/t", "REG_SZ", "/d", "alsa", "/f")
+    # sound on for this test (the prefix's switch), HOME with the file plugin
+    os.environ["HOME"] = home
+    subprocess.run([WINE_ENV, "sound", "on", e2e.BIN], check=True)
     folder = tempfile.mkdtemp(prefix="orv-soundgame-")
     try:
         subprocess.run([e2e.WINE_RUN, GAMEMEDIA, "play", "TICK", "LAST", "NEXT", "DONE", "TADA"],
@@ -111,7 +104,7 @@ def main():
         want = ["NEXT"] + ["TICK"] * 6 + ["LAST", "NEXT"] + ["TICK"] * 6 + ["LAST", "DONE", "LAST", "TADA"]
         check(got == want, "a round's sounds in order: %s" % got)
     finally:
-        e2e.wine("reg", "add", DRIVERS, "/v", "Audio", "/t", "REG_SZ", "/d", "", "/f")
+        subprocess.run([WINE_ENV, "sound", "off", e2e.BIN])
         shutil.rmtree(home, ignore_errors=True)
         shutil.rmtree(folder, ignore_errors=True)
     if e2e.failures:
