@@ -121,10 +121,13 @@ int ViewGame::ReadFileHead(const char* path, char* buffer, int size) {
   return n;
 }
 
-// The web window joins the view with the browser; until then the page is
-// only remembered by the flow.
-void ViewGame::ShowWeb(bool) {}
-void ViewGame::NavigateWeb(const char*) {}
+void ViewGame::ShowWeb(bool show) {
+  if (m_web && m_web->GetSafeHwnd()) m_web->ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void ViewGame::NavigateWeb(const char* path) {
+  if (m_web && m_web->GetSafeHwnd()) m_web->Navigate2(path);
+}
 
 HWND ViewGame::Owner() const {
   CFrameWnd* frame = m_view.GetParentFrame();

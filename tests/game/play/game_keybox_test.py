@@ -8,17 +8,14 @@ core and closes promptly.
     game_keybox_test.py GAMEWIN.exe
 """
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "comm"))
-import game_e2e_test as e2e  # noqa: E402
 import serial_test  # noqa: E402
-from game_e2e_test import check  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target  # noqa: E402
 
 
 def cpu_seconds(pid):
@@ -28,22 +25,13 @@ def cpu_seconds(pid):
 
 
 def main():
-    folder = tempfile.mkdtemp(prefix="orv-keybox-")
+    folder = make_folder("orv-keybox-", {1: target(13.377704, 52.516275, "Berlin"),
+                                         2: target(2.2945, 48.8584, "Paris")})
     serial_test.map_port(5)
     pty = serial_test.Pty(5)
     pty.start()
     try:
-        os.makedirs(os.path.join(folder, "Main"))
-        with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
-            f.write("<html><body>Willkommen</body></html>")
-        e2e.page(folder, 1, e2e.target(13.377704, 52.516275, "Berlin"))
-        e2e.page(folder, 2, e2e.target(2.2945, 48.8584, "Paris"))
-        e2e.wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
-        e2e.wine("reg", "add", r"HKCU\Software\Vexa\Orvalo", "/v", "ComPort", "/t", "REG_DWORD", "/d", "4", "/f")
-        for name, kind, value in [("GamersCount", "REG_DWORD", 2), ("MaximalTime", "REG_DWORD", 0),
-                                  ("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))]:
-            e2e.option(name, kind, value)
-        g = e2e.Game(folder)
+        g = start(folder, [("GamersCount", 2), ("MaximalTime", 0)], values=[("ComPort", 4)])
         try:
             ref = g.boxes()
             pty.send(b"1D00000200\r\n")
@@ -77,22 +65,11 @@ def main():
             used = (cpu_seconds(pid) - c0) / (time.time() - t0)
             check(used < 0.1, "idle with the port open: %.3f of a core" % used)
         finally:
-            t0 = time.time()
-            e2e.wine(e2e.CLOSER, g.title())
-            try:
-                g.proc.wait(timeout=20)
-                took = time.time() - t0
-                check(g.proc.returncode == 0 and took < 3, "closing with the port open ends after %.1f s" % took)
-            except Exception:
-                g.proc.kill()
-                check(False, "Orvalo.exe ends after WM_CLOSE")
+            took = close(g)
+            check(took is not None and took < 3, "closing with the port open ends after %s s" % took)
     finally:
         pty.stop()
-        shutil.rmtree(folder, ignore_errors=True)
-    if e2e.failures:
-        print("%d failed" % len(e2e.failures))
-        return 1
-    return 0
+    return finish(folder)
 
 
 if __name__ == "__main__":

@@ -9,17 +9,14 @@ tests/map/geo_reference.py (within 2 px), each bar's hue, the stars with
 """
 import math
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "map"))
-import game_e2e_test as e2e  # noqa: E402
 import geo_reference as ref  # noqa: E402
-from game_e2e_test import check, xshot  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target, xshot  # noqa: E402
 
 TARGET = (13.377704, 52.516275)
 ZOOM = 2  # the zoom-out asks for 0; the first-start table's range starts at 2
@@ -61,80 +58,61 @@ def is_star(p):
 
 
 def main():
-    folder = tempfile.mkdtemp(prefix="orv-results-")
+    folder = make_folder("orv-results-", {1: target(TARGET[0], TARGET[1], "Berlin")})
+    g = start(folder, [("GamersCount", 3), ("MaximalTime", 0), ("StarSecond", 1), ("PlayerStats", 1)])
     try:
-        os.makedirs(os.path.join(folder, "Main"))
-        with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
-            f.write("<html><body>Willkommen</body></html>")
-        e2e.page(folder, 1, e2e.target(TARGET[0], TARGET[1], "Berlin"))
-        e2e.wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
-        for name, kind, value in [("GamersCount", "REG_DWORD", 3), ("MaximalTime", "REG_DWORD", 0),
-                                  ("StarSecond", "REG_DWORD", 1), ("PlayerStats", "REG_DWORD", 1),
-                                  ("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))]:
-            e2e.option(name, kind, value)
-        g = e2e.Game(folder)
-        try:
-            g.key("F5")
-            g.key("F5")
-            time.sleep(1)
-            cx, cy = g.mw // 2, g.mh // 2
-            clicks = [(cx + 60, cy - 150), (cx - 120, cy + 40), (cx + 35, cy - 120)]
-            dist = []
-            for px, py in clicks:
-                g.click(px, py)
-                g.key("F4")
-                dist.append(distance(*click_geo(g, px, py)))
-            want = bar_lengths(dist)
-            order = sorted(range(3), key=lambda i: (dist[i], i))
-            winner, second = order[0], order[1]
-            print("distances %s, bars %s" % (["%.1f km" % (d / 1000) for d in dist], want), flush=True)
+        g.key("F5")
+        g.key("F5")
+        time.sleep(1)
+        cx, cy = g.mw // 2, g.mh // 2
+        clicks = [(cx + 60, cy - 150), (cx - 120, cy + 40), (cx + 35, cy - 120)]
+        dist = []
+        for px, py in clicks:
+            g.click(px, py)
+            g.key("F4")
+            dist.append(distance(*click_geo(g, px, py)))
+        want = bar_lengths(dist)
+        order = sorted(range(3), key=lambda i: (dist[i], i))
+        winner, second = order[0], order[1]
+        print("distances %s, bars %s" % (["%.1f km" % (d / 1000) for d in dist], want), flush=True)
 
-            left, top = g.mx + (g.mw - 800) // 2, g.my + (g.mh - (96 * 3 + 4)) // 2
-            shot = None
-            end = time.time() + 60
-            while time.time() < end:
-                s = xshot.screenshot()
-                if is_star(pixel(s, left + 37, top + 16 + 96 * winner + 32)):
-                    shot = s
-                    break
-                time.sleep(0.3)
-            check(shot is not None, "the winner's star appears")
-            if shot:
-                for i in range(3):
-                    y = top + 16 + 96 * i + 2  # above the glyphs
-                    x0 = left + 24
-                    first = pixel(shot, x0, y)
-                    x = x0
-                    while x < left + 800 and pixel(shot, x + 1, y) == first:
-                        x += 1
-                    got = x + 1 - left
-                    check(abs(got - want[i]) <= 2, "player %d's bar ends at %d px, formula %d" % (i + 1, got, want[i]))
-                    main_channel = COLOURS[i].index(255)
-                    check(max(range(3), key=lambda c: first[c]) == main_channel,
-                          "player %d's bar has the player's hue: %s" % (i + 1, first))
-                    stars = [is_star(pixel(shot, left + sx + 16, top + 16 + 96 * i + 32)) for sx in (21, 63)]
-                    expect = [True, True] if i == winner else [True, False] if i == second else [False, False]
-                    check(stars == expect, "player %d's stars %s" % (i + 1, stars))
-            # then the map with the half-size board, centred
-            time.sleep(7)
+        left, top = g.mx + (g.mw - 800) // 2, g.my + (g.mh - (96 * 3 + 4)) // 2
+        shot = None
+        end = time.time() + 60
+        while time.time() < end:
             s = xshot.screenshot()
-            hx = g.mx + (g.mw - 400) // 2
-            post = pixel(s, hx + 3, g.my + 10 + 40)
-            beside = pixel(s, hx - 6, g.my + 10 + 40)
-            check(sum(post) < sum(beside) - 60, "the half-size board's post stands centred at the top: %s vs %s"
-                  % (post, beside))
-        finally:
-            e2e.wine(e2e.CLOSER, g.title())
-            try:
-                g.proc.wait(timeout=20)
-            except Exception:
-                g.proc.kill()
+            if is_star(pixel(s, left + 37, top + 16 + 96 * winner + 32)):
+                shot = s
+                break
+            time.sleep(0.3)
+        check(shot is not None, "the winner's star appears")
+        if shot:
+            for i in range(3):
+                y = top + 16 + 96 * i + 2  # above the glyphs
+                x0 = left + 24
+                first = pixel(shot, x0, y)
+                x = x0
+                while x < left + 800 and pixel(shot, x + 1, y) == first:
+                    x += 1
+                got = x + 1 - left
+                check(abs(got - want[i]) <= 2, "player %d's bar ends at %d px, formula %d" % (i + 1, got, want[i]))
+                main_channel = COLOURS[i].index(255)
+                check(max(range(3), key=lambda c: first[c]) == main_channel,
+                      "player %d's bar has the player's hue: %s" % (i + 1, first))
+                stars = [is_star(pixel(shot, left + sx + 16, top + 16 + 96 * i + 32)) for sx in (21, 63)]
+                expect = [True, True] if i == winner else [True, False] if i == second else [False, False]
+                check(stars == expect, "player %d's stars %s" % (i + 1, stars))
+        # then the map with the half-size board, centred
+        time.sleep(7)
+        s = xshot.screenshot()
+        hx = g.mx + (g.mw - 400) // 2
+        post = pixel(s, hx + 3, g.my + 10 + 40)
+        beside = pixel(s, hx - 6, g.my + 10 + 40)
+        check(sum(post) < sum(beside) - 60, "the half-size board's post stands centred at the top: %s vs %s"
+              % (post, beside))
     finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    if e2e.failures:
-        print("%d failed" % len(e2e.failures))
-        return 1
-    return 0
+        close(g)
+    return finish(folder)
 
 
 if __name__ == "__main__":

@@ -11,7 +11,6 @@ Each file's samples are its resource's.
 """
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -22,10 +21,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 GAMEMEDIA = sys.argv[1]
 sys.argv = [sys.argv[0], sys.argv[2]]
-import game_e2e_test as e2e  # noqa: E402
-from game_e2e_test import check  # noqa: E402
+import gameplay as gp  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target, xdo  # noqa: E402
 
-MEDIA = os.path.join(e2e.BIN, "resources", "game")
+MEDIA = os.path.join(gp.BIN, "resources", "game")
 WINE_ENV = os.path.join(os.environ["ORV_SOURCE_DIR"], "scripts", "wine-env")
 
 
@@ -58,35 +57,27 @@ def main():
                 '  format "wav"\n  truncate false\n}\n' % home)
     # sound on for this test (the prefix's switch), HOME with the file plugin
     os.environ["HOME"] = home
-    subprocess.run([WINE_ENV, "sound", "on", e2e.BIN], check=True)
-    folder = tempfile.mkdtemp(prefix="orv-soundgame-")
+    subprocess.run([WINE_ENV, "sound", "on", gp.BIN], check=True)
+    folder = make_folder("orv-soundgame-", {1: target(13.377704, 52.516275, "Berlin")})
     try:
-        subprocess.run([e2e.WINE_RUN, GAMEMEDIA, "play", "TICK", "LAST", "NEXT", "DONE", "TADA"],
+        subprocess.run([gp.WINE_RUN, GAMEMEDIA, "play", "TICK", "LAST", "NEXT", "DONE", "TADA"],
                        stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
         got = [identify(p) for p in played(home)]
         check(got == ["TICK", "LAST", "NEXT", "DONE", "TADA"], "each sound leaves its own samples: %s" % got)
         for p in played(home):
             os.unlink(p)
 
-        os.makedirs(os.path.join(folder, "Main"))
-        with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
-            f.write("<html><body>Willkommen</body></html>")
-        e2e.page(folder, 1, e2e.target(13.377704, 52.516275, "Berlin"))
-        e2e.wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
-        for name, kind, value in [("GamersCount", "REG_DWORD", 2), ("MaximalTime", "REG_DWORD", 10),
-                                  ("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))]:
-            e2e.option(name, kind, value)
-        g = e2e.Game(folder)
+        g = start(folder, [("GamersCount", 2), ("MaximalTime", 10)])
         try:
             g.key("F5")
             # the guesses fall where the pointer stands when the time runs out:
             # near the target for player 1, far off for player 2, so that the
             # bars finish ticks apart
             g.key("F5")
-            e2e.xdo("mousemove", str(g.mx + g.mw // 2 + 45), str(g.my + g.mh // 2 - 120))
+            xdo("mousemove", str(g.mx + g.mw // 2 + 45), str(g.my + g.mh // 2 - 120))
             time.sleep(11.5)
             g.key("F4")
-            e2e.xdo("mousemove", str(g.mx + g.mw // 2 - 200), str(g.my + g.mh // 2 + 150))
+            xdo("mousemove", str(g.mx + g.mw // 2 - 200), str(g.my + g.mh // 2 + 150))
             time.sleep(11.5)
             g.key("F4")
             # the winner's bar, the shortest, finishes last
@@ -95,22 +86,13 @@ def main():
                 time.sleep(0.5)
             time.sleep(1)
         finally:
-            e2e.wine(e2e.CLOSER, g.title())
-            try:
-                g.proc.wait(timeout=20)
-            except Exception:
-                g.proc.kill()
+            close(g)
         got = [identify(p) for p in played(home)]
         want = ["NEXT"] + ["TICK"] * 6 + ["LAST", "NEXT"] + ["TICK"] * 6 + ["LAST", "DONE", "LAST", "TADA"]
         check(got == want, "a round's sounds in order: %s" % got)
     finally:
-        subprocess.run([WINE_ENV, "sound", "off", e2e.BIN])
-        shutil.rmtree(home, ignore_errors=True)
-        shutil.rmtree(folder, ignore_errors=True)
-    if e2e.failures:
-        print("%d failed" % len(e2e.failures))
-        return 1
-    return 0
+        subprocess.run([WINE_ENV, "sound", "off", gp.BIN])
+    return finish(home, folder)
 
 
 if __name__ == "__main__":

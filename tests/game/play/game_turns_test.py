@@ -8,15 +8,12 @@ player 2 does not see player 1's marker (pixels).
     game_turns_test.py GAMEWIN.exe
 """
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-import game_e2e_test as e2e  # noqa: E402
-from game_e2e_test import check, xshot  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target, xdo, xshot  # noqa: E402
 
 
 def region(shot, x0, y0, w, h):
@@ -37,86 +34,59 @@ def click_reset(g):
         return False
     right = max(p[0] for p in pts)
     pts = [p for p in pts if p[0] >= right - 12]
-    e2e.xdo("mousemove", str(sum(p[0] for p in pts) // len(pts)), str(sum(p[1] for p in pts) // len(pts)))
+    xdo("mousemove", str(sum(p[0] for p in pts) // len(pts)), str(sum(p[1] for p in pts) // len(pts)))
     time.sleep(0.2)
-    e2e.xdo("click", "1")
+    xdo("click", "1")
     time.sleep(0.8)
     return True
 
 
-def start(folder, options):
-    e2e.wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
-    for name, value in options + [("GamersCount", 2)]:
-        e2e.option(name, "REG_DWORD", value)
-    e2e.option("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))
-    return e2e.Game(folder)
-
-
-def close(g):
-    e2e.wine(e2e.CLOSER, g.title())
-    try:
-        g.proc.wait(timeout=20)
-    except Exception:
-        g.proc.kill()
-
-
 def main():
-    folder = tempfile.mkdtemp(prefix="orv-turns-")
+    folder = make_folder("orv-turns-", {1: target(13.377704, 52.516275, "Berlin")})
+    g = start(folder, [("GamersCount", 2), ("MaximalTime", 5)])
     try:
-        os.makedirs(os.path.join(folder, "Main"))
-        with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
-            f.write("<html><body>Willkommen</body></html>")
-        e2e.page(folder, 1, e2e.target(13.377704, 52.516275, "Berlin"))
-
-        g = start(folder, [("MaximalTime", 5)])
-        try:
-            ref = g.boxes()
-            count = (g.mx + g.mw - 60 - 120, g.my + 5, 120, 56)
-            before = region(xshot.screenshot(), *count)
-            g.key("F5")
-            g.key("F5")
-            time.sleep(1)
-            check(g.marked(ref) == [0], "player 1's turn with a countdown")
-            check(differs(region(xshot.screenshot(), *count), before), "the countdown is shown")
-            check(click_reset(g), "the toolbar's reset button is found")
-            check(g.marked(ref) == [], "reset mid-countdown: nobody's turn")
-            time.sleep(6)
-            check(g.marked(ref) == [], "the time limit passes without a turn")
-            check(not differs(region(xshot.screenshot(), *count), before), "no countdown after the reset")
-            g.key("F5")
-            time.sleep(0.5)
-            check(g.marked(ref) == [0] and g.title() == "Berlin", "F5 starts the same target again")
-            check(g.error(1) is None, "no error box")
-        finally:
-            close(g)
-
-        g = start(folder, [("MaximalTime", 0), ("SingleClick", 1), ("HideOpponent", 1)])
-        try:
-            ref = g.boxes()
-            g.key("F5")
-            g.key("F5")
-            time.sleep(1)
-            px, py = g.mw // 2 + 80, g.mh // 2 + 60
-            spot = (g.mx + px - 14, g.my + py - 33, 36, 36)
-            empty = region(xshot.screenshot(), *spot)
-            g.click(px, py)
-            t0 = time.time()
-            check(differs(region(xshot.screenshot(), *spot), empty), "player 1's marker where the click was")
-            check(g.marked(ref) == [0], "player 1 is done and still shown")
-            while time.time() - t0 < 6 and g.marked(ref) != [0, 1]:
-                time.sleep(0.2)
-            took = time.time() - t0
-            check(g.marked(ref) == [0, 1] and 2.5 < took < 4.5, "the input ends by itself after %.1f s" % took)
-            time.sleep(0.5)
-            check(not differs(region(xshot.screenshot(), *spot), empty), "player 2 does not see player 1's marker")
-        finally:
-            close(g)
+        ref = g.boxes()
+        count = (g.mx + g.mw - 60 - 120, g.my + 5, 120, 56)
+        before = region(xshot.screenshot(), *count)
+        g.key("F5")
+        g.key("F5")
+        time.sleep(1)
+        check(g.marked(ref) == [0], "player 1's turn with a countdown")
+        check(differs(region(xshot.screenshot(), *count), before), "the countdown is shown")
+        check(click_reset(g), "the toolbar's reset button is found")
+        check(g.marked(ref) == [], "reset mid-countdown: nobody's turn")
+        time.sleep(6)
+        check(g.marked(ref) == [], "the time limit passes without a turn")
+        check(not differs(region(xshot.screenshot(), *count), before), "no countdown after the reset")
+        g.key("F5")
+        time.sleep(0.5)
+        check(g.marked(ref) == [0] and g.title() == "Berlin", "F5 starts the same target again")
+        check(g.error(1) is None, "no error box")
     finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    if e2e.failures:
-        print("%d failed" % len(e2e.failures))
-        return 1
-    return 0
+        close(g)
+
+    g = start(folder, [("GamersCount", 2), ("MaximalTime", 0), ("SingleClick", 1), ("HideOpponent", 1)])
+    try:
+        ref = g.boxes()
+        g.key("F5")
+        g.key("F5")
+        time.sleep(1)
+        px, py = g.mw // 2 + 80, g.mh // 2 + 60
+        spot = (g.mx + px - 14, g.my + py - 33, 36, 36)
+        empty = region(xshot.screenshot(), *spot)
+        g.click(px, py)
+        t0 = time.time()
+        check(differs(region(xshot.screenshot(), *spot), empty), "player 1's marker where the click was")
+        check(g.marked(ref) == [0], "player 1 is done and still shown")
+        while time.time() - t0 < 6 and g.marked(ref) != [0, 1]:
+            time.sleep(0.2)
+        took = time.time() - t0
+        check(g.marked(ref) == [0, 1] and 2.5 < took < 4.5, "the input ends by itself after %.1f s" % took)
+        time.sleep(0.5)
+        check(not differs(region(xshot.screenshot(), *spot), empty), "player 2 does not see player 1's marker")
+    finally:
+        close(g)
+    return finish(folder)
 
 
 if __name__ == "__main__":
