@@ -24,6 +24,7 @@ def check(cond, what):
     print(("ok   " if cond else "FAIL ") + what, flush=True)
     if not cond:
         failures.append(what)
+    return cond
 
 
 def wine(*args):
@@ -51,8 +52,8 @@ def xdo(*args):
 
 
 class Game:
-    def __init__(self, folder):
-        self.proc = subprocess.Popen([WINE_RUN, EXE], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    def __init__(self, folder, args=()):
+        self.proc = subprocess.Popen([WINE_RUN, EXE, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL, cwd=folder)
         self.win = ""
         for _ in range(150):
@@ -123,7 +124,7 @@ def make_folder(prefix, pages):
     return folder
 
 
-def start(folder, options, values=()):
+def start(folder, options, values=(), args=()):
     """Orvalo.exe on a fresh registry: "GameOptions" values (name, value) as
     numbers, the folder as the info path, view values (name, value)."""
     wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
@@ -131,8 +132,9 @@ def start(folder, options, values=()):
         wine("reg", "add", r"HKCU\Software\Vexa\Orvalo", "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
     for name, value in options:
         option(name, "REG_DWORD", value)
-    option("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))
-    return Game(folder)
+    if not args:
+        option("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))
+    return Game(folder, args)
 
 
 def close(g):
