@@ -4,8 +4,9 @@
 //   folderdlg_demo.exe OUTFILE pathdlg FLAGS KEY START [SLOWMS [DESTROYMS]]
 //       the folder dialog; KEY "-" for none; SLOWMS slows every listed entry;
 //       DESTROYMS destroys the dialog's owner after that time
-//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS]
-//       a path combo in a window; notifications logged
+//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
+//       a path combo in a window; notifications logged; DESTROYMS ends the
+//       program after that time
 // While a window is up, OUTFILE.pos holds "name left top right bottom" lines:
 // the dialog's controls and their screen rectangles, and the colours.
 #include <windows.h>
@@ -137,7 +138,7 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = (UINT)CPathComboBox::GetItemHeight();
     return TRUE;
   }
-  if (m == WM_CLOSE) {
+  if (m == WM_CLOSE || (m == WM_TIMER && wp == 1)) {
     PostQuitMessage(0);
     return 0;
   }
@@ -198,6 +199,7 @@ int RunCombo(int argc, char** argv) {
   g_combo->Create(0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | options, rc, CWnd::FromHandle(host), 1017);
   g_combo->SetPath(argv[4], -1);
   SetTimer(nullptr, 0, 100, ReportCombo);
+  if (argc > 6) SetTimer(host, 1, (UINT)atoi(argv[6]), nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
