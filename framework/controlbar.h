@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/cstring.h"
+#include "framework/stdids.h"
 #include "framework/wnd.h"
 
 // bar styles (the bar's own word, not window styles)
@@ -31,9 +32,6 @@
 #define SBPS_STRETCH 0x08000000
 
 #define ID_SEPARATOR 0
-#define ID_INDICATOR_CAPS 0xE701
-#define ID_INDICATOR_NUM 0xE702
-#define ID_INDICATOR_SCRL 0xE703
 
 class CFrameWnd;
 

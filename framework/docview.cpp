@@ -4,6 +4,7 @@
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "framework/stdids.h"
 #include "framework/winapp.h"
 
 // --------------------------------------------------------------- CDocument
@@ -163,6 +164,9 @@ BEGIN_MESSAGE_MAP(CView, CWnd)
   ON_WM_PAINT()
   ON_WM_MOUSEACTIVATE()
   ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMsg)
+  ON_COMMAND(ID_FILE_PRINT, OnFilePrint)
+  ON_COMMAND(ID_FILE_PRINT_DIRECT, OnFilePrintDirect)
+  ON_COMMAND(ID_FILE_PRINT_PREVIEW, OnFilePrintPreview)
 END_MESSAGE_MAP()
 
 CView::CView() = default;

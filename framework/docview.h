@@ -8,6 +8,7 @@
 #include "framework/cmdtarget.h"
 #include "framework/cstring.h"
 #include "framework/frame.h"
+#include "framework/print.h"
 #include "framework/wnd.h"
 
 class CArchive;
@@ -77,6 +78,18 @@ class CView : public CWnd {
   virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
   virtual void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView);
   virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+  // printing (57607, 57608) and the one-page preview (57609)
+  virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+  virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+  virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+  // the printer's DC from the print dialog (the default printer for 57608
+  // and the preview); FALSE when none
+  BOOL DoPreparePrinting(CPrintInfo* pInfo);
+  void OnFilePrint();
+  void OnFilePrintDirect();
+  void OnFilePrintPreview();
+  void PrintPages(BOOL bDirect);
 
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;

@@ -127,7 +127,8 @@ int CFrameWnd::LayoutTopRows(RECT& room) {
       CSize size = inRow[i]->CalcFixedLayout(FALSE, TRUE);
       int left = std::max(x, static_cast<int>(room.left) + inRow[i]->m_nDockX);
       int rest = std::max(0, static_cast<int>(room.right) - left);
-      int w = std::min(static_cast<int>(size.cx), rest);  // a stretching bar takes the rest
+      // the last bar of a row takes the rest, so that the row is painted to the edge
+      int w = i + 1 == inRow.size() ? rest : std::min(static_cast<int>(size.cx), rest);
       ::SetWindowPos(inRow[i]->m_hWnd, nullptr, left, y, w, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
       x = left + w;
       height = std::max(height, static_cast<int>(size.cy));
@@ -192,6 +193,7 @@ CDocument* CFrameWnd::GetActiveDocument() { return m_pViewActive ? m_pViewActive
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
   CString title = m_strTitle;
   CDocument* pDoc = GetActiveDocument();
+  m_strDocTitleShown = pDoc ? pDoc->GetTitle() : CString();
   if (bAddToTitle && m_bAddToTitle && pDoc && !pDoc->GetTitle().IsEmpty()) title = pDoc->GetTitle() + " - " + m_strTitle;
   CString old;
   GetWindowText(old);
@@ -281,7 +283,10 @@ LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
       if (sub) UpdateMenuCmdUI(CMenu::FromHandle(sub), m_bAutoMenuEnable);
     }
   }
-  OnUpdateFrameTitle(TRUE);
+  // retitle only when the document's title changed: the program may have
+  // given the window a title of its own meanwhile
+  CDocument* pDoc = GetActiveDocument();
+  if ((pDoc ? pDoc->GetTitle() : CString()) != m_strDocTitleShown) OnUpdateFrameTitle(TRUE);
   return 0;
 }
 

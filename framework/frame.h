@@ -88,6 +88,7 @@ class CFrameWnd : public CWnd {
  protected:
   CView* m_pViewActive = nullptr;
   CString m_strTitle;
+  CString m_strDocTitleShown;  // the document title the window title was made from
   CMenu m_menuDefault;  // the frame's menu from its resource
   CCreateContext* m_pCreateContext = nullptr;
   BOOL m_bAddToTitle = TRUE;

@@ -157,6 +157,8 @@ class CMapWnd : public CImageWnd {
   int SetTrackVisible(int track, int flag);
   void InvalidateTrackRange(int track, int first, int count);
   double GetTrackLength(int track) const;
+  int GetTrackCount(int track) const { return m_overlay.GetTrackCount(track); }
+  bool IsTrackModified(int track) const { return m_overlay.IsTrackModified(track); }
   void ZoomToTrack(int track);
   void SetHighlightRect(uint32_t x1, uint32_t y1, uint32_t x2, uint32_t y2, COLORREF colour);
   void SetSecondRect(uint32_t x1, uint32_t y1, uint32_t x2, uint32_t y2, COLORREF colour);

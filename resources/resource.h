@@ -17,6 +17,8 @@
 
 /* view */
 #define ID_FILE_TOGGLE_RECENT 32794
+#define ID_VIEW_NOEFFECT1 32773
+#define ID_VIEW_NOEFFECT2 32774
 #define ID_VIEW_OSMMENU 32775
 #define ID_MOUSE_COPYRECT 32776
 #define ID_MOUSE_MOVEMAP 32777
@@ -49,6 +51,11 @@
 #define ID_PLAYER_RESULTS 33033
 
 /* frame: bars and images (ids of the main frame's area go here) */
+#define RT_TOOLBAR_WORDS 241
+#define ID_PLAYER_5 33028
+#define ID_PLAYER_6 33029
+#define ID_PLAYER_7 33030
+#define IDW_PLAYERBAR 140 /* the player bar's window id */
 
 /* view: embedded images */
 

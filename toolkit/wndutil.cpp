@@ -85,25 +85,37 @@ int WndMonitorFromWindow(HWND wnd) {
 int WndFitPlacementToMonitor(RECT* rc, int monitor, int flags) {
   RECT full, work;
   if (!WndGetMonitorRect(monitor, &full, &work)) ScreenRects(&full, &work);
-  const RECT& a = (flags & 1) ? work : full;
+  return WndFitRectToArea(rc, (flags & 1) ? &work : &full);
+}
+
+int WndFitRectToArea(RECT* rc, const RECT* area) {
+  const RECT& a = *area;
   RECT old = *rc;
-  int w = rc->right - rc->left, h = rc->bottom - rc->top;
+  // 64-bit sizes: a stored rectangle may hold any values
+  long long w = (long long)rc->right - rc->left, h = (long long)rc->bottom - rc->top;
   if (w > a.right - a.left) w = a.right - a.left;
   if (h > a.bottom - a.top) h = a.bottom - a.top;
-  int x = rc->left, y = rc->top;
+  if (w < 0) w = 0;
+  if (h < 0) h = 0;
+  long long x = rc->left, y = rc->top;
   if (x + w > a.right) x = a.right - w;
   if (y + h > a.bottom) y = a.bottom - h;
   if (x < a.left) x = a.left;
   if (y < a.top) y = a.top;
-  SetRect(rc, x, y, x + w, y + h);
+  SetRect(rc, (int)x, (int)y, (int)(x + w), (int)(y + h));
   return !EqualRect(rc, &old);
 }
 
 bool WndRectFitsMonitor(int monitor, int x, int y, int width, int height, int margin) {
   RECT full, work;
   if (!WndGetMonitorRect(monitor, &full, &work)) ScreenRects(&full, &work);
-  return x - margin >= work.left && y - margin >= work.top && x + width + margin <= work.right &&
-         y + height + margin <= work.bottom;
+  return WndRectFitsArea(&work, x, y, width, height, margin);
+}
+
+bool WndRectFitsArea(const RECT* a, int x, int y, int width, int height, int margin) {
+  long long l = (long long)x - margin, t = (long long)y - margin;
+  long long r = (long long)x + width + margin, b = (long long)y + height + margin;
+  return width >= 0 && height >= 0 && l >= a->left && t >= a->top && r <= a->right && b <= a->bottom;
 }
 
 BOOL WndMove(HWND wnd, int x, int y, bool relative) {

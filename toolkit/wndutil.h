@@ -22,6 +22,10 @@ int WndFitPlacementToMonitor(RECT* rc, int monitor, int flags);
 // monitor's work area (the whole screen for an index beyond the table).
 bool WndRectFitsMonitor(int monitor, int x, int y, int width, int height, int margin);
 
+// The same two rules on a given area, for callers with a table of their own.
+bool WndRectFitsArea(const RECT* area, int x, int y, int width, int height, int margin);
+int WndFitRectToArea(RECT* rc, const RECT* area);
+
 // Moves a window within its parent (relative: by the offsets); keeps its size.
 BOOL WndMove(HWND wnd, int x, int y, bool relative);
 // Sets a window's size (relative: by the differences); keeps its position.

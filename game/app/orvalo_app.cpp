@@ -1,3 +1,5 @@
+#include <winsock2.h>  // the tile workers need it before windows.h
+
 #include "game/app/orvalo_app.h"
 
 #include <cstdlib>
@@ -5,6 +7,7 @@
 #include "game/frame/mainframe.h"
 #include "game/app/orvalo_doc.h"
 #include "game/view/orvalo_view.h"
+#include "map/tileworker.h"
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(COrvaloApp, CWinApp)
@@ -21,6 +24,9 @@ BOOL COrvaloApp::InitInstance() {
 
   SetRegistryKey("Vexa");
   LoadStdProfileSettings(4);
+
+  // the view's map window starts its workers when it is created
+  MapTilesInstall();
 
   AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COrvaloDoc), RUNTIME_CLASS(CMainFrame),
                                         RUNTIME_CLASS(COrvaloView)));

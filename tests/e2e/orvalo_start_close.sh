@@ -87,4 +87,22 @@ out=$(reg query 'HKCU\Software\Vexa\Orvalo' /s)
 echo "$out"
 echo "$out" | grep -qi 'Software\\Vexa\\Orvalo' || fail "registry key Software\\Vexa\\Orvalo missing"
 echo "$out" | grep -q 'File1.*Das Spiel' || fail "the recent-file list lacks the document 'Das Spiel'"
+
+# a fresh start writes the one-entry table of the offline world map and
+# keeps it; the view stores its eight values; the table's zoom range 2..6
+# held the map's start zoom
+srv=$(reg query 'HKCU\Software\Vexa\Orvalo\Server')
+host=$(sed -n 's/^#define ORV_FIRST_START_HOST "\(.*\)"/\1/p' "$ORV_SOURCE_DIR/game/tileserver_defaults.h")
+for want in "Select REG_DWORD 0x0" "Name00 REG_SZ WaterColor" "Server00 REG_SZ $host" \
+    "Path00 REG_SZ watercolor/\*.jpg" "ZoomMin00 REG_SZ 2" "ZoomMax00 REG_SZ 6" "Fixed00 REG_DWORD 0x1"; do
+  echo "$srv" | sed 's/^ *//; s/  */ /g' | grep -qx "$want" || fail "Server lacks '$want'"
+done
+echo "$srv" | grep -q 'Name01' && fail "the built-in table was written at the first start"
+reg query 'HKCU\Software\Vexa\Orvalo\Layer' | grep -q . && fail "a layer table appeared at the first start"
+vals=$(reg query 'HKCU\Software\Vexa\Orvalo' | sed 's/^ *//; s/  */ /g')
+for v in WheelMode CoordMode ShowCoord ComPort OsmMenu OsmZoom OsmPosX OsmPosY; do
+  echo "$vals" | grep -q "^$v REG_DWORD " || fail "view value $v not written"
+done
+echo "$vals" | grep -qx 'WheelMode REG_DWORD 0x1' || fail "WheelMode is not 1"
+echo "$vals" | grep -qx 'OsmZoom REG_DWORD 0x6' || fail "the start zoom is not held in 2..6"
 echo "PASS"

@@ -270,15 +270,18 @@ TEST_F(DocView, TopBarsStandInRows) {
   CRect where(at, CSize(10, 10));
   frame->DockControlBar(&players, AFX_IDW_DOCKBAR_TOP, &where);  // beside the first bar
   frame->DockControlBar(&third, AFX_IDW_DOCKBAR_TOP);              // a row of its own
+  // the last bar of a row reaches the edge, so that the row is painted whole
+  CRect client;
+  frame->GetClientRect(&client);
   EXPECT_EQ(CRect(0, 0, 150, 24), ClientRectOf(&tools, frame));
-  EXPECT_EQ(CRect(400, 0, 500, 30), ClientRectOf(&players, frame));
-  EXPECT_EQ(CRect(0, 30, 80, 50), ClientRectOf(&third, frame));
+  EXPECT_EQ(CRect(400, 0, client.right, 30), ClientRectOf(&players, frame));
+  EXPECT_EQ(CRect(0, 30, client.right, 50), ClientRectOf(&third, frame));
   EXPECT_EQ(50, ClientRectOf(frame->GetActiveView(), frame).top);
 
   frame->ShowControlBar(&tools, FALSE, FALSE);  // the row keeps the other bar in its place
-  EXPECT_EQ(CRect(400, 0, 500, 30), ClientRectOf(&players, frame));
+  EXPECT_EQ(CRect(400, 0, client.right, 30), ClientRectOf(&players, frame));
   frame->ShowControlBar(&players, FALSE, FALSE);
-  EXPECT_EQ(CRect(0, 0, 80, 20), ClientRectOf(&third, frame));  // the empty row closes
+  EXPECT_EQ(CRect(0, 0, client.right, 20), ClientRectOf(&third, frame));  // the empty row closes
   EXPECT_EQ(20, ClientRectOf(frame->GetActiveView(), frame).top);
   frame->DestroyWindow();
 }

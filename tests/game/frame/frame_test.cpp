@@ -1,0 +1,316 @@
+// The main frame made in-process by a document template with a stand-in
+// view: bars, owner-drawn menu items, the menu functions and their bounds,
+// the private messages, on top and full screen.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "framework/afxwin.h"
+#include "game/frame/frameview.h"
+#include "game/frame/mainframe.h"
+#include "game/frame/menuapi.h"
+#include "resources/resource.h"
+#include "toolkit/dib.h"
+
+namespace {
+
+class CLinkDoc : public CDocument {
+  DECLARE_DYNCREATE(CLinkDoc)
+};
+IMPLEMENT_DYNCREATE(CLinkDoc, CDocument)
+
+// A view that hands the frame a game and records full-screen changes.
+class CLinkView : public CView, public IFrameViewLink {
+  DECLARE_DYNCREATE(CLinkView)
+ public:
+  void OnDraw(CDC*) override {}
+  const game::GameConfig& GetGameConfig() const override { return config; }
+  const game::GameState& GetGameState() const override { return state; }
+  void SetFullScreenMode(int mode, const RECT&) override { modes += std::to_string(mode); }
+  game::GameConfig config;
+  game::GameState state;
+  std::string modes;
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CLinkView, CView)
+BEGIN_MESSAGE_MAP(CLinkView, CView)
+END_MESSAGE_MAP()
+
+class FrameApp : public CWinApp {
+ public:
+  FrameApp() : CWinApp("OrvaloFrameTest") {}
+};
+
+class Frame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // each frame starts from a fresh key: the last one wrote its settings
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Vexa\\OrvaloFrameTest");
+    app.SetRegistryKey("Vexa");
+    app.LoadStdProfileSettings(4);
+    app.AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CLinkDoc), RUNTIME_CLASS(CMainFrame),
+                                              RUNTIME_CLASS(CLinkView)));
+    app.m_nCmdShow = SW_HIDE;
+    CCommandLineInfo info;
+    ASSERT_TRUE(app.ProcessShellCommand(info));
+    frame = dynamic_cast<CMainFrame*>(app.m_pMainWnd);
+    ASSERT_NE(nullptr, frame);
+    view = dynamic_cast<CLinkView*>(frame->GetActiveView());
+    ASSERT_NE(nullptr, view);
+    baseline = frame->GetOwnerMenu().GetRecordCount();
+  }
+  void TearDown() override {
+    if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+  }
+  HMENU Popup(const char* prefix) {
+    HMENU bar = frame->GetMenuBar();
+    for (int i = 0; i < GetMenuItemCount(bar); i++) {
+      char text[64] = "";
+      GetMenuStringA(bar, i, text, sizeof text, MF_BYPOSITION);
+      if (strncmp(text, prefix, strlen(prefix)) == 0) return GetSubMenu(bar, i);
+    }
+    return nullptr;
+  }
+  static MENUITEMINFOA Item(HMENU menu, int pos) {
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID | MIIM_SUBMENU;
+    GetMenuItemInfoA(menu, pos, TRUE, &mii);
+    return mii;
+  }
+  FrameApp app;
+  CMainFrame* frame = nullptr;
+  CLinkView* view = nullptr;
+  size_t baseline = 0;
+};
+
+TEST_F(Frame, BarsStandWhereTheyBelong) {
+  CStatusBar& status = frame->GetStatusBar();
+  ASSERT_EQ(4, status.GetCount());
+  EXPECT_EQ(ID_INDICATOR_CAPS, status.GetItemID(1));
+  EXPECT_EQ(ID_INDICATOR_SCRL, status.GetItemID(3));
+  EXPECT_EQ(19, frame->GetToolBar().GetButtonCount());
+  EXPECT_EQ(ID_PLAYER_NOBODY, frame->GetPlayerBar().GetItemID(0));
+  EXPECT_EQ(static_cast<UINT>(ID_PLAYER_RESULTS), frame->GetPlayerBar().GetItemID(9));
+  // the player bar's colour bits were set at creation; the message returns the old bits
+  // (the mask keeps the value's low word out)
+  EXPECT_EQ(0x10000000, frame->GetPlayerBar().SendMessage(TOOLBAR_SETEXTENDEDSTYLE, 0xFFFF0000, 0x10001000));
+  EXPECT_EQ(0x10000000, frame->GetPlayerBar().SendMessage(TOOLBAR_SETEXTENDEDSTYLE, 0, 0x10000005));
+  EXPECT_EQ(0x10000005, frame->GetPlayerBar().SendMessage(TOOLBAR_SETEXTENDEDSTYLE, 0xFFFF, 0));
+  frame->SendMessage(WM_COMMAND, ID_VIEW_PLAYERBAR);
+  ASSERT_TRUE(frame->GetPlayerBar().IsVisible());
+  CRect tool, player;
+  frame->GetToolBar().GetWindowRect(&tool);
+  frame->GetPlayerBar().GetWindowRect(&player);
+  frame->ScreenToClient(&player);
+  frame->ScreenToClient(&tool);
+  EXPECT_GE(player.left, 400);
+  EXPECT_EQ(tool.top, player.top);  // beside the toolbar, in its row
+}
+
+TEST_F(Frame, PlayerBarFacesTakeThePlayerColours) {
+  CToolBarNew& bar = frame->GetPlayerBar();
+  view->config.colours[2] = 0x123456;
+  frame->UpdatePlayerBar();
+  for (int i = 0; i < bar.GetButtonCount(); i++) bar.SetButtonState(i, TRUE, FALSE);
+  CSize size = bar.CalcFixedLayout(FALSE, TRUE);
+  void* bits = nullptr;
+  HDIB dib = DibCreate(nullptr, size.cx, size.cy, 32, &bits);
+  ASSERT_NE(nullptr, dib);
+  RECT rc = {0, 0, size.cx, size.cy};
+  bar.Render(DibGetDC(dib), rc);
+  GdiFlush();
+  auto count = [&](int index, COLORREF c) {
+    RECT b;
+    bar.GetItemRect(index, &b);
+    int n = 0;
+    for (int y = b.top; y < b.bottom; y++)
+      for (int x = b.left; x < b.right; x++) n += GetPixel(DibGetDC(dib), x, y) == c;
+    return n;
+  };
+  EXPECT_GT(count(3, 0x123456), 20);  // player 3
+  EXPECT_GT(count(1, game::GameConfig().colours[0]), 20);
+  EXPECT_GT(count(0, 0xFFFFFF), 20);  // nobody: white
+  EXPECT_GT(count(9, 0xC8FFFF), 20);  // results
+  int key = 0;
+  for (int i = 0; i < bar.GetButtonCount(); i++) key += count(i, 0xFF00FF);
+  EXPECT_EQ(0, key);
+  // disabled faces are tinted, not coloured
+  bar.SetButtonState(3, FALSE, FALSE);
+  bar.Render(DibGetDC(dib), rc);
+  GdiFlush();
+  EXPECT_EQ(0, count(3, 0x123456));
+  DibFree(dib);
+}
+
+TEST_F(Frame, PopupItemsAreOwnerDrawn) {
+  HMENU bar = frame->GetMenuBar();
+  EXPECT_FALSE(Item(bar, 0).fType & MFT_OWNERDRAW);  // the bar stays the system's
+  int strings = 0, separators = 0;
+  for (int p = 0; p < GetMenuItemCount(bar); p++) {
+    HMENU popup = GetSubMenu(bar, p);
+    for (int i = 0; i < GetMenuItemCount(popup); i++) {
+      MENUITEMINFOA mii = Item(popup, i);
+      if (mii.wID >= MENU_RECENT_FIRST && mii.wID <= MENU_RECENT_LAST) continue;  // made when opened
+      ASSERT_TRUE(mii.fType & MFT_OWNERDRAW) << p << "/" << i;
+      if (mii.fType & MFT_SEPARATOR || mii.dwItemData == 0) {
+        EXPECT_EQ(0u, mii.dwItemData);
+        separators++;
+      } else {
+        EXPECT_EQ(1u, mii.dwItemData & 1) << mii.wID;
+        strings++;
+      }
+    }
+  }
+  EXPECT_GE(strings, 35);
+  EXPECT_GE(separators, 10);
+  EXPECT_EQ(static_cast<size_t>(strings), baseline);
+  // a toolbar command shows its button's image
+  EXPECT_EQ(0, MenuGetItemImage(ID_FILE_OPEN));
+  EXPECT_EQ(-1, MenuGetItemImage(ID_HELP_KEYBOARD));
+  // the accelerators stand in one column: F5 and F9 alike
+  MenuItemRecord* f5 = MenuFindItemByCommand(ID_GAME_NEXT);
+  MenuItemRecord* f9 = MenuFindItemByCommand(ID_PLAYER_4);
+  ASSERT_TRUE(f5 && f9);
+  EXPECT_EQ(f5->accelWidth, f9->accelWidth);
+  EXPECT_STREQ("Nächstes Spiel\tF5", f5->text);
+}
+
+TEST_F(Frame, RecentEntriesArePackedAndBounded) {
+  std::string longPath = "C:\\" + std::string(300, 'x') + ".gpx";
+  app.AddToRecentFileList(longPath.c_str());
+  HMENU file = Popup("&Datei");
+  ASSERT_NE(nullptr, file);
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  int found = 0;
+  for (int i = 0; i < GetMenuItemCount(file); i++) {
+    MENUITEMINFOA mii = Item(file, i);
+    if (mii.wID < MENU_RECENT_FIRST || mii.wID > MENU_RECENT_LAST) continue;
+    found++;
+    EXPECT_EQ(0u, mii.dwItemData & 1);
+    EXPECT_EQ((mii.wID - MENU_RECENT_FIRST) * 4, mii.dwItemData & 0xFF);
+    EXPECT_GT(mii.dwItemData >> 16, 0u);
+    MEASUREITEMSTRUCT mis = {ODT_MENU, 0, mii.wID, 0, 0, mii.dwItemData};
+    frame->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+    EXPECT_EQ((mii.dwItemData >> 8) & 0xFF, mis.itemHeight);
+  }
+  EXPECT_GE(found, 1);
+  EXPECT_EQ(63u, strlen(frame->GetOwnerMenu().GetRecentText(0)));
+}
+
+TEST_F(Frame, PrivateMessagesCheckWhatTheyAreGiven) {
+  EXPECT_EQ(MENU_OWNERDRAW_ANSWER, frame->SendMessage(WM_MENU_OWNERDRAW_QUERY));
+  // garbage: no menu, a wild pointer, a position beyond the popup
+  EXPECT_EQ(0, frame->SendMessage(WM_MENU_FREE_RECORD, 0, 0x12345678));
+  EXPECT_EQ(0, frame->SendMessage(WM_MENU_FREE_RECORD, 0, reinterpret_cast<LPARAM>(&baseline)));
+  HMENU game = Popup("&Spiel");
+  ASSERT_NE(nullptr, game);
+  EXPECT_EQ(0, frame->SendMessage(WM_MENU_FREE_RECORD, 500, reinterpret_cast<LPARAM>(game)));
+  EXPECT_EQ(baseline, frame->GetOwnerMenu().GetRecordCount());
+  // a real item: just that record goes, and its data word is cleared
+  EXPECT_EQ(1, frame->SendMessage(WM_MENU_FREE_RECORD, 0, reinterpret_cast<LPARAM>(game)));
+  EXPECT_EQ(baseline - 1, frame->GetOwnerMenu().GetRecordCount());
+  EXPECT_EQ(0u, Item(game, 0).dwItemData);
+  EXPECT_EQ(0, frame->SendMessage(WM_MENU_FREE_RECORD, 0, reinterpret_cast<LPARAM>(game)));  // not twice
+  EXPECT_EQ(baseline - 1, frame->GetOwnerMenu().GetRecordCount());
+}
+
+TEST_F(Frame, ItemTextsKeepTheirBounds) {
+  std::string longText(200, 'a');
+  ASSERT_EQ(1, MenuSetItemText(ID_HELP_KEYBOARD, longText.c_str()));
+  MenuItemRecord* rec = MenuFindItemByCommand(ID_HELP_KEYBOARD);
+  ASSERT_NE(nullptr, rec);
+  EXPECT_EQ(std::string(63, 'a'), rec->text);
+  EXPECT_EQ(-1, rec->tabPos);
+  // only the accelerator part
+  ASSERT_EQ(1, MenuSetItemText(ID_EDIT_COPY, "\tStrg+X"));
+  rec = MenuFindItemByCommand(ID_EDIT_COPY);
+  EXPECT_STREQ("&Kopieren\tStrg+X", rec->text);
+  EXPECT_EQ(9, rec->tabPos);
+  // a long text with a tab part: cut, terminated, the tab found again
+  std::string withTab = std::string(60, 'b') + "\tStrg+Umschalt+X";
+  MenuSetItemText(ID_EDIT_COPY, withTab.c_str());
+  EXPECT_EQ(63u, strlen(rec->text));
+  EXPECT_EQ(60, rec->tabPos);
+  EXPECT_EQ(0, MenuSetItemText(0x7777, "x"));
+  EXPECT_EQ(1, MenuSetItemImage(ID_HELP_KEYBOARD, 3));
+  EXPECT_EQ(3, MenuGetItemImage(ID_HELP_KEYBOARD));
+}
+
+TEST_F(Frame, InsertedPopupIsACopyOfItsOwn) {
+  HMENU source = CreatePopupMenu();
+  HMENU nested = CreatePopupMenu();
+  AppendMenuA(nested, MF_STRING, 41002, "Tief");
+  AppendMenuA(source, MF_STRING, 41000, "Eins\tStrg+1");
+  AppendMenuA(source, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(source, MF_POPUP, reinterpret_cast<UINT_PTR>(nested), "Mehr");
+  HMENU bar = frame->GetMenuBar();
+  int entries = GetMenuItemCount(bar);
+  ASSERT_EQ(1, MenuInsertPopup(40000, source, "&Extra", -1));
+  ASSERT_EQ(entries + 1, GetMenuItemCount(bar));
+  MENUITEMINFOA entry = Item(bar, entries - 1);  // before the last entry
+  EXPECT_EQ(40000u, entry.wID);
+  EXPECT_EQ(MENU_INSERTED_POPUP_DATA, entry.dwItemData);
+  ASSERT_NE(source, entry.hSubMenu);
+  EXPECT_NE(nested, GetSubMenu(entry.hSubMenu, 2));
+  // opening the copy gives it records; inserting again replaces it
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(entry.hSubMenu), entries - 1);
+  EXPECT_GT(frame->GetOwnerMenu().GetRecordCount(), baseline);
+  ASSERT_EQ(1, MenuInsertPopup(40000, source, "&Extra", 999));
+  EXPECT_EQ(entries + 1, GetMenuItemCount(bar));
+  EXPECT_EQ(40000u, Item(bar, entries).wID);  // clamped to the end
+  ASSERT_EQ(1, MenuRemovePopup(40000));
+  EXPECT_EQ(entries, GetMenuItemCount(bar));
+  EXPECT_EQ(baseline, frame->GetOwnerMenu().GetRecordCount());
+  // the source is untouched and still usable
+  ASSERT_TRUE(IsMenu(source) && IsMenu(nested));
+  EXPECT_EQ(3, GetMenuItemCount(source));
+  char text[32] = "";
+  GetMenuStringA(source, 0, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ("Eins\tStrg+1", text);
+  EXPECT_EQ(0, MenuRemovePopup(40000));
+  DestroyMenu(source);
+}
+
+TEST_F(Frame, OnTopTogglesInPlace) {
+  frame->ShowWindow(SW_SHOWNORMAL);
+  CRect before, after;
+  frame->GetWindowRect(&before);
+  frame->SendMessage(WM_COMMAND, ID_VIEW_FIXWINDOW);
+  EXPECT_TRUE(frame->IsOnTop());
+  EXPECT_TRUE(frame->GetExStyle() & WS_EX_TOPMOST);
+  frame->GetWindowRect(&after);
+  EXPECT_EQ(before, after);
+  frame->SendMessage(WM_COMMAND, ID_VIEW_FIXWINDOW);
+  EXPECT_FALSE(frame->GetExStyle() & WS_EX_TOPMOST);
+}
+
+TEST_F(Frame, FullScreenGoesAndComesBack) {
+  frame->ShowWindow(SW_SHOWNORMAL);
+  frame->SendMessage(WM_COMMAND, ID_VIEW_PLAYERBAR);
+  CRect before;
+  frame->GetWindowRect(&before);
+  DWORD style = frame->GetStyle();
+  frame->SendMessage(WM_COMMAND, ID_VIEW_FULLSCREEN);
+  EXPECT_EQ(1, frame->GetFullScreenState());
+  EXPECT_EQ(0u, frame->GetStyle() & (WS_CAPTION | WS_THICKFRAME));
+  EXPECT_EQ(nullptr, ::GetMenu(frame->m_hWnd));
+  EXPECT_FALSE(frame->GetToolBar().IsVisible());
+  EXPECT_FALSE(frame->GetPlayerBar().IsVisible());
+  EXPECT_FALSE(frame->GetStatusBar().IsVisible());
+  EXPECT_FALSE(view->GetExStyle() & WS_EX_CLIENTEDGE);
+  frame->SendMessage(WM_COMMAND, ID_VIEW_FULLSCREEN);
+  EXPECT_EQ(0, frame->GetFullScreenState());
+  CRect after;
+  frame->GetWindowRect(&after);
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(style & 0xFFFF0000, frame->GetStyle() & 0xFFFF0000);
+  EXPECT_EQ(frame->GetMenuBar(), ::GetMenu(frame->m_hWnd));
+  EXPECT_TRUE(frame->GetToolBar().IsVisible() && frame->GetPlayerBar().IsVisible());
+  EXPECT_TRUE(view->GetExStyle() & WS_EX_CLIENTEDGE);
+  EXPECT_EQ("10", view->modes);
+}
+
+}  // namespace
