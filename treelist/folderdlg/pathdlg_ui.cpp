@@ -200,7 +200,8 @@ BOOL CPathDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       }
       return TRUE;
     case IDC_PD_DRIVES:
-      if (code == CBN_SELCHANGE) OnDriveChange();
+      // a choice made in the dropped-down list counts once the list is closed
+      if (code == CBN_SELCHANGE || code == CBN_CLOSEUP) OnDriveChange();
       return TRUE;
     case IDC_PD_PATH:
       if (code == CBN_SELCHANGE && m_combo) {

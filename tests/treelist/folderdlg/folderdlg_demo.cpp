@@ -3,7 +3,8 @@
 //
 //   folderdlg_demo.exe OUTFILE pathdlg FLAGS KEY START [SLOWMS [DESTROYMS]]
 //       the folder dialog; KEY "-" for none; SLOWMS slows every listed entry;
-//       DESTROYMS destroys the dialog's owner after that time
+//       DESTROYMS destroys the dialog's owner after that time; FLAGS 0x100
+//       opens the dialog a second time in the same process
 //   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
 //       a path combo in a window; notifications logged; DESTROYMS ends the
 //       program after that time
@@ -100,19 +101,26 @@ int RunPathDlg(int argc, char** argv) {
   if (g_slowMs) DirListSetEntryHook(Slow);
   g_owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CWnd* owner = CWnd::FromHandle(g_owner);
-  CPathDlg dlg(owner, key);
-  g_dlg = &dlg;
-  dlg.SetFlags(flags);
-  if (strcmp(argv[5], "-")) dlg.SetPath(argv[5]);
-  dlg.SetTitle("Ordner für den Test");
-  SetTimer(nullptr, 0, 100, Report);
-  if (argc > 7) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
-  DWORD t0 = GetTickCount();
-  INT_PTR r = dlg.Run(nullptr, (int)(flags & 15));
-  fprintf(g_log, "result %d\npath %s\nchosen %s\nelapsed %lu\n", (int)r, Hex(dlg.GetPath(0)).c_str(),
-          Hex(dlg.GetPath(1)).c_str(), (unsigned long)(GetTickCount() - t0));
-  g_dlg = nullptr;
-  for (const std::string& r : dlg.GetRecent()) fprintf(g_log, "recent %s\n", Hex(r.c_str()).c_str());
+  for (int run = 0; run < ((flags & 0x100) ? 2 : 1); ++run) {
+    CPathDlg dlg(owner, key);
+    g_dlg = &dlg;
+    dlg.SetFlags(flags & 31);
+    if (strcmp(argv[5], "-")) dlg.SetPath(argv[5]);
+    dlg.SetTitle("Ordner für den Test");
+    UINT_PTR report = SetTimer(nullptr, 0, 100, Report);
+    if (argc > 7) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
+    DWORD t0 = GetTickCount();
+    INT_PTR r = dlg.Run(nullptr, (int)(flags & 15));
+    KillTimer(nullptr, report);
+    fprintf(g_log, "result %d\npath %s\nchosen %s\nelapsed %lu\n", (int)r, Hex(dlg.GetPath(0)).c_str(),
+            Hex(dlg.GetPath(1)).c_str(), (unsigned long)(GetTickCount() - t0));
+    g_dlg = nullptr;
+    for (const std::string& rc : dlg.GetRecent()) fprintf(g_log, "recent %s\n", Hex(rc.c_str()).c_str());
+    fflush(g_log);
+    char pos[MAX_PATH + 8];
+    snprintf(pos, sizeof pos, "%s.pos", g_out);
+    DeleteFileA(pos);
+  }
   if (IsWindow(g_owner)) DestroyWindow(g_owner);
   return 0;
 }

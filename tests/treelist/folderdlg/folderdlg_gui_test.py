@@ -314,6 +314,53 @@ def test_unreadable_folder_shows_only_components():
     check(res.get("exit") == "0", f"nothing hangs: {res}")
 
 
+def test_other_drive_and_back():
+    d = Demo("pathdlg", 1, "-", WDEEP)
+    wait_listed(d, "l11")
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Up")
+    xdo("key", "Return")
+    check(d.wait(lambda p: d.rows()[0][:1] == ["C:\\"], 15), f"the drive before Z: is C: {d.rows()[0][:3]}")
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Down")
+    xdo("key", "Return")
+    check(wait_listed(d, "l11"), "back on Z: the folder last shown there")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def test_anchors_and_saved_rectangle():
+    d = Demo("pathdlg", 0x101, "-", WDEEP)
+    wait_listed(d, "l11")
+    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up")}
+    win = subprocess.run(["xdotool", "search", "--name", "^Ordner für den Test$"], env=ENV, capture_output=True,
+                         text=True).stdout.split()
+    check(win, "the dialog's window found")
+    w0, h0 = before["dialog"][2] - before["dialog"][0], before["dialog"][3] - before["dialog"][1]
+    xdo("windowsize", win[0], w0 + 120, h0 + 80)
+    p = d.wait(lambda p: tuple(map(int, p["dialog"].split())) != before["dialog"], 10)
+    time.sleep(0.5)
+    after = {k: d.rect(k) for k in before}
+    dx = (after["dialog"][2] - after["dialog"][0]) - w0
+    dy = (after["dialog"][3] - after["dialog"][1]) - h0
+    check(dx > 50 and dy > 30, f"the dialog grew: {dx}, {dy}")
+    check(after["ok"][0] - before["ok"][0] == dx and after["ok"][1] == before["ok"][1], "OK moves right only")
+    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy,
+          "the list grows both ways")
+    check(after["drives"][1] - before["drives"][1] == dy and after["drives"][2] - before["drives"][2] == dx,
+          "the drive combo moves down and grows in width")
+    saved = after["dialog"]
+    xdo("key", "Escape")
+    # the second opening in the same process takes the saved rectangle
+    p = d.wait(lambda p: "dialog" in p, 20)
+    time.sleep(0.5)
+    check(p and d.rect("dialog") == saved, f"saved rectangle {d.rect('dialog') if p else None} vs {saved}")
+    xdo("key", "Escape")
+    d.finish()
+
+
 def reg_export(key):
     f = os.path.join(tempfile.mkdtemp(dir=os.getcwd()), "r.reg")
     env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
