@@ -164,6 +164,8 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
   fprintf(f, "combo %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
   for (int e = 0; e <= 2 * FOLDER_MAX_SEGMENTS; ++e)
     if (g_combo->GetElementRect(e, &rc)) fprintf(f, "e%d %ld %ld %ld %ld\n", e, rc.left, rc.top, rc.right, rc.bottom);
+  fprintf(f, "colors %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
+          (unsigned long)GetSysColor(COLOR_HIGHLIGHT));
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);

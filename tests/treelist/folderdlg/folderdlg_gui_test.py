@@ -234,7 +234,6 @@ def test_missing_folder_refused():
         time.sleep(0.2)
     check(found, "'Der Pfad existiert nicht !' shown in a box 'Fehler'")
     if found:
-        w, h, px = xshot.screenshot()
         xdo("key", "Return")
     time.sleep(0.5)
     check(d.proc.poll() is None, "the dialog stays open")
@@ -308,7 +307,6 @@ def test_unreadable_folder_shows_only_components():
     p = wait_listed(d, "locked")
     rows, cur = d.rows()
     check(p and cur == len(rows) - 1 and "inside" not in rows, f"unreadable folder: component rows only {rows}")
-    # the path combo shows no subfolders for it: its last arrow goes
     xdo("key", "Escape")
     res = d.finish()
     check(res.get("exit") == "0", f"nothing hangs: {res}")
@@ -472,6 +470,22 @@ def test_path_combo():
     segs = len(parts)
     p = d.wait(lambda p: p.get("segments") == str(segs) and ("e%d" % (2 * segs)) in p)
     check(p, "the deep path's last arrow shows")
+    # the hot pair: the button under the mouse filled with the highlight colour,
+    # the pair framed in black, the arrow beside it in the window colour
+    e = 2 * (segs - 2) + 1
+    l, t, r, b = d.rect("e%d" % e)
+    al, at, ar, ab = d.rect("e%d" % (e + 1))
+    xdo("mousemove", (l + r) // 2, b - 3)
+    time.sleep(0.6)
+    w, h, px = xshot.screenshot()
+
+    def pixel(x, y):
+        return tuple(px[(y * w + x) * 3:(y * w + x) * 3 + 3])
+    win, hi = (int(x, 16) for x in d.pos()["colors"].split())
+    rgb = lambda c: (c & 255, (c >> 8) & 255, (c >> 16) & 255)  # noqa: E731
+    check(pixel(l + 3, t + 4) == rgb(hi), f"hot button {pixel(l + 3, t + 4)} != {rgb(hi)}")
+    check(pixel(l, (t + b) // 2) == (0, 0, 0), f"black frame {pixel(l, (t + b) // 2)}")
+    check(pixel(ar - 3, at + 4) == rgb(win), f"arrow in window colour {pixel(ar - 3, at + 4)}")
     # a segment click cuts the path, with one notification
     e = 2 * (segs - 2) + 1  # the text button of the last segment but one
     d.click(*d.center("e%d" % e))
