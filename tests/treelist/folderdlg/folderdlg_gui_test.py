@@ -527,6 +527,37 @@ def test_path_combo():
     check(all(n.endswith("thread 1") for n in notes), "notified on the UI thread")
 
 
+def test_path_combo_popup_keys_and_slow_list():
+    d = Demo("combo", 0, WDEEP)
+    segs = len(WDEEP.split("\\"))
+    last = "e%d" % (2 * segs)
+    d.wait(lambda p: last in p)
+    d.click(*d.center(last))
+    p = d.wait(lambda p: "popup" in p, 10)
+    names = [text_of(x) for x in p["popup"].split()[1:]] if p else []
+    check("Größe" in names and "??" in names and names.index("x 2") < names.index("x 10"),
+          f"subfolders in natural order: {names}")
+    xdo("type", "g")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\Größe"), 10), "typed 'g' and Enter choose Größe")
+    d.proc.kill()
+    d.proc.wait()
+    # a list still being read: the click waits, the list opens when it is ready
+    many = fixture.wine_path(os.path.join(ROOT, "many"))
+    d = Demo("combo", 0, many, 1)
+    segs = len(many.split("\\"))
+    last = "e%d" % (2 * segs)
+    d.wait(lambda p: last in p)
+    t0 = time.time()
+    d.click(*d.center(last))
+    time.sleep(0.5)
+    check("popup" not in d.pos(), "not open before the listing is done")
+    p = d.wait(lambda p: "popup" in p, 60)
+    check(p and int(p["popup"].split()[0]) == 10000, f"opened with all 10,000 after {time.time() - t0:.1f} s")
+    d.proc.kill()
+    d.proc.wait()
+
+
 def test_combo_destroyed_mid_listing():
     d = Demo("combo", 0, fixture.wine_path(os.path.join(ROOT, "many")), 10, 1500)
     res = d.finish(timeout=20)
