@@ -141,6 +141,10 @@ int64_t CArchiveFile::ChanSeek(int64_t offset, int origin) {
 }
 int64_t CArchiveFile::ChanPosition() { return ChannelPosition(m_main); }
 int64_t CArchiveFile::ChanSize() { return ChannelSize(m_main); }
+uint64_t CArchiveFile::ChanCapacity() const {
+  if (m_main.file != FIO_INVALID || m_spillAllowed) return UINT64_MAX;
+  return m_main.owned ? m_main.limit : m_main.size;
+}
 void CArchiveFile::ChanTruncate() { ChannelTruncate(m_main); }
 
 void CArchiveFile::TruncateChannel(int channel) {

@@ -2,6 +2,7 @@
 // virtual operations.
 #include "archive/archivefile.h"
 #include "files/fileops.h"
+#include "files/pathsafe.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,13 +25,12 @@ bool StartsWithNoCase(const char* s, const char* prefix) {
   return true;
 }
 
-bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 // The folder part of a path including its last separator ("" when none).
 void FolderOf(const char* path, char* dest, size_t size) {
   size_t cut = 0;
   for (size_t i = 0; path[i]; i++)
-    if (IsSep(path[i]) || path[i] == ':') cut = i + 1;
+    if (PathIsSep(path[i]) || path[i] == ':') cut = i + 1;
   if (cut >= size) cut = 0;
   memcpy(dest, path, cut);
   dest[cut] = 0;
@@ -200,12 +200,12 @@ ZipErrorCode CArchiveFile::Open(const char* name, uint32_t modeAndFlags,
     FreeChannel(m_main);
     if (mode >= 2 && !m_writeAllowed) return Fail(RefuseWriteMode(), -1);
     if (!name || !*name) return Fail(ZIPERR_NO_NAME, -1);
-    if (StartsWithNoCase(name, "RES:") && IsSep(name[4]) && IsSep(name[5])) {
+    if (StartsWithNoCase(name, "RES:") && PathIsSep(name[4]) && PathIsSep(name[5])) {
       const char* rest = name + 6;
       char type[64], res[64];
       const char* cut = nullptr;
       for (int i = 0; i < 63 && rest[i]; i++)
-        if (IsSep(rest[i]) || rest[i] == '-') {
+        if (PathIsSep(rest[i]) || rest[i] == '-') {
           cut = rest + i;
           break;
         }
@@ -239,7 +239,7 @@ ZipErrorCode CArchiveFile::Open(const char* name, uint32_t modeAndFlags,
   }
   m_fileNamePart = m_name;
   for (const char* p = m_name; *p; p++)
-    if (IsSep(*p) || *p == ':') m_fileNamePart = p + 1;
+    if (PathIsSep(*p) || *p == ':') m_fileNamePart = p + 1;
   m_mode = mode;
   SetOptions(modeAndFlags & 0xFFF0);
   ZipErrorCode rc = ReadDirectory(directoryArgument);
@@ -264,6 +264,16 @@ ZipErrorCode CArchiveFile::OpenDisk(const char* name, int mode) {
         return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
       }
       mode = 3;
+    } else {
+      // A change that could never be committed is refused now, not after
+      // the caller has been told that every add went well.
+      FileFindData there;
+      if (FileGetFindDataA(full, &there) == 0 && !(there.attributes & FFD_WRITABLE)) {
+        FioClose(m_main.lock);
+        m_main.lock = FIO_INVALID;
+        if (NotifyEnabled(ZIPN_OPEN) && Notify(ZIPN_OPEN, -1)) return ZIPERR_ABORT;
+        return mode == 3 ? ZIPERR_CREATE : ZIPERR_OPEN;
+      }
     }
   }
   if (mode == 1) {
@@ -335,16 +345,26 @@ ZipErrorCode CArchiveFile::OpenMemory(void* block, int32_t size, int32_t length,
     m_main.length = 0;
     mode = 3;
   } else {
-    m_main.block = (uint8_t*)block;
+    if (length > size) length = size;
+    mode = length < 0 ? 1 : length > 0 ? 2 : 3;
+    if (mode == 1) {
+      m_main.block = (uint8_t*)block;
+    } else {
+      // changes go to a copy: a failed commit leaves the caller's block whole
+      m_main.owned = (uint8_t*)malloc((size_t)size);
+      if (!m_main.owned) return Fail(ZIPERR_MEMORY, -1);
+      memcpy(m_main.owned, block, (size_t)length);
+      m_main.block = m_main.owned;
+      m_main.caller = (uint8_t*)block;
+    }
     m_main.size = (uint32_t)size;
     m_main.limit = (uint32_t)size;
-    if (length > size) length = size;
     m_main.length = length < 0 ? -1 : length;
-    mode = length < 0 ? 1 : length > 0 ? 2 : 3;
   }
   m_main.pos = 0;
   char name[64];
-  int n = snprintf(name, sizeof name, "mem:\\\\%08X-%u", (unsigned)(uintptr_t)m_main.block,
+  int n = snprintf(name, sizeof name, "mem:\\\\%08X-%u",
+                   (unsigned)(uintptr_t)(m_main.caller ? m_main.caller : m_main.block),
                    (unsigned)size);
   if (mode != 1) snprintf(name + n, sizeof name - n, "\\%i", (int)m_main.length);
   m_internalOpen = true;
@@ -417,6 +437,12 @@ void CArchiveFile::CloseChannel(ArchiveChannel& c) {
     c.workPath[0] = 0;
   }
   c.resource = nullptr;
+  if (c.caller) {
+    // the copy of a caller's block: what was committed is in the block
+    free(c.owned);
+    c.owned = nullptr;
+    c.caller = nullptr;
+  }
   if (!c.owned && c.block) {
     // caller's block or resource: forget it
     c.block = nullptr;
@@ -438,6 +464,12 @@ void CArchiveFile::CloseFiles() {
 }
 
 ZipErrorCode CArchiveFile::CommitWorkFile() {
+  if (m_main.caller) {
+    // the copy fits the caller's block: it can never grow beyond it
+    uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
+    memcpy(m_main.caller, m_main.owned, length);
+    return 0;
+  }
   if (m_main.file == FIO_INVALID || !m_main.workPath[0]) return 0;
   if (!FioFlush(m_main.file)) return ZIPERR_WRITE;
   bool closed = FioClose(m_main.file) != 0;
@@ -472,6 +504,8 @@ ZipErrorCode CArchiveFile::ChangeMode(int32_t newMode, int commitFirst) {
       m_main.fileSize = FioSize(m_main.file);
       FioSeek(m_main.file, pos < 0 ? 0 : pos, FIO_BEGIN);
     } else {
+      ZipErrorCode rc = CommitWorkFile();
+      if (rc) return rc;
       m_main.pos = 0;
     }
     m_mode = 1;

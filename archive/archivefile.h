@@ -25,18 +25,8 @@ typedef int (*ZipWriteFunc)(void* sink, void* data, int size);
 // Read function value that asks for compression at commit from a disk file.
 #define ZIP_DEFERRED_READ ((ZipReadFunc)(intptr_t)1)
 
-// Options word
-#define ZIPOPT_NO_FIND 0x10
-#define ZIPOPT_TOLERANT 0x20
-#define ZIPOPT_KEEP_EXISTING 0x40
-#define ZIPOPT_KEEP_DRIVE 0x80
-#define ZIPOPT_AUTO_SORT 0x400
-#define ZIPOPT_SORT_MASK 0x700
-#define ZIPOPT_WALK_FORM0 0x800
-#define ZIPOPT_WALK_FLAG 0x1000
-#define ZIPOPT_ONLY_NEWER 0x2000
-#define ZIPOPT_METHOD_AUTO 0x4000
-#define ZIPOPT_METHOD_STORE 0x8000
+#include "archive/zipnumbers.h"
+
 
 #define ARCHIVE_NAME_SIZE 260
 #define ARCHIVE_ERROR_TEXT_SIZE 516
@@ -61,6 +51,9 @@ struct ArchiveChannel {
   // the original, held unshared while its copy is worked on, so that a
   // second writer cannot replace it behind our back
   FioHandle lock;
+  // A caller's block opened for writing is worked on in a copy (owned) that
+  // goes back into it only when a commit has succeeded.
+  uint8_t* caller;
 };
 
 class CArchiveFile {
@@ -152,6 +145,8 @@ class CArchiveFile {
   int64_t ChanPosition();
   int64_t ChanSize();
   void ChanTruncate();
+  // How far the main channel can grow: a block's limit, else unbounded.
+  uint64_t ChanCapacity() const;
   void TruncateChannel(int channel);
 
   // The second channel: the main channel's state moved aside while a new

@@ -121,6 +121,13 @@ uint64_t CZipXzCodec::Decompress(int mode) {
   bool readError = false;
   int idle = 0;
   SRes result = SZ_OK;
+  // A stalled decoder is an error, unless what is left looks like the
+  // zero padding some writers put behind the stream (5 to 63 bytes).
+  auto stalled = [&]() -> SRes {
+    uint32_t left = inLen - inPos;
+    if (left >= 5 && left <= 63 && k.in[inPos] == 0) return SZ_OK;
+    return kNoProgress;
+  };
   for (;;) {
     if (inPos == inLen && !eof) {
       inPos = inLen = 0;
@@ -153,7 +160,7 @@ uint64_t CZipXzCodec::Decompress(int mode) {
       }
       if (status == CODER_STATUS_NOT_FINISHED) {
         if (++idle > 16) {
-          result = kNoProgress;
+          result = stalled();
           break;
         }
         continue;
@@ -161,12 +168,15 @@ uint64_t CZipXzCodec::Decompress(int mode) {
       if (status == CODER_STATUS_NEEDS_MORE_INPUT) {
         if (inPos < inLen || !eof) {
           if (++idle > 16) {
-            result = kNoProgress;
+            result = stalled();
             break;
           }
           continue;
         }
-        if (!XzUnpacker_IsStreamWasFinished(&k.u)) result = SZ_ERROR_DATA;
+        // 5 to 63 zero bytes behind a finished stream are padding some
+        // writers leave, not damage (the format wants a multiple of 4)
+        bool padded = k.u.state == XZ_STATE_STREAM_PADDING && k.u.padSize >= 5 && k.u.padSize <= 63;
+        if (!XzUnpacker_IsStreamWasFinished(&k.u) && !padded) result = SZ_ERROR_DATA;
         break;
       }
       if (status == CODER_STATUS_FINISHED_WITH_MARK) break;

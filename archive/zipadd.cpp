@@ -9,6 +9,7 @@
 #include "archive/zipfile.h"
 #include "files/fileops.h"
 #include "files/pathname.h"
+#include "files/pathsafe.h"
 
 bool ZipIsStoredName(const char* name) {
   static const char kStored[] = "zip;zoo;arc;lzh;arj;gz;cab;bz2;tgz;rar;rpm;gzip;7z;k";
@@ -19,7 +20,6 @@ namespace {
 
 int32_t Now() { return (int32_t)time(nullptr); }
 
-bool IsSep(char c) { return c == '/' || c == '\\'; }
 
 // The name as stored: drive prefix removed (unless kept), one leading "\"
 // and one leading "/" skipped.
@@ -30,7 +30,7 @@ const char* TrimName(const char* name, bool keepDrive) {
         name = p + 1;
         break;
       }
-      if (IsSep(*p)) break;
+      if (PathIsSep(*p)) break;
     }
   }
   if (*name == '\\') name++;
@@ -63,7 +63,7 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
     size_t n = strlen(name);
     if (n >= sizeof trimmed) Throw(ZIPERR_PATH);
     memcpy(trimmed, name, n + 1);
-    while (n && IsSep(trimmed[n - 1])) trimmed[--n] = 0;
+    while (n && PathIsSep(trimmed[n - 1])) trimmed[--n] = 0;
     if (!n) Throw(ZIPERR_NO_NAME);
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
@@ -93,6 +93,7 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
     }
     try {
       WriteLocalHeader(e);
+      CheckDirectoryRoom((uint64_t)ChanPosition());
     } catch (ZipErrorCode) {
       RemoveEntry(index);
       throw;
@@ -108,6 +109,25 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
   } catch (ZipErrorCode code) {
     return Fail(code, -1);
   }
+}
+
+// A block that cannot grow must keep room for the directory behind the
+// data: a change that could not be committed is refused when it is made,
+// not at Close after the caller was told that it went well.
+void CZipFile::CheckDirectoryRoom(uint64_t end) {
+  uint64_t capacity = ChanCapacity();
+  if (capacity == UINT64_MAX) return;
+  uint64_t need = end + ZIP_END_SIZE + ZIP_END64_SIZE + ZIP_LOCATOR64_SIZE;
+  if (m_comment) need += 3 * strlen(m_comment);
+  for (int32_t i = 0; i < m_count; i++) {
+    const ZipEntry* e = m_entries[i];
+    if (e->deleted || e->bad) continue;
+    uint64_t name = e->rawName && e->rawNameLength ? e->rawNameLength : 3 * (uint64_t)e->nameLength + 1;
+    uint64_t comment = e->rawComment ? e->rawCommentLength : 3 * (uint64_t)e->commentLength;
+    // (room for a ZIP64 field the directory may add)
+    need += ZIP_CENTRAL_SIZE + name + e->centralExtraLength + 28 + comment;
+  }
+  if (need > capacity) Throw(ZIPERR_NO_SPACE);
 }
 
 ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
@@ -157,6 +177,7 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
   if (!e->zip64Local && (usize >= 0xFFFFFFFFull || csize >= 0xFFFFFFFFull))
     Throw(ZIPERR_WRITE);  // the local header has no room for the sizes
   int64_t end = ChanPosition();
+  CheckDirectoryRoom((uint64_t)end);
   e->crc = m_codec->InputCrc();
   e->uncompressedSize = usize;
   e->compressedSize = csize;
@@ -370,7 +391,7 @@ ZipErrorCode CZipFile::AddFile(const char* diskPath) {
   if (!diskPath) return Fail(ZIPERR_NO_NAME, -1);
   const char* name = diskPath;
   for (const char* p = diskPath; *p; p++)
-    if (IsSep(*p) || *p == ':') name = p + 1;
+    if (PathIsSep(*p) || *p == ':') name = p + 1;
   return AddFileAs(diskPath, name);
 }
 

@@ -7,10 +7,10 @@
 #include "archive/zipfile.h"
 #include "files/dirlist.h"
 #include "files/pathname.h"
+#include "files/pathsafe.h"
 
 namespace {
 
-bool IsSep(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace
 
@@ -24,7 +24,7 @@ int32_t CZipFile::AddFolder(const char* folder, const char* include, const char*
   std::string pre = prefix ? prefix : "";
   if (!pre.empty() && pre[0] == '\\') pre.erase(0, 1);
   if (!pre.empty() && pre[0] == '/') pre.erase(0, 1);
-  if (!pre.empty() && !IsSep(pre.back())) pre += '/';
+  if (!pre.empty() && !PathIsSep(pre.back())) pre += '/';
   uint32_t savedOptions = m_options;
   m_options &= ~(uint32_t)ZIPOPT_AUTO_SORT;
   CDirectoryList list;
@@ -54,10 +54,10 @@ int32_t CZipFile::AddFolder(const char* folder, const char* include, const char*
           rel = p + 1;
           break;
         }
-        if (IsSep(*p)) break;
+        if (PathIsSep(*p)) break;
       }
     }
-    while (IsSep(*rel)) rel++;
+    while (PathIsSep(*rel)) rel++;
     std::string name = pre + rel;
     if (name.size() >= 512) continue;
     int32_t existing = FindEntry(name.c_str());

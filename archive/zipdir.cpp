@@ -22,21 +22,25 @@ int64_t ScanBack(const uint8_t* p, size_t n) {
 
 }  // namespace
 
-int64_t CZipFile::FindEndRecord() {
-  int64_t size = ChanSize();
+// The last end signature in front of `before` (the file size at first);
+// -1 when there is none.
+int64_t CZipFile::FindEndRecord(int64_t before) {
   uint8_t buf[kBlock + 3];
-  int64_t blockStart = size > 0 ? ((size - 1) / kBlock) * kBlock : 0;
+  if (before <= 0) return -1;
+  int64_t blockStart = ((before - 1) / kBlock) * kBlock;
   size_t tail = 0;  // bytes of the following block appended
+  // (a signature must start before `before`)
+  int64_t length = std::min<int64_t>(kBlock, before - blockStart);
   while (true) {
-    int64_t length = std::min<int64_t>(kBlock, size - blockStart);
     ChanSeek(blockStart, 0);
     ChanRead(buf, length);
     int64_t at = ScanBack(buf, (size_t)length + tail);
-    if (at >= 0) return blockStart + at;
-    if (blockStart == 0) Throw(ZIPERR_FORMAT);
+    if (at >= 0 && blockStart + at < before) return blockStart + at;
+    if (blockStart == 0) return -1;
     memmove(buf + kBlock, buf, 3);
     tail = 3;
     blockStart -= kBlock;
+    length = kBlock;
   }
 }
 
@@ -49,22 +53,35 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
     m_sortState = 0;
     int64_t size = ChanSize();
     if (size == 0) {
-      if (m_mode != 3) Throw(ZIPERR_FORMAT);
+      // an empty file (a fresh temporary file, say) is a new, empty archive
+      if (m_mode == 1) Throw(ZIPERR_FORMAT);
       m_dirStart = m_dirEnd = 0;
       m_dirDirty = true;
       return 0;
     }
-    int64_t p = FindEndRecord();
-    m_dirEnd = (uint64_t)p;
+    // A comment may hold an end signature of its own: a candidate whose
+    // record does not fit the file is passed over for the next one back.
+    int64_t p = size;
     uint8_t rec[ZIP_END64_SIZE];
+    while (true) {
+      p = FindEndRecord(p);
+      if (p < 0) Throw(ZIPERR_FORMAT);
+      ChanSeek(p, 0);
+      ChanRead(rec, 4);
+      if (ZipGet32(rec) != ZIP_SIG_END) break;
+      if (p + ZIP_END_SIZE > size) continue;
+      ChanRead(rec + 4, 18);
+      if (p + ZIP_END_SIZE + ZipGet16(rec + 20) <= size && ZipGet32(rec + 12) <= (uint64_t)p) break;
+    }
+    m_dirEnd = (uint64_t)p;
     ChanSeek(p, 0);
     ChanRead(rec, 4);
     uint64_t start = 0, entriesDisk = 0, entriesTotal = 0;
     uint32_t disk = 0, dirDisk = 0;
     int64_t locatorAt = -1;
     bool have32 = false;
+    uint64_t declaredStart = 0;
     if (ZipGet32(rec) == ZIP_SIG_END) {
-      if (p + ZIP_END_SIZE > size) Throw(ZIPERR_FORMAT);
       ChanRead(rec + 4, 18);
       have32 = true;
       disk = ZipGet16(rec + 4);
@@ -94,6 +111,7 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
         // computed back from the end record: data in front is tolerated
         if ((uint64_t)p < dirSize) Throw(ZIPERR_FORMAT);
         start = (uint64_t)p - dirSize;
+        declaredStart = dirOffset;
       }
     } else {
       locatorAt = p;
@@ -124,6 +142,7 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
     m_dirStart = start;
     m_progressTotal = m_dirEnd;
     ReadCentralHeaders(start, m_dirEnd);
+    ShiftForStub(start, declaredStart);
     // A directory that stops early would lose the entries behind the break
     // at the next update: only the tolerant mode reads past damage.
     uint64_t found = (uint64_t)m_count;
@@ -163,6 +182,26 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
   }
 }
 
+// Data put in front of an archive by plain concatenation (a self-extracting
+// stub) moves everything by its size while the records keep their old
+// offsets. When the directory stands that far behind where its end record
+// says, and the first entry's local header stands that far behind too,
+// every offset moves by the same amount, as the other tools read it.
+void CZipFile::ShiftForStub(uint64_t found, uint64_t declared) {
+  if (found <= declared || m_count == 0) return;
+  uint64_t shift = found - declared;
+  uint64_t first = m_entries[0]->offset;
+  auto isLocal = [this](uint64_t at) {
+    if (at + 4 > m_dirStart) return false;
+    uint8_t sig[4];
+    ChanSeek((int64_t)at, 0);
+    ChanRead(sig, 4);
+    return ZipGet32(sig) == ZIP_SIG_LOCAL;
+  };
+  if (isLocal(first) || !isLocal(first + shift)) return;
+  for (int32_t i = 0; i < m_count; i++) m_entries[i]->offset += shift;
+}
+
 void CZipFile::ReadCentralHeaders(uint64_t start, uint64_t end) {
   uint64_t length = end - start;
   if (length > 0x40000000ull) Throw(ZIPERR_MEMORY);
@@ -195,7 +234,7 @@ void CZipFile::ReadCentralHeaders(uint64_t start, uint64_t end) {
     ZipEntry* e = m_entries[index];
     e->versionMadeBy = ZipGet16(h + 4);
     e->versionNeeded = ZipGet16(h + 6);
-    e->flags = ZipGet16(h + 8) & 0x1FFF;
+    e->flags = ZipGet16(h + 8) & 0x3FFF;  // bit 13 kept: masked headers are refused
     e->method = ZipGet16(h + 10);
     e->dosTime = ZipGet32(h + 12);
     e->crc = ZipGet32(h + 16);
@@ -340,9 +379,23 @@ struct OutBuffer {
 // Room for the encoded form of a name: three bytes per character at most.
 static int EncodedSize(const char* text) { return (int)strlen(text) * 3 + 2; }
 
+// The name as both headers store it: the bytes read from the archive, or
+// the encoded name with the trailing "/" that marks a folder. Local and
+// central header must agree on it, or other tools call the archive broken.
+static int HeaderName(ZipEntry* e, std::vector<char>& name) {
+  if (e->rawName && e->rawNameLength) {
+    name.assign(e->rawName, e->rawName + e->rawNameLength);
+    return e->rawNameLength;
+  }
+  name.resize((size_t)EncodedSize(e->name) + 1);
+  int n = ZipEncodeName(e->name, name.data(), (int)name.size() - 1, &e->flags);
+  if (e->externalAttributes & 0x10) name[(size_t)n++] = '/';
+  return n;
+}
+
 void CZipFile::WriteLocalHeader(ZipEntry* e) {
-  std::vector<char> name((size_t)EncodedSize(e->name));
-  int n = ZipEncodeName(e->name, name.data(), (int)name.size(), &e->flags);
+  std::vector<char> name;
+  int n = HeaderName(e, name);
   if (n > 0xFFFF) Throw(ZIPERR_PATH);
   uint8_t h[ZIP_LOCAL_SIZE];
   bool sizes64 = e->localExtraLength >= 20 && ZipGet16(e->localExtra) == 0x0001;
@@ -374,16 +427,9 @@ ZipErrorCode CZipFile::WriteDirectory() {
     if (e->deleted || e->bad || !e->valid) continue;
     if (ZipBuildExtraFields(e)) Throw(ZIPERR_MEMORY);
     std::vector<char> name, comment;
-    int n, c;
-    if (e->rawName && e->rawNameLength) {
-      name.assign(e->rawName, e->rawName + e->rawNameLength);
-      n = e->rawNameLength;
-    } else {
-      name.resize((size_t)EncodedSize(e->name) + 1);
-      n = ZipEncodeName(e->name, name.data(), (int)name.size() - 1, &e->flags);
-      if (e->externalAttributes & 0x10) name[(size_t)n++] = '/';
-      if (n > 0xFFFF) Throw(ZIPERR_PATH);
-    }
+    int c;
+    int n = HeaderName(e, name);
+    if (n > 0xFFFF) Throw(ZIPERR_PATH);
     if (e->rawComment) {
       comment.assign(e->rawComment, e->rawComment + e->rawCommentLength);
       c = e->rawCommentLength;

@@ -97,7 +97,8 @@ int ZipDecodeName(const uint8_t* raw, int length, uint16_t flags, char* out);
 
 // An entry name as a relative path that stays inside a target folder (no
 // "..", root, drive, stream colon, device name or control character).
-// Returns its length, or -1 when nothing is left or it does not fit.
+// Returns its length, 0 when nothing is left (".", "./", ". ."), -1 when it
+// does not fit.
 int ZipSafeRelativePath(const char* name, char* out, int size);
 
 // DOS time (time low, date high) and seconds since 1970 in local time.

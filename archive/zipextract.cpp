@@ -31,7 +31,7 @@ ZipErrorCode CodecErrorCode(uint32_t category) {
 }  // namespace
 
 void CZipFile::InitDecryption(ZipEntry* e) {
-  if (e->method == 99) {
+  if (e->method == ZIP_METHOD_AES) {
     if (!m_aes) m_aes = ZipAesAlloc();
     if (!m_aes) Throw(ZIPERR_MEMORY);
     int s = e->aesInfo & 3;
@@ -68,7 +68,7 @@ void CZipFile::ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool t
   // strong encryption and masked headers are another scheme altogether
   if (e->flags & (ZIP_FLAG_STRONG | ZIP_FLAG_MASKED_HEADER)) Throw(ZIPERR_UNSUPPORTED);
   int method = e->method;
-  if (method == 99) {
+  if (method == ZIP_METHOD_AES) {
     if (!e->aesInfo || !(e->flags & ZIP_FLAG_ENCRYPTED)) Throw(ZIPERR_UNSUPPORTED);
     method = e->aesMethod;
   }
@@ -107,11 +107,11 @@ void CZipFile::ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool t
   } catch (const ZipCodecError& err) {
     m_codec->Reset();
     if (m_codec->OutputCapHit()) Throw(ZIPERR_DECOMPRESS);
-    if (e->method == 99 && m_aes && m_aes->verified < 0) Throw(ZIPERR_DECOMPRESS);
+    if (e->method == ZIP_METHOD_AES && m_aes && m_aes->verified < 0) Throw(ZIPERR_DECOMPRESS);
     Throw(CodecErrorCode(err.category));
   }
   m_codec->Reset();
-  if (e->method == 99) {
+  if (e->method == ZIP_METHOD_AES) {
     // The codec may stop at its own end mark: the rest of the data, the
     // tag included, still has to pass the authentication.
     uint8_t rest[512];
@@ -121,7 +121,7 @@ void CZipFile::ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool t
     if (got < 0 || m_aes->verified != 1) Throw(ZIPERR_DECOMPRESS);
   }
   uint32_t crc = m_codec->OutputCrc();
-  bool crcOk = crc == e->crc || (e->crc == 0 && e->aesInfo && e->method == 99);
+  bool crcOk = crc == e->crc || (e->crc == 0 && e->aesInfo && e->method == ZIP_METHOD_AES);
   if (produced != e->uncompressedSize || !crcOk) Throw(test ? ZIPERR_CRC_TEST : ZIPERR_DECOMPRESS);
 }
 

@@ -261,19 +261,20 @@ int CZipFile::SelectCodec(int method, const ZipEntry* entry, bool compressing) {
   int family;
   if (method >= 0 && method <= 9)
     family = 0;
-  else if (method == 12 || method == 14 || method == 95 || method == 98)
+  else if (method == ZIP_METHOD_BZIP2 || method == ZIP_METHOD_LZMA || method == ZIP_METHOD_XZ ||
+           method == ZIP_METHOD_PPMD)
     family = method;
   else
     return 1;
-  if (compressing && method == 9) return 1;
+  if (compressing && method == ZIP_METHOD_DEFLATE64) return 1;
   if (!m_codec || family != m_codecFamily) {
     CZipCodec* codec = nullptr;
     switch (family) {
-      case 0: codec = new (std::nothrow) CZipDeflateCodec(); break;
-      case 12: codec = new (std::nothrow) CZipBzip2Codec(); break;
-      case 14: codec = new (std::nothrow) CZipLzmaCodec(); break;
-      case 95: codec = new (std::nothrow) CZipXzCodec(); break;
-      case 98: codec = new (std::nothrow) CZipPpmdCodec(); break;
+      case ZIP_METHOD_STORED: codec = new (std::nothrow) CZipDeflateCodec(); break;
+      case ZIP_METHOD_BZIP2: codec = new (std::nothrow) CZipBzip2Codec(); break;
+      case ZIP_METHOD_LZMA: codec = new (std::nothrow) CZipLzmaCodec(); break;
+      case ZIP_METHOD_XZ: codec = new (std::nothrow) CZipXzCodec(); break;
+      case ZIP_METHOD_PPMD: codec = new (std::nothrow) CZipPpmdCodec(); break;
     }
     if (!codec) return 2;
     if (m_codec) {
@@ -284,13 +285,17 @@ int CZipFile::SelectCodec(int method, const ZipEntry* entry, bool compressing) {
     m_codecFamily = family;
   }
   switch (family) {
-    case 0: m_codec->SetMode(method == 0 ? 0 : method == 9 ? 9 : 8); break;
-    case 14:
+    case ZIP_METHOD_STORED:
+      m_codec->SetMode(method == ZIP_METHOD_STORED      ? ZIP_METHOD_STORED
+                       : method == ZIP_METHOD_DEFLATE64 ? ZIP_METHOD_DEFLATE64
+                                                        : ZIP_METHOD_DEFLATE);
+      break;
+    case ZIP_METHOD_LZMA:
       m_codec->SetMode(3);
       static_cast<CZipLzmaCodec*>(m_codec)->SetUncompressedSize(
           entry && !compressing ? (int64_t)entry->uncompressedSize : -1);
       break;
-    case 98:
+    case ZIP_METHOD_PPMD:
       m_codec->SetMode(1);
       static_cast<CZipPpmdCodec*>(m_codec)->SetUncompressedSize(
           entry && !compressing ? (int64_t)entry->uncompressedSize : -1);
@@ -331,8 +336,10 @@ ZipErrorCode CZipFile::Close() {
     ClearEntries();
     return 0;
   }
+  // A commit stopped by the callback is not finished by writing the
+  // directory over half of it: the original stays as it was.
   ZipErrorCode rc = Commit();
-  if (rc && rc != ZIPERR_ABORT) {
+  if (rc) {
     Reset();
     m_error = rc;
     return rc;

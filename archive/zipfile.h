@@ -86,10 +86,10 @@ class CZipFile : public CArchiveFile {
   void Undelete(ZipEntry* e);
 
   // directory (zipdir.cpp)
-  int64_t FindEndRecord();
+  int64_t FindEndRecord(int64_t before);
+  void ShiftForStub(uint64_t found, uint64_t declared);
   void ReadCentralHeaders(uint64_t start, uint64_t end);
   void VerifyLocalHeader(ZipEntry* e);
-  void WriteCentralHeader(ZipEntry* e);
   void WriteLocalHeader(ZipEntry* e);
 
   // operations (zipadd.cpp, zipextract.cpp, zipcommit.cpp)
@@ -98,6 +98,7 @@ class CZipFile : public CArchiveFile {
                               int level);
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info);
   void CompressPending(int32_t index);
+  void CheckDirectoryRoom(uint64_t end);
   void CompactDeleted();
   void ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool test);
   void InitDecryption(ZipEntry* e);

@@ -19,7 +19,7 @@ std::string g_archive;
 
 bool MakeArchive(const std::string& path) {
   CZipFile z;
-  if (z.Open(path.c_str(), 3)) return false;
+  if (z.Open(path.c_str(), ZIP_OPEN_CREATE)) return false;
   orvbench::Random rnd;
   static const char* const words[] = {"track", "point", "lat", "lon", "ele", "time", "name", "\n"};
   for (int i = 0; i < 1000; i++) {
@@ -40,7 +40,7 @@ double Ours(long n) {
   double sum = 0;
   for (long i = 0; i < n; i++) {
     CZipFile z;
-    if (z.Open(g_archive.c_str(), 1)) return -1;
+    if (z.Open(g_archive.c_str(), ZIP_OPEN_READ)) return -1;
     int32_t failures = 0;
     z.ExtractAll((g_work + "ours/").c_str(), &failures);
     sum += z.GetEntryCount() + failures;

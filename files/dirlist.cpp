@@ -17,7 +17,11 @@ bool EndsWithNoCase(const char* s, const char* tail) {
   return FioMatchWild(tail, (int)t, s + n - t) != 0;
 }
 
+std::atomic<DirListEntryHook> g_entryHook{nullptr};
+
 }  // namespace
+
+void DirListSetEntryHook(DirListEntryHook hook) { g_entryHook.store(hook); }
 
 int64_t DirEntryGetTime(const DirEntry* e) {
   if (!e) return -1;
@@ -62,6 +66,7 @@ void CDirectoryList::RemoveAll() {
   m_next = 0;
   m_open = false;
   m_virtualRoot = false;
+  m_readFailed = false;
 }
 
 int CDirectoryList::Open(const char* folder, unsigned options, const char* include, const char* exclude) {
@@ -98,7 +103,7 @@ int CDirectoryList::Open(const char* folder, unsigned options, const char* inclu
 
 DirEntry* CDirectoryList::Next(int* index, int* nameLength) {
   while (m_next >= (int)m_entries.size()) {
-    if (!m_open || m_pending.empty()) {
+    if (!m_open || m_pending.empty() || IsCancelled()) {
       if (index) *index = -1;
       if (nameLength) *nameLength = 0;
       return nullptr;
@@ -112,10 +117,12 @@ DirEntry* CDirectoryList::Next(int* index, int* nameLength) {
 }
 
 int CDirectoryList::Refresh(const char* folder, unsigned options, const char* include, const char* exclude) {
-  if (!Open(folder, options, include, exclude)) return 0;
-  while (!m_pending.empty()) ReadBatch();
+  if (IsCancelled()) return DIRLIST_CANCELLED;
+  if (!Open(folder, options, include, exclude)) return IsCancelled() ? DIRLIST_CANCELLED : DIRLIST_FAILED;
+  while (!m_pending.empty() && !IsCancelled()) ReadBatch();
   m_next = 0;
-  return 1;
+  if (IsCancelled()) return DIRLIST_CANCELLED;
+  return m_readFailed ? DIRLIST_FAILED : DIRLIST_DONE;
 }
 
 bool CDirectoryList::ReadBatch() {
@@ -139,10 +146,19 @@ bool CDirectoryList::ReadFolder(int folderIndex) {
   FioFindEntry e;
   int err = 0;
   FioHandle h = FioFindFirst(pattern.c_str(), &e, &err);
-  if (h == FIO_INVALID) return err == FIO_ERR_NOT_FOUND;
+  if (h == FIO_INVALID) {
+    if (err == FIO_ERR_NOT_FOUND) return true;
+    if (folderIndex == 0) m_readFailed = true;
+    return false;
+  }
   std::vector<int> subfolders;
   bool stop = false;
   do {
+    if (DirListEntryHook hook = g_entryHook.load(std::memory_order_relaxed)) hook(e.name);
+    if (IsCancelled()) {
+      stop = true;
+      break;
+    }
     if (m_exclude.Matches(e.name)) continue;
     bool isDir = (e.info.attributes & FIO_ATTR_DIRECTORY) != 0;
     if (isDir && (m_options & DIRLIST_RECURSIVE) && !(e.info.attributes & FIO_ATTR_REPARSE)) {

@@ -10,6 +10,7 @@
 
 #include <stdint.h>
 
+#include <atomic>
 #include <deque>
 #include <string>
 #include <vector>
@@ -50,6 +51,18 @@ struct DirEntry : FileFindData {
   int extraSize;
 };
 
+// Results of Refresh.
+enum : int {
+  DIRLIST_CANCELLED = -1,  // the cancel flag was set while reading
+  DIRLIST_FAILED = 0,      // the folder cannot be read (missing, no access)
+  DIRLIST_DONE = 1,
+};
+
+// Test hook: called for every entry read (from the reading thread), so that
+// a test can slow a listing down. Null: none.
+typedef void (*DirListEntryHook)(const char* name);
+void DirListSetEntryHook(DirListEntryHook hook);
+
 // Modified time, else created, else accessed; -1 when none is known.
 int64_t DirEntryGetTime(const DirEntry* entry);
 
@@ -73,10 +86,16 @@ class CDirectoryList {
   // refreshed or emptied. Sort also starts Next from the first entry again.
   DirEntry* Next(int* index = nullptr, int* nameLength = nullptr);
   // Open and read everything; Next then goes through the entries from the
-  // first. 1 when the folder was read, 0 on failure.
+  // first. DIRLIST_DONE, DIRLIST_FAILED when the folder cannot be opened or
+  // read, DIRLIST_CANCELLED when the cancel flag stopped it (the entries
+  // read so far stay).
   int Refresh(const char* folder, unsigned options, const char* include = nullptr,
               const char* exclude = nullptr);
   void RemoveAll();
+  // A flag that another thread may set to stop a running Refresh or Next
+  // between two entries; null for none. The flag outlives the list.
+  void SetCancelFlag(const std::atomic<int>* flag) { m_cancel = flag; }
+  bool IsCancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed) != 0; }
   void Sort(unsigned key, unsigned flags);
 
   int GetCount() const { return (int)m_entries.size(); }
@@ -125,4 +144,6 @@ class CDirectoryList {
   std::string m_path;                  // the last path handed out
   int m_next;                          // entry that Next returns next
   bool m_open, m_virtualRoot;
+  bool m_readFailed = false;  // the listed folder itself could not be read
+  const std::atomic<int>* m_cancel = nullptr;
 };

@@ -8,10 +8,10 @@
 
 #include "files/filetime.h"
 #include "files/pathname.h"
+#include "files/pathsafe.h"
 
 namespace {
 
-inline bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -46,16 +46,16 @@ bool IsDir(const std::string& path) {
 // Length of the part of path that names a root and cannot be created:
 // "C:\", "\\server\share\", "/", "\".
 size_t RootPrefix(const std::string& p) {
-  if (p.size() >= 2 && p[1] == ':') return (p.size() >= 3 && IsSep(p[2])) ? 3 : 2;
-  if (p.size() >= 2 && IsSep(p[0]) && IsSep(p[1])) {
+  if (p.size() >= 2 && p[1] == ':') return (p.size() >= 3 && PathIsSep(p[2])) ? 3 : 2;
+  if (p.size() >= 2 && PathIsSep(p[0]) && PathIsSep(p[1])) {
     size_t i = 2;
     for (int part = 0; part < 2 && i < p.size(); ++part) {
-      while (i < p.size() && !IsSep(p[i])) ++i;
+      while (i < p.size() && !PathIsSep(p[i])) ++i;
       if (i < p.size()) ++i;
     }
     return i;
   }
-  return (!p.empty() && IsSep(p[0])) ? 1 : 0;
+  return (!p.empty() && PathIsSep(p[0])) ? 1 : 0;
 }
 
 bool SamePath(const char* a, const char* b) { return PathCompareNoCaseA(a, b) == 0; }
@@ -129,7 +129,7 @@ bool DeleteContents(const std::string& dir, const std::string& dirFinal, int dep
 std::string StripTrailingSeparators(const char* path) {
   std::string p(path);
   size_t root = RootPrefix(p);
-  while (p.size() > root && p.size() > 1 && IsSep(p.back())) p.pop_back();
+  while (p.size() > root && p.size() > 1 && PathIsSep(p.back())) p.pop_back();
   return p;
 }
 
@@ -247,8 +247,8 @@ int DirCreateA(const char* path) {
   size_t root = RootPrefix(p);
   if (root >= p.size()) return 0;  // a missing root cannot be made
   for (size_t i = root; i <= p.size(); ++i) {
-    if (i < p.size() && !IsSep(p[i])) continue;
-    if (i == root || IsSep(p[i - 1])) continue;  // doubled separators
+    if (i < p.size() && !PathIsSep(p[i])) continue;
+    if (i == root || PathIsSep(p[i - 1])) continue;  // doubled separators
     std::string part = p.substr(0, i);
     if (FioStat(part.c_str(), &info) == 0) {
       if (!(info.attributes & FIO_ATTR_DIRECTORY)) return 0;

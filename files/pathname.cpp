@@ -1,11 +1,11 @@
 // Path names as text.
 #include "files/pathname.h"
+#include "files/pathsafe.h"
 
 #include <string.h>
 
 namespace {
 
-inline bool IsSep(int c) { return c == '\\' || c == '/'; }
 
 inline unsigned Fold(unsigned char c) { return CString::ToUpper1252(c); }
 
@@ -21,7 +21,7 @@ int TextLength(const C* s, int length) {
 template <typename C>
 int NameStart(const C* s, int len) {
   int i = len;
-  while (i > 0 && !IsSep(s[i - 1]) && s[i - 1] != ':') --i;
+  while (i > 0 && !PathIsSep(s[i - 1]) && s[i - 1] != ':') --i;
   return i;
 }
 
@@ -36,8 +36,8 @@ int ExtDot(const C* name, int len) {
 
 // Length of a root prefix that separator removal must keep: "\", "C:\".
 int RootLength(const char* s, int len) {
-  if (len >= 3 && s[1] == ':' && IsSep(s[2])) return 3;
-  if (len >= 1 && IsSep(s[0])) return 1;
+  if (len >= 3 && s[1] == ':' && PathIsSep(s[2])) return 3;
+  if (len >= 1 && PathIsSep(s[0])) return 1;
   return 0;
 }
 
@@ -57,8 +57,8 @@ int CompareSpan(const char* a, int la, const char* b, int lb, bool noCase) {
   int n = la < lb ? la : lb;
   for (int i = 0; i < n; ++i) {
     unsigned ca = (unsigned char)a[i], cb = (unsigned char)b[i];
-    if (IsSep(ca)) ca = '\\';
-    if (IsSep(cb)) cb = '\\';
+    if (PathIsSep(ca)) ca = '\\';
+    if (PathIsSep(cb)) cb = '\\';
     if (noCase) {
       ca = Fold((unsigned char)ca);
       cb = Fold((unsigned char)cb);
@@ -74,7 +74,7 @@ int PathAddSeparatorA(char* path, int size) {
   if (!path || size < 1) return -1;
   int len = TextLength(path, size);
   if (len >= size) return -1;  // not terminated within size
-  if (len == 0 || IsSep(path[len - 1])) return len;
+  if (len == 0 || PathIsSep(path[len - 1])) return len;
   if (len + 1 >= size) return -1;
   path[len] = FIO_SEP;
   path[len + 1] = 0;
@@ -83,12 +83,12 @@ int PathAddSeparatorA(char* path, int size) {
 
 void PathAddSeparator(CString& path) {
   int len = path.GetLength();
-  if (len > 0 && !IsSep(path[len - 1])) path += FIO_SEP;
+  if (len > 0 && !PathIsSep(path[len - 1])) path += FIO_SEP;
 }
 
 void PathRemoveSeparator(CString& path) {
   int len = path.GetLength();
-  if (len > 0 && IsSep(path[len - 1]) && len > RootLength(path, len)) path.Delete(len - 1);
+  if (len > 0 && PathIsSep(path[len - 1]) && len > RootLength(path, len)) path.Delete(len - 1);
 }
 
 void PathStripName(CString& path) {
@@ -99,7 +99,7 @@ void PathStripName(CString& path) {
   int start = NameStart(s, len);
   int keep = start;
   if (keep > root) {
-    while (keep > root && IsSep(s[keep - 1])) --keep;  // the separator(s) before the name
+    while (keep > root && PathIsSep(s[keep - 1])) --keep;  // the separator(s) before the name
   } else if (keep < root) {
     keep = root;
   }
@@ -111,11 +111,11 @@ CString PathJoin(const char* dir, const char* name) {
   if (!name) name = "";
   if (r.IsEmpty()) return CString(name);
   int len = r.GetLength();
-  bool endsSep = IsSep(r[len - 1]);
+  bool endsSep = PathIsSep(r[len - 1]);
   if (*name) {
     if (endsSep) {
-      while (IsSep(*name)) ++name;  // one separator between the two
-    } else if (!IsSep(*name)) {
+      while (PathIsSep(*name)) ++name;  // one separator between the two
+    } else if (!PathIsSep(*name)) {
       r += FIO_SEP;
     }
     r += name;
@@ -222,7 +222,7 @@ int PathSetSeparatorsA(char* path, int ch) {
   char sep = ch == '/' ? '/' : '\\';
   int i = 0;
   for (; path[i]; ++i)
-    if (IsSep(path[i])) path[i] = sep;
+    if (PathIsSep(path[i])) path[i] = sep;
   return i;
 }
 
@@ -262,7 +262,7 @@ int PathGetKindA(const char* path) {
   if (!path || !*path) return 0;
   size_t len = strlen(path);
   unsigned char d = (unsigned char)path[0];
-  if ((len == 2 || (len == 3 && IsSep(path[2]))) && path[1] == ':') {
+  if ((len == 2 || (len == 3 && PathIsSep(path[2]))) && path[1] == ':') {
     unsigned up = Fold(d);
     if (up < 'A' || up > 'Z') return 0;
     return (FioDriveMask() >> (up - 'A')) & 1 ? 3 : 0;

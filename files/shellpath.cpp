@@ -1,5 +1,6 @@
 // True letter case, short names and shell display paths.
 #include "files/shellpath.h"
+#include "files/pathsafe.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -11,7 +12,6 @@
 
 namespace {
 
-inline bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 int Put(char* dest, int size, const std::string& s) {
   if (!dest || size < 1) return -1;
@@ -51,11 +51,11 @@ int PathGetTrueCaseA(char* dest, const char* path, int size) {
     out += drive;
     out += ':';
     i = 2;
-  } else if (in.size() >= 2 && IsSep(in[0]) && IsSep(in[1])) {
+  } else if (in.size() >= 2 && PathIsSep(in[0]) && PathIsSep(in[1])) {
     // "\\server\share" is kept as written
     size_t k = 2;
     for (int part = 0; part < 2 && k < in.size(); ++part) {
-      while (k < in.size() && !IsSep(in[k])) ++k;
+      while (k < in.size() && !PathIsSep(in[k])) ++k;
       if (part == 0 && k < in.size()) ++k;
     }
     out = in.substr(0, k);
@@ -63,12 +63,12 @@ int PathGetTrueCaseA(char* dest, const char* path, int size) {
   }
   bool exists = true;  // after a missing component nothing further is looked up
   while (i < in.size()) {
-    if (IsSep(in[i])) {
+    if (PathIsSep(in[i])) {
       out += in[i++];
       continue;
     }
     size_t e = i;
-    while (e < in.size() && !IsSep(in[e])) ++e;
+    while (e < in.size() && !PathIsSep(in[e])) ++e;
     std::string comp = in.substr(i, e - i);
     bool special = comp == "." || comp == ".." || comp.find_first_of("*?") != std::string::npos;
     if (exists && !special) {
@@ -104,20 +104,20 @@ int PathGetShortNameW(WideChar* dest, const WideChar* path, int size) {
 int DirResolveDisplayPath(const char* path, char* dest, int size) {
   if (!path) path = "";
   std::string in(path);
-  if (in.size() < 3 || !IsSep(in[0]) || !IsSep(in[1])) return Put(dest, size, in);
+  if (in.size() < 3 || !PathIsSep(in[0]) || !PathIsSep(in[1])) return Put(dest, size, in);
   size_t e = 2;
-  while (e < in.size() && !IsSep(in[e])) ++e;
+  while (e < in.size() && !PathIsSep(in[e])) ++e;
   std::string first = in.substr(2, e - 2), rest = in.substr(e);
   std::string name, fs;
   if (ShellFolder(CSIDL_NETWORK, name, fs) && lstrcmpiA(name.c_str(), first.c_str()) == 0) {
     size_t r = 0;
-    while (r < rest.size() && IsSep(rest[r])) ++r;
+    while (r < rest.size() && PathIsSep(rest[r])) ++r;
     return Put(dest, size, "\\\\" + rest.substr(r));
   }
   static const int kFolders[] = {CSIDL_DESKTOP, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL};
   for (int csidl : kFolders) {
     if (ShellFolder(csidl, name, fs) && !fs.empty() && lstrcmpiA(name.c_str(), first.c_str()) == 0) {
-      while (fs.size() > 3 && IsSep(fs.back())) fs.pop_back();  // one separator before rest
+      while (fs.size() > 3 && PathIsSep(fs.back())) fs.pop_back();  // one separator before rest
       return Put(dest, size, fs + rest);
     }
   }

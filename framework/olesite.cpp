@@ -1,5 +1,7 @@
 #include "framework/olesite.h"
 
+#include <olectl.h>
+
 #include "framework/commondlg.h"
 
 BOOL AfxConnectionAdvise(IUnknown* pUnkSrc, REFIID iid, IUnknown* pUnkSink, DWORD* pdwCookie) {
@@ -38,15 +40,34 @@ COleControlSite* COleControlSite::Create(REFCLSID clsid, HWND hWndParent, const 
   COleControlSite* site = new COleControlSite(hWndParent, rect);
   HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                   reinterpret_cast<void**>(&site->m_pObject));
-  if (SUCCEEDED(hr)) hr = site->m_pObject->SetClientSite(site);
+  if (FAILED(hr)) {
+    site->Close();
+    return nullptr;
+  }
+  return Activate(site, nID, dwStyle);
+}
+
+COleControlSite* COleControlSite::CreateFromObject(IUnknown* object, HWND hWndParent, const RECT& rect, UINT nID,
+                                                   DWORD dwStyle) {
+  if (!object || !hWndParent || !AfxOleInit()) return nullptr;
+  COleControlSite* site = new COleControlSite(hWndParent, rect);
+  if (FAILED(object->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&site->m_pObject)))) {
+    site->Close();
+    return nullptr;
+  }
+  return Activate(site, nID, dwStyle);
+}
+
+COleControlSite* COleControlSite::Activate(COleControlSite* site, UINT nID, DWORD dwStyle) {
+  HRESULT hr = site->m_pObject->SetClientSite(site);
   if (SUCCEEDED(hr)) {
     IPersistStreamInit* init = nullptr;
     if (SUCCEEDED(site->m_pObject->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&init)))) {
       init->InitNew();
       init->Release();
     }
-    RECT r = rect;
-    hr = site->m_pObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hWndParent, &r);
+    RECT r = site->m_rect;
+    hr = site->m_pObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, site->m_hWndParent, &r);
   }
   if (SUCCEEDED(hr)) {
     IOleInPlaceObject* ipo = nullptr;
@@ -69,7 +90,81 @@ COleControlSite* COleControlSite::Create(REFCLSID clsid, HWND hWndParent, const 
   return site;
 }
 
+BOOL COleControlSite::TranslateControlAccelerator(MSG* pMsg) {
+  IOleInPlaceActiveObject* active = m_pActive;
+  if (active) {
+    active->AddRef();
+  } else if (!m_pObject ||
+             FAILED(m_pObject->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)))) {
+    return FALSE;
+  }
+  BOOL used = active->TranslateAccelerator(pMsg) == S_OK;
+  active->Release();
+  return used;
+}
+
+STDMETHODIMP COleControlSite::SetActiveObject(IOleInPlaceActiveObject* pActiveObject, LPCOLESTR) {
+  if (pActiveObject) pActiveObject->AddRef();
+  if (m_pActive) m_pActive->Release();
+  m_pActive = pActiveObject;
+  return S_OK;
+}
+
+STDMETHODIMP COleControlSite::GetExtendedControl(IDispatch** ppDisp) {
+  if (ppDisp) *ppDisp = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP COleControlSite::GetTypeInfoCount(UINT* pctinfo) {
+  if (pctinfo) *pctinfo = 0;
+  return S_OK;
+}
+
+STDMETHODIMP COleControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+  if (ppTInfo) *ppTInfo = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP COleControlSite::Invoke(DISPID dispid, REFIID, LCID, WORD wFlags, DISPPARAMS*, VARIANT* pResult,
+                                     EXCEPINFO*, UINT*) {
+  if (!(wFlags & DISPATCH_PROPERTYGET) || !pResult) return DISP_E_MEMBERNOTFOUND;
+  VariantInit(pResult);
+  switch (dispid) {
+    case DISPID_AMBIENT_USERMODE:
+    case DISPID_AMBIENT_SUPPORTSMNEMONICS:
+      V_VT(pResult) = VT_BOOL;
+      V_BOOL(pResult) = VARIANT_TRUE;
+      return S_OK;
+    case DISPID_AMBIENT_UIDEAD:
+    case DISPID_AMBIENT_SHOWHATCHING:
+    case DISPID_AMBIENT_SHOWGRABHANDLES:
+    case DISPID_AMBIENT_MESSAGEREFLECT:
+    case DISPID_AMBIENT_DISPLAYASDEFAULT:
+      V_VT(pResult) = VT_BOOL;
+      V_BOOL(pResult) = VARIANT_FALSE;
+      return S_OK;
+    case DISPID_AMBIENT_LOCALEID:
+      V_VT(pResult) = VT_I4;
+      V_I4(pResult) = static_cast<LONG>(::GetUserDefaultLCID());
+      return S_OK;
+    case DISPID_AMBIENT_BACKCOLOR:
+      V_VT(pResult) = VT_I4;
+      V_I4(pResult) = static_cast<LONG>(::GetSysColor(COLOR_WINDOW));
+      return S_OK;
+    case DISPID_AMBIENT_FORECOLOR:
+      V_VT(pResult) = VT_I4;
+      V_I4(pResult) = static_cast<LONG>(::GetSysColor(COLOR_WINDOWTEXT));
+      return S_OK;
+    default:
+      return DISP_E_MEMBERNOTFOUND;
+  }
+}
+
 void COleControlSite::Close() {
+  if (m_pActive) {
+    m_pActive->Release();
+    m_pActive = nullptr;
+  }
   if (m_pObject) {
     IOleObject* obj = m_pObject;
     m_pObject = nullptr;
@@ -101,6 +196,10 @@ STDMETHODIMP COleControlSite::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IOleInPlaceSite*>(this);
   else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
     *ppv = static_cast<IOleInPlaceFrame*>(this);
+  else if (riid == IID_IOleControlSite)
+    *ppv = static_cast<IOleControlSite*>(this);
+  else if (riid == IID_IDispatch)
+    *ppv = static_cast<IDispatch*>(this);
   else {
     *ppv = nullptr;
     return E_NOINTERFACE;

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "files/pathsafe.h"
 #include "text/number.h"
 #include "text/strclass.h"
 
@@ -26,20 +27,6 @@ bool Put(char* dst, size_t size, size_t* pos, const char* s, size_t n) {
   return true;
 }
 
-bool IsDeviceName(const char* s, size_t n) {
-  // the part before the first dot names a device whatever follows
-  size_t base = 0;
-  while (base < n && s[base] != '.') base++;
-  static const char* const kNames[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* d : kNames)
-    if (strlen(d) == base && NoCaseCmpN(s, d, base) == 0) return true;
-  if (base == 4 && (NoCaseCmpN(s, "COM", 3) == 0 || NoCaseCmpN(s, "LPT", 3) == 0) &&
-      ((s[3] >= '0' && s[3] <= '9') || (unsigned char)s[3] == 0xB9 || (unsigned char)s[3] == 0xB2 ||
-       (unsigned char)s[3] == 0xB3))
-    return true;
-  return false;
-}
-
 // Appends text to dst as safe path components ("/" separates them).
 bool PutSafe(char* dst, size_t size, size_t* pos, const char* text) {
   const char* p = text;
@@ -53,17 +40,11 @@ bool PutSafe(char* dst, size_t size, size_t* pos, const char* text) {
     size_t n = (size_t)(p - start);
     char comp[300];
     if (n > 255) return false;  // no file system takes a longer name
-    for (size_t i = 0; i < n; i++) {
-      unsigned char c = (unsigned char)start[i];
-      bool bad = c < 0x20 || c == 0x7F || strchr("?&:*\"<>|", c) != nullptr;
-      comp[i] = bad ? '_' : (char)c;
-    }
-    comp[n] = 0;
-    // Windows drops trailing dots and blanks: "a." would alias "a", ".." climbs
-    for (size_t i = n; i-- > 0 && (comp[i] == '.' || comp[i] == ' ');) comp[i] = '_';
+    // (trailing dots and blanks become "_": "a." must not alias "a")
+    int k = PathSafeComponent(start, n, comp, sizeof comp, PSC_AMPERSAND | PSC_KEEP_TRAILING);
+    if (k <= 0) return false;
     if (!Put(dst, size, pos, "/", 1)) return false;
-    if (IsDeviceName(comp, n) && !Put(dst, size, pos, "_", 1)) return false;
-    if (!Put(dst, size, pos, comp, n)) return false;
+    if (!Put(dst, size, pos, comp, (size_t)k)) return false;
   }
   return true;
 }

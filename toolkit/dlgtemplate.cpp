@@ -1,21 +1,41 @@
 #include "toolkit/dlgtemplate.h"
 
-#include <stddef.h>
 #include <string.h>
 
-CDlgTemplate::CDlgTemplate(const char* caption, DWORD style, int cx, int cy) {
-  DLGTEMPLATE t = {};
-  t.style = style | DS_SETFONT;
-  t.cx = (short)cx;
-  t.cy = (short)cy;
-  const WORD* w = (const WORD*)&t;
-  m_data.assign(w, w + sizeof t / 2);
-  m_countAt = offsetof(DLGTEMPLATE, cdit) / 2;
+CDlgTemplate::CDlgTemplate(const char* caption, DWORD style, int cx, int cy, DWORD exStyle)
+    : m_caption(nullptr), m_style(style), m_exStyle(exStyle), m_cx(cx), m_cy(cy) {
+  const char* c = caption ? caption : "";
+  m_captionCopy.assign(c, c + strlen(c) + 1);
+  m_caption = m_captionCopy.data();
+}
+
+void CDlgTemplate::SetFont(const char* face, int points) {
+  if (m_headerDone) return;  // the header is written with the first item
+  m_face = face;
+  m_points = points;
+}
+
+void CDlgTemplate::WriteHeader() {
+  if (m_headerDone) return;
+  m_headerDone = true;
+  Word(1);       // dlgVer
+  Word(0xFFFF);  // signature of the extended form
+  Dword(0);      // help id
+  Dword(m_exStyle);
+  Dword(m_style | DS_SETFONT);
+  m_countAt = m_data.size();
+  Word(0);  // items
+  Word(0);  // x, y
+  Word(0);
+  Word((WORD)m_cx);
+  Word((WORD)m_cy);
   Word(0);  // no menu
   Word(0);  // the dialog class
-  Text(caption);
-  Word(8);
-  Text("MS Shell Dlg");
+  Text(m_caption);
+  Word((WORD)m_points);
+  Word(FW_NORMAL);
+  Word(0);  // italic, charset
+  Text(m_face);
 }
 
 void CDlgTemplate::Text(const char* s) {
@@ -33,16 +53,21 @@ void CDlgTemplate::Align() {
 
 void CDlgTemplate::AddItem(WORD id, DWORD style, int x, int y, int cx, int cy, WORD clsAtom, const char* text,
                            const char* className) {
+  AddItemEx(id, style, 0, x, y, cx, cy, clsAtom, text, className, false);
+}
+
+void CDlgTemplate::AddItemEx(WORD id, DWORD style, DWORD exStyle, int x, int y, int cx, int cy, WORD clsAtom,
+                             const char* text, const char* className, bool hidden) {
+  WriteHeader();
   Align();
-  DLGITEMTEMPLATE it = {};
-  it.style = style | WS_CHILD | WS_VISIBLE;
-  it.x = (short)x;
-  it.y = (short)y;
-  it.cx = (short)cx;
-  it.cy = (short)cy;
-  it.id = id;
-  const WORD* w = (const WORD*)&it;
-  m_data.insert(m_data.end(), w, w + sizeof it / 2);
+  Dword(0);  // help id
+  Dword(exStyle);
+  Dword((style | WS_CHILD | (hidden ? 0 : WS_VISIBLE)) & ~(hidden ? WS_VISIBLE : 0));
+  Word((WORD)x);
+  Word((WORD)y);
+  Word((WORD)cx);
+  Word((WORD)cy);
+  Dword(id);
   if (clsAtom) {
     Word(0xFFFF);
     Word(clsAtom);
@@ -54,4 +79,7 @@ void CDlgTemplate::AddItem(WORD id, DWORD style, int x, int y, int cx, int cy, W
   m_data[m_countAt]++;
 }
 
-LPCDLGTEMPLATE CDlgTemplate::Get() { return (LPCDLGTEMPLATE)m_data.data(); }
+LPCDLGTEMPLATE CDlgTemplate::Get() {
+  WriteHeader();
+  return (LPCDLGTEMPLATE)m_data.data();
+}

@@ -68,6 +68,13 @@ BEGIN_MESSAGE_MAP(COrvaloView, CView)
   ON_COMMAND(ID_VIEW_RELOAD, OnViewReload)
   ON_COMMAND(ID_EDIT_CLEARCACHE, OnEditClearCache)
   ON_COMMAND(ID_EDIT_COMPORT, OnEditComPort)
+  ON_COMMAND(ID_GAME_NEXT, OnNextGame)
+  ON_COMMAND(ID_GAME_INPUTDONE, OnInputDone)
+  ON_COMMAND(ID_GAME_RESET, OnEditResetGame)
+  ON_COMMAND_RANGE(ID_PLAYER_1, ID_PLAYER_RESULTS, OnSelectPlayer)
+  ON_UPDATE_COMMAND_UI(ID_GAME_NEXT, OnUpdateNextGame)
+  ON_UPDATE_COMMAND_UI(ID_GAME_INPUTDONE, OnUpdateInputDone)
+  ON_UPDATE_COMMAND_UI_RANGE(ID_PLAYER_1, ID_PLAYER_RESULTS, OnUpdateSelectPlayer)
   ON_COMMAND_RANGE(kBaseMapCmdFirst, kBaseMapCmdFirst + kMapPopupCmds - 1, OnBaseMap)
   ON_COMMAND_RANGE(kLayerCmdFirst, kLayerCmdFirst + kMapPopupCmds - 1, OnLayer)
   ON_UPDATE_COMMAND_UI(ID_FILE_OPEN, OnUpdateFileOpen)
@@ -79,7 +86,8 @@ BEGIN_MESSAGE_MAP(COrvaloView, CView)
   ON_NOTIFY(MAPN_MENU, kMapWndId, OnMapNotify)
 END_MESSAGE_MAP()
 
-COrvaloView::COrvaloView() : m_baseNames(4), m_layerNames(4) {
+COrvaloView::COrvaloView()
+    : m_game(*this, m_map, m_images, m_config, m_state, m_players), m_baseNames(4), m_layerNames(4) {
   for (int i = 0; i < game::kMaxPlayers; i++) m_players[i] = game::PlayerSlot();
   CRegistryKey app;
   if (app.Open(HKEY_CURRENT_USER, nullptr, REGKEY_CREATE)) {
@@ -191,6 +199,7 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
 
   // 9
   m_images.LoadStarAndGlyphs(AfxGetInstanceHandle());
+  m_game.LoadImages(AfxGetInstanceHandle());
   MakeAllMarkerIcons();
 
   // 10
@@ -337,7 +346,7 @@ void COrvaloView::DrawTestRectangle(CDC* pDC) { ::Rectangle(pDC->GetSafeHdc(), 1
 
 // ------------------------------------------------------------ the game
 
-void COrvaloView::GameTick() {}
+void COrvaloView::GameTick() { m_game.Flow().OnTimer(); }
 
 void COrvaloView::DrawGameOverlayProc(void* context, HDC dc) { static_cast<COrvaloView*>(context)->DrawGameOverlay(dc); }
 
@@ -345,9 +354,19 @@ int COrvaloView::MapMouseProc(void* context, UINT message, UINT keyFlags, int x,
   return static_cast<COrvaloView*>(context)->OnMapMouse(message, keyFlags, x, y);
 }
 
-void COrvaloView::DrawGameOverlay(HDC) {}
+void COrvaloView::DrawGameOverlay(HDC dc) { m_game.DrawOverlay(dc); }
 
-int COrvaloView::OnMapMouse(UINT, UINT, int, int) { return 0; }
+int COrvaloView::OnMapMouse(UINT message, UINT keyFlags, int x, int y) {
+  return m_game.Flow().OnMapMouse(message, keyFlags, x, y);
+}
+
+void COrvaloView::OnNextGame() { m_game.Flow().OnNextGame(); }
+void COrvaloView::OnInputDone() { m_game.Flow().OnInputDone(); }
+void COrvaloView::OnEditResetGame() { m_game.Flow().OnResetGame(); }
+void COrvaloView::OnSelectPlayer(UINT nID) { m_game.Flow().OnSelectPlayer(static_cast<int>(nID)); }
+void COrvaloView::OnUpdateNextGame(CCmdUI* pCmdUI) { m_game.OnUpdateCommand(pCmdUI); }
+void COrvaloView::OnUpdateInputDone(CCmdUI* pCmdUI) { m_game.OnUpdateCommand(pCmdUI); }
+void COrvaloView::OnUpdateSelectPlayer(CCmdUI* pCmdUI) { m_game.OnUpdateCommand(pCmdUI); }
 
 // ------------------------------------------------------------ images
 

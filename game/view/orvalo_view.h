@@ -6,6 +6,7 @@
 #include "framework/afxwin.h"
 #include "game/frame/frameview.h"
 #include "game/gamestate.h"
+#include "game/play/viewgame.h"
 #include "game/view/remote_link.h"
 #include "game/view/view_images.h"
 #include "game/view/view_logic.h"
@@ -91,6 +92,14 @@ class COrvaloView : public CView, public IFrameViewLink {
   static int MapMouseProc(void* context, UINT message, UINT keyFlags, int x, int y);
   void DrawGameOverlay(HDC dc);
   int OnMapMouse(UINT message, UINT keyFlags, int x, int y);
+  // the game's commands and update handlers (forwarded to m_game)
+  void OnNextGame();
+  void OnInputDone();
+  void OnEditResetGame();
+  void OnSelectPlayer(UINT nID);
+  void OnUpdateNextGame(CCmdUI* pCmdUI);
+  void OnUpdateInputDone(CCmdUI* pCmdUI);
+  void OnUpdateSelectPlayer(CCmdUI* pCmdUI);
 
   // ---- commands (view_commands.cpp)
   void OnViewOsmMenu();
@@ -130,6 +139,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   game::GameConfig m_config;
   game::GameState m_state;
   game::PlayerSlot m_players[game::kMaxPlayers];
+  game::ViewGame m_game;  // the game's flow over the records above
   view::ViewSettings m_settings;
   CStrList m_baseNames;
   CStrList m_layerNames;

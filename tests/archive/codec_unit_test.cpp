@@ -400,6 +400,24 @@ TEST(ZipXzCodec, LevelIsNotPassedOn) {
   EXPECT_EQ(Compress(95, text, 1), Compress(95, text, 9));
 }
 
+TEST(ZipXzCodec, ShortZeroPaddingBehindTheStreamIsAccepted) {
+  Buf text(20000, 'x');
+  Buf packed = Compress(95, text, 6);
+  for (size_t pad : {4u, 5u, 7u, 63u, 64u}) {
+    Buf padded = packed;
+    padded.insert(padded.end(), pad, 0);
+    Buf out;
+    EXPECT_EQ(0u, Decompress(95, padded, &out)) << pad;
+    EXPECT_TRUE(out == text) << pad;
+  }
+  for (Buf tail : {Buf{0, 0, 0}, Buf{1, 2, 3, 4, 5, 6, 7}}) {
+    Buf junk = packed;
+    junk.insert(junk.end(), tail.begin(), tail.end());
+    Buf out;
+    EXPECT_NE(0u, Decompress(95, junk, &out)) << tail.size();
+  }
+}
+
 TEST(ZipXzCodec, StreamCutBeforeItsEndIsADataError) {
   Buf text = Text(100000);
   Buf packed = Compress(95, text, 6);

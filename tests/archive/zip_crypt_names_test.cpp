@@ -58,13 +58,15 @@ TEST(ZipNames, SafeRelativePaths) {
       {"com1.txt", "_com1.txt"},         {"lpt9", "_lpt9"},
       {"s.txt:zone", "s.txt_zone"},      {"x\x01y", "x_y"},
       {"name. . ", "name"},              {"q?<>|*\".txt", "q______.txt"},
+      {"COM¹.txt", "_COM¹.txt"},         {"lpt³", "_lpt³"},
+      {"NUL .txt", "_NUL .txt"},         {"d/aux ", "d/_aux"},
   };
   for (auto& c : cases) {
     ASSERT_GT(ZipSafeRelativePath(c.in, out, sizeof out), 0) << c.in;
     EXPECT_STREQ(c.want, out) << c.in;
   }
-  EXPECT_EQ(-1, ZipSafeRelativePath("../..", out, sizeof out));
-  EXPECT_EQ(-1, ZipSafeRelativePath(". . /", out, sizeof out));
+  EXPECT_EQ(0, ZipSafeRelativePath("../..", out, sizeof out));
+  EXPECT_EQ(0, ZipSafeRelativePath(". . /", out, sizeof out));
 }
 
 // ------------------------------------------------------------------- times
@@ -243,7 +245,7 @@ TEST(ZipAes, TagIsCheckedWhenTheCodecStopsEarly) {
     std::string path = Join(dir, good ? "good.zip" : "bad.zip");
     ASSERT_TRUE(orvtest::WriteFile(path, bytes.data(), bytes.size()));
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 1));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
     z.SetPassword("tag test");
     std::vector<char> out(30000);
     EXPECT_EQ(good ? 0 : ZIPERR_DECOMPRESS, z.ExtractToMemory(0, out.data(), (uint32_t)out.size(), nullptr))

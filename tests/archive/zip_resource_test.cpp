@@ -18,7 +18,7 @@ std::string Extract(CZipFile& z, int32_t index) {
 
 TEST(ZipResource, OpenedByNameAndReadOnly) {
   CZipFile z;
-  ASSERT_EQ(0, z.Open("RES://HTML/page", 1));
+  ASSERT_EQ(0, z.Open("RES://HTML/page", ZIP_OPEN_READ));
   EXPECT_STREQ("res:\\\\23-page", z.GetArchiveName());
   ASSERT_EQ(1, z.GetEntryCount());
   EXPECT_EQ("resource entry\n", Extract(z, 0));
@@ -35,7 +35,7 @@ TEST(ZipResource, NumericNameOfTheDefaultType) {
   EXPECT_EQ("resource entry\n", Extract(z, 0));
   // the write modes are refused from the name as well
   CZipFile w;
-  EXPECT_EQ(0, w.Open("res://DATA/42", 2));
+  EXPECT_EQ(0, w.Open("res://DATA/42", ZIP_OPEN_UPDATE));
   EXPECT_EQ(1, w.GetMode());
-  EXPECT_EQ(ZIPERR_NOT_FOUND, w.Open("res://DATA/43", 1));
+  EXPECT_EQ(ZIPERR_NOT_FOUND, w.Open("res://DATA/43", ZIP_OPEN_READ));
 }

@@ -17,14 +17,14 @@ TEST(ZipSharing, SecondWriterIsRefusedAndNothingIsLost) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   CZipFile a, b;
-  ASSERT_EQ(0, a.Open(path.c_str(), 2));
+  ASSERT_EQ(0, a.Open(path.c_str(), ZIP_OPEN_UPDATE));
   ASSERT_EQ(0, AddText(a, "from-a.txt", "A"));
   // refused, and not taken for a missing file (that would empty the archive)
-  EXPECT_EQ(ZIPERR_OPEN, b.Open(path.c_str(), 2));
+  EXPECT_EQ(ZIPERR_OPEN, b.Open(path.c_str(), ZIP_OPEN_UPDATE));
   EXPECT_EQ(0, b.GetMode());
   EXPECT_EQ(0, a.Close());
   CZipFile r;
-  ASSERT_EQ(0, r.Open(path.c_str(), 1));
+  ASSERT_EQ(0, r.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(3, r.GetEntryCount());
   EXPECT_EQ("A", ExtractText(r, "from-a.txt"));
   EXPECT_EQ(std::string(3000, 'a'), ExtractText(r, "first.txt"));
@@ -34,14 +34,14 @@ TEST(ZipSharing, ReadModeBackToUpdateTakesTheLockAgain) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   CZipFile a, b;
-  ASSERT_EQ(0, a.Open(path.c_str(), 2));
+  ASSERT_EQ(0, a.Open(path.c_str(), ZIP_OPEN_UPDATE));
   ASSERT_EQ(0, AddText(a, "one.txt", "1"));
   ASSERT_EQ(0, a.SetMode(1));
   ASSERT_EQ(0, a.SetMode(2));
-  EXPECT_NE(0, b.Open(path.c_str(), 2));
+  EXPECT_NE(0, b.Open(path.c_str(), ZIP_OPEN_UPDATE));
   ASSERT_EQ(0, AddText(a, "two.txt", "2"));
   EXPECT_EQ(0, a.Close());
-  ASSERT_EQ(0, b.Open(path.c_str(), 1));
+  ASSERT_EQ(0, b.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(4, b.GetEntryCount());
   EXPECT_EQ("1", ExtractText(b, "one.txt"));
   EXPECT_EQ("2", ExtractText(b, "two.txt"));
@@ -69,7 +69,7 @@ void PatchBoth(const std::string& path, int local, int central, uint16_t set, bo
 std::string OneStoredEntry(const std::string& dir) {
   std::string path = Join(dir, "one.zip");
   CZipFile z;
-  EXPECT_EQ(0, z.Open(path.c_str(), 3));
+  EXPECT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
   z.SetMethod(0);
   EXPECT_EQ(0, AddText(z, "keep.bin", std::string(40, 'k')));
   EXPECT_EQ(0, z.Close());
@@ -79,13 +79,13 @@ std::string OneStoredEntry(const std::string& dir) {
 size_t EntriesAfterTestAndUpdate(const std::string& path, ZipErrorCode expected) {
   {
     CZipFile z;
-    EXPECT_EQ(0, z.Open(path.c_str(), 2));
+    EXPECT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
     EXPECT_EQ(expected, z.TestEntry(0));
     EXPECT_EQ(0, AddText(z, "other.txt", "o"));
     EXPECT_EQ(0, z.Close());
   }
   CZipFile r;
-  EXPECT_EQ(0, r.Open(path.c_str(), 1));
+  EXPECT_EQ(0, r.Open(path.c_str(), ZIP_OPEN_READ));
   return (size_t)r.GetEntryCount();
 }
 
@@ -107,7 +107,7 @@ TEST(ZipTestEntry, DamagedDataStillMarkTheEntryBad) {
   std::string path = OneStoredEntry(orvtest::MakeTempDir("zip"));
   PatchBoth(path, 14, 16, 0x1234, true);  // low half of the CRC
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(ZIPERR_CRC_TEST, z.TestEntry(0));
   EXPECT_EQ(1, z.IsEntryBad(0));
 }
@@ -123,6 +123,6 @@ TEST(ZipHostile, Zip64LocatorNearTheTopOfTheRangeIsNoArchive) {
   b.insert(b.end(), end, end + 22);
   orvtest::WriteFile(path, b.data(), b.size());
   CZipFile z;
-  EXPECT_EQ(ZIPERR_FORMAT, z.Open(path.c_str(), 1));
+  EXPECT_EQ(ZIPERR_FORMAT, z.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(0, z.GetMode());
 }

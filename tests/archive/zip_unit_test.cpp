@@ -27,7 +27,7 @@ TEST(ZipErrors, FormatTextNamesTheArchiveOnly) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   TestZip z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   z.ForceError(3, "first.txt");
   std::string text = z.GetErrorText();
   std::string want = std::string("\nBei Datei : ") + z.GetArchiveName() + "\nhat ein ungültiges Format ";
@@ -73,7 +73,7 @@ TEST(ZipNotify, SilentCodeStillStopsReading) {
   CZipFile z;
   z.SetCallback(7, Record);
   z.SetSilentCodes(ZIPN_FOUND, 1);
-  EXPECT_EQ(ZIPERR_ABORT, z.Open(path.c_str(), 1));
+  EXPECT_EQ(ZIPERR_ABORT, z.Open(path.c_str(), ZIP_OPEN_READ));
   ASSERT_FALSE(calls.codes.empty());
   EXPECT_EQ(ZIPN_FOUND, calls.codes[0]);
   EXPECT_TRUE(calls.nullText[0]);
@@ -86,7 +86,7 @@ TEST(ZipNotify, SkipAnswerLeavesTargetUntouched) {
   std::string target = Join(dir, "target.txt");
   orvtest::WriteFile(target, "OLD", 3);
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   Calls calls;
   calls.answerCode = ZIPN_SKIP;
   g_calls = &calls;
@@ -170,7 +170,7 @@ TEST(ZipMemory, PointerNamesAreRefusedFromOutside) {
   char name[64];
   snprintf(name, sizeof name, "mem:\\\\%08X-%u\\%i", (unsigned)(uintptr_t)block.data(), 4096u, 300);
   CZipFile z;
-  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open(name, 1));
+  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open(name, ZIP_OPEN_READ));
   EXPECT_EQ(0, z.GetMode());
   // the marker of the internal calls does not help from outside either
   EXPECT_NE(0, z.Open(name, 0x12340008u | 1));
@@ -180,9 +180,9 @@ TEST(ZipMemory, PointerNamesAreRefusedFromOutside) {
 TEST(ZipMemory, ResourcesAreReadOnly) {
   CZipFile z;
 #ifndef _WIN32
-  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open("RES://HTML/page", 1));
+  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open("RES://HTML/page", ZIP_OPEN_READ));
 #else
-  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open("res://HTML/no-such-page", 1));
+  EXPECT_EQ(ZIPERR_NOT_FOUND, z.Open("res://HTML/no-such-page", ZIP_OPEN_READ));
 #endif
 }
 
@@ -208,14 +208,14 @@ TEST(ZipModes, UpdateKeepsTheArchive) {
   std::string path = MakeArchive(dir);
   {
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 2));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
     EXPECT_EQ(2, z.GetMode());
     EXPECT_EQ(2, z.GetEntryCount());
     ASSERT_EQ(0, AddText(z, "third.txt", "3"));
     EXPECT_EQ(0, z.Close());
   }
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(3, z.GetEntryCount());
   EXPECT_EQ(std::string(3000, 'a'), ExtractText(z, "first.txt"));
   EXPECT_EQ("3", ExtractText(z, "third.txt"));
@@ -226,8 +226,8 @@ TEST(ZipModes, EmptyFileIsNoArchiveButANewOne) {
   std::string path = Join(dir, "empty.zip");
   orvtest::WriteFile(path, "", 0);
   CZipFile z;
-  EXPECT_EQ(ZIPERR_FORMAT, z.Open(path.c_str(), 1));
-  ASSERT_EQ(0, z.Open(path.c_str(), 3));
+  EXPECT_EQ(ZIPERR_FORMAT, z.Open(path.c_str(), ZIP_OPEN_READ));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
   EXPECT_EQ(0, z.Close());
   std::vector<unsigned char> b = Bytes(path);
   ASSERT_EQ(22u, b.size());
@@ -239,7 +239,7 @@ TEST(ZipModes, ReadModeRefusesChanges) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(ZIPERR_WRITE, AddText(z, "x", "y"));
   EXPECT_EQ(ZIPERR_MODE, z.AddFile(path.c_str()));
   EXPECT_EQ(ZIPERR_WRITE, z.DeleteEntry(0));
@@ -261,7 +261,7 @@ TEST(ZipReplace, FailedReplacementKeepsTheOldEntry) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 2));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
   EXPECT_NE(0, z.AddEntry("first.txt", nullptr, FailingRead, nullptr));
   EXPECT_EQ(2, z.GetEntryCount());
   EXPECT_EQ(std::string(3000, 'a'), ExtractText(z, "first.txt"));
@@ -269,7 +269,7 @@ TEST(ZipReplace, FailedReplacementKeepsTheOldEntry) {
   EXPECT_EQ("replaced", ExtractText(z, "first.txt"));
   EXPECT_EQ(0, z.Close());
   CZipFile r;
-  ASSERT_EQ(0, r.Open(path.c_str(), 1));
+  ASSERT_EQ(0, r.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(2, r.GetEntryCount());
   EXPECT_EQ("replaced", ExtractText(r, "first.txt"));
 }
@@ -278,7 +278,7 @@ TEST(ZipReplace, KeepExistingOptionSkipsTheNewOne) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 2 | ZIPOPT_KEEP_EXISTING));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE | ZIPOPT_KEEP_EXISTING));
   EXPECT_EQ(0, AddText(z, "second.txt", "new"));
   EXPECT_EQ("second entry", ExtractText(z, "second.txt"));
 }
@@ -291,7 +291,7 @@ TEST(ZipCommit, FailedCommitLeavesTheArchiveAsItWas) {
   orvtest::WriteFile(source, "soon gone", 9);
   CZipFile z;
   z.SetDeferCompression(true);
-  ASSERT_EQ(0, z.Open(path.c_str(), 2));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
   ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("second.txt")));
   ASSERT_EQ(0, z.AddFileAs(source.c_str(), "first.txt"));
   remove(source.c_str());
@@ -304,19 +304,19 @@ TEST(ZipCommit, DeleteShrinksAndKeepsOrder) {
   std::string path = Join(dir, "order.zip");
   {
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 3));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
     for (const char* n : {"a", "b", "c", "d"}) ASSERT_EQ(0, AddText(z, n, std::string(500, n[0])));
     ASSERT_EQ(0, z.Close());
   }
   size_t before = Bytes(path).size();
   {
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 2));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
     ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("b")));
     ASSERT_EQ(0, z.Close());
   }
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   ASSERT_EQ(3, z.GetEntryCount());
   ASSERT_EQ(3, z.Sort(0x600));
   EXPECT_STREQ("a", z.GetEntryName(0));
@@ -361,6 +361,131 @@ TEST(ZipSort, SameKeyDoesNotSortAgain) {
   EXPECT_EQ(3, z.Sort(0x400));
   EXPECT_STREQ("x10", z.GetEntryName(0));
   EXPECT_EQ(1, z.IsEntryDeleted(2));
+  EXPECT_EQ(3, sorts);  // every call is announced, sorted or not
+}
+
+// ------------------------------------------- failures leave data as it was
+
+namespace {
+// A caller's block holding entries a, b and c; returns the archive's length.
+uint32_t FillBlock(std::vector<char>& block) {
+  CZipFile z;
+  EXPECT_EQ(0, z.OpenMemory(block.data(), (int32_t)block.size(), 0, 0));
+  EXPECT_EQ(0, AddText(z, "a", std::string(500, 'a')));
+  EXPECT_EQ(0, AddText(z, "b", "bee"));
+  EXPECT_EQ(0, AddText(z, "c", std::string(3000, 'c')));
+  EXPECT_EQ(0, z.SetMode(1));
+  uint32_t length = z.GetMemoryBlock(nullptr, 0);
+  z.Close();
+  return length;
+}
+}  // namespace
+
+TEST(ZipMemory, StoppedCommitLeavesTheCallerBlockAsItWas) {
+  std::vector<char> block(65536);
+  uint32_t length = FillBlock(block);
+  ASSERT_GT(length, 100u);
+  std::vector<char> before = block;
+  Calls calls;
+  calls.answerCode = ZIPN_COMPRESS;  // "stop" while the entries move down
+  g_calls = &calls;
+  {
+    CZipFile z;
+    ASSERT_EQ(0, z.OpenMemory(block.data(), (int32_t)block.size(), (int32_t)length, 0));
+    ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("a")));
+    z.SetCallback(0, Record);
+    EXPECT_EQ(ZIPERR_ABORT, z.Close());
+  }
+  EXPECT_TRUE(before == block);
+  CZipFile r;
+  ASSERT_EQ(0, r.OpenMemory(block.data(), (int32_t)block.size(), -1, 0));
+  EXPECT_EQ(3, r.GetEntryCount());
+  EXPECT_EQ(std::string(3000, 'c'), ExtractText(r, "c"));
+}
+
+TEST(ZipMemory, AddThatLeavesNoRoomForTheDirectoryIsRefused) {
+  std::vector<char> block(4600);
+  uint32_t length = FillBlock(block);
+  CZipFile z;
+  ASSERT_EQ(0, z.OpenMemory(block.data(), (int32_t)block.size(), (int32_t)length, 0));
+  z.SetMethod(0);
+  // grow until the block is full: the add that would not fit says so itself
+  ZipErrorCode rc = 0;
+  int added = 0;
+  for (; added < 40 && rc == 0; added++) {
+    char name[16];
+    snprintf(name, sizeof name, "n%02d", added);
+    rc = AddText(z, name, std::string(90, 'n'));
+  }
+  EXPECT_EQ(ZIPERR_NO_SPACE, rc);
+  // a replacement that does not fit keeps the entry it would replace
+  EXPECT_EQ(ZIPERR_NO_SPACE, AddText(z, "b", std::string(2000, 'B')));
+  EXPECT_EQ(0, z.Close());  // what was accepted is committed
+  CZipFile r;
+  ASSERT_EQ(0, r.OpenMemory(block.data(), (int32_t)block.size(), -1, 0));
+  EXPECT_EQ(3 + added - 1, r.GetEntryCount());
+  EXPECT_EQ("bee", ExtractText(r, "b"));
+  EXPECT_EQ(std::string(90, 'n'), ExtractText(r, "n00"));
+}
+
+TEST(ZipNotify, AnswersChangeWhatTheyShould) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string path = MakeArchive(dir);
+  std::vector<unsigned char> original = Bytes(path);
+  Calls calls;
+  g_calls = &calls;
+  auto open = [&](CZipFile& z, int mode) {
+    ASSERT_EQ(0, z.Open(path.c_str(), mode));
+    z.SetCallback(0, Record);
+  };
+  {  // 2: a deletion is refused
+    CZipFile z;
+    open(z, 2);
+    calls.answerCode = ZIPN_REMOVE;
+    EXPECT_EQ(-1, z.DeleteEntry(0));
+    EXPECT_EQ(0, z.IsEntryDeleted(0));
+    // 4: closing stops before the directory is written
+    calls.answerCode = ZIPN_CLOSE;
+    ASSERT_EQ(0, AddText(z, "new.txt", "new"));
+    EXPECT_EQ(ZIPERR_ABORT, z.Close());
+    EXPECT_TRUE(original == Bytes(path));
+  }
+  {  // 6: the add is made, the answer tells the caller
+    CZipFile z;
+    open(z, 2);
+    calls.answerCode = ZIPN_APPEND;
+    EXPECT_EQ(1, AddText(z, "six.txt", "six"));
+    EXPECT_GE(z.FindEntry("six.txt"), 0);
+    // 9: the commit does not start
+    calls.answerCode = ZIPN_WRITEBACK;
+    EXPECT_EQ(ZIPERR_ABORT, z.Commit());
+    // 7: moving entries down over a deleted one stops; nothing is replaced
+    calls.answerCode = ZIPN_COMPRESS;
+    ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("first.txt")));
+    EXPECT_EQ(ZIPERR_ABORT, z.Close());
+    EXPECT_TRUE(original == Bytes(path));
+  }
+  {  // 11 and 12: extraction and test report the stop
+    CZipFile z;
+    open(z, 1);
+    std::vector<char> buf(4000);
+    calls.answerCode = ZIPN_EXTRACTED;
+    EXPECT_EQ(ZIPERR_ABORT, z.ExtractToMemory(0, buf.data(), (uint32_t)buf.size(), nullptr));
+    calls.answerCode = ZIPN_TEST;
+    EXPECT_EQ(ZIPERR_ABORT, z.TestEntry(0));
+    EXPECT_EQ(0, z.IsEntryBad(0));
+  }
+  {  // 14: a deferred entry stops after its compression; the commit fails
+    std::string src = Join(dir, "deferred.txt");
+    orvtest::WriteFile(src, "deferred data", 13);
+    CZipFile z;
+    open(z, 2);
+    calls.answerCode = ZIPN_COMPRESSED;
+    z.SetDeferCompression(true);
+    ASSERT_EQ(0, z.AddFile(src.c_str()));
+    EXPECT_EQ(ZIPERR_ABORT, z.Close());
+    EXPECT_TRUE(original == Bytes(path));
+  }
 }
 
 // ----------------------------------------------------------- second channel
@@ -370,7 +495,7 @@ TEST(ZipChannels, OutputChannelSpillsIntoATemporaryFile) {
   std::string path = MakeArchive(dir);
   CArchiveFile::SetTempFolder(dir.c_str());
   TestZip z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   int64_t archiveSize = z.ChanSize();
   char spill[ARCHIVE_NAME_SIZE] = "";
   EXPECT_EQ(ZIPERR_INTERNAL, z.CreateOutputChannel(100, 1 << 20, spill, 1));
@@ -422,7 +547,7 @@ TEST(ZipExtract, ReadOnlyTargetsAreReplacedOrSkipped) {
   orvtest::WriteFile(target, "OLD", 3);
   MakeReadOnly(target);
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1 | ZIPOPT_KEEP_DRIVE));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ | ZIPOPT_KEEP_DRIVE));
   int32_t second = z.FindEntry("second.txt");
   EXPECT_EQ(0, z.ExtractToFile(second, target.c_str()));
   EXPECT_EQ(1, z.GetEntryMark(second));  // skipped
@@ -438,14 +563,14 @@ TEST(ZipExtract, AllEntriesIntoMissingFolders) {
   std::string path = Join(dir, "tree.zip");
   {
     CZipFile z;
-    ASSERT_EQ(0, z.Open(path.c_str(), 3));
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
     ASSERT_EQ(0, AddText(z, "a/b/c.txt", "deep"));
     ASSERT_EQ(0, z.AddFolderEntry("a/empty/"));
     ASSERT_EQ(0, AddText(z, "top.txt", "top"));
     ASSERT_EQ(0, z.Close());
   }
   CZipFile z;
-  ASSERT_EQ(0, z.Open(path.c_str(), 1));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   ASSERT_EQ(3, z.GetEntryCount());
   EXPECT_EQ(1, z.IsEntryDirectory(z.FindEntry("a/empty")));
   int32_t failures = -1;
@@ -468,9 +593,9 @@ TEST(ZipNotify, RefusedOpenAnswersAbort) {
   g_calls = &calls;
   CZipFile z;
   z.SetCallback(0, Record);
-  EXPECT_EQ(ZIPERR_ABORT, z.Open(Join(dir, "missing.zip").c_str(), 1));
+  EXPECT_EQ(ZIPERR_ABORT, z.Open(Join(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
   calls.answerCode = -1;
-  EXPECT_EQ(ZIPERR_OPEN, z.Open(Join(dir, "missing.zip").c_str(), 1));
+  EXPECT_EQ(ZIPERR_OPEN, z.Open(Join(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
   ASSERT_GE(calls.codes.size(), 2u);
   EXPECT_EQ(ZIPN_OPEN, calls.codes[0]);
   EXPECT_EQ(ZIPN_ERROR, calls.codes.back());
@@ -484,7 +609,7 @@ TEST(ZipCommit, DeferredFilesAreCompressedAtCommit) {
   orvtest::WriteFile(source, text.data(), text.size());
   CZipFile z;
   z.SetDeferCompression(true);
-  ASSERT_EQ(0, z.Open(path.c_str(), 2));
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
   ASSERT_EQ(0, z.AddFileAs(source.c_str(), "later.txt"));
   int32_t i = z.FindEntry("later.txt");
   ASSERT_GE(i, 0);

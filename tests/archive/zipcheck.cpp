@@ -14,7 +14,7 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "zipcheck list A | tlist A | extract A DIR [pw] | test A [pw] | one A INDEX TARGET [pw]\n"
-          "         create A METHOD NAME=PATH... | update A NAME=PATH... | delete A NAME...\n"
+          "         create A METHOD NAME=PATH|FOLDER/... | update A NAME=PATH... | delete A NAME...\n"
           "         folder A DIR OPTIONS [include [exclude [prefix]]]\n"
           "         stream A NAME PATH | bulk A COUNT | replace-fail A NAME\n");
   return 2;
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   CZipFile z;
   z.SetRetryStored(true);
   if (cmd == "list" || cmd == "tlist" || cmd == "extract" || cmd == "test" || cmd == "one") {
-    ZipErrorCode rc = z.Open(archive, 1 | (cmd == "tlist" ? ZIPOPT_TOLERANT : 0));
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_READ | (cmd == "tlist" ? ZIPOPT_TOLERANT : 0));
     printf("open %d\n", rc);
     if (rc) return 1;
     if (cmd == "list" || cmd == "tlist") return List(z);
@@ -123,7 +123,11 @@ int main(int argc, char** argv) {
     for (int i = first; i < argc; i++) {
       std::string name, path;
       Split(argv[i], name, path);
-      ZipErrorCode r = z.AddFileAs(path.c_str(), name.c_str());
+      size_t len = strlen(argv[i]);
+      // "NAME/" alone is a folder entry
+      bool folder = !strchr(argv[i], '=') && len > 1 && argv[i][len - 1] == '/';
+      if (folder) name.assign(argv[i], len - 1);
+      ZipErrorCode r = folder ? z.AddFolderEntry(name.c_str()) : z.AddFileAs(path.c_str(), name.c_str());
       printf("add %d %s\n", r, name.c_str());
       if (r) failures++;
     }
@@ -132,7 +136,7 @@ int main(int argc, char** argv) {
     return failures || rc ? 1 : 0;
   }
   if (cmd == "delete") {
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     for (int i = 3; i < argc; i++) printf("delete %d\n", z.DeleteEntry(z.FindEntry(argv[i])));
@@ -143,7 +147,7 @@ int main(int argc, char** argv) {
   if (cmd == "folder") {
     // folder A DIR OPTIONS [include [exclude [prefix]]]
     if (argc < 5) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     z.SetOptions((uint32_t)strtoul(argv[4], nullptr, 0));
@@ -157,7 +161,7 @@ int main(int argc, char** argv) {
   }
   if (cmd == "stream") {
     if (argc < 5) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     FileSource s = {fopen(argv[4], "rb")};
     if (!s.f) return 1;
@@ -170,7 +174,7 @@ int main(int argc, char** argv) {
   }
   if (cmd == "replace-fail") {
     if (argc < 4) return Usage();
-    ZipErrorCode rc = z.Open(archive, 2);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_UPDATE);
     printf("open %d\n", rc);
     rc = z.AddEntry(argv[3], nullptr, FailingRead, nullptr);
     printf("add %d\n", rc);
@@ -181,7 +185,7 @@ int main(int argc, char** argv) {
   if (cmd == "bulk") {
     if (argc < 4) return Usage();
     int count = atoi(argv[3]);
-    ZipErrorCode rc = z.Open(archive, 3);
+    ZipErrorCode rc = z.Open(archive, ZIP_OPEN_CREATE);
     printf("open %d\n", rc);
     if (rc) return 1;
     z.SetMethod(0);

@@ -1,0 +1,302 @@
+// The web window over our page viewer, in a frame: the events in order with
+// the browser's state read in each, cancelling, navigating from a handler,
+// failures, properties and the refusals of the viewer.
+#include <gtest/gtest.h>
+
+#include <exdispid.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/afxwin.h"
+#include "game/web/htmlctrl.h"
+#include "htmlview/htmlbrowser.h"
+#include "tests/support/testenv.h"
+#include "tests/support/winpump.h"
+
+namespace {
+
+class RecordingCtrl : public CHtmlCtrl {
+ public:
+  std::vector<std::string> log;
+  int documents = 0;
+  BOOL cancel = FALSE;
+  std::function<void(const char*)> onDocument;
+
+  std::string State() const {
+    char buf[32];
+    snprintf(buf, sizeof buf, " rs=%d busy=%d", static_cast<int>(GetReadyState()), GetBusy() ? 1 : 0);
+    return buf + std::string(" loc=") + static_cast<const char*>(GetLocationURL()) + " name=" +
+           static_cast<const char*>(GetLocationName());
+  }
+  void OnBeforeNavigate2(const char* url, DWORD, const char* target, const BYTE*, DWORD, const char* headers,
+                         BOOL* pbCancel) override {
+    log.push_back(std::string("Before ") + url + State());
+    *pbCancel = cancel;
+  }
+  void OnDownloadBegin() override { log.push_back("DownloadBegin" + State()); }
+  void OnNavigateComplete2(const char* url) override { log.push_back(std::string("NavigateComplete2 ") + url + State()); }
+  void OnTitleChange(const char* t) override { log.push_back(std::string("Title ") + t + State()); }
+  void OnDownloadComplete() override { log.push_back("DownloadComplete" + State()); }
+  void OnDocumentComplete(const char* url) override {
+    log.push_back(std::string("DocumentComplete ") + url + State());
+    ++documents;
+    if (onDocument) onDocument(url);
+  }
+  void OnVisible(BOOL b) override { log.push_back(b ? "Visible 1" : "Visible 0"); }
+  void OnToolBar(BOOL b) override { log.push_back(b ? "ToolBar 1" : "ToolBar 0"); }
+  void OnMenuBar(BOOL b) override { log.push_back(b ? "MenuBar 1" : "MenuBar 0"); }
+  void OnStatusBar(BOOL b) override { log.push_back(b ? "StatusBar 1" : "StatusBar 0"); }
+  void OnFullScreen(BOOL b) override { log.push_back(b ? "FullScreen 1" : "FullScreen 0"); }
+  void OnTheaterMode(BOOL b) override { log.push_back(b ? "TheaterMode 1" : "TheaterMode 0"); }
+  void OnPropertyChange(const char* p) override { log.push_back(std::string("Property ") + p); }
+};
+
+// A frame that counts the commands its children post.
+class HostFrame : public CFrameWnd {
+ public:
+  int navigated = 0;
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    if (LOWORD(wParam) == WM_COMMAND_HTML_NAVIGATED) ++navigated;
+    return CFrameWnd::OnCommand(wParam, lParam);
+  }
+};
+
+// Records NavigateError next to the control's own sink.
+struct ErrorSink : CEventSinkOwner {
+  std::vector<std::string> seen;
+  HRESULT OnSinkEvent(DISPID id, DISPPARAMS* p) override {
+    if (id == DISPID_NAVIGATEERROR) {
+      BSTR url = SinkArgBstr(p, 1);
+      char buf[64];
+      snprintf(buf, sizeof buf, " status=%08lX cancel=%d", static_cast<unsigned long>(SinkArgLong(p, 3)),
+               SinkArgBoolRef(p, 4) ? 1 : 0);
+      seen.push_back(std::string(HtmlCtrlNarrow(url)) + buf);
+    }
+    return S_OK;
+  }
+};
+
+std::string ClipboardText() {
+  std::string out;
+  if (!OpenClipboard(nullptr)) return out;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    const wchar_t* w = static_cast<const wchar_t*>(GlobalLock(h));
+    out = static_cast<const char*>(HtmlCtrlNarrow(w));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return out;
+}
+
+std::string FileUrl(const std::string& path) {
+  std::string u = "file:///";
+  for (char c : path) u.push_back(c == '\\' ? '/' : c);
+  return u;
+}
+
+class WebWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = orvtest::MakeTempDir("web");
+    a = dir + "\\a.html";
+    b = dir + "\\b.html";
+    Write(a, "<html><head><title>Seite A</title></head><body><p>Erste Seite</p><a href=b.html>weiter</a></body>");
+    Write(b, "<title>Seite B</title><p>Zweite Seite");
+    frame = new HostFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "Webtest", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
+    ASSERT_TRUE(ctrl.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 600, 400), frame, 4386));
+    frame->ShowWindow(SW_SHOW);
+  }
+  void TearDown() override {
+    ctrl.DestroyWindow();
+    if (frame->m_hWnd) frame->DestroyWindow();
+  }
+  static void Write(const std::string& path, const std::string& text) {
+    orvtest::WriteFile(path, text.data(), text.size());
+  }
+  // Pumps until n pages completed (or a few seconds passed).
+  void WaitDocuments(int n) {
+    for (int i = 0; i < 300 && ctrl.documents < n; ++i) orvtest::PumpMessages(10);
+  }
+  std::string dir, a, b;
+  HostFrame* frame = nullptr;
+  RecordingCtrl ctrl;
+};
+
+TEST_F(WebWindow, OurViewerStandsInWhereNoEngineIs) {
+  EXPECT_TRUE(ctrl.IsOurViewer());
+  EXPECT_NE(nullptr, ctrl.GetBrowser());
+  HWND inner = ::GetDlgItem(ctrl.m_hWnd, IDC_HTMLCTRL_BROWSER);
+  ASSERT_NE(nullptr, inner);
+  // the control's border lies outside the window
+  RECT r;
+  ::GetWindowRect(inner, &r);
+  ::MapWindowPoints(nullptr, ctrl.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(-::GetSystemMetrics(SM_CXEDGE), r.left);
+  EXPECT_EQ(600 + ::GetSystemMetrics(SM_CXEDGE), r.right);
+  EXPECT_EQ(READYSTATE_UNINITIALIZED, ctrl.GetReadyState());
+}
+
+TEST_F(WebWindow, EventsInOrderWithTheStateOfEach) {
+  ctrl.Navigate2(a.c_str());
+  std::string url = FileUrl(a);
+  // BeforeNavigate2 fires inside Navigate2
+  ASSERT_EQ(1u, ctrl.log.size());
+  WaitDocuments(1);
+  std::vector<std::string> want = {
+      "Before " + url + " rs=0 busy=0 loc= name=",
+      "DownloadBegin rs=1 busy=1 loc= name=",
+      "NavigateComplete2 " + url + " rs=3 busy=1 loc=" + url + " name=Seite A",
+      "Title Seite A rs=3 busy=1 loc=" + url + " name=Seite A",
+      "DownloadComplete rs=3 busy=0 loc=" + url + " name=Seite A",
+      "DocumentComplete " + url + " rs=4 busy=0 loc=" + url + " name=Seite A",
+  };
+  EXPECT_EQ(want, ctrl.log);
+  orvtest::PumpMessages(50);
+  EXPECT_EQ(1, frame->navigated);  // WM_COMMAND 26231 to the parent
+}
+
+TEST_F(WebWindow, CancelKeepsTheOldPageAndNothingMoreFires) {
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(1);
+  ctrl.log.clear();
+  ctrl.cancel = TRUE;
+  ctrl.Navigate2(b.c_str());
+  orvtest::PumpMessages(300);
+  ASSERT_EQ(1u, ctrl.log.size());
+  EXPECT_EQ(0u, ctrl.log[0].find("Before " + FileUrl(b)));
+  EXPECT_EQ(FileUrl(a), static_cast<const char*>(ctrl.GetLocationURL()));
+  EXPECT_EQ(READYSTATE_COMPLETE, ctrl.GetReadyState());
+}
+
+TEST_F(WebWindow, NavigationFromDocumentCompleteSupersedes) {
+  ctrl.onDocument = [&](const char* url) {
+    if (FileUrl(a) == url) ctrl.Navigate2(b.c_str());
+  };
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(2);
+  orvtest::PumpMessages(200);
+  EXPECT_EQ(2, ctrl.documents);
+  EXPECT_EQ(FileUrl(b), static_cast<const char*>(ctrl.GetLocationURL()));
+  EXPECT_EQ("Seite B", std::string(ctrl.GetLocationName()));
+  // and a navigation started in the middle of a load: no late event of the old one
+  ctrl.log.clear();
+  ctrl.documents = 0;
+  ctrl.onDocument = nullptr;
+  ctrl.Navigate2(a.c_str());
+  ctrl.Navigate2(b.c_str());
+  WaitDocuments(1);
+  orvtest::PumpMessages(200);
+  ASSERT_EQ(7u, ctrl.log.size());  // two BeforeNavigate2, then b's five
+  for (size_t i = 2; i < ctrl.log.size(); ++i) EXPECT_EQ(std::string::npos, ctrl.log[i].find("a.html ")) << ctrl.log[i];
+}
+
+TEST_F(WebWindow, MissingPageGivesNavigateErrorThenTheErrorPage) {
+  ErrorSink errors;
+  CEventSink* sink = CEventSink::Create(DIID_DWebBrowserEvents2, &errors);
+  ASSERT_TRUE(sink->Connect(ctrl.GetControlUnknown()));
+  std::string missing = dir + "\\fehlt.html";
+  ctrl.Navigate2(missing.c_str());
+  WaitDocuments(1);
+  sink->Disconnect();
+  ASSERT_EQ(1u, errors.seen.size());
+  EXPECT_EQ(FileUrl(missing) + " status=800C0005 cancel=1", errors.seen[0]);
+  EXPECT_EQ(READYSTATE_COMPLETE, ctrl.GetReadyState());
+  ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  EXPECT_EQ("Die Seite " + missing + " konnte nicht geladen werden.", ClipboardText());
+  // too large a page fails the same way
+  std::string big(4 * 1024 * 1024 + 1, 'x');
+  Write(dir + "\\gross.html", big);
+  ctrl.Navigate2((dir + "\\gross.html").c_str());
+  WaitDocuments(2);
+  ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  EXPECT_EQ("Die Seite " + dir + "\\gross.html konnte nicht geladen werden.", ClipboardText());
+}
+
+TEST_F(WebWindow, ZoomPrintSaveAndFindAreRefusedQuietly) {
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(1);
+  EXPECT_EQ(100, ctrl.GetZoom());
+  ctrl.SetZoom(250);
+  EXPECT_EQ(100, ctrl.GetZoom());
+  int lo = 0, hi = 0;
+  ctrl.GetZoomRange(&lo, &hi);
+  EXPECT_EQ(10, lo);
+  EXPECT_EQ(1000, hi);
+  EXPECT_EQ(nullptr, ctrl.GetHtmlDocument());
+  ctrl.ShowFindDialog();
+  ctrl.SendMessage(WM_COMMAND, ID_FILE_PRINT);
+  EXPECT_EQ(OLECMDF_SUPPORTED | OLECMDF_ENABLED, ctrl.QueryStatusWB(OLECMDID_COPY));
+  EXPECT_EQ(0, ctrl.QueryStatusWB(OLECMDID_SAVEAS));
+  // no dialog to fill: -1 at once, and no window appeared
+  DWORD t0 = GetTickCount();
+  EXPECT_EQ(-1, ctrl.SavePageAs((dir + "\\kopie.html").c_str(), 0, FALSE));
+  EXPECT_LT(GetTickCount() - t0, 1000u);
+  EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dir + "\\kopie.html").c_str()));
+}
+
+TEST_F(WebWindow, PropertiesAndTheirEvents) {
+  ctrl.log.clear();
+  IWebBrowser2* wb = ctrl.GetBrowser();
+  wb->put_Visible(VARIANT_FALSE);
+  wb->put_ToolBar(1);
+  wb->put_MenuBar(VARIANT_TRUE);
+  wb->put_StatusBar(VARIANT_TRUE);
+  wb->put_FullScreen(VARIANT_TRUE);
+  wb->put_TheaterMode(VARIANT_TRUE);
+  wb->put_Silent(VARIANT_TRUE);
+  std::vector<std::string> want = {"Visible 0", "ToolBar 1", "MenuBar 1", "StatusBar 1", "FullScreen 1",
+                                   "TheaterMode 1"};
+  EXPECT_EQ(want, ctrl.log);
+  EXPECT_FALSE(ctrl.GetVisible());
+  EXPECT_EQ(1, ctrl.GetToolBar());
+  EXPECT_TRUE(ctrl.GetTheaterMode());
+  EXPECT_TRUE(ctrl.GetSilent());
+  EXPECT_FALSE(ctrl.GetOffline());
+  VARIANT v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = 42;
+  EXPECT_TRUE(ctrl.PutProperty("Runde", v));
+  CString text;
+  EXPECT_TRUE(ctrl.GetProperty("Runde", text));
+  EXPECT_EQ("42", std::string(text));
+  VARIANT got = ctrl.GetPropertyVariant("Runde");
+  EXPECT_EQ(VT_I4, V_VT(&got));
+  EXPECT_EQ(42, V_I4(&got));
+  VARIANT none = ctrl.GetPropertyVariant("Fehlt");
+  EXPECT_EQ(VT_EMPTY, V_VT(&none));
+  EXPECT_EQ("Property Runde", ctrl.log.back());
+  // position and size are the control's window
+  EXPECT_EQ(-::GetSystemMetrics(SM_CYEDGE), ctrl.GetTop());
+  EXPECT_EQ(400 + 2 * ::GetSystemMetrics(SM_CYEDGE), ctrl.GetHeight());
+}
+
+TEST_F(WebWindow, PagesFromResourcesAndLinks) {
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(1);
+  // a page made into a program resource (type 23) by the test's resource file
+  ASSERT_TRUE(ctrl.LoadFromResource("TESTPAGE.HTML"));
+  WaitDocuments(2);
+  EXPECT_EQ("Ressourcenseite", std::string(ctrl.GetLocationName()));
+  EXPECT_EQ(0u, std::string(ctrl.GetLocationURL()).find("res://"));
+  ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  EXPECT_EQ("Aus der Ressource: \xe4\xf6\xfc", ClipboardText());
+}
+
+TEST_F(WebWindow, WithoutAControlEveryOperationGivesItsDefault) {
+  CHtmlCtrl none;
+  EXPECT_EQ(100, none.GetZoom());
+  int lo = 0, hi = 0;
+  none.GetZoomRange(&lo, &hi);
+  EXPECT_EQ(10, lo);
+  EXPECT_EQ(1000, hi);
+  none.Navigate2("C:\\x.html");
+  EXPECT_EQ("", std::string(none.GetLocationURL()));
+  EXPECT_EQ(-1, none.SavePageAs("C:\\x.html", 0, FALSE));
+  EXPECT_FALSE(none.LoadFromResource("X"));
+}
+
+}  // namespace

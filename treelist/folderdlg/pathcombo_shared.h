@@ -1,0 +1,67 @@
+// What all path combos of the process share, set up once, and the worker's
+// block that the control and its thread share.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "files/dirlist.h"
+
+struct PcShared {
+  HFONT font = nullptr, marlett = nullptr;
+  int fontHeight = 0, iconW = 16, iconH = 16, rowHeight = 18, itemHeight = 18;
+  HIMAGELIST images = nullptr;
+  int folderIcon = -1;
+  CRITICAL_SECTION lock;  // every path combo's path, segments, lists and worker block
+  HMODULE theme = nullptr;
+  HTHEME(WINAPI* openTheme)(HWND, LPCWSTR) = nullptr;
+  HRESULT(WINAPI* closeTheme)(HTHEME) = nullptr;
+  HRESULT(WINAPI* drawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
+};
+
+// Set up on first use; never freed (the font and lock live for the process).
+PcShared& PcGetShared();
+
+class PcLock {
+ public:
+  PcLock() { EnterCriticalSection(&PcGetShared().lock); }
+  ~PcLock() { LeaveCriticalSection(&PcGetShared().lock); }
+  PcLock(const PcLock&) = delete;
+  PcLock& operator=(const PcLock&) = delete;
+};
+
+struct PcEntry {
+  std::string text;
+  int icon, width, flag;
+};
+
+// Shared by a control and its worker thread; freed by whichever leaves last.
+struct PcWorker {
+  std::atomic<int> refs{2};
+  std::atomic<int> state{1};   // 1 running, 2 stop requested
+  std::atomic<int> cancel{0};  // stops the running listing
+  HANDLE wake = nullptr;       // semaphore
+  unsigned options = 0;
+  // guarded by the shared lock
+  HWND owner = nullptr;  // null once the control has left
+  uint32_t requested = 0;
+  std::string prefix, segment;  // of the requested list
+  bool placeholder = false;
+  uint32_t resultTag = 0;
+  std::vector<PcEntry> result;
+  int maxWidth = 0;
+
+  void Release() {
+    if (--refs == 0) {
+      CloseHandle(wake);
+      delete this;
+    }
+  }
+};
+
+DWORD WINAPI PcWorkerMain(void* param);
