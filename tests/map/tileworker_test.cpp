@@ -388,6 +388,41 @@ TEST_F(TileWorkerTest, ClearCacheEmptiesTheRootAndTheTilesComeBack) {
   EXPECT_GT(FilesBelow(top), 0u);
 }
 
+TEST_F(TileWorkerTest, ClearingTheCacheHoldsNoLockAndCanBeCancelled) {
+  Make("t");
+  ASSERT_TRUE(Settle(20000));
+  std::string top = root.substr(0, root.size() - 1);
+  for (int i = 0; i < 300; i++) {
+    char name[64];
+    snprintf(name, sizeof name, "%s\\old\\%03d.png", top.c_str(), i);
+    if (i == 0) DirCreateExA(name, DIRCREATE_PARENT);
+    orvtest::WriteFile(name, "x", 1);
+  }
+  // the fixed cache beside the root is never touched
+  std::string fixed = top.substr(0, top.find_last_of('\\')) + "\\OsmFixed\\keep\\k.jpg";
+  DirCreateExA(fixed.c_str(), DIRCREATE_PARENT);
+  orvtest::WriteFile(fixed, "k", 1);
+  struct State {
+    CMapWnd* map;
+    int calls;
+  } st = {map, 0};
+  // the deletion asks between files; each time the map can take its job
+  // lock (a lock held here would hang: it is not recursive)
+  DirCancel cancel = {[](void* p) {
+                        State* s = static_cast<State*>(p);
+                        s->map->Reload();
+                        return ++s->calls > 50;
+                      },
+                      &st};
+  EXPECT_EQ(-2, map->ClearCache(&cancel));
+  EXPECT_GT(st.calls, 50);
+  size_t left = FilesBelow(top);
+  EXPECT_GT(left, 0u);  // what the cancel left lies aside, not where tiles go
+  EXPECT_EQ(1, map->ClearCache());
+  EXPECT_EQ(0u, FilesBelow(top));
+  EXPECT_GT(FileGetSizeA(fixed.c_str()), 0);
+}
+
 TEST_F(TileWorkerTest, AFailedLayerDoesNotHoldBackTheLayersAboveIt) {
   map = new CMapWnd;
   map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
