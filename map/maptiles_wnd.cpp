@@ -250,7 +250,9 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
         // a worker fetches the tile (every source of it) as a pre-cache job;
         // handed out again, at most three times, only when no worker holds it
         int handed = 0;
-        for (DWORD start = GetTickCount(); FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
+        // a damaged file counts as missing (it is deleted and fetched again)
+        bool cached = TileReadCached(p.file, buf) > 0;
+        for (DWORD start = GetTickCount(); !cached && FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
           if (!m_running || (cancel && *cancel)) return 3;
           LockJobs();
           bool held = false;
