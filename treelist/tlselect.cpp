@@ -338,7 +338,7 @@ int TreeListExpand(TreeListState* st, uint32_t h, uint32_t action) {
   if (expand && (action & (TLE_PARTIAL | TLIS_EXPANDPARTIAL))) ns |= TLIS_EXPANDPARTIAL;
   it->state = ns;
   bool changed = ((old ^ ns) & TLIS_EXPANDED) != 0;
-  if (changed && (TLRowOf(st, it) || (!it->parent))) TreeListLayoutRows(st, h);
+  if (changed && TLRowOf(st, it)) TreeListLayoutRows(st, h);
   ExpandNote(st, h, TLN_ITEMEXPANDED, code);
   it = TLGet(st, h);
   if (!it) return -1;

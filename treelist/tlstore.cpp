@@ -628,16 +628,20 @@ static void KeepFirstRowInRange(TreeListState* st, bool quiet) {
 
 static int DeleteRootList(TreeListState* st, uintptr_t which, bool quiet) {
   uint32_t keep = which == TLI_UNFROZEN ? st->frozenRows : 0;
-  for (;;) {
-    // the root items beyond the first `keep` ones, last first
-    uint32_t n = 0, last = 0;
-    for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) {
-      if (n >= keep) last = r;
-      n++;
-    }
-    if (!last || n <= keep) break;
+  uint32_t n = 0;
+  for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) n++;
+  while (n > keep && st->lastRoot && !st->dead) {
+    uint32_t last = st->lastRoot;
+    uint32_t gen = st->structGen, before = st->count;
     if (!DeleteSubtree(st, last, quiet, false) && TLGet(st, last)) break;
-    if (st->dead) return 0;
+    if (st->dead) break;
+    if (st->structGen - gen == before - st->count) {
+      n--;  // only our own deletions happened
+    } else {
+      // the parent changed the root list meanwhile: count again
+      n = 0;
+      for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) n++;
+    }
   }
   if (st->dead) return 0;
   if (quiet) {
