@@ -8,13 +8,8 @@
 intptr_t TreeListNotify(TreeListState* st, TLNmHdr* rec, int code) {
   if (st->dead) return 0;
   rec->code = static_cast<uint32_t>(code);
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) st->host->HostUnlock();
-  intptr_t r = st->host->HostNotify(rec);
-  for (int i = 0; i < depth; i++) st->host->HostLock();
-  st->lockDepth = depth;
-  return r;
+  TreeListUnlocked out(st);
+  return st->host->HostNotify(rec);
 }
 
 void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column) {

@@ -234,12 +234,10 @@ void TLLinkItemAfter(TreeListState* st, uint32_t h, uint32_t parent, uint32_t af
 bool TLWaitNotBusy(TreeListState* st) {
   while (st->busy && !st->dead) {
     if (st->busyThread == st->host->HostThreadId()) return false;
-    int depth = st->lockDepth;
-    st->lockDepth = 0;
-    for (int i = 0; i < depth; i++) st->host->HostUnlock();
-    st->host->HostYield();
-    for (int i = 0; i < depth; i++) st->host->HostLock();
-    st->lockDepth = depth;
+    {
+      TreeListUnlocked out(st);
+      st->host->HostYield();
+    }
   }
   return !st->dead;
 }
@@ -288,12 +286,10 @@ static bool SortedPlace(TreeListState* st, uint32_t parent, const TLInsert* rec,
     if (byFunction) {
       char* copy = strdup(sibText);
       intptr_t sibData = si->data;
-      int depth = st->lockDepth;
-      st->lockDepth = 0;
-      for (int i = 0; i < depth; i++) st->host->HostUnlock();
-      cmp = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, newData) : 1;
-      for (int i = 0; i < depth; i++) st->host->HostLock();
-      st->lockDepth = depth;
+      {
+        TreeListUnlocked out(st);
+        cmp = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, newData) : 1;
+      }
       free(copy);
       if (st->dead || !TLGet(st, s)) break;
     } else {

@@ -520,13 +520,8 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
         (void)dummy;
         HWND parent = GetParent(hwnd);
         LONG_PTR id = GetWindowLongPtrA(hwnd, GWLP_ID);
-        int depth = st->lockDepth;
-        st->lockDepth = 0;
-        for (int i = 0; i < depth; i++) w->HostUnlock();
-        LRESULT r = parent ? SendMessageA(parent, WM_DRAWITEM, id, lp) : 0;
-        for (int i = 0; i < depth; i++) w->HostLock();
-        st->lockDepth = depth;
-        return r;
+        TreeListUnlocked out(st);
+        return parent ? SendMessageA(parent, WM_DRAWITEM, id, lp) : 0;
       }
       return 0;
     case WM_SETFONT:
