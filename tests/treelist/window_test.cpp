@@ -101,7 +101,9 @@ TEST(TreeListPaint, Buttons) {
   int py = rp.top + (rp.bottom - rp.top) / 2, qy = rq.top + (rq.bottom - rq.top) / 2;
   bool themed = Themed(h.tl());
   const char* env = getenv("TL_EXPECT_THEME");
-  if (env) EXPECT_EQ(themed, env[0] == '1') << "the run's theme setting took no effect";
+  if (env) {
+    EXPECT_EQ(themed, env[0] == '1') << "the run's theme setting took no effect";
+  }
   if (!themed) {
     int hh = GetSystemMetrics(SM_CYICON) / 8;
     EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
@@ -391,6 +393,65 @@ TEST(TreeListFrames, CornersUnscaledAndTint) {
   DibFree(straight);
   DibFree(conv);
   DibFree(dest);
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- editing and typing
+
+TEST(TreeListEditing, PasteIsCutAndDeletingEndsTheEdit) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);  // the editor must be visible
+  uintptr_t a = h.Insert(TLI_ROOT, "old");
+  uintptr_t b = h.Insert(TLI_ROOT, "other");
+  std::string big(5000, 'p');
+  ASSERT_TRUE(OpenClipboard(h.parent()));
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, big.size() + 1);
+  memcpy(GlobalLock(mem), big.c_str(), big.size() + 1);
+  GlobalUnlock(mem);
+  SetClipboardData(CF_TEXT, mem);
+  CloseClipboard();
+  HWND ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, 0, a));
+  ASSERT_NE(ed, nullptr);
+  SendMessageA(ed, EM_SETSEL, 0, -1);
+  h.Send(WM_PASTE);  // handed on to the editor
+  tltest::Pump(50);
+  EXPECT_EQ(GetWindowTextLengthA(ed), 2048);
+  EXPECT_EQ(h.Send(TLM_ENDEDITLABELNOW, 0), 1);
+  EXPECT_EQ(h.Text(a), std::string(2048, 'p'));
+  // deleting the edited item ends the edit as a cancel
+  ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, 0, b));
+  ASSERT_NE(ed, nullptr);
+  h.Clear();
+  h.Send(TLM_DELETEITEM, 0, b);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
+  EXPECT_FALSE(IsWindow(ed));
+  ASSERT_GE(h.Count(TLN_ENDLABELEDIT), 1);
+  for (auto& n : h.notes) {
+    if (n.code == TLN_ENDLABELEDIT) EXPECT_TRUE(n.text.empty());
+  }
+}
+
+TEST(TreeListEditing, TypeAheadFoldsLettersNotTheDivisionSign) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200);
+  uintptr_t first = h.Insert(TLI_ROOT, "first");
+  h.Insert(TLI_ROOT, "×b");
+  uintptr_t ab = h.Insert(TLI_ROOT, "ABC");
+  uintptr_t ae = h.Insert(TLI_ROOT, "äpfel");
+  h.Send(TLM_SELECTITEM, TVGN_CARET, first);
+  h.Send(WM_CHAR, 'a', 1);
+  h.Send(WM_CHAR, 'b', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ab);
+  Sleep(1100);
+  h.Send(WM_CHAR, 0xE4, 1);  // ä finds Ä and ä alike
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
+  Sleep(1100);
+  h.Send(WM_CHAR, 0xF7, 1);  // ÷ is no letter: it does not match ×
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
+  char buf[20];
+  EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
 }
 
 }  // namespace
