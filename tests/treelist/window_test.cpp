@@ -430,7 +430,9 @@ TEST(TreeListEditing, PasteIsCutAndDeletingEndsTheEdit) {
   EXPECT_FALSE(IsWindow(ed));
   ASSERT_GE(h.Count(TLN_ENDLABELEDIT), 1);
   for (auto& n : h.notes) {
-    if (n.code == TLN_ENDLABELEDIT) EXPECT_TRUE(n.text.empty());
+    if (n.code == TLN_ENDLABELEDIT) {
+      EXPECT_TRUE(n.text.empty());
+    }
   }
 }
 
@@ -452,6 +454,41 @@ TEST(TreeListEditing, TypeAheadFoldsLettersNotTheDivisionSign) {
   EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
   char buf[20];
   EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Choice lists end at their null pointer or their zero, whatever the count
+// says; Enter on a cycling cell takes the next choice, wrapping round.
+TEST(TreeListEditing, ChoiceListsEndWhereTheyEnd) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  static const char* array[] = {"eins", "zwei", nullptr, "never"};
+  static const char buffer[] = "rot|gruen";  // count 0: up to the zero
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CYCLE, TLEF_CHOICEARRAY, 0, 0), reinterpret_cast<LPARAM>(array)), 1);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(2, TLEK_CYCLE, 0, '|', 100), reinterpret_cast<LPARAM>(buffer)), 1);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(0, TLEK_CHECK, 0, 0, 0), 0), 0);  // no check boxes in column 0
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  SetFocus(h.tl());
+  std::vector<std::string> seen1, seen2;
+  for (int column = 1; column <= 2; column++) {
+    h.Send(TLM_SELECTCELL, column, a);
+    for (int i = 0; i < 4; i++) {
+      h.Send(WM_KEYDOWN, VK_RETURN, 0);
+      (column == 1 ? seen1 : seen2).push_back(h.Text(a, column));
+    }
+  }
+  EXPECT_EQ(seen1, (std::vector<std::string>{"eins", "zwei", "eins", "zwei"}));
+  EXPECT_EQ(seen2, (std::vector<std::string>{"rot", "gruen", "rot", "gruen"}));
+  EXPECT_EQ(h.Count(TLN_VALUECHANGED), 8);
 }
 
 }  // namespace
