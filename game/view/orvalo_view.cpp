@@ -196,7 +196,9 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
   m_map.SetPostPaintCallback(DrawGameOverlayProc, this);
   m_map.SetMouseCallback(MapMouseProc, this);
 
-  // 8: the web window comes with the browser
+  // 8: the web window on the map, centred at its fixed size, hidden until
+  // a page is shown; the game goes on without one when no browser can be made
+  m_web.Create(nullptr, nullptr, WS_CHILD, WebRect(rc.right, rc.bottom), &m_map, kWebWndId);
 
   // 9
   m_game.LoadImages(AfxGetInstanceHandle());
@@ -243,6 +245,7 @@ void COrvaloView::StartupOptionsIfFree() {
 void COrvaloView::OnSize(UINT nType, int cx, int cy) {
   CView::OnSize(nType, cx, cy);
   if (m_map.GetSafeHwnd()) m_map.MoveWindow(0, 0, cx, cy, TRUE);
+  if (m_web.GetSafeHwnd()) m_web.MoveWindow(WebRect(cx, cy), TRUE);
   m_state.clientWidth = cx;
   m_state.clientHeight = cy;
 }
@@ -293,8 +296,16 @@ void COrvaloView::WarnNoInfoPage() {
 }
 
 void COrvaloView::ShowInfoPage() {
-  // the web window shows the page once it is there; until then the path
-  // is only kept
+  CString page;
+  page.Format("%s\\Main\\Info.html", m_strInfoPath.GetString());
+  m_web.Navigate2(page);
+  if (m_web.GetSafeHwnd()) m_web.ShowWindow(SW_SHOW);
+}
+
+// The web window's place: its fixed size centred in the map.
+CRect COrvaloView::WebRect(int cx, int cy) {
+  int x = (cx - kWebWndWidth) / 2, y = (cy - kWebWndHeight) / 2;
+  return CRect(x, y, x + kWebWndWidth, y + kWebWndHeight);
 }
 
 // ------------------------------------------------------------ full screen

@@ -10,6 +10,7 @@
 #include "game/view/remote_link.h"
 #include "game/view/view_images.h"
 #include "game/view/view_logic.h"
+#include "game/web/htmlctrl.h"
 #include "map/mapwnd.h"
 #include "text/strlist.h"
 
@@ -20,7 +21,7 @@ class CPicture;
 constexpr UINT kMapWndId = 31973;
 constexpr UINT kViewTimerId = 31972;
 constexpr UINT kViewTimerMs = 250;
-constexpr UINT kWebWndId = 4386;
+constexpr int kWebWndWidth = 1024, kWebWndHeight = 768;  // the web window, centred on the map
 constexpr UINT kBaseMapCmdFirst = 29440;  // + base map index
 constexpr UINT kLayerCmdFirst = 29696;    // + layer index
 constexpr UINT kMapPopupCmds = 100;       // table entries 00..99
@@ -89,6 +90,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   void ApplySettingsToMap();
   void TakeSettingsFromMap();
   void ShowInfoPage();
+  static CRect WebRect(int cx, int cy);
   void SetInfoPathQuiet(const char* lpszPath);
   void WarnNoInfoPage();
   LRESULT OnStartupOptions(WPARAM, LPARAM);
@@ -142,6 +144,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   // before the map: the map lets go of the icons before their bitmaps go
   view::ViewImages m_images;
   CMapWnd m_map;
+  CHtmlCtrl m_web;  // the pages, on the map; destroyed before it
   game::GameConfig m_config;
   game::GameState m_state;
   game::PlayerSlot m_players[game::kMaxPlayers];
