@@ -193,6 +193,39 @@ TEST_F(Frame, PopupItemsAreOwnerDrawn) {
   EXPECT_STREQ("Nächstes Spiel\tF5", f5->text);
 }
 
+TEST_F(Frame, DisabledItemsAreTintedAndEmbossed) {
+  HMENU game = Popup("&Spiel");
+  ASSERT_NE(nullptr, game);
+  MENUITEMINFOA mii = Item(game, 0);  // "Nächstes Spiel", the next-game button's green image
+  HDIB dib = DibCreate(nullptr, 300, 24, 32, nullptr);
+  ASSERT_NE(nullptr, dib);
+  HDC dc = DibGetDC(dib);
+  auto draw = [&](UINT state) {
+    DRAWITEMSTRUCT dis = {ODT_MENU, 0, mii.wID, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(game), dc,
+                          {0, 0, 300, 24}, mii.dwItemData};
+    frame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+    GdiFlush();
+  };
+  auto count = [&](int x0, int x1, auto pred) {
+    int n = 0;
+    for (int y = 0; y < 24; y++)
+      for (int x = x0; x < x1; x++) n += pred(GetPixel(dc, x, y));
+    return n;
+  };
+  auto green = [](COLORREF c) { return GetGValue(c) > GetRValue(c) + 40; };
+  draw(0);
+  EXPECT_GT(count(0, 24, green), 10);
+  draw(ODS_GRAYED | ODS_DISABLED);
+  EXPECT_EQ(0, count(0, 24, green));
+  COLORREF back = GetPixel(dc, 299, 0);
+  // the text twice: a light copy one pixel right and down under the dark one
+  int dark = count(24, 200, [&](COLORREF c) { return c != back && GetRValue(c) < GetRValue(back) - 40; });
+  int light = count(24, 200, [&](COLORREF c) { return c != back && GetRValue(c) >= GetRValue(back) - 40; });
+  EXPECT_GT(dark, 20);
+  EXPECT_GT(light, 5);
+  DibFree(dib);
+}
+
 TEST_F(Frame, RecentEntriesArePackedAndBounded) {
   std::string longPath = "C:\\" + std::string(300, 'x') + ".gpx";
   app.AddToRecentFileList(longPath.c_str());
