@@ -558,6 +558,27 @@ def test_path_combo_popup_keys_and_slow_list():
     d.proc.wait()
 
 
+def test_path_combo_own_list():
+    d = Demo("combo", 0x4, "C:\\windows")
+    d.wait(lambda p: "items" in p)
+    l, t, r, b = d.rect("combo")
+    typed = ["C:\\w%d" % i for i in range(18)] + ["c:\\W3"]
+    for path in typed:
+        d.click(l + 8, (t + b) // 2)
+        time.sleep(0.2)
+        xdo("key", "ctrl+a")
+        xdo("type", "--delay", 10, path)
+        xdo("key", "Return")
+        time.sleep(0.2)
+    p = d.wait(lambda p: p.get("path") == cp("c:\\W3"), 10)
+    items = [text_of(x) for x in d.pos()["items"].split()[1:]]
+    check(len(items) == 16, f"the own list keeps 16: {len(items)}")
+    check(items[:2] == ["c:\\W3", "C:\\w17"], f"newest first: {items[:3]}")
+    check("C:\\w3" not in items, "the same path in other letter case is merged")
+    d.proc.kill()
+    d.proc.wait()
+
+
 def test_combo_destroyed_mid_listing():
     d = Demo("combo", 0, fixture.wine_path(os.path.join(ROOT, "many")), 10, 1500)
     res = d.finish(timeout=20)
