@@ -74,18 +74,31 @@ void DrawRing(HDC dc, const OverlayRecords& g, OverlayHost& host, int player, bo
       while (std::abs(x - pts[i - 1].x) > world / 2) x += x < pts[i - 1].x ? world : -world;
     pts[i] = POINT{x, y};
   }
+  // the ring in the world copy of its target, then every copy on screen
   int cx = 0, cy = 0;
   host.GeoToClient(lon, lat, &cx, &cy);
+  int64_t sum = 0;
+  for (const POINT& q : pts) sum += q.x;
+  int shift = 0;
+  if (world > 0) {
+    double off = (cx - static_cast<double>(sum) / n) / world;
+    shift = static_cast<int>(off < 0 ? off - 0.5 : off + 0.5) * world;
+  }
+  int minX = pts[0].x + shift, maxX = minX;
+  for (POINT& q : pts) {
+    q.x += shift;
+    minX = std::min<int>(minX, q.x), maxX = std::max<int>(maxX, q.x);
+  }
   int width = g.state.clientWidth, first = 0, last = 0;
   if (world > 0) {
-    first = -std::min(kMaxWorldCopies, (cx + radius) / world + 1);
-    last = std::min(kMaxWorldCopies, (width - cx + radius) / world + 1);
+    first = -std::min(kMaxWorldCopies, std::max(0, maxX) / world + 1);
+    last = std::min(kMaxWorldCopies, std::max(0, width - minX) / world + 1);
   }
   HPEN pen = CreatePen(PS_SOLID, 2, (p.colour >> 1) & 0x7F7F7F);
   HGDIOBJ old = SelectObject(dc, pen);
   for (int k = first; k <= last; ++k) {
     int dx = k * world;
-    if (cx + dx + radius < 0 || cx + dx - radius > width) continue;
+    if (maxX + dx < 0 || minX + dx > width) continue;
     for (int i = 0; i < n; ++i) {
       const POINT& a = pts[i];
       const POINT& b = pts[(i + 1) % n];

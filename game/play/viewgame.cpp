@@ -5,6 +5,7 @@
 #include "game/play/gamepage.h"
 #include "game/play/gamesound.h"
 #include "game/play/remote.h"
+#include "game/web/htmlctrl.h"
 #include "resources/resource.h"
 
 namespace game {
@@ -121,10 +122,20 @@ int ViewGame::ReadFileHead(const char* path, char* buffer, int size) {
   return n;
 }
 
-// The web window joins the view with the browser; until then the page is
-// only remembered by the flow.
-void ViewGame::ShowWeb(bool) {}
-void ViewGame::NavigateWeb(const char*) {}
+// The web window is the map's child that the view made (none when no
+// browser could be made).
+static CHtmlCtrl* WebWindow(CMapWnd& map) {
+  HWND web = ::GetDlgItem(map.GetSafeHwnd(), kWebWndId);
+  return web ? static_cast<CHtmlCtrl*>(CWnd::FromHandlePermanent(web)) : nullptr;
+}
+
+void ViewGame::ShowWeb(bool show) {
+  if (CHtmlCtrl* web = WebWindow(m_map)) web->ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void ViewGame::NavigateWeb(const char* path) {
+  if (CHtmlCtrl* web = WebWindow(m_map)) web->Navigate2(path);
+}
 
 HWND ViewGame::Owner() const {
   CFrameWnd* frame = m_view.GetParentFrame();

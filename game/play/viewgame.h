@@ -8,6 +8,7 @@
 #include "game/play/gameflow.h"
 #include "game/play/gameoverlay.h"
 #include "game/view/view_images.h"
+#include "game/web/htmlctrl.h"
 #include "map/mapwnd.h"
 
 namespace game {
@@ -19,6 +20,7 @@ class ViewGame : public GameHost, public OverlayHost {
 
   // the star and the glyphs from the program's resources
   void LoadImages(HINSTANCE module);
+  // the view's web window, once it exists; pages are shown and hidden there
   GameFlow& Flow() { return m_flow; }
 
   void OnUpdateCommand(CCmdUI* cmd);

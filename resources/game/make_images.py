@@ -74,6 +74,7 @@ def glyph_masks(font_path):
         ImageDraw.Draw(img).text((30, 80), ch, fill=255, font=font, anchor="ls")
         box = img.getbbox()
         crop = img.crop(box)
+        # the dot and its 2-px shadow fit the quarter cell the text advances for it
         limit = CELL_W - 4 if ch != "." else CELL_W // 4 - 2
         if crop.width > limit:
             crop = crop.resize((limit, crop.height), Image.LANCZOS)
@@ -85,7 +86,7 @@ def strip(font_path):
     width = CELL_W * CELLS
     pix = [[(0, 0, 0, 0)] * width for _ in range(CELL_H)]
     for cell, (mask, below) in glyph_masks(font_path).items():
-        x0 = cell * CELL_W + (2 if GLYPHS[cell] == "." else (CELL_W - mask.width) // 2)
+        x0 = cell * CELL_W + (0 if GLYPHS[cell] == "." else (CELL_W - mask.width) // 2)
         y0 = BASELINE + below - mask.height
         cov = {}
         for y in range(mask.height):

@@ -1,0 +1,73 @@
+#!/usr/bin/env python3
+"""A round's results in Orvalo.exe: three clicks at known pixels, the
+scoreboard measured on the screen during its pause: each bar's length by the
+bar formula with distances from the independent geodesic of
+tests/map/geo_reference.py (within 2 px), each bar's hue, the stars with
+"StarSecond", then the half-size board centred at the top ("PlayerStats" 1).
+
+    game_results_test.py GAMEWIN.exe
+"""
+import os
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from board import bar_lengths, click_geo, corner, distance, is_star, pixel, run_end, wait_star  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target, xshot  # noqa: E402
+
+TARGET = (13.377704, 52.516275)
+COLOURS = [(0, 0, 255), (0, 255, 0), (255, 0, 0)]  # players 1..3 as R, G, B
+
+
+def main():
+    folder = make_folder("orv-results-", {1: target(TARGET[0], TARGET[1], "Berlin")})
+    g = start(folder, [("GamersCount", 3), ("MaximalTime", 0), ("StarSecond", 1), ("PlayerStats", 1)])
+    try:
+        g.key("F5")
+        g.key("F5")
+        time.sleep(1)
+        cx, cy = g.mw // 2, g.mh // 2
+        clicks = [(cx + 60, cy - 150), (cx - 120, cy + 40), (cx + 35, cy - 120)]
+        dist = []
+        for px, py in clicks:
+            g.click(px, py)
+            g.key("F4")
+            dist.append(distance(TARGET, *click_geo(g, px, py)))
+        want = bar_lengths(dist)
+        order = sorted(range(3), key=lambda i: (dist[i], i))
+        winner, second = order[0], order[1]
+        print("distances %s, bars %s" % (["%.1f km" % (d / 1000) for d in dist], want), flush=True)
+
+        left, top = corner(g, 3)
+        shot = wait_star(g, 3, winner)
+        check(shot is not None, "the winner's star appears")
+        if shot:
+            for i in range(3):
+                y = top + 16 + 96 * i + 2  # above the glyphs
+                x0 = left + 24
+                first = pixel(shot, x0, y)
+                x = run_end(shot, x0, y, left + 800)
+                got = x + 1 - left
+                check(abs(got - want[i]) <= 2, "player %d's bar ends at %d px, formula %d" % (i + 1, got, want[i]))
+                main_channel = COLOURS[i].index(255)
+                check(max(range(3), key=lambda c: first[c]) == main_channel,
+                      "player %d's bar has the player's hue: %s" % (i + 1, first))
+                stars = [is_star(pixel(shot, left + sx + 16, top + 16 + 96 * i + 32)) for sx in (21, 63)]
+                expect = [True, True] if i == winner else [True, False] if i == second else [False, False]
+                check(stars == expect, "player %d's stars %s" % (i + 1, stars))
+        # then the map with the half-size board, centred
+        time.sleep(7)
+        s = xshot.screenshot()
+        hx = g.mx + (g.mw - 400) // 2
+        post = pixel(s, hx + 3, g.my + 10 + 40)
+        beside = pixel(s, hx - 6, g.my + 10 + 40)
+        check(sum(post) < sum(beside) - 60, "the half-size board's post stands centred at the top: %s vs %s"
+              % (post, beside))
+    finally:
+        close(g)
+    return finish(folder)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""The game's sounds as they leave the program: Wine's ALSA driver on, HOME
+holding an .asoundrc whose default device is ALSA's file plugin
+(format "wav", truncate false), so that every PlaySound leaves a WAV file of
+its own, in order. First the five sounds one by one, then a two-player
+round with a 10-s limit in Orvalo.exe: NEXT, six TICK, LAST, NEXT, six
+TICK, LAST, DONE, then LAST for the farther bar and TADA for the winner's.
+Each file's samples are its resource's.
+
+    game_sound_test.py GAMEMEDIA.exe GAMEWIN.exe
+"""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+GAMEMEDIA = sys.argv[1]
+sys.argv = [sys.argv[0], sys.argv[2]]
+import gameplay as gp  # noqa: E402
+from gameplay import check, close, finish, make_folder, start, target, xdo  # noqa: E402
+
+MEDIA = os.path.join(gp.BIN, "resources", "game")
+WINE_ENV = os.path.join(os.environ["ORV_SOURCE_DIR"], "scripts", "wine-env")
+
+
+def samples(path):
+    with wave.open(path, "rb") as w:
+        return (w.getframerate(), w.getnchannels(), w.getsampwidth()), w.readframes(w.getnframes())
+
+
+def played(home):
+    """The sound files in the order they were opened."""
+    names = [n for n in os.listdir(home) if re.fullmatch(r"out\.wav(\.\d+)?", n)]
+    names.sort(key=lambda n: int(n.split(".")[-1]) if n.count(".") == 2 else -1)
+    return [os.path.join(home, n) for n in names]
+
+
+def identify(path):
+    """Which resource a file holds (None when its samples match none)."""
+    fmt, data = samples(path)
+    for name in ("tick", "last", "next", "done", "tada"):
+        want_fmt, want = samples(os.path.join(MEDIA, name + ".wav"))
+        if fmt == want_fmt and data == want:
+            return name.upper()
+    return None
+
+
+def main():
+    home = tempfile.mkdtemp(prefix="orv-sound-")
+    with open(os.path.join(home, ".asoundrc"), "w") as f:
+        f.write('pcm.!default {\n  type file\n  slave.pcm "null"\n  file "%s/out.wav"\n'
+                '  format "wav"\n  truncate false\n}\n' % home)
+    # sound on for this test (the prefix's switch), HOME with the file plugin
+    os.environ["HOME"] = home
+    subprocess.run([WINE_ENV, "sound", "on", gp.BIN], check=True)
+    folder = make_folder("orv-soundgame-", {1: target(13.377704, 52.516275, "Berlin")})
+    try:
+        subprocess.run([gp.WINE_RUN, GAMEMEDIA, "play", "TICK", "LAST", "NEXT", "DONE", "TADA"],
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        got = [identify(p) for p in played(home)]
+        check(got == ["TICK", "LAST", "NEXT", "DONE", "TADA"], "each sound leaves its own samples: %s" % got)
+        for p in played(home):
+            os.unlink(p)
+
+        g = start(folder, [("GamersCount", 2), ("MaximalTime", 10)])
+        try:
+            g.key("F5")
+            # the guesses fall where the pointer stands when the time runs out:
+            # near the target for player 1, far off for player 2, so that the
+            # bars finish ticks apart
+            g.key("F5")
+            xdo("mousemove", str(g.mx + g.mw // 2 + 45), str(g.my + g.mh // 2 - 120))
+            time.sleep(11.5)
+            g.key("F4")
+            xdo("mousemove", str(g.mx + g.mw // 2 - 200), str(g.my + g.mh // 2 + 150))
+            time.sleep(11.5)
+            g.key("F4")
+            # the winner's bar, the shortest, finishes last
+            end = time.time() + 60
+            while time.time() < end and len(played(home)) < 19:
+                time.sleep(0.5)
+            time.sleep(1)
+        finally:
+            close(g)
+        got = [identify(p) for p in played(home)]
+        want = ["NEXT"] + ["TICK"] * 6 + ["LAST", "NEXT"] + ["TICK"] * 6 + ["LAST", "DONE", "LAST", "TADA"]
+        check(got == want, "a round's sounds in order: %s" % got)
+    finally:
+        subprocess.run([WINE_ENV, "sound", "off", gp.BIN])
+    return finish(home, folder)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,158 @@
+"""What the game's window tests share: Orvalo.exe under Wine on the test
+display with a game folder of its own, X input, the player boxes and the
+"Fehler" boxes (read by gamewin.exe, the first argument of every test)."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "support"))
+import xshot  # noqa: E402
+
+GAMEWIN = sys.argv[1]
+BIN = os.environ["ORV_BINARY_DIR"]
+WINE_RUN = os.environ["ORV_WINE_RUN"]
+EXE = os.path.join(BIN, "game", "Orvalo.exe")
+CLOSER = os.path.join(BIN, "tests", "e2e", "postclose.exe")
+os.environ["DISPLAY"] = xshot.display()
+failures = []
+
+
+def check(cond, what):
+    print(("ok   " if cond else "FAIL ") + what, flush=True)
+    if not cond:
+        failures.append(what)
+    return cond
+
+
+def wine(*args):
+    return subprocess.run([WINE_RUN, *args], capture_output=True, text=True, stdin=subprocess.DEVNULL)
+
+
+def option(name, kind, value):
+    wine("reg", "add", r"HKCU\Software\Vexa\Orvalo\GameOptions", "/v", name, "/t", kind, "/d", str(value), "/f")
+
+
+def page(folder, n, body):
+    d = os.path.join(folder, "Game%03d" % n)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, "Info.html"), "w", encoding="cp1252") as f:
+        f.write("<html>" + body + "<body>Ziel %d</body></html>" % n)
+
+
+def target(lon, lat, name=None):
+    s = "<!--REFX %s --><!--REFY %s -->" % (lon, lat)
+    return s + ('<!--NAME "%s" -->' % name if name else "")
+
+
+def xdo(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
+
+
+class Game:
+    def __init__(self, folder, args=()):
+        self.proc = subprocess.Popen([WINE_RUN, EXE, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, cwd=folder)
+        self.win = ""
+        for _ in range(150):
+            self.win = xdo("search", "--onlyvisible", "--name", " - Orvalo$").split("\n")[0]
+            if self.win:
+                break
+            time.sleep(0.2)
+        assert self.win, "no main window"
+        time.sleep(1.5)
+        out = subprocess.run([WINE_RUN, GAMEWIN, "maprect"], capture_output=True, text=True).stdout.split()
+        self.mx, self.my, self.mw, self.mh = map(int, out)
+
+    def title(self):
+        return xdo("getwindowname", self.win)
+
+    def key(self, k):
+        xdo("windowactivate", "--sync", self.win)
+        xdo("key", "--window", self.win, k)
+        time.sleep(0.6)
+
+    def click(self, x, y):
+        xdo("mousemove", str(self.mx + x), str(self.my + y))
+        time.sleep(0.2)
+        xdo("click", "1")
+        time.sleep(0.4)
+
+    def boxes(self):
+        """The pixels of the three player boxes."""
+        w, h, rgb = xshot.screenshot()
+        out = []
+        for i in range(3):
+            x0, y0 = self.mx + 10 + 52 * i, self.my + 10
+            out.append(bytes(b for y in range(y0, y0 + 42) for b in rgb[3 * (y * w + x0):3 * (y * w + x0 + 42)]))
+        return out
+
+    def marked(self, ref):
+        """Indices of the boxes that differ from the reference (a symbol drawn in them)."""
+        now = self.boxes()
+        return [i for i in range(3) if sum(a != b for a, b in zip(now[i], ref[i])) > 40]
+
+    def error(self, timeout=5):
+        end = time.time() + timeout
+        while time.time() < end:
+            r = subprocess.run([WINE_RUN, GAMEWIN, "box", "Fehler"], capture_output=True, text=True, encoding="cp1252")
+            if r.returncode == 0:
+                time.sleep(0.3)
+                return r.stdout.strip()
+            time.sleep(0.3)
+        return None
+
+    def wait_title(self, want, timeout=25):
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.title() == want:
+                return True
+            time.sleep(0.3)
+        return False
+
+
+def make_folder(prefix, pages):
+    """A game folder with its welcome page and {number: page body}."""
+    folder = tempfile.mkdtemp(prefix=prefix)
+    os.makedirs(os.path.join(folder, "Main"))
+    with open(os.path.join(folder, "Main", "Info.html"), "w") as f:
+        f.write("<html><body>Willkommen</body></html>")
+    for n, body in pages.items():
+        page(folder, n, body)
+    return folder
+
+
+def start(folder, options, values=(), args=()):
+    """Orvalo.exe on a fresh registry: "GameOptions" values (name, value) as
+    numbers, the folder as the info path, view values (name, value)."""
+    wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
+    for name, value in values:
+        wine("reg", "add", r"HKCU\Software\Vexa\Orvalo", "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+    for name, value in options:
+        option(name, "REG_DWORD", value)
+    if not args:
+        option("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))
+    return Game(folder, args)
+
+
+def close(g):
+    """WM_CLOSE as its user would; the seconds it took to end, None if it did not."""
+    t0 = time.time()
+    wine(CLOSER, g.title())
+    try:
+        g.proc.wait(timeout=20)
+        return time.time() - t0 if g.proc.returncode == 0 else None
+    except subprocess.TimeoutExpired:
+        g.proc.kill()
+        return None
+
+
+def finish(*folders):
+    for f in folders:
+        shutil.rmtree(f, ignore_errors=True)
+    if failures:
+        print("%d failed" % len(failures))
+        return 1
+    return 0

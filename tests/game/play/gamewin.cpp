@@ -1,0 +1,76 @@
+// What the game's window tests cannot see through X:
+//   gamewin maprect        screen rectangle of the map window's client area
+//   gamewin box CAPTION    text of the message box with that caption, then
+//                          closes it with OK (exit 1 when there is none)
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+constexpr int kMapId = 31973;
+
+BOOL CALLBACK FindMap(HWND w, LPARAM out) {
+  if (GetDlgCtrlID(w) == kMapId && IsWindowVisible(w)) {
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK TopLevel(HWND w, LPARAM out) {
+  if (!IsWindowVisible(w)) return TRUE;
+  EnumChildWindows(w, FindMap, out);
+  return *reinterpret_cast<HWND*>(out) == nullptr;
+}
+
+struct BoxSearch {
+  const char* caption;
+  HWND box;
+};
+
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<BoxSearch*>(p);
+  char title[256], cls[64];
+  GetWindowTextA(w, title, sizeof title);
+  GetClassNameA(w, cls, sizeof cls);
+  if (IsWindowVisible(w) && !strcmp(title, s->caption) && !strcmp(cls, "#32770")) {
+    s->box = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK PrintStatic(HWND w, LPARAM) {
+  char cls[64], text[1024];
+  GetClassNameA(w, cls, sizeof cls);
+  if (!_stricmp(cls, "Static") && GetWindowTextA(w, text, sizeof text) > 0) printf("%s\n", text);
+  return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 2 && !strcmp(argv[1], "maprect")) {
+    HWND map = nullptr;
+    EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
+    if (!map) return 1;
+    RECT r;
+    GetClientRect(map, &r);
+    POINT p = {0, 0};
+    ClientToScreen(map, &p);
+    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
+    return 0;
+  }
+  if (argc >= 3 && !strcmp(argv[1], "box")) {
+    BoxSearch s = {argv[2], nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+    if (!s.box) return 1;
+    EnumChildWindows(s.box, PrintStatic, 0);
+    fflush(stdout);
+    PostMessageA(s.box, WM_COMMAND, IDOK, 0);
+    return 0;
+  }
+  return 2;
+}
