@@ -6,6 +6,7 @@ if(TARGET orv_game AND COMMAND orv_use_frame_art)
   orv_bench(bench_gameview SOURCES ${CMAKE_CURRENT_LIST_DIR}/gameview_bench.cpp
     ${CMAKE_SOURCE_DIR}/resources/Orvalo.rc DEPS orv_game)
   orv_use_frame_art(bench_gameview)
+  orv_game_media(bench_gameview ${CMAKE_SOURCE_DIR}/resources/Orvalo.rc)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Orvalo.rc PROPERTIES
     COMPILE_OPTIONS "--preprocessor-arg=-Wno-trigraphs")
 endif()
