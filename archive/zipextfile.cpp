@@ -103,51 +103,45 @@ ZipErrorCode CZipFile::ExtractToFileCore(int32_t index, const char* path) {
     e->mark = rc == 2 ? 1 : 2;
     return 0;
   }
-  // the data go to a temporary file beside the target first
+  // The data go to a temporary file beside the target first, created once
+  // and kept open until its times are set.
   char folder[ZIP_PATH_SIZE];
   snprintf(folder, sizeof folder, "%s", target);
   char* cut = folder;
   for (char* q = folder; *q; q++)
     if (PathIsSep(*q)) cut = q + 1;
   *cut = 0;
+  char where[ZIP_PATH_SIZE];
+  if (FioFullPath(where, sizeof where, folder[0] ? folder : ".") < 0) return Fail(ZIPERR_PATH, index);
   char temp[ZIP_PATH_SIZE + 16];
-  const char* where = folder[0] ? folder : ".";
-  if (FioMakeTempFile(temp, sizeof temp, where, "AF_") < 0) {
-    DirCreateExA(target, DIRCREATE_PARENT);
-    if (FioMakeTempFile(temp, sizeof temp, where, "AF_") < 0) return Fail(ZIPERR_TARGET_CREATE, index);
-  }
-  FileSink sink = {FioOpen(temp, FIO_RW)};
+  FileSink sink = {FioCreateTemp(temp, sizeof temp, where, "AF_")};
   if (sink.h == FIO_INVALID) {
-    FioDelete(temp);
-    return Fail(ZIPERR_TARGET_CREATE, index);
+    DirCreateExA(target, DIRCREATE_PARENT);
+    sink.h = FioCreateTemp(temp, sizeof temp, where, "AF_");
+    if (sink.h == FIO_INVALID) return Fail(ZIPERR_TARGET_CREATE, index);
   }
   FileFindData info;
   ZipErrorCode rc = ExtractEntry(index, &sink, FileWrite, &info);
+  if (rc == 0) {
+    // times before the close: the read-only attribute would refuse them later
+    auto ticks = [](int64_t seconds) { return seconds < 0 ? -1 : (seconds + 11644473600LL) * 10000000LL; };
+    int64_t created = e->created == 0 || e->created == -1 ? -1 : e->created;
+    int64_t accessed = e->accessed == 0 || e->accessed == -1 ? -1 : e->accessed;
+    int64_t modified = e->modified == -1 ? -1 : e->modified;
+    FioSetHandleTimes(sink.h, ticks(modified), ticks(created), ticks(accessed));
+  }
   bool closed = FioClose(sink.h) != 0;
   if (rc == 0 && !closed) rc = Fail(ZIPERR_TARGET_WRITE, index);
   if (rc != 0) {
     FioDelete(temp);
     return rc;
   }
-  // Times first: the read-only attribute would refuse them afterwards.
-  int64_t created = e->created == 0 || e->created == -1 ? -1 : e->created;
-  int64_t accessed = e->accessed == 0 || e->accessed == -1 ? -1 : e->accessed;
-  int64_t modified = e->modified == -1 ? -1 : e->modified;
-  FileSetTimesA(temp, modified, created, accessed);
-  bool readOnly = (info.attributes & 2) != 0;
-  if (readOnly) FioSetReadOnly(temp, 1);
+  if (info.attributes & 2) FioSetReadOnly(temp, 1);
   // An existing file is moved aside before the new one takes its name and
   // deleted only then: a rename over a file makes some file systems write
   // the data out at once, and a read-only file refuses to be replaced.
   char aside[ZIP_PATH_SIZE + 16];
-  bool moved = false;
-  if (exists) {
-    moved = FioMakeTempFile(aside, sizeof aside, where, "AF_") >= 0;
-    if (moved && !FioReplace(target, aside)) {
-      FioDelete(aside);
-      moved = false;
-    }
-  }
+  bool moved = exists && FioRenameAside(target, aside, sizeof aside, where, "AF_");
   if (!FioReplace(temp, target)) {
     if (moved) FioReplace(aside, target);
     FioSetReadOnly(temp, 0);

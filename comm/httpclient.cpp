@@ -349,9 +349,20 @@ int CHttpClient::Request(const Url& url, HANDLE file, unsigned long long deadlin
   return HTTP_ERR_NO_RESPONSE;
 }
 
+namespace {
+// Blanks, control codes and DEL would end the request line or add header
+// lines of the caller's text (a path from an edited server table).
+bool FitsRequestLine(const std::string& text) {
+  for (char c : text)
+    if ((unsigned char)c < 0x21 || (unsigned char)c == 0x7F) return false;
+  return true;
+}
+}  // namespace
+
 int CHttpClient::Get(const char* fileName, const char* urlPath, int timeoutMs, unsigned flags) {
   if (!fileName || !urlPath || !*urlPath) return HTTP_ERR_ARGS;
   if (m_host.empty()) return HTTP_ERR_NOT_CONNECTED;
+  if (!FitsRequestLine(urlPath) || !FitsRequestLine(m_host)) return HTTP_ERR_ARGS;
   EnterCriticalSection(&m_lock);
   m_busy = true;
   m_abort = false;
@@ -406,12 +417,10 @@ int CHttpClient::Get(const char* fileName, const char* urlPath, int timeoutMs, u
       } else {
         next.path = url.path.substr(0, url.path.rfind('/') + 1) + location;
       }
-      for (char c : next.path)
-        if ((unsigned char)c <= ' ') {
-          result = HTTP_ERR_BAD_LOCATION;
-          break;
-        }
-      if (result == HTTP_ERR_BAD_LOCATION) break;
+      if (!FitsRequestLine(next.path) || !FitsRequestLine(next.host)) {
+        result = HTTP_ERR_BAD_LOCATION;
+        break;
+      }
       url = next;
       m_keep.clear();
       SetFilePointer(file, 0, nullptr, FILE_BEGIN);

@@ -119,9 +119,9 @@ int CDirectoryList::ShellIconIndex(DirEntry* e, unsigned flags) {
   if ((e->attributes & DIRENT_VIRTUAL) && !(e->attributes & DIRENT_LINK) && extra) {
     path = extra;
   } else {
-    const char* p = GetEntryPath(e, nullptr);
-    if (!p) return -1;
-    path = p;
+    // built here: looking the entry's index up would make a listing quadratic
+    if (e->folder < 0 || e->folder >= (int)m_folders.size()) return -1;
+    path = m_folder + m_folders[(size_t)e->folder] + e->name;
     if (e->attributes & DIRENT_LINK) path += ".lnk";  // the shortcut's own icon
   }
   DWORD attr = (e->attributes & FFD_DIRECTORY) && !(e->attributes & DIRENT_LINK) ? FILE_ATTRIBUTE_DIRECTORY

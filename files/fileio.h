@@ -85,6 +85,15 @@ int FioGetTempFolder(char* dest, size_t size);
 // Returns the length of the name, or -1 on failure (nothing is left behind).
 int FioMakeTempFile(char* dest, size_t size, const char* folder, const char* prefix);
 
+// The same, kept open for reading and writing: one create where a name and
+// a second open would cost two. folder must be given; dest gets folder +
+// separator + name. FIO_INVALID on failure (nothing left behind).
+FioHandle FioCreateTemp(char* dest, size_t size, const char* folder, const char* prefix);
+
+// Moves from to a new unique name in folder (never over an existing file),
+// whose full name goes to dest. 1, or 0 on failure.
+int FioRenameAside(const char* from, char* dest, size_t size, const char* folder, const char* prefix);
+
 // The absolute form of path. Returns the length, or -1 when it does not fit.
 int FioFullPath(char* dest, size_t size, const char* path);
 
@@ -125,6 +134,8 @@ int FioStat(const char* path, FioInfo* info);
 int FioSetTimes(const char* path, int64_t modified, int64_t created, int64_t accessed);
 // Makes a read-only file writable (or read-only when readOnly is non-zero).
 int FioSetReadOnly(const char* path, int readOnly);
+// The same times through an open handle; 1 or 0.
+int FioSetHandleTimes(FioHandle h, int64_t modified, int64_t created, int64_t accessed);
 
 // The path with every link resolved (the object the path reaches). Returns
 // the length or -1.

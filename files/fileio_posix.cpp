@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <string.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -181,6 +182,48 @@ int FioMakeTempFile(char* dest, size_t size, const char* folder, const char* pre
   return -1;
 }
 
+namespace {
+// "<folder>/<prefix>XXXX.tmp" with a name of the counter's next value
+int TempName(char* dest, size_t size, const char* folder, const char* prefix) {
+  static unsigned counter;
+  static const unsigned seed = (unsigned)getpid() * 2654435761u ^ (unsigned)time(nullptr);
+  unsigned v = (seed + __atomic_add_fetch(&counter, 1, __ATOMIC_RELAXED) * 40503u) & 0xFFFFu;
+  size_t flen = strlen(folder);
+  const char* sep = (flen && folder[flen - 1] == '/') ? "" : "/";
+  char pre[4] = {0, 0, 0, 0};
+  if (prefix) strncpy(pre, prefix, 3);
+  int n = snprintf(dest, size, "%s%s%s%04X.tmp", folder, sep, pre, v);
+  return n < 0 || (size_t)n >= size ? -1 : n;
+}
+}  // namespace
+
+FioHandle FioCreateTemp(char* dest, size_t size, const char* folder, const char* prefix) {
+  if (!dest || !folder || !*folder) return FIO_INVALID;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (TempName(dest, size, folder, prefix) < 0) return FIO_INVALID;
+    int fd = open(dest, O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) return (FioHandle)fd;
+    if (errno != EEXIST) break;
+  }
+  dest[0] = 0;
+  return FIO_INVALID;
+}
+
+int FioRenameAside(const char* from, char* dest, size_t size, const char* folder, const char* prefix) {
+  if (!from || !dest || !folder || !*folder) return 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (TempName(dest, size, folder, prefix) < 0) return 0;
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, dest, RENAME_NOREPLACE) == 0) return 1;
+    if (errno == EEXIST) continue;
+    if (errno != EINVAL && errno != ENOSYS) return 0;
+    // a file system without the flag: look first
+    struct stat st;
+    if (lstat(dest, &st) == 0) continue;
+    return rename(from, dest) == 0 ? 1 : 0;
+  }
+  return 0;
+}
+
 int FioFullPath(char* dest, size_t size, const char* path) {
   if (!path || !*path) return -1;
   if (path[0] == '/') return PutText(dest, size, path, strlen(path));
@@ -278,6 +321,13 @@ int FioSetTimes(const char* path, int64_t modified, int64_t created, int64_t acc
   if (!path || !*path) return 0;
   struct timespec ts[2] = {SpecOf(accessed), SpecOf(modified)};
   return utimensat(AT_FDCWD, path, ts, 0) == 0 ? 1 : 0;
+}
+
+int FioSetHandleTimes(FioHandle h, int64_t modified, int64_t created, int64_t accessed) {
+  (void)created;  // no creation time here
+  if (h == FIO_INVALID) return 0;
+  struct timespec ts[2] = {SpecOf(accessed), SpecOf(modified)};
+  return futimens((int)h, ts) == 0 ? 1 : 0;
 }
 
 int FioSetReadOnly(const char* path, int readOnly) {

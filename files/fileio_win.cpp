@@ -1,4 +1,6 @@
 // Thin file layer on Win32 calls.
+#include <stdio.h>
+#include <string.h>
 #include <windows.h>
 
 #include "files/fileio.h"
@@ -154,6 +156,47 @@ int FioMakeTempFile(char* dest, size_t size, const char* folder, const char* pre
   return (int)n;
 }
 
+namespace {
+// "<folder>\<prefix>XXXX.tmp" with a name of the counter's next value
+int TempName(char* dest, size_t size, const char* folder, const char* prefix) {
+  static LONG counter;
+  static const unsigned seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
+  unsigned v = (seed + (unsigned)InterlockedIncrement(&counter) * 40503u) & 0xFFFFu;
+  size_t flen = strlen(folder);
+  const char* sep = flen && (folder[flen - 1] == '\\' || folder[flen - 1] == '/') ? "" : "\\";
+  char pre[4] = {0, 0, 0, 0};
+  if (prefix) strncpy(pre, prefix, 3);
+  int n = snprintf(dest, size, "%s%s%s%04X.tmp", folder, sep, pre, v);
+  return n < 0 || (size_t)n >= size || n >= MAX_PATH ? -1 : n;
+}
+}  // namespace
+
+FioHandle FioCreateTemp(char* dest, size_t size, const char* folder, const char* prefix) {
+  if (!dest || !folder || !*folder) return FIO_INVALID;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (TempName(dest, size, folder, prefix) < 0) break;
+    HANDLE h = CreateFileA(dest, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) return (FioHandle)h;
+    DWORD e = GetLastError();
+    if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) break;
+  }
+  if (dest && size) dest[0] = 0;
+  return FIO_INVALID;
+}
+
+int FioRenameAside(const char* from, char* dest, size_t size, const char* folder, const char* prefix) {
+  if (!from || !dest || !folder || !*folder) return 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (TempName(dest, size, folder, prefix) < 0) return 0;
+    // without MOVEFILE_REPLACE_EXISTING an existing name is never replaced
+    if (MoveFileExA(from, dest, 0)) return 1;
+    DWORD e = GetLastError();
+    if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) return 0;
+  }
+  return 0;
+}
+
 int FioFullPath(char* dest, size_t size, const char* path) {
   if (!path || !*path) return -1;
   char buf[1024];
@@ -233,6 +276,15 @@ int FioSetTimes(const char* path, int64_t modified, int64_t created, int64_t acc
   BOOL ok = SetFileTime(h, created >= 0 ? &c : nullptr, accessed >= 0 ? &a : nullptr, modified >= 0 ? &m : nullptr);
   CloseHandle(h);
   return ok ? 1 : 0;
+}
+
+int FioSetHandleTimes(FioHandle h, int64_t modified, int64_t created, int64_t accessed) {
+  if (h == FIO_INVALID) return 0;
+  FILETIME m = ToFileTime(modified), c = ToFileTime(created), a = ToFileTime(accessed);
+  return SetFileTime((HANDLE)h, created >= 0 ? &c : nullptr, accessed >= 0 ? &a : nullptr,
+                     modified >= 0 ? &m : nullptr)
+             ? 1
+             : 0;
 }
 
 int FioSetReadOnly(const char* path, int readOnly) {

@@ -74,7 +74,7 @@ struct Child {
 
 // Deletes what lies in dir; dirFinal is dir with every link resolved ("" when
 // unknown). Returns true when everything went.
-bool DeleteContents(const std::string& dir, const std::string& dirFinal, int depth) {
+bool DeleteContents(const std::string& dir, const std::string& dirFinal, int depth, const DirCancel* cancel) {
   if (depth > 256) return false;
   std::vector<Child> children;
   FioFindEntry e;
@@ -88,6 +88,7 @@ bool DeleteContents(const std::string& dir, const std::string& dirFinal, int dep
 
   bool ok = true;
   for (const Child& c : children) {
+    if (cancel && cancel->cancelled(cancel->arg)) return false;
     std::string path = dir + FIO_SEP + c.name;
     if (c.attributes & FIO_ATTR_REPARSE) {
       // the link itself goes, never what it points at
@@ -107,7 +108,7 @@ bool DeleteContents(const std::string& dir, const std::string& dirFinal, int dep
         ok = FioRemoveDir(path.c_str()) && ok;
         continue;
       }
-      bool inner = DeleteContents(path, childFinal, depth + 1);
+      bool inner = DeleteContents(path, childFinal, depth + 1, cancel);
       ok = RemoveEmptyDir(path) && inner && ok;
       continue;
     }
@@ -272,7 +273,9 @@ int DirCreateExA(const char* path, int n) {
   return DirCreateA(p.c_str());
 }
 
-int DirDeleteTreeA(const char* path, unsigned flags) {
+int DirDeleteTreeA(const char* path, unsigned flags) { return DirDeleteTreeCancelA(path, flags, nullptr); }
+
+int DirDeleteTreeCancelA(const char* path, unsigned flags, const DirCancel* cancel) {
   if (!path || !*path) return 0;
   std::string p = StripTrailingSeparators(path);
   FioInfo info;
@@ -285,7 +288,8 @@ int DirDeleteTreeA(const char* path, unsigned flags) {
   char fin[1024];
   std::string rootFinal;
   if (FioFinalPath(fin, sizeof fin, p.c_str()) >= 0) rootFinal = fin;
-  bool ok = DeleteContents(p, rootFinal, 0);
+  bool ok = DeleteContents(p, rootFinal, 0, cancel);
+  if (cancel && cancel->cancelled(cancel->arg)) return -2;
   if (!(flags & DIRTREE_KEEP_ROOT)) ok = RemoveEmptyDir(p) && ok;
   return ok ? 1 : -1;
 }

@@ -80,3 +80,10 @@ int DirCreateExA(const char* path, int n);
 // entries could not be deleted (the rest are gone).
 enum : unsigned { DIRTREE_KEEP_ROOT = 1 };
 int DirDeleteTreeA(const char* path, unsigned flags);
+// The same, asking cancelled(arg) before each entry: -2 when it said stop
+// (what was deleted by then is gone, the rest stays).
+struct DirCancel {
+  bool (*cancelled)(void* arg);
+  void* arg;
+};
+int DirDeleteTreeCancelA(const char* path, unsigned flags, const DirCancel* cancel);

@@ -202,7 +202,15 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
 
 void CFrameWnd::ActivateFrame(int nCmdShow) {
   if (nCmdShow == -1) nCmdShow = ::IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW;
-  ShowWindow(nCmdShow);
+  if (nCmdShow == SW_SHOWMAXIMIZED && !::IsWindowVisible(m_hWnd)) {
+    // shown first, maximised once the show has gone through: a window
+    // maximised by its first show can keep its normal size where no window
+    // manager sizes it (Wine on a bare X server)
+    ShowWindow(SW_SHOWNORMAL);
+    PostMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  } else {
+    ShowWindow(nCmdShow);
+  }
   if (nCmdShow != SW_HIDE && nCmdShow != SW_MINIMIZE && nCmdShow != SW_SHOWMINNOACTIVE) BringWindowToTop();
 }
 

@@ -1,6 +1,7 @@
 #include "game/tileservers.h"
 
 #include <math.h>
+#include <string.h>
 
 #include "files/regkey.h"
 #include "game/tileserver_defaults.h"
@@ -43,17 +44,37 @@ constexpr int Count(const Field (&)[N]) {
   return N;
 }
 
+// The table's values are short: one query into a buffer here serves them
+// (the key object asks twice, for the size and then the data); a longer
+// text goes to the key object.
 uint32_t ReadDword(CRegistryKey& key, const char* name) {
   uint32_t v = 0;
-  key.ReadValue(&v, sizeof v, name, REG_DWORD);
+  DWORD type = 0, size = sizeof v;
+  if (!key.GetKey() || RegQueryValueExA(key.GetKey(), name, nullptr, &type, (BYTE*)&v, &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof v)
+    return 0;
   return v;
+}
+
+int ReadText(CRegistryKey& key, const char* name, CString* text) {
+  char buf[256];
+  DWORD type = 0, size = sizeof buf;
+  text->Empty();
+  if (!key.GetKey()) return 0;
+  LONG r = RegQueryValueExA(key.GetKey(), name, nullptr, &type, (BYTE*)buf, &size);
+  if (r == ERROR_MORE_DATA) return key.ReadString(*text, name);
+  if (r != ERROR_SUCCESS) return 0;
+  // up to the first zero, as the key object reads a text
+  const void* z = memchr(buf, 0, size);
+  text->SetString(buf, z ? (int)((const char*)z - buf) : (int)size);
+  return 1;
 }
 
 int ReadIndexed(CRegistryKey& key, const char* field, int index, CString* text) {
   char name[24];
   text->Empty();
   if (!EntryValueName(name, sizeof name, field, index)) return 0;
-  return key.ReadString(*text, name);
+  return ReadText(key, name, text);
 }
 
 uint32_t ReadIndexedDword(CRegistryKey& key, const char* field, int index) {

@@ -3,6 +3,8 @@
 #include <exdispid.h>
 #include <olectl.h>
 
+#include <algorithm>
+
 #include "htmlview/htmlfetch.h"
 #include "htmlview/htmllimits.h"
 #include "htmlview/htmlurl.h"
@@ -94,9 +96,72 @@ STDMETHODIMP HtmlEventPoint::Unadvise(DWORD dwCookie) {
   return CONNECT_E_NOCONNECTION;
 }
 
+namespace {
+
+// A snapshot of the connections, each sink held.
+class ConnectionList : public IEnumConnections {
+ public:
+  explicit ConnectionList(const std::vector<std::pair<DWORD, IDispatch*>>& sinks) : m_sinks(sinks) {
+    for (auto& s : m_sinks) s.second->AddRef();
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IEnumConnections) {
+      *ppv = this;
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
+  STDMETHODIMP_(ULONG) Release() override {
+    LONG n = --m_cRef;
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+  STDMETHODIMP Next(ULONG count, CONNECTDATA* out, ULONG* fetched) override {
+    if (!out) return E_POINTER;
+    ULONG n = 0;
+    for (; n < count && m_pos < m_sinks.size(); ++n, ++m_pos) {
+      out[n].pUnk = m_sinks[m_pos].second;
+      out[n].pUnk->AddRef();
+      out[n].dwCookie = m_sinks[m_pos].first;
+    }
+    if (fetched) *fetched = n;
+    return n == count ? S_OK : S_FALSE;
+  }
+  STDMETHODIMP Skip(ULONG count) override {
+    m_pos = std::min(m_sinks.size(), m_pos + static_cast<size_t>(count));
+    return m_pos < m_sinks.size() ? S_OK : S_FALSE;
+  }
+  STDMETHODIMP Reset() override {
+    m_pos = 0;
+    return S_OK;
+  }
+  STDMETHODIMP Clone(IEnumConnections** ppEnum) override {
+    if (!ppEnum) return E_POINTER;
+    ConnectionList* copy = new ConnectionList(m_sinks);
+    copy->m_pos = m_pos;
+    *ppEnum = copy;
+    return S_OK;
+  }
+
+ private:
+  ~ConnectionList() {
+    for (auto& s : m_sinks) s.second->Release();
+  }
+  LONG m_cRef = 1;
+  std::vector<std::pair<DWORD, IDispatch*>> m_sinks;
+  size_t m_pos = 0;
+};
+
+}  // namespace
+
 STDMETHODIMP HtmlEventPoint::EnumConnections(IEnumConnections** ppEnum) {
-  if (ppEnum) *ppEnum = nullptr;
-  return E_NOTIMPL;
+  if (!ppEnum) return E_POINTER;
+  *ppEnum = new ConnectionList(m_sinks);
+  return S_OK;
 }
 
 void HtmlEventPoint::Fire(DISPID dispid, VARIANTARG* args, UINT count) {

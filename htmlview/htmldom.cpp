@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <unordered_map>
+
 #include "htmlview/htmllimits.h"
 
 namespace {
@@ -44,12 +46,8 @@ const TagName kTags[] = {
     {"figcaption", HtmlTag::kDiv},
 };
 
-bool IsVoid(const std::string& n) {
-  static const char* const kVoid[] = {"br", "hr", "img", "meta", "link", "input", "base", "area", "col", "wbr", "param"};
-  for (const char* v : kVoid)
-    if (n == v) return true;
-  return false;
-}
+// elements without contents or end tag, of those we know
+bool IsVoid(HtmlTag t) { return t == HtmlTag::kBr || t == HtmlTag::kHr || t == HtmlTag::kImg; }
 
 bool IsHeading(HtmlTag t) { return t >= HtmlTag::kH1 && t <= HtmlTag::kH6; }
 
@@ -198,11 +196,11 @@ class TreeBuilder {
     n.attrs = std::move(t.attrs);
     int idx = Append(std::move(n));
     if (tag == HtmlTag::kImg) m_doc.images.push_back(idx);
-    if (!IsVoid(t.name) && !t.selfClosing) m_stack.push_back(idx);
+    if (!IsVoid(tag) && !t.selfClosing) m_stack.push_back(idx);
   }
 
   void End(HtmlTag tag, const std::string& name) {
-    if (tag == HtmlTag::kUnknown || IsVoid(name)) return;
+    if (tag == HtmlTag::kUnknown || IsVoid(tag)) return;
     int i;
     switch (tag) {
       case HtmlTag::kTd:
@@ -280,9 +278,13 @@ const HtmlString* HtmlNode::Attr(const char* name) const {
 }
 
 HtmlTag HtmlTagFromName(const std::string& name) {
-  for (const TagName& t : kTags)
-    if (name == t.name) return t.tag;
-  return HtmlTag::kUnknown;
+  static const std::unordered_map<std::string, HtmlTag> byName = [] {
+    std::unordered_map<std::string, HtmlTag> m;
+    for (const TagName& t : kTags) m.emplace(t.name, t.tag);
+    return m;
+  }();
+  auto it = byName.find(name);
+  return it == byName.end() ? HtmlTag::kUnknown : it->second;
 }
 
 bool HtmlIsBlock(HtmlTag t) {

@@ -23,8 +23,9 @@ void HtmlImages::Load(const HtmlDocument& doc, const HtmlString& pageUrl, uint32
     if (HtmlFetch(url, kHtmlMaxImageFileBytes, data) != kHtmlFetchOk) continue;
     std::unique_ptr<CPicture> pic(new CPicture);
     if (ImgLoadMemory(data.data(), data.size(), *pic, 0) != 0 || pic->IsEmpty()) continue;
-    if (pic->Bits() != 32 && !pic->ConvertFrom(*pic, 32)) continue;
-    if (pic->GetAlphaUsage() == 2) pic->FlattenAlpha(0xFF000000u | background);
+    // transparency is drawn over the page once, here
+    if (pic->GetAlphaUsage() == 2 && (pic->Bits() == 32 || pic->ConvertFrom(*pic, 32)))
+      pic->FlattenAlpha(0xFF000000u | background);
     m_pictures[k] = std::move(pic);
   }
 }

@@ -305,7 +305,8 @@ class Layouter {
   }
 
   void Image(const HtmlNode& n, int node, const HtmlStyle& st) {
-    int k = static_cast<int>(std::find(m_doc.images.begin(), m_doc.images.end(), node) - m_doc.images.begin());
+    // images are listed in node order
+    int k = static_cast<int>(std::lower_bound(m_doc.images.begin(), m_doc.images.end(), node) - m_doc.images.begin());
     int nw = 0, nh = 0;
     bool ok = k < kHtmlMaxImages && m_images && m_images->ImageSize(k, &nw, &nh) && nw > 0 && nh > 0;
     int aw = HtmlParseLength(n.Attr("width"), m_width);

@@ -27,9 +27,11 @@ void Frame(HDC dc, int x, int y, int w, int h, uint32_t rgb) {
 
 }  // namespace
 
-HtmlGdiFonts::HtmlGdiFonts() : m_dc(CreateCompatibleDC(nullptr)) {}
+HtmlGdiFonts::HtmlGdiFonts()
+    : m_dc(CreateCompatibleDC(nullptr)), m_oldFont(GetCurrentObject(m_dc, OBJ_FONT)) {}
 
 HtmlGdiFonts::~HtmlGdiFonts() {
+  SelectObject(m_dc, m_oldFont);
   for (Entry& e : m_fonts) DeleteObject(e.font);
   DeleteDC(m_dc);
 }
@@ -43,12 +45,14 @@ HtmlGdiFonts::Entry& HtmlGdiFonts::Get(const HtmlFont& f) {
   e.font = CreateFontW(-f.size, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                        (f.mono ? FIXED_PITCH : VARIABLE_PITCH) | FF_DONTCARE, f.mono ? L"Courier New" : L"Tahoma");
-  HGDIOBJ old = SelectObject(m_dc, e.font);
+  SelectObject(m_dc, m_selected = e.font);
   TEXTMETRICW tm;
   GetTextMetricsW(m_dc, &tm);
-  SelectObject(m_dc, old);
+  SIZE space = {0, 0};
+  GetTextExtentPoint32W(m_dc, L" ", 1, &space);
   e.height = tm.tmHeight + tm.tmExternalLeading;
   e.ascent = tm.tmAscent;
+  e.space = space.cx;
   m_fonts.push_back(e);
   m_last = m_fonts.size() - 1;
   return m_fonts.back();
@@ -57,10 +61,11 @@ HtmlGdiFonts::Entry& HtmlGdiFonts::Get(const HtmlFont& f) {
 HFONT HtmlGdiFonts::Font(const HtmlFont& font) { return Get(font).font; }
 
 int HtmlGdiFonts::TextWidth(const HtmlFont& font, const WideChar* text, int length) {
-  HGDIOBJ old = SelectObject(m_dc, Get(font).font);
+  Entry& e = Get(font);
+  if (length == 1 && text[0] == ' ') return e.space;  // between every two words
+  if (m_selected != e.font) SelectObject(m_dc, m_selected = e.font);
   SIZE size = {0, 0};
   GetTextExtentPoint32W(m_dc, text, length, &size);
-  SelectObject(m_dc, old);
   return size.cx;
 }
 

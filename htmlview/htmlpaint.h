@@ -25,11 +25,13 @@ class HtmlGdiFonts : public HtmlFontMetrics {
   struct Entry {
     HtmlFont key;
     HFONT font;
-    int height, ascent;
+    int height, ascent, space;
   };
   Entry& Get(const HtmlFont& font);
   std::vector<Entry> m_fonts;
   HDC m_dc;
+  HGDIOBJ m_oldFont;
+  HFONT m_selected = nullptr;  // in m_dc
   size_t m_last = 0;
 };
 

@@ -62,10 +62,24 @@ double MapWorldYToLat(uint32_t y) {
 }
 
 void MapBackBufferSize(int screenW, int screenH, int* width, int* height) {
+  if (screenW < 1) screenW = 1;
+  if (screenH < 1) screenH = 1;
   int w = ((screenW / 128 + 3) & ~3) * 256;
   int h = ((screenH / 128 + 3) & ~3) * 256;
-  *width = w < 1024 ? 1024 : w;
-  *height = h < 1024 ? 1024 : h;
+  w = w < 1024 ? 1024 : w;
+  h = h < 1024 ? 1024 : h;
+  // Two map windows (the view's and the export dialog's) must fit a 32-bit
+  // process with room to spare: on a very large screen the buffer keeps
+  // only the screen and a margin of a cell or so (a cell count divisible by
+  // four), and the largest screens get fewer rows than they show.
+  if ((int64_t)w * h > kMapMaxBufferPixels) {
+    w = (((screenW + 255) / 256 + 2 + 3) & ~3) * 256;
+    h = (((screenH + 255) / 256 + 2 + 3) & ~3) * 256;
+    while ((int64_t)w * h > kMapMaxBufferPixels && h > 1024) h -= 1024;
+    while ((int64_t)w * h > kMapMaxBufferPixels && w > 1024) w -= 1024;
+  }
+  *width = w;
+  *height = h;
 }
 
 void MapAreaCentreSpan(double lon1, double lat1, double lon2, double lat2, uint32_t* cx,

@@ -32,7 +32,9 @@ uint32_t MapLatToWorldY(double lat);
 double MapWorldXToLon(uint32_t x);
 double MapWorldYToLat(uint32_t y);
 
-// The process-wide back-buffer size for a screen.
+// The process-wide back-buffer size for a screen. It holds at most this
+// many pixels of 32 bits (192 MiB).
+constexpr int64_t kMapMaxBufferPixels = 48LL << 20;
 void MapBackBufferSize(int screenW, int screenH, int* width, int* height);
 
 // Centre and span of a geographic area (ZoomToArea steps 2 and 3); an area

@@ -184,7 +184,7 @@ int MapMouse::StartAddPoint(int track, int index, uint32_t wx, uint32_t wy, unsi
   m_addOnEmpty = n == 0;
   if (n == 0) {
     if (m_overlay->InsertTrackPoint(track, wx, wy, 0, true) < 0) return 0;
-    Notify(MAPN_NEWTRACK, 0, track, wx & kMapWorldMask, wy & kMapWorldMask, 0, 0, false);
+    Notify(MAPN_NEWTRACK, 0, track, wx & kMapWorldMask, wy & kMapWorldMask, 0, 0);
     index = 0;
     n = 1;
   }
@@ -401,7 +401,7 @@ void MapMouse::EndByMouse() {
       if (t < 0 || m_overlay->GetTrackPoint(t, &x, &y, i) < 0) break;
       m_overlay->SetTrackModified(t);
       if (action == 4) {
-        Notify(MAPN_ADDPOINT, i, t, x, y, 0, 0, false);
+        Notify(MAPN_ADDPOINT, i, t, x, y, 0, 0);
       } else {
         Notify(MAPN_MOVEPOINT, 0, t, x, y, m_moveFromX, m_moveFromY);
       }

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
 #include <vector>
 
 #include "comm/httpclient.h"
@@ -123,12 +124,46 @@ void CMapWnd::Reload() {
   Post(m_hWnd, WM_MAP_COMPOSE, 0, 0);
 }
 
-int CMapWnd::ClearCache() {
+namespace {
+// Moves every entry of the cache root into a new folder inside it, so that
+// the root is empty at once; the folder's name, or "" when nothing moved.
+std::string MoveCacheAside(const char* root) {
+  std::string base = root;
+  if (!base.empty() && base.back() != '\\' && base.back() != '/') base += FIO_SEP;
+  std::string trash;
+  for (unsigned n = GetTickCount() & 0xFFFF, tries = 0; tries < 100; tries++, n++) {
+    char name[32];
+    snprintf(name, sizeof name, "~trash%04X", n & 0xFFFF);
+    if (FioMakeDir((base + name).c_str())) {
+      trash = base + name;
+      break;
+    }
+  }
+  if (trash.empty()) return trash;
+  std::vector<std::string> names;
+  FioFindEntry e;
+  int err = 0;
+  FioHandle h = FioFindFirst((base + "*").c_str(), &e, &err);
+  if (h != FIO_INVALID) {
+    do names.push_back(e.name);
+    while (FioFindNext(h, &e));
+    FioFindClose(h);
+  }
+  for (const std::string& n : names) {
+    std::string from = base + n;
+    if (from == trash) continue;
+    FioReplace(from.c_str(), (trash + FIO_SEP + n).c_str());
+  }
+  return trash;
+}
+}  // namespace
+
+int CMapWnd::ClearCache(const DirCancel* cancel) {
   const char* root = TileCacheRoot();
   FioInfo info;
   if (FioStat(root, &info) != 0 || !(info.attributes & FIO_ATTR_DIRECTORY)) return 0;
   // downloads in flight hold files open: stop them and let the workers
-  // settle (they need nothing of this thread) before deleting
+  // settle (they need nothing of this thread) before moving the tree
   LockJobs();
   m_grid.Clear();
   if (g_mapTileHooks.abortDownload)
@@ -143,12 +178,15 @@ int CMapWnd::ClearCache() {
     if (!busy) break;
     Sleep(10);
   }
+  // Under the job lock the tree only moves aside inside the root (the fixed
+  // cache lies beside the root and is never touched); the long deletion
+  // runs without the lock, so panning and zooming go on meanwhile.
   LockJobs();
-  // the root stays: it was made once for the process
-  int r = DirDeleteTreeA(root, DIRTREE_KEEP_ROOT);
+  std::string trash = MoveCacheAside(root);
   UnlockJobs();
   Reload();
-  return r;
+  if (trash.empty()) return DirDeleteTreeCancelA(root, DIRTREE_KEEP_ROOT, cancel);
+  return DirDeleteTreeCancelA(trash.c_str(), 0, cancel);
 }
 
 void CMapWnd::SetCacheLimit(uint32_t mib) { TileCacheSetLimit(mib); }
@@ -212,7 +250,9 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
         // a worker fetches the tile (every source of it) as a pre-cache job;
         // handed out again, at most three times, only when no worker holds it
         int handed = 0;
-        for (DWORD start = GetTickCount(); FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
+        // a damaged file counts as missing (it is deleted and fetched again)
+        bool cached = TileReadCached(p.file, buf) > 0;
+        for (DWORD start = GetTickCount(); !cached && FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
           if (!m_running || (cancel && *cancel)) return 3;
           LockJobs();
           bool held = false;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "files/fileops.h"
 #include "map/mapmath.h"
 #include "map/maptiles.h"
 #include "toolkit/imagewnd.h"
@@ -197,7 +198,9 @@ class CMapWnd : public CImageWnd {
   int ApplySources();
   MapTileSource GetSource(int slot);
   void Reload();
-  int ClearCache();
+  // Empties the tile cache (the fixed cache beside it stays); cancel, when
+  // given, is asked between files: -2 when it stopped the deletion.
+  int ClearCache(const DirCancel* cancel = nullptr);
   static void SetCacheLimit(uint32_t mib);
   // Renders the area with top-left world point (x, y) at zoom from the
   // caches (missing tiles fetched by the workers); *missing gets the tile

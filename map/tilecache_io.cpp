@@ -45,6 +45,14 @@ long long TileReadFile(const char* path, std::vector<unsigned char>& buf, bool t
   return got;
 }
 
+long long TileReadCached(const char* path, std::vector<unsigned char>& buf) {
+  long long len = TileReadFile(path, buf, true);
+  if (len < 0) return -1;
+  if (len > 0 && TileBodyUsable(buf.data(), (size_t)len)) return len;
+  DeleteFileA(path);
+  return -1;
+}
+
 bool TileBodyUsable(const unsigned char* data, size_t len) {
   int w, h;
   return TileBodyIsImage(data, len) && TileBodyDimensions(data, len, &w, &h) && w == 256 && h == 256;

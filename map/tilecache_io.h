@@ -29,6 +29,11 @@ bool TileMakePaths(const char* root, const MapTileSource& s, int zoom, uint32_t 
 // now (the trim removes the least recently used first).
 long long TileReadFile(const char* path, std::vector<unsigned char>& buf, bool touch = false);
 
+// A cached tile as the export and pre-caching count it: its length when the
+// file holds a usable body, -1 when it is missing. A damaged file (empty,
+// cut short, no image) is deleted, so that it is fetched again.
+long long TileReadCached(const char* path, std::vector<unsigned char>& buf);
+
 // Whether a body is a 256 x 256 PNG or JFIF JPEG, told from its header
 // within its length before anything is allocated.
 bool TileBodyUsable(const unsigned char* data, size_t len);

@@ -112,60 +112,34 @@ bool TileApplyColorList(CPicture& pic, const uint32_t* words, int count) {
 void TileSoftenEdges(CPicture& pic) {
   if (pic.IsEmpty() || pic.Bits() != 32) return;
   const int w = pic.Width(), h = pic.Height();
-  // Both steps decide on the alpha as it was before the step, so the result
-  // does not depend on the order of the scan.
-  std::vector<uint8_t> a(static_cast<size_t>(w) * h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) a[static_cast<size_t>(y) * w + x] = pic.Row(y)[4 * x + 3];
-  const int nx[4] = {-1, 1, 0, 0}, ny[4] = {0, 0, -1, 1};
-
-  // Step 1 row by row: each neighbouring pair's distance is computed once
-  // (when either side counts it: a pixel counts a neighbour whose alpha is
-  // above 0x1F) and kept for the row below.
-  auto A = [&](int x, int y) { return a[static_cast<size_t>(y) * w + x]; };
-  auto needed = [](uint8_t p, uint8_t q) { return (p > 0 && q > 0x1F) || (q > 0 && p > 0x1F); };
-  std::vector<int> across(w), up(w), down(w);
-  std::vector<uint8_t> b(a);
+  auto alpha = [&](int x, int y) -> uint8_t& { return pic.Row(y)[4 * x + 3]; };
+  // Both steps work in place in row order: a pixel made opaque counts for
+  // the pixels after it, and a pixel between two opaque ones is doubled by
+  // each of them.
   for (int y = 0; y < h; ++y) {
     const uint8_t* row = pic.Row(y);
-    for (int x = 0; x + 1 < w; ++x)
-      across[x] = needed(A(x, y), A(x + 1, y)) ? ImgColorDistance(Read32(row, x), Read32(row, x + 1)) : 0;
-    if (y + 1 < h) {
-      const uint8_t* next = pic.Row(y + 1);
-      for (int x = 0; x < w; ++x)
-        down[x] = needed(A(x, y), A(x, y + 1)) ? ImgColorDistance(Read32(row, x), Read32(next, x)) : 0;
-    }
     for (int x = 0; x < w; ++x) {
-      if (A(x, y) == 0) continue;
+      if (alpha(x, y) == 0) continue;
+      uint32_t c = Read32(row, x);
       int sum = 0;
-      if (x > 0 && A(x - 1, y) > 0x1F) sum += across[x - 1];
-      if (x + 1 < w && A(x + 1, y) > 0x1F) sum += across[x];
-      if (y > 0 && A(x, y - 1) > 0x1F) sum += up[x];
-      if (y + 1 < h && A(x, y + 1) > 0x1F) sum += down[x];
-      if (sum >= 500) b[static_cast<size_t>(y) * w + x] = 255;
+      if (x > 0 && alpha(x - 1, y) > 0x1F) sum += ImgColorDistance(c, Read32(row, x - 1));
+      if (x + 1 < w && alpha(x + 1, y) > 0x1F) sum += ImgColorDistance(c, Read32(row, x + 1));
+      if (y > 0 && alpha(x, y - 1) > 0x1F) sum += ImgColorDistance(c, Read32(pic.Row(y - 1), x));
+      if (y + 1 < h && alpha(x, y + 1) > 0x1F) sum += ImgColorDistance(c, Read32(pic.Row(y + 1), x));
+      if (sum >= 500) alpha(x, y) = 255;
     }
-    up.swap(down);
   }
-
-  // a pixel next to an opaque one is doubled once, however many it touches
-  std::vector<uint8_t> out(b);
+  const int nx[4] = {-1, 1, 0, 0}, ny[4] = {0, 0, -1, 1};
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      if (b[static_cast<size_t>(y) * w + x] != 255) continue;
+      if (alpha(x, y) != 255) continue;
       for (int k = 0; k < 4; ++k) {
         int qx = x + nx[k], qy = y + ny[k];
         if (qx < 0 || qy < 0 || qx >= w || qy >= h) continue;
-        size_t i = static_cast<size_t>(qy) * w + qx;
-        if (b[i] >= 0x10 && b[i] <= 0x80) {
-          unsigned v = b[i] * 2u;
-          out[i] = static_cast<uint8_t>(v > 255 ? 255 : v);  // 0x80 doubles to 255, not 0
-        }
+        uint8_t& q = alpha(qx, qy);
+        if (q >= 0x10 && q <= 0x80) q = static_cast<uint8_t>(q == 0x80 ? 255 : q * 2);  // 0x80 doubles to 255, not 0
       }
     }
-  for (int y = 0; y < h; ++y) {
-    uint8_t* r = pic.Row(y);
-    for (int x = 0; x < w; ++x) r[4 * x + 3] = out[static_cast<size_t>(y) * w + x];
-  }
 }
 
 void TileApplyAlpha(CPicture& pic, int32_t scale, int32_t offset) {

@@ -154,7 +154,8 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
   TilePaths p;
   if (!TileMakePaths(m_root, s, job.zoom, (uint32_t)job.tx, (uint32_t)job.ty, &p)) return 0;
   // a normal job reads the file at once (one open); -1: not in the cache
-  long long len = job.precache ? (FileGetSizeA(p.file) >= 0 ? 0 : -1) : TileReadFile(p.file, m_buf, true);
+  // (a pre-cache job counts only a usable file as there)
+  long long len = job.precache ? (TileReadCached(p.file, m_buf) >= 0 ? 0 : -1) : TileReadFile(p.file, m_buf, true);
 
   if (len < 0 && s.optionCount >= 2 && s.options[0] == kTileOptGray) {
     int top = (int)(s.options[1] >> 24);

@@ -109,7 +109,9 @@ def pin():
 
 
 def done_symbol():
-    check = [thick_line(9, 16.5, 14, 22, 3.6, SHINE), thick_line(14, 22, 23.5, 10.5, 3.6, SHINE)]
+    # outlined, so that the tick shows on a white player's face too
+    check = [thick_line(9, 16.5, 14, 22, 5.8, OUTLINE), thick_line(14, 22, 23.5, 10.5, 5.8, OUTLINE),
+             thick_line(9, 16.5, 14, 22, 3.4, SHINE), thick_line(14, 22, 23.5, 10.5, 3.4, SHINE)]
     return encoded(render(32, 32, [circle(16, 16, 14.5, OUTLINE), circle(16, 16, 12.8, FILL)] + check))
 
 

@@ -114,15 +114,26 @@ BOOL CToolBarNew::CreateEx(CWnd* pParentWnd, DWORD ctrlStyle, DWORD barStyle, CR
   m_dwStyle = barStyle & 0x0FFFFFFF;
   DWORD style = (barStyle & 0xF0000000) | WS_CHILD | WS_CLIPSIBLINGS | (ctrlStyle & 0xFFFF);
   if (!CWnd::CreateEx(0, RegisterToolbarClass(), nullptr, style, CRect(0, 0, 0, 0), pParentWnd, nID)) return FALSE;
-  if (m_dwStyle & CBRS_TOOLTIPS) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    // not owned by the frame: a topmost owned popup keeps the frame itself
-    // from going topmost ("Fenster fixieren")
-    m_hTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                             0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  }
   return TRUE;
+}
+
+// The tooltip control comes with the first mouse move over the bar: making
+// it costs more than the rest of the bar.
+void CToolBarNew::EnsureTips() {
+  if (m_hTip || !(m_dwStyle & CBRS_TOOLTIPS) || !m_hWnd) return;
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  // not owned by the frame: a topmost owned popup keeps the frame itself
+  // from going topmost ("Fenster fixieren")
+  m_hTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                           0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SyncTips();
+  // the move that brought it along is its first
+  const MSG* msg = GetCurrentMessage();
+  if (m_hTip && msg && msg->hwnd == m_hWnd) {
+    MSG relay = *msg;
+    ::SendMessageA(m_hTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+  }
 }
 
 BOOL CToolBarNew::LoadToolBar(UINT nIDResource) {
@@ -276,6 +287,7 @@ void CToolBarNew::InvalidateButton(int nIndex) {
 }
 
 void CToolBarNew::OnMouseMove(UINT, CPoint point) {
+  EnsureTips();
   int hit = HitTest(point);
   if (m_pressed >= 0) {
     bool inside = hit == m_pressed;

@@ -50,6 +50,7 @@ class CToolBarNew : public CControlBar {
   void SetFlat(BOOL bFlat);
   BOOL IsFlat() const;
 
+  HWND GetToolTips() const { return m_hTip; }
   int GetButtonCount() const { return static_cast<int>(m_buttons.size()); }
   UINT GetItemID(int nIndex) const;
   BOOL GetItemRect(int nIndex, RECT* rc) const;
@@ -102,6 +103,7 @@ class CToolBarNew : public CControlBar {
   void InvalidateButton(int nIndex);
   void DrawButton(HDC dc, uint32_t* pixels, int stride, int height, const Button& b, int index);
   void SyncTips();
+  void EnsureTips();
 
   DECLARE_MESSAGE_MAP()
 };

@@ -75,7 +75,7 @@ const char* const kKinds[3][3] = {
 void ReadName(const char* text, const char* root, const char* end, const char* parent,
               char* name) {
   const char* from = text + 1;
-  for (const char* p = root; (p = TrackFind(p, end, parent)); p += strlen(parent)) {
+  for (const char* p = root; parent && (p = TrackFind(p, end, parent)); p += strlen(parent)) {
     if (!IsNameChar(p[strlen(parent)])) {
       from = p;
       break;
@@ -105,7 +105,7 @@ int TrackParseGpx(char* text, int length, TrackPoint** points, char* name) {
     if (NextElement(s, &a, &b, &c)) break;
     s.tag = nullptr;
   }
-  if (name) ReadName(text, root, end, s.tag ? parent : "<name>", name);
+  if (name) ReadName(text, root, end, s.tag ? parent : nullptr, name);
   if (!s.tag) return TRACK_ERR_FORMAT;
   double lat, lon;
   int64_t count = 0;

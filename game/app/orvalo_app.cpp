@@ -8,6 +8,7 @@
 #include "game/app/orvalo_doc.h"
 #include "game/view/orvalo_view.h"
 #include "map/tileworker.h"
+#include "toolkit/ofnhook.h"
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(COrvaloApp, CWinApp)
@@ -21,6 +22,8 @@ COrvaloApp::COrvaloApp() = default;
 
 BOOL COrvaloApp::InitInstance() {
   EnableControlContainer();
+  // every file dialog of the program opens in the folder last used for its kind
+  DlgInstallOfnHook(nullptr);
 
   SetRegistryKey("Vexa");
   LoadStdProfileSettings(4);

@@ -72,6 +72,10 @@ bool ItemText(HMENU menu, int pos, char* buf, int size) {
 COwnerMenu::COwnerMenu() = default;
 
 COwnerMenu::~COwnerMenu() {
+  if (m_measureDC) {
+    SelectObject(m_measureDC, m_oldFont);
+    DeleteDC(m_measureDC);
+  }
   for (MenuItemRecord* r : m_records) HeapFree(GetProcessHeap(), 0, r);
   if (m_font) DeleteObject(m_font);
   if (m_normal) ImageList_Destroy(m_normal);
@@ -173,13 +177,23 @@ void COwnerMenu::EnsureDrawingTools() {
 }
 
 int COwnerMenu::MeasureText(const char* text, int length) const {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, m_font ? m_font : GetStockObject(DEFAULT_GUI_FONT));
-  RECT rc = {0, 0, 0, 0};
-  DrawTextA(dc, text, length, &rc, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return rc.right - rc.left;
+  if (!m_measureDC) {
+    // one memory DC with the menu font for all measuring
+    m_measureDC = CreateCompatibleDC(nullptr);
+    if (!m_measureDC) return 0;
+    m_oldFont = SelectObject(m_measureDC, m_font ? m_font : GetStockObject(DEFAULT_GUI_FONT));
+  }
+  // as drawn: "&" marks the next letter, "&&" stands for one "&"
+  char shown[256];
+  int n = 0;
+  if (length < 0) length = static_cast<int>(strlen(text));
+  for (int i = 0; i < length && n < static_cast<int>(sizeof shown); i++) {
+    if (text[i] == '&' && ++i >= length) break;
+    shown[n++] = text[i];
+  }
+  SIZE size = {0, 0};
+  GetTextExtentPoint32A(m_measureDC, shown, n, &size);
+  return size.cx;
 }
 
 int COwnerMenu::AccelTextWidth(const MenuItemRecord* rec) const {

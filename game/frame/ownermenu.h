@@ -69,6 +69,7 @@ class COwnerMenu {
   int GetImageHeight() const { return m_cy; }
   size_t GetRecordCount() const { return m_records.size(); }
   const char* GetRecentText(int index) const;
+  HIMAGELIST GetImageList(bool disabled) const { return disabled ? m_disabled : m_normal; }
 
  private:
   int m_cx = 16, m_cy = 15;
@@ -76,6 +77,8 @@ class COwnerMenu {
   std::vector<UINT> m_commands;
   std::set<MenuItemRecord*> m_records;
   HFONT m_font = nullptr;
+  mutable HDC m_measureDC = nullptr;
+  mutable HGDIOBJ m_oldFont = nullptr;
   char m_recent[16][MENU_RECENT_TEXT] = {};
 
   void EnsureDrawingTools();

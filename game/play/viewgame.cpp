@@ -7,6 +7,7 @@
 #include "game/play/gamepage.h"
 #include "game/play/gamesound.h"
 #include "game/play/remote.h"
+#include "game/web/htmlctrl.h"
 #include "resources/resource.h"
 
 namespace game {
@@ -123,12 +124,19 @@ int ViewGame::ReadFileHead(const char* path, char* buffer, int size) {
   return n;
 }
 
+// The web window is the map's child that the view made (none when no
+// browser could be made).
+static CHtmlCtrl* WebWindow(CMapWnd& map) {
+  HWND web = ::GetDlgItem(map.GetSafeHwnd(), kWebWndId);
+  return web ? static_cast<CHtmlCtrl*>(CWnd::FromHandlePermanent(web)) : nullptr;
+}
+
 void ViewGame::ShowWeb(bool show) {
-  if (m_web && m_web->GetSafeHwnd()) m_web->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  if (CHtmlCtrl* web = WebWindow(m_map)) web->ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 void ViewGame::NavigateWeb(const char* path) {
-  if (m_web && m_web->GetSafeHwnd()) m_web->Navigate2(path);
+  if (CHtmlCtrl* web = WebWindow(m_map)) web->Navigate2(path);
 }
 
 HWND ViewGame::Owner() const {

@@ -21,7 +21,6 @@ class ViewGame : public GameHost, public OverlayHost {
   // the star and the glyphs from the program's resources
   void LoadImages(HINSTANCE module);
   // the view's web window, once it exists; pages are shown and hidden there
-  void SetWebWindow(CHtmlCtrl* web) { m_web = web; }
   GameFlow& Flow() { return m_flow; }
 
   void OnUpdateCommand(CCmdUI* cmd);
@@ -65,7 +64,6 @@ class ViewGame : public GameHost, public OverlayHost {
   GameConfig& m_config;
   GameState& m_state;
   PlayerSlot* m_players;
-  CHtmlCtrl* m_web = nullptr;
   GameFlow m_flow;
 };
 

@@ -3,6 +3,7 @@
 #include "files/fileio.h"
 #include "files/regkey.h"
 #include "game/app/orvalo_doc.h"
+#include "game/frame/mainframe.h"
 #include "game/tileservers.h"
 #include "game/view/view_settings.h"
 #include "map/mapmouse.h"
@@ -12,8 +13,9 @@ IMPLEMENT_DYNCREATE(COrvaloView, CView)
 
 namespace {
 
-// Posted at creation: opens the game options unless a welcome page has
-// turned up by then (the command line is walked after creation).
+// Posted at creation: the game options open once the command line has been
+// walked (after creation) and its warnings answered, unless a welcome page
+// has turned up by then.
 constexpr UINT kMsgStartupOptions = WM_USER + 0x2C40;
 
 const char kNoInfoPage[] = "'.\\Main\\Info.html' wurde im 'Infopfad' nicht gefunden !";
@@ -120,9 +122,8 @@ BOOL COrvaloView::PreCreateWindow(CREATESTRUCTA& cs) { return CView::PreCreateWi
 void COrvaloView::OnDraw(CDC*) {}
 
 void COrvaloView::OnUpdate(CView*, LPARAM, CObject*) {
-  // the player bar follows the game; the frame refreshes its bars at idle
-  CFrameWnd* frame = GetParentFrame();
-  if (frame) frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+  CMainFrame* frame = DYNAMIC_DOWNCAST(CMainFrame, GetParentFrame());
+  if (frame) frame->UpdatePlayerBar();
 }
 
 void COrvaloView::LoadTileServers() {
@@ -195,10 +196,11 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
   m_map.SetPostPaintCallback(DrawGameOverlayProc, this);
   m_map.SetMouseCallback(MapMouseProc, this);
 
-  // 8: the web window comes with the browser
+  // 8: the web window on the map, centred at its fixed size, hidden until
+  // a page is shown; the game goes on without one when no browser can be made
+  m_web.Create(nullptr, nullptr, WS_CHILD, WebRect(rc.right, rc.bottom), &m_map, kWebWndId);
 
   // 9
-  m_images.LoadStarAndGlyphs(AfxGetInstanceHandle());
   m_game.LoadImages(AfxGetInstanceHandle());
   MakeAllMarkerIcons();
 
@@ -226,13 +228,24 @@ void COrvaloView::OnDestroy() {
 }
 
 LRESULT COrvaloView::OnStartupOptions(WPARAM, LPARAM) {
-  if (!view::FolderHasInfoPage(m_strInfoPath)) SendMessage(WM_COMMAND, ID_EDIT_GAMEOPTIONS, 0);
+  // a warning of the argument walk may be up (its loop brought this
+  // message): the view's timer asks again once the frame is free
+  m_startupOptionsPending = true;
+  StartupOptionsIfFree();
   return 0;
+}
+
+void COrvaloView::StartupOptionsIfFree() {
+  CFrameWnd* frame = GetParentFrame();
+  if (!m_startupOptionsPending || (frame && !frame->IsWindowEnabled())) return;
+  m_startupOptionsPending = false;
+  if (!view::FolderHasInfoPage(m_strInfoPath)) SendMessage(WM_COMMAND, ID_EDIT_GAMEOPTIONS, 0);
 }
 
 void COrvaloView::OnSize(UINT nType, int cx, int cy) {
   CView::OnSize(nType, cx, cy);
   if (m_map.GetSafeHwnd()) m_map.MoveWindow(0, 0, cx, cy, TRUE);
+  if (m_web.GetSafeHwnd()) m_web.MoveWindow(WebRect(cx, cy), TRUE);
   m_state.clientWidth = cx;
   m_state.clientHeight = cy;
 }
@@ -249,6 +262,7 @@ void COrvaloView::OnTimer(UINT_PTR nIDEvent) {
     return;
   }
   HoldPointerInFrame();
+  StartupOptionsIfFree();
   GameTick();
   UpdateStatus();
 }
@@ -282,8 +296,16 @@ void COrvaloView::WarnNoInfoPage() {
 }
 
 void COrvaloView::ShowInfoPage() {
-  // the web window shows the page once it is there; until then the path
-  // is only kept
+  CString page;
+  page.Format("%s\\Main\\Info.html", m_strInfoPath.GetString());
+  m_web.Navigate2(page);
+  if (m_web.GetSafeHwnd()) m_web.ShowWindow(SW_SHOW);
+}
+
+// The web window's place: its fixed size centred in the map.
+CRect COrvaloView::WebRect(int cx, int cy) {
+  int x = (cx - kWebWndWidth) / 2, y = (cy - kWebWndHeight) / 2;
+  return CRect(x, y, x + kWebWndWidth, y + kWebWndHeight);
 }
 
 // ------------------------------------------------------------ full screen
@@ -307,39 +329,6 @@ void COrvaloView::HoldPointerInFrame() {
   POINT q = {p.x < r.left ? r.left : p.x >= r.right ? r.right - 1 : p.x,
              p.y < r.top ? r.top : p.y >= r.bottom ? r.bottom - 1 : p.y};
   if (q.x != p.x || q.y != p.y) ::SetCursorPos(q.x, q.y);
-}
-
-// ------------------------------------------------------------ status
-
-void COrvaloView::UpdateStatus() {
-  view::StatusInput in;
-  in.mouseMode = m_map.GetMouseMode(0);
-  in.zoom = m_map.GetZoom();
-  double lon1, lat1, lon2, lat2;
-  int action = m_map.GetMouseAction(&lon1, &lat1, &lon2, &lat2);
-  if ((in.mouseMode == 2 || in.mouseMode == 3) && action == in.mouseMode) {
-    in.actionRunning = true;
-    in.lon1 = lon1, in.lat1 = lat1, in.lon2 = lon2, in.lat2 = lat2;
-  } else {
-    POINT p;
-    HWND map = m_map.GetSafeHwnd();
-    if (map && ::GetCursorPos(&p) && ::WindowFromPoint(p) == map) {
-      ::ScreenToClient(map, &p);
-      const MapView& v = m_map.View();
-      m_map.ClientToGeo(p.x + v.scrollX, p.y + v.scrollY, &in.lon1, &in.lat1);
-      in.pointerOverMap = true;
-    }
-  }
-  char text[160];
-  view::FormatStatus(in, m_settings.coordMode, text, sizeof text);
-  if (m_status.Compare(text) == 0) return;
-  m_status = text;
-  CFrameWnd* frame = GetParentFrame();
-  if (frame) frame->SetMessageText(m_status);
-}
-
-const char* COrvaloView::FormatCoordinate(double value, int axis) const {
-  return view::FormatCoordinate(value, m_settings.coordMode, axis);
 }
 
 void COrvaloView::DrawTestRectangle(CDC* pDC) { ::Rectangle(pDC->GetSafeHdc(), 10, 10, 20, 20); }

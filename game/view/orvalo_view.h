@@ -10,6 +10,7 @@
 #include "game/view/remote_link.h"
 #include "game/view/view_images.h"
 #include "game/view/view_logic.h"
+#include "game/web/htmlctrl.h"
 #include "map/mapwnd.h"
 #include "text/strlist.h"
 
@@ -20,7 +21,7 @@ class CPicture;
 constexpr UINT kMapWndId = 31973;
 constexpr UINT kViewTimerId = 31972;
 constexpr UINT kViewTimerMs = 250;
-constexpr UINT kWebWndId = 4386;
+constexpr int kWebWndWidth = 1024, kWebWndHeight = 768;  // the web window, centred on the map
 constexpr UINT kBaseMapCmdFirst = 29440;  // + base map index
 constexpr UINT kLayerCmdFirst = 29696;    // + layer index
 constexpr UINT kMapPopupCmds = 100;       // table entries 00..99
@@ -35,6 +36,9 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnDraw(CDC* pDC) override;
   BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
   void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+  void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+  void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
   // IFrameViewLink
   const game::GameConfig& GetGameConfig() const override { return m_config; }
@@ -58,6 +62,12 @@ class COrvaloView : public CView, public IFrameViewLink {
   const char* FormatCoordinate(double value, int axis) const;
   void DrawTestRectangle(CDC* pDC);
 
+  // Printing (view_print.cpp): the visible map is copied when printing
+  // begins, drawn onto each page and freed at the end.
+  BOOL MakePrintImage();
+  void PrintImageTo(CDC* pDC, const RECT& page);
+  void FreePrintImage();
+
   CMapWnd& Map() { return m_map; }
   const view::ViewSettings& Settings() const { return m_settings; }
   const CStrList& BaseMapNames() const { return m_baseNames; }
@@ -65,6 +75,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   bool AllSourcesFixed() const { return m_allFixed; }
   const CString& StatusText() const { return m_status; }
   game::PlayerSlot* Players() { return m_players; }
+  game::GameState& State() { return m_state; }
   view::ViewImages& Images() { return m_images; }
   view::RemoteShared* Remote() { return m_remote; }
 
@@ -79,11 +90,13 @@ class COrvaloView : public CView, public IFrameViewLink {
   void ApplySettingsToMap();
   void TakeSettingsFromMap();
   void ShowInfoPage();
+  static CRect WebRect(int cx, int cy);
   void SetInfoPathQuiet(const char* lpszPath);
   void WarnNoInfoPage();
   LRESULT OnStartupOptions(WPARAM, LPARAM);
   void UpdateStatus();
   void HoldPointerInFrame();
+  void StartupOptionsIfFree();
 
   // ---- the game: one step per view tick, the map callbacks; the game's
   // command handlers join this block
@@ -124,11 +137,6 @@ class COrvaloView : public CView, public IFrameViewLink {
   void ShowMapPopup(int clientX, int clientY);
   void CopyMapToClipboard(int what);
 
-  // ---- printing (view_print.cpp)
-  BOOL MakePrintImage();
-  void PrintImageTo(CDC* pDC, const RECT& page);
-  void FreePrintImage();
-
   // ---- images (view_images.cpp)
   void MakeAllMarkerIcons();
   void MakeMarkerIcon(int kind, game::Colour colour);
@@ -136,6 +144,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   // before the map: the map lets go of the icons before their bitmaps go
   view::ViewImages m_images;
   CMapWnd m_map;
+  CHtmlCtrl m_web;  // the pages, on the map; destroyed before it
   game::GameConfig m_config;
   game::GameState m_state;
   game::PlayerSlot m_players[game::kMaxPlayers];
@@ -147,6 +156,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   CString m_strInfoPath;
   CString m_strOldInfoPath;
   CString m_status;
+  bool m_startupOptionsPending = false;  // the options open when the walk is done
   view::RemoteShared* m_remote = nullptr;
   HANDLE m_remoteThread = nullptr;
   CPicture* m_printImage = nullptr;

@@ -22,7 +22,8 @@ int MouseModeOf(UINT id) { return id == ID_MOUSE_COPYRECT ? 2 : id == ID_MOUSE_M
 
 int ClearCacheWorker(CProgressDlg* dlg) {
   CMapWnd* map = reinterpret_cast<CMapWnd*>(dlg->GetArg(0));
-  return map->ClearCache();
+  DirCancel cancel = {[](void* d) { return static_cast<CProgressDlg*>(d)->IsCancelled(); }, dlg};
+  return map->ClearCache(&cancel);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "game/view/view_art.h"
 #include "map/mapwnd.h"
-#include "resources/resource.h"
 
 namespace view {
 
@@ -55,12 +54,6 @@ HCURSOR MakeCursor(game::Colour colour) {
   }
   DeleteObject(colourBits);
   return c;
-}
-
-// A device-dependent copy of a bitmap resource, with a DC holding it.
-HBITMAP LoadResourceBitmap(HINSTANCE module, UINT id) {
-  if (!FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2))) return nullptr;  // RT_BITMAP
-  return static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 }  // namespace
@@ -136,17 +129,6 @@ bool ViewImages::MakeMarker(int kind, game::Colour colour, CMapWnd* map) {
   return true;
 }
 
-void ViewImages::LoadStarAndGlyphs(HINSTANCE module) {
-  if (!m_star && (m_star = LoadResourceBitmap(module, IDB_STAR)) != nullptr) {
-    m_starDC = CreateCompatibleDC(nullptr);
-    if (m_starDC) m_starOld = SelectObject(m_starDC, m_star);
-  }
-  if (!m_glyphs && (m_glyphs = LoadResourceBitmap(module, IDB_GLYPHS)) != nullptr) {
-    m_glyphDC = CreateCompatibleDC(nullptr);
-    if (m_glyphDC) m_glyphOld = SelectObject(m_glyphDC, m_glyphs);
-  }
-}
-
 void ViewImages::FreeAll() {
   for (int i = 0; i < kMarkerKinds; i++) {
     if (m_dcs[i]) {
@@ -165,18 +147,6 @@ void ViewImages::FreeAll() {
     m_cursors[i] = nullptr;
     m_pens[i] = nullptr;
   }
-  auto freeWithDC = [](HBITMAP& b, HDC& dc, HGDIOBJ& old) {
-    if (dc) {
-      SelectObject(dc, old);
-      DeleteDC(dc);
-    }
-    if (b) DeleteObject(b);
-    b = nullptr;
-    dc = nullptr;
-    old = nullptr;
-  };
-  freeWithDC(m_star, m_starDC, m_starOld);
-  freeWithDC(m_glyphs, m_glyphDC, m_glyphOld);
 }
 
 }  // namespace view

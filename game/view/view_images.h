@@ -1,5 +1,5 @@
 // The images of the game view: 33 tinted marker images, the players'
-// cursors and pens, the star and the glyph strip.
+// cursors and pens (the star and the glyph strip are the results').
 #pragma once
 
 #include <windows.h>
@@ -40,8 +40,6 @@ class ViewImages {
   // unless it already has that colour; kinds 0..7 and 32 are handed to map
   // (a new bitmap first, then the old one deleted). True when remade.
   bool MakeMarker(int kind, game::Colour colour, CMapWnd* map);
-  // Star and glyph strip from the program's resources (absent: none).
-  void LoadStarAndGlyphs(HINSTANCE module);
   void FreeAll();
 
   HBITMAP Marker(int kind) const { return kind >= 0 && kind < kMarkerKinds ? m_bitmaps[kind] : nullptr; }
@@ -50,10 +48,6 @@ class ViewImages {
   game::Colour MarkerColour(int kind) const { return kind >= 0 && kind < kMarkerKinds ? m_colours[kind] : kNoColour; }
   HCURSOR Cursor(int player) const { return player >= 0 && player < game::kMaxPlayers ? m_cursors[player] : nullptr; }
   HPEN Pen(int player) const { return player >= 0 && player < game::kMaxPlayers ? m_pens[player] : nullptr; }
-  HDC StarDC() const { return m_starDC; }
-  HDC GlyphDC() const { return m_glyphDC; }
-  HBITMAP Star() const { return m_star; }
-  HBITMAP Glyphs() const { return m_glyphs; }
 
  private:
   static bool GivenToMap(int kind) { return kind < game::kMaxPlayers || kind == kTargetKind; }
@@ -63,9 +57,6 @@ class ViewImages {
   game::Colour m_colours[kMarkerKinds];
   HCURSOR m_cursors[game::kMaxPlayers];
   HPEN m_pens[game::kMaxPlayers];
-  HBITMAP m_star = nullptr, m_glyphs = nullptr;
-  HDC m_starDC = nullptr, m_glyphDC = nullptr;
-  HGDIOBJ m_starOld = nullptr, m_glyphOld = nullptr;
 };
 
 }  // namespace view

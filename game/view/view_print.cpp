@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "framework/print.h"
 #include "image/picture.h"
 
 namespace {
@@ -57,3 +58,9 @@ void COrvaloView::PrintImageTo(CDC* pDC, const RECT& page) {
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
 }
+
+void COrvaloView::OnBeginPrinting(CDC*, CPrintInfo*) { MakePrintImage(); }
+
+void COrvaloView::OnPrint(CDC* pDC, CPrintInfo* pInfo) { PrintImageTo(pDC, pInfo->m_rectDraw); }
+
+void COrvaloView::OnEndPrinting(CDC*, CPrintInfo*) { FreePrintImage(); }

@@ -19,13 +19,18 @@ const CLSID kClsidHtmlDocument = {0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00,
 
 const int kZoomDefault = 100, kZoomMin = 10, kZoomMax = 1000;
 
-// Is there an HTML engine? (Windows; Wine only with one installed)
+// Is there an HTML engine? (Windows; Wine only with one installed.) Asked
+// once: a failing probe costs seconds under Wine.
 BOOL SystemHasHtmlEngine() {
-  IUnknown* doc = nullptr;
-  HRESULT hr = ::CoCreateInstance(kClsidHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(&doc));
-  if (SUCCEEDED(hr) && doc) doc->Release();
-  return SUCCEEDED(hr);
+  static int known = -1;
+  if (known < 0) {
+    IUnknown* doc = nullptr;
+    HRESULT hr = ::CoCreateInstance(kClsidHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                    reinterpret_cast<void**>(&doc));
+    if (SUCCEEDED(hr) && doc) doc->Release();
+    known = SUCCEEDED(hr) ? 1 : 0;
+  }
+  return known == 1;
 }
 
 VARIANT VariantText(const char* text) {

@@ -12,6 +12,8 @@
 
 // control id of the browser inside the web window
 #define IDC_HTMLCTRL_BROWSER 59648
+// the view's web window, a child of its map window
+constexpr UINT kWebWndId = 4386;
 // posted to the parent after each NavigateComplete2
 #define WM_COMMAND_HTML_NAVIGATED 26231
 

@@ -15,7 +15,7 @@ void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out);
 class CJpegWriter {
  public:
   const char* m_comment = nullptr;  // COM marker text; none when null or empty
-  int m_quality = 90;
+  int m_quality = 75;  // 1..100
 
   // Writes the picture as a baseline JPEG (grey palette pictures as grey,
   // everything else as colour; alpha is dropped). Throws on failure.

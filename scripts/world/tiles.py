@@ -96,12 +96,13 @@ class Layer(list):
         return [self[i] for i in sorted(found)]
 
 
-def pn2_areas(path):
-    """Outer boundaries filled, inner ones cleared, in file order."""
+def pn2_areas(path, fill=255):
+    """Outer boundaries filled, inner ones cleared, in file order; fill 0
+    makes holes of the outer ones (lakes in the land)."""
     out = []
     for g in pn2.read(path):
         if g.kind in (pn2.RING, pn2.OUTER, pn2.INNER) and len(g.points) >= 3:
-            out.append(Shape(g.points, 0 if g.kind == pn2.INNER else 255))
+            out.append(Shape(g.points, 255 - fill if g.kind == pn2.INNER else fill))
     return out
 
 
@@ -142,7 +143,7 @@ def load(data):
     ne = lambda name: os.path.join(data, NE % name)  # noqa: E731
     layers = {
         "land": pn2_areas(ne("land")),
-        "lakes": pn2_areas(ne("lakes")),
+        "lakes": pn2_areas(ne("lakes"), 0),
         "ice": pn2_areas(ne("glaciated_areas")) + pn2_areas(ne("antarctic_ice_shelves_polys")),
         "rivers": pn2_lines(ne("rivers_lake_centerlines")),
         "coast": pn2_lines(ne("coastline")),
@@ -303,7 +304,7 @@ def alpha(mask, a):
 
 def render(layers, zoom, bx, by):
     """The block's image, margin cut off. A layer with nothing in the block
-    costs nothing: most blocks are open sea."""
+    costs nothing."""
     n = 1 << zoom
     tiles = min(BLOCK, n)
     w = h = tiles * TILE
@@ -320,36 +321,37 @@ def render(layers, zoom, bx, by):
         placed = placed if placed is not None else list(cv.placed(layers[name], pad))
         return ss(cv.lines(cv.mask(), placed, width, closed)) if placed else None
 
-    land, lakes, ice = areas("land"), areas("lakes"), areas("ice")
+    # land less its lakes, in one mask: lakes are painted like the sea
+    placed_land = list(cv.placed(layers["land"]))
+    land = None
+    if placed_land:
+        land = cv.areas(cv.mask(), placed_land)
+        land = ss(cv.areas(land, cv.placed(layers["lakes"])))
+    ice = areas("ice")
     countries = list(cv.placed(layers["countries"], 2)) if land else []
     if land:
         # country washes by palette index; their edges lie under the borders
         washes = Image.new("P", (cv.w, cv.h), 0)
         cv.areas(washes, countries)
         washes.putpalette(PALETTE)
-        img = washes.resize(size, Image.NEAREST).convert("RGB")
-        water = ImageChops.invert(land)
-        if lakes:
-            water = ImageChops.lighter(water, lakes)
-        img = Image.composite(solid(SEA), img, water)
+        img = Image.composite(washes.resize(size, Image.NEAREST).convert("RGB"), solid(SEA), land)
     else:
-        img, water = solid(SEA).copy(), None
+        img = solid(SEA).copy()
     if ice:
         img.paste(solid(ICE), mask=alpha(ice, 230))
     # pigment gathers at the shore: darker on both sides of it
-    shore = None
-    if water and len(set(water.getextrema())) > 1:  # not all land
-        edge = ImageChops.difference(water, soften(water, 2 + zoom / 2))
-        shore = edge.point(lambda v: min(255, v * 3 // 4))
+    if land and len(set(land.getextrema())) > 1:  # not all land
+        edge = ImageChops.difference(land, soften(land, 2 + zoom / 2))
+        img.paste(solid(COAST), mask=edge.point(lambda v: min(255, v * 3 // 4)))
+    # ink: borders on land only, and the coastline
+    ink = lines(None, 0, 2 if zoom >= 3 else 1, True, countries)
+    if ink:
+        ink = ImageChops.multiply(ink, land)
     coast = lines("coast", 2, 2)
     if coast:
-        coast = alpha(coast, 110)
-        shore = ImageChops.lighter(shore, coast) if shore else coast
-    if shore:
-        img.paste(solid(COAST), mask=shore)
-    borders = lines(None, 0, 2 if zoom >= 3 else 1, True, countries)
-    if borders:
-        img.paste(solid(BORDER), mask=alpha(ImageChops.multiply(borders, ImageChops.invert(water)), 150))
+        ink = ImageChops.lighter(ink, coast) if ink else coast
+    if ink:
+        img.paste(solid(BORDER), mask=alpha(ink, 130))
     rivers = lines("rivers", 3, 1 + zoom - RIVER_ZOOM) if zoom >= RIVER_ZOOM else None
     if rivers:
         img.paste(solid(RIVER), mask=alpha(rivers, 220))

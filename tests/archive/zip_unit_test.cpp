@@ -448,8 +448,9 @@ TEST(ZipNotify, AnswersChangeWhatTheyShould) {
     calls.answerCode = ZIPN_CLOSE;
     ASSERT_EQ(0, AddText(z, "new.txt", "new"));
     EXPECT_EQ(ZIPERR_ABORT, z.Close());
-    EXPECT_TRUE(original == Bytes(path));
   }
+  // (read once the object has let go: Windows holds an archive being changed)
+  EXPECT_TRUE(original == Bytes(path));
   {  // 6: the add is made, the answer tells the caller
     CZipFile z;
     open(z, 2);
@@ -463,8 +464,8 @@ TEST(ZipNotify, AnswersChangeWhatTheyShould) {
     calls.answerCode = ZIPN_COMPRESS;
     ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("first.txt")));
     EXPECT_EQ(ZIPERR_ABORT, z.Close());
-    EXPECT_TRUE(original == Bytes(path));
   }
+  EXPECT_TRUE(original == Bytes(path));
   {  // 11 and 12: extraction and test report the stop
     CZipFile z;
     open(z, 1);
@@ -484,8 +485,8 @@ TEST(ZipNotify, AnswersChangeWhatTheyShould) {
     z.SetDeferCompression(true);
     ASSERT_EQ(0, z.AddFile(src.c_str()));
     EXPECT_EQ(ZIPERR_ABORT, z.Close());
-    EXPECT_TRUE(original == Bytes(path));
   }
+  EXPECT_TRUE(original == Bytes(path));
 }
 
 // ----------------------------------------------------------- second channel

@@ -65,6 +65,18 @@ TEST_F(Http, BodiesOfEverySizeArriveWhole) {
   }
 }
 
+TEST_F(Http, RequestLineCannotBeRewritten) {
+  // a path from an edited server table must not add header lines or end
+  // the request line: refused before anything is sent
+  for (const char* path : {"/inj1\r\nX-Injected: yes", "/inj2\nHost: evil", "/inj3 HTTP/1.1", "/inj4\x7f",
+                           "/inj5\t"}) {
+    EXPECT_EQ(HTTP_ERR_ARGS, client_.Get(file_.c_str(), path, 5000, 0)) << path;
+    EXPECT_FALSE(Exists(file_));
+  }
+  ExpectBody(client_.Get(file_.c_str(), "/bytes/10", 5000, 0), 10);
+  EXPECT_EQ(std::string::npos, ServerLog().find("inj"));
+}
+
 TEST_F(Http, ServerTextCarriesThePort) {
   CHttpClient c;
   std::string server = "127.0.0.1:" + std::to_string(Port());

@@ -6,6 +6,7 @@
 
 #include "htmlview/htmldom.h"
 #include "htmlview/htmllimits.h"
+#include "tests/htmlview/fakemetrics.h"
 
 namespace {
 
@@ -81,6 +82,20 @@ TEST(HtmlTree, HostilePagesEndQuickly) {
   std::string cells;
   for (int i = 0; i < 100000; ++i) cells += "<td><li><dt>";
   d = Parse(cells);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
+}
+
+TEST(HtmlTree, AMillionPicturesAreLaidOutInTime) {
+  std::string s;
+  while (s.size() + 5 <= kHtmlMaxPageBytes) s += "<img>";
+  auto t0 = std::chrono::steady_clock::now();
+  HtmlDocument d = Parse(s);
+  EXPECT_EQ(s.size() / 5, d.images.size());
+  FixedImages none;
+  GridMetrics gm;
+  HtmlLayout lay;
+  HtmlLayoutPage(d, 800, gm, &none, lay);
+  EXPECT_EQ(d.images.size(), lay.items.size());
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
 }
 

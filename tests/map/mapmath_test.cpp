@@ -1,6 +1,8 @@
 // Map arithmetic: world points, transforms, limits, cells and buffer moves.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <math.h>
 
 #include <random>
@@ -93,6 +95,18 @@ TEST(MapWorld, BackBufferSize) {
   MapBackBufferSize(320, 200, &w, &h);
   EXPECT_EQ(1024, w);
   EXPECT_EQ(1024, h);
+  // very large screens keep the screen and a margin, within the cap
+  for (auto screen : {std::pair<int, int>{7680, 4320}, {5120, 2880}, {3840, 2160}}) {
+    MapBackBufferSize(screen.first, screen.second, &w, &h);
+    EXPECT_LE((int64_t)w * h, kMapMaxBufferPixels) << screen.first;
+    EXPECT_GE(w, screen.first + 256) << screen.first;
+    EXPECT_GE(h, screen.second + 256) << screen.first;
+    EXPECT_EQ(0, w % 1024);
+    EXPECT_EQ(0, h % 1024);
+  }
+  MapBackBufferSize(30000, 30000, &w, &h);  // beyond any screen: still bounded
+  EXPECT_LE((int64_t)w * h, kMapMaxBufferPixels);
+  EXPECT_GE(h, 1024);
 }
 
 TEST(MapTransform, ClientAndWorldAreInverse) {

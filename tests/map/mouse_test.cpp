@@ -280,6 +280,12 @@ TEST_F(MouseTest, ClickOnAnEmptyTrackAddsTwoPoints) {
   EXPECT_EQ(y0, y1);
   EXPECT_TRUE(ov.IsTrackModified(3));
   EXPECT_EQ(win.notes[1].x1, x1);
+  // both records carry the point as longitude and latitude too
+  for (const MapNotifyData& n : {win.notes[0], win.notes[1]}) {
+    EXPECT_DOUBLE_EQ(MapWorldXToLon(x1), n.lon1) << n.code;
+    EXPECT_DOUBLE_EQ(MapWorldYToLat(y1), n.lat1) << n.code;
+    EXPECT_NE(0.0, n.lon1);
+  }
 }
 
 TEST_F(MouseTest, AddingNeedsAnEditableTrack) {

@@ -243,6 +243,13 @@ TEST(TileSoftenEdges, NeighboursOfOpaquePixelsAreDoubledAndSaturate) {
   EXPECT_EQ(Alpha(p, 3, 2), 0x81u);
   EXPECT_EQ(Alpha(p, 5, 1), 0x40u);
   EXPECT_EQ(p.GetPixel(2, 1) & 0xFFFFFF, same);
+  // between two opaque pixels a pixel is doubled by each of them
+  p.FillRect(0, 0, 7, 3, 0x05000000 | same);
+  p.SetPixel(1, 1, 0xFF000000 | same);
+  p.SetPixel(2, 1, 0x20000000 | same);
+  p.SetPixel(3, 1, 0xFF000000 | same);
+  TileSoftenEdges(p);
+  EXPECT_EQ(Alpha(p, 2, 1), 0x80u);
 }
 
 TEST(TileConvertDepth, EmptyPicturesAreRefused) {

@@ -341,6 +341,29 @@ TEST_F(TileWorkerTest, AServerThatNeverAcceptsDoesNotHoldTheWindowsEnd) {
   Pump(100);
 }
 
+TEST_F(TileWorkerTest, RenderAreaFetchesDamagedCacheFilesAgain) {
+  Make("t");
+  Settle(20000);
+  // zoom 9 is not in view: these files are what the export finds
+  const char* damage[] = {"", "\x89PNG\r\n\x1a\n cut short", "<html>not found</html>"};
+  for (int i = 0; i < 3; i++) {
+    std::string f = TileFile("t", 9, 200 + i, 120);
+    DirCreateExA(f.c_str(), DIRCREATE_PARENT);
+    orvtest::WriteFile(f, damage[i], strlen(damage[i]));
+  }
+  CPicture pic;
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  ASSERT_EQ(0, map->RenderArea(200u << 21, 120u << 21, 9, &pic, &tiles, &cancel, 768, 256, &missing));
+  EXPECT_EQ(0, missing);
+  for (int i = 0; i < 3; i++) {
+    EXPECT_EQ(Colour(9, 200 + i, 120), pic.GetPixel(i * 256 + 100, 100) & 0xFFFFFF) << i;
+    char url[100];
+    snprintf(url, sizeof url, "/t/9/%d/120.png", 200 + i);
+    EXPECT_EQ(1u, Requests(url)) << url;
+  }
+}
+
 TEST_F(TileWorkerTest, RenderAreaFetchesMissingTilesAndCountsWhatItCannotHave) {
   Make("t");
   Settle(20000);
@@ -386,6 +409,40 @@ TEST_F(TileWorkerTest, ClearCacheEmptiesTheRootAndTheTilesComeBack) {
   EXPECT_EQ(0u, FilesBelow(top));
   ASSERT_TRUE(Settle(20000));
   EXPECT_GT(FilesBelow(top), 0u);
+}
+
+TEST_F(TileWorkerTest, ClearingTheCacheHoldsNoLockAndCanBeCancelled) {
+  Make("t");
+  ASSERT_TRUE(Settle(20000));
+  std::string top = root.substr(0, root.size() - 1);
+  for (int i = 0; i < 300; i++) {
+    std::string name = top + "\\old\\" + std::to_string(i) + ".png";
+    if (i == 0) DirCreateExA(name.c_str(), DIRCREATE_PARENT);
+    orvtest::WriteFile(name, "x", 1);
+  }
+  // the fixed cache beside the root is never touched
+  std::string fixed = top.substr(0, top.find_last_of('\\')) + "\\OsmFixed\\keep\\k.jpg";
+  DirCreateExA(fixed.c_str(), DIRCREATE_PARENT);
+  orvtest::WriteFile(fixed, "k", 1);
+  struct State {
+    CMapWnd* map;
+    int calls;
+  } st = {map, 0};
+  // the deletion asks between files; each time the map can take its job
+  // lock (a lock held here would hang: it is not recursive)
+  DirCancel cancel = {[](void* p) {
+                        State* s = static_cast<State*>(p);
+                        s->map->Reload();
+                        return ++s->calls > 50;
+                      },
+                      &st};
+  EXPECT_EQ(-2, map->ClearCache(&cancel));
+  EXPECT_GT(st.calls, 50);
+  size_t left = FilesBelow(top);
+  EXPECT_GT(left, 0u);  // what the cancel left lies aside, not where tiles go
+  EXPECT_EQ(1, map->ClearCache());
+  EXPECT_EQ(0u, FilesBelow(top));
+  EXPECT_GT(FileGetSizeA(fixed.c_str()), 0);
 }
 
 TEST_F(TileWorkerTest, AFailedLayerDoesNotHoldBackTheLayersAboveIt) {

@@ -40,6 +40,14 @@ TEST(TrackWide, GreekFileNames) {
     pts = nullptr;
     EXPECT_EQ(5, TrackReadFileW(path.c_str(), &pts, nullptr));
     TrackFreePoints(pts);
+    // so does one that another program holds open without sharing
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    EXPECT_EQ(-1, c.write(path.c_str(), p.data(), 3, L"y"));
+    CloseHandle(lock);
+    pts = nullptr;
+    EXPECT_EQ(5, TrackReadFileW(path.c_str(), &pts, nullptr));
+    TrackFreePoints(pts);
   }
   // no temporary is left beside the targets
   WIN32_FIND_DATAW fd;

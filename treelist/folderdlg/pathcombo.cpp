@@ -30,6 +30,7 @@ PcShared& PcGetShared() {
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     p->fontHeight = tm.tmHeight;
+    GetCharWidth32A(dc, 0, 255, p->charWidth);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     p->images = ShellGetSystemImageList(0);
@@ -47,6 +48,16 @@ PcShared& PcGetShared() {
     return p;
   }();
   return *s;
+}
+
+int PcTextWidth(const std::string& text, int limit) {
+  const PcShared& sh = PcGetShared();
+  int w = 0;
+  for (unsigned char c : text) {
+    w += sh.charWidth[c];
+    if (w >= limit) return limit;
+  }
+  return w;
 }
 
 CPathComboBox::CPathComboBox() = default;
@@ -180,10 +191,13 @@ int CPathComboBox::SetPath(const char* text, int length) {
       char resolved[MAX_PATH + 1];
       const char* probe = path.c_str();
       if (PathTextIsNetwork(probe) && DirResolveDisplayPath(probe, resolved, sizeof resolved) > 0) probe = resolved;
-      SHFILEINFOA fi = {};
-      if (SHGetFileInfoA(probe, 0, &fi, sizeof fi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) icon = fi.iIcon;
-      DWORD attr = GetFileAttributesA(kind == 2 ? (path + "\\").c_str() : probe);
+      DWORD attr = GetFileAttributesA(probe);
       if (attr == INVALID_FILE_ATTRIBUTES && kind != 0) kind = 3;
+      // by attributes: the shell's own look at a folder is slow
+      SHFILEINFOA fi = {};
+      DWORD a = attr == INVALID_FILE_ATTRIBUTES ? FILE_ATTRIBUTE_DIRECTORY : attr;
+      if (SHGetFileInfoA(probe, a, &fi, sizeof fi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
+        icon = fi.iIcon;
     }
     if (kind == 3 && (m_options & PCO_MUSTEXIST)) return 0;
   }
@@ -605,7 +619,7 @@ LRESULT CALLBACK CPathComboBox::EditThunk(HWND w, UINT m, WPARAM wp, LPARAM lp) 
   } else if (m == WM_GETDLGCODE) {
     // unchanged text leaves Enter to the dialog (its OK)
     LRESULT code = CallWindowProcA(self->m_editProc, w, m, wp, lp);
-    return self->m_textChanged || self->m_breadcrumb ? code | DLGC_WANTALLKEYS : code;
+    return self->m_textChanged ? code | DLGC_WANTALLKEYS : code;
   } else if (m == WM_KILLFOCUS) {
     LRESULT r = CallWindowProcA(self->m_editProc, w, m, wp, lp);
     HWND to = (HWND)wp;
@@ -643,6 +657,13 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       }
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETFOCUS:
+      // the hidden edit field must not take the keyboard in breadcrumb mode
+      if (!m_editing) {
+        Invalidate(FALSE);
+        return 0;
+      }
+      break;
     case WM_SIZE: {
       LRESULT r = CComboBox::WindowProc(message, wParam, lParam);
       Layout();

@@ -12,14 +12,10 @@
 
 namespace {
 
-int MeasureText(HDC dc, const std::string& s) {
-  SIZE sz = {0, 0};
-  GetTextExtentPoint32A(dc, s.c_str(), (int)s.size(), &sz);
-  return sz.cx < 280 ? (int)sz.cx : 280;
-}
+int MeasureText(const std::string& s) { return PcTextWidth(s, 280); }
 
 // Reads one list; false when cancelled.
-bool ReadList(PcWorker* w, CDirectoryList& dl, HDC dc, uint32_t tag, const std::string& prefix,
+bool ReadList(PcWorker* w, CDirectoryList& dl, uint32_t tag, const std::string& prefix,
               std::vector<PcEntry>& out) {
   out.clear();
   if (PathTagList(tag) == 0) {
@@ -28,7 +24,7 @@ bool ReadList(PcWorker* w, CDirectoryList& dl, HDC dc, uint32_t tag, const std::
       if (mask & (1u << i)) {
         char t[3] = {(char)('A' + i), ':', 0};
         int icon = ShellGetDriveIconIndex('A' + i, 1);
-        out.push_back({t, icon >= 0 ? icon : PcGetShared().folderIcon, MeasureText(dc, t), 0});
+        out.push_back({t, icon >= 0 ? icon : PcGetShared().folderIcon, MeasureText(t), 0});
       }
     return true;
   }
@@ -38,8 +34,8 @@ bool ReadList(PcWorker* w, CDirectoryList& dl, HDC dc, uint32_t tag, const std::
   dl.Sort(DIRSORT_NAME, 0);
   while (DirEntry* e = dl.Next()) {
     if (w->cancel.load()) return false;
-    int icon = dl.GetEntryIconIndex(e, SHGFI_SMALLICON | SHGFI_SYSICONINDEX);
-    out.push_back({e->name, icon >= 0 ? icon : PcGetShared().folderIcon, MeasureText(dc, e->name),
+    int icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
+    out.push_back({e->name, icon >= 0 ? icon : PcGetShared().folderIcon, MeasureText(e->name),
                    (e->attributes & DIRENT_VIRTUAL) ? 1 : 0});
   }
   return true;
@@ -51,8 +47,6 @@ DWORD WINAPI PcWorkerMain(void* param) {
   PcWorker* w = static_cast<PcWorker*>(param);
   CDirectoryList dl;
   dl.SetCancelFlag(&w->cancel);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldFont = SelectObject(dc, PcGetShared().font);
   std::vector<PcEntry> entries;
   while (w->state.load() == 1) {
     WaitForSingleObject(w->wake, INFINITE);
@@ -69,13 +63,13 @@ DWORD WINAPI PcWorkerMain(void* param) {
         w->cancel = 0;
       }
       if (!tag || w->state.load() != 1) break;
-      if (!ReadList(w, dl, dc, tag, prefix, entries)) {
+      if (!ReadList(w, dl, tag, prefix, entries)) {
         if (w->state.load() != 1) break;
         continue;  // a newer request cancelled it
       }
       // a missing component still shows in its drop-down
       if (entries.empty() && placeholder)
-        entries.push_back({segment, PcGetShared().folderIcon, MeasureText(dc, segment), 2});
+        entries.push_back({segment, PcGetShared().folderIcon, MeasureText(segment), 2});
       PcLock lock;
       if (w->requested == tag && w->owner) {
         w->result.swap(entries);
@@ -86,8 +80,6 @@ DWORD WINAPI PcWorkerMain(void* param) {
       break;
     }
   }
-  SelectObject(dc, oldFont);
-  DeleteDC(dc);
   {
     PcLock lock;
     if (w->owner) PostMessageA(w->owner, PC_WM_WORKER, 2, 0);
@@ -109,6 +101,8 @@ void CPathComboBox::StartWorker() {
     delete w;
     return;
   }
+  // the drop-downs fill in the background; what the user waits for comes first
+  SetThreadPriority(m_workerThread, THREAD_PRIORITY_BELOW_NORMAL);
   m_worker = w;
 }
 

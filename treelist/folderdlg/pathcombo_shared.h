@@ -17,12 +17,16 @@ struct PcShared {
   int fontHeight = 0, iconW = 16, iconH = 16, rowHeight = 18, itemHeight = 18;
   HIMAGELIST images = nullptr;
   int folderIcon = -1;
+  int charWidth[256] = {};  // of the font, for measuring many names fast
   CRITICAL_SECTION lock;  // every path combo's path, segments, lists and worker block
   HMODULE theme = nullptr;
   HTHEME(WINAPI* openTheme)(HWND, LPCWSTR) = nullptr;
   HRESULT(WINAPI* closeTheme)(HTHEME) = nullptr;
   HRESULT(WINAPI* drawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
 };
+
+// Width of a text in the shared font (without kerning), at most limit.
+int PcTextWidth(const std::string& text, int limit);
 
 // Set up on first use; never freed (the font and lock live for the process).
 PcShared& PcGetShared();

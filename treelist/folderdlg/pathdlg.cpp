@@ -144,7 +144,8 @@ BOOL CPathDlg::OnInitDialog() {
   unsigned opt = PCO_DRAG | PCO_DROP;
   if (m_flags & PDF_PLAIN) opt |= PCO_NONETWORK;
   if (!m_breadcrumb) opt |= PCO_NOBREADCRUMB;
-  if (m_flags & PDF_MUSTEXIST) opt |= PCO_MUSTEXIST;
+  // a folder to be created must get past the path combo first
+  if ((m_flags & PDF_MUSTEXIST) && !(m_flags & PDF_CREATE)) opt |= PCO_MUSTEXIST;
   if (m_flags & PDF_NOBREADCRUMB) opt |= PCO_DROPTOPARENT;
   m_combo = new CPathComboBox;
   m_combo->SubclassCombo(opt, ::GetDlgItem(m_hWnd, IDC_PD_PATH));

@@ -36,7 +36,7 @@ void ListDrives(PdList* l, CDirectoryList& dl) {
     d.kind = (e->attributes & DIRENT_VIRTUAL) ? 1 : 0;
     d.text = e->name;
     if (d.kind == 0) d.text += '\\';
-    d.icon = dl.GetEntryIconIndex(e, SHGFI_SMALLICON | SHGFI_SYSICONINDEX);
+    d.icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
     PdLock lock(l);
     if (d.kind == 1 && d.icon >= 0) l->networkIcon = d.icon;
     l->drives.push_back(d);
@@ -84,7 +84,7 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
       if (dl.Refresh(parent.c_str(), DIRLIST_FOLDERS | DIRLIST_NETWORK, name.c_str()) == DIRLIST_CANCELLED)
         return false;
       if (DirEntry* e = dl.Next()) {
-        int ic = dl.GetEntryIconIndex(e, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        int ic = dl.GetEntryIconIndex(e, SHGFI_SMALLICON | SHGFI_OPENICON);
         if (ic >= 0) icon = ic;
         if (!(e->attributes & DIRENT_VIRTUAL)) text = dl.GetEntryPath(e);
       }
@@ -113,7 +113,7 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
   dl.Sort(DIRSORT_NAME, 0);
   while (DirEntry* e = dl.Next()) {
     if (l->stop || l->refresh) return false;
-    int icon = dl.GetEntryIconIndex(e, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    int icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
     rows.push_back({e->name, icon >= 0 ? icon : l->closedIcon, indent, 2});
   }
   return true;

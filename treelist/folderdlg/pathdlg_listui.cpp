@@ -99,22 +99,13 @@ void CPathDlg::TransferRows() {
   m_pendingTransfer = false;
   HWND list = ::GetDlgItem(m_hWnd, IDC_PD_LIST);
   PdLock lock(m_list);
-  if (m_transferSerial != m_list->serial) {
-    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    m_transferred = 0;
-    m_transferSerial = m_list->serial;
-  }
   int n = (int)m_list->rows.size();
-  if (m_transferred < n) ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  bool added = m_transferred < n;
-  while (m_transferred < n) {
-    ::SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)m_transferred);
-    ++m_transferred;
-  }
-  if (added) {
-    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
-  }
+  if (m_transferSerial == m_list->serial && m_transferred == n) return;
+  // a new set of rows replaces the old one at once
+  m_transferSerial = m_list->serial;
+  m_transferred = n;
+  ::SendMessageA(list, LB_SETCOUNT, (WPARAM)n, 0);
+  ::InvalidateRect(list, nullptr, TRUE);
 }
 
 void CPathDlg::OnRowsReady() {

@@ -41,9 +41,10 @@ LPCDLGTEMPLATE CPathDlg::BuiltInTemplate() {
   t.AddItemEx(IDC_PD_PATH,
               CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 5,
               15, 210, 215, DLGT_COMBOBOX, "");
-  // no LBS_SORT: owner-drawn rows without strings would be reordered
+  // no LBS_SORT: owner-drawn rows without strings would be reordered; the rows
+  // live in the dialog (drawn by index), so the list holds only their count
   t.AddItemEx(IDC_PD_LIST,
-              LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP,
+              LBS_OWNERDRAWFIXED | LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP,
               WS_EX_NOPARENTNOTIFY, 5, 30, 210, 218, DLGT_LISTBOX, "");
   t.AddItemEx(IDC_PD_DRIVELABEL, SS_LEFT, 0, 5, 250, 32, 8, DLGT_STATIC, "Laufwerk:");
   t.AddItemEx(IDC_PD_DRIVES, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | WS_VSCROLL | WS_TABSTOP, 0, 5, 260, 210, 160,
@@ -199,7 +200,8 @@ BOOL CPathDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       }
       return TRUE;
     case IDC_PD_DRIVES:
-      if (code == CBN_SELCHANGE) OnDriveChange();
+      // a choice made in the dropped-down list counts once the list is closed
+      if (code == CBN_SELCHANGE || code == CBN_CLOSEUP) OnDriveChange();
       return TRUE;
     case IDC_PD_PATH:
       if (code == CBN_SELCHANGE && m_combo) {

@@ -183,11 +183,37 @@ def update_refused_early():
     peers_accept("empty.zip", "archive made from an empty file")
 
 
+def full_disk():
+    """A work copy that cannot be written (a file-size limit stands in for a
+    full disk): the update fails and the archive keeps its bytes."""
+    if WINE:
+        return
+    import resource, signal
+    zt.run(["create", "full.zip", "0", "a.txt=src/a.txt"])
+    write(W("src", "big.bin"), os.urandom(300000))
+    before = read(W("full.zip"))
+
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (100000, 100000))
+    p = subprocess.run(zt.PROG + ["update", "full.zip", "big.bin=src/big.bin"], cwd=zt.WORK,
+                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, preexec_fn=limit)
+    check(p.returncode != 0, "a full disk is reported: %s" % p.stdout[-200:])
+    check(read(W("full.zip")) == before, "a full disk leaves the archive as it was")
+    check(not [n for n in os.listdir(zt.WORK) if n.startswith("AF_")], "no temporary left behind")
+
+
+def masked_headers():
+    zt.write(W("masked.zip"), zt.build([dict(name=b"m.txt", data=b"x" * 40, flags=0x2001)]))
+    rc, lines = run(["one", "masked.zip", "0", "masked.out"])
+    check(lines[-1:] == ["result 29"], "masked local headers give 29: %s" % lines)
+
+
 def main():
     shutil.rmtree(zt.WORK, ignore_errors=True)
     os.makedirs(zt.WORK)
     for t in [folder_entries, folder_under_file, device_names, bsdtar_root, readonly_entry_time,
-              stub_and_comment, extra_field_times, update_refused_early]:
+              stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers]:
         t()
     print("%d passed, %d failed" % tuple(zt.RESULTS))
     return 1 if zt.RESULTS[1] else 0

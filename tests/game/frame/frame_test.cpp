@@ -110,6 +110,21 @@ TEST_F(Frame, BarsStandWhereTheyBelong) {
   EXPECT_EQ(tool.top, player.top);  // beside the toolbar, in its row
 }
 
+TEST_F(Frame, TooltipsShowTheMenuText) {
+  CToolBarNew& bar = frame->GetToolBar();
+  EXPECT_EQ(nullptr, bar.GetToolTips());  // made with the first mouse move
+  bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ASSERT_NE(nullptr, bar.GetToolTips());
+  char text[80] = "";
+  TOOLINFOA ti = {};
+  ti.cbSize = TTTOOLINFOA_V2_SIZE;
+  ti.hwnd = bar.m_hWnd;
+  ti.uId = 1;  // the open button
+  ti.lpszText = text;
+  SendMessageA(bar.GetToolTips(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ("Track-Datei laden...", text);  // without "&" and "Strg+O"
+}
+
 TEST_F(Frame, PlayerBarFacesTakeThePlayerColours) {
   CToolBarNew& bar = frame->GetPlayerBar();
   view->config.colours[2] = 0x123456;

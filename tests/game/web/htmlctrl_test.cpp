@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
+#include <olectl.h>
 
 #include <functional>
 #include <string>
@@ -23,6 +24,8 @@ class RecordingCtrl : public CHtmlCtrl {
   int documents = 0;
   BOOL cancel = FALSE;
   std::function<void(const char*)> onDocument;
+  std::string lastPost, lastHeaders, lastTarget;
+  DWORD lastFlags = 0;
 
   std::string State() const {
     char buf[32];
@@ -30,9 +33,13 @@ class RecordingCtrl : public CHtmlCtrl {
     return buf + std::string(" loc=") + static_cast<const char*>(GetLocationURL()) + " name=" +
            static_cast<const char*>(GetLocationName());
   }
-  void OnBeforeNavigate2(const char* url, DWORD, const char* target, const BYTE*, DWORD, const char* headers,
-                         BOOL* pbCancel) override {
+  void OnBeforeNavigate2(const char* url, DWORD flags, const char* target, const BYTE* post, DWORD postLength,
+                         const char* headers, BOOL* pbCancel) override {
     log.push_back(std::string("Before ") + url + State());
+    lastPost = post ? std::string(reinterpret_cast<const char*>(post), postLength) : std::string();
+    lastHeaders = headers;
+    lastTarget = target;
+    lastFlags = flags;
     *pbCancel = cancel;
   }
   void OnDownloadBegin() override { log.push_back("DownloadBegin" + State()); }
@@ -139,6 +146,33 @@ TEST_F(WebWindow, OurViewerStandsInWhereNoEngineIs) {
   EXPECT_EQ(READYSTATE_UNINITIALIZED, ctrl.GetReadyState());
 }
 
+TEST_F(WebWindow, TheSiteAnswersAmbientProperties) {
+  IOleObject* obj = nullptr;
+  ASSERT_EQ(S_OK, ctrl.GetControlUnknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&obj)));
+  IOleClientSite* site = nullptr;
+  ASSERT_EQ(S_OK, obj->GetClientSite(&site));
+  ASSERT_NE(nullptr, site);
+  IOleControlSite* controlSite = nullptr;
+  EXPECT_EQ(S_OK, site->QueryInterface(IID_IOleControlSite, reinterpret_cast<void**>(&controlSite)));
+  if (controlSite) controlSite->Release();
+  IDispatch* ambient = nullptr;
+  ASSERT_EQ(S_OK, site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient)));
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT v;
+  EXPECT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                  nullptr));
+  EXPECT_EQ(VT_BOOL, V_VT(&v));
+  EXPECT_EQ(VARIANT_TRUE, V_BOOL(&v));
+  EXPECT_EQ(S_OK, ambient->Invoke(DISPID_AMBIENT_UIDEAD, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                  nullptr));
+  EXPECT_EQ(VARIANT_FALSE, V_BOOL(&v));
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+            ambient->Invoke(DISPID_AMBIENT_FONT, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr));
+  ambient->Release();
+  site->Release();
+  obj->Release();
+}
+
 TEST_F(WebWindow, EventsInOrderWithTheStateOfEach) {
   ctrl.Navigate2(a.c_str());
   std::string url = FileUrl(a);
@@ -156,6 +190,19 @@ TEST_F(WebWindow, EventsInOrderWithTheStateOfEach) {
   EXPECT_EQ(want, ctrl.log);
   orvtest::PumpMessages(50);
   EXPECT_EQ(1, frame->navigated);  // WM_COMMAND 26231 to the parent
+}
+
+TEST_F(WebWindow, BeforeNavigate2UnpacksItsArguments) {
+  ctrl.cancel = TRUE;
+  ctrl.Navigate2(a.c_str(), 0x40, "_self", "X-Runde: 3\r\n", const_cast<char*>("name=Rom"));
+  EXPECT_EQ("name=Rom", ctrl.lastPost);  // length 0: the text's length
+  EXPECT_EQ("X-Runde: 3\r\n", ctrl.lastHeaders);
+  EXPECT_EQ("_self", ctrl.lastTarget);
+  EXPECT_EQ(0x40u, ctrl.lastFlags);
+  const BYTE bytes[] = {1, 0, 2};
+  ctrl.Navigate(a.c_str(), 0, nullptr, nullptr, const_cast<BYTE*>(bytes), 3);
+  EXPECT_EQ(std::string("\x01\x00\x02", 3), ctrl.lastPost);
+  EXPECT_EQ("", ctrl.lastHeaders);
 }
 
 TEST_F(WebWindow, CancelKeepsTheOldPageAndNothingMoreFires) {
@@ -284,6 +331,109 @@ TEST_F(WebWindow, PagesFromResourcesAndLinks) {
   EXPECT_EQ(0u, std::string(ctrl.GetLocationURL()).find("res://"));
   ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
   EXPECT_EQ("Aus der Ressource: \xe4\xf6\xfc", ClipboardText());
+  // by number, and a missing one fails like a missing file
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(3);
+  ASSERT_TRUE(ctrl.LoadFromResourceId(42));
+  WaitDocuments(4);
+  EXPECT_EQ("Ressourcenseite", std::string(ctrl.GetLocationName()));
+  ctrl.LoadFromResourceId(43);
+  WaitDocuments(5);
+  ctrl.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+  EXPECT_NE(std::string::npos, ClipboardText().find("konnte nicht geladen werden"));
+}
+
+TEST_F(WebWindow, FocusWithinAndCopyByMessage) {
+  ctrl.Navigate2(b.c_str());
+  WaitDocuments(1);
+  ::SetFocus(frame->m_hWnd);
+  EXPECT_FALSE(ctrl.HasFocusWithin());
+  ::SetFocus(::GetDlgItem(ctrl.m_hWnd, IDC_HTMLCTRL_BROWSER));
+  EXPECT_TRUE(ctrl.HasFocusWithin());
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  ctrl.SendMessage(WM_COPY);
+  EXPECT_EQ("Zweite Seite", ClipboardText());
+}
+
+// The events the viewer never fires, given to the web window's sink with
+// the real control's argument layout (last argument first).
+TEST_F(WebWindow, EveryEventReachesItsHandler) {
+  struct Ctrl : RecordingCtrl {
+    void OnProgressChange(long p, long m) override { log.push_back("Progress " + std::to_string(p) + "/" + std::to_string(m)); }
+    void OnCommandStateChange(long c, BOOL e) override { log.push_back("Command " + std::to_string(c) + " " + std::to_string(e)); }
+    void OnNewWindow2(LPDISPATCH* pp, BOOL* cancel) override {
+      log.push_back(pp ? "NewWindow2" : "NewWindow2 without pointer");
+      *cancel = TRUE;
+    }
+    void OnQuit() override { log.push_back("Quit"); }
+  } c;
+  ASSERT_TRUE(c.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), frame, 1));
+  IConnectionPointContainer* cpc = nullptr;
+  ASSERT_EQ(S_OK, c.GetControlUnknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)));
+  IConnectionPoint* cp = nullptr;
+  ASSERT_EQ(S_OK, cpc->FindConnectionPoint(DIID_DWebBrowserEvents2, &cp));
+  IEnumConnections* list = nullptr;
+  ASSERT_EQ(S_OK, cp->EnumConnections(&list));
+  CONNECTDATA cd;
+  ULONG got = 0;
+  ASSERT_EQ(S_OK, list->Next(1, &cd, &got));
+  IDispatch* sink = nullptr;
+  ASSERT_EQ(S_OK, cd.pUnk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink)));
+  auto fire = [&](DISPID id, VARIANTARG* args, UINT n) {
+    DISPPARAMS p = {args, nullptr, n, 0};
+    return sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &p, nullptr, nullptr, nullptr);
+  };
+  VARIANTARG two[2];
+  V_VT(&two[1]) = VT_I4;
+  V_I4(&two[1]) = 30;
+  V_VT(&two[0]) = VT_I4;
+  V_I4(&two[0]) = 100;
+  fire(DISPID_PROGRESSCHANGE, two, 2);
+  V_I4(&two[1]) = CSC_NAVIGATEBACK;
+  V_VT(&two[0]) = VT_BOOL;
+  V_BOOL(&two[0]) = VARIANT_TRUE;
+  fire(DISPID_COMMANDSTATECHANGE, two, 2);
+  IDispatch* newWindow = nullptr;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  V_VT(&two[1]) = VT_DISPATCH | VT_BYREF;
+  V_DISPATCHREF(&two[1]) = &newWindow;
+  V_VT(&two[0]) = VT_BOOL | VT_BYREF;
+  V_BOOLREF(&two[0]) = &cancel;
+  fire(DISPID_NEWWINDOW2, two, 2);
+  fire(DISPID_ONQUIT, nullptr, 0);
+  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, fire(9999, nullptr, 0));
+  std::vector<std::string> want = {"Progress 30/100", "Command 2 1", "NewWindow2", "Quit"};
+  EXPECT_EQ(want, c.log);
+  EXPECT_EQ(VARIANT_TRUE, cancel);  // the handler's answer goes back
+  sink->Release();
+  cd.pUnk->Release();
+  list->Release();
+  cp->Release();
+  cpc->Release();
+  c.DestroyWindow();
+}
+
+TEST_F(WebWindow, ACancelledErrorKeepsTheOldPage) {
+  struct CancellingSink : CEventSinkOwner {
+    HRESULT OnSinkEvent(DISPID id, DISPPARAMS* p) override {
+      if (id == DISPID_NAVIGATEERROR) *SinkArgBoolRef(p, 4) = VARIANT_TRUE;
+      return S_OK;
+    }
+  } owner;
+  ctrl.Navigate2(a.c_str());
+  WaitDocuments(1);
+  CEventSink* sink = CEventSink::Create(DIID_DWebBrowserEvents2, &owner);
+  ASSERT_TRUE(sink->Connect(ctrl.GetControlUnknown()));
+  ctrl.log.clear();
+  ctrl.Navigate2((dir + "\\fehlt.html").c_str());
+  orvtest::PumpMessages(300);
+  sink->Disconnect();
+  ASSERT_EQ(3u, ctrl.log.size());  // BeforeNavigate2, DownloadBegin, DownloadComplete
+  EXPECT_EQ(0u, ctrl.log[2].find("DownloadComplete rs=4 busy=0 loc=" + FileUrl(a)));
+  EXPECT_EQ("Seite A", std::string(ctrl.GetLocationName()));
 }
 
 TEST_F(WebWindow, WithoutAControlEveryOperationGivesItsDefault) {

@@ -5,6 +5,7 @@ import os
 import sys
 
 NAMES = ["Ärger", "café", "€uro", "Größe", "DOKUMENTE", "x 2", "x 10", "日本"]
+TYPED = ["names", "€uro", "Größe", "café"]  # typed by xdotool, which cannot type "Ä"
 DEEP = ["deep", "l1", "Ärger", "l3", "café", "l5", "€uro", "l7", "Größe", "l9", "l10", "l11"]
 
 
@@ -19,6 +20,7 @@ def build(root):
     for n in NAMES:
         os.makedirs(os.path.join(deep, n), exist_ok=True)
     open(os.path.join(deep, "liesmich.txt"), "w").write("kein Ordner\n")
+    os.makedirs(os.path.join(root, *TYPED), exist_ok=True)
     many = os.path.join(root, "many")           # 10,000 subfolders in one folder
     os.makedirs(many, exist_ok=True)
     for i in range(10000):

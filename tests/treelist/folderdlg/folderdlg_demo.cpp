@@ -3,9 +3,11 @@
 //
 //   folderdlg_demo.exe OUTFILE pathdlg FLAGS KEY START [SLOWMS [DESTROYMS]]
 //       the folder dialog; KEY "-" for none; SLOWMS slows every listed entry;
-//       DESTROYMS destroys the dialog's owner after that time
-//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS]
-//       a path combo in a window; notifications logged
+//       DESTROYMS destroys the dialog's owner after that time; FLAGS 0x100
+//       opens the dialog a second time in the same process
+//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
+//       a path combo in a window; notifications logged; DESTROYMS ends the
+//       program after that time
 // While a window is up, OUTFILE.pos holds "name left top right bottom" lines:
 // the dialog's controls and their screen rectangles, and the colours.
 #include <windows.h>
@@ -99,19 +101,26 @@ int RunPathDlg(int argc, char** argv) {
   if (g_slowMs) DirListSetEntryHook(Slow);
   g_owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CWnd* owner = CWnd::FromHandle(g_owner);
-  CPathDlg dlg(owner, key);
-  g_dlg = &dlg;
-  dlg.SetFlags(flags);
-  if (strcmp(argv[5], "-")) dlg.SetPath(argv[5]);
-  dlg.SetTitle("Ordner für den Test");
-  SetTimer(nullptr, 0, 100, Report);
-  if (argc > 7) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
-  DWORD t0 = GetTickCount();
-  INT_PTR r = dlg.Run(nullptr, (int)(flags & 15));
-  fprintf(g_log, "result %d\npath %s\nchosen %s\nelapsed %lu\n", (int)r, Hex(dlg.GetPath(0)).c_str(),
-          Hex(dlg.GetPath(1)).c_str(), (unsigned long)(GetTickCount() - t0));
-  g_dlg = nullptr;
-  for (const std::string& r : dlg.GetRecent()) fprintf(g_log, "recent %s\n", Hex(r.c_str()).c_str());
+  for (int run = 0; run < ((flags & 0x100) ? 2 : 1); ++run) {
+    CPathDlg dlg(owner, key);
+    g_dlg = &dlg;
+    dlg.SetFlags(flags & 31);
+    if (strcmp(argv[5], "-")) dlg.SetPath(argv[5]);
+    dlg.SetTitle("Ordner für den Test");
+    UINT_PTR report = SetTimer(nullptr, 0, 100, Report);
+    if (argc > 7) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
+    DWORD t0 = GetTickCount();
+    INT_PTR r = dlg.Run(nullptr, (int)(flags & 15));
+    KillTimer(nullptr, report);
+    fprintf(g_log, "result %d\npath %s\nchosen %s\nelapsed %lu\n", (int)r, Hex(dlg.GetPath(0)).c_str(),
+            Hex(dlg.GetPath(1)).c_str(), (unsigned long)(GetTickCount() - t0));
+    g_dlg = nullptr;
+    for (const std::string& rc : dlg.GetRecent()) fprintf(g_log, "recent %s\n", Hex(rc.c_str()).c_str());
+    fflush(g_log);
+    char pos[MAX_PATH + 8];
+    snprintf(pos, sizeof pos, "%s.pos", g_out);
+    DeleteFileA(pos);
+  }
   if (IsWindow(g_owner)) DestroyWindow(g_owner);
   return 0;
 }
@@ -137,7 +146,7 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = (UINT)CPathComboBox::GetItemHeight();
     return TRUE;
   }
-  if (m == WM_CLOSE) {
+  if (m == WM_CLOSE || (m == WM_TIMER && wp == 1)) {
     PostQuitMessage(0);
     return 0;
   }
@@ -155,6 +164,8 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
   fprintf(f, "combo %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
   for (int e = 0; e <= 2 * FOLDER_MAX_SEGMENTS; ++e)
     if (g_combo->GetElementRect(e, &rc)) fprintf(f, "e%d %ld %ld %ld %ld\n", e, rc.left, rc.top, rc.right, rc.bottom);
+  fprintf(f, "colors %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
+          (unsigned long)GetSysColor(COLOR_HIGHLIGHT));
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);
@@ -198,6 +209,7 @@ int RunCombo(int argc, char** argv) {
   g_combo->Create(0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | options, rc, CWnd::FromHandle(host), 1017);
   g_combo->SetPath(argv[4], -1);
   SetTimer(nullptr, 0, 100, ReportCombo);
+  if (argc > 6) SetTimer(host, 1, (UINT)atoi(argv[6]), nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

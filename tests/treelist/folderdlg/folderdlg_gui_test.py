@@ -1,0 +1,579 @@
+#!/usr/bin/env python3
+"""The folder dialog and the path combo worked as a person would: real X
+input with xdotool on the Wine display, screenshots read by pixels, the
+registry read back with `wine reg export`, the outcome from the demo's file."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "support"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fixture  # noqa: E402
+import xshot  # noqa: E402
+
+EXE = sys.argv[1]
+BUILD = os.environ["ORV_BINARY_DIR"]
+WINE_RUN = os.environ["ORV_WINE_RUN"]
+ENV = dict(os.environ, DISPLAY=xshot.display())
+ROOT = fixture.build(os.path.join(os.getcwd(), "folderdlg_tree"))
+WROOT = fixture.wine_path(ROOT)
+errors = []
+
+
+def check(cond, what):
+    if not cond:
+        errors.append(what)
+        print("FAIL:", what, flush=True)
+    return cond
+
+
+def xdo(*args):
+    subprocess.run(["xdotool", *map(str, args)], env=ENV, check=True)
+
+
+def cp(text):
+    """Windows-1252 bytes of a text, as hex (the program's 8-bit form)."""
+    return text.encode("cp1252").hex()
+
+
+# root reads every folder unless these capabilities are dropped
+CAPSH = ["capsh", "--drop=cap_dac_override,cap_dac_read_search", "--", "-c", 'exec "$0" "$@"'] \
+    if os.geteuid() == 0 else []
+
+
+class Demo:
+    def __init__(self, *args, wait_pos=True, unprivileged=False):
+        self.work = tempfile.mkdtemp(prefix="folderdlg_", dir=os.getcwd())
+        self.out = os.path.join(self.work, "out.txt")
+        wrap = CAPSH if unprivileged else []
+        self.proc = subprocess.Popen([*wrap, WINE_RUN, EXE, fixture.wine_path(self.out), *map(str, args)],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        if wait_pos:
+            p = self.wait(lambda p: "dialog" in p or "combo" in p, 40)
+            if p and "up" in p:
+                # a click on an empty spot gives the dialog the keyboard (no window manager here)
+                l, t, r, b = self.rect("up")
+                self.click((l + r) // 2, b + 40)
+
+    def pos(self):
+        try:
+            lines = open(self.out + ".pos").read().splitlines()
+        except OSError:
+            return {}
+        out = {}
+        for line in lines:
+            k, _, v = line.partition(" ")
+            out[k] = v
+        return out
+
+    def rect(self, name):
+        return tuple(map(int, self.pos()[name].split()[:4]))
+
+    def center(self, name):
+        l, t, r, b = self.rect(name)
+        return (l + r) // 2, (t + b) // 2
+
+    def wait(self, cond, timeout=20):
+        end = time.time() + timeout
+        while time.time() < end:
+            p = self.pos()
+            if p and cond(p):
+                return p
+            if self.proc.poll() is not None:
+                break
+            time.sleep(0.1)
+        return None
+
+    def rows(self):
+        p = self.pos()
+        listed = p.get("listed", "").split()
+        return [bytes.fromhex(x.split(":")[0]).decode("cp1252") for x in listed], int(p.get("current", -1))
+
+    def click(self, x, y, button=1, repeat=1):
+        xdo("mousemove", x, y)
+        time.sleep(0.15)
+        xdo("click", "--repeat", repeat, "--delay", 80, button)
+
+    def finish(self, timeout=30):
+        try:
+            self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait()
+            check(False, "the demo did not end")
+        err = self.proc.stderr.read().decode(errors="replace")
+        check("page fault" not in err, "Wine reported a page fault: " + err[-300:])
+        res = {}
+        for line in open(self.out).read().splitlines():
+            k, _, v = line.partition(" ")
+            res.setdefault(k, v)
+            if k == "recent":
+                res.setdefault("recents", []).append(bytes.fromhex(v).decode("cp1252"))
+        return res
+
+
+def text_of(hexstr):
+    return bytes.fromhex(hexstr).decode("cp1252")
+
+
+def type_path(d, path):
+    """Starts editing the path combo by a click on its icon, then types."""
+    l, t, r, b = d.rect("path")
+    d.click(l + 8, (t + b) // 2)
+    time.sleep(0.3)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 15, path)
+    time.sleep(0.2)
+
+
+def wait_listed(d, path_rows_last, timeout=20):
+    return d.wait(lambda p: p.get("current", "-1") != "-1" and
+                  d.rows()[0] and d.rows()[0][int(p["current"])] == path_rows_last, timeout)
+
+
+DEEP = os.path.join(ROOT, *fixture.DEEP)
+WDEEP = fixture.wine_path(DEEP)
+
+
+def test_rows_of_a_deep_path():
+    d = Demo("pathdlg", 1, "-", WDEEP)
+    check(wait_listed(d, "l11"), "deep path listed")
+    rows, cur = d.rows()
+    comps = ["Z:\\"] + WDEEP[3:].split("\\")
+    check(rows[:cur + 1] == comps, f"component rows {rows[:cur + 1]}")
+    subs = rows[cur + 1:]
+    check("x 2" in subs and "x 10" in subs and subs.index("x 2") < subs.index("x 10"), f"natural order {subs}")
+    check("liesmich.txt" not in subs, "folders only")
+    check("??" in subs, "a name outside Windows-1252 comes as '??'")
+    indents = [int(x.split(":")[1]) for x in d.pos()["listed"].split()]
+    check(indents[:cur + 1] == [5 * i for i in range(cur + 1)] and set(indents[cur + 1:]) == {5 * (cur + 1)},
+          f"indents {indents}")
+    # the current row: a quarter of the button face over three quarters of the window colour
+    p = d.pos()
+    win, hi, face = (int(x, 16) for x in p["colors"].split())
+    def rgb(c):  # COLORREF is 0x00BBGGRR
+        return (c & 255, (c >> 8) & 255, (c >> 16) & 255)
+    want = tuple(a // 4 + b // 4 * 3 for a, b in zip(rgb(face), rgb(win)))
+    l, t, r, b = d.rect("list")
+    rh, sel, top = int(p["rowheight"]), int(p["sel"]), int(p["top"])
+    w, h, px = xshot.screenshot()
+    y = t + 2 + (sel - top) * rh + rh // 2
+    x = r - 30
+    got = tuple(px[(y * w + x) * 3:(y * w + x) * 3 + 3])
+    check(got == want, f"current row colour {got}, expected {want}")
+    xdo("key", "Escape")
+    res = d.finish()
+    check(res.get("result") == "2", f"Escape cancels: {res}")
+
+
+def test_typed_path_lists_then_closes():
+    d = Demo("pathdlg", 1, "-", WROOT)
+    wait_listed(d, os.path.basename(ROOT))
+    target = fixture.wine_path(os.path.join(ROOT, *fixture.TYPED))
+    os.makedirs(os.path.join(ROOT, *fixture.TYPED), exist_ok=True)
+    type_path(d, target)
+    xdo("key", "Return")
+    check(wait_listed(d, "café"), "Enter lists the typed path")
+    check(d.proc.poll() is None, "the first Enter does not close")
+    xdo("key", "Return")
+    res = d.finish()
+    check(res.get("result") == "1", f"the second Enter closes with OK: {res}")
+    check(res.get("path") == cp(target), f"bytes {res.get('path')} != {cp(target)}")
+    check(res.get("chosen") == cp(target + "\\"), "chosen path with separator")
+
+
+def test_drive_alone_gives_root():
+    d = Demo("pathdlg", 1, "-", WROOT)
+    wait_listed(d, os.path.basename(ROOT))
+    type_path(d, "C:")
+    xdo("key", "Return")
+    time.sleep(1.5)
+    xdo("key", "Return")
+    res = d.finish()
+    check(res.get("chosen") == cp("C:\\"), f"C: gives C:\\ ({res})")
+
+
+def test_file_as_start_path():
+    d = Demo("pathdlg", 1, "-", WDEEP + "\\liesmich.txt")
+    check(wait_listed(d, "l11"), "a file opens its folder")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def test_create_nested_folder():
+    made = os.path.join(ROOT, "neu", "a", "b")
+    if os.path.exists(made):
+        for p in (made, os.path.dirname(made), os.path.dirname(os.path.dirname(made))):
+            os.rmdir(p)
+    d = Demo("pathdlg", 3, "-", WROOT)
+    wait_listed(d, os.path.basename(ROOT))
+    type_path(d, fixture.wine_path(made))
+    xdo("key", "Return")
+    if not check(wait_listed(d, "b"), "a missing path lists its components"):
+        subprocess.run(["import", "-display", xshot.display(), "-window", "root", "/tmp/fd/fail.png"])
+    xdo("key", "Return")
+    res = d.finish()
+    check(res.get("result") == "1" and os.path.isdir(made), f"options 1+2 create the folder: {res}")
+
+
+def test_missing_folder_refused():
+    gone = os.path.join(ROOT, "verschwindet")
+    os.makedirs(gone, exist_ok=True)
+    d = Demo("pathdlg", 1, "-", fixture.wine_path(gone))
+    wait_listed(d, "verschwindet")
+    os.rmdir(gone)
+    xdo("mousemove", *d.center("ok"))
+    xdo("click", 1)
+    end = time.time() + 10
+    found = ""
+    while time.time() < end and not found:
+        r = subprocess.run(["xdotool", "search", "--name", "^Fehler$"], env=ENV, capture_output=True, text=True)
+        found = r.stdout.strip()
+        time.sleep(0.2)
+    check(found, "'Der Pfad existiert nicht !' shown in a box 'Fehler'")
+    if found:
+        xdo("key", "Return")
+    time.sleep(0.5)
+    check(d.proc.poll() is None, "the dialog stays open")
+    xdo("key", "Escape")
+    res = d.finish()
+    check(res.get("result") == "2", f"then Cancel: {res}")
+
+
+def test_type_ahead_double_click_and_up():
+    d = Demo("pathdlg", 1, "-", WDEEP)
+    wait_listed(d, "l11")
+    rows, cur = d.rows()
+    l, t, r, b = d.rect("list")
+    rh = int(d.pos()["rowheight"])
+
+    def row_y(row):
+        return t + 2 + (row - int(d.pos()["top"])) * rh + rh // 2
+    d.click(r - 30, row_y(cur))
+    xdo("type", "--delay", 100, "xx")
+    time.sleep(0.5)
+    sel = int(d.pos()["sel"])
+    check(rows[sel] == "x 10", f"x typed twice cycles to the second x row: {rows[sel]}")
+    time.sleep(1.2)
+    xdo("type", "--delay", 50, "gr")
+    time.sleep(0.5)
+    sel = int(d.pos()["sel"])
+    check(rows[sel] == "Größe", f"typed 'gr' finds Größe: {rows[sel]}")
+    # double-click on a subfolder row lists it
+    row = rows.index("x 2")
+    d.click(r - 30, row_y(row), repeat=2)
+    check(wait_listed(d, "x 2"), "double-click lists the folder")
+    d.click(*d.center("up"))
+    check(wait_listed(d, "l11"), "Aufwärts goes to the parent")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def test_wheel_one_row_per_notch():
+    d = Demo("pathdlg", 1, "-", fixture.wine_path(os.path.join(ROOT, "many")))
+    check(d.wait(lambda p: int(p.get("rows", 0)) > 10000, 40), "10,000 rows in the list")
+    l, t, r, b = d.rect("list")
+    xdo("mousemove", (l + r) // 2, (t + b) // 2)
+    time.sleep(0.2)
+    top0 = int(d.pos()["top"])
+    xdo("click", "--repeat", 3, "--delay", 100, 5)
+    time.sleep(0.5)
+    check(int(d.pos()["top"]) == top0 + 3, f"three notches, three rows: {top0} -> {d.pos()['top']}")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def test_network_root_and_plain_paths():
+    for flags, want in ((0, "Netzwerkumgebung"), (4, None)):
+        d = Demo("pathdlg", flags, "-", WROOT)
+        wait_listed(d, os.path.basename(ROOT))
+        type_path(d, "\\\\")
+        xdo("key", "Return")
+        if want:
+            check(d.wait(lambda p: d.rows()[0][:1] == [want], 15), f"\\\\ lists {want} first: {d.rows()}")
+        else:
+            time.sleep(2)
+            check(d.rows()[0][0] == "Z:\\", f"with option 4 \\\\ is refused: {d.rows()[0][:2]}")
+        xdo("key", "Escape")
+        xdo("key", "Escape")
+        d.finish()
+
+
+def test_unreadable_folder_shows_only_components():
+    locked = os.path.join(ROOT, "locked")
+    d = Demo("pathdlg", 1, "-", fixture.wine_path(locked), unprivileged=True)
+    p = wait_listed(d, "locked")
+    rows, cur = d.rows()
+    check(p and cur == len(rows) - 1 and "inside" not in rows, f"unreadable folder: component rows only {rows}")
+    xdo("key", "Escape")
+    res = d.finish()
+    check(res.get("exit") == "0", f"nothing hangs: {res}")
+
+
+def test_other_drive_and_back():
+    d = Demo("pathdlg", 1, "-", WDEEP)
+    wait_listed(d, "l11")
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Up")
+    xdo("key", "Return")
+    check(d.wait(lambda p: d.rows()[0][:1] == ["C:\\"], 15), f"the drive before Z: is C: {d.rows()[0][:3]}")
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Down")
+    xdo("key", "Return")
+    check(wait_listed(d, "l11"), "back on Z: the folder last shown there")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def test_anchors_and_saved_rectangle():
+    d = Demo("pathdlg", 0x101, "-", WDEEP)
+    wait_listed(d, "l11")
+    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up")}
+    win = subprocess.run(["xdotool", "search", "--name", "^Ordner für den Test$"], env=ENV, capture_output=True,
+                         text=True).stdout.split()
+    check(win, "the dialog's window found")
+    w0, h0 = before["dialog"][2] - before["dialog"][0], before["dialog"][3] - before["dialog"][1]
+    xdo("windowsize", win[0], w0 + 120, h0 + 80)
+    p = d.wait(lambda p: tuple(map(int, p["dialog"].split())) != before["dialog"], 10)
+    time.sleep(0.5)
+    after = {k: d.rect(k) for k in before}
+    dx = (after["dialog"][2] - after["dialog"][0]) - w0
+    dy = (after["dialog"][3] - after["dialog"][1]) - h0
+    check(dx > 50 and dy > 30, f"the dialog grew: {dx}, {dy}")
+    check(after["ok"][0] - before["ok"][0] == dx and after["ok"][1] == before["ok"][1], "OK moves right only")
+    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy,
+          "the list grows both ways")
+    check(after["drives"][1] - before["drives"][1] == dy and after["drives"][2] - before["drives"][2] == dx,
+          "the drive combo moves down and grows in width")
+    saved = after["dialog"]
+    xdo("key", "Escape")
+    # the second opening in the same process takes the saved rectangle
+    p = d.wait(lambda p: "dialog" in p, 20)
+    time.sleep(0.5)
+    check(p and d.rect("dialog") == saved, f"saved rectangle {d.rect('dialog') if p else None} vs {saved}")
+    xdo("key", "Escape")
+    d.finish()
+
+
+def reg_export(key):
+    f = os.path.join(tempfile.mkdtemp(dir=os.getcwd()), "r.reg")
+    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    subprocess.run(["wine", "reg", "export", key, "Z:" + f.replace("/", "\\"), "/y"], env=env,
+                   capture_output=True)
+    if not os.path.exists(f):
+        return ""
+    return open(f, "rb").read().decode("utf-16")
+
+
+def reg_values(text, key_tail):
+    """The values of the key ending in key_tail: name -> str or list."""
+    out, cur, lines = {}, None, text.replace("\\\r\n", "").replace("\\\n", "").splitlines()
+    for line in lines:
+        line = line.strip()
+        if line.startswith("["):
+            cur = line[1:-1]
+            continue
+        if cur and cur.endswith(key_tail) and "=" in line:
+            name, _, val = line.partition("=")
+            name = name.strip('"')
+            if val.startswith("hex(7):"):
+                data = bytes(int(x, 16) for x in val[7:].replace(" ", "").split(",") if x)
+                out[name] = [s for s in data.decode("utf-16-le").split("\0") if s]
+            elif val.startswith('"'):
+                out[name] = val[1:-1].replace("\\\\", "\\")
+            else:
+                out[name] = val
+    return out
+
+
+def test_recent_list_in_registry():
+    key = "HKEY_CURRENT_USER\\Software\\Vexa"
+    chosen = []
+    for sub in ("café", "€uro", "Ärger"):
+        target = WDEEP[:0] + fixture.wine_path(os.path.join(ROOT, *fixture.DEEP[:3])) if sub == "Ärger" else \
+            fixture.wine_path(os.path.join(DEEP, sub))
+        d = Demo("pathdlg", 1, "GameOptions\\InfoDirs", target)
+        wait_listed(d, os.path.basename(target.replace("\\", "/")))
+        xdo("mousemove", *d.center("ok"))
+        xdo("click", 1)
+        d.finish()
+        chosen.insert(0, target)
+    vals = reg_values(reg_export(key), "GameOptions")
+    check(vals.get("InfoDirs") == chosen[0], f"InfoDirs {vals.get('InfoDirs')!r}")
+    last = vals.get("InfoDirsLast", [])
+    check(last[:3] == chosen, f"InfoDirsLast newest first: {last[:3]} vs {chosen}")
+    check(len(last) <= 16, "16 at most")
+    check("PathDlgBreadCrumb" in reg_values(reg_export(key), "Common"), "breadcrumb mode written")
+    check("PathDlgTreeMode" not in reg_values(reg_export(key), "Common"), "no tree mode written with option 8")
+
+
+def test_stored_list_with_junk_loads_cleanly():
+    entries = [fixture.wine_path(os.path.join(DEEP, n)) for n in ("x 2", "x 10")] * 15
+    entries[3] = "C:\\" + "y" * 300
+    entries[5] = "".join(c if c == "ß" else c.upper() for c in entries[0])  # "ß" has no capital here
+    entries[7] = ""
+    data = "".join(e + "\0" for e in entries) + "\0"
+    hexdata = ",".join("%02x" % b for b in data.encode("utf-16-le"))
+    reg = ("Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_CURRENT_USER\\Software\\Vexa\\Stored]\r\n"
+           f'"ListLast"=hex(7):{hexdata}\r\n')
+    f = os.path.join(tempfile.mkdtemp(dir=os.getcwd()), "in.reg")
+    open(f, "wb").write(b"\xff\xfe" + reg.encode("utf-16-le"))
+    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    subprocess.run(["wine", "reg", "import", "Z:" + f.replace("/", "\\")], env=env, capture_output=True)
+    d = Demo("pathdlg", 1, "#Software\\Vexa\\Stored\\List", WDEEP)
+    wait_listed(d, "l11")
+    xdo("key", "Escape")
+    res = d.finish()
+    recents = res.get("recents", [])
+    check(len(recents) == 2 and recents[0].endswith("x 2") and recents[1].endswith("x 10"),
+          f"40 entries with duplicates and junk load as 2: {recents}")
+
+
+def test_close_while_listing_slowed():
+    d = Demo("pathdlg", 1, "-", fixture.wine_path(os.path.join(ROOT, "many")), 10)
+    time.sleep(1.5)
+    xdo("mousemove", *d.center("cancel"))
+    t0 = time.time()
+    xdo("click", 1)
+    res = d.finish(timeout=20)
+    took = time.time() - t0
+    check(res.get("exit") == "0" and took < 7, f"closed while listing in {took:.1f} s ({res})")
+
+
+def test_owner_destroyed_while_listing():
+    d = Demo("pathdlg", 1, "-", fixture.wine_path(os.path.join(ROOT, "many")), 10, 1500)
+    t0 = time.time()
+    res = d.finish(timeout=20)
+    took = time.time() - t0
+    check(res.get("exit") == "0" and took < 10, f"owner destroyed mid-listing: {took:.1f} s ({res})")
+
+
+def combo_notifications(res_text):
+    return [l for l in res_text.splitlines() if l.startswith("notify")]
+
+
+def test_path_combo():
+    deep40 = "C:\\" + "\\".join("d%02d" % i for i in range(40))
+    d = Demo("combo", 0, deep40)
+    check(d.wait(lambda p: p.get("segments") == "32"), "40 components give 32 segments")
+    xdo("key", "Escape")
+    d.proc.kill()
+    d.proc.wait()
+
+    d = Demo("combo", 0x3, WDEEP)
+    parts = WDEEP.split("\\")
+    segs = len(parts)
+    p = d.wait(lambda p: p.get("segments") == str(segs) and ("e%d" % (2 * segs)) in p)
+    check(p, "the deep path's last arrow shows")
+    # the hot pair: the button under the mouse filled with the highlight colour,
+    # the pair framed in black, the arrow beside it in the window colour
+    e = 2 * (segs - 2) + 1
+    l, t, r, b = d.rect("e%d" % e)
+    al, at, ar, ab = d.rect("e%d" % (e + 1))
+    xdo("mousemove", (l + r) // 2, b - 3)
+    time.sleep(0.6)
+    w, h, px = xshot.screenshot()
+
+    def pixel(x, y):
+        return tuple(px[(y * w + x) * 3:(y * w + x) * 3 + 3])
+    win, hi = (int(x, 16) for x in d.pos()["colors"].split())
+    rgb = lambda c: (c & 255, (c >> 8) & 255, (c >> 16) & 255)  # noqa: E731
+    check(pixel(l + 3, t + 4) == rgb(hi), f"hot button {pixel(l + 3, t + 4)} != {rgb(hi)}")
+    check(pixel(l, (t + b) // 2) == (0, 0, 0), f"black frame {pixel(l, (t + b) // 2)}")
+    check(pixel(ar - 3, at + 4) == rgb(win), f"arrow in window colour {pixel(ar - 3, at + 4)}")
+    # a segment click cuts the path, with one notification
+    e = 2 * (segs - 2) + 1  # the text button of the last segment but one
+    d.click(*d.center("e%d" % e))
+    cut = "\\".join(parts[:segs - 1])
+    check(d.wait(lambda p: p.get("path") == cp(cut)), "segment click cuts the path")
+    # the last arrow opens the subfolders (folders only)
+    last_arrow = "e%d" % (2 * (segs - 1))
+    d.wait(lambda p: last_arrow in p)
+    d.click(*d.center(last_arrow))
+    p = d.wait(lambda p: "popup" in p, 10)
+    names = [text_of(x) for x in p["popup"].split()[1:]] if p else []
+    check(names == ["l11"], f"the arrow's list holds the subfolders: {names}")
+    xdo("key", "Escape")
+    time.sleep(0.3)
+    # copy the path, then a segment, from the right-click menu
+    button = "e%d" % (2 * (segs - 1) - 1)
+    for key, want in (("p", cut), ("a", parts[segs - 2])):
+        d.click(*d.center(button), button=3)
+        time.sleep(0.4)
+        xdo("key", key)
+        time.sleep(0.4)
+        got = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=ENV, capture_output=True).stdout
+        check(got.decode("utf-8", "replace") == want, f"copied {got!r}, expected {want!r}")
+    # a typed 300-character path is refused and the text stays
+    before = d.pos()["path"]
+    l, t, r, b = d.rect("combo")
+    d.click(l + 8, (t + b) // 2)
+    time.sleep(0.3)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 2, "C:\\" + "z" * 297)
+    xdo("key", "Return")
+    time.sleep(0.5)
+    check(d.pos()["path"] == before, "300 characters refused")
+    xdo("key", "Escape")
+    d.proc.kill()
+    d.proc.wait()
+    notes = combo_notifications(open(d.out).read())
+    check(len(notes) == 1, f"one notification for the segment click: {notes}")
+    check(all(n.endswith("thread 1") for n in notes), "notified on the UI thread")
+
+
+def test_path_combo_popup_keys_and_slow_list():
+    d = Demo("combo", 0, WDEEP)
+    segs = len(WDEEP.split("\\"))
+    last = "e%d" % (2 * segs)
+    d.wait(lambda p: last in p)
+    d.click(*d.center(last))
+    p = d.wait(lambda p: "popup" in p, 10)
+    names = [text_of(x) for x in p["popup"].split()[1:]] if p else []
+    check("Größe" in names and "??" in names and names.index("x 2") < names.index("x 10"),
+          f"subfolders in natural order: {names}")
+    xdo("type", "g")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\Größe"), 10), "typed 'g' and Enter choose Größe")
+    d.proc.kill()
+    d.proc.wait()
+    # a list still being read: the click waits, the list opens when it is ready
+    many = fixture.wine_path(os.path.join(ROOT, "many"))
+    d = Demo("combo", 0, many, 1)
+    segs = len(many.split("\\"))
+    last = "e%d" % (2 * segs)
+    d.wait(lambda p: last in p)
+    t0 = time.time()
+    d.click(*d.center(last))
+    time.sleep(0.5)
+    check("popup" not in d.pos(), "not open before the listing is done")
+    p = d.wait(lambda p: "popup" in p, 60)
+    check(p and int(p["popup"].split()[0]) == 10000, f"opened with all 10,000 after {time.time() - t0:.1f} s")
+    d.proc.kill()
+    d.proc.wait()
+
+
+def test_combo_destroyed_mid_listing():
+    d = Demo("combo", 0, fixture.wine_path(os.path.join(ROOT, "many")), 10, 1500)
+    res = d.finish(timeout=20)
+    check(res.get("exit") == "0" and int(res.get("destroyed", "99999")) < 6000,
+          f"a path combo destroyed mid-listing stops in bound: {res}")
+
+
+TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]
+only = sys.argv[2:]
+for t in TESTS:
+    if only and t.__name__ not in only:
+        continue
+    print("--", t.__name__, flush=True)
+    try:
+        t()
+    except Exception as e:  # one broken case must not hide the others
+        check(False, f"{t.__name__}: {e!r}")
+print("folder dialog: " + ("ok" if not errors else f"{len(errors)} errors"))
+sys.exit(1 if errors else 0)

@@ -1,0 +1,705 @@
+#!/usr/bin/env python3
+"""Orvalo.exe driven as a user would: real X input by xdotool, screenshots
+checked by pixels against the Mercator arithmetic of tests/support/xshot.py,
+the registry read with `wine reg query`, tiles from the tile server of
+tests/map/tileserver.py on 127.0.0.1.
+
+usage: orvalo_view_e2e.py SCENARIO   (table, restarts, fixed, copy, startup, shutdown, cache, recent, fullscreen)
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "map"))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+import tileserver  # noqa: E402
+from xshot import screenshot  # noqa: E402
+
+BUILD = os.environ["ORV_BINARY_DIR"]
+SOURCE = os.environ["ORV_SOURCE_DIR"]
+WINE_RUN = os.environ["ORV_WINE_RUN"]
+EXE = os.path.join(BUILD, "game", "Orvalo.exe")
+POSTCLOSE = os.path.join(BUILD, "tests", "e2e", "postclose.exe")
+WININFO = os.path.join(BUILD, "tests", "e2e", "wininfo.exe")
+DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
+PREFIX = os.path.join(BUILD, "wine", "prefix")
+KEY = r"HKCU\Software\Vexa\Orvalo"
+TITLE = "Orvalo"
+MAP_ID = 31973
+os.environ["DISPLAY"] = DISPLAY
+
+
+class Failure(Exception):
+    pass
+
+
+def check(cond, text):
+    if not cond:
+        raise Failure(text)
+
+
+def wine(*args, timeout=60):
+    return subprocess.run([WINE_RUN] + list(args), capture_output=True, timeout=timeout, stdin=subprocess.DEVNULL)
+
+
+def reg_values(path=KEY):
+    """name -> (type, text) of the values directly in the key."""
+    out = wine("reg", "query", path).stdout.decode("latin-1").replace("\r", "")
+    values = {}
+    for line in out.split("\n"):
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return values
+
+
+def reg_import(lines):
+    """Writes values with regedit: lines of a REGEDIT4 file."""
+    fd, path = tempfile.mkstemp(suffix=".reg", dir=os.getcwd())
+    with os.fdopen(fd, "w", encoding="latin-1") as f:
+        f.write("REGEDIT4\n\n" + "\n".join(lines) + "\n")
+    r = wine("regedit", "/S", "Z:" + path.replace("/", "\\"))
+    os.unlink(path)
+    check(r.returncode == 0, "regedit failed")
+
+
+def reset_registry():
+    wine("reg", "delete", KEY, "/f")
+    # tiles of earlier runs would spare the server its requests
+    shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
+
+
+def fresh_table(port, bases, layers=()):
+    """An empty registry (and cache) with this tile-server table."""
+    reset_registry()
+    reg_import(table_lines(port, bases, layers))
+
+
+def table_lines(port, bases, layers=()):
+    """bases: (name, path, iface); layers: (name, path, iface, selected)."""
+    out = ["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\Server]", '"Select"=dword:00000000']
+    for i, (name, path, iface) in enumerate(bases):
+        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, port),
+                '"Path%02i"="%s"' % (i, path), '"Interface%02i"=dword:%08x' % (i, iface)]
+    out += ["", "[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\Layer]"]
+    for i, (name, path, iface, sel) in enumerate(layers):
+        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, port),
+                '"Path%02i"="%s"' % (i, path), '"Interface%02i"=dword:%08x' % (i, iface),
+                '"Select%02i"=dword:%08x' % (i, sel), '"AlphaOff%02i"="0"' % i, '"AlphaMul%02i"="0"' % i]
+    return out
+
+
+class Program:
+    def __init__(self, *args, cwd=None):
+        self.proc = subprocess.Popen([WINE_RUN, EXE] + list(args), stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=cwd or os.getcwd())
+        self.win = None
+
+    def wait_window(self, title=TITLE, timeout=30):
+        end = time.time() + timeout
+        while time.time() < end:
+            check(self.proc.poll() is None, "Orvalo.exe ended early")
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True)
+            ids = r.stdout.split()
+            if ids:
+                return int(ids[0])
+            time.sleep(0.2)
+        raise Failure("no window '%s'" % title)
+
+    def shown_map(self):
+        """Waits for the frame; the map's client rectangle on the screen."""
+        self.wait_window()
+        return self.map_rect()
+
+    def map_rect(self):
+        for _ in range(50):
+            r = wine(WININFO, TITLE, str(MAP_ID))
+            if r.returncode == 0:
+                return [int(v) for v in r.stdout.split()]
+            time.sleep(0.2)
+        raise Failure("no map window in the frame")
+
+    def close(self, limit=10.0):
+        """WM_CLOSE as a user's click would send it; (exit code, seconds)."""
+        t0 = time.time()
+        check(wine(POSTCLOSE, TITLE).returncode == 0, "postclose found no window")
+        try:
+            rc = self.proc.wait(timeout=limit)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            raise Failure("Orvalo.exe did not end within %.1f s of WM_CLOSE" % limit)
+        return rc, time.time() - t0
+
+    def close_ok(self, limit=10.0):
+        rc, secs = self.close(limit)
+        check(rc == 0, "exit code %d" % rc)
+        return secs
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def key(*keys, delay=0.25):
+    for k in keys:
+        subprocess.run(["xdotool", "key", k])
+        time.sleep(delay)
+
+
+def menu(alt, downs):
+    """Opens a menu by its Alt key and takes the item `downs` below the first."""
+    key("alt+" + alt, delay=0.5)
+    key(*(["Down"] * downs), delay=0.1)
+    key("Return", delay=0.5)
+
+
+def mouse(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args])
+
+
+def drag(points):
+    """Left button down at the current place, through points, up."""
+    mouse("mousedown", 1)
+    for x, y in points:
+        mouse("mousemove", x, y)
+        time.sleep(0.03)
+    mouse("mouseup", 1)
+
+
+def map_pixels_match(shot, rect, zoom, cx, cy, row_offset=7):
+    """Compares the middle row and column of the map with the tile colours
+    the Mercator arithmetic puts there; returns (checked, bad)."""
+    sw, sh, px = shot
+    x0, y0, cw, ch = rect
+    s = 22 - zoom
+    cpx, cpy = cx >> s, cy >> s
+    world = 256 << zoom
+    bad = checked = 0
+    points = [(u, ch // 2 + row_offset) for u in range(0, cw, 3)] + [(cw // 2 + 3, v) for v in range(0, ch, 3)]
+    for u, v in points:
+        wx, wy = (cpx + u - cw // 2) % world, cpy + v - ch // 2
+        if wy < 0 or wy >= world or (wx & 255) in (0, 255) or (wy & 255) in (0, 255):
+            continue
+        want = tileserver.tile_colour(zoom, wx >> 8, wy >> 8)
+        o = ((y0 + v) * sw + x0 + u) * 3
+        got = tuple(px[o:o + 3])
+        checked += 1
+        if max(abs(a - b) for a, b in zip(got, want)) > 12:
+            bad += 1
+    return checked, bad
+
+
+def save_shot(shot, path):
+    """Keeps a screenshot of a failure beside the test's files."""
+    sw, sh, px = shot
+    subprocess.run(["convert", "-size", "%dx%d" % (sw, sh), "-depth", "8", "rgb:-", path], input=px)
+
+
+def wait_log(log, pred, timeout=20):
+    end = time.time() + timeout
+    while time.time() < end:
+        lines = [l for l in open(log).read().split("\n") if l]
+        if pred(lines):
+            return lines
+        time.sleep(0.2)
+    return [l for l in open(log).read().split("\n") if l]
+
+
+def wait_stable(rect, seconds=1.0, timeout=20):
+    """Waits until the map's pixels stop changing (the tiles are in)."""
+    x0, y0, w, h = rect
+    last, since = None, time.time()
+    end = time.time() + timeout
+    while time.time() < end:
+        sw, sh, px = screenshot()
+        rows = b"".join(px[((y0 + y) * sw + x0) * 3:((y0 + y) * sw + x0 + w) * 3] for y in range(0, h, 7))
+        if rows != last:
+            last, since = rows, time.time()
+        elif time.time() - since >= seconds:
+            return
+        time.sleep(0.25)
+
+
+# ------------------------------------------------------------------ scenarios
+
+def scenario_table(work, srv, log):
+    """A base map and two layers of the three URL schemes reach the server;
+    a base map chosen in the on-map pop-up writes "Select" and is fetched."""
+    port = srv.server_address[1]
+    fresh_table(port, [("Punkte", "t", 0), ("Foto", "jpg", 0)],
+                [("Esri", "e", 1, 1), ("Yandex", "q?l=map", 2, 1)])
+    p = Program()
+    try:
+        p.wait_window()
+        lines = wait_log(log, lambda ls: all(any(l.startswith(pre) for l in ls) for pre in ("/t/", "/e/", "/q?l=map&")))
+        for pre in ("/t/", "/e/", "/q?l=map&"):
+            check(any(l.startswith(pre) for l in lines), "no request %s... in the server's log" % pre)
+        check(not any(l.startswith("/jpg/") for l in lines), "the second base map was fetched before it was chosen")
+        x0, y0, w, h = p.map_rect()
+        # the on-map menu's third button: the pop-up of base maps and layers
+        mouse("mousemove", x0 + w - 36 + 17, y0 + 10 + 2 * 35 + 17)
+        time.sleep(0.3)
+        mouse("click", 1)
+        time.sleep(0.8)
+        key("Down", "Down", "Return")
+        time.sleep(0.5)
+        check(reg_values(KEY + r"\Server").get("Select") == ("REG_DWORD", "0x1"), "the pop-up did not write Select 1")
+        lines = wait_log(log, lambda ls: any(l.startswith("/jpg/") for l in ls))
+        check(any(l.startswith("/jpg/") for l in lines), "the chosen base map was not fetched")
+        p.close_ok()
+    finally:
+        p.kill()
+
+
+def scenario_restarts(work, srv, log):
+    """Settings by real menus, keys, wheel and drag survive two restarts;
+    the map comes back at the same centre and zoom, pixel for pixel."""
+    port = srv.server_address[1]
+    fresh_table(port, [("Punkte", "t", 0)])
+    p = Program()
+    try:
+        rect = p.shown_map()
+        x0, y0, w, h = rect
+        menu("a", 7)   # "Scrollen mit Zoomen"
+        menu("a", 12)  # "Koordinaten mit Minuten"
+        menu("a", 4)   # "OSM Menü anzeigen": off
+        menu("b", 6)   # "COM-Port auswählen"
+        p.wait_window("^COM-Port$")
+        key("ctrl+a", "c", "o", "m", "3", "Return")
+        # one wheel notch in over the middle, then a drag of the map
+        mouse("mousemove", x0 + w // 2, y0 + h // 2)
+        time.sleep(0.3)
+        mouse("click", 4)
+        time.sleep(0.5)
+        drag([(x0 + w // 2 - 13 * i, y0 + h // 2 - 7 * i) for i in range(1, 11)])
+        mouse("mousemove", x0 + 5, y0 + h + 200)  # off the map: no hover effects
+        wait_stable(rect)
+        before = screenshot()
+        p.close_ok()
+    finally:
+        p.kill()
+    v = reg_values()
+    want = {"WheelMode": "0x2", "CoordMode": "0x6", "OsmMenu": "0x0", "ComPort": "0x2", "ShowCoord": "0x0"}
+    for name, val in want.items():
+        check(v.get(name) == ("REG_DWORD", val), "%s is %s, expected %s" % (name, v.get(name), val))
+    zoom = int(v["OsmZoom"][1], 16)
+    cx, cy = int(v["OsmPosX"][1], 16), int(v["OsmPosY"][1], 16)
+    check(zoom == 10, "one wheel notch from 9 gave zoom %d" % zoom)
+    check((cx, cy) != (0x22000000, 0x16000000), "the drag did not move the map")
+    recent = reg_values(KEY + r"\Recent File List")
+    check("File1" in recent, "no recent file stored")
+    checked, bad = map_pixels_match(before, rect, zoom, cx, cy)
+    check(checked > 300 and bad == 0, "before closing: %d of %d pixels off the tile colours" % (bad, checked))
+
+    for restart in range(2):
+        p = Program()
+        try:
+            p.wait_window()
+            rect2 = p.map_rect()
+            check(rect2 == rect, "the map window moved: %s -> %s" % (rect, rect2))
+            mouse("mousemove", x0 + 5, y0 + h + 200)
+            wait_stable(rect)
+            after = screenshot()
+            checked, bad = map_pixels_match(after, rect, zoom, cx, cy)
+            check(checked > 300 and bad == 0, "restart %d: %d of %d pixels off" % (restart + 1, bad, checked))
+            p.close_ok()
+        finally:
+            p.kill()
+        v = reg_values()
+        check(v.get("WheelMode") == ("REG_DWORD", "0x2"), "restart %d: WheelMode %s" % (restart + 1, v.get("WheelMode")))
+        check(int(v["OsmZoom"][1], 16) == zoom, "restart %d changed the zoom" % (restart + 1))
+
+
+def fixed_tiles(host_dir, zoom, cx, cy, w, h):
+    """JPEG tiles of the fixed cache around a centre, coloured as the tile
+    server colours them, made by ImageMagick."""
+    s = 22 - zoom
+    cpx, cpy = cx >> s, cy >> s
+    n = 1 << zoom
+    made = {}
+    for ty in range(max(0, (cpy - h) >> 8), min(n, ((cpy + h) >> 8) + 1)):
+        for tx in range((cpx - w) >> 8, ((cpx + w) >> 8) + 1):
+            x = tx % n
+            rgb = tileserver.tile_colour(zoom, x, ty)
+            d = os.path.join(host_dir, str(zoom), str(x))
+            os.makedirs(d, exist_ok=True)
+            path = os.path.join(d, "%d.jpg" % ty)
+            if os.path.exists(path):
+                continue  # a column the world's wrap brought back
+            if rgb not in made:
+                made[rgb] = path
+                subprocess.run(["convert", "-size", "256x256", "xc:rgb(%d,%d,%d)" % rgb, "-quality", "98", path],
+                               check=True)
+            else:
+                shutil.copyfile(made[rgb], path)
+
+
+def scenario_fixed(work, srv, log):
+    """The first start shows the world map of the fixed cache at zoom 2..6
+    and the wheel stays in that range."""
+    host = None
+    for line in open(os.path.join(SOURCE, "game", "tileserver_defaults.h")):
+        if line.startswith("#define ORV_FIRST_START_HOST"):
+            host = line.split('"')[1]
+    check(host, "no first-start host in game/tileserver_defaults.h")
+    fixed = os.path.join(PREFIX, "drive_c", "Temp", "OsmFixed")
+    shutil.rmtree(fixed, ignore_errors=True)
+    base = os.path.join(fixed, host, "watercolor")
+    reset_registry()
+    reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]", '"WheelMode"=dword:00000002'])
+    try:
+        p = Program()
+        try:
+            p.wait_window()
+            rect = p.map_rect()
+            x0, y0, w, h = rect
+            # the start centre at the highest zoom the table allows, and zoom 2
+            for z in (6, 5, 4, 3, 2):
+                fixed_tiles(base, z, 0x22000000, 0x16000000, w, h)
+            p.close()
+        finally:
+            p.kill()
+        v = reg_values()
+        check(v.get("OsmZoom") == ("REG_DWORD", "0x6"), "start zoom %r, expected 6 (the table's maximum)" % (v.get("OsmZoom"),))
+        check(len(reg_values(KEY + r"\Server")) == 7, "the first-start table has other values")
+        for z, notches, button in ((6, 3, 4), (2, 7, 5)):
+            p = Program()
+            try:
+                p.wait_window()
+                mouse("mousemove", x0 + w // 2, y0 + h // 2)
+                time.sleep(0.3)
+                for _ in range(notches):
+                    mouse("click", button)
+                    time.sleep(0.3)
+                mouse("mousemove", x0 + 5, y0 + h + 200)
+                wait_stable(rect, seconds=2.5)
+                shot = screenshot()
+                p.close_ok()
+            finally:
+                p.kill()
+            v = reg_values()
+            zoom = int(v["OsmZoom"][1], 16)
+            check(zoom == z, "zoom %d after %d notches from the last, expected %d" % (zoom, notches, z))
+            cx, cy = int(v["OsmPosX"][1], 16), int(v["OsmPosY"][1], 16)
+            checked, bad = map_pixels_match(shot, rect, zoom, cx, cy)
+            if bad:
+                save_shot(shot, os.path.join(work, "zoom%d.png" % zoom))
+            check(checked > 200 and bad == 0, "zoom %d: %d of %d pixels off the fixed tiles (centre %x, %x)" %
+                  (zoom, bad, checked, cx, cy))
+        check(not [l for l in open(log) if l.strip()], "the fixed cache went to the network")
+    finally:
+        shutil.rmtree(fixed, ignore_errors=True)
+
+
+def clipboard(target="text/plain"):
+    r = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True, timeout=10)
+    return r.stdout if r.returncode == 0 else None
+
+
+def clipboard_targets():
+    out = clipboard("TARGETS")
+    return out.decode("latin-1").split() if out else []
+
+
+def scenario_copy(work, srv, log):
+    """Ctrl+D copies the pointer's position; a drag in copy mode copies a
+    bitmap of the dragged size and goes back to moving the map."""
+    port = srv.server_address[1]
+    fresh_table(port, [("Punkte", "t", 0)])
+    p = Program()
+    try:
+        rect = p.shown_map()
+        x0, y0, w, h = rect
+        u, v = w // 2 + 40, h // 2 - 30
+        mouse("mousemove", x0 + u, y0 + v)
+        time.sleep(0.5)
+        key("ctrl+d", delay=0.8)
+        text = (clipboard() or b"").decode("latin-1")
+        parts = text.split(",\t")
+        check(len(parts) == 3 and parts[2] == "", "clipboard text %r" % text)
+        lat, lon = float(parts[0]), float(parts[1])
+        from xshot import world_x, world_y
+        # the start centre 0x22000000, 0x16000000 at zoom 9 lies in the middle
+        s = 22 - 9
+        px = (world_x(lon) >> s) - (0x22000000 >> s) + w // 2
+        py = int(world_y(lat)) // (1 << s) - (0x16000000 >> s) + h // 2
+        check(abs(px - u) <= 1 and abs(py - v) <= 1, "copied position lies at %d,%d, pointer at %d,%d" % (px, py, u, v))
+
+        menu("a", 9)  # "Bereich kopieren"
+        mouse("mousemove", x0 + 100, y0 + 80)
+        drag([(x0 + 100 + 20 * i, y0 + 80 + 12 * i) for i in range(1, 11)])
+        time.sleep(1.0)
+        bmp = clipboard("image/bmp")
+        check(bmp and bmp[:2] == b"BM", "no bitmap on the clipboard (targets %s)" % clipboard_targets())
+        bw = int.from_bytes(bmp[18:22], "little", signed=True)
+        bh = abs(int.from_bytes(bmp[22:26], "little", signed=True))
+        check(abs(bw - 200) <= 2 and abs(bh - 120) <= 2, "copied bitmap %dx%d, dragged 200x120" % (bw, bh))
+        # back in mode 1: a drag pans and leaves the clipboard alone
+        drag([(x0 + 300 - 10 * i, y0 + 200) for i in range(1, 6)])
+        time.sleep(0.8)
+        again = clipboard("image/bmp")
+        check(again == bmp, "panning changed the clipboard")
+        p.close_ok()
+    finally:
+        p.kill()
+    v = reg_values()
+    check(v.get("OsmPosX") != ("REG_DWORD", "0x22000000"), "the pan after the copy did not move the map")
+
+
+def scenario_startup(work, srv, log):
+    """Game folders on the command line: a missing welcome page warns, each
+    folder in turn; a folder with the page starts without a warning."""
+    reset_registry()
+    good = os.path.join(work, "Spiel")
+    os.makedirs(os.path.join(good, "Main"))
+    open(os.path.join(good, "Main", "Info.html"), "w").write("<html><body>Willkommen</body></html>")
+    bad1, bad2 = os.path.join(work, "leer1"), os.path.join(work, "leer2")
+    os.makedirs(bad1)
+    os.makedirs(bad2)
+    z = lambda p: "Z:" + p.replace("/", "\\")  # noqa: E731
+
+    p = Program(z(bad1), z(bad2))
+    try:
+        for n in range(2):
+            wid = p.wait_window("^Warnung$")
+            time.sleep(0.3)
+            subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], capture_output=True)
+            key("Return", delay=0.3)
+            for _ in range(50):
+                r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Warnung$"], capture_output=True)
+                if str(wid).encode() not in r.stdout.split():
+                    break
+                time.sleep(0.1)
+        time.sleep(1.0)
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Warnung$"], capture_output=True)
+        check(not r.stdout.strip(), "a third warning")
+        p.wait_window()
+        p.close_ok()
+    finally:
+        p.kill()
+
+    p = Program(z(good))
+    try:
+        p.wait_window()
+        time.sleep(3.0)
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True)
+        names = set()
+        for wid in r.stdout.split():
+            n = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True).stdout.decode("latin-1").strip()
+            names.add(n)
+        check("Warnung" not in names, "a warning for a folder with its welcome page")
+        others = [n for n in names if n and "Orvalo" not in n]
+        check(not others, "windows besides the frame: %s" % others)
+        p.close_ok()
+    finally:
+        p.kill()
+
+
+def window_geometry(wid):
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(wid)], capture_output=True).stdout
+    g = dict(l.split("=") for l in out.decode().split())
+    return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+
+def scenario_fullscreen(work, srv, log):
+    """"-zoom" and "/Z" on the command line start in full screen, as F10
+    makes it (only the first two characters count)."""
+    fresh_table(9, [("Punkte", "t", 0)])
+
+    def settled(wid, differs_from=None):
+        last = None
+        for _ in range(50):
+            geo = window_geometry(wid)
+            if geo == last and geo != differs_from:
+                return geo
+            last = geo
+            time.sleep(0.1)
+        return last
+
+    p = Program()
+    try:
+        wid = p.wait_window()
+        normal = settled(wid)
+        key("F10", delay=0.5)
+        full = settled(wid, normal)
+        check(full != normal and full[2] >= normal[2] and full[3] >= normal[3],
+              "F10 gave %s from %s" % (full, normal))
+        key("F10", delay=0.5)
+        p.close_ok()
+    finally:
+        p.kill()
+    for arg in ("-zoom", "/Z"):
+        p = Program(arg)
+        try:
+            wid = p.wait_window()
+            geo = settled(wid, normal)
+            check(geo == full, "%s: frame at %s, full screen is %s" % (arg, geo, full))
+            p.close_ok()
+        finally:
+            p.kill()
+
+
+def scenario_shutdown(work, srv, log):
+    """WM_CLOSE ends the program with code 0 within 3 s while eight
+    downloads hang on a slow server."""
+    port = srv.server_address[1]
+    fresh_table(port, [("Langsam", "slow", 0)])
+    p = Program()
+    try:
+        p.wait_window()
+        lines = wait_log(log, lambda ls: len([l for l in ls if l.startswith("/slow/")]) >= 8)
+        check(len([l for l in lines if l.startswith("/slow/")]) >= 8, "fewer than eight hanging downloads")
+        secs = p.close_ok(limit=10)
+        print("closed in %.2f s" % secs)
+        # postclose itself starts a Wine process: its start-up is not the program's
+        check(secs < 3.0 + 0.8, "closing took %.2f s" % secs)
+    finally:
+        p.kill()
+
+
+def scenario_cache(work, srv, log):
+    """"Cache löschen" over 20,000 tile files: the progress dialog shows
+    and repaints while the worker deletes; afterwards the cache is empty and
+    the fixed cache beside it untouched."""
+    # no server on port 9: the reload after clearing writes no tile
+    fresh_table(9, [("Punkte", "t", 0)])
+    temp = os.path.join(PREFIX, "drive_c", "Temp")
+    cache = os.path.join(temp, "VovIdeze", "127.0.0.1", "alt")
+    for d in range(100):
+        folder = os.path.join(cache, str(d))
+        os.makedirs(folder)
+        for f in range(200):
+            with open(os.path.join(folder, "%d.png" % f), "wb") as fh:
+                fh.write(b"\x89PNG")
+    keep = os.path.join(temp, "OsmFixed", "kept", "1", "1", "1.jpg")
+    os.makedirs(os.path.dirname(keep), exist_ok=True)
+    open(keep, "wb").write(b"JPEG")
+    p = Program()
+    try:
+        p.wait_window()
+        menu("b", 5)  # "Cache löschen"
+        dlg = None
+        for _ in range(100):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Cache l"], capture_output=True)
+            if r.stdout.split():
+                dlg = int(r.stdout.split()[0])
+                break
+            if not os.path.exists(cache):
+                break  # done before it could be seen
+            time.sleep(0.05)
+        shown = dlg is not None
+        if shown:
+            geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(dlg)], capture_output=True).stdout
+            g = dict(l.split("=") for l in geo.decode().split())
+            sw, sh, px = screenshot()
+            x, y, w, h = int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+            dark = sum(1 for yy in range(y, min(y + h, sh)) for xx in range(x, min(x + w, sw), 2)
+                       if sum(px[(yy * sw + xx) * 3:(yy * sw + xx) * 3 + 3]) < 200)
+            check(dark > 50, "the progress dialog shows no text while deleting (%d dark pixels)" % dark)
+        for _ in range(600):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Cache l"], capture_output=True)
+            if not r.stdout.strip():
+                break
+            time.sleep(0.1)
+        left = [os.path.join(d, f) for d, _, files in os.walk(os.path.join(temp, "VovIdeze")) for f in files]
+        check(not left, "%d files left in the cache: %s" % (len(left), left[:3]))
+        check(os.path.exists(keep), "the fixed cache was touched")
+        print("progress dialog seen: %s" % shown)
+        p.close_ok()
+    finally:
+        p.kill()
+        shutil.rmtree(os.path.join(temp, "OsmFixed"), ignore_errors=True)
+
+
+def scenario_recent(work, srv, log):
+    """Ctrl+O opens a track file, which becomes File1; after a restart the
+    dialog opens in the folder last used for .gpx; F2 toggles between the
+    two last files."""
+    fresh_table(9, [("Punkte", "t", 0)])
+    tracks = os.path.join(work, "Touren")
+    os.makedirs(tracks)
+    for name in ("a.gpx", "b.gpx"):
+        open(os.path.join(tracks, name), "w").write('<?xml version="1.0"?><gpx version="1.1"></gpx>')
+    z = "Z:" + tracks.replace("/", "\\")
+
+    def open_file(text):
+        key("ctrl+o", delay=0.5)
+        dlg = Program.__new__(Program)
+        dlg.proc = p.proc
+        wid = dlg.wait_window("^Track-Datei laden$")
+        subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], capture_output=True)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "type", "--delay", "20", text])
+        key("Return", delay=0.8)
+
+    def title_is(name):
+        for _ in range(50):
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s - Orvalo$" % name],
+                               capture_output=True)
+            if r.stdout.strip():
+                return True
+            time.sleep(0.1)
+        return False
+
+    p = Program()
+    try:
+        p.wait_window()
+        open_file(z + "\\a.gpx")
+        check(title_is("a.gpx"), "a.gpx was not opened")
+        open_file(z + "\\b.gpx")
+        check(title_is("b.gpx"), "b.gpx was not opened")
+        p.close_ok()
+    finally:
+        p.kill()
+    recent = reg_values(KEY + r"\Recent File List")
+    check(recent.get("File1", ("", ""))[1].lower().endswith("b.gpx"), "File1 is %r" % (recent.get("File1"),))
+    check(recent.get("File2", ("", ""))[1].lower().endswith("a.gpx"), "File2 is %r" % (recent.get("File2"),))
+
+    p = Program()
+    try:
+        p.wait_window()
+        open_file("a.gpx")  # a bare name: found only in the remembered folder
+        check(title_is("a.gpx"), "after a restart the dialog did not open in the folder of the .gpx files")
+        # the start put "Das Spiel" into the list; b and a are the last two now
+        open_file("b.gpx")
+        check(title_is("b.gpx"), "b.gpx was not opened")
+        key("F2", delay=0.8)
+        check(title_is("a.gpx"), "F2 did not switch to the other file")
+        key("F2", delay=0.8)
+        check(title_is("b.gpx"), "F2 did not switch back")
+        p.close_ok()
+    finally:
+        p.kill()
+
+
+SCENARIOS = {"cache": scenario_cache, "fullscreen": scenario_fullscreen, "recent": scenario_recent, "table": scenario_table, "restarts": scenario_restarts, "fixed": scenario_fixed,
+             "copy": scenario_copy, "startup": scenario_startup, "shutdown": scenario_shutdown}
+
+
+def main():
+    if len(sys.argv) != 2 or sys.argv[1] not in SCENARIOS:
+        sys.exit(__doc__)
+    work = tempfile.mkdtemp(prefix="orvalo_e2e_", dir=os.getcwd())
+    log = os.path.join(work, "server.log")
+    open(log, "w").close()
+    srv = tileserver.start(log)
+    try:
+        SCENARIOS[sys.argv[1]](work, srv, log)
+    except Failure as e:
+        print("FAIL: %s" % e)
+        return 1
+    finally:
+        srv.shutdown()
+        reset_registry()
+    shutil.rmtree(work, ignore_errors=True)
+    print("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

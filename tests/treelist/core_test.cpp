@@ -1,0 +1,185 @@
+// The TreeList logic without a window (native build: ASan and UBSan watch).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/treelist/fakehost.h"
+#include "tests/treelist/tlops.h"
+
+using tltest::FakeHost;
+
+namespace {
+
+uint32_t Add(TreeListState* st, uintptr_t parent, const char* text, uintptr_t after = TLI_LAST, uint32_t state = 0) {
+  TLInsert r = {};
+  r.hParent = parent;
+  r.hInsertAfter = after;
+  r.ex.item.mask = TLIF_TEXT | TLIF_STATE;
+  r.ex.item.pszText = const_cast<char*>(text);
+  r.ex.item.state = state;
+  r.ex.item.stateMask = state;
+  return TreeListInsertItem(st, &r);
+}
+
+TEST(TreeListCore, RandomOperationsKeepTheTreeConsistent) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 300; round++) {
+    std::vector<uint8_t> bytes(600);
+    for (auto& b : bytes) b = static_cast<uint8_t>(rng());
+    std::string err = tltest::RunOps(bytes.data(), bytes.size());
+    ASSERT_EQ(err, "") << "round " << round;
+  }
+}
+
+TEST(TreeListCore, DeepChainIsIterative) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uintptr_t p = TLI_ROOT;
+  std::vector<uint32_t> chain;
+  for (int i = 0; i < 100000; i++) {
+    p = Add(st, p, "x", TLI_LAST, TLIS_EXPANDED);
+    ASSERT_NE(p, 0u);
+    chain.push_back(static_cast<uint32_t>(p));
+  }
+  EXPECT_EQ(st->shownRows, 100000u);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_EQ(st->shownRows, 1u);
+  TreeListExpandMsg(st, TLE_EXPAND | TLE_SUBTREE, TLI_ROOT);
+  EXPECT_EQ(st->shownRows, 100000u);
+  EXPECT_EQ(host.Check(), "");
+  EXPECT_EQ(TreeListDeleteItem(st, chain[0], 1), 1);
+  EXPECT_EQ(st->count, 0u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// With the sibling keys all equal or all on one side the scans stay inside
+// the array; equal keys take n log n compares, not n squared.
+int g_compares = 0;
+int TL_CALLBACK Counting(intptr_t a, intptr_t b, intptr_t) {
+  g_compares++;
+  return a < b ? -1 : a > b;
+}
+
+TEST(TreeListCore, SortBoundsAndEqualKeys) {
+  for (int kind = 0; kind < 3; kind++) {
+    FakeHost host;
+    TreeListState* st = host.st;
+    TreeListLock lock(st);
+    const int n = 5000;
+    for (int i = 0; i < n; i++) {
+      TLInsert r = {};
+      r.hParent = TLI_ROOT;
+      r.hInsertAfter = TLI_LAST;
+      r.ex.item.mask = TLIF_PARAM | TLIF_TEXT;
+      r.ex.item.pszText = const_cast<char*>("same");
+      r.ex.item.lParam = kind == 0 ? 7 : kind == 1 ? i : n - i;
+      TreeListInsertItem(st, &r);
+    }
+    g_compares = 0;
+    EXPECT_EQ(TreeListSortChildren(st, 1, TLI_ROOT, 0, reinterpret_cast<const void*>(&Counting), 0), 1);
+    EXPECT_LT(g_compares, n * 40) << kind;
+    EXPECT_EQ(st->count, static_cast<uint32_t>(n));
+    intptr_t last = -1;
+    for (uint32_t c = st->firstRoot; c; c = TLGet(st, c)->next) {
+      EXPECT_GE(TLGet(st, c)->data, last);
+      last = TLGet(st, c)->data;
+    }
+    EXPECT_EQ(host.Check(), "");
+  }
+}
+
+TEST(TreeListCore, FindContinuation) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t a = Add(st, TLI_ROOT, "ab");
+  uint32_t a1 = Add(st, a, "AB");
+  Add(st, a, "abc");
+  uint32_t a3 = Add(st, a1, "ab");
+  uint32_t b = Add(st, TLI_ROOT, "ab");
+  TLFind f = {TLFI_TEXT, 0, 0, 0, 0, "ab"};
+  EXPECT_EQ(TreeListFindItem(st, a1, &f), 0u);  // siblings only: "AB" and "abc" differ
+  f.flags = TLFI_TEXT | TLFI_NOCASE;
+  EXPECT_EQ(TreeListFindItem(st, a1, &f), a1);
+  // below a, with the start tested, then continued from each find
+  f.flags = TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART | TLFI_FROMCHILD;
+  uint32_t got = TreeListFindItem(st, a, &f);
+  EXPECT_EQ(got, a3);
+  EXPECT_EQ((f.flags >> 16) & 0xFFu, 1u);
+  EXPECT_EQ(f.flags & (TLFI_FROMCHILD | TLFI_TESTSTART), 0u);
+  EXPECT_EQ(TreeListFindItem(st, got, &f), 0u);  // never climbs above level 1 to b
+  TLFind all = {TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "ab"};
+  EXPECT_EQ(TreeListFindItem(st, TLI_ROOT, &all), a);
+  EXPECT_EQ(TreeListFindItem(st, a, &all), a3);
+  EXPECT_EQ(TreeListFindItem(st, a3, &all), b);
+  EXPECT_EQ(TreeListFindItem(st, b, &all), 0u);
+}
+
+TEST(TreeListCore, HitTestButtonBoundaries) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  st->style = 0x7;  // buttons, lines, lines at root
+  st->linesAtRoot = 1;
+  uint32_t p = Add(st, TLI_ROOT, "parent");
+  Add(st, p, "child");
+  int cx = st->indent / 2, cy = st->rowHeight / 2;
+  auto hit = [&](int x, int y) {
+    TLHitTest ht = {{x, y}, 0, 0};
+    TreeListHitTest(st, &ht);
+    return ht.flags;
+  };
+  EXPECT_EQ(hit(cx + 7, cy), TLHT_ONITEMBUTTON);
+  EXPECT_EQ(hit(cx + 8, cy), TLHT_ONITEMINDENT);
+  EXPECT_EQ(hit(cx - 6, cy), TLHT_ONITEMBUTTON);
+  EXPECT_EQ(hit(cx - 7, cy), TLHT_ONITEMINDENT);
+  EXPECT_EQ(hit(st->indent + 3, cy), TLHT_ONITEMLABEL | TLHT_ONTEXT);
+  EXPECT_EQ(hit(st->indent + 6 * 7 + 4, cy), TLHT_ONITEMLABEL | TLHT_ONTEXT);
+  EXPECT_EQ(hit(st->indent + 6 * 7 + 5, cy), TLHT_ONITEMRIGHT);
+  EXPECT_EQ(hit(-1, cy), TLHT_TOLEFT);
+  EXPECT_EQ(hit(10, st->rowHeight * 3), TLHT_NOWHERE);
+}
+
+// 1,000 random resizes with up to five proportional columns: the widths grow
+// by exactly the change, and what is shown is never below the minimum.
+TEST(TreeListCore, ProportionalWidthsTakeExactDelta) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 20; round++) {
+    FakeHost host;
+    TreeListState* st = host.st;
+    TreeListLock lock(st);
+    int n = 2 + static_cast<int>(rng() % 5);
+    st->columnCount = static_cast<uint32_t>(n);
+    st->clientW = 500;
+    for (int c = 0; c < n; c++) {
+      TreeListColumn& col = st->columns[c];
+      col = TreeListColumn{};
+      col.weight = static_cast<uint8_t>(c == 0 ? 0 : 1 + rng() % 9);
+      col.width = col.headerWidth = static_cast<int16_t>(40 + rng() % 60);
+      col.minWidth = 16;
+      col.position = static_cast<uint8_t>(c);
+      st->order[c] = static_cast<uint8_t>(c);
+    }
+    int32_t changed[TL_MAXCOLUMNS];
+    for (int i = 0; i < 1000 / 20; i++) {
+      int32_t delta = static_cast<int32_t>(rng() % 301) - 150;
+      if (st->clientW + delta < 10) delta = 10 - st->clientW;
+      int32_t before = 0;
+      for (int c = 0; c < n; c++) if (st->columns[c].weight) before += st->columns[c].width;
+      st->clientW += delta;
+      TreeListSyncWidths(st, delta, changed);
+      int32_t after = 0;
+      for (int c = 0; c < n; c++) {
+        if (!st->columns[c].weight) continue;
+        after += st->columns[c].width;
+        EXPECT_GE(st->columns[c].headerWidth, st->columns[c].minWidth);
+      }
+      EXPECT_EQ(after - before, delta);
+    }
+  }
+}
+
+}  // namespace
