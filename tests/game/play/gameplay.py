@@ -62,6 +62,10 @@ class Game:
                 break
             time.sleep(0.2)
         assert self.win, "no main window"
+        # wide enough that the web window (1024 px, centred) leaves the
+        # player boxes at the left free
+        xdo("windowmove", self.win, "0", "0")
+        xdo("windowsize", self.win, "1590", "960")
         time.sleep(1.5)
         out = subprocess.run([WINE_RUN, GAMEWIN, "maprect"], capture_output=True, text=True).stdout.split()
         self.mx, self.my, self.mw, self.mh = map(int, out)
