@@ -673,8 +673,12 @@ int TreeListDeleteItem(TreeListState* st, uintptr_t h, uint32_t mode) {
   // rows continue after the previous sibling, else after the parent
   uint32_t from = it->prev ? it->prev : it->parent;
   bool hadRow = TLRowOf(st, it) != 0;
+  uint32_t gen = st->structGen, before = st->count;
   if (!DeleteSubtree(st, handle, quiet, false) || st->dead) return 0;
   if (from && !TLGet(st, from)) from = 0;
+  // a parent that moved, sorted or inserted items inside the notifications
+  // left rows that the place noted before no longer describes: all anew
+  if (st->structGen - gen != before - st->count) from = 0, hadRow = true;
   if (hadRow || !from) {
     if (quiet)
       TreeListQueueAction(st, 9, from, 0);
