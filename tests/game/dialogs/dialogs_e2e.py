@@ -7,16 +7,14 @@ usage: dialogs_e2e.py SCENARIO   (coordinates)
 """
 import math
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "e2e"))
 import orvalo_view_e2e as e2e  # noqa: E402
-from orvalo_view_e2e import Failure, Program, check, key, mouse, reg_values, wine  # noqa: E402
+from orvalo_view_e2e import Program, check, key, mouse, reg_values, wine  # noqa: E402
 
 PROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "dlgprobe.exe")
 ID_VIEW_COORDINATES = 32785
@@ -115,25 +113,8 @@ def scenario_coordinates(work, srv, log):
 SCENARIOS = {"coordinates": scenario_coordinates}
 
 
-def main():
-    if len(sys.argv) != 2 or sys.argv[1] not in SCENARIOS:
-        sys.exit(__doc__)
-    work = tempfile.mkdtemp(prefix="orvalo_dlg_", dir=os.getcwd())
-    log = os.path.join(work, "server.log")
-    open(log, "w").close()
-    srv = e2e.tileserver.start(log)
-    try:
-        SCENARIOS[sys.argv[1]](work, srv, log)
-    except Failure as err:
-        print("FAIL: %s" % err)
-        return 1
-    finally:
-        srv.shutdown()
-        e2e.reset_registry()
-    shutil.rmtree(work, ignore_errors=True)
-    print("PASS")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    # the view tests' runner: tile server, registry reset, PASS/FAIL
+    e2e.SCENARIOS.clear()
+    e2e.SCENARIOS.update(SCENARIOS)
+    sys.exit(e2e.main())
