@@ -41,4 +41,11 @@ struct CsvImport {
 // to Windows-1252. `baseRoom`/`layerRoom`: how many rows each list takes.
 void CsvImportText(const std::string& text, char sep, int baseRoom, int layerRoom, CsvImport* out);
 
+
+
+// Writes text to path through a temporary beside it, renamed over the old
+// file only when every write and the close succeeded. 1, or 0 with the old
+// file untouched and no temporary left.
+int CsvWriteFile(const char* path, const std::string& text);
+
 #endif

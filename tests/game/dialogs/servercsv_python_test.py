@@ -125,5 +125,22 @@ with open(path, "wb") as f:
 base, _, refused = do_import(path)
 check(len(base) == 100 and refused == 50 and base[99][0] == b"row99", "at most 100 rows")
 
+# a failing export keeps what was there and leaves no temporary: the target
+# is a folder, which the rename cannot replace
+target = os.path.join(WORK, "blocked.csv")
+os.mkdir(target)
+with open(os.path.join(target, "inside"), "w") as f:
+    f.write("kept")
+before = sorted(os.listdir(WORK))
+rowsfile = os.path.join(WORK, "rows")
+r = subprocess.run(RUN + [TOOL, "export", rowsfile, target], stdout=subprocess.DEVNULL)
+check(r.returncode != 0, "export onto a folder reported success")
+check(open(os.path.join(target, "inside")).read() == "kept", "the old target was touched")
+check(sorted(os.listdir(WORK)) == before, "a temporary was left: %r" % sorted(set(os.listdir(WORK)) - set(before)))
+# an existing file is replaced whole
+path, _ = export(ROWS, "list.csv")
+_, data = export(ROWS[:1], "list.csv")
+check(data.count(b"\n") == 1, "the old file was not replaced whole")
+
 print("%d failure(s)" % len(failures))
 sys.exit(1 if failures else 0)

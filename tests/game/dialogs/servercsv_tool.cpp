@@ -50,9 +50,7 @@ int main(int argc, char** argv) {
       rows.push_back(r);
     }
     std::string text = CsvExportText(rows, CsvSeparatorFor(argv[3]));
-    FILE* f = fopen(argv[3], "wb");
-    if (!f || fwrite(text.data(), 1, text.size(), f) != text.size() || fclose(f)) return 2;
-    return 0;
+    return CsvWriteFile(argv[3], text) ? 0 : 2;
   }
   if (argc == 3 && !strcmp(argv[1], "import")) {
     CsvImport imp;
