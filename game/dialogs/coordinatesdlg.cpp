@@ -44,15 +44,6 @@ void CCoordinatesDlg::OnCancel() {
   else CDialog::OnCancel();
 }
 
-// Escape and the close box come without a button; they only hide
-BOOL CCoordinatesDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-  if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == 0) {
-    OnCancel();
-    return TRUE;
-  }
-  return CDialog::OnCommand(wParam, lParam);
-}
-
 void CCoordinatesDlg::UpdateFromMap(double lon, double lat, int zoom, int format) {
   if (!m_hWnd) return;
   Filling f(m_filling);

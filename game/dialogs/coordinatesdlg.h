@@ -23,7 +23,6 @@ class CCoordinatesDlg : public CDialog {
  protected:
   void OnOK() override {}
   void OnCancel() override;
-  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnLatChange();
   void OnLonChange();
   void OnLatKillFocus();

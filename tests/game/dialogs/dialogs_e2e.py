@@ -55,13 +55,13 @@ def click_control(title, cid):
 
 
 def visible(title):
-    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True)
-    return bool(r.stdout.split())
+    """Visible to Windows (the X window may stay mapped a while longer)."""
+    return wine(PROBE, "text", title, str(COORD_LAT)).returncode == 0
 
 
 def scenario_coordinates(work, srv, log):
-    """Shown by its command, it follows the map; a typed field is not
-    overwritten; a pasted "lat, lon" moves the map at once; "abc" moves
+    """Shown by its command, it follows the map; Escape hides it; a typed
+    field is not overwritten; a pasted "lat, lon" moves the map at once; "abc" moves
     nothing; the view stores "ShowCoord"."""
     port = srv.server_address[1]
     e2e.fresh_table(port, [("Punkte", "t", 0)])
@@ -78,6 +78,18 @@ def scenario_coordinates(work, srv, log):
         check(abs(number_of(lat) - lat_of(y0)) < 2e-6, "latitude field %r" % lat)
         check(abs(number_of(lon) - 20.0) < 2e-6, "longitude field %r" % lon)
         check(control_text("Koordinaten", 1016) == "8", "zoom not shown")
+
+        # Escape only hides it; the command shows it again
+        click_control("Koordinaten", COORD_LAT)
+        key("Escape")
+        time.sleep(0.8)
+        check(not visible("Koordinaten"), "Escape did not hide the dialog")
+        check(wine(PROBE, "cmd", e2e.TITLE, str(ID_VIEW_COORDINATES)).returncode == 0, "command not posted")
+        for _ in range(25):
+            if visible("Koordinaten"):
+                break
+            time.sleep(0.2)
+        time.sleep(0.5)
 
         # the longitude field is not overwritten while typed in
         click_control("Koordinaten", COORD_LON)
