@@ -216,6 +216,9 @@ void CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncol
     uint32_t& s = m_grid.At(cols[i], row);
     s = (s | (1u << L)) & ~kMapCellPreview;
   }
+}
+
+void CMapWnd::PostTileReady(uint32_t tx, uint32_t ty) {
   if (m_running) Post(m_hWnd, WM_MAP_TILEREADY, tx, ty);
 }
 

@@ -70,7 +70,7 @@ CMapWnd::CMapWnd()
 #endif
 {
   InterlockedIncrement(&s_windows);
-  m_jobLock = CreateSemaphoreA(nullptr, 1, 0x7F000000, nullptr);
+  InitializeCriticalSection(&m_jobLock);
   m_allStopped = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
   m_precacheDone = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
   m_jobSerial = 0;
@@ -113,7 +113,7 @@ CMapWnd::~CMapWnd() {
     if (w.wake) CloseHandle(w.wake);
   if (m_allStopped) CloseHandle(m_allStopped);
   if (m_precacheDone) CloseHandle(m_precacheDone);
-  if (m_jobLock) CloseHandle(m_jobLock);
+  DeleteCriticalSection(&m_jobLock);
 #if ORV_MAPWND_OVERLAY
   if (InterlockedDecrement(&s_windows) == 0) MapFreeSharedBitmaps();  // the last map window
 #else
@@ -123,7 +123,7 @@ CMapWnd::~CMapWnd() {
 
 BOOL CMapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   m_style = style;
-  if (!BufferReady() || !m_jobLock || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
+  if (!BufferReady() || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
   if (!CImageWnd::Create(exStyle, (style & 0xFFFF0000) | kOptFixedBuffer, rect, parent, id)) return FALSE;
   m_alive = 1;
   m_uiThread = GetCurrentThreadId();
@@ -136,7 +136,7 @@ BOOL CMapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent,
 
 BOOL CMapWnd::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholderId, CWnd* parentDlg, UINT id) {
   m_style = style;
-  if (!BufferReady() || !m_jobLock || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
+  if (!BufferReady() || !m_mapScratch || !m_rowScratch || !m_gridScratch) return FALSE;
   if (!CImageWnd::CreateAtDlgItem(exStyle, (style & 0xFFFF0000) | kOptFixedBuffer, placeholderId, parentDlg, id))
     return FALSE;
   m_alive = 1;
@@ -394,7 +394,6 @@ void CMapWnd::StartWorkers() {
 }
 
 void CMapWnd::StopWorkers() {
-  if (!m_jobLock) return;
   LockJobs();
   if (m_running) InterlockedDecrement(&s_liveWindows);
   m_running = 0;

@@ -180,8 +180,10 @@ class CMapWnd : public CImageWnd {
 #endif
 
   // The job lock (order: job lock, then the back-buffer lock).
-  void LockJobs() { WaitForSingleObject(m_jobLock, INFINITE); }
-  void UnlockJobs() { ReleaseSemaphore(m_jobLock, 1, nullptr); }
+  // (a critical section: under Wine every wait on a kernel object is a trip
+  // to the wineserver, and the lock is taken hundreds of times a fill)
+  void LockJobs() { EnterCriticalSection(&m_jobLock); }
+  void UnlockJobs() { LeaveCriticalSection(&m_jobLock); }
 
   // Tile machinery entry points.
   int ComposeTiles(int flags);
@@ -213,6 +215,8 @@ class CMapWnd : public CImageWnd {
   // Draws a finished tile of source L into the given repeats of its cell and
   // marks it blended (job lock held).
   void BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, uint32_t tx, uint32_t ty);
+  // posted by the worker once it has let go of the job lock
+  void PostTileReady(uint32_t tx, uint32_t ty);
 
   // The process-wide back-buffer size.
   static int BufferWidth() { return s_bufW; }
@@ -235,7 +239,7 @@ class CMapWnd : public CImageWnd {
   volatile LONG m_running;  // workers started
   unsigned m_ticks;
   DWORD m_uiThread;
-  HANDLE m_jobLock;
+  CRITICAL_SECTION m_jobLock;
   HPEN m_yellowPen;
   uint32_t* m_gridScratch;  // old states during a zoom step
   int* m_mapScratch;        // column and row maps of a zoom step

@@ -208,6 +208,7 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
 
   m_map->LockJobs();
   int result = 1;
+  bool blended = false;
   if (!JobAlive(m_map, job)) {
     result = -1;
   } else if ((m_map->m_sources.ActiveMask() & (1u << L)) != 0) {
@@ -220,13 +221,17 @@ int Worker::DoSource(const Job& job, int L, bool* deleted) {
         uint32_t st = m_map->m_grid.At(cols[i], row);
         if ((((st | st >> 8) & below) == below) && !(st & (1u << L))) take[k++] = cols[i];
       }
-      if (k)
+      if (k) {
         m_map->BlendTile(m_pic, L, row, take, k, (uint32_t)job.tx, (uint32_t)job.ty);
-      else
+        blended = true;
+      } else {
         result = -1;
+      }
     }
   }
   m_map->UnlockJobs();
+  // the window thread takes the job lock to schedule: no post while held
+  if (blended) m_map->PostTileReady((uint32_t)job.tx, (uint32_t)job.ty);
   return result;
 }
 

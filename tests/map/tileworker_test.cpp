@@ -411,6 +411,11 @@ TEST_F(TileWorkerTest, ClearCacheEmptiesTheRootAndTheTilesComeBack) {
   EXPECT_GT(FilesBelow(top), 0u);
 }
 
+DWORD WINAPI ReloadFromAnotherThread(void* map) {
+  static_cast<CMapWnd*>(map)->Reload();
+  return 0;
+}
+
 TEST_F(TileWorkerTest, ClearingTheCacheHoldsNoLockAndCanBeCancelled) {
   Make("t");
   ASSERT_TRUE(Settle(20000));
@@ -428,11 +433,14 @@ TEST_F(TileWorkerTest, ClearingTheCacheHoldsNoLockAndCanBeCancelled) {
     CMapWnd* map;
     int calls;
   } st = {map, 0};
-  // the deletion asks between files; each time the map can take its job
-  // lock (a lock held here would hang: it is not recursive)
+  // the deletion asks between files; each time another thread can take the
+  // map's job lock (as the window's thread does to pan and zoom)
   DirCancel cancel = {[](void* p) {
                         State* s = static_cast<State*>(p);
-                        s->map->Reload();
+                        HANDLE t = CreateThread(nullptr, 0x10000, ReloadFromAnotherThread, s->map, 0, nullptr);
+                        bool free = t && WaitForSingleObject(t, 2000) == WAIT_OBJECT_0;
+                        if (t) CloseHandle(t);
+                        if (!free) return true;  // counts short: the test fails below
                         return ++s->calls > 50;
                       },
                       &st};
