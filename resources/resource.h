@@ -66,5 +66,10 @@
 /* web window */
 
 /* dialogs */
+#define IDD_COORDINATES 131
+#define IDC_COORD_LAT 1009
+#define IDC_COORD_LON 1013
+#define IDC_COORD_ZOOM 1016
+#define ID_COORDINATES_APPLY 26621 /* the coordinates dialog to the view */
 
 #endif

@@ -66,6 +66,9 @@ BEGIN_MESSAGE_MAP(COrvaloView, CView)
   ON_COMMAND_RANGE(ID_COORD_DECIMAL, ID_COORD_DIRECTION, OnCoordMode)
   ON_UPDATE_COMMAND_UI_RANGE(ID_COORD_DECIMAL, ID_COORD_DIRECTION, OnUpdateCoordMode)
   ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+  ON_COMMAND(ID_VIEW_COORDINATES, OnViewCoordinates)
+  ON_UPDATE_COMMAND_UI(ID_VIEW_COORDINATES, OnUpdateViewCoordinates)
+  ON_COMMAND(ID_COORDINATES_APPLY, OnCoordinatesApply)
   ON_COMMAND(ID_EDIT_COPYPOS, OnEditCopyPos)
   ON_COMMAND(ID_VIEW_RELOAD, OnViewReload)
   ON_COMMAND(ID_EDIT_CLEARCACHE, OnEditClearCache)
@@ -189,7 +192,8 @@ int COrvaloView::OnCreate(LPCREATESTRUCT lpcs) {
   // 5: the map covers the view, so the view paints no background
   SetTimer(kViewTimerId, kViewTimerMs);
 
-  // 6: the coordinates dialog comes with the dialogs
+  // 6
+  CreateCoordinatesDlg();
   m_map.SetFocus();
 
   // 7
@@ -265,6 +269,7 @@ void COrvaloView::OnTimer(UINT_PTR nIDEvent) {
   StartupOptionsIfFree();
   GameTick();
   UpdateStatus();
+  UpdateCoordinatesDlg();
 }
 
 // ------------------------------------------------------------ info path

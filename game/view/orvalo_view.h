@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/afxwin.h"
+#include "game/dialogs/coordinatesdlg.h"
 #include "game/frame/frameview.h"
 #include "game/gamestate.h"
 #include "game/play/viewgame.h"
@@ -134,6 +135,12 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnUpdateFileSave(CCmdUI* pCmdUI);
   void OnNoEffect();
   void OnMapNotify(NMHDR* pNotify, LRESULT* pResult);
+  // the dialogs (view_dialogs.cpp)
+  void CreateCoordinatesDlg();
+  void UpdateCoordinatesDlg();
+  void OnViewCoordinates();
+  void OnUpdateViewCoordinates(CCmdUI* pCmdUI);
+  void OnCoordinatesApply();
   void ShowMapPopup(int clientX, int clientY);
   void CopyMapToClipboard(int what);
 
@@ -144,6 +151,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   // before the map: the map lets go of the icons before their bitmaps go
   view::ViewImages m_images;
   CMapWnd m_map;
+  CCoordinatesDlg m_coordDlg;  // modeless, over the view
   CHtmlCtrl m_web;  // the pages, on the map; destroyed before it
   game::GameConfig m_config;
   game::GameState m_state;
