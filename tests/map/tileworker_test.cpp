@@ -541,3 +541,46 @@ TEST_F(TileWorkerTest, APathFromTheServerTableCannotLeaveTheCache) {
   for (const std::string& l : LogLines()) asked |= l.rfind("/../../evil/t/", 0) == 0;
   EXPECT_TRUE(asked);
 }
+
+// While slow downloads run, the zoom changes twice and the source once: every
+// cell the window counts as done shows the tile of the current zoom and source,
+// at every moment, and at the end every cell is done.
+TEST_F(TileWorkerTest, ZoomAndSourceChangesDuringSlowDownloadsNeverBlendAStaleTile) {
+  Make("alt");
+  bool alt = true;
+  int wrong = 0, checked[2] = {0, 0};
+  auto watch = [&](DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    do {
+      Pump(15);
+      int z = map->GetZoom();
+      for (int r = 0; r < map->View().nrow; r++)
+        for (int c = 0; c < map->View().ncol; c++) {
+          uint32_t tx, ty;
+          if ((map->GetCellState(c, r) & 0x1FF) != 1 || !map->CellToTile(c, r, &tx, &ty)) continue;
+          uint32_t want = Colour(z, tx, ty);
+          if (alt) want = (want & 0xFFFF00) | 250;
+          checked[alt]++;
+          uint32_t px = map->GetBackBuffer()->GetPixel(c * 256 + 128, r * 256 + 128) & 0xFFFFFF;
+          if (px != want && wrong++ < 5)
+            ADD_FAILURE() << "zoom " << z << " cell " << c << "," << r << ": " << std::hex << px << " not " << want;
+        }
+    } while ((LONG)(GetTickCount() - end) < 0);
+  };
+  watch(600);  // downloads of the first zoom are under way
+  int z = map->GetZoom();
+  map->SetZoom(z + 1);
+  watch(400);
+  map->SetZoom(z);
+  watch(400);
+  map->SetSource(0, server.c_str(), "delay", 0, 0, 0, nullptr, 0);
+  map->ApplySources();
+  alt = false;
+  watch(300);
+  map->SetZoom(z + 1);
+  ASSERT_TRUE(Settle(60000, true));
+  watch(200);
+  EXPECT_EQ(0, wrong);
+  EXPECT_GT(checked[1], 0);  // tiles of the first source did arrive in between
+  EXPECT_GT(checked[0], 0);
+}
