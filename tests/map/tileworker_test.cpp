@@ -584,3 +584,31 @@ TEST_F(TileWorkerTest, ZoomAndSourceChangesDuringSlowDownloadsNeverBlendAStaleTi
   EXPECT_GT(checked[1], 0);  // tiles of the first source did arrive in between
   EXPECT_GT(checked[0], 0);
 }
+
+// An export into a picture of another size and kind, across 180°: the picture
+// takes the asked size and the columns beyond the last one are the first ones.
+TEST_F(TileWorkerTest, RenderAreaResizesThePictureAndWrapsAcross180Degrees) {
+  Make("t");
+  Settle(20000);
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(24, 50, 70, 0));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  // zoom 3 has 8 columns: start half way into the last one, 600 pixels wide
+  uint32_t x = (7u * 256 + 128) << 19, y = (2u * 256) << 19;
+  ASSERT_EQ(0, map->RenderArea(x, y, 3, &pic, &tiles, &cancel, 600, 300, &missing));
+  EXPECT_EQ(0, missing);
+  ASSERT_EQ(600, pic.Width());
+  ASSERT_EQ(300, pic.Height());
+  EXPECT_EQ(6, tiles);
+  for (int py = 0; py < 300; py += 37)
+    for (int px = 0; px < 600; px += 41) {
+      uint32_t tx = ((7 * 256 + 128 + px) / 256) % 8, ty = (512 + py) / 256;
+      EXPECT_EQ(Colour(3, tx, ty), pic.GetPixel(px, py) & 0xFFFFFF) << px << "," << py;
+    }
+  for (unsigned tx : {7u, 0u, 1u}) {
+    char url[100];
+    snprintf(url, sizeof url, "/t/3/%u/2.png", tx);
+    EXPECT_EQ(1u, Requests(url)) << url;
+  }
+}
