@@ -10,12 +10,14 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "comm/httpclient.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
+#include "files/filetime.h"
 #include "map/tilecache.h"
 #include "image/imgfile.h"
 #include "image/picture.h"
@@ -611,4 +613,51 @@ TEST_F(TileWorkerTest, RenderAreaResizesThePictureAndWrapsAcross180Degrees) {
     snprintf(url, sizeof url, "/t/3/%u/2.png", tx);
     EXPECT_EQ(1u, Requests(url)) << url;
   }
+}
+
+// A warm view reads its tiles from the cache and stamps them: after the trim
+// the tiles of the view are all there, and of the rest the oldest went first.
+TEST_F(TileWorkerTest, CacheReadsStampTheFilesAndTheTrimSparesTheView) {
+  const int64_t kOld = 1700000000;  // seconds since 1970
+  Make("t");
+  ASSERT_TRUE(Settle(60000, true));
+  int z = map->GetZoom();
+  std::set<std::string> view;
+  for (int r = 0; r < map->View().nrow; r++)
+    for (int c = 0; c < map->View().ncol; c++) {
+      uint32_t tx, ty;
+      if (map->CellToTile(c, r, &tx, &ty)) view.insert(TileFile("t", z, tx, ty));
+    }
+  int64_t viewBytes = 0;
+  for (const std::string& f : view) {
+    ASSERT_GT(FileGetSizeA(f.c_str()), 0) << f;
+    viewBytes += FileGetSizeA(f.c_str());
+    ASSERT_NE(0, FioSetTimes(f.c_str(), SecondsToFileTicks(kOld - 3600), -1, -1));  // older than all
+  }
+  std::vector<std::string> others;
+  for (int i = 0; i < 20; i++) {
+    std::string f = TileFile("t", 15, 1000 + i, 2000);
+    DirCreateExA(f.c_str(), DIRCREATE_PARENT);
+    ASSERT_TRUE(orvtest::WriteFile(f, std::string(1000, 'x').data(), 1000));
+    ASSERT_NE(0, FioSetTimes(f.c_str(), SecondsToFileTicks(kOld + i * 60), -1, -1));
+    others.push_back(f);
+  }
+  size_t requests = LogLines().size();
+  delete map;
+  map = nullptr;
+  Make("t");  // a new window on the same tiles: all from the cache
+  ASSERT_TRUE(Settle(60000, true));
+  EXPECT_EQ(requests, LogLines().size());
+  for (const std::string& f : view) {
+    FioInfo info;
+    ASSERT_EQ(0, FioStat(f.c_str(), &info));
+    EXPECT_GT(info.modified, SecondsToFileTicks(kOld + 86400)) << f << " not stamped";
+  }
+  TileTrimResult r;
+  TileTrimPacing fast;
+  fast.listPauseMs = fast.deletePauseMs = 0;
+  ASSERT_EQ(1, TileCacheTrim(root.c_str(), (uint64_t)viewBytes + 5 * 1000, fast, nullptr, &r));
+  EXPECT_EQ(15u, r.deleted);
+  for (const std::string& f : view) EXPECT_GT(FileGetSizeA(f.c_str()), 0) << f;
+  for (int i = 0; i < 20; i++) EXPECT_EQ(i >= 15, FileGetSizeA(others[i].c_str()) > 0) << i;
 }
