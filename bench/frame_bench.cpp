@@ -121,8 +121,11 @@ int main(int argc, char** argv) {
                                                     RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(COrvaloView));
   CSingleDocTemplate* plain = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPlainDoc),
                                                      RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(CPlainView));
+  CSingleDocTemplate* frameOnly = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CPlainDoc),
+                                                         RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CPlainView));
   app.AddDocTemplate(full);
   app.AddDocTemplate(plain);
+  app.AddDocTemplate(frameOnly);
   auto make = [&](CSingleDocTemplate* t, long n) {
     double sum = 0;
     for (long k = 0; k < n; k++) {
@@ -140,6 +143,10 @@ int main(int argc, char** argv) {
     }
     return sum;
   };
+  // the frame's own part: the same frame with an empty view
+  orvbench::Compare(
+      "frame.create_frame", "frame+bars+menu images", [&](long n) { return make(frameOnly, n); },
+      "plain frame+empty view", [&](long n) { return make(plain, n); });
   orvbench::Compare(
       "frame.create", "frame+bars+menu images+view", [&](long n) { return make(full, n); },
       "plain frame+empty view", [&](long n) { return make(plain, n); });

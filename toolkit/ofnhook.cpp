@@ -51,7 +51,9 @@ void WriteFolder(const std::string& kind, const OPENFILENAMEA* ofn) {
     key.WriteValue(folder.c_str(), static_cast<int>(folder.size()), kind.c_str(), REG_SZ);
 }
 
-BOOL RunDialog(OPENFILENAMEA* ofn, OfnProc real) {
+}  // namespace
+
+BOOL OfnRunWithFolders(OPENFILENAMEA* ofn, BOOL(WINAPI* real)(OPENFILENAMEA*)) {
   if (!real) return FALSE;
   if (!ofn) return real(ofn);
   std::string kind = OfnFolderKind(ofn);
@@ -65,6 +67,8 @@ BOOL RunDialog(OPENFILENAMEA* ofn, OfnProc real) {
   if (ok && !kind.empty()) WriteFolder(kind, ofn);
   return ok;
 }
+
+namespace {
 
 // Points the module's import of dll!name at hook; counts entries that do so.
 int PatchImport(HMODULE module, const char* name, void* real, void* hook) {
@@ -114,12 +118,12 @@ std::string OfnFolderKind(const OPENFILENAMEA* ofn) {
 
 BOOL WINAPI OfnGetOpenFileName(OPENFILENAMEA* ofn) {
   if (!g_realOpen) g_realOpen = RealProc("GetOpenFileNameA");
-  return RunDialog(ofn, g_realOpen);
+  return OfnRunWithFolders(ofn, g_realOpen);
 }
 
 BOOL WINAPI OfnGetSaveFileName(OPENFILENAMEA* ofn) {
   if (!g_realSave) g_realSave = RealProc("GetSaveFileNameA");
-  return RunDialog(ofn, g_realSave);
+  return OfnRunWithFolders(ofn, g_realSave);
 }
 
 int DlgInstallOfnHook(HMODULE module) {

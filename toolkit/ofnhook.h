@@ -21,6 +21,11 @@ int DlgInstallOfnHook(HMODULE module);
 // when there is none or it is a wildcard.
 std::string OfnFolderKind(const OPENFILENAMEA* ofn);
 
+// Runs a dialog function with the folder memory around it: the remembered
+// folder of the dialog's kind as its first folder (unless the caller gave
+// one), the chosen file's folder remembered after OK.
+BOOL OfnRunWithFolders(OPENFILENAMEA* ofn, BOOL(WINAPI* dialog)(OPENFILENAMEA*));
+
 // The wrappers themselves (also callable directly).
 BOOL WINAPI OfnGetOpenFileName(OPENFILENAMEA* ofn);
 BOOL WINAPI OfnGetSaveFileName(OPENFILENAMEA* ofn);

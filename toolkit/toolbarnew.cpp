@@ -414,9 +414,7 @@ void CToolBarNew::DrawButton(HDC dc, uint32_t* pixels, int stride, int height, c
     FillRect(dc, &in, br);
     DeleteObject(br);
   }
-  if (b.enabled && (pressed || b.checked))
-    DrawBox3D(dc, &r, DRAW_BOX_SUNKEN);
-  else if (b.checked)
+  if (pressed || b.checked)
     DrawBox3D(dc, &r, DRAW_BOX_SUNKEN);
   else if (!flat || (b.enabled && index == m_hot))
     DrawBox3D(dc, &r, DRAW_BOX_RAISED);

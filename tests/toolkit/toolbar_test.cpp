@@ -5,6 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <string>
 #include <vector>
 
 #include "toolkit/dibfx.h"
@@ -161,6 +162,53 @@ TEST(OfnHook, KindAndImportPatch) {
   int first = DlgInstallOfnHook(nullptr);
   EXPECT_GE(first, 1);
   EXPECT_EQ(first, DlgInstallOfnHook(nullptr));
+}
+
+std::string g_seenDir;
+const char* g_pick = nullptr;
+BOOL WINAPI FakeDialog(OPENFILENAMEA* ofn) {
+  g_seenDir = ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "";
+  if (!g_pick) return FALSE;  // cancelled
+  strcpy(ofn->lpstrFile, g_pick);
+  ofn->nFileOffset = static_cast<WORD>(strrchr(g_pick, '\\') - g_pick + 1);
+  return TRUE;
+}
+
+TEST(OfnHook, EachKindOpensWhereItWasLastUsed) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, OFN_FOLDERS_KEY);
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string dir = std::string(tmp) + "ofn_gpx_folder";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  std::string file = dir + "\\track.gpx";
+  char buf[MAX_PATH] = "";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = buf;
+  ofn.nMaxFile = sizeof buf;
+  ofn.lpstrDefExt = "*.gpx";
+  g_pick = file.c_str();
+  ASSERT_TRUE(OfnRunWithFolders(&ofn, FakeDialog));
+  EXPECT_EQ("", g_seenDir);  // nothing remembered yet
+  buf[0] = 0;
+  g_pick = nullptr;
+  EXPECT_FALSE(OfnRunWithFolders(&ofn, FakeDialog));
+  EXPECT_EQ(dir, g_seenDir);
+  EXPECT_EQ(nullptr, ofn.lpstrInitialDir);  // the caller's structure as it was
+  // another kind has its own folder; a folder given by the caller wins
+  ofn.lpstrDefExt = "kml";
+  OfnRunWithFolders(&ofn, FakeDialog);
+  EXPECT_EQ("", g_seenDir);
+  ofn.lpstrDefExt = "gpx";
+  ofn.lpstrInitialDir = "C:\\";
+  OfnRunWithFolders(&ofn, FakeDialog);
+  EXPECT_EQ("C:\\", g_seenDir);
+  // a remembered folder that is gone is not offered
+  ofn.lpstrInitialDir = nullptr;
+  RemoveDirectoryA(dir.c_str());
+  OfnRunWithFolders(&ofn, FakeDialog);
+  EXPECT_EQ("", g_seenDir);
+  RegDeleteKeyA(HKEY_CURRENT_USER, OFN_FOLDERS_KEY);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "game/frame/menuapi.h"
 #include "resources/resource.h"
 #include "toolkit/dib.h"
+#include "toolkit/dibfx.h"
+#include "toolkit/toolbarnew.h"
 
 namespace {
 
@@ -29,6 +31,12 @@ class CLinkView : public CView, public IFrameViewLink {
   const game::GameConfig& GetGameConfig() const override { return config; }
   const game::GameState& GetGameState() const override { return state; }
   void SetFullScreenMode(int mode, const RECT&) override { modes += std::to_string(mode); }
+  void OnPrint(CDC* pDC, CPrintInfo* pInfo) override {
+    printed = pInfo->m_rectDraw;
+    preview = pInfo->m_bPreview && pDC->IsPrinting();
+  }
+  CRect printed;
+  bool preview = false;
   game::GameConfig config;
   game::GameState state;
   std::string modes;
@@ -193,6 +201,39 @@ TEST_F(Frame, PopupItemsAreOwnerDrawn) {
   EXPECT_STREQ("Nächstes Spiel\tF5", f5->text);
 }
 
+TEST_F(Frame, DisabledItemsAreTintedAndEmbossed) {
+  HMENU game = Popup("&Spiel");
+  ASSERT_NE(nullptr, game);
+  MENUITEMINFOA mii = Item(game, 0);  // "Nächstes Spiel", the next-game button's green image
+  HDIB dib = DibCreate(nullptr, 300, 24, 32, nullptr);
+  ASSERT_NE(nullptr, dib);
+  HDC dc = DibGetDC(dib);
+  auto draw = [&](UINT state) {
+    DRAWITEMSTRUCT dis = {ODT_MENU, 0, mii.wID, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(game), dc,
+                          {0, 0, 300, 24}, mii.dwItemData};
+    frame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+    GdiFlush();
+  };
+  auto count = [&](int x0, int x1, auto pred) {
+    int n = 0;
+    for (int y = 0; y < 24; y++)
+      for (int x = x0; x < x1; x++) n += pred(GetPixel(dc, x, y));
+    return n;
+  };
+  auto green = [](COLORREF c) { return GetGValue(c) > GetRValue(c) + 40; };
+  draw(0);
+  EXPECT_GT(count(0, 24, green), 10);
+  draw(ODS_GRAYED | ODS_DISABLED);
+  EXPECT_EQ(0, count(0, 24, green));
+  COLORREF back = GetPixel(dc, 299, 0);
+  // the text twice: a light copy one pixel right and down under the dark one
+  int dark = count(24, 200, [&](COLORREF c) { return c != back && GetRValue(c) < GetRValue(back) - 40; });
+  int light = count(24, 200, [&](COLORREF c) { return c != back && GetRValue(c) >= GetRValue(back) - 40; });
+  EXPECT_GT(dark, 20);
+  EXPECT_GT(light, 5);
+  DibFree(dib);
+}
+
 TEST_F(Frame, RecentEntriesArePackedAndBounded) {
   std::string longPath = "C:\\" + std::string(300, 'x') + ".gpx";
   app.AddToRecentFileList(longPath.c_str());
@@ -328,4 +369,42 @@ TEST_F(Frame, FullScreenGoesAndComesBack) {
   EXPECT_EQ("10", view->modes);
 }
 
+TEST_F(Frame, TitleOfTheProgramStaysUntilTheDocumentChanges) {
+  frame->SetWindowText("Spiel 3");
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  CString title;
+  frame->GetWindowText(title);
+  EXPECT_STREQ("Spiel 3", title);
+  view->GetDocument()->SetTitle("Zwei");
+  frame->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+  frame->GetWindowText(title);
+  EXPECT_STREQ("Zwei - Orvalo", title);
+}
+
+TEST_F(Frame, PreviewDrawsOnePageWithoutAPrinter) {
+  frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_PREVIEW);
+  HWND preview = FindWindowA(nullptr, "Seitenansicht");
+  ASSERT_NE(nullptr, preview);
+  EXPECT_TRUE(view->preview);
+  // this Wine has no printer: A4 portrait at 600 dpi
+  EXPECT_EQ(CRect(0, 0, AFX_PREVIEW_A4_WIDTH, AFX_PREVIEW_A4_HEIGHT), view->printed);
+  DestroyWindow(preview);
+}
+
 }  // namespace
+
+TEST(MenuImages, TheCommandTableKeeps512) {
+  COwnerMenu menus;
+  ToolbarResource res;
+  res.width = 16;
+  res.height = 15;
+  for (UINT i = 0; i < 600; i++) res.ids.push_back(40000 + i);
+  HDIB dib = DibCreate(nullptr, 16 * 600, 15, 32, nullptr);
+  HBITMAP bmp = DibCopyToBitmap(dib);
+  DibFree(dib);
+  ASSERT_TRUE(menus.AddToolbar(res, bmp));
+  DeleteObject(bmp);
+  EXPECT_EQ(MENU_MAX_COMMANDS, menus.GetCommandCount());
+  EXPECT_EQ(511, menus.ImageOfCommand(40511));
+  EXPECT_EQ(-1, menus.ImageOfCommand(40512));  // beyond the table: no image
+}

@@ -166,6 +166,13 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     if (g_combo->GetElementRect(e, &rc)) fprintf(f, "e%d %ld %ld %ld %ld\n", e, rc.left, rc.top, rc.right, rc.bottom);
   fprintf(f, "colors %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT));
+  fprintf(f, "items %d", g_combo->GetCount());
+  for (int i = 0; i < g_combo->GetCount(); ++i) {
+    CString t;
+    g_combo->GetLBText(i, t);
+    fprintf(f, " %s", Hex(t).c_str());
+  }
+  fprintf(f, "\n");
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);

@@ -118,14 +118,20 @@ def text_of(hexstr):
     return bytes.fromhex(hexstr).decode("cp1252")
 
 
+def enter_text(text):
+    """Replaces the focused edit field's text by typing."""
+    xdo("key", "End")
+    xdo("key", "shift+Home")
+    xdo("type", "--delay", 40, text)
+    time.sleep(0.2)
+
+
 def type_path(d, path):
-    """Starts editing the path combo by a click on its icon, then types."""
+    """Starts editing the path combo by a click on its icon, then enters the path."""
     l, t, r, b = d.rect("path")
     d.click(l + 8, (t + b) // 2)
     time.sleep(0.3)
-    xdo("key", "ctrl+a")
-    xdo("type", "--delay", 15, path)
-    time.sleep(0.2)
+    enter_text(path)
 
 
 def wait_listed(d, path_rows_last, timeout=20):
@@ -169,19 +175,25 @@ def test_rows_of_a_deep_path():
 
 
 def test_typed_path_lists_then_closes():
-    d = Demo("pathdlg", 1, "-", WROOT)
-    wait_listed(d, os.path.basename(ROOT))
-    target = fixture.wine_path(os.path.join(ROOT, *fixture.TYPED))
-    os.makedirs(os.path.join(ROOT, *fixture.TYPED), exist_ok=True)
-    type_path(d, target)
-    xdo("key", "Return")
-    check(wait_listed(d, "café"), "Enter lists the typed path")
-    check(d.proc.poll() is None, "the first Enter does not close")
-    xdo("key", "Return")
-    res = d.finish()
-    check(res.get("result") == "1", f"the second Enter closes with OK: {res}")
-    check(res.get("path") == cp(target), f"bytes {res.get('path')} != {cp(target)}")
-    check(res.get("chosen") == cp(target + "\\"), "chosen path with separator")
+    # breadcrumb mode, then text mode (option 16)
+    for flags in (1, 17):
+        d = Demo("pathdlg", flags, "-", WROOT)
+        wait_listed(d, os.path.basename(ROOT))
+        target = fixture.wine_path(os.path.join(ROOT, *fixture.TYPED))
+        if flags == 1:
+            type_path(d, target)
+        else:
+            d.click(*d.center("path"))
+            enter_text(target)
+        xdo("key", "Return")
+        if not check(wait_listed(d, "café"), f"Enter lists the typed path ({flags})"):
+            subprocess.run(["import", "-display", xshot.display(), "-window", "root", "/tmp/fd/fail2.png"])
+        check(d.proc.poll() is None, "the first Enter does not close")
+        xdo("key", "Return")
+        res = d.finish()
+        check(res.get("result") == "1", f"the second Enter closes with OK: {res}")
+        check(res.get("path") == cp(target), f"bytes {res.get('path')} != {cp(target)}")
+        check(res.get("chosen") == cp(target + "\\"), "chosen path with separator")
 
 
 def test_drive_alone_gives_root():
@@ -554,6 +566,27 @@ def test_path_combo_popup_keys_and_slow_list():
     check("popup" not in d.pos(), "not open before the listing is done")
     p = d.wait(lambda p: "popup" in p, 60)
     check(p and int(p["popup"].split()[0]) == 10000, f"opened with all 10,000 after {time.time() - t0:.1f} s")
+    d.proc.kill()
+    d.proc.wait()
+
+
+def test_path_combo_own_list():
+    d = Demo("combo", 0x4, "C:\\windows")
+    d.wait(lambda p: "items" in p)
+    l, t, r, b = d.rect("combo")
+    typed = ["C:\\w%d" % i for i in range(18)] + ["c:\\W3"]
+    for path in typed:
+        d.click(l + 8, (t + b) // 2)
+        time.sleep(0.2)
+        xdo("key", "ctrl+a")
+        xdo("type", "--delay", 10, path)
+        xdo("key", "Return")
+        time.sleep(0.2)
+    p = d.wait(lambda p: p.get("path") == cp("c:\\W3"), 10)
+    items = [text_of(x) for x in d.pos()["items"].split()[1:]]
+    check(len(items) == 16, f"the own list keeps 16: {len(items)}")
+    check(items[:2] == ["c:\\W3", "C:\\w17"], f"newest first: {items[:3]}")
+    check("C:\\w3" not in items, "the same path in other letter case is merged")
     d.proc.kill()
     d.proc.wait()
 
