@@ -3,9 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#if ORV_MAPWND_OVERLAY
 #include "map/mapmouse_win.h"
-#endif
 
 MapTileHooks g_mapTileHooks;
 
@@ -33,10 +31,8 @@ BEGIN_MESSAGE_MAP(CMapWnd, CImageWnd)
   ON_WM_SIZE()
   ON_WM_TIMER()
   ON_WM_DESTROY()
-#if ORV_MAPWND_OVERLAY
   ON_WM_KEYDOWN()
   ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
-#endif
   ON_MESSAGE(WM_MAP_NOTIFYCENTRE, OnNotifyParent)
   ON_MESSAGE(WM_MAP_TILEREADY, OnTileReady)
   ON_MESSAGE(WM_MAP_INVALIDATE, OnInvalidateRect)
@@ -62,12 +58,9 @@ CMapWnd::CMapWnd()
       m_prePaintCtx(nullptr),
       m_postPaintCtx(nullptr),
       m_ownerMouse(nullptr),
-      m_ownerMouseCtx(nullptr)
-#if ORV_MAPWND_OVERLAY
-      ,
+      m_ownerMouseCtx(nullptr),
       m_link(this),
       m_mouse(&m_link, &m_overlay)
-#endif
 {
   InterlockedIncrement(&s_windows);
   InitializeCriticalSection(&m_jobLock);
@@ -92,9 +85,7 @@ CMapWnd::CMapWnd()
   m_rowScratch = (uint32_t*)calloc((size_t)s_bufW, sizeof(uint32_t));
   m_backColour = 0xE0E0E0;
   SetFixedBufferSize(s_bufW, s_bufH);
-#if ORV_MAPWND_OVERLAY
   m_overlay.Bind(&m_view, &m_link);
-#endif
 }
 
 CMapWnd::~CMapWnd() {
@@ -114,11 +105,7 @@ CMapWnd::~CMapWnd() {
   if (m_allStopped) CloseHandle(m_allStopped);
   if (m_precacheDone) CloseHandle(m_precacheDone);
   DeleteCriticalSection(&m_jobLock);
-#if ORV_MAPWND_OVERLAY
   if (InterlockedDecrement(&s_windows) == 0) MapFreeSharedBitmaps();  // the last map window
-#else
-  InterlockedDecrement(&s_windows);
-#endif
 }
 
 BOOL CMapWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -356,9 +343,7 @@ int CMapWnd::SetLargeTiles(int mode) {
 
 void CMapWnd::SetBackgroundColour(COLORREF colour) {
   g_menuColour = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-#if ORV_MAPWND_OVERLAY
   MapSetMenuColour(g_menuColour);
-#endif
 }
 
 // ------------------------------------------------------------ workers
@@ -369,9 +354,7 @@ int CMapWnd::ComposeTiles(int flags) {
 
 void CMapWnd::StartWorkers() {
   InterlockedIncrement(&s_liveWindows);
-#if ORV_MAPWND_OVERLAY
   if (m_style & MAPS_MENU) MapCreateSharedBitmaps();
-#endif
   m_running = 1;
   FillEmptyCells();
   LockJobs();
@@ -533,20 +516,10 @@ LRESULT CMapWnd::OnComposeTiles(WPARAM, LPARAM) {
 
 void CMapWnd::PaintProc(void* context, HDC dc, const RECT* update) {
   CMapWnd* map = (CMapWnd*)context;
-#if ORV_MAPWND_OVERLAY
   map->PaintOverlays(dc, update);
-#else
-  if (map->m_prePaint) map->m_prePaint(map->m_prePaintCtx, dc);
-  if (map->m_postPaint) map->m_postPaint(map->m_postPaintCtx, dc);
-#endif
 }
 
 int CMapWnd::MouseProc(void* context, UINT message, UINT keyFlags, int x, int y) {
   CMapWnd* map = (CMapWnd*)context;
-#if ORV_MAPWND_OVERLAY
   return map->m_mouse.MouseProc(message, keyFlags, x, y);
-#else
-  if (map->m_ownerMouse) return map->m_ownerMouse(map->m_ownerMouseCtx, message, keyFlags, x, y);
-  return 0;
-#endif
 }

@@ -9,10 +9,8 @@
 #include "map/mapmath.h"
 #include "map/maptiles.h"
 #include "toolkit/imagewnd.h"
-#if ORV_MAPWND_OVERLAY
 #include "map/mapoverlay_paint.h"
 #include "map/mapwnd_link.h"
-#endif
 
 class CMapWnd;
 
@@ -138,7 +136,6 @@ class CMapWnd : public CImageWnd {
   void SetPostPaintCallback(MapPaintCallback proc, void* context) { m_postPaint = proc, m_postPaintCtx = context; }
   void SetMouseCallback(MapMouseCallback proc, void* context) { m_ownerMouse = proc, m_ownerMouseCtx = context; }
 
-#if ORV_MAPWND_OVERLAY
   // Markers, tracks, highlights, the mouse and the keys (mapwnd_overlay.cpp).
   int InsertMarker(int index, const char* text, double lon, double lat, uint32_t flags, COLORREF colour, BOOL redraw);
   int SetMarker(int index, const char* text, double lon, double lat, int flags, int colour, BOOL redraw);
@@ -177,7 +174,6 @@ class CMapWnd : public CImageWnd {
   int FinishMouseAction();
   BOOL ShowMapMenu(BOOL show);
   void DrawRubberBand(HDC dc);
-#endif
 
   // The job lock (order: job lock, then the back-buffer lock).
   // (a critical section: under Wine every wait on a kernel object is a trip
@@ -254,7 +250,6 @@ class CMapWnd : public CImageWnd {
   static volatile LONG s_liveWindows;
   static volatile LONG s_windows;  // constructed map windows
 
-#if ORV_MAPWND_OVERLAY
   friend class MapWndLink;
   MapOverlay m_overlay;
   MapWndLink m_link;
@@ -263,7 +258,6 @@ class CMapWnd : public CImageWnd {
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   LRESULT OnCaptureChanged(WPARAM, LPARAM);
   void PaintOverlays(HDC dc, const RECT* update);
-#endif
 
   static void PaintProc(void* context, HDC dc, const RECT* update);
   static int MouseProc(void* context, UINT message, UINT keyFlags, int x, int y);

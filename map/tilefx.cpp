@@ -12,6 +12,14 @@ namespace {
 inline uint32_t Read32(const uint8_t* row, int x) { return ImgReadPixel(row, x, 32); }
 inline void Write32(uint8_t* row, int x, uint32_t v) { ImgWritePixel(row, x, 32, v); }
 
+// Squared RGB distance; ImgColorDistance is the floor of its root.
+inline int ColourSq(uint32_t a, uint32_t b) {
+  int dr = static_cast<int>((a >> 16) & 0xFF) - static_cast<int>((b >> 16) & 0xFF);
+  int dg = static_cast<int>((a >> 8) & 0xFF) - static_cast<int>((b >> 8) & 0xFF);
+  int db = static_cast<int>(a & 0xFF) - static_cast<int>(b & 0xFF);
+  return dr * dr + dg * dg + db * db;
+}
+
 }  // namespace
 
 int TileConvertDepth(CPicture& pic, int bits) {
@@ -89,21 +97,28 @@ bool TileApplyColorList(CPicture& pic, const uint32_t* words, int count) {
   if (pic.IsEmpty()) return false;
   if (!words || count <= 0) return true;
   if (pic.Bits() != 32 && !TileConvertDepth(pic, 32)) return false;
+  // alpha by the squared distance to the nearest listed colour: the whole
+  // distance d (floor of the root) gives 0 below 3, 127 from 11, else (d-3)*16
+  uint8_t bySq[121];
+  for (int sq = 0, d = 0; sq < 121; ++sq) {
+    while ((d + 1) * (d + 1) <= sq) ++d;
+    bySq[sq] = static_cast<uint8_t>(d < 3 ? 0 : (d - 3) * 16);
+  }
   uint32_t lastColour = 0xFFFFFFFFu, lastAlpha = 0;
   for (int y = 0; y < pic.Height(); ++y) {
     uint8_t* r = pic.Row(y);
     for (int x = 0; x < pic.Width(); ++x) {
-      uint32_t p = Read32(r, x), rgb = p & 0xFFFFFF;
+      uint32_t rgb = Read32(r, x) & 0xFFFFFF;
       if (rgb != lastColour) {  // tiles come in runs of one colour
-        int d = ImgColorDistance(rgb, words[0]);
-        for (int i = 1; i < count; ++i) {
-          int e = ImgColorDistance(rgb, words[i]);
-          if (e < d) d = e;
+        int sq = ColourSq(rgb, words[0]);
+        for (int i = 1; i < count && sq >= 9; ++i) {
+          int e = ColourSq(rgb, words[i]);
+          if (e < sq) sq = e;
         }
         lastColour = rgb;
-        lastAlpha = d < 3 ? 0u : d >= 11 ? 127u : static_cast<uint32_t>(d - 3) * 16u;
+        lastAlpha = sq >= 121 ? 127u : bySq[sq];
       }
-      Write32(r, x, rgb | lastAlpha << 24);
+      r[4 * x + 3] = static_cast<uint8_t>(lastAlpha);
     }
   }
   return true;
@@ -112,34 +127,48 @@ bool TileApplyColorList(CPicture& pic, const uint32_t* words, int count) {
 void TileSoftenEdges(CPicture& pic) {
   if (pic.IsEmpty() || pic.Bits() != 32) return;
   const int w = pic.Width(), h = pic.Height();
-  auto alpha = [&](int x, int y) -> uint8_t& { return pic.Row(y)[4 * x + 3]; };
   // Both steps work in place in row order: a pixel made opaque counts for
   // the pixels after it, and a pixel between two opaque ones is doubled by
   // each of them.
   for (int y = 0; y < h; ++y) {
-    const uint8_t* row = pic.Row(y);
+    uint8_t* row = pic.Row(y);
+    const uint8_t* up = y > 0 ? pic.Row(y - 1) : nullptr;
+    const uint8_t* down = y + 1 < h ? pic.Row(y + 1) : nullptr;
     for (int x = 0; x < w; ++x) {
-      if (alpha(x, y) == 0) continue;
+      if (row[4 * x + 3] == 0) continue;
       uint32_t c = Read32(row, x);
+      // four distances of at most 124 sum to less than 500: only a squared
+      // distance of 125 * 125 or more needs the roots
+      uint32_t nb[4];
+      int n = 0;
+      if (x > 0 && row[4 * x - 1] > 0x1F) nb[n++] = Read32(row, x - 1);
+      if (x + 1 < w && row[4 * x + 7] > 0x1F) nb[n++] = Read32(row, x + 1);
+      if (up && up[4 * x + 3] > 0x1F) nb[n++] = Read32(up, x);
+      if (down && down[4 * x + 3] > 0x1F) nb[n++] = Read32(down, x);
+      bool strong = false;
+      for (int k = 0; k < n; ++k) strong |= ColourSq(c, nb[k]) >= 125 * 125;
+      if (!strong) continue;
       int sum = 0;
-      if (x > 0 && alpha(x - 1, y) > 0x1F) sum += ImgColorDistance(c, Read32(row, x - 1));
-      if (x + 1 < w && alpha(x + 1, y) > 0x1F) sum += ImgColorDistance(c, Read32(row, x + 1));
-      if (y > 0 && alpha(x, y - 1) > 0x1F) sum += ImgColorDistance(c, Read32(pic.Row(y - 1), x));
-      if (y + 1 < h && alpha(x, y + 1) > 0x1F) sum += ImgColorDistance(c, Read32(pic.Row(y + 1), x));
-      if (sum >= 500) alpha(x, y) = 255;
+      for (int k = 0; k < n; ++k) sum += ImgColorDistance(c, nb[k]);
+      if (sum >= 500) row[4 * x + 3] = 255;
     }
   }
-  const int nx[4] = {-1, 1, 0, 0}, ny[4] = {0, 0, -1, 1};
-  for (int y = 0; y < h; ++y)
+  auto twice = [](uint8_t& q) {
+    if (q >= 0x10 && q <= 0x80) q = static_cast<uint8_t>(q == 0x80 ? 255 : q * 2);  // 0x80 doubles to 255, not 0
+  };
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = pic.Row(y);
+    uint8_t* up = y > 0 ? pic.Row(y - 1) : nullptr;
+    uint8_t* down = y + 1 < h ? pic.Row(y + 1) : nullptr;
     for (int x = 0; x < w; ++x) {
-      if (alpha(x, y) != 255) continue;
-      for (int k = 0; k < 4; ++k) {
-        int qx = x + nx[k], qy = y + ny[k];
-        if (qx < 0 || qy < 0 || qx >= w || qy >= h) continue;
-        uint8_t& q = alpha(qx, qy);
-        if (q >= 0x10 && q <= 0x80) q = static_cast<uint8_t>(q == 0x80 ? 255 : q * 2);  // 0x80 doubles to 255, not 0
-      }
+      if (row[4 * x + 3] != 255) continue;
+      // left, right, above, below: the order the doubling has always had
+      if (x > 0) twice(row[4 * x - 1]);
+      if (x + 1 < w) twice(row[4 * x + 7]);
+      if (up) twice(up[4 * x + 3]);
+      if (down) twice(down[4 * x + 3]);
     }
+  }
 }
 
 void TileApplyAlpha(CPicture& pic, int32_t scale, int32_t offset) {

@@ -94,11 +94,7 @@ bool Snap(CMapWnd* map, const char* name) {
   fprintf(f, "zoom %d\ncentre %u %u\nscroll %d %d\norigin %u %u\nclient %d %d\nbuffer %d %d\ntile %d\n", v.zoom,
           v.centreX, v.centreY, map->ScrollX(), map->ScrollY(), v.originX, v.originY, map->ClientWidth(),
           map->ClientHeight(), v.bufW, v.bufH, v.tileSize);
-#if ORV_MAPWND_OVERLAY
   fprintf(f, "mouse 1\n");  // the mouse actions are built in
-#else
-  fprintf(f, "mouse 0\n");
-#endif
   fclose(f);
   PathOf(path, name, "ready");
   f = fopen(path, "w");

@@ -99,6 +99,25 @@ TEST(TileApplyColorList, NearestOfSeveralColoursCounts) {
   EXPECT_EQ(Alpha(p, 2, 0), 0u);
 }
 
+TEST(TileApplyColorList, EveryDistanceUpToTwelveFollowsTheWholeDistanceRule) {
+  // grey steps away from black: every squared distance 3 * k * k and some
+  // off the diagonal, so both sides of each whole distance are met
+  CPicture p;
+  ASSERT_TRUE(p.Create(32, 64, 64, 0));
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) p.SetPixel(x, y, static_cast<uint32_t>(x / 8) << 16 | (x % 8) << 8 | (y % 13));
+  CPicture before;
+  ASSERT_TRUE(before.CropFrom(p, 0, 0, 64, 64));
+  const uint32_t black = 0;
+  ASSERT_TRUE(TileApplyColorList(p, &black, 1));
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      int d = ImgColorDistance(before.GetPixel(x, y), 0);
+      uint32_t want = d < 3 ? 0 : d >= 11 ? 127 : (d - 3) * 16;
+      ASSERT_EQ(want, Alpha(p, x, y)) << x << "," << y << " d " << d;
+    }
+}
+
 TEST(TileApplyTrans, ThresholdZeroOnlySetsTheKey) {
   CPicture p;
   Tile(p, 32, [](int x, int y) { return static_cast<uint32_t>(x * 977 + y * 131) * 2654435761u; });
@@ -222,6 +241,20 @@ TEST(TileSoftenEdges, StrongEdgesBecomeOpaque) {
   TileSoftenEdges(p);
   EXPECT_EQ(Alpha(p, 2, 2), 0x20u);
   EXPECT_EQ(Alpha(p, 0, 0), 0u);
+}
+
+TEST(TileSoftenEdges, FourNeighboursAt125MakeFiveHundredAt124NotQuite) {
+  for (uint32_t red : {125u, 124u}) {
+    CPicture p;
+    ASSERT_TRUE(p.Create(32, 3, 3, 0));
+    const int nb[4][2] = {{1, 0}, {0, 1}, {2, 1}, {1, 2}};
+    p.SetPixel(1, 1, 0x40000000);
+    for (auto& q : nb) p.SetPixel(q[0], q[1], 0x40000000u | red << 16);
+    TileSoftenEdges(p);
+    bool edge = red == 125;
+    EXPECT_EQ(edge ? 255u : 0x40u, Alpha(p, 1, 1)) << red;
+    for (auto& q : nb) EXPECT_EQ(edge ? 0x80u : 0x40u, Alpha(p, q[0], q[1])) << red;
+  }
 }
 
 TEST(TileSoftenEdges, NeighboursOfOpaquePixelsAreDoubledAndSaturate) {

@@ -11,6 +11,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /chunk/...              chunked PNG         /slow/...      waits 30 s
   /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
   /small/... 128x128 PNG        /missing/... 404
+  /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
 """
 import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
 
@@ -109,6 +110,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(png(256, 256, rgb)[:100])
             self.wfile.flush()
             time.sleep(30)
+        elif kind in ("delay", "alt"):
+            # a slow but sound server; "alt" is another source: blue 250,
+            # a value no tile_colour has
+            time.sleep(0.25)
+            self.reply(png(256, 256, rgb if kind == "delay" else (rgb[0], rgb[1], 250)))
         elif kind == "html":
             self.reply(b"<html><body>Rate limit exceeded</body></html>", 200, "text/html")
         elif kind == "trunc":

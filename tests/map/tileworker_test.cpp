@@ -10,12 +10,14 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "comm/httpclient.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
+#include "files/filetime.h"
 #include "map/tilecache.h"
 #include "image/imgfile.h"
 #include "image/picture.h"
@@ -540,4 +542,122 @@ TEST_F(TileWorkerTest, APathFromTheServerTableCannotLeaveTheCache) {
   bool asked = false;
   for (const std::string& l : LogLines()) asked |= l.rfind("/../../evil/t/", 0) == 0;
   EXPECT_TRUE(asked);
+}
+
+// While slow downloads run, the zoom changes twice and the source once: every
+// cell the window counts as done shows the tile of the current zoom and source,
+// at every moment, and at the end every cell is done.
+TEST_F(TileWorkerTest, ZoomAndSourceChangesDuringSlowDownloadsNeverBlendAStaleTile) {
+  Make("alt");
+  bool alt = true;
+  int wrong = 0, checked[2] = {0, 0};
+  auto watch = [&](DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    do {
+      Pump(15);
+      int z = map->GetZoom();
+      for (int r = 0; r < map->View().nrow; r++)
+        for (int c = 0; c < map->View().ncol; c++) {
+          uint32_t tx, ty;
+          if ((map->GetCellState(c, r) & 0x1FF) != 1 || !map->CellToTile(c, r, &tx, &ty)) continue;
+          uint32_t want = Colour(z, tx, ty);
+          if (alt) want = (want & 0xFFFF00) | 250;
+          checked[alt]++;
+          uint32_t px = map->GetBackBuffer()->GetPixel(c * 256 + 128, r * 256 + 128) & 0xFFFFFF;
+          if (px != want && wrong++ < 5)
+            ADD_FAILURE() << "zoom " << z << " cell " << c << "," << r << ": " << std::hex << px << " not " << want;
+        }
+    } while ((LONG)(GetTickCount() - end) < 0);
+  };
+  watch(600);  // downloads of the first zoom are under way
+  int z = map->GetZoom();
+  map->SetZoom(z + 1);
+  watch(400);
+  map->SetZoom(z);
+  watch(400);
+  map->SetSource(0, server.c_str(), "delay", 0, 0, 0, nullptr, 0);
+  map->ApplySources();
+  alt = false;
+  watch(300);
+  map->SetZoom(z + 1);
+  ASSERT_TRUE(Settle(60000, true));
+  watch(200);
+  EXPECT_EQ(0, wrong);
+  EXPECT_GT(checked[1], 0);  // tiles of the first source did arrive in between
+  EXPECT_GT(checked[0], 0);
+}
+
+// An export into a picture of another size and kind, across 180°: the picture
+// takes the asked size and the columns beyond the last one are the first ones.
+TEST_F(TileWorkerTest, RenderAreaResizesThePictureAndWrapsAcross180Degrees) {
+  Make("t");
+  Settle(20000);
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(24, 50, 70, 0));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  // zoom 3 has 8 columns: start half way into the last one, 600 pixels wide
+  uint32_t x = (7u * 256 + 128) << 19, y = (2u * 256) << 19;
+  ASSERT_EQ(0, map->RenderArea(x, y, 3, &pic, &tiles, &cancel, 600, 300, &missing));
+  EXPECT_EQ(0, missing);
+  ASSERT_EQ(600, pic.Width());
+  ASSERT_EQ(300, pic.Height());
+  EXPECT_EQ(6, tiles);
+  for (int py = 0; py < 300; py += 37)
+    for (int px = 0; px < 600; px += 41) {
+      uint32_t tx = ((7 * 256 + 128 + px) / 256) % 8, ty = (512 + py) / 256;
+      EXPECT_EQ(Colour(3, tx, ty), pic.GetPixel(px, py) & 0xFFFFFF) << px << "," << py;
+    }
+  for (unsigned tx : {7u, 0u, 1u}) {
+    char url[100];
+    snprintf(url, sizeof url, "/t/3/%u/2.png", tx);
+    EXPECT_EQ(1u, Requests(url)) << url;
+  }
+}
+
+// A warm view reads its tiles from the cache and stamps them: after the trim
+// the tiles of the view are all there, and of the rest the oldest went first.
+TEST_F(TileWorkerTest, CacheReadsStampTheFilesAndTheTrimSparesTheView) {
+  const int64_t kOld = 1700000000;  // seconds since 1970
+  Make("t");
+  ASSERT_TRUE(Settle(60000, true));
+  int z = map->GetZoom();
+  std::set<std::string> view;
+  for (int r = 0; r < map->View().nrow; r++)
+    for (int c = 0; c < map->View().ncol; c++) {
+      uint32_t tx, ty;
+      if (map->CellToTile(c, r, &tx, &ty)) view.insert(TileFile("t", z, tx, ty));
+    }
+  int64_t viewBytes = 0;
+  for (const std::string& f : view) {
+    ASSERT_GT(FileGetSizeA(f.c_str()), 0) << f;
+    viewBytes += FileGetSizeA(f.c_str());
+    ASSERT_NE(0, FioSetTimes(f.c_str(), SecondsToFileTicks(kOld - 3600), -1, -1));  // older than all
+  }
+  std::vector<std::string> others;
+  for (int i = 0; i < 20; i++) {
+    std::string f = TileFile("t", 15, 1000 + i, 2000);
+    DirCreateExA(f.c_str(), DIRCREATE_PARENT);
+    ASSERT_TRUE(orvtest::WriteFile(f, std::string(1000, 'x').data(), 1000));
+    ASSERT_NE(0, FioSetTimes(f.c_str(), SecondsToFileTicks(kOld + i * 60), -1, -1));
+    others.push_back(f);
+  }
+  size_t requests = LogLines().size();
+  delete map;
+  map = nullptr;
+  Make("t");  // a new window on the same tiles: all from the cache
+  ASSERT_TRUE(Settle(60000, true));
+  EXPECT_EQ(requests, LogLines().size());
+  for (const std::string& f : view) {
+    FioInfo info;
+    ASSERT_EQ(0, FioStat(f.c_str(), &info));
+    EXPECT_GT(info.modified, SecondsToFileTicks(kOld + 86400)) << f << " not stamped";
+  }
+  TileTrimResult r;
+  TileTrimPacing fast;
+  fast.listPauseMs = fast.deletePauseMs = 0;
+  ASSERT_EQ(1, TileCacheTrim(root.c_str(), (uint64_t)viewBytes + 5 * 1000, fast, nullptr, &r));
+  EXPECT_EQ(15u, r.deleted);
+  for (const std::string& f : view) EXPECT_GT(FileGetSizeA(f.c_str()), 0) << f;
+  for (int i = 0; i < 20; i++) EXPECT_EQ(i >= 15, FileGetSizeA(others[i].c_str()) > 0) << i;
 }
