@@ -57,11 +57,20 @@ void WritePositions(HWND dlg) {
     const char* name;
     int id;
   } items[] = {{"dialog", 0},   {"ok", IDOK},     {"cancel", IDCANCEL}, {"list", IDC_PD_LIST},
-               {"path", IDC_PD_PATH}, {"drives", IDC_PD_DRIVES}, {"up", IDC_PD_UP}, {"breadcrumb", IDC_PD_BREADCRUMB}};
+               {"path", IDC_PD_PATH}, {"drives", IDC_PD_DRIVES}, {"up", IDC_PD_UP}, {"breadcrumb", IDC_PD_BREADCRUMB},
+               {"treemode", IDC_PD_TREEMODE}};
   for (const auto& it : items) {
     HWND w = it.id ? GetDlgItem(dlg, it.id) : dlg;
     RECT rc;
     if (w && GetWindowRect(w, &rc)) fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
+  }
+  HWND tree = GetDlgItem(dlg, IDC_PD_TREE);
+  HTREEITEM sel = tree && IsWindowVisible(tree) ? (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) : nullptr;
+  RECT sr;
+  memcpy(&sr, &sel, sizeof sel);
+  if (sel && SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&sr)) {
+    MapWindowPoints(tree, nullptr, (POINT*)&sr, 2);
+    fprintf(f, "selrect %ld %ld %ld %ld\n", sr.left, sr.top, sr.right, sr.bottom);
   }
   HWND list = GetDlgItem(dlg, IDC_PD_LIST);
   if (list) {

@@ -654,6 +654,30 @@ def test_tree_closed_while_listing():
           f"a tree closed mid-listing stops in bound: {res}")
 
 
+def test_tree_mode_double_click_closes():
+    deep = os.path.join(ROOT, *fixture.DEEP)
+    d = Demo("pathdlg", 1, "TreeKey", fixture.wine_path(deep))
+    before = reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common")
+    d.click(*d.center("treemode"))                       # "Baum anzeigen"
+    p = d.wait(lambda p: "selrect" in p, 30)
+    check(p is not None, "the tree shows the start folder's item")
+    if p:
+        time.sleep(1)                                    # the worker's listings settle
+        l, t, r, b = map(int, d.pos()["selrect"].split())
+        d.click((l + r) // 2, (t + b) // 2, repeat=2)
+    res = d.finish(timeout=30)
+    check(res.get("result") == "1" and text_of(res.get("path", "")).lower() == fixture.wine_path(deep).lower(),
+          f"a double-click on the tree item closes with its path: {res}")
+    after = reg_values(reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common"), "Common")
+    # the other tests open in list mode
+    subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Vexa\Common", "/v", "PathDlgTreeMode", "/f"],
+                   env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"),
+                   capture_output=True)
+    check(after.get("PathDlgTreeMode") == "dword:00000001", f"tree mode kept in the registry: {after}")
+    crumb = reg_values(before, "Common").get("PathDlgBreadCrumb", "dword:00000001")
+    check(after.get("PathDlgBreadCrumb") == crumb, f"a tree double-click leaves the breadcrumb mode: {after}")
+
+
 TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]
 only = sys.argv[2:]
 for t in TESTS:
