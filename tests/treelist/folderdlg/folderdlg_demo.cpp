@@ -8,6 +8,9 @@
 //   folderdlg_demo.exe OUTFILE tree STYLE START [SLOWMS [DESTROYMS]]
 //       a directory tree in a window, START selected twice and a missing
 //       path once; every WM_NOTIFY of the tree logged with its thread
+//   folderdlg_demo.exe OUTFILE treesel OPTIONS
+//       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
+//       second column; the result logged
 //   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
 //       a path combo in a window; notifications logged; DESTROYMS ends the
 //       program after that time
@@ -26,6 +29,7 @@
 #include "framework/winapp.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
+#include "treelist/folderdlg/treeseldlg.h"
 
 namespace {
 
@@ -360,8 +364,74 @@ int RunTree(int argc, char** argv) {
   return 0;
 }
 
+// -------------------------------------------------------------- tree selection
+
+CTreeSelectDlg* g_sel;
+
+void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_sel || !g_sel->m_hWnd) return;
+  HWND t = GetDlgItem(g_sel->m_hWnd, IDC_TS_TABLE);
+  if (!t) return;
+  char path[MAX_PATH + 8];
+  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
+  FILE* f = fopen(path, "w");
+  if (!f) return;
+  RECT rc;
+  const struct {
+    const char* name;
+    int id;
+  } items[] = {{"ok", IDOK}, {"cancel", IDCANCEL}};
+  for (const auto& it : items)
+    if (GetWindowRect(GetDlgItem(g_sel->m_hWnd, it.id), &rc))
+      fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
+  HWND header = (HWND)SendMessageA(t, TLM_GETHEADER, 0, 0);
+  if (header && SendMessageA(header, HDM_GETITEMRECT, 0, (LPARAM)&rc)) {
+    MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
+    fprintf(f, "header0 %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+  }
+  fprintf(f, "rows");
+  for (HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); c;
+       c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
+    memcpy(&rc, &c, sizeof c);
+    SendMessageA(t, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
+    MapWindowPoints(t, nullptr, (POINT*)&rc, 2);
+    std::string text = ItemText(t, c);
+    fprintf(f, " %s:%ld:%ld", text.empty() ? "-" : text.c_str(), (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  }
+  fprintf(f, "\n");
+  fclose(f);
+  char final[MAX_PATH + 8];
+  snprintf(final, sizeof final, "%s.pos", g_out);
+  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+}
+
+int RunTreeSel(int, char** argv) {
+  CTreeSelectDlg dlg;
+  g_sel = &dlg;
+  dlg.m_options = (unsigned)strtoul(argv[3], nullptr, 0);
+  dlg.m_prompt = "Bitte wählen";
+  dlg.Data().AddColumn("Name", 80, 0, false);
+  dlg.Data().AddColumn("Wert", 60, 0, false);
+  const char* names[] = {"b", "c", "a"};
+  for (int i = 0; i < 3; ++i) {
+    int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
+    char cell[8];
+    snprintf(cell, sizeof cell, "%d", r * 10);
+    dlg.Data().SetCell(r, 1, cell);
+  }
+  UINT_PTR report = SetTimer(nullptr, 0, 100, ReportSel);
+  INT_PTR r = dlg.DoModal();
+  KillTimer(nullptr, report);
+  g_sel = nullptr;
+  char text[64];
+  dlg.GetResult(text, sizeof text);
+  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\n", (int)r, dlg.GetChosenRow(), text,
+          (unsigned)dlg.GetResultValue());
+  return 0;
+}
+
 int RunDemo() {
-  if (__argc < 5) return 2;
+  if (__argc < 4) return 2;
   snprintf(g_out, sizeof g_out, "%s", __argv[1]);
   g_log = fopen(g_out, "w");
   if (!g_log) return 2;
@@ -370,6 +440,7 @@ int RunDemo() {
   if (!strcmp(__argv[2], "pathdlg") && __argc >= 6) r = RunPathDlg(__argc, __argv);
   else if (!strcmp(__argv[2], "combo")) r = RunCombo(__argc, __argv);
   else if (!strcmp(__argv[2], "tree")) r = RunTree(__argc, __argv);
+  else if (!strcmp(__argv[2], "treesel")) r = RunTreeSel(__argc, __argv);
   fprintf(g_log, "exit %d\n", r);
   fclose(g_log);
   return r;

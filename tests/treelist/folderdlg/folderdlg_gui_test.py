@@ -402,13 +402,20 @@ def reg_values(text, key_tail):
     return out
 
 
+def delete_tree_mode():
+    subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Vexa\Common", "/v", "PathDlgTreeMode", "/f"],
+                   env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"),
+                   capture_output=True)
+
+
 def test_recent_list_in_registry():
     key = "HKEY_CURRENT_USER\\Software\\Vexa"
     chosen = []
+    delete_tree_mode()
     for sub in ("café", "€uro", "Ärger"):
         target = WDEEP[:0] + fixture.wine_path(os.path.join(ROOT, *fixture.DEEP[:3])) if sub == "Ärger" else \
             fixture.wine_path(os.path.join(DEEP, sub))
-        d = Demo("pathdlg", 1, "GameOptions\\InfoDirs", target)
+        d = Demo("pathdlg", 1 | 8, "GameOptions\\InfoDirs", target)   # 8: no tree
         wait_listed(d, os.path.basename(target.replace("\\", "/")))
         xdo("mousemove", *d.center("ok"))
         xdo("click", 1)
@@ -669,13 +676,37 @@ def test_tree_mode_double_click_closes():
     check(res.get("result") == "1" and text_of(res.get("path", "")).lower() == fixture.wine_path(deep).lower(),
           f"a double-click on the tree item closes with its path: {res}")
     after = reg_values(reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common"), "Common")
-    # the other tests open in list mode
-    subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Vexa\Common", "/v", "PathDlgTreeMode", "/f"],
-                   env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"),
-                   capture_output=True)
+    delete_tree_mode()  # the other tests open in list mode
     check(after.get("PathDlgTreeMode") == "dword:00000001", f"tree mode kept in the registry: {after}")
     crumb = reg_values(before, "Common").get("PathDlgBreadCrumb", "dword:00000001")
     check(after.get("PathDlgBreadCrumb") == crumb, f"a tree double-click leaves the breadcrumb mode: {after}")
+
+
+# ---------------------------------------------------------------- tree selection dialog
+
+def sel_rows(d):
+    return [x.split(":") for x in d.pos().get("rows", "").split()]
+
+
+def test_tree_select_sort_keeps_add_row_last_and_ok():
+    d = Demo("treesel", 16, wait_pos=False)
+    check(d.wait(lambda p: "header0" in p and len(sel_rows(d)) == 4, 30) is not None, f"the table: {d.pos()}")
+    orders = []
+    for _ in range(2):                                   # a sort and its reverse
+        l, t, r, b = map(int, d.pos()["header0"].split())
+        d.click((l + r) // 2, (t + b) // 2)
+        time.sleep(1)                                    # not a double-click
+        orders.append([x[0] for x in sel_rows(d)])
+    check(orders[0] == ["a", "b", "c", "-"] and orders[1] == ["c", "b", "a", "-"],
+          f"sorted both ways, the add row last: {orders}")
+    row_b = [x for x in sel_rows(d) if x[0] == "b"][0]
+    d.click(int(row_b[1]), int(row_b[2]))
+    time.sleep(0.3)
+    l, t, r, b = map(int, d.pos()["ok"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    res = d.finish(timeout=20)
+    check(res.get("result") == "1" and res.get("text") == "b" and res.get("value") == "2" and res.get("chosen") == "0",
+          f"OK returns the selected row: {res}")
 
 
 TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]
