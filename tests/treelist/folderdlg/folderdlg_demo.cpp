@@ -52,10 +52,23 @@ std::string Hex(const char* s) {
   return h;
 }
 
-void WritePositions(HWND dlg) {
+// The positions file is written aside and renamed, so the driver never reads half of it.
+FILE* OpenPos() {
   char path[MAX_PATH + 8];
   snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  return fopen(path, "w");
+}
+
+void ClosePos(FILE* f) {
+  fclose(f);
+  char path[MAX_PATH + 8], final[MAX_PATH + 8];
+  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
+  snprintf(final, sizeof final, "%s.pos", g_out);
+  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+}
+
+void WritePositions(HWND dlg) {
+  FILE* f = OpenPos();
   if (!f) return;
   const struct {
     const char* name;
@@ -93,10 +106,7 @@ void WritePositions(HWND dlg) {
   }
   fprintf(f, "colors %06lx %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT), (unsigned long)GetSysColor(COLOR_BTNFACE));
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 void CALLBACK Report(HWND, UINT, UINT_PTR, DWORD) {
@@ -172,9 +182,7 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_combo || !g_combo->m_hWnd) return;
-  char path[MAX_PATH + 8];
-  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  FILE* f = OpenPos();
   if (!f) return;
   RECT rc;
   GetWindowRect(g_combo->m_hWnd, &rc);
@@ -209,10 +217,7 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     }
     fprintf(f, "\n");
   }
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 int RunCombo(int argc, char** argv) {
@@ -288,9 +293,7 @@ std::string ItemText(HWND tree, HTREEITEM item) {
 void CALLBACK ReportTree(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_tree || !g_tree->m_hWnd) return;
   HWND t = g_tree->m_hWnd;
-  char path[MAX_PATH + 8];
-  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  FILE* f = OpenPos();
   if (!f) return;
   char cur[300];
   int kind = -1;
@@ -318,10 +321,7 @@ void CALLBACK ReportTree(HWND, UINT, UINT_PTR, DWORD) {
   RECT w;
   GetWindowRect(t, &w);
   fprintf(f, "tree %ld %ld %ld %ld\n", w.left, w.top, w.right, w.bottom);
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 int RunTree(int argc, char** argv) {
@@ -372,9 +372,7 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_sel || !g_sel->m_hWnd) return;
   HWND t = GetDlgItem(g_sel->m_hWnd, IDC_TS_TABLE);
   if (!t) return;
-  char path[MAX_PATH + 8];
-  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  FILE* f = OpenPos();
   if (!f) return;
   RECT rc;
   const struct {
@@ -399,10 +397,7 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
     fprintf(f, " %s:%ld:%ld", text.empty() ? "-" : text.c_str(), (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
   }
   fprintf(f, "\n");
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 int RunTreeSel(int, char** argv) {
