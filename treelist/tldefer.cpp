@@ -127,17 +127,32 @@ static void Run(TreeListState* st, const TreeListDeferred& d) {
   }
 }
 
+// Renumberings wait and run once from the earliest start, before the first
+// action that needs the rows.
 int TreeListRunDeferred(TreeListState* st) {
   int n = 0;
+  bool pending = false;
+  uint32_t from = 0;
   while (st->deferHead && !st->dead) {
     TreeListDeferred* d = st->deferHead;
     st->deferHead = d->next;
     if (!st->deferHead) st->deferTail = nullptr;
     TreeListDeferred copy = *d;
     free(d);
-    Run(st, copy);
     n++;
+    if (copy.code == 9) {
+      uint32_t start = TLGet(st, copy.item) ? copy.item : 0;
+      from = pending ? EarlierStart(st, from, start) : start;
+      pending = true;
+      continue;
+    }
+    if (pending && copy.code != 1 && copy.code != 2 && copy.code != 4 && copy.code != 11) {
+      pending = false;
+      TreeListLayoutRows(st, TLGet(st, from) ? from : 0);
+    }
+    Run(st, copy);
   }
+  if (pending && !st->dead) TreeListLayoutRows(st, TLGet(st, from) ? from : 0);
   st->deferPosted = 0;
   return n;
 }

@@ -125,12 +125,10 @@ static void StopDrag(TreeListState* st) {
   KillTimer(w->hwnd, TL_TIMER_AUTOSCROLL);
   TreeListSetDropMark(st, 0, 0, 0);
   SetCursor(g_tlShared.arrow);
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) w->HostUnlock();
-  if (GetCapture() == w->hwnd) ReleaseCapture();
-  for (int i = 0; i < depth; i++) w->HostLock();
-  st->lockDepth = depth;
+  {
+    TreeListUnlocked out(st);
+    if (GetCapture() == w->hwnd) ReleaseCapture();
+  }
 }
 
 static void DropNote(TreeListState* st, uint32_t flags, uint32_t first, uint32_t target, POINT pt) {

@@ -9,7 +9,7 @@
 #define TL_EDIT_LIMIT 2048
 #define TL_EDIT_READ 2051
 
-static const char kStateProp[] = "TLState";
+static const char kStateProp[] = "TLPrevProc";  // the editor's previous procedure
 
 static LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -117,15 +117,8 @@ static bool CellRect(TreeListState* st, uint32_t item, int column, RECT* r) {
   uint32_t what = column ? (0x80u | (static_cast<uint32_t>(column) << 24)) : 1u;
   if (!TreeListGetItemRect(st, what | 0x100u, &tr)) return false;
   *r = RECT{tr.left, tr.top, tr.right, tr.bottom};
-  if (column == 0) {
-    TreeListItem* it = TLGet(st, item);
-    int32_t l, rr;
-    l = st->columnCount ? st->colX[st->columns[0].position] - st->hOffset : -st->hOffset;
-    rr = st->columnCount ? st->colX[st->columns[0].position + 1] - st->hOffset : st->clientW;
-    (void)it;
-    (void)l;
-    r->right = rr;
-  }
+  if (column == 0)  // the label's room runs to the column's end
+    r->right = st->columnCount ? st->colX[st->columns[0].position + 1] - st->hOffset : st->clientW;
   if (r->right > st->clientW) r->right = st->clientW;
   return true;
 }

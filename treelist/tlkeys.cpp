@@ -15,12 +15,10 @@ static bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 static bool TakeFocus(TreeListState* st) {
   HWND hwnd = st->win->hwnd;
   if (GetFocus() == hwnd) return true;
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) st->win->HostUnlock();
-  SetFocus(hwnd);
-  for (int i = 0; i < depth; i++) st->win->HostLock();
-  st->lockDepth = depth;
+  {
+    TreeListUnlocked out(st);
+    SetFocus(hwnd);
+  }
   return !st->dead && GetFocus() == hwnd;
 }
 

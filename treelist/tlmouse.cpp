@@ -28,12 +28,10 @@ static bool TakeFocus(TreeListState* st) {
   HWND hwnd = st->win->hwnd;
   if (GetFocus() == hwnd) return true;
   if (st->editItem) return true;
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) st->win->HostUnlock();
-  SetFocus(hwnd);
-  for (int i = 0; i < depth; i++) st->win->HostLock();
-  st->lockDepth = depth;
+  {
+    TreeListUnlocked out(st);
+    SetFocus(hwnd);
+  }
   return !st->dead;
 }
 

@@ -156,7 +156,7 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
   TreeListWin* w = st->win;
   TreeListItem* it = TLGet(st, h);
   int rh = st->rowHeight;
-  int contentTop = top + ((st->options & TLOPT_GRID) ? 0 : 0);
+  int contentTop = top;
   RECT cell = {left, top, right, top + rh};
   TLFill(dc, cell, bg);
   int mid = top + rh / 2;
@@ -181,8 +181,6 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     int bx = content - st->indent + st->indent / 2;
     if (st->style & TVS_HASLINES) {
       DottedV(dc, bx, top, it->next ? top + rh : mid + 1);
-      if (it->prev == 0 && it->parent == 0 && !(st->linesAtRoot)) {
-      }
       int x0 = bx + 2, x1 = content;
       for (int x = x0 | 1; x < x1; x += 2) SetPixelV(dc, x, mid, st->colors[5]);
     }

@@ -8,13 +8,8 @@
 intptr_t TreeListNotify(TreeListState* st, TLNmHdr* rec, int code) {
   if (st->dead) return 0;
   rec->code = static_cast<uint32_t>(code);
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) st->host->HostUnlock();
-  intptr_t r = st->host->HostNotify(rec);
-  for (int i = 0; i < depth; i++) st->host->HostLock();
-  st->lockDepth = depth;
-  return r;
+  TreeListUnlocked out(st);
+  return st->host->HostNotify(rec);
 }
 
 void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column) {
@@ -338,7 +333,7 @@ int TreeListExpand(TreeListState* st, uint32_t h, uint32_t action) {
   if (expand && (action & (TLE_PARTIAL | TLIS_EXPANDPARTIAL))) ns |= TLIS_EXPANDPARTIAL;
   it->state = ns;
   bool changed = ((old ^ ns) & TLIS_EXPANDED) != 0;
-  if (changed && (TLRowOf(st, it) || (!it->parent))) TreeListLayoutRows(st, h);
+  if (changed && TLRowOf(st, it)) TreeListLayoutRows(st, h);
   ExpandNote(st, h, TLN_ITEMEXPANDED, code);
   it = TLGet(st, h);
   if (!it) return -1;

@@ -117,12 +117,10 @@ static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s) {
   }
   st->busy = 1;
   st->busyThread = st->host->HostThreadId();
-  int depth = st->lockDepth;
-  st->lockDepth = 0;
-  for (int i = 0; i < depth; i++) st->host->HostUnlock();
-  QuickSort(e.data(), e.size(), s);
-  for (int i = 0; i < depth; i++) st->host->HostLock();
-  st->lockDepth = depth;
+  {
+    TreeListUnlocked out(st);
+    QuickSort(e.data(), e.size(), s);
+  }
   st->busy = 0;
   for (Entry& x : e) free(x.key);
   if (st->dead) return false;

@@ -218,6 +218,26 @@ class TreeListLock {
   TreeListState* m_st;
 };
 
+// Leaves the lock whole for its scope (a notification, a call out) and
+// takes it back to the same depth.
+class TreeListUnlocked {
+ public:
+  explicit TreeListUnlocked(TreeListState* st) : m_st(st), m_depth(st->lockDepth) {
+    st->lockDepth = 0;
+    for (int i = 0; i < m_depth; i++) st->host->HostUnlock();
+  }
+  ~TreeListUnlocked() {
+    for (int i = 0; i < m_depth; i++) m_st->host->HostLock();
+    m_st->lockDepth = m_depth;
+  }
+  TreeListUnlocked(const TreeListUnlocked&) = delete;
+  TreeListUnlocked& operator=(const TreeListUnlocked&) = delete;
+
+ private:
+  TreeListState* m_st;
+  int m_depth;
+};
+
 // ---- look-ups (null when the handle names no item or the window is gone)
 inline TreeListItem* TLGet(const TreeListState* st, uintptr_t h) {
   if (st->dead || h == 0 || h > st->capacity) return nullptr;

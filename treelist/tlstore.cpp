@@ -234,12 +234,10 @@ void TLLinkItemAfter(TreeListState* st, uint32_t h, uint32_t parent, uint32_t af
 bool TLWaitNotBusy(TreeListState* st) {
   while (st->busy && !st->dead) {
     if (st->busyThread == st->host->HostThreadId()) return false;
-    int depth = st->lockDepth;
-    st->lockDepth = 0;
-    for (int i = 0; i < depth; i++) st->host->HostUnlock();
-    st->host->HostYield();
-    for (int i = 0; i < depth; i++) st->host->HostLock();
-    st->lockDepth = depth;
+    {
+      TreeListUnlocked out(st);
+      st->host->HostYield();
+    }
   }
   return !st->dead;
 }
@@ -288,12 +286,10 @@ static bool SortedPlace(TreeListState* st, uint32_t parent, const TLInsert* rec,
     if (byFunction) {
       char* copy = strdup(sibText);
       intptr_t sibData = si->data;
-      int depth = st->lockDepth;
-      st->lockDepth = 0;
-      for (int i = 0; i < depth; i++) st->host->HostUnlock();
-      cmp = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, newData) : 1;
-      for (int i = 0; i < depth; i++) st->host->HostLock();
-      st->lockDepth = depth;
+      {
+        TreeListUnlocked out(st);
+        cmp = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, newData) : 1;
+      }
       free(copy);
       if (st->dead || !TLGet(st, s)) break;
     } else {
@@ -628,16 +624,20 @@ static void KeepFirstRowInRange(TreeListState* st, bool quiet) {
 
 static int DeleteRootList(TreeListState* st, uintptr_t which, bool quiet) {
   uint32_t keep = which == TLI_UNFROZEN ? st->frozenRows : 0;
-  for (;;) {
-    // the root items beyond the first `keep` ones, last first
-    uint32_t n = 0, last = 0;
-    for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) {
-      if (n >= keep) last = r;
-      n++;
-    }
-    if (!last || n <= keep) break;
+  uint32_t n = 0;
+  for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) n++;
+  while (n > keep && st->lastRoot && !st->dead) {
+    uint32_t last = st->lastRoot;
+    uint32_t gen = st->structGen, before = st->count;
     if (!DeleteSubtree(st, last, quiet, false) && TLGet(st, last)) break;
-    if (st->dead) return 0;
+    if (st->dead) break;
+    if (st->structGen - gen == before - st->count) {
+      n--;  // only our own deletions happened
+    } else {
+      // the parent changed the root list meanwhile: count again
+      n = 0;
+      for (uint32_t r = st->firstRoot; r; r = TLGet(st, r)->next) n++;
+    }
   }
   if (st->dead) return 0;
   if (quiet) {

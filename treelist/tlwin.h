@@ -111,6 +111,12 @@ void TreeListCloseThemes(TreeListState* st);
 LRESULT TreeListSetImageList(TreeListState* st, WPARAM type, HIMAGELIST list);
 void TreeListDestroyImageLists(TreeListState* st);
 
+// options, properties, colour slots, row height (tlprops.cpp)
+LRESULT TreeListSetExtendedStyle(TreeListState* st, uint32_t mask, uint32_t values);
+LRESULT TreeListProperty(TreeListState* st, WPARAM wp, LPARAM lp);
+LRESULT TreeListColorSlot(TreeListState* st, uint32_t slot, LPARAM color, bool set);
+LRESULT TreeListItemHeight(TreeListState* st, int height);
+
 // columns (tlcolumns.cpp)
 LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDesc* desc);
 LRESULT TreeListDeleteColumn(TreeListState* st, uint32_t index);

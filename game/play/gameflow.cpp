@@ -12,9 +12,7 @@ GameFlow::GameFlow(GameConfig& config, GameState& state, PlayerSlot* players, Ga
     : m_config(config), m_state(state), m_players(players), m_host(host),
       m_results(config, state, players, host) {}
 
-int GameFlow::PlayerCount() const {
-  return static_cast<int>(std::clamp<uint32_t>(m_config.playerCount, 1, kMaxPlayers));
-}
+int GameFlow::PlayerCount() const { return game::PlayerCount(m_config); }
 
 int GameFlow::CountdownTicks() const {
   return static_cast<int>(std::min(m_config.maxTime, kMaxTimeSeconds)) * kTicksPerSecond;
@@ -125,7 +123,9 @@ bool GameFlow::LoadNextPage() {
   return true;
 }
 
-void GameFlow::NewRound(const char* page) {
+// Every marker goes (so no stored index may stay), the players take part
+// again without a guess.
+void GameFlow::ClearGuesses() {
   m_host.DeleteAllMarkers();
   for (int i = 0; i < kMaxPlayers; ++i) m_players[i].marker = -1;
   for (int i = 0; i < PlayerCount(); ++i) {
@@ -134,6 +134,10 @@ void GameFlow::NewRound(const char* page) {
     p.guessLon = p.guessLat = p.distance = kUnset;
     p.barLength = 0;
   }
+}
+
+void GameFlow::NewRound(const char* page) {
+  ClearGuesses();
   m_state.winner = m_state.second = -1;
   m_state.targetMarker = -1;
   m_state.minimumMark = -1;
@@ -207,14 +211,7 @@ void GameFlow::OnResetGame() {
   m_state.firstPass = false;
   m_state.singleClickDelay = 0;
   m_state.dragging = false;
-  m_host.DeleteAllMarkers();
-  for (int i = 0; i < kMaxPlayers; ++i) m_players[i].marker = -1;
-  for (int i = 0; i < PlayerCount(); ++i) {
-    PlayerSlot& p = m_players[i];
-    m_state.blocked[i] = false;
-    p.guessLon = p.guessLat = p.distance = kUnset;
-    p.barLength = 0;
-  }
+  ClearGuesses();
   m_state.blocked[kSelNobody] = false;
   OnSelectPlayer(kCmdNobody);
   m_state.armed = true;

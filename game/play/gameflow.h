@@ -53,6 +53,7 @@ class GameFlow {
   bool LoadNextPage();
   void StartRound();
   void NewRound(const char* page);
+  void ClearGuesses();
   int CountdownTicks() const;
   bool IsTurn() const { return m_state.current >= 0 && m_state.current < PlayerCount(); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "text/fmtprint.h"
@@ -20,11 +21,9 @@ bool AlphaBlendDC(HDC dc, int x, int y, int w, int h, HDC src, int sx, int sy) {
   return TransparentBlt(dc, x, y, w, h, src, sx, sy, w, h, RGB(0, 0, 0)) != FALSE;
 }
 
-int Count(const GameConfig& c) { return static_cast<int>(std::clamp<uint32_t>(c.playerCount, 1, kMaxPlayers)); }
-
 void DrawPlayerBoxes(HDC dc, const GameFlow& flow, const OverlayRecords& g, OverlayHost& host) {
   GameRect row = flow.PlayerBoxesRect();
-  for (int i = 0; i < Count(g.config); ++i) {
+  for (int i = 0; i < PlayerCount(g.config); ++i) {
     int x = row.left + i * (kBoxSize + kBoxGap), w = 0, h = 0;
     if (HDC box = host.MarkerImage(kBoxKind + i, &w, &h)) AlphaBlendDC(dc, x, row.top, w, h, box, 0, 0);
     int kind = -1;
@@ -139,7 +138,7 @@ void DrawGameOverlay(HDC dc, const GameFlow& flow, const OverlayRecords& g, Over
     if (s.countdown > 0) DrawCountdown(dc, flow, r, s.countdown);
     return;
   }
-  int count = Count(g.config);
+  int count = PlayerCount(g.config);
   if (s.winner >= 0 && s.winner < count) DrawRing(dc, g, host, s.winner, false);
   if (s.second >= 0 && s.second < count) DrawRing(dc, g, host, s.second, true);
   const CPicture& half = r.HalfBoard();

@@ -23,9 +23,7 @@ bool GameResults::SetImages(const CPicture& star, const CPicture& glyphStrip) {
   return m_glyphs.Cut(glyphStrip);
 }
 
-int GameResults::Count() const {
-  return static_cast<int>(std::clamp<uint32_t>(m_config.playerCount, 1, kMaxPlayers));
-}
+int GameResults::Count() const { return PlayerCount(m_config); }
 
 int GameResults::BoardLeft() const { return (m_state.clientWidth - m_board.Width()) / 2; }
 int GameResults::BoardTop() const { return (m_state.clientHeight - m_board.Height()) / 2; }

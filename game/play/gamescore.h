@@ -31,6 +31,11 @@ constexpr uint32_t kLineDark = 0x80000001;
 
 inline int BoardHeight(int count) { return kRowPitch * count + 4; }
 
+// The players taking part: the configured count within 1..8.
+inline int PlayerCount(const GameConfig& c) {
+  return c.playerCount < 1 ? 1 : c.playerCount > kMaxPlayers ? kMaxPlayers : static_cast<int>(c.playerCount);
+}
+
 // COLORREF (0x00BBGGRR) as premultiplied ARGB with the given alpha.
 uint32_t PremultipliedArgb(Colour colour, int alpha);
 

@@ -1,5 +1,7 @@
 #include "game/play/viewgame.h"
 
+#include <cstring>
+
 #include "files/fileops.h"
 #include "game/play/gameimages.h"
 #include "game/play/gamepage.h"

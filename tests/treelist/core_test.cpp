@@ -1,6 +1,7 @@
 // The TreeList logic without a window (native build: ASan and UBSan watch).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -180,6 +181,82 @@ TEST(TreeListCore, ProportionalWidthsTakeExactDelta) {
       EXPECT_EQ(after - before, delta);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TreeListCore, SelectionAndExpansionAnswers) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t a = Add(st, TLI_ROOT, "a");
+  uint32_t b = Add(st, a, "b");
+  uint32_t c = Add(st, b, "c");
+  uint32_t d = Add(st, TLI_ROOT, "d");
+  // a refused change keeps the old selection and sends no TLN_SELCHANGED
+  EXPECT_EQ(TreeListSelectItem(st, d, 0, 0), 1);
+  host.parent = [](TLNmHdr* n) -> intptr_t { return static_cast<int>(n->code) == TLN_SELCHANGING; };
+  host.codes.clear();
+  EXPECT_EQ(TreeListSelectItem(st, a, 0, 0), 0);
+  EXPECT_EQ(st->selItem, d);
+  EXPECT_EQ(std::count(host.codes.begin(), host.codes.end(), TLN_SELCHANGED), 0);
+  host.parent = nullptr;
+  // ensure-visible through two collapsed levels expands both and answers 0
+  EXPECT_EQ(TreeListEnsureVisible(st, c, 0), 0);
+  EXPECT_TRUE(TLRowOf(st, TLGet(st, c)));
+  EXPECT_EQ(TreeListEnsureVisible(st, c, 0), 1);
+  // expanding an expanded item: both notifications, nothing changes
+  host.codes.clear();
+  EXPECT_EQ(TreeListExpand(st, a, TLE_EXPAND), 0);
+  EXPECT_EQ(host.codes, (std::vector<int>{TLN_ITEMEXPANDING, TLN_ITEMEXPANDED}));
+  // collapsing the parent of the selection selects the parent
+  EXPECT_EQ(TreeListSelectItem(st, c, 0, 0), 1);
+  EXPECT_EQ(TreeListExpand(st, b, TLE_COLLAPSE), 1);
+  EXPECT_EQ(st->selItem, b);
+  // a refused scroll stays
+  st->options |= TLOPT_SCROLLNOTIFY;
+  for (int i = 0; i < 40; i++) Add(st, TLI_ROOT, "x");
+  host.parent = [](TLNmHdr* n) -> intptr_t { return static_cast<int>(n->code) == TLN_SCROLL; };
+  EXPECT_EQ(TreeListSetVScroll(st, 2, 11), -1);
+  EXPECT_EQ(st->firstRow, 0u);
+  host.parent = nullptr;
+  EXPECT_EQ(TreeListSetVScroll(st, 2, 11), 1);
+  EXPECT_EQ(st->firstRow, 2u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+TEST(TreeListCore, MovesAndNextItemCodes) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t a = Add(st, TLI_ROOT, "a", TLI_LAST, TLIS_EXPANDED);
+  uint32_t b = Add(st, a, "b", TLI_LAST, TLIS_EXPANDED);
+  uint32_t c = Add(st, b, "c");
+  uint32_t d = Add(st, TLI_ROOT, "d");
+  uint32_t e = Add(st, TLI_ROOT, "e");
+  EXPECT_EQ(TreeListMove(st, 2, c, a), 0);   // under its own grandchild
+  EXPECT_EQ(TreeListMove(st, 0, e, d), 1);   // before its own next sibling
+  EXPECT_EQ(TreeListMove(st, 2, e, a), 2);   // one level deeper, with its subtree
+  EXPECT_EQ(TLGet(st, a)->level, 1u);
+  EXPECT_EQ(TLGet(st, c)->level, 3u);
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_PARENT, a), static_cast<intptr_t>(e));
+  EXPECT_EQ(host.Check(), "");
+  // checked items in tree order
+  TLItem s = {};
+  s.mask = TLIF_STATE;
+  s.stateMask = 0xF000;
+  for (uint32_t h : {a, b, c, d, e}) {
+    s.hItem = h;
+    s.state = (h == c || h == d) ? 0x2000 : 0x1000;
+    TreeListSetItem(st, &s);
+  }
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_NEXTCHECKED, TLI_ROOT), static_cast<intptr_t>(d));
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_NEXTCHECKED, d), static_cast<intptr_t>(c));
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_NEXTCHECKED, c), 0);
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_CHILDCOUNT | 3, e), static_cast<intptr_t>(a));
+  EXPECT_EQ(TreeListGetNextItem(st, TLGN_SELFCOUNT | 3, e), static_cast<intptr_t>(e));
 }
 
 }  // namespace

@@ -134,15 +134,15 @@ uintptr_t Harness::Insert(uintptr_t parent, const char* text, uintptr_t after, i
 }
 
 std::string Harness::Text(uintptr_t item, int column) const {
-  char buf[1024] = "";
+  std::vector<char> buf(70000, 0);
   TLItem it = {};
   it.mask = TLIF_TEXT | (column ? TLIF_COLUMN : 0);
   it.hItem = item;
-  it.pszText = buf;
-  it.cchTextMax = sizeof(buf);
+  it.pszText = buf.data();
+  it.cchTextMax = static_cast<int32_t>(buf.size());
   it.cChildren = column;
   if (!Send(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&it))) return "<none>";
-  return buf;
+  return buf.data();
 }
 
 std::string Harness::Shape(uintptr_t parent) const {

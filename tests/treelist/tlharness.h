@@ -74,7 +74,10 @@ class Canvas {
   Canvas(int w, int h, uint32_t fill = 0x00FF00FF);
   ~Canvas();
   HDC dc() const { return m_dc; }
-  uint32_t At(int x, int y) const { return m_bits[y * m_w + x] & 0xFFFFFF; }  // 0x00RRGGBB
+  uint32_t At(int x, int y) const {  // 0x00RRGGBB
+    GdiFlush();
+    return m_bits[y * m_w + x] & 0xFFFFFF;
+  }
   int w() const { return m_w; }
   int h() const { return m_h; }
 

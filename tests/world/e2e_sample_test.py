@@ -173,6 +173,7 @@ def main():
     assert server == want, server
 
     app = values(KEY)
+    reg("delete", KEY, "/f")  # the next test starts fresh too
     zoom = int(app["OsmZoom"][1], 16)
     cx = int(app["OsmPosX"][1], 16) >> (22 - zoom)
     cy = int(app["OsmPosY"][1], 16) >> (22 - zoom)

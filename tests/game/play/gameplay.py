@@ -62,6 +62,10 @@ class Game:
                 break
             time.sleep(0.2)
         assert self.win, "no main window"
+        # wide enough that the web window (1024 px, centred) leaves the
+        # player boxes at the left free
+        xdo("windowmove", self.win, "0", "0")
+        xdo("windowsize", self.win, "1590", "960")
         time.sleep(1.5)
         out = subprocess.run([WINE_RUN, GAMEWIN, "maprect"], capture_output=True, text=True).stdout.split()
         self.mx, self.my, self.mw, self.mh = map(int, out)
@@ -81,12 +85,13 @@ class Game:
         time.sleep(0.4)
 
     def boxes(self):
-        """The pixels of the three player boxes."""
+        """The pixels inside the three player boxes, where the symbols go
+        (the map behind the boxes' corners plays no part)."""
         w, h, rgb = xshot.screenshot()
         out = []
         for i in range(3):
-            x0, y0 = self.mx + 10 + 52 * i, self.my + 10
-            out.append(bytes(b for y in range(y0, y0 + 42) for b in rgb[3 * (y * w + x0):3 * (y * w + x0 + 42)]))
+            x0, y0 = self.mx + 10 + 52 * i + 8, self.my + 10 + 8
+            out.append(bytes(b for y in range(y0, y0 + 26) for b in rgb[3 * (y * w + x0):3 * (y * w + x0 + 26)]))
         return out
 
     def marked(self, ref):
@@ -128,6 +133,14 @@ def start(folder, options, values=(), args=()):
     """Orvalo.exe on a fresh registry: "GameOptions" values (name, value) as
     numbers, the folder as the info path, view values (name, value)."""
     wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
+    # a tile server without tiles: the map stays blank, so that the game's
+    # pixels can be measured whatever tiles the prefix holds
+    server = r"HKCU\Software\Vexa\Orvalo\Server"
+    for name, kind, value in [("Select", "REG_DWORD", 0), ("Name00", "REG_SZ", "Leer"),
+                              ("Server00", "REG_SZ", "127.0.0.1"), ("Path00", "REG_SZ", "leer/*.png"),
+                              ("ZoomMin00", "REG_SZ", "2"), ("ZoomMax00", "REG_SZ", "6"),
+                              ("Fixed00", "REG_DWORD", 1)]:
+        wine("reg", "add", server, "/v", name, "/t", kind, "/d", str(value), "/f")
     for name, value in values:
         wine("reg", "add", r"HKCU\Software\Vexa\Orvalo", "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
     for name, value in options:

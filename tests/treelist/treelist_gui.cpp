@@ -1,0 +1,153 @@
+// A TreeList on the screen for the real-input test: it logs notifications to
+// notify.txt, answers edit requests with an edit box, and on a command file
+// (cmd.txt, acknowledged in ack.txt) writes its state: every row's item,
+// text, state and label rectangle in screen coordinates.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "treelist/treelist.h"
+
+static HWND g_tl;
+static std::string g_dir;
+static int g_acks = 0;
+
+static std::string Path(const char* name) { return g_dir + "\\" + name; }
+
+static void Log(const char* line) {
+  FILE* f = fopen(Path("notify.txt").c_str(), "a");
+  if (f) {
+    fprintf(f, "%s\n", line);
+    fclose(f);
+  }
+}
+
+static std::string Text(uintptr_t h) {
+  char buf[300] = "";
+  TLItem it = {};
+  it.mask = TLIF_TEXT;
+  it.hItem = h;
+  it.pszText = buf;
+  it.cchTextMax = sizeof(buf);
+  SendMessageA(g_tl, TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  return buf;
+}
+
+static void WriteState() {
+  FILE* f = fopen(Path("state.tmp").c_str(), "w");
+  if (!f) return;
+  int rows = static_cast<int>(SendMessageA(g_tl, TLM_GETROWCOUNT, 0, 0));
+  fprintf(f, "rows %d first %d\n", rows,
+          static_cast<int>(SendMessageA(g_tl, TLM_GETITEMROW, 0, SendMessageA(g_tl, TLM_GETNEXTITEM, TLGN_FIRSTVISIBLE, 0))));
+  fprintf(f, "caret %d\n", static_cast<int>(SendMessageA(g_tl, TLM_GETNEXTITEM, TLGN_CARET, 0)));
+  for (int r = 0; r < rows; r++) {
+    uintptr_t h = SendMessageA(g_tl, TLM_GETROWITEM, 0, r);
+    RECT rc = {static_cast<LONG>(h), 0, 0, 0};
+    SendMessageA(g_tl, TLM_GETITEMRECT, 1 | 0x100, reinterpret_cast<LPARAM>(&rc));
+    MapWindowPoints(g_tl, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    fprintf(f, "item %u %u %ld %ld %ld %ld %s\n", static_cast<unsigned>(h),
+            static_cast<unsigned>(SendMessageA(g_tl, TLM_GETITEMSTATE, h, 0)), rc.left, rc.top, rc.right, rc.bottom,
+            Text(h).c_str());
+  }
+  RECT wr;
+  GetWindowRect(g_tl, &wr);
+  fprintf(f, "window %ld %ld %ld %ld indent %d\n", wr.left, wr.top, wr.right, wr.bottom,
+          static_cast<int>(SendMessageA(g_tl, TLM_GETINDENT, 0, 0)));
+  fclose(f);
+  MoveFileExA(Path("state.tmp").c_str(), Path("state.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NOTIFY: {
+      NMHDR* nm = reinterpret_cast<NMHDR*>(lp);
+      if (nm->hwndFrom != g_tl) break;
+      int code = static_cast<int>(nm->code);
+      char line[400];
+      if (code == TLN_CHECKCHANGED || code == TLN_SELCHANGED || code == TLN_ITEMEXPANDED || code == TLN_DELETEITEM) {
+        TLNmTreeView* tv = reinterpret_cast<TLNmTreeView*>(lp);
+        snprintf(line, sizeof(line), "%d %u %u", code, static_cast<unsigned>(tv->itemNew.hItem), tv->itemNew.state);
+        Log(line);
+      } else if (code == TLN_ENDLABELEDIT) {
+        TLNmDispInfo* di = reinterpret_cast<TLNmDispInfo*>(lp);
+        snprintf(line, sizeof(line), "%d %u %s", code, static_cast<unsigned>(di->item.hItem),
+                 di->item.pszText ? di->item.pszText : "(cancel)");
+        Log(line);
+      } else if (code == TLN_EDITREQUEST) {
+        Log("-435");
+        return 1;  // an edit box
+      } else if (code == TLN_SCROLL) {
+        TLNmScroll* s = reinterpret_cast<TLNmScroll*>(lp);
+        snprintf(line, sizeof(line), "%d %d %d", code, s->direction, s->firstRow);
+        Log(line);
+      }
+      return 0;
+    }
+    case WM_TIMER: {
+      FILE* f = fopen(Path("cmd.txt").c_str(), "r");
+      if (!f) return 0;
+      char cmd[100] = "";
+      if (!fgets(cmd, sizeof(cmd), f)) cmd[0] = 0;
+      fclose(f);
+      DeleteFileA(Path("cmd.txt").c_str());
+      if (!strncmp(cmd, "quit", 4)) {
+        DestroyWindow(hwnd);
+        return 0;
+      }
+      WriteState();
+      g_acks++;
+      FILE* a = fopen(Path("ack.tmp").c_str(), "w");
+      if (a) {
+        fprintf(a, "%d\n", g_acks);
+        fclose(a);
+        MoveFileExA(Path("ack.tmp").c_str(), Path("ack.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
+      }
+      return 0;
+    }
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+static uintptr_t Add(uintptr_t parent, const char* text) {
+  TLInsert r = {};
+  r.hParent = parent;
+  r.hInsertAfter = TLI_LAST;
+  r.ex.item.mask = TLIF_TEXT;
+  r.ex.item.pszText = const_cast<char*>(text);
+  return SendMessageA(g_tl, TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
+  g_dir = cmdLine;
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  TreeListRegisterClass(inst);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = inst;
+  wc.lpszClassName = "TLGuiParent";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassA(&wc);
+  HWND top = CreateWindowExA(0, "TLGuiParent", "TreeList GUI", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 360, 320,
+                             nullptr, nullptr, inst, nullptr);
+  g_tl = CreateWindowExA(0, TREELIST_CLASSNAME, nullptr,
+                         WS_CHILD | WS_VISIBLE | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                             TVS_CHECKBOXES | TVS_EDITLABELS,
+                         0, 0, 340, 280, top, reinterpret_cast<HMENU>(100), inst, nullptr);
+  uintptr_t parent = Add(TLI_ROOT, "Ordner");
+  for (int i = 0; i < 5; i++) Add(parent, ("Kind " + std::to_string(i)).c_str());
+  for (int i = 0; i < 30; i++) Add(TLI_ROOT, ("Zeile " + std::to_string(i)).c_str());
+  SetFocus(g_tl);
+  SetTimer(top, 1, 30, nullptr);
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  return 0;
+}

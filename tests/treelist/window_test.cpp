@@ -1,0 +1,494 @@
+// The window side: painting into a 32-bit DIB checked by exact pixels, the
+// wrapper's records (seen by a subclass), direct calls from a worker, columns
+// and the frame images.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/treelist/tlharness.h"
+
+#include <uxtheme.h>
+
+#include "toolkit/dibcopy.h"
+#include "toolkit/drawfont.h"
+#include "treelist/dibframe.h"
+#include "treelist/treelistctrl.h"
+
+using tltest::Canvas;
+using tltest::Harness;
+using tltest::Px;
+
+namespace {
+
+void PaintInto(Harness& h, Canvas& c) { h.Send(WM_PAINT, reinterpret_cast<WPARAM>(c.dc())); }
+
+RECT ItemRect(Harness& h, uintptr_t item, WPARAM what = 0) {
+  RECT r = {static_cast<LONG>(item), 0, 0, 0};
+  h.Send(TLM_GETITEMRECT, what, reinterpret_cast<LPARAM>(&r));
+  return r;
+}
+
+bool Themed(HWND hwnd) {
+  HTHEME t = OpenThemeData(hwnd, L"TREEVIEW");
+  if (t) CloseThemeData(t);
+  return t != nullptr;
+}
+
+TEST(TreeListPaint, BackgroundsAndOwnColours) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 120);
+  h.Send(TLM_SETBKCOLOR, 0, 0x00406080);
+  uintptr_t a = h.Insert(TLI_ROOT, "");
+  uintptr_t b = h.Insert(TLI_ROOT, "");
+  h.Send(TLM_SETITEMBKCOLOR, b, 0x000000FF);
+  Canvas c(200, 120);
+  PaintInto(h, c);
+  RECT ra = ItemRect(h, a), rb = ItemRect(h, b);
+  EXPECT_EQ(c.At(150, (ra.top + ra.bottom) / 2), Px(0x00406080));
+  EXPECT_EQ(c.At(150, (rb.top + rb.bottom) / 2), Px(0x000000FF));
+  EXPECT_EQ(c.At(150, 110), Px(0x00406080));  // below the rows
+  // alternating rows take slots 1 and 2
+  h.Send(TLM_SETBKCOLOR, 1, 0x00111111);
+  h.Send(TLM_SETBKCOLOR, 2, 0x00222222);
+  h.Send(TLM_SETITEMBKCOLOR, b, -1);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_ALTROWS, TLOPT_ALTROWS);
+  ra = ItemRect(h, a);
+  rb = ItemRect(h, b);
+  Canvas d(200, 120);
+  PaintInto(h, d);
+  EXPECT_EQ(d.At(150, (ra.top + ra.bottom) / 2), Px(0x00222222));
+  EXPECT_EQ(d.At(150, (rb.top + rb.bottom) / 2), Px(0x00111111));
+}
+
+TEST(TreeListPaint, SelectionBoxWithFocus) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 120);
+  uintptr_t a = h.Insert(TLI_ROOT, "Selected");
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  h.Send(WM_SETFOCUS);
+  Canvas c(200, 120);
+  PaintInto(h, c);
+  RECT r = ItemRect(h, a, 1);
+  int mid = (r.top + r.bottom) / 2;
+  // the box starts 2 pixels left of the text (text at label + 2)
+  EXPECT_EQ(c.At(r.left + 1, mid), Px(GetSysColor(COLOR_HIGHLIGHT)));
+  h.Send(WM_KILLFOCUS);
+  Canvas d(200, 120);
+  PaintInto(h, d);
+  EXPECT_EQ(d.At(r.left + 1, mid), Px(GetSysColor(COLOR_BTNFACE)));
+}
+
+// Plus and minus of the hand-drawn buttons at their pixels, or the theme's
+// glyphs when a theme is active (each run says which branch it takes).
+TEST(TreeListPaint, Buttons) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT, 200, 120);
+  h.Send(TLM_SETBKCOLOR, 5, 0x000000FF);   // sign
+  h.Send(TLM_SETBKCOLOR, 6, 0x0000FF00);   // border
+  h.Send(TLM_SETBKCOLOR, 11, 0x00FF0000);  // inside
+  uintptr_t p = h.Insert(TLI_ROOT, "closed");
+  h.Insert(p, "c");
+  uintptr_t q = h.Insert(TLI_ROOT, "open");
+  h.Insert(q, "c");
+  h.Send(TLM_EXPAND, TLE_EXPAND, q);
+  Canvas c(200, 120);
+  PaintInto(h, c);
+  int indent = static_cast<int>(h.Send(TLM_GETINDENT));
+  int cx = indent / 2;
+  RECT rp = ItemRect(h, p), rq = ItemRect(h, q);
+  int py = rp.top + (rp.bottom - rp.top) / 2, qy = rq.top + (rq.bottom - rq.top) / 2;
+  bool themed = Themed(h.tl());
+  const char* env = getenv("TL_EXPECT_THEME");
+  if (env) {
+    EXPECT_EQ(themed, env[0] == '1') << "the run's theme setting took no effect";
+  }
+  if (!themed) {
+    int hh = GetSystemMetrics(SM_CYICON) / 8;
+    EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
+    EXPECT_EQ(c.At(cx - hh + 1, py - 1), Px(0x00FF0000)); // inside
+    EXPECT_EQ(c.At(cx, py), Px(0x000000FF));             // centre of the plus
+    EXPECT_EQ(c.At(cx, py - hh + 2), Px(0x000000FF));    // vertical bar of the plus
+    EXPECT_EQ(c.At(cx, qy - hh + 2), Px(0x00FF0000));    // the minus has none
+    EXPECT_EQ(c.At(cx - hh + 2, qy), Px(0x000000FF));    // horizontal bar of the minus
+  } else {
+    // the glyphs differ from the background and from each other
+    int differ = 0, open = 0;
+    for (int dy = -4; dy <= 4; dy++) {
+      for (int dx = -4; dx <= 4; dx++) {
+        differ += c.At(cx + dx, py + dy) != Px(GetSysColor(COLOR_WINDOW));
+        open += c.At(cx + dx, py + dy) != c.At(cx + dx, qy + dy);
+      }
+    }
+    EXPECT_GT(differ, 4);
+    EXPECT_GT(open, 0);
+  }
+}
+
+// A label exactly as wide as the room is drawn whole; one pixel less cuts it
+// to fit "..." (compared with the text drawn here in the same font).
+TEST(TreeListPaint, LabelCutting) {
+  const char* label = "Abcdefghij";
+  HFONT font = DrawGetUiFont(0);
+  HDC sdc = CreateCompatibleDC(nullptr);
+  SelectObject(sdc, font);
+  SIZE full, dots;
+  GetTextExtentPoint32A(sdc, label, 10, &full);
+  GetTextExtentPoint32A(sdc, "...", 3, &dots);
+  for (int shortBy = 0; shortBy < 2; shortBy++) {
+    Harness h(WS_CHILD | WS_VISIBLE, 300, 100);
+    TLColumnDesc d = {};
+    d.mask = TLCF_WIDTH | TLCF_TEXT;
+    d.cx = full.cx + 2 - shortBy;
+    d.pszText = const_cast<char*>("C");
+    ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d)), 0);
+    uintptr_t a = h.Insert(TLI_ROOT, label);
+    Canvas c(300, 100);
+    PaintInto(h, c);
+    RECT r = ItemRect(h, a);
+    std::string expect = label;
+    if (shortBy) {
+      int fit = 0;
+      SIZE used;
+      GetTextExtentExPointA(sdc, label, 10, full.cx - shortBy - dots.cx, &fit, nullptr, &used);
+      expect = std::string(label, fit) + "...";
+    }
+    Canvas ref(300, 100);
+    SelectObject(ref.dc(), font);
+    SetTextColor(ref.dc(), GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(ref.dc(), GetSysColor(COLOR_WINDOW));
+    TEXTMETRICA tm;
+    GetTextMetricsA(ref.dc(), &tm);
+    RECT clip = {0, r.top, d.cx, r.bottom};
+    ExtTextOutA(ref.dc(), 2, r.top + (r.bottom - r.top - tm.tmHeight) / 2, ETO_OPAQUE | ETO_CLIPPED, &clip,
+                expect.c_str(), static_cast<UINT>(expect.size()), nullptr);
+    int diff = 0;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = 2; x < d.cx; x++) diff += c.At(x, y) != ref.At(x, y);
+    EXPECT_EQ(diff, 0) << "short by " << shortBy << ": " << expect;
+  }
+  DeleteDC(sdc);
+}
+
+// ---------------------------------------------------------------- wrapper
+
+struct Seen {
+  UINT msg;
+  WPARAM wp;
+  TLColumnDesc col;
+};
+std::vector<Seen> g_seen;
+WNDPROC g_prev = nullptr;
+
+LRESULT CALLBACK Spy(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg >= TLM_FIRST && msg < 0x1180) {
+    Seen s = {msg, wp, {}};
+    if (msg == TLM_INSERTCOLUMN && lp) s.col = *reinterpret_cast<TLColumnDesc*>(lp);
+    g_seen.push_back(s);
+  }
+  return CallWindowProcA(g_prev, hwnd, msg, wp, lp);
+}
+
+TEST(TreeListWrapper, MembersSendTheirRecords) {
+  Harness host(WS_CHILD, 300, 200);
+  CWnd parent;
+  parent.Attach(host.parent());
+  // a failed direct creation leaves the direct call empty
+  CTreeListCtrl bad;
+  EXPECT_FALSE(bad.CreateDirect(0, WS_CHILD, RECT{0, 0, 10, 10}, nullptr, 5));
+  EXPECT_EQ(CTreeListCtrl::DirectProc(), nullptr);
+  HWND holder = CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 20, 150, 90, host.parent(), reinterpret_cast<HMENU>(77),
+                                nullptr, nullptr);
+  CTreeListCtrl tl;
+  ASSERT_TRUE(tl.CreateAtDlgItemDirect(0, 0, 77, &parent, 78)) << GetLastError();
+  EXPECT_NE(CTreeListCtrl::DirectProc(), nullptr);
+  RECT r;
+  GetWindowRect(tl.m_hWnd, &r);
+  MapWindowPoints(nullptr, host.parent(), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 20);
+  EXPECT_EQ(r.right - r.left, 150);
+  EXPECT_TRUE(GetWindowLongA(tl.m_hWnd, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(GetWindow(holder, GW_HWNDNEXT), tl.m_hWnd);
+  EXPECT_FALSE(IsWindowVisible(holder));
+  EXPECT_EQ(tl.SetColumnImage(0, 1, FALSE), 0);  // no header yet
+  g_prev = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(tl.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Spy)));
+  g_seen.clear();
+  EXPECT_EQ(tl.InsertColumn(0, "Name", 0, 100), 0);
+  EXPECT_EQ(tl.InsertColumn(1, "Share", -1, -80), 1);
+  ASSERT_EQ(g_seen.size(), 2u);
+  EXPECT_EQ(g_seen[1].col.mask & (TLCF_WIDTH | TLCF_WEIGHT), TLCF_WEIGHT);
+  EXPECT_EQ(g_seen[1].col.cx, 80);
+  EXPECT_EQ(g_seen[1].col.mask & TLCF_MINWIDTH, 0u);  // order 0x8000: none given
+  // rows without an item send no item message
+  g_seen.clear();
+  char buf[16] = "x";
+  EXPECT_FALSE(tl.SetCell(5, 1, "t", -1, -1, 0));
+  EXPECT_FALSE(tl.GetCellText(5, buf, sizeof(buf), 1));
+  for (const Seen& s : g_seen) EXPECT_TRUE(s.msg != TLM_SETITEM && s.msg != TLM_GETITEM);
+  // sorted inserts by strcmp keep the caller's data
+  HTREEITEM items[3];
+  const char* names[3] = {"m", "c", "x"};
+  for (int i = 0; i < 3; i++)
+    items[i] = tl.InsertItemSortedAlt(TLIF_TEXT | TLIF_PARAM, names[i], 0, 0, 0, 0, 100 + i, strcmp, TVI_ROOT);
+  EXPECT_EQ(tl.SendMessage(TLM_GETNEXTITEM, TLGN_ROOT), reinterpret_cast<LRESULT>(items[1]));
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(items[0])), 100);
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(items[2])), 102);
+  int row = tl.InsertRow(0, "before", -1, -1, 0);
+  EXPECT_EQ(row, 0);
+  EXPECT_TRUE(tl.SetCell(0, 1, "cell", -1, -1, 0));
+  EXPECT_TRUE(tl.GetCellText(0, buf, sizeof(buf), 1));
+  EXPECT_STREQ(buf, "cell");
+  EXPECT_EQ(tl.FindItemDirect(TVI_ROOT, TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "x"), items[2]);
+  SetWindowLongPtrA(tl.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_prev));
+  tl.DestroyWindow();
+  parent.Detach();
+}
+
+// A worker inserts 100,000 items by direct calls while the window paints and
+// scrolls; afterwards the rows equal a fresh layout.
+TEST(TreeListWrapper, WorkerFillsByDirectCalls) {
+  Harness host(WS_CHILD, 300, 200, 0, true);
+  CWnd parent;
+  parent.Attach(host.parent());
+  CTreeListCtrl tl;
+  ASSERT_TRUE(tl.CreateDirect(0, TVS_HASLINES | TVS_HASBUTTONS, RECT{0, 0, 280, 180}, &parent, 9));
+  ShowWindow(tl.m_hWnd, SW_SHOW);
+  const int kItems = 100000;
+  std::atomic<bool> done{false};
+  std::vector<HTREEITEM> made(kItems);
+  std::thread worker([&] {
+    HTREEITEM folder = TVI_ROOT;
+    for (int i = 0; i < kItems; i++) {
+      HTREEITEM parentItem = (i % 100 == 0) ? TVI_ROOT : folder;
+      char text[16];
+      wsprintfA(text, "i%d", i);
+      made[i] = tl.InsertItemDirect(TLIF_TEXT | TLIF_PARAM | TLIF_STATE, text, 0, 0, TLIS_EXPANDED, TLIS_EXPANDED, i,
+                                    parentItem, TVI_LAST);
+      if (i % 100 == 0) folder = made[i];
+    }
+    done = true;
+  });
+  int ticks = 0;
+  while (!done) {
+    tltest::Pump(5);
+    tl.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+    UpdateWindow(tl.m_hWnd);
+    ticks++;
+  }
+  worker.join();
+  tltest::Pump(50);
+  tl.SendMessage(TLM_RUNDEFERRED);
+  EXPECT_EQ(tl.SendMessage(TLM_GETCOUNT), kItems);
+  EXPECT_EQ(tl.SendMessage(TLM_GETROWCOUNT), kItems);
+  bool order = true;
+  for (int i = 0; i < kItems && order; i += 997)
+    order = tl.SendMessage(TLM_GETITEMROW, 0, reinterpret_cast<LPARAM>(made[i])) == i;
+  EXPECT_TRUE(order);
+  // a fresh layout gives the same rows
+  tl.SendMessage(TLM_EXPAND, TLE_COLLAPSE | TLE_SUBTREE | TLE_QUIET, reinterpret_cast<LPARAM>(TVI_ROOT));
+  tl.SendMessage(TLM_EXPAND, TLE_EXPAND | TLE_SUBTREE | TLE_QUIET, reinterpret_cast<LPARAM>(TVI_ROOT));
+  for (int i = 0; i < kItems; i += 4999)
+    EXPECT_EQ(tl.SendMessage(TLM_GETITEMROW, 0, reinterpret_cast<LPARAM>(made[i])), i);
+  EXPECT_GT(ticks, 0);
+  tl.DestroyWindow();
+  parent.Detach();
+}
+
+// ---------------------------------------------------------------- columns
+
+TEST(TreeListColumns, InsertDeleteAndWeights) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc fixed = {};
+  fixed.mask = TLCF_WIDTH;
+  fixed.cx = 100;
+  ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&fixed)), 0);
+  TLColumnDesc w1 = {};
+  w1.mask = TLCF_WEIGHT;
+  w1.cx = 1;
+  EXPECT_EQ(h.Send(TLM_INSERTCOLUMN, 5, reinterpret_cast<LPARAM>(&w1)), 1);  // beyond the count: appended
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 300);
+  TLColumnDesc w3 = {};
+  w3.mask = TLCF_WEIGHT;
+  w3.cx = 3;
+  EXPECT_EQ(h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&w3)), 2);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 2), 225);  // three quarters of the proportional width
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 75);
+  EXPECT_EQ(h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&fixed)), -1);  // column 0 stays the items'
+  EXPECT_EQ(h.Send(TLM_DELETECOLUMN, 0), 0);
+  for (int i = 3; i < 32; i++) EXPECT_EQ(h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&fixed)), i);
+  EXPECT_EQ(h.Send(TLM_INSERTCOLUMN, 32, reinterpret_cast<LPARAM>(&fixed)), -1);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNCOUNT), 32);
+  // cells follow their columns when one in the middle goes
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  TLItem set = {};
+  set.mask = TLIF_TEXT | TLIF_COLUMN;
+  set.hItem = a;
+  set.cChildren = 3;
+  set.pszText = const_cast<char*>("three");
+  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&set));
+  EXPECT_EQ(h.Send(TLM_DELETECOLUMN, 2), 1);
+  EXPECT_EQ(h.Text(a, 2), "three");
+  while (h.Send(TLM_GETCOLUMNCOUNT) > 1) h.Send(TLM_DELETECOLUMN, h.Send(TLM_GETCOLUMNCOUNT) - 1);
+  EXPECT_EQ(h.Send(TLM_DELETECOLUMN, 0), 1);
+  EXPECT_EQ(h.Send(TLM_GETHEADER), 0);
+  // order validation
+  for (int i = 0; i < 3; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&fixed));
+  int bad[3] = {1, 0, 2}, dup[3] = {0, 1, 1}, good[3] = {0, 2, 1};
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(bad)), 0);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(dup)), 0);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNORDER, 2, reinterpret_cast<LPARAM>(good)), 0);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_COLUMNNOTIFY, TLOPT_COLUMNNOTIFY);
+  h.Clear();
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(good)), 1);
+  EXPECT_EQ(h.Count(TLN_COLUMNCHANGED), 3);
+  int got[3] = {};
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(got)), 1);
+  EXPECT_EQ(got[1], 2);
+}
+
+// ---------------------------------------------------------------- frames
+
+TEST(TreeListFrames, CornersUnscaledAndTint) {
+  const void* src = DibFrameSource(0);
+  ASSERT_NE(src, nullptr);
+  EXPECT_EQ(DibFrameSource(0x18), nullptr);  // bits 3 and 4: no image
+  HDIB dest = DibCreate(nullptr, 40, 40, 32, nullptr);
+  memset(DibGetBits(dest), 0x55, 40 * 40 * 4);
+  DibFrameOptions none = {0x18, 0};
+  EXPECT_EQ(DibDrawFrameImage(dest, 0, 0, 0, 30, 30, &none), 0);
+  EXPECT_EQ(static_cast<uint32_t*>(DibGetBits(dest))[0], 0x55555555u);
+  HDIB frame = DibBuildFrameImage(src, 30, 40, nullptr, static_cast<COLORREF>(-1));
+  ASSERT_NE(frame, nullptr);
+  SIZE sz;
+  HDIB conv = DibConvert(nullptr, src, 0, &sz);
+  const uint32_t* f = static_cast<uint32_t*>(DibGetBits(frame));
+  const uint32_t* s = static_cast<uint32_t*>(DibGetBits(conv));
+  for (int y = 0; y < 3; y++)
+    for (int x = 0; x < 3; x++) {
+      EXPECT_EQ(f[y * 30 + x], s[y * sz.cx + x]);                                    // top left
+      EXPECT_EQ(f[(39 - y) * 30 + 29 - x], s[(sz.cy - 1 - y) * sz.cx + sz.cx - 1 - x]);  // bottom right
+    }
+  DibFree(frame);
+  // tint: (c*(a+1) + t*(256-a)) >> 8, opaque
+  HDIB tinted = DibBuildFrameImage(src, 7, 24, nullptr, RGB(0x10, 0x80, 0xF0));
+  HDIB straight = DibConvert(nullptr, src, DIB_CONVERT_STRAIGHT, &sz);
+  const uint32_t* t = static_cast<uint32_t*>(DibGetBits(tinted));
+  const uint32_t* o = static_cast<uint32_t*>(DibGetBits(straight));
+  int checked = 0;
+  for (int i = 0; i < 7 * 24; i++) {
+    uint32_t a = o[i] >> 24;
+    if (!a) {
+      EXPECT_EQ(t[i] >> 24, 0u);
+      continue;
+    }
+    uint32_t b = ((o[i] & 0xFF) * (a + 1) + 0xF0 * (256 - a)) >> 8;
+    EXPECT_EQ(t[i] & 0xFF, b);
+    EXPECT_EQ(t[i] >> 24, 0xFFu);
+    checked++;
+  }
+  EXPECT_GT(checked, 100);
+  DibFree(tinted);
+  DibFree(straight);
+  DibFree(conv);
+  DibFree(dest);
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- editing and typing
+
+TEST(TreeListEditing, PasteIsCutAndDeletingEndsTheEdit) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);  // the editor must be visible
+  uintptr_t a = h.Insert(TLI_ROOT, "old");
+  uintptr_t b = h.Insert(TLI_ROOT, "other");
+  std::string big(5000, 'p');
+  ASSERT_TRUE(OpenClipboard(h.parent()));
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, big.size() + 1);
+  memcpy(GlobalLock(mem), big.c_str(), big.size() + 1);
+  GlobalUnlock(mem);
+  SetClipboardData(CF_TEXT, mem);
+  CloseClipboard();
+  HWND ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, 0, a));
+  ASSERT_NE(ed, nullptr);
+  SendMessageA(ed, EM_SETSEL, 0, -1);
+  h.Send(WM_PASTE);  // handed on to the editor
+  tltest::Pump(50);
+  EXPECT_EQ(GetWindowTextLengthA(ed), 2048);
+  EXPECT_EQ(h.Send(TLM_ENDEDITLABELNOW, 0), 1);
+  EXPECT_EQ(h.Text(a), std::string(2048, 'p'));
+  // deleting the edited item ends the edit as a cancel
+  ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, 0, b));
+  ASSERT_NE(ed, nullptr);
+  h.Clear();
+  h.Send(TLM_DELETEITEM, 0, b);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
+  EXPECT_FALSE(IsWindow(ed));
+  ASSERT_GE(h.Count(TLN_ENDLABELEDIT), 1);
+  for (auto& n : h.notes) {
+    if (n.code == TLN_ENDLABELEDIT) {
+      EXPECT_TRUE(n.text.empty());
+    }
+  }
+}
+
+TEST(TreeListEditing, TypeAheadFoldsLettersNotTheDivisionSign) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200);
+  uintptr_t first = h.Insert(TLI_ROOT, "first");
+  h.Insert(TLI_ROOT, "×b");
+  uintptr_t ab = h.Insert(TLI_ROOT, "ABC");
+  uintptr_t ae = h.Insert(TLI_ROOT, "äpfel");
+  h.Send(TLM_SELECTITEM, TVGN_CARET, first);
+  h.Send(WM_CHAR, 'a', 1);
+  h.Send(WM_CHAR, 'b', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ab);
+  Sleep(1100);
+  h.Send(WM_CHAR, 0xE4, 1);  // ä finds Ä and ä alike
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
+  Sleep(1100);
+  h.Send(WM_CHAR, 0xF7, 1);  // ÷ is no letter: it does not match ×
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
+  char buf[20];
+  EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Choice lists end at their null pointer or their zero, whatever the count
+// says; Enter on a cycling cell takes the next choice, wrapping round.
+TEST(TreeListEditing, ChoiceListsEndWhereTheyEnd) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  static const char* array[] = {"eins", "zwei", nullptr, "never"};
+  static const char buffer[] = "rot|gruen";  // count 0: up to the zero
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CYCLE, TLEF_CHOICEARRAY, 0, 0), reinterpret_cast<LPARAM>(array)), 1);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(2, TLEK_CYCLE, 0, '|', 100), reinterpret_cast<LPARAM>(buffer)), 1);
+  EXPECT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(0, TLEK_CHECK, 0, 0, 0), 0), 0);  // no check boxes in column 0
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  SetFocus(h.tl());
+  std::vector<std::string> seen1, seen2;
+  for (int column = 1; column <= 2; column++) {
+    h.Send(TLM_SELECTCELL, column, a);
+    for (int i = 0; i < 4; i++) {
+      h.Send(WM_KEYDOWN, VK_RETURN, 0);
+      (column == 1 ? seen1 : seen2).push_back(h.Text(a, column));
+    }
+  }
+  EXPECT_EQ(seen1, (std::vector<std::string>{"eins", "zwei", "eins", "zwei"}));
+  EXPECT_EQ(seen2, (std::vector<std::string>{"rot", "gruen", "rot", "gruen"}));
+  EXPECT_EQ(h.Count(TLN_VALUECHANGED), 8);
+}
+
+}  // namespace
