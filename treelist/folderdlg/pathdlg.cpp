@@ -137,8 +137,6 @@ int CPathDlg::StartPathKind(std::string& path) {
 
 BOOL CPathDlg::OnInitDialog() {
   HDropOleInitOnce();
-  // the tree view is not offered yet: list mode only
-  m_treeMode = false;
   SetTimer(PD_TIMER, 200, nullptr);
   m_breadcrumb = (m_flags & PDF_NOBREADCRUMB) ? false : ReadMode("PathDlgBreadCrumb", 1) != 0;
   unsigned opt = PCO_DRAG | PCO_DROP;
@@ -198,7 +196,9 @@ BOOL CPathDlg::OnInitDialog() {
   m_listed = m_path;
   m_selectCurrentRow = true;
   StartWorker();
+  SetupTree();
   ShowPath();
+  SyncTree();
   return CDialog::OnInitDialog();
 }
 
@@ -207,7 +207,9 @@ void CPathDlg::OnOK() {
   HWND comboWnd = m_combo ? m_combo->m_hWnd : nullptr;
   bool inCombo = focus && (focus == comboWnd || ::GetParent(focus) == comboWnd);
   if (inCombo && GetKeyState(VK_CONTROL) < 0) return;
-  if (m_combo && m_breadcrumb && (m_combo->IsEditing() || m_combo->TextChanged())) {
+  bool skipCommit = m_skipCommit;
+  m_skipCommit = false;
+  if (!skipCommit && m_combo && m_breadcrumb && (m_combo->IsEditing() || m_combo->TextChanged())) {
     // the typed text is committed first; the path combo notifies the change
     HWND edit = ::GetWindow(comboWnd, GW_CHILD);
     char text[FOLDER_MAX_PATH + 8];

@@ -41,6 +41,8 @@ enum : UINT {
 
 struct PdList;
 
+class CDirTreeCtrl;
+
 class CPathDlg : public CDialog {
   DECLARE_DYNAMIC(CPathDlg)
  public:
@@ -93,6 +95,14 @@ class CPathDlg : public CDialog {
   void DrawRow(LPDRAWITEMSTRUCT dis);
   void OnListChar(char c);
   static LRESULT CALLBACK ListProc(HWND w, UINT m, WPARAM wp, LPARAM lp);
+  // tree mode
+  void SetupTree();
+  void ShowTreeMode();
+  void SyncTree();
+  void OnTreeModeClicked();
+  bool OnTreeNotify(NMHDR* nm);
+  void TreeTick();
+  void DestroyTree();
   // frame
   void ShowPath();
   std::string ReadPathCombo();
@@ -112,6 +122,9 @@ class CPathDlg : public CDialog {
   bool m_network = false, m_running = false, m_treeMode = false, m_breadcrumb = true;
   bool m_selectCurrentRow = false, m_inDblClk = false;
   CPathComboBox* m_combo = nullptr;
+  CDirTreeCtrl* m_tree = nullptr;
+  int m_treeFollow = 0;     // timer ticks until the tree's path is taken
+  bool m_skipCommit = false;  // the next OK skips the breadcrumb commit
   PdList* m_list = nullptr;
   int m_transferred = 0, m_transferSerial = -1, m_textOffset = 2;
   bool m_pendingTransfer = false;

@@ -5,6 +5,7 @@
 
 #include "files/pathname.h"
 #include "toolkit/dlgtemplate.h"
+#include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
 #include "treelist/folderdlg/pathdlg_list.h"
 
@@ -94,6 +95,17 @@ void CPathDlg::OnDropped(HDROP drop) {
 }
 
 void CPathDlg::OnUp() {
+  if (m_treeMode) {
+    std::string p = ReadPathCombo();
+    size_t cut = p.find_last_of('\\');
+    if (cut == std::string::npos || cut + 1 >= p.size() || PathTextIsDrive(p.c_str())) return;
+    p.resize(cut == 2 && p[1] == ':' ? 3 : cut);
+    if (p.size() <= 2) return;
+    SetPath(p.c_str());
+    ShowPath();
+    SyncTree();
+    return;
+  }
   // list mode: the row above the current one is opened
   int current = PdCurrentRow(m_list);
   if (current > 0) {
@@ -189,6 +201,10 @@ BOOL CPathDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
       OnRowsReady();
       return TRUE;
     case PD_CMD_SYNCTREE:
+      SyncTree();
+      return TRUE;
+    case IDC_PD_TREEMODE:
+      if (code == BN_CLICKED) OnTreeModeClicked();
       return TRUE;
     case IDC_PD_UP:
       if (code == BN_CLICKED) OnUp();
@@ -226,10 +242,20 @@ BOOL CPathDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 BOOL CPathDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   auto* nm = reinterpret_cast<NMHDR*>(lParam);
+  if (nm->idFrom == IDC_PD_TREE && OnTreeNotify(nm)) {
+    *pResult = 0;
+    return TRUE;
+  }
   if (nm->idFrom == IDC_PD_PATH && nm->code == PCN_PATHSET) {
     auto* pn = reinterpret_cast<NMPATHCOMBO*>(lParam);
     std::string p = pn->path ? pn->path : "";
     if (PathTextIsDrive(p.c_str())) p += '\\';
+    if (m_treeMode && m_tree) {
+      SetPath(p.c_str());
+      m_tree->SelectPath(p.c_str(), nullptr, 1);
+      *pResult = 0;
+      return TRUE;
+    }
     if (p != m_path && PathTextWithSeparator(m_path) != p) SetAndList(p);
     *pResult = 0;
     return TRUE;
@@ -245,6 +271,7 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == PD_TIMER) {
         TransferRows();
+        TreeTick();
         return 0;
       }
       break;
@@ -289,6 +316,7 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       // a dialog destroyed with its owner has seen neither OK nor Cancel
       StopWorker();
+      DestroyTree();
       KillTimer(PD_TIMER);
       if (!(m_flags & PDF_NOBREADCRUMB)) WriteMode("PathDlgBreadCrumb", m_breadcrumb ? 1 : 0);
       if (m_combo) m_combo->StopWorker();

@@ -5,6 +5,12 @@
 //       the folder dialog; KEY "-" for none; SLOWMS slows every listed entry;
 //       DESTROYMS destroys the dialog's owner after that time; FLAGS 0x100
 //       opens the dialog a second time in the same process
+//   folderdlg_demo.exe OUTFILE tree STYLE START [SLOWMS [DESTROYMS]]
+//       a directory tree in a window, START selected twice and a missing
+//       path once; every WM_NOTIFY of the tree logged with its thread
+//   folderdlg_demo.exe OUTFILE treesel OPTIONS
+//       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
+//       second column; the result logged
 //   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
 //       a path combo in a window; notifications logged; DESTROYMS ends the
 //       program after that time
@@ -21,7 +27,9 @@
 
 #include "files/dirlist.h"
 #include "framework/winapp.h"
+#include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
+#include "treelist/folderdlg/treeseldlg.h"
 
 namespace {
 
@@ -44,20 +52,42 @@ std::string Hex(const char* s) {
   return h;
 }
 
-void WritePositions(HWND dlg) {
+// The positions file is written aside and renamed, so the driver never reads half of it.
+FILE* OpenPos() {
   char path[MAX_PATH + 8];
   snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  return fopen(path, "w");
+}
+
+void ClosePos(FILE* f) {
+  fclose(f);
+  char path[MAX_PATH + 8], final[MAX_PATH + 8];
+  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
+  snprintf(final, sizeof final, "%s.pos", g_out);
+  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+}
+
+void WritePositions(HWND dlg) {
+  FILE* f = OpenPos();
   if (!f) return;
   const struct {
     const char* name;
     int id;
   } items[] = {{"dialog", 0},   {"ok", IDOK},     {"cancel", IDCANCEL}, {"list", IDC_PD_LIST},
-               {"path", IDC_PD_PATH}, {"drives", IDC_PD_DRIVES}, {"up", IDC_PD_UP}, {"breadcrumb", IDC_PD_BREADCRUMB}};
+               {"path", IDC_PD_PATH}, {"drives", IDC_PD_DRIVES}, {"up", IDC_PD_UP}, {"breadcrumb", IDC_PD_BREADCRUMB},
+               {"treemode", IDC_PD_TREEMODE}};
   for (const auto& it : items) {
     HWND w = it.id ? GetDlgItem(dlg, it.id) : dlg;
     RECT rc;
     if (w && GetWindowRect(w, &rc)) fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
+  }
+  HWND tree = GetDlgItem(dlg, IDC_PD_TREE);
+  HTREEITEM sel = tree && IsWindowVisible(tree) ? (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) : nullptr;
+  RECT sr;
+  memcpy(&sr, &sel, sizeof sel);
+  if (sel && SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&sr)) {
+    MapWindowPoints(tree, nullptr, (POINT*)&sr, 2);
+    fprintf(f, "selrect %ld %ld %ld %ld\n", sr.left, sr.top, sr.right, sr.bottom);
   }
   HWND list = GetDlgItem(dlg, IDC_PD_LIST);
   if (list) {
@@ -76,10 +106,7 @@ void WritePositions(HWND dlg) {
   }
   fprintf(f, "colors %06lx %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT), (unsigned long)GetSysColor(COLOR_BTNFACE));
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 void CALLBACK Report(HWND, UINT, UINT_PTR, DWORD) {
@@ -155,9 +182,7 @@ LRESULT CALLBACK HostProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_combo || !g_combo->m_hWnd) return;
-  char path[MAX_PATH + 8];
-  snprintf(path, sizeof path, "%s.pos.tmp", g_out);
-  FILE* f = fopen(path, "w");
+  FILE* f = OpenPos();
   if (!f) return;
   RECT rc;
   GetWindowRect(g_combo->m_hWnd, &rc);
@@ -192,10 +217,7 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     }
     fprintf(f, "\n");
   }
-  fclose(f);
-  char final[MAX_PATH + 8];
-  snprintf(final, sizeof final, "%s.pos", g_out);
-  MoveFileExA(path, final, MOVEFILE_REPLACE_EXISTING);
+  ClosePos(f);
 }
 
 int RunCombo(int argc, char** argv) {
@@ -231,8 +253,180 @@ int RunCombo(int argc, char** argv) {
   return 0;
 }
 
+// -------------------------------------------------------------- directory tree
+
+CDirTreeCtrl* g_tree;
+
+class CTreeHost : public CWnd {
+ public:
+  LRESULT WindowProc(UINT m, WPARAM wp, LPARAM lp) override {
+    if (m == WM_NOTIFY && g_tree && reinterpret_cast<NMHDR*>(lp)->hwndFrom == g_tree->m_hWnd) {
+      auto* nm = reinterpret_cast<NMHDR*>(lp);
+      bool ui = GetCurrentThreadId() == g_uiThread;
+      if (nm->code >= DTN_SELMOVED && nm->code <= DTN_ACTIVATED) {
+        auto* n = reinterpret_cast<DtNotify*>(lp);
+        fprintf(g_log, "notify %x %s kind %d thread %d\n", nm->code, Hex(n->path).c_str(), n->kind, ui ? 1 : 0);
+      } else if (!ui) {
+        fprintf(g_log, "notify %x thread 0\n", nm->code);
+      }
+      fflush(g_log);
+    }
+    if (m == WM_CLOSE || (m == WM_TIMER && wp == 1)) {
+      PostQuitMessage(0);
+      return 0;
+    }
+    return CWnd::WindowProc(m, wp, lp);
+  }
+};
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char buf[300] = "";
+  TVITEMA it = {};
+  it.mask = TVIF_TEXT;
+  it.hItem = item;
+  it.pszText = buf;
+  it.cchTextMax = sizeof buf;
+  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&it);
+  return buf;
+}
+
+void CALLBACK ReportTree(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_tree || !g_tree->m_hWnd) return;
+  HWND t = g_tree->m_hWnd;
+  FILE* f = OpenPos();
+  if (!f) return;
+  char cur[300];
+  int kind = -1;
+  g_tree->GetPath(cur, sizeof cur, &kind);
+  fprintf(f, "current %s %d\n", Hex(cur).c_str(), kind);
+  HTREEITEM sel = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  if (sel) {
+    RECT rc;
+    memcpy(&rc, &sel, sizeof sel);
+    if (SendMessageA(t, TVM_GETITEMRECT, TRUE, (LPARAM)&rc)) {
+      MapWindowPoints(t, nullptr, (POINT*)&rc, 2);
+      fprintf(f, "selrect %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    }
+    fprintf(f, "chain");
+    for (HTREEITEM a = sel; a; a = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)a))
+      fprintf(f, " %x:%d", (unsigned)SendMessageA(t, TVM_GETITEMSTATE, (WPARAM)a, 0xFFFFFFFF),
+              (int)SendMessageA(t, TLM_GETITEMROW, 0, (LPARAM)a));
+    fprintf(f, "\n");
+    fprintf(f, "state %x\nchildren", (unsigned)SendMessageA(t, TVM_GETITEMSTATE, (WPARAM)sel, 0xFFFFFFFF));
+    for (HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)sel); c;
+         c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c))
+      fprintf(f, " %s", Hex(ItemText(t, c).c_str()).c_str());
+    fprintf(f, "\n");
+  }
+  RECT w;
+  GetWindowRect(t, &w);
+  fprintf(f, "tree %ld %ld %ld %ld\n", w.left, w.top, w.right, w.bottom);
+  ClosePos(f);
+}
+
+int RunTree(int argc, char** argv) {
+  unsigned style = (unsigned)strtoul(argv[3], nullptr, 0);
+  if (argc > 5) g_slowMs = atoi(argv[5]);
+  if (g_slowMs) DirListSetEntryHook(Slow);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "DirTreeHost";
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  RegisterClassA(&wc);
+  CTreeHost host;
+  RECT hr = {40, 40, 640, 640};
+  host.CreateEx(0, wc.lpszClassName, "Ordner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, hr, nullptr, 0);
+  g_tree = new CDirTreeCtrl;
+  RECT rc = {10, 10, 580, 560};
+  if (!g_tree->Create(WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, rc, &host, 1099)) return 3;
+  int first = 0;
+  for (int i = 0; i < 100 && !(first = g_tree->SelectPath(argv[4], nullptr, 0x81)); ++i) Sleep(50);  // drives listed
+  int second = g_tree->SelectPath(argv[4], nullptr, 0x81);
+  int missing = g_tree->SelectPath((std::string(argv[4]) + "\\fehlt\\nicht da").c_str(), nullptr, 0);
+  fprintf(g_log, "select %d %d missing %d\n", first, second, missing);
+  fflush(g_log);
+  SetTimer(nullptr, 0, 100, ReportTree);
+  if (argc > 6) host.SetTimer(1, (UINT)atoi(argv[6]), nullptr);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  DWORD t0 = GetTickCount();
+  g_tree->Stop();
+  fprintf(g_log, "stopped %lu\n", (unsigned long)(GetTickCount() - t0));
+  host.DestroyWindow();
+  delete g_tree;
+  g_tree = nullptr;
+  fprintf(g_log, "destroyed %lu\n", (unsigned long)(GetTickCount() - t0));
+  return 0;
+}
+
+// -------------------------------------------------------------- tree selection
+
+CTreeSelectDlg* g_sel;
+
+void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_sel || !g_sel->m_hWnd) return;
+  HWND t = GetDlgItem(g_sel->m_hWnd, IDC_TS_TABLE);
+  if (!t) return;
+  FILE* f = OpenPos();
+  if (!f) return;
+  RECT rc;
+  const struct {
+    const char* name;
+    int id;
+  } items[] = {{"ok", IDOK}, {"cancel", IDCANCEL}};
+  for (const auto& it : items)
+    if (GetWindowRect(GetDlgItem(g_sel->m_hWnd, it.id), &rc))
+      fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
+  HWND header = (HWND)SendMessageA(t, TLM_GETHEADER, 0, 0);
+  if (header && SendMessageA(header, HDM_GETITEMRECT, 0, (LPARAM)&rc)) {
+    MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
+    fprintf(f, "header0 %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+  }
+  fprintf(f, "rows");
+  for (HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); c;
+       c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
+    memcpy(&rc, &c, sizeof c);
+    SendMessageA(t, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
+    MapWindowPoints(t, nullptr, (POINT*)&rc, 2);
+    std::string text = ItemText(t, c);
+    fprintf(f, " %s:%ld:%ld", text.empty() ? "-" : text.c_str(), (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  }
+  fprintf(f, "\n");
+  ClosePos(f);
+}
+
+int RunTreeSel(int, char** argv) {
+  CTreeSelectDlg dlg;
+  g_sel = &dlg;
+  dlg.m_options = (unsigned)strtoul(argv[3], nullptr, 0);
+  dlg.m_prompt = "Bitte wählen";
+  dlg.Data().AddColumn("Name", 80, 0, false);
+  dlg.Data().AddColumn("Wert", 60, 0, false);
+  const char* names[] = {"b", "c", "a"};
+  for (int i = 0; i < 3; ++i) {
+    int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
+    char cell[8];
+    snprintf(cell, sizeof cell, "%d", r * 10);
+    dlg.Data().SetCell(r, 1, cell);
+  }
+  UINT_PTR report = SetTimer(nullptr, 0, 100, ReportSel);
+  INT_PTR r = dlg.DoModal();
+  KillTimer(nullptr, report);
+  g_sel = nullptr;
+  char text[64];
+  dlg.GetResult(text, sizeof text);
+  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\n", (int)r, dlg.GetChosenRow(), text,
+          (unsigned)dlg.GetResultValue());
+  return 0;
+}
+
 int RunDemo() {
-  if (__argc < 5) return 2;
+  if (__argc < 4) return 2;
   snprintf(g_out, sizeof g_out, "%s", __argv[1]);
   g_log = fopen(g_out, "w");
   if (!g_log) return 2;
@@ -240,6 +434,8 @@ int RunDemo() {
   int r = 2;
   if (!strcmp(__argv[2], "pathdlg") && __argc >= 6) r = RunPathDlg(__argc, __argv);
   else if (!strcmp(__argv[2], "combo")) r = RunCombo(__argc, __argv);
+  else if (!strcmp(__argv[2], "tree")) r = RunTree(__argc, __argv);
+  else if (!strcmp(__argv[2], "treesel")) r = RunTreeSel(__argc, __argv);
   fprintf(g_log, "exit %d\n", r);
   fclose(g_log);
   return r;

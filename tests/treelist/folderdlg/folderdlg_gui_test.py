@@ -402,13 +402,20 @@ def reg_values(text, key_tail):
     return out
 
 
+def delete_tree_mode():
+    subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Vexa\Common", "/v", "PathDlgTreeMode", "/f"],
+                   env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"),
+                   capture_output=True)
+
+
 def test_recent_list_in_registry():
     key = "HKEY_CURRENT_USER\\Software\\Vexa"
     chosen = []
+    delete_tree_mode()
     for sub in ("café", "€uro", "Ärger"):
         target = WDEEP[:0] + fixture.wine_path(os.path.join(ROOT, *fixture.DEEP[:3])) if sub == "Ärger" else \
             fixture.wine_path(os.path.join(DEEP, sub))
-        d = Demo("pathdlg", 1, "GameOptions\\InfoDirs", target)
+        d = Demo("pathdlg", 1 | 8, "GameOptions\\InfoDirs", target)   # 8: no tree
         wait_listed(d, os.path.basename(target.replace("\\", "/")))
         xdo("mousemove", *d.center("ok"))
         xdo("click", 1)
@@ -596,6 +603,110 @@ def test_combo_destroyed_mid_listing():
     res = d.finish(timeout=20)
     check(res.get("exit") == "0" and int(res.get("destroyed", "99999")) < 6000,
           f"a path combo destroyed mid-listing stops in bound: {res}")
+
+
+# ---------------------------------------------------------------- directory tree
+
+def tree_notes(res_text, code):
+    return [line.split() for line in res_text.splitlines() if line.startswith("notify " + code)]
+
+
+def tree_children(d):
+    return [text_of(x) for x in d.pos().get("children", "").split()]
+
+
+def test_tree_select_refresh_and_activate():
+    deep = os.path.join(ROOT, *fixture.DEEP)
+    wdeep = fixture.wine_path(deep)
+    start = fixture.wine_path(ROOT).upper() + wdeep[len(fixture.wine_path(ROOT)):] + "\\"  # other case, separator
+    d = Demo("tree", 0, start, 0, 40000, wait_pos=False)
+    want = wdeep.lower()
+    p = d.wait(lambda p: text_of(p.get("current", "x").split()[0]).lower() == want and "selrect" in p, 30)
+    check(p is not None, f"the deep path's item becomes current: {d.pos()}")
+    log = open(d.out).read()
+    check("select 2 1 missing 0" in log, f"SelectPath gives 2, then 1; a missing path 0: {log[:200]}")
+    names = [n if n != "日本" else "??" for n in fixture.NAMES]
+    p = d.wait(lambda p: set(names) <= set(tree_children(d)), 20)
+    kids = tree_children(d)
+    check(p is not None and "fehlt" not in kids, f"listed children, missing path added nothing: {kids}")
+    check(kids.index("x 2") < kids.index("x 10") and len(kids) == len(set(kids)), f"natural order: {kids}")
+    l, t, r, b = map(int, d.pos()["selrect"].split())
+    d.click((l + r) // 2, (t + b) // 2, repeat=2)        # double-click the selected item
+    check(d.wait(lambda p: "notify 1206" in open(d.out).read(), 10) is not None, "double-click reports 0x1206")
+    xdo("key", "Right")                                  # expanded: refreshed in the background
+    check(d.wait(lambda p: int(p["state"], 16) & 0x20, 5) is not None, "Right expands the item")
+    made = os.path.join(deep, "neu 5")
+    os.makedirs(made, exist_ok=True)
+    try:
+        check(d.wait(lambda p: "neu 5" in tree_children(d), 15) is not None, "a folder made on disk appears")
+    finally:
+        os.rmdir(made)
+    check(d.wait(lambda p: "neu 5" not in tree_children(d), 15) is not None, "a removed folder goes")
+    xdo("key", "Down")                                   # keyboard: reported a second after the key
+    time.sleep(2)
+    d.finish(timeout=60)
+    log = open(d.out).read()
+    sel = tree_notes(log, "1204")
+    check(sel and text_of(sel[0][2]).lower() == want, f"0x1204 with the deep path: {sel}")
+    check(len(sel) >= 2 and text_of(sel[-1][2]).lower().startswith(want + "\\"), f"Down to a child, reported by 0x1204: {sel}")
+    act = tree_notes(log, "1206")
+    check(act and text_of(act[0][2]).lower() == want, f"0x1206 with the activated path: {act}")
+    check("thread 0" not in log, "no tree WM_NOTIFY from a thread but the UI thread")
+
+
+def test_tree_closed_while_listing():
+    d = Demo("tree", 0, fixture.wine_path(os.path.join(ROOT, "many")), 10, 2500, wait_pos=False)
+    res = d.finish(timeout=30)
+    check(res.get("exit") == "0" and int(res.get("destroyed", "99999")) < 6000,
+          f"a tree closed mid-listing stops in bound: {res}")
+
+
+def test_tree_mode_double_click_closes():
+    deep = os.path.join(ROOT, *fixture.DEEP)
+    d = Demo("pathdlg", 1, "TreeKey", fixture.wine_path(deep))
+    before = reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common")
+    d.click(*d.center("treemode"))                       # "Baum anzeigen"
+    p = d.wait(lambda p: "selrect" in p, 30)
+    check(p is not None, "the tree shows the start folder's item")
+    if p:
+        time.sleep(1)                                    # the worker's listings settle
+        l, t, r, b = map(int, d.pos()["selrect"].split())
+        d.click((l + r) // 2, (t + b) // 2, repeat=2)
+    res = d.finish(timeout=30)
+    check(res.get("result") == "1" and text_of(res.get("path", "")).lower() == fixture.wine_path(deep).lower(),
+          f"a double-click on the tree item closes with its path: {res}")
+    after = reg_values(reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common"), "Common")
+    delete_tree_mode()  # the other tests open in list mode
+    check(after.get("PathDlgTreeMode") == "dword:00000001", f"tree mode kept in the registry: {after}")
+    crumb = reg_values(before, "Common").get("PathDlgBreadCrumb", "dword:00000001")
+    check(after.get("PathDlgBreadCrumb") == crumb, f"a tree double-click leaves the breadcrumb mode: {after}")
+
+
+# ---------------------------------------------------------------- tree selection dialog
+
+def sel_rows(d):
+    return [x.split(":") for x in d.pos().get("rows", "").split()]
+
+
+def test_tree_select_sort_keeps_add_row_last_and_ok():
+    d = Demo("treesel", 16, wait_pos=False)
+    check(d.wait(lambda p: "header0" in p and len(sel_rows(d)) == 4, 30) is not None, f"the table: {d.pos()}")
+    orders = []
+    for _ in range(2):                                   # a sort and its reverse
+        l, t, r, b = map(int, d.pos()["header0"].split())
+        d.click((l + r) // 2, (t + b) // 2)
+        time.sleep(1)                                    # not a double-click
+        orders.append([x[0] for x in sel_rows(d)])
+    check(orders[0] == ["a", "b", "c", "-"] and orders[1] == ["c", "b", "a", "-"],
+          f"sorted both ways, the add row last: {orders}")
+    row_b = [x for x in sel_rows(d) if x[0] == "b"][0]
+    d.click(int(row_b[1]), int(row_b[2]))
+    time.sleep(0.3)
+    l, t, r, b = map(int, d.pos()["ok"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    res = d.finish(timeout=20)
+    check(res.get("result") == "1" and res.get("text") == "b" and res.get("value") == "2" and res.get("chosen") == "0",
+          f"OK returns the selected row: {res}")
 
 
 TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]

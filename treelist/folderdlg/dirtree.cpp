@@ -1,0 +1,368 @@
+// CDirTreeCtrl on the user-interface thread: creation, selection by path,
+// notifications (sent with the lock released), refresh and prune timers.
+#include "treelist/folderdlg/dirtree.h"
+
+#include <shellapi.h>
+#include <string.h>
+
+#include "files/dirlist.h"
+#include "toolkit/boundedwait.h"
+#include "toolkit/hdrop.h"
+#include "treelist/folderdlg/folderlimits.h"
+#include "treelist/folderdlg/pathtext.h"
+
+BEGIN_MESSAGE_MAP(CDirTreeCtrl, CTreeListCtrl)
+  ON_WM_DESTROY()
+  ON_WM_TIMER()
+  ON_MESSAGE(DT_WM_SELECT, OnSelectItem)
+  ON_MESSAGE(WM_COPY, OnCopy)
+  ON_COMMAND(DT_CMD_IDLE, OnIdle)
+  ON_NOTIFY_REFLECT(TVN_SELCHANGEDA, OnSelChanged)
+  ON_NOTIFY_REFLECT(NM_DBLCLK, OnDblClk)
+  ON_NOTIFY_REFLECT(TVN_ITEMEXPANDEDA, OnExpanded)
+END_MESSAGE_MAP()
+
+CDirTreeCtrl::CDirTreeCtrl() = default;
+
+HTREEITEM CDirTreeCtrl::Nav(UINT code, HTREEITEM item) {
+  return reinterpret_cast<HTREEITEM>(SendMessage(TLM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+}
+
+UINT CDirTreeCtrl::GetItemState(HTREEITEM item, UINT mask) {
+  return (UINT)SendMessage(TLM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask) & mask;
+}
+
+CDirTreeCtrl::~CDirTreeCtrl() { Stop(); }
+
+BOOL CDirTreeCtrl::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+  // direct creation: the worker calls the window procedure itself
+  if (!CreateDirect(exStyle, (style & 0xFFFF0007u) | 0x40000007u, rect, parent, id)) return FALSE;
+  m_options = style & 0xFFFF;
+  SendMessage(TLM_SETEXTENDEDSTYLE, 0, TLOPT_SHAREDIMAGES | ((style & 0x4000) ? TLOPT_RCLICKKEEPS : 0));
+  SHFILEINFOA fi = {};
+  HIMAGELIST il = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA("C:\\", 0, &fi, sizeof fi, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  SendMessage(TLM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(il));
+  InsertColumn(0, "Ordner", 0, -1);
+  SendMessage(TLM_PROPERTY, 0x8000000F, 2);
+  if (style & 0x2000) DragAcceptFiles(TRUE);
+  m_s = new DtShared;
+  m_s->tree = m_hWnd;
+  m_s->rootOptions = (style & 0x8000) ? 0u : (unsigned)DIRLIST_NETWORK;
+  HANDLE t = CreateThread(nullptr, 65280, DtWorker, m_s, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (!t) {
+    m_s->refs = 1;
+    m_s->Release();
+    m_s = nullptr;
+    return FALSE;
+  }
+  CloseHandle(t);
+  return TRUE;
+}
+
+BOOL CDirTreeCtrl::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholderId, CWnd* parent, UINT id) {
+  HWND holder = parent ? ::GetDlgItem(parent->m_hWnd, (int)placeholderId) : nullptr;
+  if (!holder) return FALSE;
+  RECT r;
+  ::GetWindowRect(holder, &r);
+  ::MapWindowPoints(nullptr, parent->m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  if (!Create(exStyle, style | 0x50000000u, r, parent, id)) return FALSE;
+  ::SetWindowPos(m_hWnd, holder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return TRUE;
+}
+
+// Cancels the running listing, then waits a bounded time; a worker that
+// returns later touches neither window nor object.
+void CDirTreeCtrl::Stop() {
+  if (!m_s) return;
+  DtShared* s = m_s;
+  m_s = nullptr;
+  s->stop = 1;
+  s->cancel = 1;
+  ReleaseSemaphore(s->wake, 1, nullptr);
+  DWORD t0 = GetTickCount();
+  // the worker may hold the lock inside a call that waits for this thread
+  bool locked = WaitUntilHandlingSent(
+      [](void* p) { return TryEnterCriticalSection(&static_cast<DtShared*>(p)->lock) != 0; }, s, WAIT_STOP_BOUND_MS);
+  s->tree = nullptr;
+  if (locked) LeaveCriticalSection(&s->lock);
+  DWORD spent = GetTickCount() - t0;
+  WaitHandlingSent(s->done, spent < WAIT_STOP_BOUND_MS ? WAIT_STOP_BOUND_MS - spent : 0);
+  s->Release();
+}
+
+void CDirTreeCtrl::OnDestroy() {
+  Stop();
+  CTreeListCtrl::OnDestroy();
+}
+
+HTREEITEM CDirTreeCtrl::Child(HTREEITEM parent, const char* text) {
+  HTREEITEM c = parent ? Nav(TLGN_CHILD, parent) : Nav(TLGN_ROOT, nullptr);
+  for (; c; c = Nav(TLGN_NEXT, c)) {
+    char buf[FOLDER_MAX_PATH + 8];
+    TVITEMA it = {};
+    it.mask = TVIF_TEXT;
+    it.hItem = c;
+    it.pszText = buf;
+    it.cchTextMax = sizeof buf;
+    if (SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) && !lstrcmpiA(buf, text)) return c;
+  }
+  return nullptr;
+}
+
+LRESULT CDirTreeCtrl::Notify(UINT code, HTREEITEM item) {
+  std::string path = m_path;  // a copy: nothing of ours is locked while the parent runs
+  DtNotify n = {};
+  n.hdr.hwndFrom = m_hWnd;
+  n.hdr.idFrom = (UINT_PTR)GetWindowLongA(m_hWnd, GWL_ID);
+  n.hdr.code = code;
+  n.item = item;
+  n.kind = m_kind;
+  n.path = path.c_str();
+  HWND parent = ::GetParent(m_hWnd);
+  return parent ? ::SendMessageA(parent, WM_NOTIFY, n.hdr.idFrom, reinterpret_cast<LPARAM>(&n)) : 0;
+}
+
+void CDirTreeCtrl::Report(HTREEITEM item, UINT flags, int* result) {
+  std::string path;
+  if (m_s) DtItemPath(m_s, item, path);
+  UINT st = GetItemState(item, 0xFFFFFFFFu);
+  m_path = path;
+  m_kind = (st & DTS_DRIVE) ? 2 : (st & DTS_VIRTUAL) ? 0 : 1;
+  if (item != m_selected) {
+    m_selected = item;
+    PostMessage(DT_WM_SELECT, flags & 0x7F, reinterpret_cast<LPARAM>(item));
+    *result = 2;
+  } else {
+    if (reinterpret_cast<HTREEITEM>(SendMessage(TLM_GETNEXTITEM, TLGN_CARET, 0)) != item)
+      SendMessage(TLM_SETCARET, 0, reinterpret_cast<LPARAM>(item));
+    *result = 1;
+  }
+  if (flags & 0x80) PostMessage(TLM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+}
+
+int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) {
+  if (!m_s) return 0;
+  std::string want = path ? path : m_path;
+  if (subPath) want += std::string("\\") + subPath;
+  char full[MAX_PATH + 16];
+  DWORD n = GetFullPathNameA(want.c_str(), sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return 0;
+  if (n >= 3 && full[n - 1] == '\\') full[--n] = 0;
+  if (n > FOLDER_MAX_PATH || full[1] != ':') return 0;  // network paths are not followed here
+  DWORD attr = GetFileAttributesA(full);
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  std::vector<PathSegment> segs = PathTextSegments(full, 64);
+  HTREEITEM item = nullptr;
+  for (size_t i = 0; i < segs.size(); ++i) {
+    std::string name(full + segs[i].start, (size_t)segs[i].length);
+    if (i == 0) name = name.substr(0, 2);
+    HTREEITEM c = Child(item, name.c_str());
+    if (!c) {
+      if (!item) return 0;  // the worker has not listed that drive
+      UINT below = GetItemState(item, DTS_SLOW) & DTS_SLOW;
+      TLInsert r = {};
+      r.hParent = reinterpret_cast<TLHandle>(item);
+      r.hInsertAfter = TLI_SORTCALLBACK;
+      r.ex.item.mask = TLIF_TEXT | TLIF_STATE | TLIF_CHILDREN | TLIF_IMAGE | TLIF_SELECTEDIMAGE;
+      r.ex.item.hItem = reinterpret_cast<TLHandle>(&DtCompare);
+      r.ex.item.pszText = const_cast<char*>(name.c_str());
+      bool last = i + 1 == segs.size();
+      r.ex.item.state = DTS_UNLISTED | below | (last ? 0 : TLIS_EXPANDED | TLIS_EXPANDPARTIAL);
+      r.ex.item.stateMask = 0xFFFF0000u | TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
+      r.ex.item.cChildren = 1;
+      SHFILEINFOA fi = {};
+      std::string sofar(full, (size_t)(segs[i].start + segs[i].length));
+      SHGetFileInfoA(sofar.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
+                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+      r.ex.item.iImage = r.ex.item.iSelectedImage = fi.iIcon;
+      c = reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+      if (!c) return 0;
+    }
+    item = c;
+  }
+  if (!item) return 0;
+  // expanded from the top once the chain has its children
+  std::vector<HTREEITEM> chain;
+  for (HTREEITEM a = Nav(TLGN_PARENT, item); a; a = Nav(TLGN_PARENT, a)) chain.push_back(a);
+  for (size_t i = chain.size(); i-- > 0;)
+    if (!GetItemState(chain[i], TVIS_EXPANDED)) SendMessage(TLM_EXPAND, TLE_EXPAND, reinterpret_cast<LPARAM>(chain[i]));
+  int result = 0;
+  Report(item, flags, &result);
+  return result;
+}
+
+int CDirTreeCtrl::GetPath(char* buffer, int size, int* kind) {
+  if (kind) *kind = m_kind;
+  if (!buffer || size < 1) return 0;
+  lstrcpynA(buffer, m_path.c_str(), size);
+  return lstrlenA(buffer);
+}
+
+BOOL CDirTreeCtrl::GetItemPath(HTREEITEM item, char* buffer, int size) {
+  std::string p;
+  if (!buffer || size < 1) return FALSE;
+  buffer[0] = 0;
+  if (!m_s || !DtItemPath(m_s, item, p) || (int)p.size() >= size) return FALSE;
+  memcpy(buffer, p.c_str(), p.size() + 1);
+  return TRUE;
+}
+
+void CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front) {
+  DtLock l(m_s);
+  for (const DtRequest& r : m_s->queue)
+    if (r.item == item && r.word == word) return;
+  DtRequest r = {item, word, nullptr};
+  if (front)
+    m_s->queue.push_front(r);
+  else
+    m_s->queue.push_back(r);
+  ++m_s->pending;
+  ReleaseSemaphore(m_s->wake, 1, nullptr);
+}
+
+bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
+  if (!m_s) return false;
+  HANDLE sem = CreateSemaphoreA(nullptr, 0, 16, nullptr);
+  if (!sem) return false;
+  {
+    DtLock l(m_s);
+    m_s->queue.push_front({item, DTR_SELECTED | (m_s->generation & DTR_GENMASK), sem});
+    ++m_s->pending;
+    ReleaseSemaphore(m_s->wake, 1, nullptr);
+  }
+  bool done = WaitHandlingSent(sem, timeoutMs) == WAIT_OBJECT_0;
+  if (!done && m_s) {
+    // detach wherever the request now stands before the handle goes
+    DtLock l(m_s);
+    for (DtRequest& r : m_s->queue)
+      if (r.waiter == sem) r.waiter = nullptr;
+  }
+  CloseHandle(sem);
+  return done;
+}
+
+LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(lp);
+  if (!m_s || !SendMessage(TVM_SELECTITEM, TVGN_CARET, lp)) return 0;
+  UINT request = Notify(DTN_SELMOVED, item) ? 0 : (UINT)wp;
+  SendMessage(TLM_ENSUREVISIBLE, 0, lp);
+  if (!request || !m_s) return 0;
+  bool queued;
+  UINT gen;
+  {
+    DtLock l(m_s);
+    gen = ++m_s->generation & DTR_GENMASK;
+    queued = !m_s->queue.empty();
+  }
+  if (queued) {
+    m_pruneTicks = 5;
+    SetTimer(DT_TIMER_PRUNE, 200, nullptr);
+  }
+  Queue(item, DTR_SELECTED | gen, true);
+  for (HTREEITEM a = Nav(TLGN_PARENT, item); a; a = Nav(TLGN_PARENT, a)) {
+    UINT st = GetItemState(a, 0xFFFFFFFFu);
+    if (st & DTS_VIRTUAL) break;
+    if (!(st & DTS_SLOW)) Queue(a, DTR_ANCESTOR | gen, false);
+  }
+  return 0;
+}
+
+void CDirTreeCtrl::OnSelChanged(NMHDR* nm, LRESULT* result) {
+  *result = 0;
+  const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
+  if (!item || !(GetItemState(item, TVIS_SELECTED) & TVIS_SELECTED)) return;
+  if (item == m_selected) {
+    m_keyTicks = 0;
+    return;
+  }
+  if (tv->action == 2) {  // keyboard: reported a second after the last key
+    m_keyTicks = 5;
+    SetTimer(DT_TIMER_KEYS, 200, nullptr);
+    return;
+  }
+  int r;
+  Report(item, 1, &r);
+}
+
+void CDirTreeCtrl::OnDblClk(NMHDR*, LRESULT* result) {
+  *result = 1;
+  HTREEITEM item = Nav(TLGN_CARET, nullptr);
+  if (!item) return;
+  int r;
+  Report(item, 0, &r);
+  Notify(DTN_ACTIVATED, item);
+}
+
+void CDirTreeCtrl::OnExpanded(NMHDR* nm, LRESULT* result) {
+  *result = 0;
+  const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
+  if (m_s && item && !(GetItemState(item, DTS_LISTED) & DTS_LISTED)) Queue(item, DTR_EXPAND, false);
+}
+
+void CDirTreeCtrl::OnIdle() {
+  m_refreshTicks = 4;
+  SetTimer(DT_TIMER_REFRESH, 200, nullptr);
+}
+
+// Expanded listed folders that are not slow, re-listed in the background.
+void CDirTreeCtrl::QueueRefresh() {
+  if (!m_s) return;
+  UINT gen;
+  {
+    DtLock l(m_s);
+    if (m_s->queue.size() > DT_REFRESH_MAX) return;
+    gen = m_s->generation & DTR_GENMASK;
+  }
+  HTREEITEM stack[64];
+  int depth = 0;
+  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c;) {
+    UINT st = GetItemState(c, 0xFFFFFFFFu);
+    bool open = (st & (TVIS_EXPANDED | DTS_LISTED)) == (TVIS_EXPANDED | DTS_LISTED) && !(st & DTS_SLOW);
+    if (open) {
+      Queue(c, DTR_EXPANDED | gen, false);
+      if (m_s->pending > (int)DT_REFRESH_MAX) return;
+    }
+    HTREEITEM child = (st & TVIS_EXPANDED) && depth < 64 ? Nav(TLGN_CHILD, c) : nullptr;
+    if (child) {
+      stack[depth++] = c;
+      c = child;
+      continue;
+    }
+    while (c && !Nav(TLGN_NEXT, c)) c = depth ? stack[--depth] : nullptr;
+    if (c) c = Nav(TLGN_NEXT, c);
+  }
+}
+
+void CDirTreeCtrl::OnTimer(UINT_PTR id) {
+  if (id == DT_TIMER_KEYS) {
+    if (--m_keyTicks > 0) return;
+    KillTimer(id);
+    HTREEITEM item = Nav(TLGN_CARET, nullptr);
+    int r;
+    if (item && item != m_selected) Report(item, 1, &r);
+  } else if (id == DT_TIMER_REFRESH) {
+    if (--m_refreshTicks > 0) return;
+    KillTimer(id);
+    QueueRefresh();
+  } else if (id == DT_TIMER_PRUNE) {
+    if (--m_pruneTicks > 0) return;
+    KillTimer(id);
+    if (!m_s) return;
+    // requests of older selections go; expansions carry no kind and stay
+    DtLock l(m_s);
+    UINT gen = m_s->generation & DTR_GENMASK;
+    for (DtRequest& r : m_s->queue)
+      if (r.word != DTR_EXPAND && !r.waiter && (r.word & DTR_GENMASK) != gen) r.word = 0;
+    if (m_s->job && m_s->job != DTR_EXPAND && (m_s->job & DTR_GENMASK) != gen) m_s->cancel = 1;
+  } else {
+    CTreeListCtrl::OnTimer(id);
+  }
+}
+
+LRESULT CDirTreeCtrl::OnCopy(WPARAM, LPARAM) {
+  if (m_path.empty() || m_kind == 0) return 0;
+  return HDropToClipboard(m_hWnd, m_path.c_str()) ? 1 : 0;
+}

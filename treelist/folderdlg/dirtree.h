@@ -1,0 +1,149 @@
+// CDirTreeCtrl: the folders of all drives as one tree, listed on demand and
+// kept fresh by a worker thread that drives the TreeList through its direct
+// calls (deferred, never sending) and reports only by posting.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "treelist/treelistctrl.h"
+
+// Item state bits kept in the TreeList item state.
+enum : UINT {
+  DTS_VIRTUAL = 0x10000,
+  DTS_DRIVE = 0x20000,
+  DTS_SLOW = 0x40000,
+  DTS_UNLISTED = 0x80000,
+  DTS_LISTED = 0x100000,
+  DTS_LINK = 0x200000,
+  DTS_STALE = 0x400000,
+};
+
+// Request words: 1 expansion (counted), else generation | kind.
+enum : UINT {
+  DTR_EXPAND = 1,
+  DTR_GENMASK = 0x0FFFFFFF,
+  DTR_SELECTED = 0x80000000,
+  DTR_ANCESTOR = 0x40000000,
+  DTR_CHECK = 0x20000000,
+  DTR_EXPANDED = 0x10000000,
+};
+
+enum : UINT {
+  DT_WM_SELECT = 0x194F,
+  DT_CMD_IDLE = 6483,
+  DT_TIMER_KEYS = 6480,
+  DT_TIMER_REFRESH = 6481,
+  DT_TIMER_PRUNE = 6482,
+  DT_TIMER_BUSY = 6485,
+  DT_REFRESH_MAX = 50,  // queued requests above which no refresh is queued
+};
+
+// The record of 0x1204/0x1205/0x1206.
+struct DtNotify {
+  NMHDR hdr;
+  HTREEITEM item;
+  int kind;  // 0 virtual, 1 folder, 2 drive root
+  const char* path;
+};
+
+struct DtRequest {
+  HTREEITEM item;
+  UINT word;  // 0 = cancelled
+  HANDLE waiter;
+};
+
+// What the tree and its worker share; freed by whichever side leaves last.
+struct DtShared {
+  std::atomic<int> refs{2};
+  std::atomic<int> stop{0}, cancel{0}, pending{0};
+  HANDLE wake, done;
+  CRITICAL_SECTION lock;
+  // under the lock
+  std::atomic<HWND> tree{nullptr};  // null once the tree has left
+  std::deque<DtRequest> queue;
+  UINT generation = 0, job = 0;
+  unsigned rootOptions = 0;
+
+  DtShared() {
+    InitializeCriticalSection(&lock);
+    wake = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+    done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  void Release() {
+    if (--refs == 0) {
+      CloseHandle(wake);
+      CloseHandle(done);
+      DeleteCriticalSection(&lock);
+      delete this;
+    }
+  }
+  // A call of the TreeList's direct procedure while the tree is alive.
+  LRESULT Direct(UINT msg, WPARAM wp, LPARAM lp);
+};
+
+class DtLock {
+ public:
+  explicit DtLock(DtShared* s) : m_s(s) { EnterCriticalSection(&s->lock); }
+  ~DtLock() { LeaveCriticalSection(&m_s->lock); }
+  DtLock(const DtLock&) = delete;
+  DtLock& operator=(const DtLock&) = delete;
+
+ private:
+  DtShared* m_s;
+};
+
+DWORD WINAPI DtWorker(void* param);
+// Natural order; at the root drive letters first, by letter.
+int TL_CALLBACK DtCompare(uintptr_t hwnd, TLHandle sibling, const char* siblingText, const char* newText,
+                          intptr_t siblingData, intptr_t newData);
+// An item's path through direct calls (either thread); false when it does
+// not fit FOLDER_MAX_PATH or the item is virtual.
+bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path);
+
+class CDirTreeCtrl : public CTreeListCtrl {
+ public:
+  CDirTreeCtrl();
+  ~CDirTreeCtrl() override;
+
+  BOOL Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+  BOOL CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholderId, CWnd* parent, UINT id);
+  // 0 no such folder, 1 already selected, 2 selection moved (reported later).
+  int SelectPath(const char* path, const char* subPath, UINT flags);
+  int GetPath(char* buffer, int size, int* kind);
+  BOOL GetItemPath(HTREEITEM item, char* buffer, int size);
+  // Lists item on the worker now; false when it did not finish in timeoutMs.
+  bool ListNow(HTREEITEM item, DWORD timeoutMs);
+  void Stop();
+
+ protected:
+  void OnDestroy();
+  void OnTimer(UINT_PTR id);
+  LRESULT OnSelectItem(WPARAM wp, LPARAM lp);
+  LRESULT OnCopy(WPARAM, LPARAM);
+  void OnIdle();
+  void OnSelChanged(NMHDR* nm, LRESULT* result);
+  void OnDblClk(NMHDR* nm, LRESULT* result);
+  void OnExpanded(NMHDR* nm, LRESULT* result);
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  LRESULT Notify(UINT code, HTREEITEM item);
+  void Report(HTREEITEM item, UINT flags, int* result);
+  void Queue(HTREEITEM item, UINT word, bool front);
+  HTREEITEM Child(HTREEITEM parent, const char* text);
+  HTREEITEM Nav(UINT code, HTREEITEM item);
+  UINT GetItemState(HTREEITEM item, UINT mask);
+  void QueueRefresh();
+
+  DtShared* m_s = nullptr;
+  UINT m_options = 0;
+  HTREEITEM m_selected = nullptr;
+  std::string m_path;  // current path (UI thread)
+  int m_kind = 0;
+  int m_keyTicks = 0, m_refreshTicks = 0, m_pruneTicks = 0;
+};
