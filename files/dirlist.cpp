@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "text/strcompare.h"
+#include "files/pathsafe.h"
 
 namespace {
 
-inline bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 bool EndsWithNoCase(const char* s, const char* tail) {
   size_t n = strlen(s), t = strlen(tail);
@@ -83,15 +83,15 @@ int CDirectoryList::Open(const char* folder, unsigned options, const char* inclu
     return m_open ? 1 : 0;
   }
   std::string resolved;
-  if ((options & DIRLIST_NETWORK) && m_folder.size() > 2 && IsSep(m_folder[0]) && IsSep(m_folder[1]) &&
+  if ((options & DIRLIST_NETWORK) && m_folder.size() > 2 && PathIsSep(m_folder[0]) && PathIsSep(m_folder[1]) &&
       ResolveDisplayPath(m_folder.c_str(), resolved))
     m_folder = resolved;
-  if (m_folder.size() == 2 && IsSep(m_folder[0]) && IsSep(m_folder[1])) {
+  if (m_folder.size() == 2 && PathIsSep(m_folder[0]) && PathIsSep(m_folder[1])) {
     // the network neighbourhood: nothing to list without a network
     m_open = true;
     return 1;
   }
-  if (!IsSep(m_folder.back())) m_folder += FIO_SEP;
+  if (!PathIsSep(m_folder.back())) m_folder += FIO_SEP;
   FioInfo info;
   std::string probe = m_folder;
   if (probe.size() > 1 && probe[probe.size() - 2] != ':') probe.pop_back();

@@ -351,7 +351,11 @@ def scenario_fixed(work, srv, log):
             host = line.split('"')[1]
     check(host, "no first-start host in game/tileserver_defaults.h")
     fixed = os.path.join(PREFIX, "drive_c", "Temp", "OsmFixed")
-    shutil.rmtree(fixed, ignore_errors=True)
+    # the world map of the prefix waits aside for the fixture tiles' time
+    aside = fixed + ".world"
+    shutil.rmtree(aside, ignore_errors=True)
+    if os.path.exists(fixed):
+        os.rename(fixed, aside)
     base = os.path.join(fixed, host, "watercolor")
     reset_registry()
     reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]", '"WheelMode"=dword:00000002'])
@@ -397,6 +401,8 @@ def scenario_fixed(work, srv, log):
         check(not [l for l in open(log) if l.strip()], "the fixed cache went to the network")
     finally:
         shutil.rmtree(fixed, ignore_errors=True)
+        if os.path.exists(aside):
+            os.rename(aside, fixed)
 
 
 def clipboard(target="text/plain"):
@@ -649,7 +655,7 @@ def scenario_cache(work, srv, log):
         p.close_ok()
     finally:
         p.kill()
-        shutil.rmtree(os.path.join(temp, "OsmFixed"), ignore_errors=True)
+        shutil.rmtree(os.path.join(temp, "OsmFixed", "kept"), ignore_errors=True)
 
 
 def scenario_recent(work, srv, log):

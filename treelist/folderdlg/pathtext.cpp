@@ -4,10 +4,10 @@
 
 #include "text/casefold.h"
 #include "treelist/folderdlg/folderlimits.h"
+#include "files/pathsafe.h"
 
 namespace {
 
-inline bool IsSep(char c) { return c == '\\' || c == '/'; }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -50,10 +50,10 @@ bool PathTextIsDrive(const char* t) {
   return t && ((t[0] | 0x20) >= 'a' && (t[0] | 0x20) <= 'z') && t[1] == ':' && !t[2];
 }
 
-bool PathTextIsNetwork(const char* t) { return t && IsSep(t[0]) && IsSep(t[1]); }
+bool PathTextIsNetwork(const char* t) { return t && PathIsSep(t[0]) && PathIsSep(t[1]); }
 
 std::string PathTextWithSeparator(const std::string& path) {
-  if (!path.empty() && IsSep(path.back())) return path;
+  if (!path.empty() && PathIsSep(path.back())) return path;
   return path + "\\";
 }
 
@@ -61,12 +61,12 @@ std::vector<PathSegment> PathTextSegments(const char* path, int maxCount) {
   std::vector<PathSegment> out;
   if (!path) return out;
   int i = 0;
-  while (IsSep(path[i])) ++i;
+  while (PathIsSep(path[i])) ++i;
   while (path[i] && (int)out.size() < maxCount) {
     int start = i;
-    while (path[i] && !IsSep(path[i])) ++i;
+    while (path[i] && !PathIsSep(path[i])) ++i;
     if (i > start) out.push_back({start, i - start});
-    while (IsSep(path[i])) ++i;
+    while (PathIsSep(path[i])) ++i;
   }
   return out;
 }
@@ -107,7 +107,7 @@ bool PathTextSplitKey(const char* name, bool* fromRoot, std::vector<std::string>
   const char* p = name;
   for (;;) {
     const char* e = p;
-    while (*e && !IsSep(*e)) ++e;
+    while (*e && !PathIsSep(*e)) ++e;
     if (e - p >= 260) return false;
     parts.emplace_back(p, (size_t)(e - p));
     if (!*e) break;
