@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/benchlib.h"
+#include "bench/benchwork.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
 #include "map/geo.h"
@@ -109,13 +110,8 @@ auto Times(F f) {
 
 int main(int argc, char** argv) {
   orvbench::Init(argc, argv);
-  char full[600];
-  if (FioFullPath(full, sizeof full, argv[0]) < 0) return 1;
-  g_work = full;
-  size_t cut = g_work.find_last_of("\\/");
-  g_work = g_work.substr(0, cut == std::string::npos ? 0 : cut + 1) + "tracks_bench_work";
-  DirCreateA(g_work.c_str());
-  g_work += g_work.find('\\') != std::string::npos ? "\\" : "/";
+  g_work = orvbench::WorkFolder(argv[0], "tracks_bench_work");
+  if (g_work.empty()) return 1;
   g_track = MakeTrack(1000000);
   const std::string gpx = g_work + "big.gpx", kml = g_work + "big.kml", csv = g_work + "big.csv";
   const std::string small = g_work + "small.gpx", out = g_work + "out.gpx", ref = g_work + "ref.gpx";

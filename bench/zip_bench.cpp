@@ -9,6 +9,7 @@
 
 #include "archive/zipfile.h"
 #include "bench/benchlib.h"
+#include "bench/benchwork.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
 
@@ -73,13 +74,8 @@ double Unzip(long n) {
 
 int main(int argc, char** argv) {
   orvbench::Init(argc, argv);
-  char full[600];
-  if (FioFullPath(full, sizeof full, argv[0]) < 0) return 1;
-  g_work = full;
-  size_t cut = g_work.find_last_of("\\/");
-  g_work = g_work.substr(0, cut == std::string::npos ? 0 : cut + 1) + "zip_bench_work";
-  DirCreateA(g_work.c_str());
-  g_work += g_work.find('\\') != std::string::npos ? "\\" : "/";
+  g_work = orvbench::WorkFolder(argv[0], "zip_bench_work");
+  if (g_work.empty()) return 1;
   g_archive = g_work + "zip_bench_1000.zip";
   if (!MakeArchive(g_archive)) {
     printf("BENCH zip.extract1000: cannot make the archive\n");
