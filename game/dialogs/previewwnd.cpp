@@ -3,6 +3,7 @@
 #include <new>
 
 #include "text/strcopy.h"
+#include "toolkit/boundedwait.h"
 #include "toolkit/dlgtemplate.h"
 
 namespace game {
@@ -164,9 +165,10 @@ PreviewWnd* PreviewWndOpen(int width, int height, const char* title, int bits) {
     delete p;
     return nullptr;
   }
-  // a caller may close at once: hand the object out only with its window
-  HANDLE waits[2] = {start.ready, p->m_thread};
-  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  // a caller may close at once: hand the object out only with its window;
+  // the thread sets ready with or without one. Messages that the new
+  // window's activation sends to the caller's windows are handled meanwhile.
+  WaitHandlingSent(start.ready, INFINITE);
   CloseHandle(start.ready);
   if (!p->m_window.load()) {
     WaitForSingleObject(p->m_thread, INFINITE);
@@ -189,7 +191,7 @@ int PreviewWndClose(PreviewWnd* p) {
   if (p->m_thread) {
     HWND wnd = p->m_window.load();
     if (wnd) PostMessageA(wnd, WM_COMMAND, IDCANCEL, 0);
-    if (WaitForSingleObject(p->m_thread, kPreviewCloseWait) != WAIT_OBJECT_0) return 0;
+    if (WaitHandlingSent(p->m_thread, kPreviewCloseWait) != WAIT_OBJECT_0) return 0;
     CloseHandle(p->m_thread);
     p->m_thread = nullptr;
   }
