@@ -1,5 +1,5 @@
 // The server-settings lists on a real TreeList under Wine: every column in
-// sight, rows in and out, and the button rules at both ends.
+// sight, the proportional ones by their weights.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,15 +21,6 @@ struct Host {
     DestroyWindow(parent);
   }
 };
-
-SrvRow Named(const char* name, const char* server) {
-  SrvRow r;
-  r.cells[SRV_COL_NAME] = name;
-  r.cells[SRV_COL_SERVER] = server;
-  r.cells[10] = "ESRI";
-  r.fixed = true;
-  return r;
-}
 
 }  // namespace
 
@@ -56,46 +47,4 @@ TEST(ServerList, ProportionalColumnsLeaveRoomForTheFixedOnes) {
     EXPECT_NEAR(server * 55.0 / 99.0, name, 3);
     list.Ctrl().DestroyWindow();
   }
-}
-
-TEST(ServerList, RowsGoBeforeTheEmptyRowAndMoveByTheRules) {
-  Host h;
-  CServerList list;
-  ASSERT_TRUE(list.Create(&h.wnd, 1006, 4614, false));
-  list.Clear();
-  EXPECT_EQ(list.Count(), 0);
-  list.Append(Named("a", "ha"));
-  list.Append(Named("b", "hb"));
-  list.Append(Named("c", "hc"));
-  ASSERT_EQ(list.Count(), 3);
-  std::vector<SrvRow> rows = list.Rows();
-  EXPECT_EQ(rows[2].cells[SRV_COL_SERVER], "hc");
-  EXPECT_TRUE(rows[0].fixed);
-  EXPECT_EQ(rows[0].cells[10], "ESRI");
-
-  HTREEITEM first = list.Next(nullptr), last = list.Next(list.Next(first));
-  HTREEITEM empty = list.Next(last);
-  ASSERT_TRUE(list.IsEmptyRow(empty));
-  list.Select(first);
-  EXPECT_FALSE(list.CanMoveUp());
-  EXPECT_TRUE(list.CanMoveDown());
-  EXPECT_TRUE(list.CanDelete());
-  list.Select(last);
-  EXPECT_TRUE(list.CanMoveUp());
-  EXPECT_FALSE(list.CanMoveDown());  // never below the empty row
-  list.Select(empty);
-  EXPECT_FALSE(list.CanMoveUp());
-  EXPECT_FALSE(list.CanDelete());
-
-  list.Select(first);
-  list.MoveDown();
-  list.MoveDown();
-  list.MoveDown();  // refused: the empty row stays last
-  rows = list.Rows();
-  EXPECT_EQ(rows[0].cells[0] + rows[1].cells[0] + rows[2].cells[0], "bca");
-  EXPECT_TRUE(list.IsEmptyRow(empty));
-  list.Delete(empty);  // never deleted
-  list.Delete(list.Caret());
-  EXPECT_EQ(list.Count(), 2);
-  list.Ctrl().DestroyWindow();
 }

@@ -106,13 +106,6 @@ TEST(ServerRows, DeletionsKeepFixed) {
   for (const char* n : {"Fixed03", "Fixed04", "Fixed99", "Name05", "Select03", "Name100"}) EXPECT_FALSE(names.count(n)) << n;
 }
 
-TEST(ServerRows, TheLastCheckedNameIsTheSelection) {
-  std::vector<SrvRow> rows(4);
-  EXPECT_EQ(SrvSelectedRow(rows), 0);
-  rows[1].checked = rows[2].checked = true;
-  EXPECT_EQ(SrvSelectedRow(rows), 2);
-}
-
 TEST(ServerRows, APairTypedIntoALatitudeFillsBothCells) {
   SrvCellEdit e = SrvFinishCellEdit(false, SRV_COL_YA, "47.5, 8.25", 0);
   EXPECT_TRUE(e.left);

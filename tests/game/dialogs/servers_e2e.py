@@ -3,7 +3,7 @@
 xdotool, cells found and read by tlprobe.exe, the registry read with
 `wine reg query`/`reg export`, the CSV export read by Python's csv module.
 
-usage: servers_e2e.py SCENARIO   (keep, rows, edit, defaults, csv)
+usage: servers_e2e.py SCENARIO   (keep, rows, edit, defaults, csv, full)
 """
 import csv
 import os
@@ -344,7 +344,38 @@ def scenario_csv(work, srv, log):
     check("Name01" not in lv, "the old second layer stayed")
 
 
-SCENARIOS = {"keep": scenario_keep, "rows": scenario_rows, "edit": scenario_edit, "defaults": scenario_defaults,
+def scenario_full(work, srv, log):
+    """A list holds 100 entries (the value names have two digits): the empty
+    row and the import refuse more and say so; Cancel writes nothing."""
+    table(srv.server_address[1], 100)
+    src = os.path.join(work, "mehr.csv")
+    with open(src, "w", newline="", encoding="cp1252") as f:
+        f.write("A;h;a;\nB;h;b;\n*L;h;l;\n")
+    p = Program()
+    try:
+        p.wait_window()
+        open_dialog(p)
+        check(rows(BASE) == 101, "%d rows shown" % rows(BASE))
+        select_cell(BASE, 0, 0)
+        key("End", delay=0.5)  # the caret to the empty row
+        subprocess.run(["xdotool", "type", "--delay", "40", "Neu"])
+        key("Return", delay=0.5)
+        answer(p, "^Fehler$", "Return")
+        check(rows(BASE) == 101 and cell(BASE, 100, 0) == "", "a 101st entry was made")
+        click_button(IMPORT)
+        file_dialog(p, "Server-Liste importieren", "Z:" + src.replace("/", "\\"))
+        answer(p, "^Frage$", "Tab", "Return")  # No: the old lists stay
+        answer(p, "^Fehler$", "Return")
+        check(rows(BASE) == 101 and rows(LAYERS) == 4, "import gave %d/%d rows" % (rows(BASE), rows(LAYERS)))
+        key("Escape")
+        check(gone("^%s$" % TITLE), "Escape did not close")
+        p.close_ok()
+    finally:
+        p.kill()
+    check("Name99" in reg_values(SERVER) and "Name02" not in reg_values(LAYER), "Cancel wrote")
+
+
+SCENARIOS = {"keep": scenario_keep, "full": scenario_full, "rows": scenario_rows, "edit": scenario_edit, "defaults": scenario_defaults,
              "csv": scenario_csv}
 
 
