@@ -148,6 +148,15 @@ void CServerList::SetBox(HTREEITEM item, int column, bool checked) {
   m_ctrl.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
 }
 
+void CServerList::RemoveBox(HTREEITEM item, int column) {
+  TVITEMA ti = {};
+  ti.mask = TVIF_STATE | TLIF_COLUMN;
+  ti.hItem = item;
+  ti.stateMask = kBoxMask;
+  ti.cChildren = column;
+  m_ctrl.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+}
+
 void CServerList::CheckName(HTREEITEM item) {
   if (item) SetBox(item, SRV_COL_NAME, true);
 }

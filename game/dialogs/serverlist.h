@@ -34,6 +34,7 @@ class CServerList {
   void SetCellText(HTREEITEM item, int column, const std::string& text);
   bool HasBox(HTREEITEM item, int column);
   void SetBox(HTREEITEM item, int column, bool checked);
+  void RemoveBox(HTREEITEM item, int column);
   void CheckName(HTREEITEM item);  // the Name box of the selected base map
 
   // The button rules: what up, down and delete may do with the caret row.

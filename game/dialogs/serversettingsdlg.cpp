@@ -35,6 +35,8 @@ BEGIN_MESSAGE_MAP(CServerSettingsDlg, CDialog)
   ON_NOTIFY(TLN_SELCHANGED, IDC_SRV_LAYERLIST, OnSelChanged)
   ON_NOTIFY(TLN_ENDLABELEDIT, IDC_SRV_BASELIST, OnEndEditCell)
   ON_NOTIFY(TLN_ENDLABELEDIT, IDC_SRV_LAYERLIST, OnEndEditCell)
+  ON_NOTIFY(TLN_CHECKCHANGED, IDC_SRV_BASELIST, OnCheckChanged)
+  ON_NOTIFY(TLN_CHECKCHANGED, IDC_SRV_LAYERLIST, OnCheckChanged)
   ON_MESSAGE(kMsgListFull, OnListFull)
 END_MESSAGE_MAP()
 
@@ -129,6 +131,19 @@ void CServerSettingsDlg::OnEndEditCell(NMHDR* nm, LRESULT* result) {
   *result = 1;
   FinishEdit(list, item, column, di->item.pszText);
   UpdateButtons();
+}
+
+void CServerSettingsDlg::OnCheckChanged(NMHDR* nm, LRESULT* result) {
+  *result = 0;
+  const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
+  CServerList& list = nm->idFrom == IDC_SRV_BASELIST ? m_base : m_layers;
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
+  if (!list.IsEmptyRow(item)) return;
+  // the empty row is no entry yet: a box ticked there would take the
+  // selection from the base map that has it
+  int column = (tv->itemNew.mask & TLIF_COLUMN) ? tv->itemNew.cChildren : 0;
+  list.RemoveBox(item, column);
+  if (column == SRV_COL_NAME && tv->itemOld.hItem) list.CheckName(reinterpret_cast<HTREEITEM>(tv->itemOld.hItem));
 }
 
 bool CServerSettingsDlg::FinishEdit(CServerList& list, HTREEITEM item, int column, const char* typed) {

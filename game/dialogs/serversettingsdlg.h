@@ -28,6 +28,7 @@ class CServerSettingsDlg : public CDialog {
   void OnRestoreDefaults();
   void OnSelChanged(NMHDR* nm, LRESULT* result);
   void OnEndEditCell(NMHDR* nm, LRESULT* result);
+  void OnCheckChanged(NMHDR* nm, LRESULT* result);
   void UpdateButtons();
   LRESULT OnListFull(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()

@@ -219,6 +219,9 @@ def scenario_edit(work, srv, log):
     try:
         p.wait_window()
         open_dialog(p)
+        # the empty row has no boxes: a click there keeps the selection
+        click_cell(BASE, 3, 0, dx=9)
+        check(box(BASE, 3, 0) == 0 and box(BASE, 0, 0) == 2, "a box ticked on the empty row")
         type_cell(BASE, 3, 0, "Neu")
         check(rows(BASE) == 5, "no new empty row")
         check(cell(BASE, 3, 0) == "Neu" and cell(BASE, 3, 10) == "OSM", "new entry %r %r" % (cell(BASE, 3, 0), cell(BASE, 3, 10)))
