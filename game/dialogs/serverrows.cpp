@@ -14,8 +14,6 @@ const char* const kBaseTextNames[SRV_BASE_TEXTS] = {"Name",   "Server", "Path", 
                                                     "AreaXA", "AreaYA", "AreaXB", "AreaYB"};
 const char* const kLayerTextNames[SRV_LAYER_TEXTS] = {"Name", "Server", "Path", "AlphaOff", "AlphaMul", "Info"};
 
-const char* TextName(bool layer, int column) { return layer ? kLayerTextNames[column] : kBaseTextNames[column]; }
-
 std::string Indexed(const char* field, int index) {
   char name[32];
   snprintf(name, sizeof name, "%s%02i", field, index);
@@ -40,6 +38,10 @@ void Add(std::vector<SrvRegOp>* ops, SrvRegOp::Kind kind, const std::string& nam
 }
 
 }  // namespace
+
+const char* SrvTextField(bool layer, int column) {
+  return layer ? kLayerTextNames[column] : kBaseTextNames[column];
+}
 
 int SrvAreaAxis(bool layer, int column) {
   if (layer || column < SRV_COL_XA || column > SRV_COL_YB) return 0;
@@ -105,7 +107,7 @@ void SrvPlanRowWrite(bool layer, int index, const SrvRow& row, const SrvValues& 
   SrvRow shown = SrvRowFromValues(layer, stored, notation);
   for (int c = 0; c < SrvTextColumns(layer); c++)
     if (row.cells[c] != shown.cells[c] || (c == SRV_COL_NAME && !stored.exists))
-      Add(ops, SrvRegOp::kText, Indexed(TextName(layer, c), index), row.cells[c], 0);
+      Add(ops, SrvRegOp::kText, Indexed(SrvTextField(layer, c), index), row.cells[c], 0);
   if (row.fixed != (stored.fixed != 0)) Add(ops, SrvRegOp::kDword, Indexed("Fixed", index), "", row.fixed ? 1 : 0);
   uint32_t iface = SrvIfaceNumber(row.cells[SrvIfaceColumn(layer)]);
   if (iface != stored.iface) Add(ops, SrvRegOp::kDword, Indexed("Interface", index), "", iface);
@@ -115,7 +117,7 @@ void SrvPlanRowWrite(bool layer, int index, const SrvRow& row, const SrvValues& 
 
 void SrvPlanDeletes(bool layer, int from, int to, std::vector<SrvRegOp>* ops) {
   for (int i = from < 0 ? 0 : from; i < to && i < SRV_MAX_ROWS; i++) {
-    for (int c = 0; c < SrvTextColumns(layer); c++) Add(ops, SrvRegOp::kDelete, Indexed(TextName(layer, c), i), "", 0);
+    for (int c = 0; c < SrvTextColumns(layer); c++) Add(ops, SrvRegOp::kDelete, Indexed(SrvTextField(layer, c), i), "", 0);
     if (layer) Add(ops, SrvRegOp::kDelete, Indexed("Select", i), "", 0);
     Add(ops, SrvRegOp::kDelete, Indexed("Interface", i), "", 0);
   }

@@ -31,6 +31,8 @@ inline int SrvTextColumns(bool layer) { return layer ? SRV_LAYER_TEXTS : SRV_BAS
 inline int SrvFixColumn(bool layer) { return SrvTextColumns(layer); }
 inline int SrvIfaceColumn(bool layer) { return SrvTextColumns(layer) + 1; }
 inline int SrvColumns(bool layer) { return SrvTextColumns(layer) + 2; }
+// The value name (without index) of a text column: "Name", "Server", ...
+const char* SrvTextField(bool layer, int column);
 // Area columns of the base-map list; 0 not one, 1 a longitude, 2 a latitude.
 int SrvAreaAxis(bool layer, int column);
 

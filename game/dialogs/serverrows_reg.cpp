@@ -4,10 +4,6 @@
 #include "game/dialogs/serverrows.h"
 
 namespace {
-const char* const kTextFields[2][SRV_BASE_TEXTS] = {
-    {"Name", "Server", "Path", "ZoomMin", "ZoomMax", "AreaXA", "AreaYA", "AreaXB", "AreaYB"},
-    {"Name", "Server", "Path", "AlphaOff", "AlphaMul", "Info"}};
-
 CString Indexed(const char* field, int index) {
   CString name;
   name.Format("%s%02i", field, index);
@@ -27,7 +23,7 @@ int SrvReadValues(CRegistryKey& table, bool layer, int index, SrvValues* v) {
   // a deleted entry and must not carry over to a new one
   for (int c = 0; c < SrvTextColumns(layer); c++) {
     CString text;
-    int found = table.ReadString(text, Indexed(kTextFields[layer ? 1 : 0][c], index));
+    int found = table.ReadString(text, Indexed(SrvTextField(layer, c), index));
     if (c == SRV_COL_NAME) v->exists = found != 0;
     v->text[c] = text.GetString();
   }

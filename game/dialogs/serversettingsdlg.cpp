@@ -211,8 +211,6 @@ void CServerSettingsDlg::OnOK() {
   EndDialog(changed ? IDOK : IDCANCEL);
 }
 
-void CServerSettingsDlg::OnCancel() { CDialog::OnCancel(); }
-
 void CServerSettingsDlg::OnRestoreDefaults() {
   if (::MessageBoxA(m_hWnd, "Sollen wirklich die Standarteinstellungen wiederhergestellt werden ?", "Frage",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)

@@ -16,7 +16,6 @@ class CServerSettingsDlg : public CDialog {
  protected:
   BOOL OnInitDialog() override;
   void OnOK() override;
-  void OnCancel() override;
   void OnServerDelete();
   void OnLayerDelete();
   void OnServerUp();
