@@ -1,5 +1,5 @@
 // The server list's rows: shown values, finished edits, the registry writes
-// they take and the CSV exchange form.
+// they take.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -80,18 +80,6 @@ TEST(ServerRows, NewEntriesGetTheirNameAndLoseStaleValues) {
   EXPECT_FALSE(ops.count("Interface07"));
 }
 
-TEST(ServerRows, LayersWriteTheirShownFlag) {
-  SrvValues v = Stored("L", "h", "p");
-  v.text[3] = "-20";
-  SrvRow row = SrvRowFromValues(true, v, 0);
-  EXPECT_FALSE(row.checked);
-  EXPECT_EQ(row.cells[3], "-20");
-  row.checked = true;
-  auto ops = Plan(true, row, v);
-  EXPECT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops["Select07"], "1");
-}
-
 TEST(ServerRows, DeletionsKeepFixed) {
   std::vector<SrvRegOp> ops;
   SrvPlanDeletes(false, 3, 5, &ops);
@@ -128,30 +116,4 @@ TEST(ServerRows, APairTypedIntoALatitudeFillsBothCells) {
   // other columns keep what was typed, layers have no areas
   EXPECT_EQ(SrvFinishCellEdit(false, 3, "47.5, 8", 0).text, "47.5, 8");
   EXPECT_EQ(SrvFinishCellEdit(true, SRV_COL_YA, "x", 0).text, "x");
-}
-
-TEST(ServerRows, CsvFormIsDecimalDegreesAndFixAsNumber) {
-  SrvRow row;
-  row.cells[SRV_COL_NAME] = "A";
-  row.cells[SRV_COL_XA] = SrvAreaText("8.25", 6, 1);
-  row.cells[10] = "ESRI";
-  row.fixed = true;
-  CsvRow csv = SrvRowToCsv(false, row);
-  EXPECT_EQ(csv.cells[SRV_COL_XA], "8.250000\xb0");
-  EXPECT_EQ(csv.cells[9], "1");
-  EXPECT_EQ(csv.cells[10], "ESRI");
-  csv.cells[9] = "2";
-  SrvRow back = SrvRowFromCsv(csv, 6);
-  EXPECT_TRUE(back.fixed);
-  EXPECT_EQ(back.cells[SRV_COL_XA], row.cells[SRV_COL_XA]);
-  csv.cells[9] = "x";
-  EXPECT_FALSE(SrvRowFromCsv(csv, 6).fixed);
-  CsvRow layer;
-  layer.layer = true;
-  layer.cells[6] = "1";
-  layer.cells[7] = "3";
-  SrvRow l = SrvRowFromCsv(layer, 0);
-  EXPECT_TRUE(l.fixed);
-  EXPECT_EQ(SrvIfaceNumber(l.cells[7]), 3u);
-  EXPECT_EQ(SrvRowToCsv(true, l).cells[6], "1");
 }
