@@ -31,8 +31,10 @@ static LRESULT CALLBACK TreeListToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 void TreeListCreateToolTip(TreeListState* st) {
   TreeListWin* w = st->win;
   if (w->tooltip) return;
-  HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, w->hwnd,
-                             reinterpret_cast<HMENU>(TL_ID_TOOLTIP), GetModuleHandleA(nullptr), nullptr);
+  // a pop-up takes no control id (it would be read as a menu handle and
+  // the creation fail); its notifications are told apart by their sender
+  HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, w->hwnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
   if (!tip) return;
   TTTOOLINFOA ti = {};
   ti.cbSize = TTTOOLINFOA_V2_SIZE;
