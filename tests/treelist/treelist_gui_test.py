@@ -6,7 +6,8 @@ notch, Down moves the caret; checked against the program's notification log
 and state, and a screenshot of the selection. A second run with columns:
 Shift and Ctrl clicks, header dividers and reordering, dragging items
 (moves, Escape, Ctrl onto an item, onto its own child, auto-scroll),
-second-click editing left by an arrow key, and the tip of a cut label."""
+dragging a selection, the drop band on the screen, second-click editing
+left by an arrow key, and the tip of a cut label."""
 import os
 import shutil
 import subprocess
@@ -266,11 +267,41 @@ def columns_and_drags():
         x, y = r.mid(st, "Ordner")
         r.drag(x, y, *r.mid(st, "Kind 2"), keys=("ctrl",), release=False)
         cursor = r.state()["cursor"]
+        w, _, marked = screenshot()
         r.xdo("mouseup", 1)
         r.xdo("keyup", "ctrl", pause=0.05)
         st = r.state()
         r.check(cursor == "no", f"own child: cursor {cursor}")
         r.check(texts(st) == before, "dropping onto its own child moved items")
+        # the drop band stood over the whole row: a checkerboard inverts half its pixels
+        _, _, plain = screenshot()
+        k2 = r.item(st, "Kind 2")
+        px = [(y * w + x) * 3 for y in range(k2["t"], k2["b"]) for x in range(st["window"][0] + 2, st["window"][0] + 300)]
+        inverted = sum(marked[p:p + 3] != plain[p:p + 3] for p in px) / len(px)
+        r.check(0.35 < inverted < 0.65, f"drop band: {inverted:.2f} of the row inverted")
+        time.sleep(0.8)
+
+        # several selected, one of them inside another: the press keeps the
+        # selection, the child travels inside its parent, the rest follows it
+        r.xdo("keydown", "ctrl", pause=0.05)
+        r.click(*r.mid(st, "Kind 1"))
+        r.click(*r.mid(st, "Zeile 3"))
+        r.xdo("keyup", "ctrl", pause=0.05)
+        time.sleep(0.8)
+        x, y = r.mid(st, "Ordner")
+        r.drag(x, y, x, r.item(st, "Zeile 5")["t"] + 1)
+        st = r.state()
+        order = texts(st)
+        r.check(order.index("Kind 1") == order.index("Kind 0") + 1 and order.index("Ordner") == order.index("Zeile 4") + 1
+                and order.index("Zeile 3") == order.index("Zeile 12") + 1
+                and order.index("Zeile 5") == order.index("Zeile 3") + 1, f"selection drag: order {order[:16]}")
+        drops = [n for n in r.notes() if n[0] == "-440"]
+        r.check(int(drops[-1][1], 16) & 0xFFFFFF == 2, f"selection drag: drop note {drops[-1]}")
+        # a plain click on one of them selects it alone
+        time.sleep(0.8)
+        r.click(*r.mid(st, "Zeile 3"))
+        st = r.state()
+        r.check(st["sel"] == [h["Zeile 3"]], f"click in a selection: selected {st['sel']}")
         time.sleep(0.8)
 
         # held near the bottom edge the list scrolls by itself
@@ -304,6 +335,11 @@ def columns_and_drags():
         st = r.wait(lambda s: s.get("order") == [0, 2, 1] and s["cols"][2]["hit"] == 2, timeout=5)
         r.check(st.get("order") == [0, 2, 1], f"header drag: order {st.get('order')}")
         r.check([c["hit"] for c in st["cols"]] == [0, 1, 2], f"header drag: cells below {st['cols']}")
+        # a click on a header item tells the parent which column
+        c2 = st["cols"][2]
+        r.click((c2["l"] + c2["r"]) // 2, ymid)
+        clicks = [n for n in r.notes() if n[0] == "-439"]
+        r.check(clicks and clicks[-1][1].strip() == "2", f"header click: {clicks}")
         c0, c1 = st["cols"][0], st["cols"][1]
         r.drag((c1["l"] + c1["r"]) // 2, ymid, c0["l"] + 4, ymid)
         st = r.state()
