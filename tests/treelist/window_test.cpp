@@ -321,6 +321,98 @@ TEST(TreeListPaint, CheckBoxImages) {
   EXPECT_EQ(plain1, on);
 }
 
+// Images: the item's image from the normal list, an index of 0x40000000 and
+// up from the cell list, and a cell's image at its left edge.
+TEST(TreeListPaint, ImagesFromBothLists) {
+  const COLORREF red = 0x000000FF, green = 0x0000FF00, blue = 0x00FF0000;
+  auto makeList = [](std::vector<COLORREF> colours) {
+    HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
+    HDC sdc = GetDC(nullptr);
+    for (COLORREF c : colours) {
+      HDC dc = CreateCompatibleDC(sdc);
+      HBITMAP bm = CreateCompatibleBitmap(sdc, 16, 16);
+      HGDIOBJ old = SelectObject(dc, bm);
+      RECT r = {0, 0, 16, 16};
+      SetBkColor(dc, c);
+      ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, "", 0, nullptr);
+      SelectObject(dc, old);
+      ImageList_Add(il, bm, nullptr);
+      DeleteObject(bm);
+      DeleteDC(dc);
+    }
+    ReleaseDC(nullptr, sdc);
+    return il;
+  };
+  HIMAGELIST normal = makeList({red, green}), cells = makeList({blue});
+  {
+    Harness h(WS_CHILD | WS_VISIBLE, 300, 120);
+    TLColumnDesc d = {};
+    d.mask = TLCF_WIDTH;
+    d.cx = 120;
+    h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+    h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    h.Send(TLM_SETIMAGELIST, 0x40000000 | 0, reinterpret_cast<LPARAM>(normal));
+    h.Send(TLM_SETIMAGELIST, 0x40000000 | 4, reinterpret_cast<LPARAM>(cells));
+    uintptr_t items[2];
+    const int images[2] = {1, 0x40000000};
+    for (int i = 0; i < 2; i++) {
+      items[i] = h.Insert(TLI_ROOT, "x");
+      TLItem it = {};
+      it.mask = TLIF_IMAGE | TLIF_SELECTEDIMAGE;
+      it.hItem = items[i];
+      it.iImage = it.iSelectedImage = images[i];
+      h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    }
+    TLItem cell = {};
+    cell.mask = TLIF_IMAGE | TLIF_TEXT | TLIF_COLUMN;
+    cell.hItem = items[0];
+    cell.cChildren = 1;
+    cell.pszText = const_cast<char*>("c");
+    cell.iImage = 0;
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&cell));
+    Canvas c(300, 120);
+    PaintInto(h, c);
+    auto count = [&](uintptr_t item, int x0, int x1, COLORREF col) {
+      RECT r = ItemRect(h, item);
+      int n = 0;
+      for (int y = r.top; y < r.bottom; y++)
+        for (int x = x0; x < x1; x++) n += c.At(x, y) == Px(col);
+      return n;
+    };
+    EXPECT_GE(count(items[0], 0, 120, green), 15 * 15);
+    EXPECT_EQ(count(items[0], 0, 120, blue), 0);
+    EXPECT_GE(count(items[1], 0, 120, blue), 15 * 15);  // 0x40000000: the cell list's image 0
+    EXPECT_EQ(count(items[1], 0, 120, red), 0);
+    EXPECT_GE(count(items[0], 120, 140, blue), 15 * 15);  // cell image at the left edge
+    EXPECT_EQ(count(items[1], 120, 240, blue), 0);
+  }
+  ImageList_Destroy(normal);
+  ImageList_Destroy(cells);
+}
+
+// The drag image: text (and image) width at most 240 pixels, height at most
+// 32; a missing cell shows "????"; one image the caller owns.
+TEST(TreeListPaint, DragImageBounds) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 120);
+  uintptr_t shortItem = h.Insert(TLI_ROOT, "ab");
+  uintptr_t longItem = h.Insert(TLI_ROOT, std::string(300, 'W').c_str());
+  int w = 0, hh = 0;
+  HIMAGELIST a = reinterpret_cast<HIMAGELIST>(h.Send(TLM_CREATEDRAGIMAGE, 0, shortItem));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(a), 1);
+  ImageList_GetIconSize(a, &w, &hh);
+  EXPECT_GT(w, 5);
+  EXPECT_LT(w, 40);
+  EXPECT_LE(hh, 32);
+  ImageList_Destroy(a);
+  HIMAGELIST b = reinterpret_cast<HIMAGELIST>(h.Send(TLM_CREATEDRAGIMAGE, 0, longItem));
+  ASSERT_NE(b, nullptr);
+  ImageList_GetIconSize(b, &w, &hh);
+  EXPECT_EQ(w, 240);
+  ImageList_Destroy(b);
+  EXPECT_EQ(h.Send(TLM_CREATEDRAGIMAGE, 0, 12345), 0);
+}
+
 // ---------------------------------------------------------------- wrapper
 
 struct Seen {
