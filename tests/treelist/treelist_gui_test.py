@@ -363,6 +363,21 @@ def columns_and_drags():
         r.check(st["edit"] == 0 and st["caret"] == order[order.index(h["Zeile 2"]) + 1],
                 "arrow out of the editor: caret not on the next row")
 
+        # Left and Right stay in the editor inside the text; Left at its start leaves
+        caret = [it for it in st["items"] if it["h"] == st["caret"]][0]
+        x, y = caret["l"] + 4, (caret["t"] + caret["b"]) // 2
+        time.sleep(0.8)
+        r.click(x, y)
+        st = r.wait(lambda s: s["edit"] == 1, timeout=5)
+        r.xdo("key", "Right")
+        r.xdo("key", "Left")
+        inside = r.state()["edit"]
+        r.xdo("key", "Left")
+        st = r.wait(lambda s: s["edit"] == 0, timeout=5)
+        r.check(inside == 1 and st["edit"] == 0, f"arrows in the editor: open after Right, Left {inside}, "
+                f"after Left at the start {st['edit']}")
+        r.check(r.item(st, caret["text"]) is not None, "arrows in the editor changed the text")
+
         # the mouse resting on a cut label shows the whole text in a tip
         lang = r.item(st, "Lang: ein Eintrag, der nicht in seine Spalte passt")
         room = st["cols"][0]["r"] - lang["l"]
