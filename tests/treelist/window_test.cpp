@@ -590,6 +590,46 @@ TEST(TreeListColumns, InsertDeleteAndWeights) {
   EXPECT_EQ(got[1], 2);
 }
 
+// 1,000 random resizes of the window: five proportional columns beside a
+// fixed one share exactly the client width whenever none sits at its
+// minimum, and none ever goes below it.
+TEST(TreeListColumns, ResizesShareTheWidthExactly) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc fixed = {};
+  fixed.mask = TLCF_WIDTH;
+  fixed.cx = 60;
+  ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&fixed)), 0);
+  for (int c = 1; c <= 5; c++) {
+    TLColumnDesc d = {};
+    d.mask = TLCF_WEIGHT | TLCF_MINWIDTH;
+    d.cx = c;
+    d.iOrder = 20;
+    ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d)), c);
+  }
+  srand(7);
+  int exact = 0;
+  for (int i = 0; i < 1000; i++) {
+    int width = 80 + rand() % 900;
+    SetWindowPos(h.tl(), nullptr, 0, 0, width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rc;
+    GetClientRect(h.tl(), &rc);
+    int sum = 0, atMin = 0;
+    for (int c = 0; c < 6; c++) {
+      int w = static_cast<int>(h.Send(TLM_GETCOLUMNWIDTH, c));
+      if (c) {
+        ASSERT_GE(w, 20) << "resize " << i << " column " << c;
+        atMin += w == 20;
+      }
+      sum += w;
+    }
+    if (!atMin) {
+      ASSERT_EQ(sum, rc.right) << "resize " << i << " to " << width;
+      exact++;
+    }
+  }
+  EXPECT_GT(exact, 300);
+}
+
 // ---------------------------------------------------------------- frames
 
 TEST(TreeListFrames, CornersUnscaledAndTint) {
