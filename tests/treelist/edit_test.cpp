@@ -250,4 +250,54 @@ TEST(TreeListTips, InfoTipTextsGrowAndAreCut) {
   }
 }
 
+// An info tip the parent asks to delay shows only once the delay ran out.
+TEST(TreeListTips, DelayedInfoTip) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200, 0, true);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_INFOTIPS, TLOPT_INFOTIPS);
+  uintptr_t a = h.Insert(TLI_ROOT, "eins");
+  static char text[] = "later";
+  h.On(TLN_GETINFOTIP, [&](NMHDR* nm) -> LRESULT {
+    TLNmTreeView* tv = reinterpret_cast<TLNmTreeView*>(nm);
+    tv->itemNew.pszText = text;
+    tv->itemNew.mask |= TLIF_DELAYTIP;
+    tv->itemNew.lParam = 1000;
+    return 1;
+  });
+  HWND tt = reinterpret_cast<HWND>(h.Send(TLM_GETTOOLTIPS));
+  ASSERT_NE(tt, nullptr);
+  RECT r = {static_cast<LONG>(a), 0, 0, 0};
+  h.Send(TLM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+  DWORD start = GetTickCount();
+  h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2));
+  EXPECT_FALSE(IsWindowVisible(tt));
+  while (!IsWindowVisible(tt) && GetTickCount() - start < 4000) tltest::Pump(20);
+  DWORD shown = GetTickCount() - start;
+  EXPECT_TRUE(IsWindowVisible(tt));
+  EXPECT_GE(shown, 900u);
+}
+
+// The hot item's label takes colour slot 7 while the mouse is over it.
+TEST(TreeListTips, HotTrackingColoursTheLabel) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_TRACKSELECT, 300, 120);
+  uintptr_t a = h.Insert(TLI_ROOT, "Heiss");
+  h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
+  h.Send(TLM_SETBKCOLOR, 4, 0x00000000);
+  h.Send(TLM_SETBKCOLOR, 7, 0x000000FF);
+  RECT r = {static_cast<LONG>(a), 0, 0, 0};
+  h.Send(TLM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+  auto hotPixels = [&]() {
+    tltest::Canvas c(300, 120);
+    h.Send(WM_PAINT, reinterpret_cast<WPARAM>(c.dc()));
+    int n = 0;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = r.left; x < r.right; x++) n += c.At(x, y) == tltest::Px(0x000000FF);
+    return n;
+  };
+  EXPECT_EQ(hotPixels(), 0);
+  h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 3, (r.top + r.bottom) / 2));
+  EXPECT_GT(hotPixels(), 10);
+  h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(250, 110));
+  EXPECT_EQ(hotPixels(), 0);
+}
+
 }  // namespace
