@@ -5,6 +5,18 @@
 
 #include "treelist/tledit.h"
 
+// Caret mode 1 at the clicked pixel, counted from where the editor's text
+// starts: the label (after indent and images) or the cell's text part.
+static uint32_t CaretAtClick(TreeListState* st, uint32_t item, int column, POINT pt) {
+  TLRect r = {static_cast<int32_t>(item), 0, 0, 0};
+  uint32_t what = column ? (0x80u | 1u | (static_cast<uint32_t>(column) << 24)) : 1u;
+  int32_t left = TreeListGetItemRect(st, what, &r) ? r.left
+                 : st->columnCount ? st->colX[st->columns[column].position] - st->hOffset : 0;
+  int off = pt.x - left;
+  if (off < 0) off = 0;
+  return (1u << 26) | ((static_cast<uint32_t>(off) & 0x3FFFFu) << 8);
+}
+
 // Choice lists end at a null pointer (arrays) or at their zero (buffers),
 // never beyond TLCHOICES_MAX entries; a count limits them further.
 static uint32_t Limit(uint32_t count) { return count && count < TLCHOICES_MAX ? count : TLCHOICES_MAX; }
@@ -153,12 +165,7 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
   int editorKind = kind == TLEK_COMBO ? 1 : kind == TLEK_LIST ? 2 : 0;
   uint32_t flags = static_cast<uint32_t>(column) | (static_cast<uint32_t>(editorKind) << 29);
   if (col.editFlags & TLEF_FULLCELL) flags |= 0x80000000u;
-  if (trigger == TLTRIGGER_CLICKCARET && !(st->options & TLOPT_CLICKCARETFREE)) {
-    int32_t left = st->columnCount ? st->colX[col.position] - st->hOffset : 0;
-    int off = pt.x - left;
-    if (off < 0) off = 0;
-    flags |= (1u << 26) | ((static_cast<uint32_t>(off) & 0x3FFFFu) << 8);
-  }
+  if (trigger == TLTRIGGER_CLICKCARET && !(st->options & TLOPT_CLICKCARETFREE)) flags |= CaretAtClick(st, item, column, pt);
   bool savedChanged = typed;
   HWND ed = TreeListStartEdit(st, item, flags);
   if (!ed || st->dead) return 0;
@@ -213,12 +220,7 @@ int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t t
   };
   if (!answer || st->dead || !TLGet(st, item)) return done(0);
   uint32_t flags = static_cast<uint32_t>(column) | (answer & 0xE0000000u);
-  if (trigger == TLTRIGGER_CLICKCARET && !(st->options & TLOPT_CLICKCARETFREE)) {
-    int32_t left = st->columnCount ? st->colX[st->columns[column].position] - st->hOffset : 0;
-    int off = pt.x - left;
-    if (off < 0) off = 0;
-    flags |= (1u << 26) | ((static_cast<uint32_t>(off) & 0x3FFFFu) << 8);
-  }
+  if (trigger == TLTRIGGER_CLICKCARET && !(st->options & TLOPT_CLICKCARETFREE)) flags |= CaretAtClick(st, item, column, pt);
   HWND ed = TreeListStartEdit(st, item, flags);
   if (!ed || st->dead) return done(0);
   if (answer & TLER_COMBO) {

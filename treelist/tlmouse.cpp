@@ -53,6 +53,18 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     }
     TLHitTest ht = {{pt.x, pt.y}, 0, 0};
     uint32_t item = TreeListHitTest(st, &ht);
+    if (left && w->selectOnRelease) {
+      // the press kept the selection for a drag; a plain click selects the item alone
+      w->selectOnRelease = false;
+      uint32_t pressed = w->pressItem;
+      if (pressed && pressed == item) {
+        int selColumn = (st->options & TLOPT_CELLSELECT) ? static_cast<int>(TLHT_COLUMN(ht.flags)) : 0;
+        TreeListSelectItem(st, pressed, selColumn, 0x8000u | TVC_BYMOUSE);
+        if (!st->dead && TLGet(st, pressed)) TreeListSetCaret(st, pressed, selColumn);
+        if (st->dead) return;
+        st->anchorItem = st->focusItem = pressed;
+      }
+    }
     if (left && w->secondClickArmed) {
       w->secondClickArmed = false;
       int column = static_cast<int>(TLHT_COLUMN(ht.flags));
@@ -144,6 +156,10 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
       if (!st->dead && TLGet(st, item)) TreeListSetCaret(st, item, selColumn);
       st->focusItem = item;
       st->anchorItem = item;
+    } else if (left && (it->state & TLIS_SELECTED) && st->selCount > 1) {
+      // several selected: they stay so for a drag; the release decides
+      w->selectOnRelease = true;
+      w->pressItem = item;
     } else {
       TreeListSelectItem(st, item, selColumn, 0x8000u | TVC_BYMOUSE);
       if (!st->dead && TLGet(st, item)) TreeListSetCaret(st, item, selColumn);
@@ -246,6 +262,7 @@ void TreeListMouseMove(TreeListState* st, WPARAM keys, int x, int y) {
     int pcol = w->pressColumn;
     w->pressButton = 0;
     w->secondClickArmed = false;
+    w->selectOnRelease = false;
     TreeListItem* it = TLGet(st, pressed);
     if (!it) return;
     TLNmTreeView nm = {};

@@ -12,6 +12,10 @@ static const char kPrevProp[] = "TLPrev";
 static LRESULT CALLBACK TreeListToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   WNDPROC prev = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kPrevProp));
   HWND owner = reinterpret_cast<HWND>(GetPropA(hwnd, kOwnerProp));
+  // the tip lies over the label it shows: clicks go through to the control,
+  // so that a double-click on a cut label still reaches it
+  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+  if (msg == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
   if (msg == WM_SETFOCUS && lp) {
     SetFocus(reinterpret_cast<HWND>(lp));
     return 0;
@@ -31,8 +35,10 @@ static LRESULT CALLBACK TreeListToolTipProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 void TreeListCreateToolTip(TreeListState* st) {
   TreeListWin* w = st->win;
   if (w->tooltip) return;
-  HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, w->hwnd,
-                             reinterpret_cast<HMENU>(TL_ID_TOOLTIP), GetModuleHandleA(nullptr), nullptr);
+  // a pop-up takes no control id (it would be read as a menu handle and
+  // the creation fail); its notifications are told apart by their sender
+  HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, w->hwnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
   if (!tip) return;
   TTTOOLINFOA ti = {};
   ti.cbSize = TTTOOLINFOA_V2_SIZE;
@@ -156,6 +162,12 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
   int room = rc.right - rc.left;
   if (room > tw + 4 + 4) return;  // fits: no tip
   if (!SetTipText(w, t, len)) return;
+  if (!delayed) {
+    // only once the mouse rests: a tip popping up under a double-click takes its second click
+    w->tipTicks = 1;
+    SetTimer(w->hwnd, TL_TIMER_TIP, 400, nullptr);
+    return;
+  }
   ShowTip(st, rc);
 }
 

@@ -70,6 +70,7 @@ struct TreeListWin : public TreeListHost {
   POINT lastPressPt = {};
   bool dblArmed = false;
   bool secondClickArmed = false;
+  bool selectOnRelease = false;  // a press on one of several selected items
   intptr_t lastKeyAnswer = 0;
   uint32_t dragFlags = 0;
   bool dragging = false;

@@ -131,6 +131,11 @@ int TreeListWin::HostMeasureText(const char* text, int length, bool bold) {
 void TreeListWin::HostForget(uint32_t item, int column) {
   if (st->editItem && (st->editItem == item || (column > 0 && st->editColumn == column))) TreeListEndEdit(st, 1, 0);
   if (item && st->tipItem == item) TreeListHideTip(st);
+  if (item && pressItem == item) {
+    pressItem = 0;
+    pressButton = 0;
+    selectOnRelease = false;
+  }
   if (!item && column >= 0 && st->tipColumn == column) TreeListHideTip(st);
 }
 

@@ -51,8 +51,11 @@ void ClickItem(Harness& h, uintptr_t item) {
 // The parent destroys the control inside each of these notifications; the
 // operation that sent it must stop without touching the freed state.
 TEST(TreeListLifetime, DestroyInsideNotifications) {
-  const int codes[] = {static_cast<int>(NM_CLICK), TLN_SELCHANGED, TLN_ITEMEXPANDING, TLN_ENDLABELEDIT, TLN_DELETEITEM, TLN_SELCHANGING};
+  const int codes[] = {static_cast<int>(NM_CLICK), TLN_SELCHANGED, TLN_ITEMEXPANDING, TLN_ENDLABELEDIT,
+                       TLN_DELETEITEM,  TLN_SELCHANGING, TLN_DROP, TLN_DROP - 1000};
   for (int code : codes) {
+    bool cancel = code == TLN_DROP - 1000;  // the drop note of a drag ended by Escape
+    if (cancel) code = TLN_DROP;
     Harness h(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS);
     uintptr_t a = h.Insert(TLI_ROOT, "alpha");
     uintptr_t b = h.Insert(a, "beta");
@@ -75,6 +78,12 @@ TEST(TreeListLifetime, DestroyInsideNotifications) {
         break;
       }
       case TLN_DELETEITEM: h.Send(TLM_DELETEITEM, 0, TLI_ROOT); break;
+      case TLN_DROP:
+        h.Send(TLM_PROPERTY, TLPROP_DRAGFLAGS | TLPROP_SET, TLDRAG_REPORTCANCEL);
+        ASSERT_EQ(h.Send(TLM_BEGINDRAG, 0, a), 1);
+        if (cancel) h.Send(WM_KEYDOWN, VK_ESCAPE, 0x10001);
+        else h.Send(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        break;
     }
     EXPECT_FALSE(IsWindow(tl)) << code;
     // direct calls on the dead window answer 0

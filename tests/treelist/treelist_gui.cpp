@@ -1,7 +1,9 @@
 // A TreeList on the screen for the real-input test: it logs notifications to
 // notify.txt, answers edit requests with an edit box, and on a command file
 // (cmd.txt, acknowledged in ack.txt) writes its state: every row's item,
-// text, state and label rectangle in screen coordinates.
+// text, state and label rectangle in screen coordinates, the selection, the
+// columns, the tooltip, the editor and the cursor. With "full" after the
+// folder it shows columns, multi-selection, its own drag and second clicks.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,6 +17,7 @@
 static HWND g_tl;
 static std::string g_dir;
 static int g_acks = 0;
+static bool g_full = false;
 
 static std::string Path(const char* name) { return g_dir + "\\" + name; }
 
@@ -26,10 +29,11 @@ static void Log(const char* line) {
   }
 }
 
-static std::string Text(uintptr_t h) {
+static std::string Text(uintptr_t h, int column = 0) {
   char buf[300] = "";
   TLItem it = {};
-  it.mask = TLIF_TEXT;
+  it.mask = TLIF_TEXT | TLIF_COLUMN;
+  it.cChildren = column;
   it.hItem = h;
   it.pszText = buf;
   it.cchTextMax = sizeof(buf);
@@ -57,6 +61,57 @@ static void WriteState() {
   GetWindowRect(g_tl, &wr);
   fprintf(f, "window %ld %ld %ld %ld indent %d\n", wr.left, wr.top, wr.right, wr.bottom,
           static_cast<int>(SendMessageA(g_tl, TLM_GETINDENT, 0, 0)));
+  fprintf(f, "sel");
+  for (uintptr_t h = SendMessageA(g_tl, TLM_GETNEXTITEM, TLGN_NEXTSELECTED, TLI_ROOT); h;
+       h = SendMessageA(g_tl, TLM_GETNEXTITEM, TLGN_NEXTSELECTED, h))
+    fprintf(f, " %u", static_cast<unsigned>(h));
+  fprintf(f, "\n");
+  HWND header = reinterpret_cast<HWND>(SendMessageA(g_tl, TLM_GETHEADER, 0, 0));
+  int n = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int c = 0; c < n; c++) {
+    RECT hr;
+    Header_GetItemRect(header, c, &hr);
+    MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&hr), 2);
+    // the control's own idea of which column lies below this header item
+    TLHitTest ht = {{(hr.left + hr.right) / 2, hr.bottom + 4}, 0, 0};
+    ScreenToClient(g_tl, reinterpret_cast<POINT*>(&ht.pt));
+    SendMessageA(g_tl, TLM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
+    fprintf(f, "col %d %d %ld %ld %ld %ld %u\n", c, static_cast<int>(SendMessageA(g_tl, TLM_GETCOLUMNWIDTH, c, 0)),
+            hr.left, hr.top, hr.right, hr.bottom, TLHT_COLUMN(ht.flags));
+  }
+  int order[32] = {};
+  if (n && SendMessageA(g_tl, TLM_GETCOLUMNORDER, n, reinterpret_cast<LPARAM>(order))) {
+    fprintf(f, "order");
+    for (int c = 0; c < n; c++) fprintf(f, " %d", order[c]);
+    fprintf(f, "\n");
+  }
+  // the widest text of each column in the control's font
+  HDC dc = GetDC(g_tl);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(g_tl, WM_GETFONT, 0, 0)));
+  for (int c = 1; c < n; c++) {
+    int widest = 0;
+    for (int r = 0; r < rows; r++) {
+      std::string t = Text(SendMessageA(g_tl, TLM_GETROWITEM, 0, r), c);
+      SIZE sz = {};
+      GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+      if (sz.cx > widest) widest = sz.cx;
+    }
+    fprintf(f, "widest %d %d\n", c, widest);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(g_tl, dc);
+  HWND tip = reinterpret_cast<HWND>(SendMessageA(g_tl, TLM_GETTOOLTIPS, 0, 0));
+  RECT tr = {};
+  if (tip) GetWindowRect(tip, &tr);
+  fprintf(f, "tip %d %ld %ld %ld %ld\n", tip && IsWindowVisible(tip) ? 1 : 0, tr.left, tr.top, tr.right, tr.bottom);
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(g_tl, TLM_GETEDITCONTROL, 0, 0));
+  char et[300] = "";
+  if (edit) GetWindowTextA(edit, et, sizeof(et));
+  fprintf(f, "edit %d %s\n", edit && IsWindowVisible(edit) ? 1 : 0, et);
+  HCURSOR cur = GetCursor();
+  fprintf(f, "cursor %s\n", cur == LoadCursorA(nullptr, IDC_NO)     ? "no"
+                            : cur == LoadCursorA(nullptr, IDC_HAND) ? "hand"
+                                                                    : "other");
   fclose(f);
   MoveFileExA(Path("state.tmp").c_str(), Path("state.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
 }
@@ -80,6 +135,19 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       } else if (code == TLN_EDITREQUEST) {
         Log("-435");
         return 1;  // an edit box
+      } else if (code == TLN_DROP) {
+        TLNmDrop* d = reinterpret_cast<TLNmDrop*>(lp);
+        snprintf(line, sizeof(line), "%d %x %u %u", code, d->action, static_cast<unsigned>(d->itemOld.hItem),
+                 static_cast<unsigned>(d->itemNew.hItem));
+        Log(line);
+      } else if (code == TLN_COLUMNCHANGED) {
+        TLNmColumn* c = reinterpret_cast<TLNmColumn*>(lp);
+        snprintf(line, sizeof(line), "%d %d %d %d %d", code, c->column, c->position, c->x, c->width);
+        Log(line);
+      } else if (code == TLN_COLUMNCLICK) {
+        TLNmColumnClick* c = reinterpret_cast<TLNmColumnClick*>(lp);
+        snprintf(line, sizeof(line), "%d %d", code, c->column);
+        Log(line);
       } else if (code == TLN_SCROLL) {
         TLNmScroll* s = reinterpret_cast<TLNmScroll*>(lp);
         snprintf(line, sizeof(line), "%d %d %d", code, s->direction, s->firstRow);
@@ -113,6 +181,23 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+static void SetCell(uintptr_t h, int column, const char* text) {
+  TLItem it = {};
+  it.mask = TLIF_TEXT | TLIF_COLUMN;
+  it.hItem = h;
+  it.cChildren = column;
+  it.pszText = const_cast<char*>(text);
+  SendMessageA(g_tl, TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+static void AddColumn(int index, const char* text, int width) {
+  TLColumnDesc d = {};
+  d.mask = TLCF_TEXT | TLCF_WIDTH;
+  d.pszText = const_cast<char*>(text);
+  d.cx = width;
+  SendMessageA(g_tl, TLM_INSERTCOLUMN, index, reinterpret_cast<LPARAM>(&d));
+}
+
 static uintptr_t Add(uintptr_t parent, const char* text) {
   TLInsert r = {};
   r.hParent = parent;
@@ -124,6 +209,11 @@ static uintptr_t Add(uintptr_t parent, const char* text) {
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
   g_dir = cmdLine;
+  size_t sp = g_dir.rfind(' ');
+  if (sp != std::string::npos && g_dir.substr(sp + 1) == "full") {
+    g_full = true;
+    g_dir.resize(sp);
+  }
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   TreeListRegisterClass(inst);
@@ -133,15 +223,30 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
   wc.lpszClassName = "TLGuiParent";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassA(&wc);
-  HWND top = CreateWindowExA(0, "TLGuiParent", "TreeList GUI", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 360, 320,
+  HWND top = CreateWindowExA(0, "TLGuiParent", "TreeList GUI", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 360 + (g_full ? 40 : 0), 320,
                              nullptr, nullptr, inst, nullptr);
   g_tl = CreateWindowExA(0, TREELIST_CLASSNAME, nullptr,
                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                             TVS_CHECKBOXES | TVS_EDITLABELS,
-                         0, 0, 340, 280, top, reinterpret_cast<HMENU>(100), inst, nullptr);
+                             (g_full ? 0x8000u : TVS_CHECKBOXES) | TVS_EDITLABELS,
+                         0, 0, 340 + (g_full ? 40 : 0), 280, top, reinterpret_cast<HMENU>(100), inst, nullptr);
+  if (g_full) {
+    AddColumn(0, "Name", 150);
+    AddColumn(1, "Wert", 90);
+    AddColumn(2, "Art", 80);
+    SendMessageA(g_tl, TLM_SETEXTENDEDSTYLE, 0,
+                 TLOPT_MULTISELECT | TLOPT_REORDERCOLUMNS | TLOPT_COLUMNNOTIFY | TLOPT_SECONDCLICKEDIT | TLOPT_ODDHEIGHTS);
+    SendMessageA(g_tl, TLM_PROPERTY, TLPROP_DRAGFLAGS | TLPROP_SET, TLDRAG_REPORTCANCEL);
+  }
   uintptr_t parent = Add(TLI_ROOT, "Ordner");
   for (int i = 0; i < 5; i++) Add(parent, ("Kind " + std::to_string(i)).c_str());
-  for (int i = 0; i < 30; i++) Add(TLI_ROOT, ("Zeile " + std::to_string(i)).c_str());
+  if (g_full) Add(TLI_ROOT, "Lang: ein Eintrag, der nicht in seine Spalte passt");
+  for (int i = 0; i < 30; i++) {
+    uintptr_t h = Add(TLI_ROOT, ("Zeile " + std::to_string(i)).c_str());
+    if (g_full) {
+      SetCell(h, 1, ("Wert " + std::to_string(i * 7)).c_str());
+      SetCell(h, 2, "x");
+    }
+  }
   SetFocus(g_tl);
   SetTimer(top, 1, 30, nullptr);
   MSG m;

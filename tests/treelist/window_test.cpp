@@ -171,6 +171,248 @@ TEST(TreeListPaint, LabelCutting) {
   DeleteDC(sdc);
 }
 
+// Grid lines below rows and right of columns, right and centred cells, the
+// frozen-row separator, the inverted drop band on a row and after the last
+// row, and the disabled look.
+TEST(TreeListPaint, GridAlignmentSeparatorDropBandDisabled) {
+  const COLORREF bk = 0x00FFFFFF, grid = 0x0000C000, sep = 0x000000FF, text = 0x00000000;
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 150);
+  const int fmt[3] = {0, 1, 2}, width[3] = {100, 90, 90};
+  for (int col = 0; col < 3; col++) {
+    TLColumnDesc d = {};
+    d.mask = TLCF_WIDTH | TLCF_FMT;
+    d.fmt = fmt[col];
+    d.cx = width[col];
+    ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, col, reinterpret_cast<LPARAM>(&d)), col);
+  }
+  h.Send(TLM_SETBKCOLOR, 0, bk);
+  h.Send(TLM_SETBKCOLOR, 3, grid);
+  h.Send(TLM_SETBKCOLOR, 4, text);
+  h.Send(TLM_SETBKCOLOR, 16, sep);
+  uintptr_t items[3];
+  for (int i = 0; i < 3; i++) {
+    items[i] = h.Insert(TLI_ROOT, "");
+    for (int col = 1; col < 3; col++) {
+      TLItem it = {};
+      it.mask = TLIF_TEXT | TLIF_COLUMN;
+      it.hItem = items[i];
+      it.cChildren = col;
+      it.pszText = const_cast<char*>("WW");
+      h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    }
+  }
+  RECT r0 = ItemRect(h, items[0]), r2 = ItemRect(h, items[2]);
+  // the text's extent within one cell of row 0
+  auto ink = [&](Canvas& c, int left, int right, int* lo, int* hi) {
+    *lo = right;
+    *hi = -1;
+    for (int y = r0.top; y < r0.bottom - 1; y++)
+      for (int x = left; x < right - 1; x++)
+        if (c.At(x, y) == Px(text)) {
+          if (x < *lo) *lo = x;
+          if (x > *hi) *hi = x;
+        }
+  };
+  Canvas plain(300, 150);
+  PaintInto(h, plain);
+  int lo, hi;
+  ink(plain, 100, 190, &lo, &hi);
+  ASSERT_GE(hi, 0) << "no text in the right-aligned cell";
+  EXPECT_GE(hi, 190 - 5);
+  EXPECT_GT(lo, 100 + 45);
+  ink(plain, 190, 280, &lo, &hi);
+  ASSERT_GE(hi, 0) << "no text in the centred cell";
+  EXPECT_LE(abs((lo + hi) / 2 - 235), 2);
+
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_GRID, TLOPT_GRID);
+  Canvas g(300, 150);
+  PaintInto(h, g);
+  for (int i = 0; i < 3; i++) {
+    RECT r = ItemRect(h, items[i]);
+    EXPECT_EQ(g.At(50, r.bottom - 1), Px(grid)) << i;
+    EXPECT_EQ(g.At(50, r.bottom - 2), Px(bk)) << i;
+    EXPECT_EQ(g.At(99, r.top + 1), Px(grid)) << i;   // right edge of column 0
+    EXPECT_EQ(g.At(189, r.top + 1), Px(grid)) << i;  // and of column 1
+    EXPECT_EQ(g.At(98, r.top + 1), Px(bk)) << i;
+  }
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_GRID, 0);
+
+  // one frozen row with its separator line
+  h.Send(TLM_PROPERTY, TLPROP_FROZENROWS | TLPROP_SET, 1);
+  h.Send(TLM_PROPERTY, TLPROP_FROZENLINE | TLPROP_SET, 1);
+  r0 = ItemRect(h, items[0]);
+  RECT r1 = ItemRect(h, items[1]);
+  Canvas f(300, 150);
+  PaintInto(h, f);
+  EXPECT_EQ(f.At(50, r0.bottom - 1), Px(sep));
+  EXPECT_EQ(f.At(250, r0.bottom - 1), Px(sep));
+  EXPECT_EQ(f.At(50, r1.bottom - 1), Px(bk));
+  h.Send(TLM_PROPERTY, TLPROP_FROZENLINE | TLPROP_SET, 0);
+  h.Send(TLM_PROPERTY, TLPROP_FROZENROWS | TLPROP_SET, 0);
+
+  // the drop band inverts a checkerboard over the whole row, nothing else
+  r1 = ItemRect(h, items[1]);
+  r2 = ItemRect(h, items[2]);
+  h.Send(TLM_SETDROPMARK, 0, items[1]);
+  Canvas m(300, 150);
+  PaintInto(h, m);
+  Canvas base(300, 150);
+  h.Send(TLM_SETDROPMARK, 0, 0);
+  PaintInto(h, base);
+  auto changed = [&](Canvas& c, int top, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; y++)
+      for (int x = 0; x < 280; x++) n += c.At(x, y) != base.At(x, y);
+    return n;
+  };
+  int area = (r1.bottom - r1.top) * 280;
+  EXPECT_EQ(changed(m, 0, r1.top), 0);
+  EXPECT_GE(changed(m, r1.top, r1.bottom), area * 4 / 10);
+  EXPECT_LE(changed(m, r1.top, r1.bottom), area * 6 / 10);
+  EXPECT_EQ(changed(m, r1.bottom, 150), 0);
+  h.Send(TLM_SETDROPMARK, 0, TLI_LAST);
+  Canvas last(300, 150);
+  PaintInto(h, last);
+  EXPECT_EQ(changed(last, 0, r2.bottom), 0);
+  EXPECT_GE(changed(last, r2.bottom, r2.bottom + 3), 280);
+  EXPECT_EQ(changed(last, r2.bottom + 3, 150), 0);
+  h.Send(TLM_SETDROPMARK, 0, 0);
+
+  // disabled with its own look: slot 15 below the rows, the rows shaded
+  h.Send(TLM_SETBKCOLOR, 12, 0x00A0A0A0);
+  h.Send(TLM_SETBKCOLOR, 15, 0x00505050);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_DISABLEDLOOK, TLOPT_DISABLEDLOOK);
+  EnableWindow(h.tl(), FALSE);
+  Canvas dis(300, 150);
+  PaintInto(h, dis);
+  EXPECT_EQ(dis.At(50, 140), Px(0x00505050));
+  EXPECT_EQ(dis.At(50, (r0.top + r0.bottom) / 2), Px(0x00A0A0A0));
+  EXPECT_EQ(dis.At(150, r1.top + 1), Px(0x00A0A0A0));
+}
+
+// Check boxes: unchecked and checked differ, and with the plain-check option
+// state image 0 draws the same unchecked box as image 1 does without it.
+TEST(TreeListPaint, CheckBoxImages) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_CHECKBOXES, 200, 100);
+  uintptr_t a = h.Insert(TLI_ROOT, "");
+  h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
+  auto box = [&](uint32_t stateImage, bool plain) {
+    TLItem it = {};
+    it.mask = TLIF_STATE;
+    it.hItem = a;
+    it.state = stateImage << 12;
+    it.stateMask = TVIS_STATEIMAGEMASK;
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_PLAINCHECK, plain ? TLOPT_PLAINCHECK : 0);
+    Canvas c(200, 100);
+    PaintInto(h, c);
+    RECT r = ItemRect(h, a, 1);
+    std::vector<uint32_t> px;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = 0; x < r.left; x++) px.push_back(c.At(x, y));
+    return px;
+  };
+  std::vector<uint32_t> off = box(1, false), on = box(2, false), plain0 = box(0, true), plain1 = box(1, true);
+  int ink = 0;
+  for (uint32_t p : off) ink += p != Px(0x00FFFFFF);
+  EXPECT_GT(ink, 10) << "no unchecked box drawn";
+  EXPECT_NE(off, on);
+  EXPECT_EQ(plain0, off);
+  EXPECT_EQ(plain1, on);
+}
+
+// Images: the item's image from the normal list, an index of 0x40000000 and
+// up from the cell list, and a cell's image at its left edge.
+TEST(TreeListPaint, ImagesFromBothLists) {
+  const COLORREF red = 0x000000FF, green = 0x0000FF00, blue = 0x00FF0000;
+  auto makeList = [](std::vector<COLORREF> colours) {
+    HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
+    HDC sdc = GetDC(nullptr);
+    for (COLORREF c : colours) {
+      HDC dc = CreateCompatibleDC(sdc);
+      HBITMAP bm = CreateCompatibleBitmap(sdc, 16, 16);
+      HGDIOBJ old = SelectObject(dc, bm);
+      RECT r = {0, 0, 16, 16};
+      SetBkColor(dc, c);
+      ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, "", 0, nullptr);
+      SelectObject(dc, old);
+      ImageList_Add(il, bm, nullptr);
+      DeleteObject(bm);
+      DeleteDC(dc);
+    }
+    ReleaseDC(nullptr, sdc);
+    return il;
+  };
+  HIMAGELIST normal = makeList({red, green}), cells = makeList({blue});
+  {
+    Harness h(WS_CHILD | WS_VISIBLE, 300, 120);
+    TLColumnDesc d = {};
+    d.mask = TLCF_WIDTH;
+    d.cx = 120;
+    h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+    h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    h.Send(TLM_SETIMAGELIST, 0x40000000 | 0, reinterpret_cast<LPARAM>(normal));
+    h.Send(TLM_SETIMAGELIST, 0x40000000 | 4, reinterpret_cast<LPARAM>(cells));
+    uintptr_t items[2];
+    const int images[2] = {1, 0x40000000};
+    for (int i = 0; i < 2; i++) {
+      items[i] = h.Insert(TLI_ROOT, "x");
+      TLItem it = {};
+      it.mask = TLIF_IMAGE | TLIF_SELECTEDIMAGE;
+      it.hItem = items[i];
+      it.iImage = it.iSelectedImage = images[i];
+      h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    }
+    TLItem cell = {};
+    cell.mask = TLIF_IMAGE | TLIF_TEXT | TLIF_COLUMN;
+    cell.hItem = items[0];
+    cell.cChildren = 1;
+    cell.pszText = const_cast<char*>("c");
+    cell.iImage = 0;
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&cell));
+    Canvas c(300, 120);
+    PaintInto(h, c);
+    auto count = [&](uintptr_t item, int x0, int x1, COLORREF col) {
+      RECT r = ItemRect(h, item);
+      int n = 0;
+      for (int y = r.top; y < r.bottom; y++)
+        for (int x = x0; x < x1; x++) n += c.At(x, y) == Px(col);
+      return n;
+    };
+    EXPECT_GE(count(items[0], 0, 120, green), 15 * 15);
+    EXPECT_EQ(count(items[0], 0, 120, blue), 0);
+    EXPECT_GE(count(items[1], 0, 120, blue), 15 * 15);  // 0x40000000: the cell list's image 0
+    EXPECT_EQ(count(items[1], 0, 120, red), 0);
+    EXPECT_GE(count(items[0], 120, 140, blue), 15 * 15);  // cell image at the left edge
+    EXPECT_EQ(count(items[1], 120, 240, blue), 0);
+  }
+  ImageList_Destroy(normal);
+  ImageList_Destroy(cells);
+}
+
+// The drag image: text (and image) width at most 240 pixels, height at most
+// 32; a missing cell shows "????"; one image the caller owns.
+TEST(TreeListPaint, DragImageBounds) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 120);
+  uintptr_t shortItem = h.Insert(TLI_ROOT, "ab");
+  uintptr_t longItem = h.Insert(TLI_ROOT, std::string(300, 'W').c_str());
+  int w = 0, hh = 0;
+  HIMAGELIST a = reinterpret_cast<HIMAGELIST>(h.Send(TLM_CREATEDRAGIMAGE, 0, shortItem));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(a), 1);
+  ImageList_GetIconSize(a, &w, &hh);
+  EXPECT_GT(w, 5);
+  EXPECT_LT(w, 40);
+  EXPECT_LE(hh, 32);
+  ImageList_Destroy(a);
+  HIMAGELIST b = reinterpret_cast<HIMAGELIST>(h.Send(TLM_CREATEDRAGIMAGE, 0, longItem));
+  ASSERT_NE(b, nullptr);
+  ImageList_GetIconSize(b, &w, &hh);
+  EXPECT_EQ(w, 240);
+  ImageList_Destroy(b);
+  EXPECT_EQ(h.Send(TLM_CREATEDRAGIMAGE, 0, 12345), 0);
+}
+
 // ---------------------------------------------------------------- wrapper
 
 struct Seen {
@@ -346,6 +588,46 @@ TEST(TreeListColumns, InsertDeleteAndWeights) {
   int got[3] = {};
   EXPECT_EQ(h.Send(TLM_GETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(got)), 1);
   EXPECT_EQ(got[1], 2);
+}
+
+// 1,000 random resizes of the window: five proportional columns beside a
+// fixed one share exactly the client width whenever none sits at its
+// minimum, and none ever goes below it.
+TEST(TreeListColumns, ResizesShareTheWidthExactly) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc fixed = {};
+  fixed.mask = TLCF_WIDTH;
+  fixed.cx = 60;
+  ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&fixed)), 0);
+  for (int c = 1; c <= 5; c++) {
+    TLColumnDesc d = {};
+    d.mask = TLCF_WEIGHT | TLCF_MINWIDTH;
+    d.cx = c;
+    d.iOrder = 20;
+    ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d)), c);
+  }
+  srand(7);
+  int exact = 0;
+  for (int i = 0; i < 1000; i++) {
+    int width = 80 + rand() % 900;
+    SetWindowPos(h.tl(), nullptr, 0, 0, width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rc;
+    GetClientRect(h.tl(), &rc);
+    int sum = 0, atMin = 0;
+    for (int c = 0; c < 6; c++) {
+      int w = static_cast<int>(h.Send(TLM_GETCOLUMNWIDTH, c));
+      if (c) {
+        ASSERT_GE(w, 20) << "resize " << i << " column " << c;
+        atMin += w == 20;
+      }
+      sum += w;
+    }
+    if (!atMin) {
+      ASSERT_EQ(sum, rc.right) << "resize " << i << " to " << width;
+      exact++;
+    }
+  }
+  EXPECT_GT(exact, 300);
 }
 
 // ---------------------------------------------------------------- frames
