@@ -72,4 +72,58 @@
 #define IDC_COORD_ZOOM 1016
 #define ID_COORDINATES_APPLY 26621 /* the coordinates dialog to the view */
 
+/* game options */
+#define IDD_GAMEOPTIONS 135
+#define IDC_GO_COUNT 1016
+#define IDC_GO_INFOPATH 1022
+#define IDC_GO_TIME 1024
+#define IDC_GO_STATS 1026
+#define IDC_GO_ZOOMOUT 1064
+#define IDC_GO_HIDEOPP 1065
+#define IDC_GO_STARSECOND 1067
+#define IDC_GO_BROWSE 1068
+#define IDC_GO_SHOWHTML 1070
+#define IDC_GO_SINGLECLICK 1071
+/* player rows 1..8: name, swatch, "Farbe", coordinate, "Gehe zu" */
+#define IDC_GO_NAME1 1009
+#define IDC_GO_NAME2 1013
+#define IDC_GO_NAME3 1018
+#define IDC_GO_NAME4 1020
+#define IDC_GO_NAME5 1039
+#define IDC_GO_NAME6 1041
+#define IDC_GO_NAME7 1012
+#define IDC_GO_NAME8 1014
+#define IDC_GO_SWATCH1 1006
+#define IDC_GO_SWATCH2 1007
+#define IDC_GO_SWATCH3 1010
+#define IDC_GO_SWATCH4 1015
+#define IDC_GO_SWATCH5 1045
+#define IDC_GO_SWATCH6 1050
+#define IDC_GO_SWATCH7 1055
+#define IDC_GO_SWATCH8 1060
+#define IDC_GO_COLOR1 1035
+#define IDC_GO_COLOR2 1037
+#define IDC_GO_COLOR3 1040
+#define IDC_GO_COLOR4 1043
+#define IDC_GO_COLOR5 1046
+#define IDC_GO_COLOR6 1051
+#define IDC_GO_COLOR7 1056
+#define IDC_GO_COLOR8 1061
+#define IDC_GO_COORD1 1027
+#define IDC_GO_COORD2 1028
+#define IDC_GO_COORD3 1030
+#define IDC_GO_COORD4 1032
+#define IDC_GO_COORD5 1047
+#define IDC_GO_COORD6 1052
+#define IDC_GO_COORD7 1057
+#define IDC_GO_COORD8 1062
+#define IDC_GO_GOTO1 1036
+#define IDC_GO_GOTO2 1038
+#define IDC_GO_GOTO3 1042
+#define IDC_GO_GOTO4 1044
+#define IDC_GO_GOTO5 1048
+#define IDC_GO_GOTO6 1053
+#define IDC_GO_GOTO7 1058
+#define IDC_GO_GOTO8 1063
+
 #endif

@@ -141,6 +141,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnViewCoordinates();
   void OnUpdateViewCoordinates(CCmdUI* pCmdUI);
   void OnCoordinatesApply();
+  void OnEditGameOptions();  // view_gameoptions.cpp
   void ShowMapPopup(int clientX, int clientY);
   void CopyMapToClipboard(int what);
 
