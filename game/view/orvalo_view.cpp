@@ -74,6 +74,7 @@ BEGIN_MESSAGE_MAP(COrvaloView, CView)
   ON_COMMAND(ID_VIEW_RELOAD, OnViewReload)
   ON_COMMAND(ID_EDIT_CLEARCACHE, OnEditClearCache)
   ON_COMMAND(ID_EDIT_COMPORT, OnEditComPort)
+  ON_COMMAND(ID_EDIT_GAMEOPTIONS, OnEditGameOptions)
   ON_COMMAND(ID_GAME_NEXT, OnNextGame)
   ON_COMMAND(ID_GAME_INPUTDONE, OnInputDone)
   ON_COMMAND(ID_GAME_RESET, OnEditResetGame)
@@ -236,7 +237,8 @@ LRESULT COrvaloView::OnStartupOptions(WPARAM, LPARAM) {
   // a warning of the argument walk may be up (its loop brought this
   // message): the view's timer asks again once the frame is free
   m_startupOptionsPending = true;
-  StartupOptionsIfFree();
+  // the view's timer opens them: the frame's own posted messages (its
+  // maximising) go first, a modal dialog would swallow them
   return 0;
 }
 

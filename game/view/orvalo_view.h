@@ -142,6 +142,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnUpdateViewCoordinates(CCmdUI* pCmdUI);
   void OnCoordinatesApply();
   void OnEditOsmServers();  // view_servers.cpp
+  void OnEditGameOptions();  // view_gameoptions.cpp
   void ShowMapPopup(int clientX, int clientY);
   void CopyMapToClipboard(int what);
 

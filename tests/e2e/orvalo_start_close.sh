@@ -26,6 +26,19 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 [ -n "$win" ] || fail "no main window titled 'Das Spiel - Orvalo'"
+# a fresh start has no welcome page: the game options open by themselves
+opt=""
+for _ in $(seq 75); do
+  opt=$(xdotool search --onlyvisible --name '^Spieloptionen$' 2>/dev/null | head -1)
+  [ -n "$opt" ] && break
+  sleep 0.2
+done
+[ -n "$opt" ] || fail "the game options did not open by themselves"
+"$ORV_WINE_RUN" "$closer" 'Spieloptionen' </dev/null
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Spieloptionen$' >/dev/null 2>&1 || break
+  sleep 0.2
+done
 sleep 1  # let it paint
 
 import -window root "$work/shot.png" || fail "screenshot"

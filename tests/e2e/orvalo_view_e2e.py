@@ -93,11 +93,42 @@ def table_lines(port, bases, layers=()):
     return out
 
 
+def has_welcome_page(folder):
+    """Whether a game folder given as "Z:\\..." holds Main\\Info.html."""
+    if folder[:2].upper() != "Z:":
+        return False
+    return os.path.isfile(os.path.join(folder[2:].replace("\\", "/"), "Main", "Info.html"))
+
+
 class Program:
     def __init__(self, *args, cwd=None):
+        # without a welcome page the game options open by themselves once
+        # the frame is up: wait_window answers them with Cancel
+        folders = [a for a in args if a[:1] not in "-/"]
+        folder = folders[-1] if folders else reg_values(KEY + r"\GameOptions").get("HtmInfoPath", ("", ""))[1]
+        self.startup_options = not has_welcome_page(folder)
         self.proc = subprocess.Popen([WINE_RUN, EXE] + list(args), stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=cwd or os.getcwd())
         self.win = None
+
+    def cancel_startup_options(self, timeout=15):
+        end = time.time() + timeout
+        while time.time() < end:
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Spieloptionen$"], capture_output=True)
+            if r.stdout.split():
+                wine(POSTCLOSE, "Spieloptionen")
+                for _ in range(50):
+                    if wine(WININFO, "Spieloptionen", "1").returncode != 0:  # its OK button is gone
+                        break
+                    time.sleep(0.2)
+                # without a window manager the X window lingers a while
+                for _ in range(50):
+                    if not subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Spieloptionen$"],
+                                          capture_output=True).stdout.split():
+                        return
+                    time.sleep(0.2)
+                raise Failure("the game options did not close")
+            time.sleep(0.2)
 
     def wait_window(self, title=TITLE, timeout=30):
         end = time.time() + timeout
@@ -105,6 +136,10 @@ class Program:
             check(self.proc.poll() is None, "Orvalo.exe ended early")
             r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True)
             ids = r.stdout.split()
+            if ids and title == TITLE and self.startup_options:
+                self.startup_options = False
+                self.cancel_startup_options()
+                continue
             if ids:
                 # keys go to the focused window: without a window manager
                 # nobody gives the new window the focus

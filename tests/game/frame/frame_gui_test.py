@@ -101,7 +101,23 @@ class Program:
             if self.proc.poll() is not None or time.time() > deadline:
                 raise SystemExit(f"FAIL: Orvalo.exe did not come up ({self.proc.returncode})")
             time.sleep(0.2)
+        # no welcome page: the game options open by themselves; Cancel
+        self.close_window("^Spieloptionen$", "Spieloptionen", 15)
         time.sleep(1.5)
+
+    def close_window(self, pattern, title, wait):
+        def visible():
+            return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                                  capture_output=True, env=ENV).stdout.split()
+        end = time.time() + wait
+        while not visible():
+            if time.time() > end:
+                return
+            time.sleep(0.2)
+        subprocess.run([WINE_RUN, CLOSER, title], stdin=subprocess.DEVNULL, capture_output=True)
+        end = time.time() + 10
+        while visible() and time.time() < end:
+            time.sleep(0.2)
 
     def close(self):
         subprocess.run([WINE_RUN, CLOSER, TITLE], stdin=subprocess.DEVNULL, capture_output=True)

@@ -54,6 +54,15 @@ void PutText(const char* sub, const char* name, const char* text) {
   RegCloseKey(k);
 }
 
+// Where the game folder has no welcome page the game options open by
+// themselves: the tests answer them with Cancel.
+LRESULT CALLBACK CancelOptions(int code, WPARAM w, LPARAM l) {
+  char title[32];
+  if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)w, title, sizeof title) && !strcmp(title, "Spieloptionen"))
+    PostMessageA((HWND)w, WM_COMMAND, IDCANCEL, 0);
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
 class GameView : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -73,9 +82,11 @@ class GameView : public ::testing::Test {
     PutText("Layer", "Name00", "Ebene");
     PutText("Layer", "Server00", "127.0.0.1:9");
     PutText("GameOptions", "HtmInfoPath", "C:\\nowhere");
+    cancelOptions = SetWindowsHookExA(WH_CBT, CancelOptions, nullptr, GetCurrentThreadId());
   }
   void TearDown() override {
     Close();
+    if (cancelOptions) UnhookWindowsHookEx(cancelOptions);
     view::SetRemoteThreadProc(nullptr);
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
     RegSetAppKeyPath(nullptr, nullptr);
@@ -98,6 +109,7 @@ class GameView : public ::testing::Test {
   void Command(UINT id) { v->SendMessage(WM_COMMAND, id, 0); }
   CFrameWnd* frame = nullptr;
   COrvaloView* v = nullptr;
+  HHOOK cancelOptions = nullptr;
 };
 
 TEST_F(GameView, HostsTheMapAndKeepsItsSettings) {
