@@ -142,6 +142,9 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnUpdateViewCoordinates(CCmdUI* pCmdUI);
   void OnCoordinatesApply();
   void ShowMapPopup(int clientX, int clientY);
+  // map section export and pre-caching (view_mapexport.cpp)
+  void OnEditSaveMapSection();
+  void OnEditCacheMapSection();
   void CopyMapToClipboard(int what);
 
   // ---- images (view_images.cpp)
