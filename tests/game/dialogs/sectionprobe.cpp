@@ -1,7 +1,5 @@
-// sectionprobe texts TITLE-PART           prints "id<TAB>text" of each child
-// sectionprobe wait TITLE-PART ID TEXT MS  waits until the control shows TEXT
-// The map-section test reads message boxes with it, and catches the moment
-// the progress dialog starts saving without a process start per look.
+// sectionprobe texts TITLE-PART   prints "id<TAB>text" of each child
+// The map-section test reads message boxes with it.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,19 +25,6 @@ int main(int argc, char** argv) {
     EnumChildWindows(top, PrintChild, 0);
     return 0;
   }
-  if (argc >= 6 && !strcmp(argv[1], "wait")) {
-    DWORD start = GetTickCount(), limit = (DWORD)atoi(argv[5]);
-    while (GetTickCount() - start < limit) {
-      HWND top = e2e::FindTopWindow(argv[2]);
-      HWND c = top ? GetDlgItem(top, atoi(argv[3])) : nullptr;
-      char text[1024];
-      text[0] = 0;
-      if (c) SendMessageA(c, WM_GETTEXT, sizeof text, (LPARAM)text);
-      if (c && !strcmp(text, argv[4])) return 0;
-      Sleep(5);
-    }
-    return 1;
-  }
-  fprintf(stderr, "usage: sectionprobe texts TITLE | wait TITLE ID TEXT MS\n");
+  fprintf(stderr, "usage: sectionprobe texts TITLE\n");
   return 2;
 }
