@@ -208,7 +208,8 @@ def start(port):
 
 def scenario_mapexport(work, srv, log):
     """Sizes refused and saved, the pixel edits' range, a typed section
-    checked pixel by pixel, Cancel while saving, a read-only target."""
+    checked pixel by pixel, a dragged rectangle normalised, Cancel, a
+    read-only target."""
     p = start(srv.server_address[1])
     try:
         px, py = 137000, 90000
@@ -245,6 +246,31 @@ def scenario_mapexport(work, srv, log):
         save_as(p, wide)
         wait_saved(wide)
         check(png_size(wide) == (18000, 64), "wide.png is %s" % (png_size(wide),))
+
+        # a rectangle dragged from bottom-right to top-left on the dialog's
+        # map: the picture starts at the north-west corner
+        open_section(p, ID_SAVE)
+        p.wait_window("^%s$" % DLG)
+        time.sleep(1.0)
+        mx, my, mw, mh = control_rect(DLG, 13398)
+        mouse("mousemove", mx + mw // 2 + 120, my + mh // 2 + 70)
+        time.sleep(0.3)
+        e2e.drag([(mx + mw // 2 + 120 - 24 * i, my + mh // 2 + 70 - 14 * i) for i in range(1, 11)])
+        time.sleep(0.5)
+        px_text = text_of(DLG, 1030)
+        nums = [int(v) for v in px_text.replace("=", " ").split() if v.lstrip("-").isdigit()]
+        check(len(nums) == 2 and nums[0] < 0 and nums[1] < 0, "pixel readout after the drag %r" % px_text)
+        nw_lat, nw_lon = float(text_of(DLG, LAT_B).rstrip("\xb0")), float(text_of(DLG, LON_B).rstrip("\xb0"))
+        dragged = os.path.join(work, "dragged.png")
+        click(DLG, 1)
+        save_as(p, dragged)
+        wait_saved(dragged)
+        check(identify(dragged, "%w %h") == "%d %d" % (-nums[0], -nums[1]),
+              "dragged.png is %s, the readout said %s" % (identify(dragged, "%w %h"), px_text))
+        ref = [float(v) for v in identify(dragged, "%c").split()[1:5]]
+        step = 360.0 / (256 << ZOOM)  # one pixel
+        check(abs(ref[2] - nw_lon) < step and abs(ref[3] - nw_lat) < step,
+              "the picture starts at %.6f, %.6f, the north-west corner is %.6f, %.6f" % (ref[3], ref[2], nw_lat, nw_lon))
 
         # Cancel while the tiles are fetched: the old file stays, no
         # temporary (the save's own cancelling is a test of image/; these
