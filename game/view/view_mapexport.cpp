@@ -59,7 +59,7 @@ int RunWithProgress(COrvaloView* view, MapExportJob* job, const char* title) {
     dlg.SetWorker(MapExportRenderProc, reinterpret_cast<uintptr_t>(job));
     dlg.SetTimerCallback(MapExportProgressProc, kProgressMs, job);
     INT_PTR r = dlg.DoModal();
-    if (r == -1) return kMapExportBadArgs;
+    if (r == -1) return job->result = kMapExportBadArgs;
     // cancelled: the render and the save stop at their next look at the
     // flag, and the dialog's destructor waits for that
     if (r != IDOK) InterlockedExchange(&job->cancel, 1);
