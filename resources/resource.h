@@ -87,4 +87,20 @@
 #define IDC_MS_LABEL_B2 1052
 #define IDC_MS_FIXED 1065
 
+/* server settings */
+#define IDD_SERVERSETTINGS 130
+#define IDC_SRV_BASEDELETE 1000
+#define IDC_SRV_LAYERDELETE 1001
+#define IDC_SRV_BASEUP 1002
+#define IDC_SRV_LAYERUP 1003
+#define IDC_SRV_BASEDOWN 1004
+#define IDC_SRV_LAYERDOWN 1005
+#define IDC_SRV_BASEFRAME 1006  /* hidden placeholders of the lists */
+#define IDC_SRV_LAYERFRAME 1007
+#define IDC_SRV_IMPORT 1008
+#define IDC_SRV_EXPORT 1011
+#define IDC_SRV_DEFAULTS 1066
+#define IDC_SRV_BASELIST 4614
+#define IDC_SRV_LAYERLIST 4615
+
 #endif

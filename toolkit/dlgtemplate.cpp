@@ -7,11 +7,14 @@ CDlgTemplate::CDlgTemplate(const char* caption, DWORD style, int cx, int cy, DWO
   const char* c = caption ? caption : "";
   m_captionCopy.assign(c, c + strlen(c) + 1);
   m_caption = m_captionCopy.data();
+  SetFont("MS Shell Dlg", 8);
 }
 
 void CDlgTemplate::SetFont(const char* face, int points) {
   if (m_headerDone) return;  // the header is written with the first item
-  m_face = face;
+  // a caller's buffer need not outlive the builder
+  const char* f = face && *face ? face : "MS Shell Dlg";
+  m_face.assign(f, f + strlen(f) + 1);
   m_points = points;
 }
 
@@ -35,7 +38,7 @@ void CDlgTemplate::WriteHeader() {
   Word((WORD)m_points);
   Word(FW_NORMAL);
   Word(0);  // italic, charset
-  Text(m_face);
+  Text(m_face.data());
 }
 
 void CDlgTemplate::Text(const char* s) {

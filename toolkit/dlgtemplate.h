@@ -20,7 +20,7 @@ enum : WORD {
 class CDlgTemplate {
  public:
   // Sizes in dialog units; the font is "MS Shell Dlg" 8 unless SetFont
-  // names another before the first item.
+  // names another before the first item (the name is copied).
   CDlgTemplate(const char* caption, DWORD style, int cx, int cy, DWORD exStyle = 0);
   void SetFont(const char* face, int points);
   // clsAtom: one of DLGT_* or 0 with className. Items are visible unless
@@ -49,7 +49,7 @@ class CDlgTemplate {
   const char* m_caption;
   DWORD m_style, m_exStyle;
   int m_cx, m_cy;
-  const char* m_face = "MS Shell Dlg";
+  std::vector<char> m_face;
   int m_points = 8;
   bool m_headerDone = false;
   size_t m_countAt = 0;

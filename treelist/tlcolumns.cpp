@@ -166,6 +166,13 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
     st->propWidth += col.headerWidth;
   } else if (col.weight && !col.lockedWidth) {
     st->propWidth = col.headerWidth;
+  } else if (hadProportional) {
+    // a fixed column takes its width from the proportional ones, which
+    // otherwise push it out of the client area
+    int32_t changed[TL_MAXCOLUMNS];
+    TreeListSyncWidths(st, -col.headerWidth, changed);
+    for (uint32_t c = 0; c < st->columnCount; c++)
+      if (changed[c]) SetHeaderWidth(st, static_cast<int>(c), st->columns[c].headerWidth);
   } else {
     st->fixedWidth += col.headerWidth;
   }

@@ -31,17 +31,20 @@ void TreeListSyncWidths(TreeListState* st, int32_t delta, int32_t* changed) {
       sum += st->columns[i].weight;
       if (sum > mod) start = static_cast<int32_t>(i), startPart = sum - mod;
     }
-    int32_t given = 0, carry = 0, visited = 0;
-    for (uint32_t k = 0; k < n; k++) {
+    // The walk goes once round the weights from B mod W: it starts with the
+    // upper part of the start column's weight and ends with its lower part,
+    // which takes what remains (the rounding only).
+    int32_t given = 0, carry = 0;
+    for (uint32_t k = 0; k <= n; k++) {
       uint32_t i = (static_cast<uint32_t>(start) + k) % n;
       TreeListColumn& c = st->columns[i];
       if (!Proportional(c)) continue;
-      visited++;
+      bool first = k == 0, last = k == n;
       int32_t add;
-      if (visited == count) {
+      if (last) {
         add = delta - given;
       } else {
-        int32_t w = static_cast<int32_t>(i) == start ? startPart : c.weight;
+        int32_t w = first ? startPart : c.weight;
         carry += rem * w;
         add = q * c.weight + carry / total;
         carry %= total;

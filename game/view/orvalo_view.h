@@ -141,6 +141,7 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnViewCoordinates();
   void OnUpdateViewCoordinates(CCmdUI* pCmdUI);
   void OnCoordinatesApply();
+  void OnEditOsmServers();  // view_servers.cpp
   void ShowMapPopup(int clientX, int clientY);
   // map section export and pre-caching (view_mapexport.cpp)
   void OnEditSaveMapSection();

@@ -140,13 +140,27 @@ l, t, r, b = first["rect"]
 check(s0.count((0xFF, 0x00, 0xFF)) == 0, "no key-colour (0xFF00FF) pixel on screen")
 check(s0.count(FOLDER, (l, t, l + 60, t + 90)) > 10, "the toolbar shows the open button's image")
 
-# the map and the page may still be painting: each popup is found against
-# a shot taken just before it opens
-time.sleep(2.0)
-before_a = Shot()
-key("alt+a")
-s1 = Shot()
-box = s1.diff_box(before_a)
+def open_popup(keys):
+    """Opens a menu by its keys; the popup's rectangle (asked from Windows)
+    and a shot taken once its pixels stopped changing, or (None, None)."""
+    key(keys)
+    deadline = time.time() + 10
+    box, last = None, None
+    while time.time() < deadline:
+        r = subprocess.run([WINE_RUN, WNDCMD, TITLE, "popup"], capture_output=True, text=True,
+                           stdin=subprocess.DEVNULL)
+        if r.returncode == 0:
+            box = tuple(map(int, r.stdout.split()))
+            shot = Shot()
+            crop = [shot.data[(y * shot.w + box[0]) * 3:(y * shot.w + box[2]) * 3] for y in range(box[1], box[3])]
+            if crop == last:
+                return box, shot
+            last = crop
+        time.sleep(0.3)
+    return None, None
+
+
+box, s1 = open_popup("alt+a")
 check(box is not None, "Alt+A opens the Ansicht popup")
 if box:
     # "Flache Symbolleiste" is ticked and has no image: the check glyph, dark
@@ -159,10 +173,7 @@ if box:
           "the full-screen button's image beside 'Vollbild'")
 key("Escape", "Escape")
 
-before_s = Shot()
-key("alt+s")
-s2 = Shot()
-box = s2.diff_box(before_s)
+box, s2 = open_popup("alt+s")
 check(box is not None, "Alt+S opens the Spiel popup")
 if box:
     x0 = box[0] + (box[2] - box[0]) * 2 // 3

@@ -2,6 +2,8 @@
 // window whose title contains TITLE-PART the system command its caption
 // buttons would send (the test display has no window manager to click).
 // Prints the window's rectangle and state: "left top right bottom zoomed iconic".
+// "wndcmd TITLE-PART popup" prints the rectangle of that window's process's
+// open popup menu instead.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +14,22 @@ struct Search {
   const char* part;
   HWND found;
 };
+
+struct PopupSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK VisitPopup(HWND hWnd, LPARAM lParam) {
+  PopupSearch* s = reinterpret_cast<PopupSearch*>(lParam);
+  char cls[16];
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hWnd, &pid);
+  if (pid != s->pid || !IsWindowVisible(hWnd) || !GetClassNameA(hWnd, cls, sizeof cls) || strcmp(cls, "#32768"))
+    return TRUE;
+  s->found = hWnd;
+  return FALSE;
+}
 
 BOOL CALLBACK Visit(HWND hWnd, LPARAM lParam) {
   Search* s = reinterpret_cast<Search*>(lParam);
@@ -33,6 +51,15 @@ int main(int argc, char** argv) {
   Search s = {argv[1], nullptr};
   EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
   if (!s.found) return 1;
+  if (!strcmp(argv[2], "popup")) {
+    PopupSearch p = {0, nullptr};
+    GetWindowThreadProcessId(s.found, &p.pid);
+    EnumWindows(VisitPopup, reinterpret_cast<LPARAM>(&p));
+    RECT rc;
+    if (!p.found || !GetWindowRect(p.found, &rc)) return 1;
+    printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+  }
   WPARAM cmd = 0;
   if (!strcmp(argv[2], "max")) cmd = SC_MAXIMIZE;
   if (!strcmp(argv[2], "min")) cmd = SC_MINIMIZE;
