@@ -82,27 +82,56 @@ std::string Extension(const char* name) {
 
 }  // namespace
 
+namespace {
+
+// Passes bytes on until the flag is set, then fails every write.
+class CancelSink : public ImgSink {
+ public:
+  CancelSink(ImgSink& out, const volatile long* cancel) : m_out(out), m_cancel(cancel) {}
+  bool Write(const void* data, size_t size) override {
+    if (m_cancel && *m_cancel) return false;
+    return m_out.Write(data, size);
+  }
+
+ private:
+  ImgSink& m_out;
+  const volatile long* m_cancel;
+};
+
+}  // namespace
+
 int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment) {
+  return ImgSaveFile(fileName, picture, comment, nullptr);
+}
+
+int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment, const volatile long* cancel) {
   if (!fileName || !*fileName) return -4;
   std::string ext = Extension(fileName);
   bool png = ext == "png";
   bool jpeg = ext == "jpg" || ext == "jpeg" || ext == "jpe";
   if (!png && !jpeg) return -2;
   if (picture.IsEmpty()) return -4;
+  auto stopped = [cancel] { return cancel && *cancel; };
   try {
+    // the temporary goes with `file` unless committed
+    ImgReplaceFile file;
+    file.Open(fileName);
+    CancelSink sink(file, cancel);
     if (png) {
       CPngWriter w;
       w.m_comment = comment;
-      w.Save(fileName, picture, 0);
+      w.Encode(picture, 0, sink);
     } else {
       CJpegWriter w;
       w.m_comment = comment;
-      w.Save(fileName, picture);
+      w.Encode(picture, sink);
     }
+    if (stopped()) return kImgSaveCancelled;
+    file.Commit();
   } catch (const EGraphicsException&) {
-    return -1;
+    return stopped() ? kImgSaveCancelled : -1;
   } catch (const std::exception&) {
-    return -1;
+    return stopped() ? kImgSaveCancelled : -1;
   }
   return 0;
 }

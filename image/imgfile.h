@@ -25,6 +25,11 @@ int ImgLoadMemory(const void* data, size_t size, CPicture& picture, unsigned fla
 // renamed into place, so a failure leaves an existing file as it was.
 // 0 done; -1 a writer failed; -2 unknown extension; -4 other failure.
 int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment = nullptr);
+// The same, stopped from another thread: once *cancel is nonzero the writer's
+// output fails, the temporary is removed and an existing file stays.
+// -5 when stopped so.
+constexpr int kImgSaveCancelled = -5;
+int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment, const volatile long* cancel);
 
 // Where the writers put their bytes. Write returns false on failure (the
 // codecs' C callbacks call it and must not see exceptions).

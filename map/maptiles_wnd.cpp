@@ -226,7 +226,10 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
                         volatile LONG* cancel, int width, int height, int* missing) {
   if (missing) *missing = 0;
   if (!picture || width < 1 || height < 1 || zoom < 0 || zoom > 22) return 1;
-  if (picture->Width() != width || picture->Height() != height || picture->Bits() != 32)
+  // a 1 x 1 picture only fetches the tiles into the cache (pre-caching):
+  // nothing is allocated, decoded or drawn
+  bool fetchOnly = picture->Width() == 1 && picture->Height() == 1;
+  if (!fetchOnly && (picture->Width() != width || picture->Height() != height || picture->Bits() != 32))
     if (!picture->Create(32, width, height, 0xFFFFFF)) return 1;
   const char* root = TileCacheRoot();
   int s = 22 - zoom;
@@ -284,6 +287,10 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
           }
           UnlockJobs();
           WaitForSingleObject(m_precacheDone, 250);
+        }
+        if (fetchOnly) {
+          if (!cached && FileGetSizeA(p.file) < 0 && missing) (*missing)++;
+          continue;
         }
         long long len = TileReadFile(p.file, buf, true);
         CPicture pic;

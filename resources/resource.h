@@ -71,6 +71,21 @@
 #define IDC_COORD_LON 1013
 #define IDC_COORD_ZOOM 1016
 #define ID_COORDINATES_APPLY 26621 /* the coordinates dialog to the view */
+/* map section */
+#define IDD_MAPSECTION 132
+#define IDC_MS_PLACEHOLDER 1006
+#define IDC_MS_LAT_A 1009
+#define IDC_MS_LON_A 1013
+#define IDC_MS_LAT_B 1018
+#define IDC_MS_LON_B 1020
+#define IDC_MS_CURSOR 1027
+#define IDC_MS_KM 1028
+#define IDC_MS_PIXELS 1030
+#define IDC_MS_WIDTH 1039
+#define IDC_MS_HEIGHT 1041
+#define IDC_MS_LABEL_B1 1047
+#define IDC_MS_LABEL_B2 1052
+#define IDC_MS_FIXED 1065
 
 /* server settings */
 #define IDD_SERVERSETTINGS 130

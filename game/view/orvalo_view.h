@@ -144,6 +144,9 @@ class COrvaloView : public CView, public IFrameViewLink {
   void OnEditOsmServers();  // view_servers.cpp
   void OnEditGameOptions();  // view_gameoptions.cpp
   void ShowMapPopup(int clientX, int clientY);
+  // map section export and pre-caching (view_mapexport.cpp)
+  void OnEditSaveMapSection();
+  void OnEditCacheMapSection();
   void CopyMapToClipboard(int what);
 
   // ---- images (view_images.cpp)

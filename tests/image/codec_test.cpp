@@ -9,6 +9,8 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <chrono>
+#include <thread>
 
 #include "image/formats/pngcodec.h"
 #include "image/imgerror.h"
@@ -401,6 +403,36 @@ TEST(ImageSave, FailureKeepsTheExistingFile) {
   CPicture back;
   ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
   EXPECT_EQ(back.Width(), 4);
+  EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
+}
+
+// Stopped from another thread while the encoder writes: the writer fails,
+// the temporary goes and the old file stays.
+TEST(ImageSave, CancelFlagStopsTheWriterAndKeepsTheFile) {
+  std::string dir = orvtest::MakeTempDir("imgcancel");
+  std::string file = dir + "/map.png";
+  const char old[] = "the previous export";
+  ASSERT_TRUE(orvtest::WriteFile(file, old, sizeof(old)));
+  CPicture noise;
+  ASSERT_TRUE(noise.Create(32, 3000, 3000));
+  uint32_t v = 12345;
+  for (int y = 0; y < noise.Height(); ++y) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(noise.Row(y));
+    for (int x = 0; x < noise.Width(); ++x) row[x] = (v = v * 1103515245u + 12345u) | 0xFF000000u;
+  }
+  volatile long cancel = 1;
+  EXPECT_EQ(ImgSaveFile(file.c_str(), noise, "c", &cancel), kImgSaveCancelled);
+  cancel = 0;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    cancel = 1;
+  });
+  int r = ImgSaveFile(file.c_str(), noise, "c", &cancel);
+  stopper.join();
+  EXPECT_EQ(r, kImgSaveCancelled);
+  std::vector<unsigned char> data;
+  ASSERT_TRUE(orvtest::ReadFile(file, data));
+  EXPECT_EQ(std::string(data.begin(), data.end()), std::string(old, sizeof(old)));
   EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
 }
 

@@ -404,6 +404,30 @@ TEST_F(TileWorkerTest, RenderAreaFetchesMissingTilesAndCountsWhatItCannotHave) {
   EXPECT_EQ(3, map->RenderArea(x, y, 8, &pic, &tiles, &cancel, 300, 200, &missing));
 }
 
+// Pre-caching renders into a 1 x 1 picture: the tiles land in the cache and
+// the picture stays as it was.
+TEST_F(TileWorkerTest, RenderAreaIntoOnePixelOnlyFetches) {
+  Make("t");
+  Settle(20000);
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(32, 1, 1, 0xFF123456));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  ASSERT_EQ(0, map->RenderArea(150u << 22, 90u << 22, 8, &pic, &tiles, &cancel, 512, 512, &missing));
+  EXPECT_EQ(0, missing);
+  EXPECT_EQ(4, tiles);
+  EXPECT_EQ(1, pic.Width());
+  EXPECT_EQ(1, pic.Height());
+  EXPECT_EQ(0xFF123456u, pic.GetPixel(0, 0));
+  for (unsigned tx = 150; tx <= 151; tx++)
+    for (unsigned ty = 90; ty <= 91; ty++) {
+      EXPECT_GT(FileGetSizeA(TileFile("t", 8, tx, ty).c_str()), 0);
+      char url[100];
+      snprintf(url, sizeof url, "/t/8/%u/%u.png", tx, ty);
+      EXPECT_EQ(1u, Requests(url)) << url;
+    }
+}
+
 TEST_F(TileWorkerTest, ClearCacheEmptiesTheRootAndTheTilesComeBack) {
   Make("t");
   ASSERT_TRUE(Settle(20000));

@@ -1,0 +1,400 @@
+#!/usr/bin/env python3
+"""Map-section export and pre-caching in the real Orvalo.exe against the
+tile server of tests/map/tileserver.py: sections typed into the dialog by
+xdotool, the PNG files read back with ImageMagick, the requests read from
+the server's log.
+
+usage: mapsection_e2e.py SCENARIO   (mapexport, mapcache)
+"""
+import glob
+import math
+import os
+import stat
+import subprocess
+import sys
+import time
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "e2e"))
+import orvalo_view_e2e as e2e  # noqa: E402
+from orvalo_view_e2e import Failure, Program, check, key, mouse, wine  # noqa: E402
+import tileserver  # noqa: E402  (found through orvalo_view_e2e's path)
+
+PROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "dlgprobe.exe")
+SPROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "sectionprobe.exe")
+ID_SAVE, ID_CACHE = 32787, 32801
+LAT_A, LON_A, WIDTH, HEIGHT, FIXED = 1009, 1013, 1039, 1041, 1065
+LAT_B, LON_B = 1018, 1020
+DLG = "Kartenauschnitt"
+ZOOM = 10
+WORLD = 1 << 30
+
+
+def lat_of(y):
+    return math.degrees(math.atan(math.sinh(math.pi * (1.0 - 2.0 * y / WORLD))))
+
+
+def lon_of(x):
+    return x / WORLD * 360.0 - 180.0
+
+
+def corner(px, py, zoom=ZOOM):
+    """Latitude and longitude texts of the middle of pixel (px, py)."""
+    s = 1 << (22 - zoom)
+    return "%.9f" % lat_of((py + 0.5) * s), "%.9f" % lon_of((px + 0.5) * s)
+
+
+def control_rect(title, cid):
+    r = wine(e2e.WININFO, title, str(cid))
+    if r.returncode != 0:
+        return None
+    return [int(v) for v in r.stdout.split()]
+
+
+def click(title, cid):
+    rect = None
+    for _ in range(25):
+        rect = control_rect(title, cid)
+        if rect:
+            break
+        time.sleep(0.2)
+    check(rect, "control %d of '%s' not found" % (cid, title))
+    x, y, w, h = rect
+    mouse("mousemove", x + w // 2, y + h // 2)
+    mouse("click", 1)
+    time.sleep(0.3)
+
+
+def text_of(title, cid):
+    r = wine(PROBE, "text", title, str(cid))
+    check(r.returncode == 0, "no control %d in '%s'" % (cid, title))
+    return r.stdout.decode("cp1252")
+
+
+def type_into(cid, text):
+    click(DLG, cid)
+    key("End", "shift+Home", delay=0.1)
+    subprocess.run(["xdotool", "type", "--delay", "20", text])
+    key("Tab", delay=0.4)
+
+
+def shown(title):
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True)
+    return r.stdout.split()
+
+
+def wait_gone(title, timeout=120):
+    end = time.time() + timeout
+    while time.time() < end:
+        if not shown(title):
+            return
+        time.sleep(0.2)
+    raise Failure("'%s' still open" % title)
+
+
+def open_section(p, command):
+    check(wine(PROBE, "cmd", e2e.TITLE, str(command)).returncode == 0, "command not posted")
+
+
+def section(p, command, lat, lon, width, height, fixed=True):
+    """Opens the dialog, types corner A and the size (or corner B), OK."""
+    open_section(p, command)
+    p.wait_window("^%s$" % DLG)
+    time.sleep(0.8)
+    if fixed:
+        click(DLG, FIXED)
+        type_into(LAT_A, lat)
+        type_into(LON_A, lon)
+        type_into(WIDTH, str(width))
+        type_into(HEIGHT, str(height))
+    else:
+        type_into(LAT_A, lat)
+        type_into(LON_A, lon)
+        type_into(LAT_B, width)
+        type_into(LON_B, height)
+    click(DLG, 1)
+
+
+def message(p, title):
+    """The texts of a message box; closes it with Return."""
+    p.wait_window("^%s$" % title)
+    time.sleep(0.3)
+    r = wine(SPROBE, "texts", title)
+    texts = r.stdout.decode("cp1252")
+    key("Return", delay=0.6)
+    return texts
+
+
+def save_as(p, path, prompt=False):
+    wid = p.wait_window("^%s speichern$" % DLG)
+    subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], capture_output=True)
+    time.sleep(0.4)
+    subprocess.run(["xdotool", "type", "--delay", "20", "Z:" + path.replace("/", "\\")])
+    key("Return", delay=1.0)
+    if prompt:  # "replace the file?": yes
+        key("Return", delay=0.8)
+
+
+def wait_saved(path, timeout=120):
+    """The file is renamed into place when complete; then the dialog goes."""
+    end = time.time() + timeout
+    while time.time() < end and not os.path.exists(path):
+        time.sleep(0.2)
+    check(os.path.exists(path), "%s not written" % os.path.basename(path))
+    wait_gone("^%s speichern$" % DLG)
+
+
+def identify(path, fmt):
+    r = subprocess.run(["identify", "-format", fmt, path], capture_output=True)
+    check(r.returncode == 0, "ImageMagick cannot read %s" % path)
+    return r.stdout.decode("latin-1")
+
+
+def png_size(path):
+    """Width and height by Python's zlib (ImageMagick's policy here refuses
+    pictures wider than 16K): the chunks' CRCs and the whole pixel stream."""
+    data = open(path, "rb").read()
+    check(data[:8] == b"\x89PNG\r\n\x1a\n", "%s is no PNG" % path)
+    pos, idat, w, h, ctype = 8, b"", 0, 0, 0
+    while pos < len(data):
+        n = int.from_bytes(data[pos:pos + 4], "big")
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + n]
+        check(zlib.crc32(kind + body) == int.from_bytes(data[pos + 8 + n:pos + 12 + n], "big"), "bad CRC")
+        if kind == b"IHDR":
+            w, h, ctype = int.from_bytes(body[0:4], "big"), int.from_bytes(body[4:8], "big"), body[9]
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + n
+    channels = {2: 3, 6: 4}[ctype]
+    check(len(zlib.decompress(idat)) == h * (1 + w * channels), "pixel stream of the wrong length")
+    return w, h
+
+
+def temporaries(folder):
+    return [f for f in os.listdir(folder) if f.endswith(".tmp")]
+
+
+def check_export(path, px, py, w, h):
+    """Size, pixels against the served tiles, and the georeference."""
+    check(identify(path, "%w %h") == "%d %d" % (w, h), "size %s, want %dx%d" % (identify(path, "%w %h"), w, h))
+    raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True).stdout
+    check(len(raw) == w * h * 3, "pixel data of %d bytes" % len(raw))
+    bad = 0
+    for v in range(0, h, 7):
+        for u in range(0, w, 7):
+            want = tileserver.tile_colour(ZOOM, (px + u) >> 8, (py + v) >> 8)
+            o = (v * w + u) * 3
+            if tuple(raw[o:o + 3]) != want:
+                bad += 1
+    check(bad == 0, "%d sampled pixels differ from the served tiles" % bad)
+    comment = identify(path, "%c").split()
+    check(comment[0] == "GMREF:", "comment %r" % comment)
+    got = [float(v) for v in comment[1:5]]
+    s = 1 << (22 - ZOOM)
+    want = [360.0 / 256 / (1 << ZOOM), 0.02454369260617026 / (1 << ZOOM), lon_of(px * s), lat_of(py * s)]
+    for g, e in zip(got, want):
+        check(abs(g - e) < 1e-9, "GMREF %s, want %s" % (got, want))
+
+
+def start(port):
+    e2e.fresh_table(port, [("Punkte", "t", 0)])
+    e2e.reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]", '"OsmPosX"=dword:21800000',
+                    '"OsmPosY"=dword:16000000', '"OsmZoom"=dword:%08x' % ZOOM, '"CoordMode"=dword:00000000'])
+    p = Program()
+    p.shown_map()
+    return p
+
+
+def scenario_mapexport(work, srv, log):
+    """Sizes refused and saved, the pixel edits' range, a typed section
+    checked pixel by pixel, a dragged rectangle normalised, Cancel, a
+    read-only target."""
+    p = start(srv.server_address[1])
+    try:
+        px, py = 137000, 90000
+        lat, lon = corner(px, py)
+
+        # the pixel edits keep to 64..20000; 20000 wide is refused
+        open_section(p, ID_SAVE)
+        p.wait_window("^%s$" % DLG)
+        time.sleep(0.8)
+        click(DLG, FIXED)
+        type_into(WIDTH, "10")
+        check(text_of(DLG, WIDTH) == "64", "10 gave %r" % text_of(DLG, WIDTH))
+        type_into(WIDTH, "25000")
+        check(text_of(DLG, WIDTH) == "20000", "25000 gave %r" % text_of(DLG, WIDTH))
+        type_into(HEIGHT, "100")
+        click(DLG, 1)
+        check("gr\xf6\xdfer als 18000 Pixel" in message(p, "Fehler"), "20000 x 100 was not refused")
+
+        # 63 x 500 from typed corners
+        lat_b, lon_b = corner(px + 63, py + 500)
+        section(p, ID_SAVE, lat, lon, lat_b, lon_b, fixed=False)
+        check("kleiner als 64 Pixel" in message(p, "Fehler"), "63 x 500 was not refused")
+
+        # a typed section, pixel by pixel
+        typed = os.path.join(work, "typed.png")
+        section(p, ID_SAVE, lat, lon, 700, 300)
+        save_as(p, typed)
+        wait_saved(typed)
+        check_export(typed, px, py, 700, 300)
+
+        # the widest the export takes
+        wide = os.path.join(work, "wide.png")
+        section(p, ID_SAVE, lat, lon, 18000, 64)
+        save_as(p, wide)
+        wait_saved(wide)
+        check(png_size(wide) == (18000, 64), "wide.png is %s" % (png_size(wide),))
+
+        # a rectangle dragged from bottom-right to top-left on the dialog's
+        # map: the picture starts at the north-west corner
+        open_section(p, ID_SAVE)
+        p.wait_window("^%s$" % DLG)
+        time.sleep(1.0)
+        mx, my, mw, mh = control_rect(DLG, 13398)
+        mouse("mousemove", mx + mw // 2 + 120, my + mh // 2 + 70)
+        time.sleep(0.3)
+        e2e.drag([(mx + mw // 2 + 120 - 24 * i, my + mh // 2 + 70 - 14 * i) for i in range(1, 11)])
+        time.sleep(0.5)
+        px_text = text_of(DLG, 1030)
+        nums = [int(v) for v in px_text.replace("=", " ").split() if v.lstrip("-").isdigit()]
+        check(len(nums) == 2 and nums[0] < 0 and nums[1] < 0, "pixel readout after the drag %r" % px_text)
+        nw_lat, nw_lon = float(text_of(DLG, LAT_B).rstrip("\xb0")), float(text_of(DLG, LON_B).rstrip("\xb0"))
+        dragged = os.path.join(work, "dragged.png")
+        click(DLG, 1)
+        save_as(p, dragged)
+        wait_saved(dragged)
+        check(identify(dragged, "%w %h") == "%d %d" % (-nums[0], -nums[1]),
+              "dragged.png is %s, the readout said %s" % (identify(dragged, "%w %h"), px_text))
+        ref = [float(v) for v in identify(dragged, "%c").split()[1:5]]
+        step = 360.0 / (256 << ZOOM)  # one pixel
+        check(abs(ref[2] - nw_lon) < step and abs(ref[3] - nw_lat) < step,
+              "the picture starts at %.6f, %.6f, the north-west corner is %.6f, %.6f" % (ref[3], ref[2], nw_lat, nw_lon))
+
+        # Cancel while the tiles are fetched: the old file stays, no
+        # temporary (the save's own cancelling is a test of image/; these
+        # one-colour tiles encode faster than a look at the dialog)
+        big = os.path.join(work, "big.png")
+        open(big, "wb").write(b"the previous export")
+        section(p, ID_SAVE, lat, lon, 6000, 6000)
+        save_as(p, big, prompt=True)
+        title = "%s speichern" % DLG
+        for _ in range(100):
+            if control_rect(title, 1005):
+                break
+            time.sleep(0.2)
+        button = control_rect(title, 2)
+        check(button, "no progress dialog")
+        bx, by, bw, bh = button
+        mouse("mousemove", bx + bw // 2, by + bh // 2)
+        mouse("click", 1)
+        wait_gone("^%s$" % title, 30)
+        time.sleep(0.5)
+        check(open(big, "rb").read() == b"the previous export", "Cancel changed the file")
+        check(not temporaries(work), "temporaries left: %s" % temporaries(work))
+        check(not shown("^Fehler$"), "a message after Cancel")
+
+        # a read-only target: the error, the file as it was
+        ro = os.path.join(work, "ro.png")
+        open(ro, "wb").write(b"read-only")
+        os.chmod(ro, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
+        section(p, ID_SAVE, lat, lon, 64, 64)
+        save_as(p, ro, prompt=True)
+        check("Es gab einen Fehler beim Speichern !" in message(p, "Fehler"), "no error for a read-only file")
+        check(open(ro, "rb").read() == b"read-only", "the read-only file changed")
+        check(not temporaries(work), "temporaries left: %s" % temporaries(work))
+        p.close_ok()
+    finally:
+        p.kill()
+
+
+def level_tiles(px, py, w, h, zoom, i):
+    """The tiles level i of pre-caching covers: sides shifted down by i;
+    from the second level on, at zoom 3 or more, widened to 2048 pixels
+    around the section; y inside the world, x round it."""
+    z = zoom - i
+    x, y = px >> i, py >> i
+    lw, lh = max(1, w >> i), max(1, h >> i)
+    if i >= 1 and z >= 3:
+        if lw < 2048:
+            x -= (2048 - lw) // 2
+            lw = 2048
+        if lh < 2048:
+            y -= (2048 - lh) // 2
+            lh = 2048
+    world = 256 << z
+    lh = min(lh, world)
+    y = max(0, min(y, world - lh))
+    n = 1 << z
+    cols = {(c % n) for c in range((x % world) >> 8, (((x % world) + lw - 1) >> 8) + 1)}
+    rows = range(y >> 8, ((y + lh - 1) >> 8) + 1)
+    return {(z, c, r) for c in cols for r in rows}
+
+
+def request_tile(line):
+    path, _, qs = line.partition("?")
+    return tileserver.numbers(path, dict(kv.partition("=")[::2] for kv in qs.split("&") if kv))
+
+
+def quiet_log(log, seconds=2.0, timeout=60):
+    """Waits until the server got no request for a while; the line count."""
+    end = time.time() + timeout
+    last, since = -1, time.time()
+    while time.time() < end:
+        n = len(open(log).read().split("\n"))
+        if n != last:
+            last, since = n, time.time()
+        elif time.time() - since >= seconds:
+            return n
+        time.sleep(0.2)
+    return last
+
+
+def scenario_mapcache(work, srv, log):
+    """Pre-caching 300 x 200 at zoom 10 asks the server for exactly the tiles
+    of 11 levels, each once."""
+    p = start(srv.server_address[1])
+    try:
+        px, py = 139000, 91000
+        lat, lon = corner(px, py)
+        e2e.wait_stable(p.map_rect())
+        open_section(p, ID_CACHE)
+        check("fixierten Cache" in message(p, "Warnung"), "no warning about sources outside the fixed cache")
+        p.wait_window("^%s$" % DLG)
+        time.sleep(0.8)
+        click(DLG, FIXED)
+        type_into(LAT_A, lat)
+        type_into(LON_A, lon)
+        type_into(WIDTH, "300")
+        type_into(HEIGHT, "200")
+        mark = quiet_log(log) - 1
+        click(DLG, 1)
+        time.sleep(1.0)
+        wait_gone("^%s cachen$" % DLG, 180)
+        time.sleep(0.5)
+        check(not shown("^Warnung$") and not shown("^Fehler$"), "a message after pre-caching")
+        p.close_ok()
+    finally:
+        p.kill()
+    lines = [l for l in open(log).read().split("\n") if l]
+    tiles = [request_tile(l) for l in lines]
+    before, after = tiles[:mark], tiles[mark:]
+    want = set()
+    for i in range(ZOOM + 1):
+        want |= level_tiles(px, py, 300, 200, ZOOM, i)
+    twice = {t for t in after if after.count(t) > 1}
+    check(not twice, "requested twice: %s" % sorted(twice)[:10])
+    check(set(after) == want - set(before),
+          "pre-caching asked for %d tiles outside the levels and left out %d" %
+          (len(set(after) - want), len(want - set(before) - set(after))))
+    print("%d tiles of 11 levels, %d of them requested by pre-caching" % (len(want), len(after)))
+
+
+SCENARIOS = {"mapexport": scenario_mapexport, "mapcache": scenario_mapcache}
+
+
+if __name__ == "__main__":
+    e2e.SCENARIOS.clear()
+    e2e.SCENARIOS.update(SCENARIOS)
+    sys.exit(e2e.main())
