@@ -25,19 +25,6 @@ bool Post(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return PostMessageA(wnd, msg, wp, lp) != 0;
 }
 
-// Draws a decoded, post-processed tile of source L at (x, y).
-void DrawTile(CPicture* dst, const CPicture& pic, int L, int x, int y) {
-  bool ownAlpha = pic.Bits() == 32 || (pic.Bits() <= 8 && pic.m_colorKey == kTileKeyOwnAlpha);
-  if (L == 0)
-    dst->DrawPicture(pic, x, y, 0);
-  else if (ownAlpha)
-    dst->BlendPicture(pic, x, y);
-  else if (pic.m_colorKey != kImgNoColorKey)
-    dst->DrawPicture(pic, x, y, (pic.m_colorKey & 0xFFFFFF) | kImgUseKey);
-  else
-    dst->DrawPicture(pic, x, y, 0);
-}
-
 }  // namespace
 
 void MapTilesInstall() {
@@ -193,7 +180,7 @@ bool CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncol
   // the cells moved since the worker looked: its columns show another tile
   bool current = m_tiles.Epoch() == epoch;
   if (current)
-    for (int i = 0; i < ncols; i++) DrawTile(&m_picture, pic, L, cols[i] * t, row * t);
+    for (int i = 0; i < ncols; i++) TileDraw(&m_picture, pic, L, cols[i] * t, row * t);
   UnlockUpdate();
   return current;
 }
@@ -286,7 +273,7 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
           if (missing) (*missing)++;
           continue;
         }
-        DrawTile(picture, pic, L, (int)(tc * 256 - px0), (int)(tr * 256 - py0));
+        TileDraw(picture, pic, L, (int)(tc * 256 - px0), (int)(tr * 256 - py0));
       }
       if (tiles) InterlockedIncrement(tiles);
     }

@@ -224,3 +224,15 @@ bool TilePostProcess(CPicture& pic, int source, const uint32_t* options, int opt
   }
   return true;
 }
+
+void TileDraw(CPicture* dst, const CPicture& pic, int L, int x, int y) {
+  bool ownAlpha = pic.Bits() == 32 || (pic.Bits() <= 8 && pic.m_colorKey == kTileKeyOwnAlpha);
+  if (L == 0)
+    dst->DrawPicture(pic, x, y, 0);
+  else if (ownAlpha)
+    dst->BlendPicture(pic, x, y);
+  else if (pic.m_colorKey != kImgNoColorKey)
+    dst->DrawPicture(pic, x, y, (pic.m_colorKey & 0xFFFFFF) | kImgUseKey);
+  else
+    dst->DrawPicture(pic, x, y, 0);
+}
