@@ -190,6 +190,9 @@ void CMapWnd::FillEmptyCells() {
   int t = m_view.tileSize;
   TileJobGuard g(m_tiles);
   MapCellGrid& grid = m_tiles.Grid();
+  // a tile drawn meanwhile without the job lock could be painted over
+  // before its cell is marked: such drawings are dropped
+  m_tiles.GridMoved();
   LockUpdate();
   MapPixels p = BufferPixels();
   for (int r = 0; r < grid.rows; r++)

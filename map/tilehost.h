@@ -26,9 +26,10 @@ class TileHost {
   // Whether the window still wants the job (it runs and, for a normal job,
   // shows the job's zoom); read without the job lock.
   virtual bool JobCurrent(const TileJob& job) = 0;
-  // Draws a finished tile of source L into the given columns of row, under
-  // the back buffer's lock, unless the grid moved since epoch
-  // (TileScheduler::Epoch): false when it drew nothing.
+  // Job lock not held: draws a finished tile of source L into the given
+  // columns of row, under the back buffer's lock, unless the grid moved
+  // since epoch (TileScheduler::Epoch, read under that lock): false when
+  // it drew nothing.
   virtual bool BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch) = 0;
   // Connects a worker's client to a source's server: 1 when connected.
   virtual int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) = 0;

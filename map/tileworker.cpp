@@ -163,38 +163,39 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
   }
   if (!TilePostProcess(m_pic, L, s.options, s.optionCount, s.alphaOffset, s.alphaScale)) return 0;
 
-  int result = 1;
-  bool blended = false;
+  // Where it goes, under the job lock; the drawing itself runs without it
+  // (the window thread takes the lock to pan, zoom and schedule) and is
+  // dropped when the cells move meanwhile (the grid's epoch).
+  int row, take[kTileMaxRepeats], k = 0;
+  long epoch;
   {
     TileJobGuard g(*m_sched);
-    if (!m_sched->JobCurrent(job)) {
-      result = -1;
-    } else if ((m_sched->Sources().ActiveMask() & (1u << L)) != 0) {
-      int row, cols[kTileMaxRepeats];
-      int n = m_host->TileCells((uint32_t)job.tx, (uint32_t)job.ty, &row, cols);
-      if (n) {
-        // only on top of the sources below it (a failed one counts as there)
-        uint32_t below = (1u << L) - 1;
-        int take[kTileMaxRepeats], k = 0;
-        for (int i = 0; i < n; i++) {
-          uint32_t st = m_sched->Grid().At(cols[i], row);
-          if ((((st | st >> 8) & below) == below) && !(st & (1u << L))) take[k++] = cols[i];
-        }
-        if (k && m_host->BlendTile(m_pic, L, row, take, k, m_sched->Epoch())) {
-          for (int i = 0; i < k; i++) {
-            uint32_t& st = m_sched->Grid().At(take[i], row);
-            st = (st | (1u << L)) & ~kMapCellPreview;
-          }
-          blended = true;
-        } else {
-          result = -1;
-        }
-      }
+    if (!m_sched->JobCurrent(job)) return -1;
+    if (!(m_sched->Sources().ActiveMask() & (1u << L))) return 1;
+    int cols[kTileMaxRepeats];
+    int n = m_host->TileCells((uint32_t)job.tx, (uint32_t)job.ty, &row, cols);
+    if (!n) return 1;
+    // only on top of the sources below it (a failed one counts as there)
+    uint32_t below = (1u << L) - 1;
+    for (int i = 0; i < n; i++) {
+      uint32_t st = m_sched->Grid().At(cols[i], row);
+      if ((((st | st >> 8) & below) == below) && !(st & (1u << L))) take[k++] = cols[i];
+    }
+    if (!k) return -1;
+    epoch = m_sched->Epoch();
+  }
+  if (!m_host->BlendTile(m_pic, L, row, take, k, epoch)) return -1;
+  {
+    TileJobGuard g(*m_sched);
+    if (!m_sched->JobCurrent(job) || m_sched->Epoch() != epoch) return -1;
+    for (int i = 0; i < k; i++) {
+      uint32_t& st = m_sched->Grid().At(take[i], row);
+      st = (st | (1u << L)) & ~kMapCellPreview;
     }
   }
   // the window thread takes the job lock to schedule: no post while held
-  if (blended) m_host->PostTileReady((uint32_t)job.tx, (uint32_t)job.ty);
-  return result;
+  m_host->PostTileReady((uint32_t)job.tx, (uint32_t)job.ty);
+  return 1;
 }
 
 void Worker::DoJob(const TileJob& job) {
