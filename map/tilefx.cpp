@@ -219,6 +219,9 @@ bool TilePostProcess(CPicture& pic, int source, const uint32_t* options, int opt
     if (alphaOffset == 1 && alphaScale == 0) TileSoftenEdges(pic);
   }
   if (alphaScale != 0) {
+    // a picture without alpha (16 or 24 bits) gets it, or it would be drawn
+    // opaque with the mark taken for a colour key
+    if (pic.Bits() > 8 && pic.Bits() < 32 && !TileConvertDepth(pic, 32)) return false;
     TileApplyAlpha(pic, alphaScale, alphaOffset);
     pic.m_colorKey = kTileKeyOwnAlpha;
   }

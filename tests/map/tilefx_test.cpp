@@ -367,6 +367,21 @@ TEST(TilePostProcess, LayersInTheWorkersOrder) {
   EXPECT_FALSE(TilePostProcess(empty, 1, list, 1, 0, 0));
 }
 
+// A 24-bit layer with an alpha scale and no options is see-through as the
+// scale says, drawn over the base map.
+TEST(TilePostProcess, AnAlphaScaleAppliesToPicturesWithoutAlpha) {
+  CPicture base, layer;
+  ASSERT_TRUE(base.Create(32, 256, 256, 0xFF0000FF));
+  ASSERT_TRUE(layer.Create(24, 256, 256, 0xFF0000));
+  layer.SetPixel(5, 5, 0x665533);  // the own-alpha mark's colour: no key
+  ASSERT_TRUE(TilePostProcess(layer, 1, nullptr, 0, 0, 128));
+  EXPECT_EQ(layer.Bits(), 32);
+  TileDraw(&base, layer, 1, 0, 0);
+  EXPECT_EQ(base.GetPixel(9, 9) & 0xFFFFFF, 0x7F0080u);  // 127 of 255 red over blue
+  uint32_t p = base.GetPixel(5, 5);
+  EXPECT_NE(p & 0xFFFFFF, 0x0000FFu);
+}
+
 TEST(TilePostProcess, AFailedConversionLeavesThePictureAndReportsIt) {
   // a 1-bit picture whose 32-bit form would pass 2 GiB: the conversion is
   // refused (before allocating) and nothing uses the missing pixels
