@@ -30,6 +30,23 @@ inline __m128i Load4(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cas
 inline int AlphaIs(__m128i px, int a) {
   return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_srli_epi32(px, 24), _mm_set1_epi32(a))));
 }
+
+// Whether no pixel of the four at p may change in the softening's first
+// step: each is transparent, or every neighbour counted (alpha above 0x1F)
+// has its colour.
+inline bool Calm4(const uint32_t* p, const uint32_t* up, const uint32_t* down) {
+  const __m128i rgb = _mm_set1_epi32(0xFFFFFF), limit = _mm_set1_epi32(0x1F), zero = _mm_setzero_si128();
+  __m128i c = Load4(p), cc = _mm_and_si128(c, rgb);
+  __m128i bad = zero;
+  const __m128i n[4] = {Load4(p - 1), Load4(p + 1), Load4(up), Load4(down)};
+  for (const __m128i& q : n) {
+    __m128i counted = _mm_cmpgt_epi32(_mm_srli_epi32(q, 24), limit);
+    __m128i same = _mm_cmpeq_epi32(_mm_and_si128(q, rgb), cc);
+    bad = _mm_or_si128(bad, _mm_andnot_si128(same, counted));
+  }
+  __m128i active = _mm_xor_si128(_mm_cmpeq_epi32(_mm_srli_epi32(c, 24), zero), _mm_set1_epi32(-1));
+  return _mm_movemask_epi8(_mm_and_si128(bad, active)) == 0;
+}
 #endif
 
 }  // namespace
@@ -180,8 +197,10 @@ namespace {
 void SoftenRow(uint32_t* row, const uint32_t* up, const uint32_t* down, int w) {
   for (int x = 0; x < w; ++x) {
 #if defined(__SSE2__)
-    // four wholly transparent pixels stay so (a pixel changes only itself)
-    if ((x & 3) == 0 && x + 4 <= w && AlphaIs(Load4(row + x), 0) == 15) {
+    // Four pixels none of which is transparent-free with a counted
+    // neighbour of another colour stay as they are (a pixel changes only
+    // itself, so the neighbours read here are those the rule reads).
+    if ((x & 3) == 0 && x > 0 && x + 5 <= w && up && down && Calm4(row + x, up + x, down + x)) {
       x += 3;
       continue;
     }
