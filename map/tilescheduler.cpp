@@ -16,9 +16,7 @@ TileScheduler::TileScheduler(TileHost* host)
       m_proc(TileWorkerThread),
       m_running(0),
       m_runningWorkers(0),
-      m_epoch(0),
-      m_area(),
-      m_hasArea(false) {
+      m_epoch(0) {
   // a critical section: under Wine every wait on a kernel object is a trip
   // to the wineserver, and the lock is taken hundreds of times a fill
   InitializeCriticalSection(&m_lock);
@@ -193,19 +191,6 @@ bool VisitCell(void* p, int col, int row) {
 
 int TileScheduler::Compose(int flags, const TileComposeArea& a) {
   TileJobGuard g(*this);
-  m_area = a;
-  m_hasArea = true;
-  return ComposeLocked(flags, a);
-}
-
-int TileScheduler::ComposeAgain() {
-  TileJobGuard g(*this);
-  if (!m_hasArea) return -1;
-  int n = ComposeLocked(1, m_area);
-  return n == 0 ? ComposeLocked(0, m_area) : n;
-}
-
-int TileScheduler::ComposeLocked(int flags, const TileComposeArea& a) {
   bool idle = false;
   for (TileWorkerSlot& w : m_workers) idle |= w.thread && w.idle;
   if (!idle || !m_running || m_sources.Changed() || m_sources.ActiveCount() == 0 || !m_grid.words) return -1;

@@ -93,10 +93,6 @@ class TileScheduler {
   // centre of the client area (flag 1 the visible cells only, flag 2 retry
   // failed sources). Jobs handed out, -1 when it cannot run. Takes the lock.
   int Compose(int flags, const TileComposeArea& area);
-  // From a worker that has just finished: the scheduler once more over the
-  // area of the last Compose, its visible cells first, so that the next
-  // jobs need no round trip through the window's messages.
-  int ComposeAgain();
 
   // Whether a job is still wanted: the workers run, the window wants it and
   // its generation is in force.
@@ -117,7 +113,6 @@ class TileScheduler {
 
  private:
   friend class TileJobGuard;
-  int ComposeLocked(int flags, const TileComposeArea& area);
   TileHost* m_host;
   CRITICAL_SECTION m_lock;
   MapCellGrid m_grid;
@@ -130,6 +125,4 @@ class TileScheduler {
   volatile LONG m_epoch;
   HANDLE m_allStopped;
   HANDLE m_precacheDone;
-  TileComposeArea m_area;  // of the last Compose
-  bool m_hasArea;
 };

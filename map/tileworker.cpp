@@ -259,10 +259,7 @@ void Worker::Run() {
       // done; a stop that came meanwhile keeps its mark
       if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
     }
-    if (post && m_sched->Running()) {
-      m_sched->ComposeAgain();
-      m_host->PostCompose(m_index);
-    }
+    if (post && m_sched->Running()) m_host->PostCompose(m_index);
   }
   delete m_client;
   m_client = nullptr;
