@@ -183,6 +183,8 @@ class CMapWnd : public CImageWnd {
   // The scheduler (flag 1 the visible cells only, flag 2 retry failed
   // sources): jobs handed out, -1 when it cannot run.
   virtual int ComposeTiles(int flags);
+  // the tile machinery, for windows that stand in their own workers or
+  // scheduler (tests)
   TileScheduler& Tiles() { return m_tiles; }
 
   MapView m_view;
