@@ -1,3 +1,5 @@
+#include <winsock2.h>  // before windows.h: tileworker.h needs it
+
 #include "map/mapwnd.h"
 
 #include <stdlib.h>

@@ -1,3 +1,5 @@
+#include <winsock2.h>  // before windows.h: the workers' HTTP client
+
 #include "map/tilescheduler.h"
 
 #include <stdlib.h>

@@ -3,7 +3,6 @@
 // to a worker. The window it fills is reached through TileHost.
 #pragma once
 
-#include <winsock2.h>  // before windows.h
 #include <windows.h>
 
 #include <stdint.h>
