@@ -186,11 +186,9 @@ int VisibleCells(CMapWnd* map) {
 bool Filled(CMapWnd* map) {
   int t = map->View().tileSize;
   bool full = true;
-  map->LockJobs();
   for (int r = map->ScrollY() / t; full && r <= (map->ScrollY() + map->ClientHeight() - 1) / t; r++)
     for (int c = map->ScrollX() / t; full && c <= (map->ScrollX() + map->ClientWidth() - 1) / t; c++)
-      full = (map->m_grid.At(c, r) & 1) != 0;
-  map->UnlockJobs();
+      full = (map->GetCellState(c, r) & 1) != 0;
   return full;
 }
 

@@ -1,5 +1,5 @@
-// CMapWnd's tile sources, cache commands, blending and area rendering, and
-// the hooks that connect the window to its workers and to the cache trim.
+// CMapWnd's tile sources, cache commands and area rendering, and what the
+// window answers its tile workers (MapTileLink).
 #include <stdio.h>
 #include <string.h>
 
@@ -25,71 +25,35 @@ bool Post(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return PostMessageA(wnd, msg, wp, lp) != 0;
 }
 
-void AbortDownload(TileWorkerSlot* slot) {
-  // called with the job lock held: the worker detaches its client under it
-  if (slot->client) slot->client->Abort();
-}
-
-void TrimHook(CMapWnd*) { TileCacheStartTrim(TileLiveWorkers()); }
-
-void SourcesChangedHook(CMapWnd* map) {
-  map->LockJobs();
-  map->m_sources.MarkChanged();
-  map->UnlockJobs();
-  map->ApplySources();
-}
-
-// Draws a decoded, post-processed tile of source L at (x, y).
-void DrawTile(CPicture* dst, const CPicture& pic, int L, int x, int y) {
-  bool ownAlpha = pic.Bits() == 32 || (pic.Bits() <= 8 && pic.m_colorKey == kTileKeyOwnAlpha);
-  if (L == 0)
-    dst->DrawPicture(pic, x, y, 0);
-  else if (ownAlpha)
-    dst->BlendPicture(pic, x, y);
-  else if (pic.m_colorKey != kImgNoColorKey)
-    dst->DrawPicture(pic, x, y, (pic.m_colorKey & 0xFFFFFF) | kImgUseKey);
-  else
-    dst->DrawPicture(pic, x, y, 0);
-}
-
 }  // namespace
 
 void MapTilesInstall() {
   TileCacheRoot();  // chosen once, before any worker reads it
-  g_mapTileHooks.workerProc = TileWorkerThread;
-  g_mapTileHooks.abortDownload = AbortDownload;
-  g_mapTileHooks.composeTiles = TileComposeJobs;
-  g_mapTileHooks.cacheTrim = TrimHook;
-  g_mapTileHooks.sourcesChanged = SourcesChangedHook;
 }
 
 int CMapWnd::SetSource(int slot, const char* server, const char* path, int port, int fixed, int iface,
                        const char* options, int timeout) {
-  LockJobs();
-  int r = m_sources.Set(slot, server, path, port, fixed, iface, options, timeout);
-  UnlockJobs();
-  return r;
+  TileJobGuard g(m_tiles);
+  return m_tiles.Sources().Set(slot, server, path, port, fixed, iface, options, timeout);
 }
 
 int CMapWnd::SetLayerAlpha(int slot, int32_t offset, int32_t scale) {
-  LockJobs();
-  int r = m_sources.SetAlpha(slot, offset, scale);
-  UnlockJobs();
-  return r;
+  TileJobGuard g(m_tiles);
+  return m_tiles.Sources().SetAlpha(slot, offset, scale);
 }
 
 MapTileSource CMapWnd::GetSource(int slot) {
-  LockJobs();
-  MapTileSource s = m_sources[slot < 0 || slot >= kMapSources ? 0 : slot];
-  UnlockJobs();
-  return s;
+  TileJobGuard g(m_tiles);
+  return m_tiles.Sources()[slot < 0 || slot >= kMapSources ? 0 : slot];
 }
 
 int CMapWnd::CopySourcesFrom(CMapWnd* other) {
   if (!other) return 0;
-  other->LockJobs();
-  MapTileSources copy = other->m_sources;
-  other->UnlockJobs();
+  MapTileSources copy;
+  {
+    TileJobGuard g(other->m_tiles);
+    copy = other->m_tiles.Sources();
+  }
   for (int i = 0; i < kMapSources; i++) {
     // the path carries the suffix ("/a/*.jpg"), the options their words
     char path[400], opts[120];
@@ -106,21 +70,22 @@ int CMapWnd::CopySourcesFrom(CMapWnd* other) {
 }
 
 int CMapWnd::ApplySources() {
-  LockJobs();
-  int r = m_sources.Apply();
-  if (r) m_grid.Clear();
-  UnlockJobs();
+  int r;
+  {
+    TileJobGuard g(m_tiles);
+    r = m_tiles.Sources().Apply();
+    if (r) m_tiles.ClearGrid();
+  }
   if (r && m_running) Post(m_hWnd, WM_MAP_CLEAR, 0, 0);
   return r;
 }
 
 void CMapWnd::Reload() {
-  LockJobs();
-  m_grid.Clear();
-  if (g_mapTileHooks.abortDownload)
-    for (TileWorkerSlot& w : m_workers)
-      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
-  UnlockJobs();
+  {
+    TileJobGuard g(m_tiles);
+    m_tiles.ClearGrid();
+    m_tiles.AbortBusy();
+  }
   Post(m_hWnd, WM_MAP_COMPOSE, 0, 0);
 }
 
@@ -164,26 +129,28 @@ int CMapWnd::ClearCache(const DirCancel* cancel) {
   if (FioStat(root, &info) != 0 || !(info.attributes & FIO_ATTR_DIRECTORY)) return 0;
   // downloads in flight hold files open: stop them and let the workers
   // settle (they need nothing of this thread) before moving the tree
-  LockJobs();
-  m_grid.Clear();
-  if (g_mapTileHooks.abortDownload)
-    for (TileWorkerSlot& w : m_workers)
-      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
-  UnlockJobs();
+  {
+    TileJobGuard g(m_tiles);
+    m_tiles.ClearGrid();
+    m_tiles.AbortBusy();
+  }
   for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
-    bool busy = false;
-    LockJobs();
-    for (TileWorkerSlot& w : m_workers) busy |= w.thread && !w.idle;
-    UnlockJobs();
+    bool busy;
+    {
+      TileJobGuard g(m_tiles);
+      busy = m_tiles.AnyBusy();
+    }
     if (!busy) break;
     Sleep(10);
   }
   // Under the job lock the tree only moves aside inside the root (the fixed
   // cache lies beside the root and is never touched); the long deletion
   // runs without the lock, so panning and zooming go on meanwhile.
-  LockJobs();
-  std::string trash = MoveCacheAside(root);
-  UnlockJobs();
+  std::string trash;
+  {
+    TileJobGuard g(m_tiles);
+    trash = MoveCacheAside(root);
+  }
   Reload();
   if (trash.empty()) return DirDeleteTreeCancelA(root, DIRTREE_KEEP_ROOT, cancel);
   return DirDeleteTreeCancelA(trash.c_str(), 0, cancel);
@@ -199,7 +166,7 @@ int CMapWnd::ConnectWorker(CHttpClient* client, const char* server, int port, in
   return 0;
 }
 
-void CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncols, uint32_t tx, uint32_t ty) {
+bool CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncols, long epoch) {
   int t = m_view.tileSize;
   if (t != pic.Width()) {
     CPicture big;
@@ -210,16 +177,43 @@ void CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncol
     }
   }
   LockUpdate();
-  for (int i = 0; i < ncols; i++) DrawTile(&m_picture, pic, L, cols[i] * t, row * t);
+  // the cells moved since the worker looked: its columns show another tile
+  bool current = m_tiles.Epoch() == epoch;
+  if (current)
+    for (int i = 0; i < ncols; i++) TileDraw(&m_picture, pic, L, cols[i] * t, row * t);
   UnlockUpdate();
-  for (int i = 0; i < ncols; i++) {
-    uint32_t& s = m_grid.At(cols[i], row);
-    s = (s | (1u << L)) & ~kMapCellPreview;
-  }
+  return current;
 }
 
-void CMapWnd::PostTileReady(uint32_t tx, uint32_t ty) {
-  if (m_running) Post(m_hWnd, WM_MAP_TILEREADY, tx, ty);
+int MapTileLink::TileCells(uint32_t tx, uint32_t ty, int* row, int* cols) {
+  const MapView& v = m_map->m_view;
+  int col;
+  if (!v.TileToCell(tx, ty, &col, row)) return 0;
+  // the world repeats across a buffer wider than it
+  int step = v.Tiles() < (uint32_t)v.ncol ? (int)v.Tiles() : v.ncol;
+  int n = 0;
+  for (int c = col % step; c < v.ncol && n < kTileMaxRepeats; c += step) cols[n++] = c;
+  return n;
+}
+
+bool MapTileLink::JobCurrent(const TileJob& job) {
+  return m_map->m_running && (job.precache || m_map->m_view.zoom == job.zoom);
+}
+
+bool MapTileLink::BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch) {
+  return m_map->BlendTile(pic, source, row, cols, ncols, epoch);
+}
+
+int MapTileLink::ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) {
+  return m_map->ConnectWorker(client, server, port, timeoutMs);
+}
+
+void MapTileLink::PostTileReady(uint32_t tx, uint32_t ty) {
+  if (m_map->m_running) Post(m_map->m_hWnd, WM_MAP_TILEREADY, tx, ty);
+}
+
+void MapTileLink::PostCompose(int worker) {
+  if (m_map->m_running) Post(m_map->m_hWnd, WM_MAP_COMPOSE, (WPARAM)worker, 0);
 }
 
 int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, volatile LONG* tiles,
@@ -243,9 +237,13 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
   for (int64_t tc = tc0; tc <= tc1; tc++) {
     for (int64_t tr = tr0; tr <= tr1; tr++) {
       if (!m_running || (cancel && *cancel)) return 3;
-      LockJobs();
-      MapTileSources src = m_sources;
-      UnlockJobs();
+      MapTileSources src;
+      uint8_t generation;
+      {
+        TileJobGuard g(m_tiles);
+        src = m_tiles.Sources();
+        generation = src.Generation();
+      }
       uint32_t col = (uint32_t)tc & mask, row = (uint32_t)tr;
       for (int L = 0; L < src.ActiveCount(); L++) {
         TilePaths p;
@@ -260,33 +258,16 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
         bool cached = TileReadCached(p.file, buf) > 0;
         for (DWORD start = GetTickCount(); !cached && FileGetSizeA(p.file) < 0 && GetTickCount() - start < 60000;) {
           if (!m_running || (cancel && *cancel)) return 3;
-          LockJobs();
-          bool held = false;
-          TileWorkerSlot* idle = nullptr;
-          for (TileWorkerSlot& w : m_workers) {
-            if (!w.thread) continue;
-            if (w.idle)
-              idle = &w;
-            else if (w.precache && w.jobX == (int)col && w.jobY == (int)row && w.zoom == zoom)
-              held = true;
+          TileJob job = {(int)col, (int)row, zoom, generation, 1};
+          {
+            TileJobGuard g(m_tiles);
+            if (handed == 3) {
+              if (!m_tiles.Holds(job)) break;
+            } else if (m_tiles.HandOut(job) == kTileHandedOut) {
+              handed++;
+            }
           }
-          if (!held && handed == 3) {
-            UnlockJobs();
-            break;
-          }
-          if (!held && idle) {
-            idle->serial = ++m_jobSerial;
-            idle->jobX = (int)col;
-            idle->jobY = (int)row;
-            idle->zoom = (uint8_t)zoom;
-            idle->generation = m_sources.Generation();
-            idle->precache = 1;
-            idle->idle = 0;
-            ReleaseSemaphore(idle->wake, 1, nullptr);
-            handed++;
-          }
-          UnlockJobs();
-          WaitForSingleObject(m_precacheDone, 250);
+          m_tiles.WaitPrecache(250);
         }
         if (fetchOnly) {
           if (!cached && FileGetSizeA(p.file) < 0 && missing) (*missing)++;
@@ -299,7 +280,7 @@ int CMapWnd::RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, vol
           if (missing) (*missing)++;
           continue;
         }
-        DrawTile(picture, pic, L, (int)(tc * 256 - px0), (int)(tr * 256 - py0));
+        TileDraw(picture, pic, L, (int)(tc * 256 - px0), (int)(tr * 256 - py0));
       }
       if (tiles) InterlockedIncrement(tiles);
     }

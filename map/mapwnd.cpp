@@ -1,11 +1,13 @@
+#include <winsock2.h>  // before windows.h: tileworker.h needs it
+
 #include "map/mapwnd.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 #include "map/mapmouse_win.h"
-
-MapTileHooks g_mapTileHooks;
+#include "map/tilecache.h"
+#include "map/tileworker.h"
 
 int CMapWnd::s_bufW = 0;
 int CMapWnd::s_bufH = 0;
@@ -41,10 +43,7 @@ BEGIN_MESSAGE_MAP(CMapWnd, CImageWnd)
 END_MESSAGE_MAP()
 
 CMapWnd::CMapWnd()
-    : m_runningWorkers(0),
-      m_allStopped(nullptr),
-      m_visibleFirst(1),
-      m_style(0),
+    : m_style(0),
       m_alive(0),
       m_running(0),
       m_ticks(0),
@@ -60,26 +59,17 @@ CMapWnd::CMapWnd()
       m_ownerMouse(nullptr),
       m_ownerMouseCtx(nullptr),
       m_link(this),
-      m_mouse(&m_link, &m_overlay)
+      m_mouse(&m_link, &m_overlay),
+      m_tileLink(this),
+      m_tiles(&m_tileLink),
+      m_visibleFirst(1)
 {
   InterlockedIncrement(&s_windows);
-  InitializeCriticalSection(&m_jobLock);
-  m_allStopped = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
-  m_precacheDone = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
-  m_jobSerial = 0;
-  memset(m_workers, 0, sizeof m_workers);
-  for (TileWorkerSlot& w : m_workers) {
-    w.owner = this;
-    w.wake = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
-    w.idle = 0;
-  }
   if (!s_bufW) MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &s_bufW, &s_bufH);
   m_view.Init(s_bufW, s_bufH);
   // sized for 256-pixel cells, the larger count
   size_t cells = (size_t)m_view.ncol * m_view.nrow;
-  m_grid.words = (uint32_t*)calloc(cells, sizeof(uint32_t));
-  m_grid.cols = m_view.ncol;
-  m_grid.rows = m_view.nrow;
+  m_tiles.Init(m_view.ncol, m_view.nrow);
   m_gridScratch = (uint32_t*)calloc(cells, sizeof(uint32_t));
   m_mapScratch = (int*)calloc((size_t)s_bufW + s_bufH, sizeof(int));
   m_rowScratch = (uint32_t*)calloc((size_t)s_bufW, sizeof(uint32_t));
@@ -93,18 +83,11 @@ CMapWnd::~CMapWnd() {
   if (m_hWnd) DestroyWindow();
   m_running = 0;
   StopWorkers();
-  WaitWorkersEnded();
+  m_tiles.WaitEnded();
   if (m_yellowPen) DeleteObject(m_yellowPen);
-  free(m_grid.words);
-  m_grid.words = nullptr;
   free(m_gridScratch);
   free(m_mapScratch);
   free(m_rowScratch);
-  for (TileWorkerSlot& w : m_workers)
-    if (w.wake) CloseHandle(w.wake);
-  if (m_allStopped) CloseHandle(m_allStopped);
-  if (m_precacheDone) CloseHandle(m_precacheDone);
-  DeleteCriticalSection(&m_jobLock);
   if (InterlockedDecrement(&s_windows) == 0) MapFreeSharedBitmaps();  // the last map window
 }
 
@@ -148,11 +131,10 @@ void CMapWnd::GeoToWorld(double lon, double lat, uint32_t* x, uint32_t* y) {
 }
 
 uint32_t CMapWnd::GetCellState(int col, int row) {
-  if (col < 0 || row < 0 || col >= m_grid.cols || row >= m_grid.rows) return 0;
-  LockJobs();
-  uint32_t s = m_grid.At(col, row);
-  UnlockJobs();
-  return s;
+  TileJobGuard g(m_tiles);
+  MapCellGrid& grid = m_tiles.Grid();
+  if (col < 0 || row < 0 || col >= grid.cols || row >= grid.rows) return 0;
+  return grid.At(col, row);
 }
 
 // ------------------------------------------------------------ buffer
@@ -167,9 +149,10 @@ MapPixels CMapWnd::BufferPixels() {
 }
 
 void CMapWnd::ReanchorBuffer(int dx, int dy) {
+  m_tiles.GridMoved();
   LockUpdate();
   MapShiftPixels(BufferPixels(), dx, dy, m_backColour);
-  m_grid.Shift(dx / m_view.tileSize, dy / m_view.tileSize);
+  m_tiles.Grid().Shift(dx / m_view.tileSize, dy / m_view.tileSize);
   UnlockUpdate();
   m_visibleFirst = 1;
 }
@@ -179,16 +162,18 @@ void CMapWnd::RescaleBuffer(const MapView& before, const MapView& after) {
   int* rows = m_mapScratch + s_bufW;
   MapZoomColumnMap(before, after, cols);
   MapZoomRowMap(before, after, rows);
+  m_tiles.GridMoved();
   LockUpdate();
   MapRemapPixels(BufferPixels(), cols, rows, m_backColour, m_rowScratch);
   UnlockUpdate();
-  size_t n = (size_t)m_grid.cols * m_grid.rows;
-  memcpy(m_gridScratch, m_grid.words, n * sizeof(uint32_t));
+  MapCellGrid& grid = m_tiles.Grid();
+  size_t n = (size_t)grid.cols * grid.rows;
+  memcpy(m_gridScratch, grid.words, n * sizeof(uint32_t));
   MapCellGrid old;
   old.words = m_gridScratch;
-  old.cols = m_grid.cols;
-  old.rows = m_grid.rows;
-  MapZoomGrid(old, &m_grid, cols, rows, m_view.tileSize);
+  old.cols = grid.cols;
+  old.rows = grid.rows;
+  MapZoomGrid(old, &grid, cols, rows, m_view.tileSize);
 }
 
 void CMapWnd::FillWorldBands() {
@@ -205,16 +190,19 @@ void CMapWnd::FillWorldBands() {
 void CMapWnd::FillEmptyCells() {
   if (!BufferReady()) return;
   int t = m_view.tileSize;
-  LockJobs();
+  TileJobGuard g(m_tiles);
+  MapCellGrid& grid = m_tiles.Grid();
+  // a tile drawn meanwhile without the job lock could be painted over
+  // before its cell is marked: such drawings are dropped
+  m_tiles.GridMoved();
   LockUpdate();
   MapPixels p = BufferPixels();
-  for (int r = 0; r < m_grid.rows; r++)
-    for (int c = 0; c < m_grid.cols; c++) {
-      uint32_t s = m_grid.At(c, r);
+  for (int r = 0; r < grid.rows; r++)
+    for (int c = 0; c < grid.cols; c++) {
+      uint32_t s = grid.At(c, r);
       if (!(s & 0xFF) && !(s & kMapCellPreview)) MapFillPixels(p, c * t, r * t, t, t, m_backColour);
     }
   UnlockUpdate();
-  UnlockJobs();
 }
 
 // ------------------------------------------------------------ position and zoom
@@ -222,13 +210,15 @@ void CMapWnd::FillEmptyCells() {
 int CMapWnd::MoveTo(uint32_t x, uint32_t y, int force) {
   bool reanchored = false;
   MapBufferMover mover(this);
-  LockJobs();
-  m_view.clientW = m_clientW;
-  m_view.clientH = m_clientH;
-  m_view.scrollX = m_scrollX;
-  m_view.scrollY = m_scrollY;
-  int moved = m_view.Move(x, y, &mover, &reanchored);
-  UnlockJobs();
+  int moved;
+  {
+    TileJobGuard g(m_tiles);
+    m_view.clientW = m_clientW;
+    m_view.clientH = m_clientH;
+    m_view.scrollX = m_scrollX;
+    m_view.scrollY = m_scrollY;
+    moved = m_view.Move(x, y, &mover, &reanchored);
+  }
   if (!moved) return 0;
   ScrollTo(m_view.scrollX, m_view.scrollY, force != 0);
   if (reanchored && m_hWnd) {
@@ -257,24 +247,23 @@ int CMapWnd::MoveWorldToClient(uint32_t x, uint32_t y, int px, int py, int force
 int CMapWnd::SetZoom(int z) {
   z = m_view.ClampZoom(z);
   if (z == m_view.zoom) return z;
-  LockJobs();
-  MapView before = m_view;
-  MapView after = m_view;
-  after.ApplyZoom(z);
-  if (BufferReady()) {
-    if (z - before.zoom == 1 || before.zoom - z == 1)
-      RescaleBuffer(before, after);  // a preview at once
-    else
-      m_grid.Clear();
+  {
+    TileJobGuard g(m_tiles);
+    MapView before = m_view;
+    MapView after = m_view;
+    after.ApplyZoom(z);
+    if (BufferReady()) {
+      if (z - before.zoom == 1 || before.zoom - z == 1)
+        RescaleBuffer(before, after);  // a preview at once
+      else
+        m_tiles.ClearGrid();
+    }
+    m_view = after;
+    if (m_view.Tiles() <= (uint32_t)m_view.nrow && m_clientW > 0 && m_clientH > 0 && BufferReady())
+      FillWorldBands();
+    // downloads for the old zoom are useless now
+    m_tiles.AbortBusy();
   }
-  m_view = after;
-  if (m_view.Tiles() <= (uint32_t)m_view.nrow && m_clientW > 0 && m_clientH > 0 && BufferReady())
-    FillWorldBands();
-  // downloads for the old zoom are useless now
-  if (g_mapTileHooks.abortDownload)
-    for (TileWorkerSlot& w : m_workers)
-      if (w.thread && !w.idle) g_mapTileHooks.abortDownload(&w);
-  UnlockJobs();
 
   uint32_t cx = m_view.centreX, cy = m_view.centreY;
   m_view.centreX = (cx + 1) & kMapWorldMask;  // not taken as unchanged
@@ -322,22 +311,22 @@ void CMapWnd::ZoomToArea(double lon1, double lat1, double lon2, double lat2, int
 int CMapWnd::SetLargeTiles(int mode) {
   bool large = mode < 0 ? !m_view.LargeTiles() : mode != 0;
   if (large == m_view.LargeTiles()) return 0;
-  LockJobs();
-  m_view.SetLargeTiles(large);
-  m_view.ApplyZoom(m_view.zoom);  // the forced origins depend on the cell count
-  m_grid.cols = m_view.ncol;
-  m_grid.rows = m_view.nrow;
-  m_grid.Clear();
-  UnlockJobs();
+  {
+    TileJobGuard g(m_tiles);
+    m_view.SetLargeTiles(large);
+    m_view.ApplyZoom(m_view.zoom);  // the forced origins depend on the cell count
+    m_tiles.ResizeGrid(m_view.ncol, m_view.nrow);
+  }
   uint32_t cx = m_view.centreX, cy = m_view.centreY;
   m_view.centreX = (cx + 1) & kMapWorldMask;
   MoveTo(cx, cy, 1);
   // the same scale on the screen: cells twice as large, one level less
   SetZoom(m_view.zoom + (large ? -1 : 1));
-  if (g_mapTileHooks.sourcesChanged)
-    g_mapTileHooks.sourcesChanged(this);
-  else if (m_hWnd)
-    PostToSelf(WM_MAP_CLEAR, 0, 0);
+  {
+    TileJobGuard g(m_tiles);
+    m_tiles.Sources().MarkChanged();
+  }
+  ApplySources();
   return 1;
 }
 
@@ -349,7 +338,8 @@ void CMapWnd::SetBackgroundColour(COLORREF colour) {
 // ------------------------------------------------------------ workers
 
 int CMapWnd::ComposeTiles(int flags) {
-  return g_mapTileHooks.composeTiles ? g_mapTileHooks.composeTiles(this, flags) : 0;
+  TileComposeArea a = {&m_view, m_scrollX, m_scrollY, m_clientW, m_clientH};
+  return m_tiles.Compose(flags, a);
 }
 
 void CMapWnd::StartWorkers() {
@@ -357,58 +347,14 @@ void CMapWnd::StartWorkers() {
   if (m_style & MAPS_MENU) MapCreateSharedBitmaps();
   m_running = 1;
   FillEmptyCells();
-  LockJobs();
-  if (g_mapTileHooks.workerProc) {
-    for (TileWorkerSlot& w : m_workers) {
-      w.idle = 1;
-      InterlockedIncrement(&m_runningWorkers);
-      w.thread = CreateThread(nullptr, 0x20000, g_mapTileHooks.workerProc, &w,
-                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-      if (!w.thread) {
-        w.idle = 0;
-        InterlockedDecrement(&m_runningWorkers);
-        break;
-      }
-    }
-  }
-  UnlockJobs();
+  m_tiles.Start();
   SetTimer(MAP_TIMER_ID, 2000);
   if (m_style & MAPS_CENTRENOTIFY) PostToSelf(WM_MAP_NOTIFYCENTRE, 0, 0);
 }
 
 void CMapWnd::StopWorkers() {
-  LockJobs();
-  if (m_running) InterlockedDecrement(&s_liveWindows);
-  m_running = 0;
-  for (TileWorkerSlot& w : m_workers) {
-    w.jobX = w.jobY = -1;
-    if (w.thread) {
-      ReleaseSemaphore(w.wake, 1, nullptr);
-      if (g_mapTileHooks.abortDownload) g_mapTileHooks.abortDownload(&w);
-    }
-  }
-  UnlockJobs();
-}
-
-void CMapWnd::WaitWorkersEnded() {
-  // Nothing a worker touches (slots, grid, buffer, locks) may go before
-  // every thread has really ended: no time limit, but the stop is renewed
-  // every 100 ms in case a worker was between its checks.
-  for (;;) {
-    HANDLE live[MAP_WORKERS];
-    int n = 0;
-    for (TileWorkerSlot& w : m_workers)
-      if (w.thread) {
-        if (WaitForSingleObject(w.thread, 0) == WAIT_OBJECT_0) {
-          CloseHandle(w.thread);
-          w.thread = nullptr;
-        } else {
-          live[n++] = w.thread;
-        }
-      }
-    if (!n) break;
-    if (WaitForMultipleObjects(n, live, TRUE, 100) == WAIT_TIMEOUT) StopWorkers();
-  }
+  if (InterlockedExchange(&m_running, 0)) InterlockedDecrement(&s_liveWindows);
+  m_tiles.Stop();
 }
 
 bool CMapWnd::PostToSelf(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -449,14 +395,14 @@ void CMapWnd::OnTimer(UINT_PTR id) {
   }
   m_ticks++;
   if (m_ticks % 8 == 0) RunComposer();
-  if (m_ticks % 32 == 0 && g_mapTileHooks.cacheTrim) g_mapTileHooks.cacheTrim(this);
+  if (m_ticks % 32 == 0 && m_tiles.HasWorkers()) TileCacheStartTrim(TileLiveWorkers());
 }
 
 void CMapWnd::OnDestroy() {
   m_alive = 0;
   KillTimer(MAP_TIMER_ID);
   StopWorkers();
-  WaitWorkersEnded();
+  m_tiles.WaitEnded();
   if (m_yellowPen) {
     DeleteObject(m_yellowPen);
     m_yellowPen = nullptr;
@@ -497,10 +443,11 @@ LRESULT CMapWnd::OnInvalidateRect(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMapWnd::OnClearBuffer(WPARAM, LPARAM) {
-  LockJobs();
-  m_visibleFirst = 1;
-  m_grid.Clear();
-  UnlockJobs();
+  {
+    TileJobGuard g(m_tiles);
+    m_visibleFirst = 1;
+    m_tiles.ClearGrid();
+  }
   FillEmptyCells();
   RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   if (m_running) PostToSelf(WM_MAP_COMPOSE, 0, 0);

@@ -11,6 +11,7 @@
 #include "toolkit/imagewnd.h"
 #include "map/mapoverlay_paint.h"
 #include "map/mapwnd_link.h"
+#include "map/tilescheduler.h"
 
 class CMapWnd;
 
@@ -21,7 +22,6 @@ class CMapWnd;
 #define WM_MAP_CLEAR 0x545B         // clear the buffer and reload
 #define WM_MAP_COMPOSE 0x545C       // run the scheduler
 #define MAP_TIMER_ID 21597          // 2-second timer
-#define MAP_WORKERS 8
 
 // WM_MAP_INVALIDATE carries its rectangle in the message itself, so a
 // message dropped with its window (or never posted) owns nothing:
@@ -68,28 +68,6 @@ typedef void (*MapPaintCallback)(void* context, HDC dc);
 typedef int (*MapMouseCallback)(void* context, UINT message, UINT keyFlags, int x, int y);
 
 class CHttpClient;
-
-// One download worker's slot; the job fields are guarded by the job lock.
-struct TileWorkerSlot {
-  HANDLE thread;
-  CMapWnd* owner;
-  CHttpClient* client;  // present while the thread runs
-  HANDLE wake;          // taken at construction: the worker blocks until released
-  uint32_t serial;
-  int jobX, jobY;       // (-1, -1) tells the worker to end
-  uint8_t zoom, idle, generation, precache;
-};
-
-// Provided by the tile machinery; without it the window shows its buffer
-// and starts no threads.
-struct MapTileHooks {
-  LPTHREAD_START_ROUTINE workerProc;              // runs one slot (argument: the slot)
-  void (*abortDownload)(TileWorkerSlot* slot);    // from the UI thread, any time
-  int (*composeTiles)(CMapWnd* map, int flags);   // the scheduler; job lock not held
-  void (*cacheTrim)(CMapWnd* map);                // every 32nd timer tick
-  void (*sourcesChanged)(CMapWnd* map);           // mark the sources changed and apply them
-};
-extern MapTileHooks g_mapTileHooks;
 
 class CMapWnd : public CImageWnd {
  public:
@@ -175,16 +153,7 @@ class CMapWnd : public CImageWnd {
   BOOL ShowMapMenu(BOOL show);
   void DrawRubberBand(HDC dc);
 
-  // The job lock (order: job lock, then the back-buffer lock).
-  // (a critical section: under Wine every wait on a kernel object is a trip
-  // to the wineserver, and the lock is taken hundreds of times a fill)
-  void LockJobs() { EnterCriticalSection(&m_jobLock); }
-  void UnlockJobs() { LeaveCriticalSection(&m_jobLock); }
-
-  // Tile machinery entry points.
-  int ComposeTiles(int flags);
-  void StartWorkers();
-  void StopWorkers();
+  // Paints every cell that shows nothing with the background.
   void FillEmptyCells();
 
   // Tile sources and the disk cache (maptiles_wnd.cpp). SetSource and
@@ -206,36 +175,24 @@ class CMapWnd : public CImageWnd {
   // arguments.
   int RenderArea(uint32_t x, uint32_t y, int zoom, CPicture* picture, volatile LONG* tiles, volatile LONG* cancel,
                  int width, int height, int* missing = nullptr);
-  // Connects a worker's client to a source's server: 1 when connected.
-  int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs);
-  // Draws a finished tile of source L into the given repeats of its cell and
-  // marks it blended (job lock held).
-  void BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, uint32_t tx, uint32_t ty);
-  // posted by the worker once it has let go of the job lock
-  void PostTileReady(uint32_t tx, uint32_t ty);
-
   // The process-wide back-buffer size.
   static int BufferWidth() { return s_bufW; }
   static int BufferHeight() { return s_bufH; }
 
-  // Read by the tile machinery under the job lock.
-  MapCellGrid m_grid;
-  TileWorkerSlot m_workers[MAP_WORKERS];
-  volatile LONG m_runningWorkers;
-  HANDLE m_allStopped;
-  int m_visibleFirst;
-  MapTileSources m_sources;
-  HANDLE m_precacheDone;  // released by a worker for each pre-cache job done
-  uint32_t m_jobSerial;
-
  protected:
+  // The scheduler (flag 1 the visible cells only, flag 2 retry failed
+  // sources): jobs handed out, -1 when it cannot run.
+  virtual int ComposeTiles(int flags);
+  // the tile machinery, for windows that stand in their own workers or
+  // scheduler (tests)
+  TileScheduler& Tiles() { return m_tiles; }
+
   MapView m_view;
   DWORD m_style;
   volatile LONG m_alive;    // created and not destroyed
   volatile LONG m_running;  // workers started
   unsigned m_ticks;
   DWORD m_uiThread;
-  CRITICAL_SECTION m_jobLock;
   HPEN m_yellowPen;
   uint32_t* m_gridScratch;  // old states during a zoom step
   int* m_mapScratch;        // column and row maps of a zoom step
@@ -274,12 +231,19 @@ class CMapWnd : public CImageWnd {
 
  private:
   friend class MapBufferMover;
+  friend class MapTileLink;
+  MapTileLink m_tileLink;  // before m_tiles: its workers use it to the end
+  TileScheduler m_tiles;
+  int m_visibleFirst;
+  void StartWorkers();
+  void StopWorkers();
+  int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs);
+  bool BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch);
   bool PostToSelf(UINT message, WPARAM wParam, LPARAM lParam);
   void ReanchorBuffer(int dx, int dy);
   void RescaleBuffer(const MapView& before, const MapView& after);
   void FillWorldBands();
   MapPixels BufferPixels();
-  void WaitWorkersEnded();
   void RunComposer();
-  bool BufferReady() const { return !m_picture.IsEmpty() && m_grid.words; }
+  bool BufferReady() { return !m_picture.IsEmpty() && m_tiles.Grid().words; }
 };

@@ -1,9 +1,10 @@
-// What the overlay and mouse logic need of the map window, answered by the
-// window (see mapwnd_overlay.cpp).
+// What the overlay and mouse logic (mapwnd_overlay.cpp) and the tile
+// machinery (maptiles_wnd.cpp) need of the map window, answered by the window.
 #pragma once
 
 #include "map/mapmouse.h"
 #include "map/mapoverlay.h"
+#include "map/tilehost.h"
 
 class CMapWnd;
 
@@ -28,6 +29,21 @@ class MapWndLink : public MapMouseHost, public MapRedrawSink {
   // From any thread: posted as a client rectangle from threads other than
   // the window's own.
   void InvalidateBufferRect(const MapRect& r) override;
+
+ private:
+  CMapWnd* m_map;
+};
+
+class MapTileLink : public TileHost {
+ public:
+  explicit MapTileLink(CMapWnd* map) : m_map(map) {}
+
+  int TileCells(uint32_t tx, uint32_t ty, int* row, int* cols) override;
+  bool JobCurrent(const TileJob& job) override;
+  bool BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch) override;
+  int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) override;
+  void PostTileReady(uint32_t tx, uint32_t ty) override;
+  void PostCompose(int worker) override;
 
  private:
   CMapWnd* m_map;

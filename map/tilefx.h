@@ -36,3 +36,7 @@ int TileConvertDepth(CPicture& pic, int bits);
 // not be prepared (it then counts as a failed tile).
 bool TilePostProcess(CPicture& pic, int source, const uint32_t* options, int optionCount,
                      int32_t alphaOffset, int32_t alphaScale);
+
+// Draws a post-processed tile of source L at (x, y): the base map copied, a
+// layer blended by its own alpha or drawn with its colour key.
+void TileDraw(CPicture* dst, const CPicture& pic, int source, int x, int y);

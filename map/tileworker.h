@@ -8,12 +8,12 @@
 
 #include <stdint.h>
 
-#include "map/mapwnd.h"
+#include "map/tilescheduler.h"
 
 class CHttpClient;
 
-// Points the map windows' tile hooks at the workers, the scheduler and the
-// cache trim; the application calls it once before creating map windows.
+// Chooses the cache root once, before any window's workers read it; the
+// application calls it before creating map windows.
 void MapTilesInstall();
 
 // The worker thread (argument: its TileWorkerSlot) and its loop.
@@ -28,10 +28,6 @@ void TileWorkerLoop(TileWorkerSlot* slot);
 long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* client, int d, int iface,
                    const char* folder, int zoom, uint32_t col, uint32_t row, const char* suffix, int timeout,
                    unsigned worker = 0);
-
-// The scheduler behind CMapWnd::ComposeTiles (flag 1 the visible cells only,
-// flag 2 retry failed sources): jobs handed out, -1 when it cannot run.
-int TileComposeJobs(CMapWnd* map, int flags);
 
 // Worker threads alive in the process (the cache trim runs while any is).
 volatile long* TileLiveWorkers();

@@ -33,47 +33,52 @@ uint32_t Pattern(uint32_t tx, uint32_t ty, int zoom) {
   return r << 16 | g << 8 | b;
 }
 
-int FakeCompose(CMapWnd* map, int) {
-  if (!g_fill) return 0;
-  int n = 0;
-  map->LockJobs();
-  map->LockUpdate();
-  const MapView& v = map->View();
-  CPicture* pic = map->GetBackBuffer();
-  int t = v.tileSize;
-  for (int r = 0; r < v.nrow; r++) {
-    for (int c = 0; c < v.ncol; c++) {
-      uint32_t& st = map->m_grid.At(c, r);
-      uint32_t tx, ty;
-      // rows beyond the world's edges stay empty
-      if ((st & 0xFF) || !v.CellToTile(c, r, &tx, &ty)) continue;
-      pic->FillRect(c * t, r * t, t, t, Pattern(tx, ty, v.zoom));
-      st = 1;
-      n++;
-    }
-  }
-  map->UnlockUpdate();
-  map->UnlockJobs();
-  if (n) map->Invalidate(FALSE);
-  return n;
-}
-
 // A worker that ends only some time after it is told to stop.
 DWORD WINAPI SlowWorker(void* arg) {
   TileWorkerSlot* slot = (TileWorkerSlot*)arg;
-  CMapWnd* map = slot->owner;
+  TileScheduler* tiles = slot->owner;
   for (;;) {
     WaitForSingleObject(slot->wake, INFINITE);
-    map->LockJobs();
-    int x = slot->jobX;
-    map->UnlockJobs();
-    if (x == -1) break;
+    TileJobGuard g(*tiles);
+    if (slot->jobX == -1) break;
   }
   Sleep(300);
   InterlockedIncrement(&g_workersEnded);
-  if (InterlockedDecrement(&map->m_runningWorkers) == 0) ReleaseSemaphore(map->m_allStopped, 1, nullptr);
+  tiles->WorkerEnded();
   return 0;
 }
+
+class PatternMapWnd : public CMapWnd {
+ public:
+  PatternMapWnd() { Tiles().SetWorkerProc(SlowWorker); }
+
+ protected:
+  int ComposeTiles(int) override {
+    if (!g_fill) return 0;
+    int n = 0;
+    {
+      TileJobGuard g(Tiles());
+      LockUpdate();
+      const MapView& v = View();
+      CPicture* pic = GetBackBuffer();
+      int t = v.tileSize;
+      for (int r = 0; r < v.nrow; r++) {
+        for (int c = 0; c < v.ncol; c++) {
+          uint32_t& st = Tiles().Grid().At(c, r);
+          uint32_t tx, ty;
+          // rows beyond the world's edges stay empty
+          if ((st & 0xFF) || !v.CellToTile(c, r, &tx, &ty)) continue;
+          pic->FillRect(c * t, r * t, t, t, Pattern(tx, ty, v.zoom));
+          st = 1;
+          n++;
+        }
+      }
+      UnlockUpdate();
+    }
+    if (n) Invalidate(FALSE);
+    return n;
+  }
+};
 
 void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
@@ -113,9 +118,6 @@ int RunSteps(HINSTANCE inst) {
   if (argc < 2) return 2;
   snprintf(g_dir, sizeof g_dir, "%s", argv[1]);
 
-  g_mapTileHooks.composeTiles = FakeCompose;
-  g_mapTileHooks.workerProc = SlowWorker;
-
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefWindowProcA;
   wc.hInstance = inst;
@@ -128,7 +130,7 @@ int RunSteps(HINSTANCE inst) {
   // not activated: Wine without a window manager takes 2 s to destroy the active window
   ShowWindow(host, SW_SHOWNOACTIVATE);
 
-  CMapWnd* map = new CMapWnd;
+  CMapWnd* map = new PatternMapWnd;
   RECT rc = {0, 0, 800, 600};
   // dragging with the left button moves the map
   if (!map->Create(0, WS_CHILD | WS_VISIBLE | MAPS_DRAGLEFT, rc, CWnd::FromHandle(host), 31973)) return 2;

@@ -57,7 +57,6 @@ namespace {
 class MapWndLifetimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_mapTileHooks = MapTileHooks();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);

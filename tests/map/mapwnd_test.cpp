@@ -25,18 +25,27 @@ struct ComposeLog {
   int answer = 0;
 } g_compose;
 
-int LogCompose(CMapWnd*, int flags) {
-  g_compose.flags.push_back(flags);
-  return g_compose.answer;
-}
+// A window without workers whose scheduler only logs its calls.
+class LoggedMapWnd : public CMapWnd {
+ public:
+  LoggedMapWnd() { Tiles().SetWorkerProc(nullptr); }
+  void SetCell(int c, int r, uint32_t state) {
+    TileJobGuard g(Tiles());
+    Tiles().Grid().At(c, r) = state;
+  }
+
+ protected:
+  int ComposeTiles(int flags) override {
+    g_compose.flags.push_back(flags);
+    return g_compose.answer;
+  }
+};
 
 class MapWndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_notes.clear();
     g_compose = ComposeLog();
-    g_mapTileHooks = MapTileHooks();
-    g_mapTileHooks.composeTiles = LogCompose;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -50,16 +59,15 @@ class MapWndTest : public ::testing::Test {
   void TearDown() override {
     delete map;
     DestroyWindow(host);
-    g_mapTileHooks = MapTileHooks();
     Pump(10);
   }
   void Make(DWORD style) {
-    map = new CMapWnd;
+    map = new LoggedMapWnd;
     RECT rc = {0, 0, 640, 480};
     ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE | style, rc, CWnd::FromHandle(host), 31973));
   }
   HWND host = nullptr;
-  CMapWnd* map = nullptr;
+  LoggedMapWnd* map = nullptr;
 };
 
 }  // namespace
@@ -146,11 +154,9 @@ TEST_F(MapWndTest, EmptyCellsGetTheBackgroundPreviewsStay) {
   Make(0);
   CPicture* pic = map->GetBackBuffer();
   pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x123456);
-  map->LockJobs();
-  map->m_grid.At(0, 0) = 1;                // a tile
-  map->m_grid.At(1, 0) = kMapCellPreview;  // a scaled preview
-  map->m_grid.At(2, 0) = 0x100;            // the base map failed, nothing blended
-  map->UnlockJobs();
+  map->SetCell(0, 0, 1);                // a tile
+  map->SetCell(1, 0, kMapCellPreview);  // a scaled preview
+  map->SetCell(2, 0, 0x100);            // the base map failed, nothing blended
   map->FillEmptyCells();
   EXPECT_EQ(0x123456u, pic->GetPixel(10, 10) & 0xFFFFFF);
   EXPECT_EQ(0x123456u, pic->GetPixel(256 + 10, 10) & 0xFFFFFF);
@@ -163,10 +169,8 @@ TEST_F(MapWndTest, ZoomStepKeepsAPreview) {
   Make(0);
   CPicture* pic = map->GetBackBuffer();
   const MapView& v = map->View();
-  map->LockJobs();
   for (int r = 0; r < v.nrow; r++)
-    for (int c = 0; c < v.ncol; c++) map->m_grid.At(c, r) = 1;
-  map->UnlockJobs();
+    for (int c = 0; c < v.ncol; c++) map->SetCell(c, r, 1);
   // the pixel under the client's middle, and what it shows after zooming in
   int mx = map->ScrollX() + 320, my = map->ScrollY() + 240;
   pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x00FF00);

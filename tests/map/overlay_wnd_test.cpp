@@ -36,7 +36,6 @@ class OverlayWndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_notes.clear();
-    g_mapTileHooks = MapTileHooks();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleA(nullptr);

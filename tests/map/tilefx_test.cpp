@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "image/picture.h"
+#include "image/pixelfmt.h"
 #include "map/tilefx.h"
 
 namespace {
@@ -285,6 +286,69 @@ TEST(TileSoftenEdges, NeighboursOfOpaquePixelsAreDoubledAndSaturate) {
   EXPECT_EQ(Alpha(p, 2, 1), 0x80u);
 }
 
+// The rule written plainly, step after step over the whole picture: the
+// one-pass, four-at-a-time softening and the colour list's 24-bit path must
+// give the same pixels on a tile of blocks, noise and alpha runs.
+TEST(TileSoftenEdges, OnePassGivesWhatTheTwoStepsGive) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  CPicture p;
+  Tile(p, 32, [&](int x, int y) {
+    uint32_t block = ((x / 5) * 31 + (y / 3) * 17) % 7;
+    uint32_t alpha = block < 3 ? 0 : block == 3 ? 0x40 : block == 4 ? 0x80 : 0x20 + (next() >> 28);
+    static const uint32_t colours[7] = {0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF};
+    return alpha << 24 | (colours[(block + x / 11) % 7] ^ (next() >> 24 & 7));
+  });
+  CPicture want;
+  ASSERT_TRUE(want.CropFrom(p, 0, 0, 256, 256));
+  auto a = [&](int x, int y) { return want.GetPixel(x, y) >> 24; };
+  auto setA = [&](int x, int y, uint32_t v) { want.SetPixel(x, y, (want.GetPixel(x, y) & 0xFFFFFF) | v << 24); };
+  const int dx[4] = {-1, 1, 0, 0}, dy[4] = {0, 0, -1, 1};
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      if (!a(x, y)) continue;
+      int sum = 0;
+      for (int k = 0; k < 4; ++k) {
+        int u = x + dx[k], v = y + dy[k];
+        if (u >= 0 && u < 256 && v >= 0 && v < 256 && a(u, v) > 0x1F)
+          sum += ImgColorDistance(want.GetPixel(x, y), want.GetPixel(u, v));
+      }
+      if (sum >= 500) setA(x, y, 255);
+    }
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      if (a(x, y) != 255) continue;
+      for (int k = 0; k < 4; ++k) {
+        int u = x + dx[k], v = y + dy[k];
+        if (u < 0 || u >= 256 || v < 0 || v >= 256) continue;
+        uint32_t q = a(u, v);
+        if (q >= 0x10 && q <= 0x80) setA(u, v, q == 0x80 ? 255 : q * 2);
+      }
+    }
+  TileSoftenEdges(p);
+  int differ = 0, opaque = 0;
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      differ += p.GetPixel(x, y) != want.GetPixel(x, y);
+      opaque += a(x, y) == 255;
+    }
+  EXPECT_EQ(0, differ);
+  EXPECT_GT(opaque, 1000);  // the case is exercised
+
+  // the colour list on the 24-bit tile and on its 32-bit form
+  CPicture c24, c32;
+  ASSERT_TRUE(c24.ConvertFrom(p, 24));
+  ASSERT_TRUE(c32.ConvertFrom(c24, 32));
+  const uint32_t list[] = {0xFF0000, 0x00FF05, 0x000003};
+  ASSERT_TRUE(TileApplyColorList(c24, list, 3));
+  ASSERT_TRUE(TileApplyColorList(c32, list, 3));
+  ASSERT_EQ(32, c24.Bits());
+  differ = 0;
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) differ += c24.GetPixel(x, y) != c32.GetPixel(x, y);
+  EXPECT_EQ(0, differ);
+}
+
 TEST(TileConvertDepth, EmptyPicturesAreRefused) {
   CPicture empty;
   EXPECT_EQ(TileConvertDepth(empty, 32), 0);
@@ -365,6 +429,21 @@ TEST(TilePostProcess, LayersInTheWorkersOrder) {
 
   CPicture empty;
   EXPECT_FALSE(TilePostProcess(empty, 1, list, 1, 0, 0));
+}
+
+// A 24-bit layer with an alpha scale and no options is see-through as the
+// scale says, drawn over the base map.
+TEST(TilePostProcess, AnAlphaScaleAppliesToPicturesWithoutAlpha) {
+  CPicture base, layer;
+  ASSERT_TRUE(base.Create(32, 256, 256, 0xFF0000FF));
+  ASSERT_TRUE(layer.Create(24, 256, 256, 0xFF0000));
+  layer.SetPixel(5, 5, 0x665533);  // the own-alpha mark's colour: no key
+  ASSERT_TRUE(TilePostProcess(layer, 1, nullptr, 0, 0, 128));
+  EXPECT_EQ(layer.Bits(), 32);
+  TileDraw(&base, layer, 1, 0, 0);
+  EXPECT_EQ(base.GetPixel(9, 9) & 0xFFFFFF, 0x7F0080u);  // 127 of 255 red over blue
+  uint32_t p = base.GetPixel(5, 5);
+  EXPECT_NE(p & 0xFFFFFF, 0x0000FFu);
 }
 
 TEST(TilePostProcess, AFailedConversionLeavesThePictureAndReportsIt) {

@@ -12,6 +12,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
   /small/... 128x128 PNG        /missing/... 404
   /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
+  /rgba/...  RGBA PNG (layer_rgba)   /keyed/...  RGB PNG, part key colour (layer_keyed)
 """
 import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
 
@@ -27,6 +28,43 @@ def png(w, h, rgb):
     raw = row * h
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def png_rows(w, h, rows, colour_type):
+    """A PNG of the given raw rows (bytes each, without filter bytes)."""
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
+    raw = b"".join(b"\x00" + r for r in rows)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, colour_type, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+KEY = (255, 0, 255)
+
+
+def layer_rgba(z, x, y):
+    """256 x 256 RGBA rows: blocks of 16 pixels, colour by tile, alpha by
+    block from 0 to 255 (both ends included)."""
+    r, g, b = tile_colour(z, x, y)
+    rows = []
+    for v in range(256):
+        row = bytearray()
+        for u in range(256):
+            a = min(255, ((u // 16) * 16 + (v // 16)) * 255 // 255)
+            row += bytes(((r + 90) % 256, b, (g + u // 16 * 8) % 256, a))
+        rows.append(bytes(row))
+    return rows
+
+
+def layer_keyed(z, x, y):
+    """256 x 256 RGB rows: a checkerboard of 32-pixel squares, the key colour
+    and a colour by tile."""
+    c = tile_colour(z, x, y)
+    other = bytes((c[2], 200, c[0]))
+    rows = []
+    for v in range(256):
+        rows.append(b"".join(bytes(KEY) * 32 if ((u + v // 32) & 1) else other * 32 for u in range(8)))
+    return rows
 
 
 def huge_png_header():
@@ -115,6 +153,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             # a value no tile_colour has
             time.sleep(0.25)
             self.reply(png(256, 256, rgb if kind == "delay" else (rgb[0], rgb[1], 250)))
+        elif kind == "rgba":
+            self.reply(png_rows(256, 256, layer_rgba(*zxy), 6))
+        elif kind == "keyed":
+            self.reply(png_rows(256, 256, layer_keyed(*zxy), 2))
         elif kind == "html":
             self.reply(b"<html><body>Rate limit exceeded</body></html>", 200, "text/html")
         elif kind == "trunc":

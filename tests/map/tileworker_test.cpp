@@ -22,6 +22,7 @@
 #include "image/imgfile.h"
 #include "image/picture.h"
 #include "map/tilepath.h"
+#include "map/mapwnd.h"
 #include "map/tileworker.h"
 #include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"

@@ -1,0 +1,127 @@
+// The tile machinery's one owner: the cell-state grid, the tile sources, the
+// download workers and the job lock, and the one function that hands a job
+// to a worker. The window it fills is reached through TileHost.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include "map/mapmath.h"
+#include "map/maptiles.h"
+#include "map/tilehost.h"
+
+#define MAP_WORKERS 8
+
+class CHttpClient;
+class TileScheduler;
+
+// One download worker's slot; the job fields are guarded by the job lock.
+struct TileWorkerSlot {
+  HANDLE thread;
+  TileScheduler* owner;
+  CHttpClient* client;  // present while the thread runs
+  HANDLE wake;          // taken at construction: the worker blocks until released
+  uint32_t serial;
+  int jobX, jobY;       // (-1, -1) tells the worker to end
+  uint8_t zoom, idle, generation, precache;
+};
+
+// Holds the job lock for its scope (order: job lock, then the back buffer's).
+class TileJobGuard {
+ public:
+  explicit TileJobGuard(TileScheduler& s);
+  ~TileJobGuard();
+  TileJobGuard(const TileJobGuard&) = delete;
+  TileJobGuard& operator=(const TileJobGuard&) = delete;
+
+ private:
+  TileScheduler& m_s;
+};
+
+// What the scheduler walks: the buffer's geometry and the client area in
+// buffer pixels.
+struct TileComposeArea {
+  const MapView* view;
+  int scrollX, scrollY, clientW, clientH;
+};
+
+// Results of TileScheduler::HandOut.
+enum : int { kTileNoIdleWorker = -1, kTileHeldByWorker = 0, kTileHandedOut = 1 };
+
+class TileScheduler {
+ public:
+  explicit TileScheduler(TileHost* host);
+  ~TileScheduler();
+
+  // The grid for at most cols x rows cells; false when it cannot be had.
+  bool Init(int cols, int rows);
+  // The thread procedure of the workers (argument: the slot); nullptr starts
+  // none. Before Start.
+  void SetWorkerProc(LPTHREAD_START_ROUTINE proc) { m_proc = proc; }
+
+  // Starts the workers (stopping at the first that cannot be created).
+  void Start();
+  // Tells every worker to end and aborts its download; any thread.
+  void Stop();
+  // Waits until every worker thread has ended, renewing the stop.
+  void WaitEnded();
+  bool Running() const { return m_running != 0; }
+  bool HasWorkers() const;
+
+  // ---- job lock held (a TileJobGuard in scope)
+  MapCellGrid& Grid() { return m_grid; }
+  MapTileSources& Sources() { return m_sources; }
+  // The grid's shape for the cell size in force; every word cleared.
+  void ResizeGrid(int cols, int rows);
+  void ClearGrid();
+  // The cells moved or were remapped under the workers: drawings begun
+  // before are dropped (see Epoch).
+  void GridMoved() { InterlockedIncrement(&m_epoch); }
+  // Aborts the downloads of busy workers (their results are of no use now).
+  void AbortBusy();
+  bool AnyBusy() const;
+  // Whether a busy worker already has this job's tile (of the same kind).
+  bool Holds(const TileJob& job) const;
+  // Gives the job to the highest-numbered idle worker unless a busy one
+  // holds its tile.
+  int HandOut(const TileJob& job);
+  // ----
+
+  // The scheduler: missing cells to idle workers in a spiral from the
+  // centre of the client area (flag 1 the visible cells only, flag 2 retry
+  // failed sources). Jobs handed out, -1 when it cannot run. Takes the lock.
+  int Compose(int flags, const TileComposeArea& area);
+
+  // Whether a job is still wanted: the workers run, the window wants it and
+  // its generation is in force.
+  bool JobCurrent(const TileJob& job);
+  // Changes of the grid's geometry so far; a drawing checks it under the
+  // back buffer's lock.
+  LONG Epoch() const { return m_epoch; }
+  TileHost* Host() { return m_host; }
+
+  // Pre-cache jobs: one release per tile made sure of (or given up).
+  void PrecacheDone() { ReleaseSemaphore(m_precacheDone, 1, nullptr); }
+  bool WaitPrecache(DWORD ms) { return WaitForSingleObject(m_precacheDone, ms) == WAIT_OBJECT_0; }
+
+  // The worker thread's side.
+  int SlotIndex(const TileWorkerSlot* slot) const { return (int)(slot - m_workers); }
+  // Called last by a worker thread on its way out.
+  void WorkerEnded();
+
+ private:
+  friend class TileJobGuard;
+  TileHost* m_host;
+  CRITICAL_SECTION m_lock;
+  MapCellGrid m_grid;
+  MapTileSources m_sources;
+  TileWorkerSlot m_workers[MAP_WORKERS];
+  uint32_t m_serial;
+  LPTHREAD_START_ROUTINE m_proc;
+  volatile LONG m_running;
+  volatile LONG m_runningWorkers;
+  volatile LONG m_epoch;
+  HANDLE m_allStopped;
+  HANDLE m_precacheDone;
+};
