@@ -11,12 +11,19 @@
 //   folderdlg_demo.exe OUTFILE treesel OPTIONS
 //       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
 //       second column; the result logged
-//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
-//       a path combo in a window; notifications logged; DESTROYMS ends the
-//       program after that time
+//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS [LEFT]]]
+//       a path combo in a window (its left edge at LEFT); notifications
+//       logged; DESTROYMS ends the program after that time
+//   folderdlg_demo.exe OUTFILE droptarget LEFT
+//       a window "Ziel" taking OLE drops of CF_HDROP; the first path logged
+//   folderdlg_demo.exe OUTFILE copyfrom
+//       sends WM_COPY to the directory tree of another demo process and logs
+//       the clipboard's CF_HDROP path
 // While a window is up, OUTFILE.pos holds "name left top right bottom" lines:
 // the dialog's controls and their screen rectangles, and the colours.
 #include <windows.h>
+#include <shellapi.h>
+#include <ole2.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -231,7 +238,8 @@ int RunCombo(int argc, char** argv) {
   wc.lpszClassName = "PathComboHost";
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   RegisterClassA(&wc);
-  HWND host = CreateWindowExA(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 700, 300,
+  int left = argc > 7 ? atoi(argv[7]) : 40;
+  HWND host = CreateWindowExA(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, 40, 700, 300,
                               nullptr, nullptr, wc.hInstance, nullptr);
   g_combo = new CPathComboBox;
   RECT rc = {10, 10, 680, 300};
@@ -364,6 +372,90 @@ int RunTree(int argc, char** argv) {
   return 0;
 }
 
+int RunCopyFrom() {
+  HWND host = FindWindowA("DirTreeHost", "Ordner");
+  HWND tree = host ? GetDlgItem(host, 1099) : nullptr;
+  if (!tree) return 2;
+  fprintf(g_log, "copied %d\n", (int)SendMessageA(tree, WM_COPY, 0, 0));
+  if (OpenClipboard(nullptr)) {
+    HDROP drop = (HDROP)GetClipboardData(CF_HDROP);
+    char path[1024] = "";
+    if (drop && DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1) DragQueryFileA(drop, 0, path, sizeof path);
+    fprintf(g_log, "hdrop %s\n", Hex(path).c_str());
+    CloseClipboard();
+  }
+  return 0;
+}
+
+// An OLE drop target that logs what a drag brings.
+class LogDropTarget : public IDropTarget {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    fprintf(g_log, "enter\n");
+    fflush(g_log);
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC fmt = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM med = {};
+    char path[1024] = "";
+    if (SUCCEEDED(data->GetData(&fmt, &med))) {
+      DragQueryFileA((HDROP)med.hGlobal, 0, path, sizeof path);
+      ReleaseStgMedium(&med);
+    }
+    fprintf(g_log, "dropped %s\n", Hex(path).c_str());
+    fflush(g_log);
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+};
+
+int RunDropTarget(int, char** argv) {
+  OleInitialize(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  wc.lpszClassName = "DropHost";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, wc.lpszClassName, "Ziel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, atoi(argv[3]), 40, 300,
+                           300, nullptr, nullptr, wc.hInstance, nullptr);
+  LogDropTarget target;
+  RegisterDragDrop(w, &target);
+  FILE* f = OpenPos();
+  RECT rc;
+  GetWindowRect(w, &rc);
+  if (f) {
+    fprintf(f, "target %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    ClosePos(f);
+  }
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  RevokeDragDrop(w);
+  DestroyWindow(w);
+  OleUninitialize();
+  return 0;
+}
+
 // -------------------------------------------------------------- tree selection
 
 CTreeSelectDlg* g_sel;
@@ -436,6 +528,8 @@ int RunDemo() {
   else if (!strcmp(__argv[2], "combo")) r = RunCombo(__argc, __argv);
   else if (!strcmp(__argv[2], "tree")) r = RunTree(__argc, __argv);
   else if (!strcmp(__argv[2], "treesel")) r = RunTreeSel(__argc, __argv);
+  else if (!strcmp(__argv[2], "copyfrom")) r = RunCopyFrom();
+  else if (!strcmp(__argv[2], "droptarget")) r = RunDropTarget(__argc, __argv);
   fprintf(g_log, "exit %d\n", r);
   fclose(g_log);
   return r;

@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""The directory tree with real X input and a second process: an item dragged
+with the mouse into another program, WM_COPY sent from
+another program and the clipboard read there and by xclip, and the folder of
+10,000 subfolders kept whole through background refreshes."""
+import os
+import sys
+import time
+from urllib.parse import unquote
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import folderdlg_gui_test as g  # noqa: E402
+
+
+def test_drag_to_another_program_and_copy():
+    folder = os.path.join(g.ROOT, "deep", "l1")     # ASCII: Wine's uri-list export garbles other bytes
+    wfolder = g.fixture.wine_path(folder)
+    tree = g.Demo("tree", 0x1000, wfolder, 0, 60000, wait_pos=False)
+    target = g.Demo("droptarget", 700, wait_pos=False)
+    p = tree.wait(lambda p: "selrect" in p and g.text_of(p["current"].split()[0]).lower() == wfolder.lower(), 30)
+    c = target.wait(lambda p: "target" in p, 30)
+    if not g.check(p is not None and c is not None, "tree and drop target up"):
+        return
+    l, t, r, b = map(int, p["selrect"].split())
+    x, y = (l + r) // 2, (t + b) // 2
+    cx, cy = target.center("target")
+    g.xdo("mousemove", x, y)
+    time.sleep(0.3)
+    g.xdo("mousedown", 1)
+    for i in range(1, 21):                      # past the drag distance, then across
+        g.xdo("mousemove", x + (cx - x) * i // 20, y + (cy - y) * i // 20)
+        time.sleep(0.05)
+    time.sleep(0.5)
+    g.xdo("mouseup", 1)
+    want = wfolder.encode("cp1252").hex()
+    got = wait_file(target.out, "dropped " + want, 10)
+    g.check(got, f"the other program got the dragged folder: {open(target.out).read()[-300:]}")
+    log = open(tree.out).read()
+    g.check(log.count("notify 1205 " + want) == 2, f"0x1205 before and after the drag: {log[-400:]}")
+    # the other program copies the tree's folder
+    cp = g.Demo("copyfrom", "-", wait_pos=False)
+    res = cp.finish()
+    g.check(res.get("copied") == "1" and res.get("hdrop") == want, f"WM_COPY from another process: {res}")
+    uri = g.subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "text/uri-list"], env=g.ENV,
+                           capture_output=True).stdout.decode("utf-8", "replace").strip()
+    g.check(unquote(uri.replace("file://", "")) == folder, f"xclip reads the folder: {uri!r}")
+    for d, title in ((tree, "Ordner"), (target, "Ziel")):
+        close(title)
+        d.finish(30)
+
+
+def test_many_folders_after_refreshes():
+    many = g.fixture.wine_path(os.path.join(g.ROOT, "many"))
+    d = g.Demo("tree", 0, many, 0, 45000, wait_pos=False)
+    p = d.wait(lambda p: len(p.get("children", "").split()) == 10000, 40)
+    g.check(p is not None, f"10,000 children listed: {len(d.pos().get('children', '').split())}")
+    l, t, r, b = map(int, d.pos()["selrect"].split())
+    d.click((l + r) // 2, (t + b) // 2)         # the keyboard to the tree
+    g.xdo("key", "Right")                       # expanded: re-listed in the background
+    p = d.wait(lambda p: int(p.get("state", "0"), 16) & 0x20, 5)
+    g.check(p is not None, "Right expands the folder")
+    time.sleep(8)                               # several refresh rounds
+    kids = g.tree_children(d)
+    g.check(len(kids) == 10000 and len(set(kids)) == 10000, f"still 10,000 distinct: {len(kids)}")
+    g.check(kids[:3] == ["f0", "f1", "f2"] and kids[-1] == "f9999", f"natural order: {kids[:3]} {kids[-1:]}")
+    t0 = time.time()
+    before = os.path.getmtime(d.out + ".pos")
+    ok = d.wait(lambda p: os.path.getmtime(d.out + ".pos") > before, 3)
+    g.check(ok is not None, f"the window keeps answering ({time.time() - t0:.1f} s)")
+    close("Ordner")
+    d.finish(30)
+
+
+def wait_file(path, text, timeout):
+    end = time.time() + timeout
+    while time.time() < end:
+        if text in open(path).read():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def close(title):
+    g.subprocess.run([g.WINE_RUN, os.path.join(g.BUILD, "tests", "e2e", "postclose.exe"), title], env=g.ENV)
+
+
+for test in (test_drag_to_another_program_and_copy, test_many_folders_after_refreshes):
+    print("--", test.__name__, flush=True)
+    try:
+        test()
+    except Exception as e:  # one broken case must not hide the other
+        g.check(False, f"{test.__name__}: {e!r}")
+if g.errors:
+    print(f"directory tree: {len(g.errors)} errors")
+    sys.exit(1)
