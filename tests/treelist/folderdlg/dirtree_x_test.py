@@ -71,6 +71,44 @@ def test_many_folders_after_refreshes():
     d.finish(30)
 
 
+def test_selection_copy_cell_and_checks():
+    # "Feld kopieren" from the right-click menu puts the clicked cell on the clipboard
+    d = g.Demo("treesel", 0, wait_pos=False)
+    p = d.wait(lambda p: "header1" in p and len(g.sel_rows(d)) == 3, 30)
+    if not g.check(p is not None, f"the table: {d.pos()}"):
+        return
+    rows = {r[0]: (int(r[1]), int(r[2])) for r in g.sel_rows(d)}
+    l, t, r, b = map(int, p["header1"].split())
+    d.click((l + r) // 2, rows["c"][1], button=3)
+    time.sleep(0.5)
+    g.xdo("key", "Down", "Return")
+    time.sleep(0.5)
+    got = g.subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=g.ENV, capture_output=True).stdout
+    g.check(got == b"10", f"the cell of row c, column 2 copied: {got!r}")
+    close_dialog(d)
+    # several check boxes (options 1 and 2): Space checks the caret row
+    d = g.Demo("treesel", 3, wait_pos=False)
+    if not g.check(d.wait(lambda p: len(g.sel_rows(d)) == 3, 30) is not None, "the checked table"):
+        return
+    rows = {r[0]: (int(r[1]), int(r[2])) for r in g.sel_rows(d)}
+    for name in ("a", "b"):
+        d.click(*rows[name])
+        time.sleep(0.3)
+        g.xdo("key", "space")
+        time.sleep(0.3)
+    l, t, r, b = map(int, d.pos()["ok"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    res = d.finish(20)
+    g.check(res.get("result") == "1" and sorted(res.get("checked", "").split()) == ["a", "b"],
+            f"two rows checked: {res}")
+
+
+def close_dialog(d):
+    l, t, r, b = map(int, d.pos()["cancel"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    d.finish(20)
+
+
 def wait_file(path, text, timeout):
     end = time.time() + timeout
     while time.time() < end:
@@ -84,7 +122,8 @@ def close(title):
     g.subprocess.run([g.WINE_RUN, os.path.join(g.BUILD, "tests", "e2e", "postclose.exe"), title], env=g.ENV)
 
 
-for test in (test_drag_to_another_program_and_copy, test_many_folders_after_refreshes):
+for test in (test_drag_to_another_program_and_copy, test_many_folders_after_refreshes,
+             test_selection_copy_cell_and_checks):
     print("--", test.__name__, flush=True)
     try:
         test()

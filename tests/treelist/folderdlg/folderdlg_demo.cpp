@@ -475,10 +475,11 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
     if (GetWindowRect(GetDlgItem(g_sel->m_hWnd, it.id), &rc))
       fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
   HWND header = (HWND)SendMessageA(t, TLM_GETHEADER, 0, 0);
-  if (header && SendMessageA(header, HDM_GETITEMRECT, 0, (LPARAM)&rc)) {
-    MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
-    fprintf(f, "header0 %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
-  }
+  for (int i = 0; i < 2; ++i)
+    if (header && SendMessageA(header, HDM_GETITEMRECT, (WPARAM)i, (LPARAM)&rc)) {
+      MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
+      fprintf(f, "header%d %ld %ld %ld %ld\n", i, rc.left, rc.top, rc.right, rc.bottom);
+    }
   fprintf(f, "rows");
   for (HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); c;
        c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
@@ -512,8 +513,11 @@ int RunTreeSel(int, char** argv) {
   g_sel = nullptr;
   char text[64];
   dlg.GetResult(text, sizeof text);
-  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\n", (int)r, dlg.GetChosenRow(), text,
+  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\nchecked", (int)r, dlg.GetChosenRow(), text,
           (unsigned)dlg.GetResultValue());
+  for (int i = 0; i < dlg.Data().RowCount(); ++i)
+    if (dlg.Data().IsChecked(i)) fprintf(g_log, " %s", dlg.Data().GetCellPtr(i, 0));
+  fprintf(g_log, "\n");
   return 0;
 }
 
