@@ -164,15 +164,15 @@ double TreeList(long n) {
 // is filled (before it is shown), against the same rows put into a bare
 // TreeList.
 const int kSelRows = 5000;
-HHOOK g_hook;
-CTreeSelectDlg* g_selDlg;
-
-LRESULT CALLBACK EndWhenFilled(int code, WPARAM wp, LPARAM lp) {
-  const CWPRETSTRUCT* r = reinterpret_cast<const CWPRETSTRUCT*>(lp);
-  if (code == HC_ACTION && r->message == WM_INITDIALOG && g_selDlg && r->hwnd == g_selDlg->m_hWnd)
-    g_selDlg->EndDialog(IDOK);
-  return CallNextHookEx(g_hook, code, wp, lp);
-}
+// ends itself once filled, before it is shown
+class CFilledOnly : public CTreeSelectDlg {
+ protected:
+  BOOL OnInitDialog() override {
+    CTreeSelectDlg::OnInitDialog();
+    EndDialog(IDOK);
+    return TRUE;
+  }
+};
 
 void SelRowText(int r, char* a, char* b) {
   snprintf(a, 16, "Zeile %d", r);
@@ -181,9 +181,8 @@ void SelRowText(int r, char* a, char* b) {
 
 double SelectDialog(long n) {
   double sum = 0;
-  g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, EndWhenFilled, nullptr, GetCurrentThreadId());
   for (long i = 0; i < n; ++i) {
-    CTreeSelectDlg dlg;
+    CFilledOnly dlg;
     dlg.Data().AddColumn("Name", 100, 0, false);
     dlg.Data().AddColumn("Wert", 60, 0, false);
     for (int r = 0; r < kSelRows; ++r) {
@@ -192,11 +191,8 @@ double SelectDialog(long n) {
       int row = dlg.Data().AddRow(-1, (uint32_t)r, a, false);
       dlg.Data().SetCell(row, 1, b);
     }
-    g_selDlg = &dlg;
     sum += (double)dlg.DoModal();
-    g_selDlg = nullptr;
   }
-  UnhookWindowsHookEx(g_hook);
   return sum;
 }
 
