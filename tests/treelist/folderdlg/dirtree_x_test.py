@@ -103,6 +103,26 @@ def test_selection_copy_cell_and_checks():
             f"two rows checked: {res}")
 
 
+def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
+    # tree mode, the path typed into the text field: Ctrl+Enter selects it in
+    # the tree and the dialog stays open
+    d = g.Demo("pathdlg", 1 | 16, "CtrlKey", g.WROOT)
+    d.click(*d.center("treemode"))
+    if not g.check(d.wait(lambda p: "treeitem" in p, 30) is not None, "tree mode on"):
+        return
+    time.sleep(1)                               # the worker's listings settle
+    d.click(*d.center("path"))
+    g.enter_text(g.WROOT + "\\deep\\l1")
+    g.xdo("key", "ctrl+Return")
+    p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "l1", 15)
+    g.check(p is not None, f"Ctrl+Enter selects the typed folder in the tree: {d.pos().get('treeitem')}")
+    g.check(d.proc.poll() is None, "the dialog stays open")
+    l, t, r, b = map(int, d.pos()["cancel"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    d.finish(20)
+    g.delete_tree_mode()
+
+
 def close_dialog(d):
     l, t, r, b = map(int, d.pos()["cancel"].split())
     d.click((l + r) // 2, (t + b) // 2)
@@ -123,7 +143,7 @@ def close(title):
 
 
 for test in (test_drag_to_another_program_and_copy, test_many_folders_after_refreshes,
-             test_selection_copy_cell_and_checks):
+             test_selection_copy_cell_and_checks, test_ctrl_enter_shows_the_typed_folder_in_the_tree):
     print("--", test.__name__, flush=True)
     try:
         test()

@@ -95,6 +95,14 @@ void WritePositions(HWND dlg) {
   if (sel && SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&sr)) {
     MapWindowPoints(tree, nullptr, (POINT*)&sr, 2);
     fprintf(f, "selrect %ld %ld %ld %ld\n", sr.left, sr.top, sr.right, sr.bottom);
+    char text[300] = "";
+    TVITEMA ti = {};
+    ti.mask = TVIF_TEXT;
+    ti.hItem = sel;
+    ti.pszText = text;
+    ti.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&ti);
+    fprintf(f, "treeitem %s\n", Hex(text).c_str());
   }
   HWND list = GetDlgItem(dlg, IDC_PD_LIST);
   if (list) {
