@@ -123,6 +123,29 @@ def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     g.delete_tree_mode()
 
 
+def test_selection_cells_edited():
+    # editable columns with the empty add row: a cell changed, a row added
+    d = g.Demo("treesel", 0x100 | 16, wait_pos=False)
+    p = d.wait(lambda p: "header1" in p and len(g.sel_rows(d)) == 4, 30)
+    if not g.check(p is not None, f"the editable table: {d.pos()}"):
+        return
+    rows = {r[0]: (int(r[1]), int(r[2])) for r in g.sel_rows(d)}
+    l, t, r, b = map(int, p["header1"].split())
+    for row, text in (("c", "77"), ("-", "neu")):
+        x = (l + r) // 2 if row == "c" else rows["-"][0]
+        d.click(x, rows[row][1], repeat=2)
+        time.sleep(0.5)
+        g.xdo("key", "End", "shift+Home")
+        g.xdo("type", "--delay", 40, text)
+        g.xdo("key", "Return")
+        time.sleep(0.5)
+    l, t, r, b = map(int, d.pos()["ok"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    res = d.finish(20)
+    cells = res.get("cells", "").split()
+    g.check("c=77" in cells and "neu=" in cells and len(cells) == 4, f"the edited cells: {res}")
+
+
 def close_dialog(d):
     l, t, r, b = map(int, d.pos()["cancel"].split())
     d.click((l + r) // 2, (t + b) // 2)
@@ -143,7 +166,7 @@ def close(title):
 
 
 for test in (test_drag_to_another_program_and_copy, test_many_folders_after_refreshes,
-             test_selection_copy_cell_and_checks, test_ctrl_enter_shows_the_typed_folder_in_the_tree):
+             test_selection_copy_cell_and_checks, test_selection_cells_edited, test_ctrl_enter_shows_the_typed_folder_in_the_tree):
     print("--", test.__name__, flush=True)
     try:
         test()

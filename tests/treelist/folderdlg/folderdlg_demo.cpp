@@ -10,7 +10,8 @@
 //       path once; every WM_NOTIFY of the tree logged with its thread
 //   folderdlg_demo.exe OUTFILE treesel OPTIONS
 //       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
-//       second column; the result logged
+//       second column (OPTIONS 0x100: both columns editable); the result
+//       and the cells logged
 //   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS [LEFT]]]
 //       a path combo in a window (its left edge at LEFT); notifications
 //       logged; DESTROYMS ends the program after that time
@@ -504,10 +505,12 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
 int RunTreeSel(int, char** argv) {
   CTreeSelectDlg dlg;
   g_sel = &dlg;
-  dlg.m_options = (unsigned)strtoul(argv[3], nullptr, 0);
+  unsigned options = (unsigned)strtoul(argv[3], nullptr, 0);
+  dlg.m_options = options & 0xFF;
   dlg.m_prompt = "Bitte wählen";
-  dlg.Data().AddColumn("Name", 80, 0, false);
-  dlg.Data().AddColumn("Wert", 60, 0, false);
+  bool editable = (options & 0x100) != 0;  // both columns edited in place
+  dlg.Data().AddColumn("Name", 80, 0, editable);
+  dlg.Data().AddColumn("Wert", 60, 0, editable);
   const char* names[] = {"b", "c", "a"};
   for (int i = 0; i < 3; ++i) {
     int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
@@ -525,6 +528,9 @@ int RunTreeSel(int, char** argv) {
           (unsigned)dlg.GetResultValue());
   for (int i = 0; i < dlg.Data().RowCount(); ++i)
     if (dlg.Data().IsChecked(i)) fprintf(g_log, " %s", dlg.Data().GetCellPtr(i, 0));
+  fprintf(g_log, "\ncells");
+  for (int i = 0; i < dlg.Data().RowCount(); ++i)
+    fprintf(g_log, " %s=%s", dlg.Data().GetCellPtr(i, 0), dlg.Data().GetCellPtr(i, 1));
   fprintf(g_log, "\n");
   return 0;
 }
