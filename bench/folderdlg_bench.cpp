@@ -1,8 +1,10 @@
 // The folder dialog over a folder of 10,000 subfolders (made here, or given
 // as the last argument, with a second one beside it: name + "_b"): the list mode until every row is in the list, the
 // path combo until its drop-down list is read, the directory list as the
-// workers use it; each against a bare FindFirstFileA loop with one
-// SHGetFileInfoA per folder over the same folder.
+// workers use it, a new directory tree until the folder's item is listed;
+// each against a bare FindFirstFileA loop with one SHGetFileInfoA per folder
+// over the same folder. The selection dialog filled with 5,000 rows against
+// the same rows in a bare TreeList.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -13,7 +15,9 @@
 #include "bench/benchlib.h"
 #include "files/dirlist.h"
 #include "files/fileops.h"
+#include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
+#include "treelist/folderdlg/treeseldlg.h"
 
 namespace {
 
@@ -127,6 +131,102 @@ double ComboList(long n) {
   return sum;
 }
 
+// A new directory tree in a hidden window until the folder's item is listed
+// with its 10,000 children (the drives at the root listed first).
+double TreeList(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; ++i) {
+    CWnd host;
+    RECT hr = {0, 0, 600, 600};
+    host.CreateEx(0, "BenchHost", "", WS_OVERLAPPEDWINDOW, hr, nullptr, 0);
+    CDirTreeCtrl tree;
+    RECT rc = {0, 0, 580, 560};
+    tree.Create(0, WS_CHILD | WS_VISIBLE, rc, &host, 1099);
+    DWORD end = GetTickCount() + 60000;
+    bool done = false, selected = false;
+    while (!done && GetTickCount() < end) {
+      if (!selected && !(selected = tree.SelectPath(g_folder.c_str(), nullptr, 1) != 0)) Sleep(1);
+      Pump();
+      HTREEITEM c = (HTREEITEM)tree.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);
+      char p[MAX_PATH + 8];
+      done = c && (tree.SendMessage(TVM_GETITEMSTATE, (WPARAM)c, DTS_LISTED) & DTS_LISTED) &&
+             tree.GetItemPath(c, p, sizeof p) && !lstrcmpiA(p, g_folder.c_str());
+      if (!done) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    sum += done;
+    tree.DestroyWindow();
+    host.DestroyWindow();
+  }
+  return sum;
+}
+
+// The selection dialog over 5,000 rows of two cells, ended as soon as it
+// is filled (before it is shown), against the same rows put into a bare
+// TreeList.
+const int kSelRows = 5000;
+// ends itself once filled, before it is shown
+class CFilledOnly : public CTreeSelectDlg {
+ protected:
+  BOOL OnInitDialog() override {
+    CTreeSelectDlg::OnInitDialog();
+    EndDialog(IDOK);
+    return TRUE;
+  }
+};
+
+void SelRowText(int r, char* a, char* b) {
+  snprintf(a, 16, "Zeile %d", r);
+  snprintf(b, 16, "%d", r * 7);
+}
+
+double SelectDialog(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; ++i) {
+    CFilledOnly dlg;
+    dlg.Data().AddColumn("Name", 100, 0, false);
+    dlg.Data().AddColumn("Wert", 60, 0, false);
+    for (int r = 0; r < kSelRows; ++r) {
+      char a[16], b[16];
+      SelRowText(r, a, b);
+      int row = dlg.Data().AddRow(-1, (uint32_t)r, a, false);
+      dlg.Data().SetCell(row, 1, b);
+    }
+    sum += (double)dlg.DoModal();
+  }
+  return sum;
+}
+
+double BareTable(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; ++i) {
+    CWnd host;
+    RECT hr = {0, 0, 400, 400};
+    host.CreateEx(0, "BenchHost", "", WS_OVERLAPPEDWINDOW, hr, nullptr, 0);
+    CTreeListCtrl t;
+    RECT rc = {0, 0, 380, 300};
+    t.Create(0, WS_CHILD | WS_VISIBLE, rc, &host, 1007);
+    t.InsertColumn(0, "Name", 0, 100);
+    t.InsertColumn(1, "Wert", 0, 60);
+    t.SendMessage(WM_SETREDRAW, FALSE, 0);
+    for (int r = 0; r < kSelRows; ++r) {
+      char a[16], b[16];
+      SelRowText(r, a, b);
+      HTREEITEM it = t.InsertItem(TVIF_TEXT | TVIF_PARAM, a, 0, 0, 0, 0, r, TVI_ROOT, TVI_LAST);
+      TVITEMA ti = {};
+      ti.mask = TVIF_TEXT | TLIF_COLUMN;
+      ti.hItem = it;
+      ti.pszText = b;
+      ti.cChildren = 1;
+      t.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+    }
+    t.SendMessage(WM_SETREDRAW, TRUE, 0);
+    sum += 1;
+    t.DestroyWindow();
+    host.DestroyWindow();
+  }
+  return sum;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,5 +258,7 @@ int main(int argc, char** argv) {
     dlg.Run(nullptr, PDF_MUSTEXIST | PDF_NOTREE);
   }
   orvbench::Compare("folderdlg.combo", "CPathComboBox list", ComboList, "FindFirstFileA", BareLoop);
+  orvbench::Compare("folderdlg.tree", "CDirTreeCtrl", TreeList, "FindFirstFileA", BareLoop);
+  orvbench::Compare("folderdlg.treesel", "CTreeSelectDlg", SelectDialog, "TreeList", BareTable);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "files/dirlist.h"
 #include "toolkit/boundedwait.h"
+#include "text/strcompare.h"
 #include "toolkit/hdrop.h"
 #include "treelist/folderdlg/folderlimits.h"
 #include "treelist/folderdlg/pathtext.h"
@@ -20,6 +21,11 @@ BEGIN_MESSAGE_MAP(CDirTreeCtrl, CTreeListCtrl)
   ON_NOTIFY_REFLECT(TVN_SELCHANGEDA, OnSelChanged)
   ON_NOTIFY_REFLECT(NM_DBLCLK, OnDblClk)
   ON_NOTIFY_REFLECT(TVN_ITEMEXPANDEDA, OnExpanded)
+  ON_NOTIFY_REFLECT(TVN_BEGINDRAGA, OnBeginDrag)
+  ON_WM_KEYDOWN()
+  ON_WM_DROPFILES()
+  ON_MESSAGE(DT_WM_VANISHED, OnVanished)
+  ON_COMMAND(DT_CMD_NETWORK, OnNetwork)
 END_MESSAGE_MAP()
 
 CDirTreeCtrl::CDirTreeCtrl() = default;
@@ -110,15 +116,16 @@ HTREEITEM CDirTreeCtrl::Child(HTREEITEM parent, const char* text) {
   return nullptr;
 }
 
-LRESULT CDirTreeCtrl::Notify(UINT code, HTREEITEM item) {
-  std::string path = m_path;  // a copy: nothing of ours is locked while the parent runs
+LRESULT CDirTreeCtrl::Notify(UINT code, HTREEITEM item, const std::string& text, int kind, int dragEnded) {
+  std::string path = text;  // a copy: nothing of ours is locked while the parent runs
   DtNotify n = {};
   n.hdr.hwndFrom = m_hWnd;
   n.hdr.idFrom = (UINT_PTR)GetWindowLongA(m_hWnd, GWL_ID);
   n.hdr.code = code;
   n.item = item;
-  n.kind = m_kind;
+  n.kind = kind;
   n.path = path.c_str();
+  n.dragEnded = dragEnded;
   HWND parent = ::GetParent(m_hWnd);
   return parent ? ::SendMessageA(parent, WM_NOTIFY, n.hdr.idFrom, reinterpret_cast<LPARAM>(&n)) : 0;
 }
@@ -149,7 +156,17 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
   DWORD n = GetFullPathNameA(want.c_str(), sizeof full, full, nullptr);
   if (n == 0 || n >= sizeof full) return 0;
   if (n >= 3 && full[n - 1] == '\\') full[--n] = 0;
-  if (n > FOLDER_MAX_PATH || full[1] != ':') return 0;  // network paths are not followed here
+  if (n > FOLDER_MAX_PATH) return 0;
+  if (full[0] == '\\' && full[1] == '\\') {
+    // the neighbourhood is listed once; its items are not followed by path
+    if (!m_s->rootOptions) return 0;
+    if (!m_networkListed) {
+      m_networkListed = true;
+      PostMessage(WM_COMMAND, DT_CMD_NETWORK, 0);
+    }
+    return 0;
+  }
+  if (full[1] != ':') return 0;
   DWORD attr = GetFileAttributesA(full);
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   std::vector<PathSegment> segs = PathTextSegments(full, 64);
@@ -208,10 +225,10 @@ BOOL CDirTreeCtrl::GetItemPath(HTREEITEM item, char* buffer, int size) {
   return TRUE;
 }
 
-void CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front) {
+bool CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front, bool anyWord) {
   DtLock l(m_s);
   for (const DtRequest& r : m_s->queue)
-    if (r.item == item && r.word == word) return;
+    if (r.item == item && (r.word == word || (anyWord && r.word))) return false;
   DtRequest r = {item, word, nullptr};
   if (front)
     m_s->queue.push_front(r);
@@ -219,6 +236,7 @@ void CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front) {
     m_s->queue.push_back(r);
   ++m_s->pending;
   ReleaseSemaphore(m_s->wake, 1, nullptr);
+  return true;
 }
 
 bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
@@ -245,6 +263,7 @@ bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
 LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
   HTREEITEM item = reinterpret_cast<HTREEITEM>(lp);
   if (!m_s || !SendMessage(TVM_SELECTITEM, TVGN_CARET, lp)) return 0;
+  ShowOpenIcon(item);
   UINT request = Notify(DTN_SELMOVED, item) ? 0 : (UINT)wp;
   SendMessage(TLM_ENSUREVISIBLE, 0, lp);
   if (!request || !m_s) return 0;
@@ -299,7 +318,13 @@ void CDirTreeCtrl::OnExpanded(NMHDR* nm, LRESULT* result) {
   *result = 0;
   const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
   HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
-  if (m_s && item && !(GetItemState(item, DTS_LISTED) & DTS_LISTED)) Queue(item, DTR_EXPAND, false);
+  if (!m_s || !item || (GetItemState(item, DTS_LISTED) & DTS_LISTED)) return;
+  // counted before the worker can take it off again
+  ++m_s->counted;
+  if (Queue(item, DTR_EXPAND, false))
+    SetTimer(DT_TIMER_BUSY, 300, nullptr);
+  else
+    --m_s->counted;
 }
 
 void CDirTreeCtrl::OnIdle() {
@@ -307,7 +332,9 @@ void CDirTreeCtrl::OnIdle() {
   SetTimer(DT_TIMER_REFRESH, 200, nullptr);
 }
 
-// Expanded listed folders that are not slow, re-listed in the background.
+// Listed folders that are not slow, re-listed and checked in the background:
+// every expanded folder, the children along the selection, then every other
+// listed one in view.
 void CDirTreeCtrl::QueueRefresh() {
   if (!m_s) return;
   UINT gen;
@@ -316,14 +343,19 @@ void CDirTreeCtrl::QueueRefresh() {
     if (m_s->queue.size() > DT_REFRESH_MAX) return;
     gen = m_s->generation & DTR_GENMASK;
   }
+  auto full = [this] { return !m_s || m_s->pending > (int)DT_REFRESH_MAX; };
+  // the open folders go first: the checks could fill the queue every time
+  // and starve them
+  std::vector<HTREEITEM> others;
   HTREEITEM stack[64];
   int depth = 0;
-  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c;) {
+  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c && !full();) {
     UINT st = GetItemState(c, 0xFFFFFFFFu);
-    bool open = (st & (TVIS_EXPANDED | DTS_LISTED)) == (TVIS_EXPANDED | DTS_LISTED) && !(st & DTS_SLOW);
-    if (open) {
-      Queue(c, DTR_EXPANDED | gen, false);
-      if (m_s->pending > (int)DT_REFRESH_MAX) return;
+    if (!(st & DTS_SLOW) && (st & DTS_LISTED)) {
+      if (st & TVIS_EXPANDED)
+        Queue(c, DTR_EXPANDED | gen, false, true);
+      else
+        others.push_back(c);
     }
     HTREEITEM child = (st & TVIS_EXPANDED) && depth < 64 ? Nav(TLGN_CHILD, c) : nullptr;
     if (child) {
@@ -334,6 +366,54 @@ void CDirTreeCtrl::QueueRefresh() {
     while (c && !Nav(TLGN_NEXT, c)) c = depth ? stack[--depth] : nullptr;
     if (c) c = Nav(TLGN_NEXT, c);
   }
+  const UINT openListed = TVIS_EXPANDED | DTS_LISTED;
+  for (HTREEITEM a = m_selected; a && !full(); a = Nav(TLGN_PARENT, a)) {
+    UINT st = GetItemState(a, 0xFFFFFFFFu);
+    if (st & DTS_VIRTUAL) break;
+    if ((st & openListed) != openListed || (st & DTS_SLOW)) continue;
+    for (HTREEITEM c = Nav(TLGN_CHILD, a); c && !full(); c = Nav(TLGN_NEXT, c))
+      // an open folder is re-listed above, not checked
+      if (!GetItemState(c, DTS_SLOW | TVIS_EXPANDED)) Queue(c, DTR_CHECK | gen, false, true);
+  }
+  for (size_t i = 0; i < others.size() && !full(); ++i) Queue(others[i], DTR_CHECK | gen, false, true);
+}
+
+void CDirTreeCtrl::BusyTick() {
+  POINT pt;
+  bool over = GetCursorPos(&pt) && ::WindowFromPoint(pt) == m_hWnd;
+  static HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), wait = LoadCursorA(nullptr, IDC_WAIT);
+  if (m_s && m_s->counted > 0) {
+    if (over) SetCursor(wait);
+    return;
+  }
+  KillTimer(DT_TIMER_BUSY);
+  if (over) SetCursor(arrow);
+}
+
+// The selected folder shows the open-folder icon; the one before gets its
+// own image back.
+void CDirTreeCtrl::ShowOpenIcon(HTREEITEM item) {
+  TVITEMA it = {};
+  it.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  if (m_openItem && m_openImage >= 0) {
+    it.hItem = m_openItem;
+    it.iImage = it.iSelectedImage = m_openImage;
+    SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  }
+  m_openItem = nullptr;
+  m_openImage = -1;
+  std::string path;
+  if (!m_s || (GetItemState(item, DTS_VIRTUAL | DTS_DRIVE)) || !DtItemPath(m_s, item, path)) return;
+  it.hItem = item;
+  if (!SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return;
+  SHFILEINFOA fi = {};
+  if (!SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
+                      SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON))
+    return;
+  m_openItem = item;
+  m_openImage = it.iImage;
+  it.iImage = it.iSelectedImage = fi.iIcon;
+  SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
 }
 
 void CDirTreeCtrl::OnTimer(UINT_PTR id) {
@@ -347,6 +427,8 @@ void CDirTreeCtrl::OnTimer(UINT_PTR id) {
     if (--m_refreshTicks > 0) return;
     KillTimer(id);
     QueueRefresh();
+  } else if (id == DT_TIMER_BUSY) {
+    BusyTick();
   } else if (id == DT_TIMER_PRUNE) {
     if (--m_pruneTicks > 0) return;
     KillTimer(id);
@@ -365,4 +447,118 @@ void CDirTreeCtrl::OnTimer(UINT_PTR id) {
 LRESULT CDirTreeCtrl::OnCopy(WPARAM, LPARAM) {
   if (m_path.empty() || m_kind == 0) return 0;
   return HDropToClipboard(m_hWnd, m_path.c_str()) ? 1 : 0;
+}
+
+namespace {
+int TL_CALLBACK SortByText(uintptr_t hwnd, TLHandle a, TLHandle b, intptr_t, intptr_t, intptr_t) {
+  char ta[FOLDER_MAX_PATH + 8] = {}, tb[FOLDER_MAX_PATH + 8] = {};
+  TVITEMA it = {};
+  it.mask = TVIF_TEXT;
+  it.cchTextMax = sizeof ta;
+  it.hItem = reinterpret_cast<HTREEITEM>(a);
+  it.pszText = ta;
+  ::SendMessageA(reinterpret_cast<HWND>(hwnd), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  it.hItem = reinterpret_cast<HTREEITEM>(b);
+  it.pszText = tb;
+  ::SendMessageA(reinterpret_cast<HWND>(hwnd), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  return StrCompareNaturalNoCaseA(ta, tb);
+}
+}  // namespace
+
+BOOL CDirTreeCtrl::SortChildren(HTREEITEM item) {
+  TLSortEx sort = {};
+  sort.hParent = reinterpret_cast<TLHandle>(item);
+  sort.compare = SortByText;
+  return SendMessage(TLM_SORTCHILDRENEX, 0, reinterpret_cast<LPARAM>(&sort)) != 0;
+}
+
+
+void CDirTreeCtrl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+  if (key == VK_TAB && (m_options & 0xFF80)) {
+    if (HWND parent = ::GetParent(m_hWnd)) ::SetFocus(parent);
+    return;
+  }
+  CTreeListCtrl::OnKeyDown(key, repeat, flags);
+}
+
+// Files dropped onto the tree are taken and ignored.
+void CDirTreeCtrl::OnDropFiles(HDROP drop) { DragFinish(drop); }
+
+void CDirTreeCtrl::OnBeginDrag(NMHDR* nm, LRESULT* result) {
+  *result = 1;  // the TreeList's own drag never starts here
+  const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
+  std::string path;
+  if (!(m_options & 0x1000) || !m_s || !item || (GetItemState(item, DTS_VIRTUAL) & DTS_VIRTUAL) ||
+      !DtItemPath(m_s, item, path))
+    return;
+  int kind = (GetItemState(item, DTS_DRIVE) & DTS_DRIVE) ? 2 : 1;
+  if (Notify(DTN_DRAGPATH, item, path, kind)) return;
+  HWND self = m_hWnd;
+  // no drop of our own path onto ourselves
+  if (m_options & 0x2000) ::DragAcceptFiles(self, FALSE);
+  HDropDoDragDrop(path.c_str());
+  if (!::IsWindow(self)) return;
+  if (m_options & 0x2000) ::DragAcceptFiles(self, TRUE);
+  Notify(DTN_DRAGPATH, item, path, kind, 1);
+}
+
+// The selected folder went: its nearest listed ancestor takes its place.
+LRESULT CDirTreeCtrl::OnVanished(WPARAM, LPARAM lp) {
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(lp);
+  int r;
+  if (m_s && item) Report(item, 0, &r);
+  return 0;
+}
+
+// The network neighbourhood, listed the first time a network path comes.
+void CDirTreeCtrl::OnNetwork() {
+  if (!m_s) return;
+  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c; c = Nav(TLGN_NEXT, c)) {
+    std::string p;
+    intptr_t data = (intptr_t)SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(c));
+    DtLock l(m_s);
+    if (data > 0 && (size_t)data <= m_s->paths.size() && m_s->paths[(size_t)data - 1] == "\\\\") {
+      ListNow(c, 5000);
+      return;
+    }
+  }
+}
+
+BOOL CDirTreeCtrl::ResolveNetworkPath(const char* path, int* kind, std::string& result) {
+  if (kind) *kind = 0;
+  result.clear();
+  if (!path || path[0] != '\\' || path[1] != '\\') return FALSE;
+  std::string p = path;
+  unsigned opt = DIRLIST_FOLDERS | (m_s ? m_s->rootOptions : (unsigned)DIRLIST_NETWORK);
+  CDirectoryList dl;
+  for (size_t pos = 2; pos < p.size();) {
+    size_t end = p.find('\\', pos);
+    if (end == std::string::npos) end = p.size();
+    if (end == pos) break;
+    std::string parent = p.substr(0, pos), name = p.substr(pos, end - pos);
+    if (dl.Refresh(parent.c_str(), opt, name.c_str()) == DIRLIST_DONE) {
+      if (DirEntry* e = dl.Next()) {
+        const char* extra = static_cast<const char*>(dl.GetEntryExtra(e));
+        if (!(e->attributes & DIRENT_VIRTUAL)) {
+          const char* found = dl.GetEntryPath(e);
+          if (found) {
+            result = std::string(found) + p.substr(end);
+            if (kind) *kind = 2;
+            return result.size() <= FOLDER_MAX_PATH;
+          }
+        } else if ((e->attributes & DIRENT_LINK) && extra && *extra) {
+          result = extra;
+          if (kind) *kind = 1;
+          return TRUE;
+        }
+      }
+    }
+    pos = end + 1;
+  }
+  char full[MAX_PATH + 16];
+  DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full || n > FOLDER_MAX_PATH) return FALSE;
+  result = full;
+  return TRUE;
 }

@@ -35,7 +35,9 @@ enum : UINT {
 
 enum : UINT {
   DT_WM_SELECT = 0x194F,
+  DT_WM_VANISHED = 0x1950,  // lParam: the listed ancestor of a selection that went
   DT_CMD_IDLE = 6483,
+  DT_CMD_NETWORK = 6484,
   DT_TIMER_KEYS = 6480,
   DT_TIMER_REFRESH = 6481,
   DT_TIMER_PRUNE = 6482,
@@ -49,7 +51,9 @@ struct DtNotify {
   HTREEITEM item;
   int kind;  // 0 virtual, 1 folder, 2 drive root
   const char* path;
+  int dragEnded;  // 0x1205: 1 once the drag is over
 };
+
 
 struct DtRequest {
   HTREEITEM item;
@@ -66,6 +70,8 @@ struct DtShared {
   // under the lock
   std::atomic<HWND> tree{nullptr};  // null once the tree has left
   std::deque<DtRequest> queue;
+  std::vector<std::string> paths;  // targets of link items (item data = index + 1)
+  std::atomic<int> counted{0};     // expansions queued (busy cursor)
   UINT generation = 0, job = 0;
   unsigned rootOptions = 0;
 
@@ -116,6 +122,11 @@ class CDirTreeCtrl : public CTreeListCtrl {
   int SelectPath(const char* path, const char* subPath, UINT flags);
   int GetPath(char* buffer, int size, int* kind);
   BOOL GetItemPath(HTREEITEM item, char* buffer, int size);
+  // Children in natural order of their texts.
+  BOOL SortChildren(HTREEITEM item);
+  // A path with two leading separators, its components looked up on the
+  // network: kind 2 a found entry, 1 a link's target, 0 the plain full path.
+  BOOL ResolveNetworkPath(const char* path, int* kind, std::string& result);
   // Lists item on the worker now; false when it did not finish in timeoutMs.
   bool ListNow(HTREEITEM item, DWORD timeoutMs);
   void Stop();
@@ -129,12 +140,21 @@ class CDirTreeCtrl : public CTreeListCtrl {
   void OnSelChanged(NMHDR* nm, LRESULT* result);
   void OnDblClk(NMHDR* nm, LRESULT* result);
   void OnExpanded(NMHDR* nm, LRESULT* result);
+  void OnBeginDrag(NMHDR* nm, LRESULT* result);
+  void OnKeyDown(UINT key, UINT repeat, UINT flags);
+  void OnDropFiles(HDROP drop);
+  LRESULT OnVanished(WPARAM wp, LPARAM lp);
+  void OnNetwork();
   DECLARE_MESSAGE_MAP()
 
  private:
-  LRESULT Notify(UINT code, HTREEITEM item);
+  LRESULT Notify(UINT code, HTREEITEM item, const std::string& path, int kind, int dragEnded = 0);
+  LRESULT Notify(UINT code, HTREEITEM item) { return Notify(code, item, m_path, m_kind); }
+  void ShowOpenIcon(HTREEITEM item);
+  void BusyTick();
   void Report(HTREEITEM item, UINT flags, int* result);
-  void Queue(HTREEITEM item, UINT word, bool front);
+  // false when the item already waits with that word (or any, anyWord)
+  bool Queue(HTREEITEM item, UINT word, bool front, bool anyWord = false);
   HTREEITEM Child(HTREEITEM parent, const char* text);
   HTREEITEM Nav(UINT code, HTREEITEM item);
   UINT GetItemState(HTREEITEM item, UINT mask);
@@ -146,4 +166,7 @@ class CDirTreeCtrl : public CTreeListCtrl {
   std::string m_path;  // current path (UI thread)
   int m_kind = 0;
   int m_keyTicks = 0, m_refreshTicks = 0, m_pruneTicks = 0;
+  HTREEITEM m_openItem = nullptr;  // shown with the open-folder icon
+  int m_openImage = -1;            // its own image
+  bool m_networkListed = false;
 };

@@ -30,14 +30,15 @@ UINT State(DtShared* s, HTREEITEM item) {
   return static_cast<UINT>(s->Direct(TLM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFFFFFFFFu));
 }
 
-std::string Text(DtShared* s, HTREEITEM item) {
+std::string Text(DtShared* s, HTREEITEM item, intptr_t* data = nullptr) {
   char buf[FOLDER_MAX_PATH + 8] = {};
   TLItem it = {};
-  it.mask = TLIF_TEXT;
+  it.mask = TLIF_TEXT | TLIF_PARAM;
   it.hItem = reinterpret_cast<TLHandle>(item);
   it.pszText = buf;
   it.cchTextMax = sizeof buf;
   if (!s->Direct(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&it))) return std::string();
+  if (data) *data = it.lParam;
   return buf;
 }
 
@@ -51,11 +52,12 @@ void SetState(DtShared* s, HTREEITEM item, UINT state, UINT mask, int children =
   s->Direct(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
 }
 
-HTREEITEM Insert(DtShared* s, HTREEITEM parent, const char* text, int icon, UINT state) {
+HTREEITEM Insert(DtShared* s, HTREEITEM parent, const char* text, int icon, UINT state, intptr_t data = 0) {
   TLInsert r = {};
   r.hParent = reinterpret_cast<TLHandle>(parent);
   r.hInsertAfter = TLI_SORTCALLBACK;
-  r.ex.item.mask = TLIF_TEXT | TLIF_IMAGE | TLIF_SELECTEDIMAGE | TLIF_STATE | TLIF_CHILDREN | TLIF_DEFERRED;
+  r.ex.item.mask = TLIF_TEXT | TLIF_IMAGE | TLIF_SELECTEDIMAGE | TLIF_STATE | TLIF_CHILDREN | TLIF_DEFERRED | TLIF_PARAM;
+  r.ex.item.lParam = data;
   r.ex.item.hItem = reinterpret_cast<TLHandle>(&DtCompare);
   r.ex.item.pszText = const_cast<char*>(text);
   r.ex.item.iImage = r.ex.item.iSelectedImage = icon;
@@ -84,11 +86,36 @@ struct CaretGuard {
   }
 };
 
-UINT DriveState(const char* name) {
-  char root[4] = {name[0], ':', '\\', 0};
-  UINT t = GetDriveTypeA(root);
-  return t == DRIVE_FIXED || t == DRIVE_RAMDISK ? DTS_DRIVE : DTS_DRIVE | DTS_SLOW;
+// A stored path (link target, network root) as item data: its index + 1.
+intptr_t StorePath(DtShared* s, const char* path) {
+  DtLock l(s);
+  for (size_t i = 0; i < s->paths.size(); ++i)
+    if (!lstrcmpiA(s->paths[i].c_str(), path)) return (intptr_t)i + 1;
+  s->paths.push_back(path);
+  return (intptr_t)s->paths.size();
 }
+
+// Posts the nearest listed ancestor when the caret lies within an item
+// about to go.
+void CaretWithin(DtShared* s, HTREEITEM going, HTREEITEM keep, bool* posted) {
+  if (*posted) return;
+  for (LPARAM a = s->Direct(TLM_GETNEXTITEM, TLGN_CARET, 0); a; a = s->Direct(TLM_GETNEXTITEM, TLGN_PARENT, a)) {
+    if (a != reinterpret_cast<LPARAM>(going)) continue;
+    DtLock l(s);
+    if (s->tree) PostMessageA(s->tree, DT_WM_VANISHED, 0, reinterpret_cast<LPARAM>(keep));
+    *posted = true;
+    return;
+  }
+}
+
+bool IsLocalFixed(const char* path) {
+  if (!path[0] || path[1] != ':') return false;
+  char root[4] = {path[0], ':', '\\', 0};
+  UINT t = GetDriveTypeA(root);
+  return t == DRIVE_FIXED || t == DRIVE_RAMDISK;
+}
+
+UINT DriveState(const char* name) { return IsLocalFixed(name) ? DTS_DRIVE : DTS_DRIVE | DTS_SLOW; }
 
 void ListRoot(DtShared* s, CDirectoryList& dl) {
   if (dl.Refresh(":", DIRLIST_FOLDERS | s->rootOptions) != DIRLIST_DONE) return;
@@ -96,8 +123,10 @@ void ListRoot(DtShared* s, CDirectoryList& dl) {
   while (DirEntry* e = dl.Next()) {
     if (s->stop) return;
     UINT state = (e->attributes & DIRENT_VIRTUAL) ? DTS_VIRTUAL | DTS_SLOW : DriveState(e->name);
+    const char* extra = static_cast<const char*>(dl.GetEntryExtra(e));
+    intptr_t data = extra && !strcmp(extra, "\\\\") ? StorePath(s, extra) : 0;  // the network root
     Insert(s, reinterpret_cast<HTREEITEM>(TLI_ROOT), e->name, dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS),
-           state | DTS_UNLISTED);
+           state | DTS_UNLISTED, data);
   }
 }
 
@@ -129,15 +158,27 @@ bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
         continue;
       }
       UINT state = below | DTS_UNLISTED;
-      if (e->attributes & DIRENT_VIRTUAL) state |= DTS_VIRTUAL | DTS_SLOW;
-      HTREEITEM added = Insert(s, item, e->name, dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS), state);
+      intptr_t data = 0;
+      const char* target = static_cast<const char*>(dl.GetEntryExtra(e));
+      if ((e->attributes & DIRENT_LINK) && target && *target) {
+        // a shortcut to a folder: listed at its target, slow unless that is local
+        data = StorePath(s, target);
+        state = DTS_UNLISTED | DTS_LINK | (IsLocalFixed(target) ? 0u : (UINT)DTS_SLOW);
+      } else if (e->attributes & DIRENT_VIRTUAL) {
+        state |= DTS_VIRTUAL | DTS_SLOW;
+      }
+      HTREEITEM added = Insert(s, item, e->name, dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS), state, data);
       if (added) existing[Lower(e->name)] = added;
     }
   }
   if (s->cancel) return false;
+  bool posted = false;
   for (HTREEITEM c = Next(s, TLGN_CHILD, item); c;) {
     HTREEITEM next = Next(s, TLGN_NEXT, c);
-    if (State(s, c) & DTS_STALE) s->Direct(TLM_DELETEITEM, 0x89, reinterpret_cast<LPARAM>(c));
+    if (State(s, c) & DTS_STALE) {
+      CaretWithin(s, c, item, &posted);
+      s->Direct(TLM_DELETEITEM, 0x89, reinterpret_cast<LPARAM>(c));
+    }
     c = next;
   }
   SetState(s, item, DTS_LISTED, DTS_LISTED | DTS_UNLISTED, count ? 1 : 0);
@@ -149,8 +190,12 @@ void Check(DtShared* s, CDirectoryList& dl, HTREEITEM item, int r) {
   if (r == DIRLIST_CANCELLED) return;
   UINT st = State(s, item);
   if (dl.GetCount() > 0) {
-    if (!(st & (DTS_LISTED | TLIS_EXPANDED))) SetState(s, item, DTS_UNLISTED, DTS_UNLISTED, 1);
+    // a folder listed empty before gets its button back
+    bool empty = (st & DTS_LISTED) && !Next(s, TLGN_CHILD, item);
+    if (!(st & TLIS_EXPANDED) && (!(st & DTS_LISTED) || empty)) SetState(s, item, DTS_UNLISTED, DTS_LISTED | DTS_UNLISTED, 1);
   } else {
+    bool posted = false;
+    for (HTREEITEM c = Next(s, TLGN_CHILD, item); c; c = Next(s, TLGN_NEXT, c)) CaretWithin(s, c, item, &posted);
     s->Direct(TLM_DELETEITEM, 0x8A, reinterpret_cast<LPARAM>(item));
     SetState(s, item, DTS_LISTED, DTS_LISTED | DTS_UNLISTED, 0);
   }
@@ -171,10 +216,17 @@ bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path) {
   path.clear();
   for (HTREEITEM i = item; i; i = Next(s, TLGN_PARENT, i)) {
     if (State(s, i) & DTS_VIRTUAL) return false;
-    std::string t = Text(s, i);
+    intptr_t data = 0;
+    std::string t = Text(s, i, &data);
+    if (data > 0) {
+      // a stored path stands for the whole way up
+      DtLock l(s);
+      if ((size_t)data <= s->paths.size()) t = s->paths[(size_t)data - 1];
+    }
     if (t.empty()) return false;
     if (!path.empty() && t.back() != '\\') t += '\\';
     path.insert(0, t);
+    if (data > 0) break;
   }
   if (path.size() == 2 && path[1] == ':') path += '\\';
   return !path.empty() && path.size() <= FOLDER_MAX_PATH;
@@ -206,7 +258,7 @@ DWORD WINAPI DtWorker(void* param) {
         std::string path;
         bool ok = DtItemPath(s, req.item, path);
         if (ok) {
-          unsigned opt = DIRLIST_FOLDERS | ((req.word & DTR_CHECK) ? DIRLIST_FIRST_MATCH : 0);
+          unsigned opt = DIRLIST_FOLDERS | ((req.word & DTR_CHECK) ? (unsigned)DIRLIST_FIRST_MATCH : 0u);
           int r = dl.Refresh(path.c_str(), opt);
           if (req.word & DTR_CHECK)
             Check(s, dl, req.item, r);
@@ -218,6 +270,7 @@ DWORD WINAPI DtWorker(void* param) {
         for (auto it = s->queue.begin(); it != s->queue.end(); ++it) {
           if (it->item != req.item || (it->word != req.word && it->word != 0)) continue;
           if (it->waiter) ReleaseSemaphore(it->waiter, 1, nullptr);
+          if (it->word == DTR_EXPAND) --s->counted;
           s->queue.erase(it);
           --s->pending;
           break;

@@ -206,7 +206,10 @@ void CPathDlg::OnOK() {
   HWND focus = ::GetFocus();
   HWND comboWnd = m_combo ? m_combo->m_hWnd : nullptr;
   bool inCombo = focus && (focus == comboWnd || ::GetParent(focus) == comboWnd);
-  if (inCombo && GetKeyState(VK_CONTROL) < 0) return;
+  if (inCombo && GetKeyState(VK_CONTROL) < 0) {
+    SyncTree();  // Ctrl+Enter only shows the typed folder in the tree
+    return;
+  }
   bool skipCommit = m_skipCommit;
   m_skipCommit = false;
   if (!skipCommit && m_combo && m_breadcrumb && (m_combo->IsEditing() || m_combo->TextChanged())) {

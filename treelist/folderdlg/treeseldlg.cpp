@@ -10,7 +10,15 @@
 
 namespace {
 std::vector<int> g_rank;  // row -> position of the running sort (UI thread only)
+// where the last selection dialog of the process was closed
+POINT g_lastPos;
+bool g_lastPosValid = false;
+
+int Scale(int size, int factor, int base) {
+  if (((unsigned)factor >> 16) == 0x1234) return (int)((long long)size * (factor & 0xFFFF) / base);
+  return size + (int)((long long)size * factor / base);
 }
+}  // namespace
 
 CTreeSelectDlg::CTreeSelectDlg(CWnd* parent) : CDialog() { m_pParentWnd = parent; }
 
@@ -114,7 +122,63 @@ BOOL CTreeSelectDlg::OnInitDialog() {
   else
     SetDlgItemText(IDC_TS_PROMPT, m_prompt.c_str());
   Layout(client.right, client.bottom);
+  PlaceWindow();
   return TRUE;
+}
+
+// Minimum size, then the size (this object's last, else the template's
+// scaled by the factors) and the position (the process's last when on
+// screen, else centred).
+void CTreeSelectDlg::PlaceWindow() {
+  RECT win, client, ok, cancel;
+  GetWindowRect(&win);
+  GetClientRect(&client);
+  ::GetWindowRect(::GetDlgItem(m_hWnd, IDOK), &ok);
+  ::GetWindowRect(::GetDlgItem(m_hWnd, IDCANCEL), &cancel);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&ok), 2);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&cancel), 2);
+  int w = win.right - win.left, h = win.bottom - win.top;
+  int frameW = w - client.right, frameH = h - client.bottom;
+  int buttons = m_hasCancel ? cancel.right - ok.left : ok.right - ok.left;
+  m_minSize = {buttons + 40 + frameW, client.bottom - ok.top + 100 + frameH};
+  if (m_lastSize.cx > 0) {
+    w = m_lastSize.cx;
+    h = m_lastSize.cy;
+  } else {
+    w = Scale(w, m_widthFactor, 347);
+    h = Scale(h, m_heightFactor, 301);
+  }
+  w = w < m_minSize.cx ? m_minSize.cx : w;
+  h = h < m_minSize.cy ? m_minSize.cy : h;
+  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  bool onScreen = g_lastPosValid && g_lastPos.x >= -20 && g_lastPos.x <= sw - 50 && g_lastPos.y >= -20 &&
+                  g_lastPos.y <= sh - 50;
+  SetWindowPos(nullptr, g_lastPos.x, g_lastPos.y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | (onScreen ? 0 : SWP_NOMOVE));
+  if (!onScreen) CenterWindow();
+}
+
+void CTreeSelectDlg::KeepPlacement() {
+  RECT r;
+  GetWindowRect(&r);
+  g_lastPos = {r.left, r.top};
+  g_lastPosValid = true;
+  m_lastSize = {r.right - r.left, r.bottom - r.top};
+}
+
+// The dragged edge stops at the minimum size.
+void CTreeSelectDlg::OnSizing(UINT edge, RECT* r) {
+  if (r->right - r->left < m_minSize.cx) {
+    if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+      r->left = r->right - m_minSize.cx;
+    else
+      r->right = r->left + m_minSize.cx;
+  }
+  if (r->bottom - r->top < m_minSize.cy) {
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+      r->top = r->bottom - m_minSize.cy;
+    else
+      r->bottom = r->top + m_minSize.cy;
+  }
 }
 
 void CTreeSelectDlg::OnOK() {
@@ -130,6 +194,7 @@ void CTreeSelectDlg::OnOK() {
   }
   m_result = m_chosen >= 0 ? m_data.GetCellPtr(m_chosen, 0) : "";
   m_resultValue = m_chosen >= 0 ? m_data.GetValue(m_chosen) : 0;
+  KeepPlacement();
   CDialog::OnOK();
 }
 
@@ -137,6 +202,7 @@ void CTreeSelectDlg::OnCancel() {
   if (!m_hasCancel) return;  // Escape without a Cancel button does nothing
   m_chosen = -1;
   m_result.clear();
+  KeepPlacement();
   CDialog::OnCancel();
 }
 
@@ -302,5 +368,17 @@ void CTreeSelectDlg::Layout(int cx, int cy) {
 
 LRESULT CTreeSelectDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SIZE && LOWORD(lParam)) Layout(LOWORD(lParam), HIWORD(lParam));
+  if (message == WM_SIZING && lParam) {
+    OnSizing((UINT)wParam, reinterpret_cast<RECT*>(lParam));
+    return TRUE;
+  }
+  if (message == WM_ENTERSIZEMOVE || message == WM_EXITSIZEMOVE) {
+    RECT r;
+    GetWindowRect(&r);
+    SIZE now = {r.right - r.left, r.bottom - r.top};
+    if (message == WM_EXITSIZEMOVE && (now.cx != m_openSize.cx || now.cy != m_openSize.cy))
+      RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    m_openSize = now;
+  }
   return CDialog::WindowProc(message, wParam, lParam);
 }

@@ -48,6 +48,13 @@ class CTreeSelectDlg : public CDialog {
   // the chosen row's text; size < 1 writes nothing
   int GetResult(char* buffer, int size) const;
   int GetChosenRow() const { return m_chosen; }
+  // Size factors for the template's width and height: f adds f/347 of the
+  // width (f/301 of the height); 0x1234 in the high word scales by the low
+  // word instead (347 or 301 = the template's size).
+  void SetSizeFactors(int width, int height) {
+    m_widthFactor = width;
+    m_heightFactor = height;
+  }
   uint32_t GetResultValue() const { return m_resultValue; }
 
  protected:
@@ -69,6 +76,9 @@ class CTreeSelectDlg : public CDialog {
   void ShowMenu(HTREEITEM item, int column);
   void CheckAll(bool on);
   void Layout(int cx, int cy);
+  void PlaceWindow();
+  void KeepPlacement();
+  void OnSizing(UINT edge, RECT* r);
   static int TL_CALLBACK CompareRows(uintptr_t hwnd, TLHandle a, TLHandle b, intptr_t dataA, intptr_t dataB,
                                      intptr_t self);
 
@@ -83,5 +93,9 @@ class CTreeSelectDlg : public CDialog {
   bool m_sortDown = false;
   RECT m_margins = {};
   int m_buttonGap = 0;
+  int m_widthFactor = 0, m_heightFactor = 0;
+  SIZE m_minSize = {};
+  SIZE m_lastSize = {};  // this dialog's, kept between runs; cx 0 = none
+  SIZE m_openSize = {};  // at the start of a size move
   std::vector<WORD> m_tmpl;
 };

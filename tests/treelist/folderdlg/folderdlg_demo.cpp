@@ -10,13 +10,21 @@
 //       path once; every WM_NOTIFY of the tree logged with its thread
 //   folderdlg_demo.exe OUTFILE treesel OPTIONS
 //       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
-//       second column; the result logged
-//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS]]
-//       a path combo in a window; notifications logged; DESTROYMS ends the
-//       program after that time
+//       second column (OPTIONS 0x100: both columns editable); the result
+//       and the cells logged
+//   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS [LEFT]]]
+//       a path combo in a window (its left edge at LEFT); notifications
+//       logged; DESTROYMS ends the program after that time
+//   folderdlg_demo.exe OUTFILE droptarget LEFT
+//       a window "Ziel" taking OLE drops of CF_HDROP; the first path logged
+//   folderdlg_demo.exe OUTFILE copyfrom
+//       sends WM_COPY to the directory tree of another demo process and logs
+//       the clipboard's CF_HDROP path
 // While a window is up, OUTFILE.pos holds "name left top right bottom" lines:
 // the dialog's controls and their screen rectangles, and the colours.
 #include <windows.h>
+#include <shellapi.h>
+#include <ole2.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -88,6 +96,14 @@ void WritePositions(HWND dlg) {
   if (sel && SendMessageA(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&sr)) {
     MapWindowPoints(tree, nullptr, (POINT*)&sr, 2);
     fprintf(f, "selrect %ld %ld %ld %ld\n", sr.left, sr.top, sr.right, sr.bottom);
+    char text[300] = "";
+    TVITEMA ti = {};
+    ti.mask = TVIF_TEXT;
+    ti.hItem = sel;
+    ti.pszText = text;
+    ti.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&ti);
+    fprintf(f, "treeitem %s\n", Hex(text).c_str());
   }
   HWND list = GetDlgItem(dlg, IDC_PD_LIST);
   if (list) {
@@ -231,7 +247,8 @@ int RunCombo(int argc, char** argv) {
   wc.lpszClassName = "PathComboHost";
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   RegisterClassA(&wc);
-  HWND host = CreateWindowExA(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 700, 300,
+  int left = argc > 7 ? atoi(argv[7]) : 40;
+  HWND host = CreateWindowExA(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, 40, 700, 300,
                               nullptr, nullptr, wc.hInstance, nullptr);
   g_combo = new CPathComboBox;
   RECT rc = {10, 10, 680, 300};
@@ -364,6 +381,90 @@ int RunTree(int argc, char** argv) {
   return 0;
 }
 
+int RunCopyFrom() {
+  HWND host = FindWindowA("DirTreeHost", "Ordner");
+  HWND tree = host ? GetDlgItem(host, 1099) : nullptr;
+  if (!tree) return 2;
+  fprintf(g_log, "copied %d\n", (int)SendMessageA(tree, WM_COPY, 0, 0));
+  if (OpenClipboard(nullptr)) {
+    HDROP drop = (HDROP)GetClipboardData(CF_HDROP);
+    char path[1024] = "";
+    if (drop && DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 1) DragQueryFileA(drop, 0, path, sizeof path);
+    fprintf(g_log, "hdrop %s\n", Hex(path).c_str());
+    CloseClipboard();
+  }
+  return 0;
+}
+
+// An OLE drop target that logs what a drag brings.
+class LogDropTarget : public IDropTarget {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    fprintf(g_log, "enter\n");
+    fflush(g_log);
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC fmt = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM med = {};
+    char path[1024] = "";
+    if (SUCCEEDED(data->GetData(&fmt, &med))) {
+      DragQueryFileA((HDROP)med.hGlobal, 0, path, sizeof path);
+      ReleaseStgMedium(&med);
+    }
+    fprintf(g_log, "dropped %s\n", Hex(path).c_str());
+    fflush(g_log);
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+};
+
+int RunDropTarget(int, char** argv) {
+  OleInitialize(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  wc.lpszClassName = "DropHost";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, wc.lpszClassName, "Ziel", WS_OVERLAPPEDWINDOW | WS_VISIBLE, atoi(argv[3]), 40, 300,
+                           300, nullptr, nullptr, wc.hInstance, nullptr);
+  LogDropTarget target;
+  RegisterDragDrop(w, &target);
+  FILE* f = OpenPos();
+  RECT rc;
+  GetWindowRect(w, &rc);
+  if (f) {
+    fprintf(f, "target %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    ClosePos(f);
+  }
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  RevokeDragDrop(w);
+  DestroyWindow(w);
+  OleUninitialize();
+  return 0;
+}
+
 // -------------------------------------------------------------- tree selection
 
 CTreeSelectDlg* g_sel;
@@ -383,10 +484,11 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
     if (GetWindowRect(GetDlgItem(g_sel->m_hWnd, it.id), &rc))
       fprintf(f, "%s %ld %ld %ld %ld\n", it.name, rc.left, rc.top, rc.right, rc.bottom);
   HWND header = (HWND)SendMessageA(t, TLM_GETHEADER, 0, 0);
-  if (header && SendMessageA(header, HDM_GETITEMRECT, 0, (LPARAM)&rc)) {
-    MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
-    fprintf(f, "header0 %ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
-  }
+  for (int i = 0; i < 2; ++i)
+    if (header && SendMessageA(header, HDM_GETITEMRECT, (WPARAM)i, (LPARAM)&rc)) {
+      MapWindowPoints(header, nullptr, (POINT*)&rc, 2);
+      fprintf(f, "header%d %ld %ld %ld %ld\n", i, rc.left, rc.top, rc.right, rc.bottom);
+    }
   fprintf(f, "rows");
   for (HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); c;
        c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
@@ -403,10 +505,12 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
 int RunTreeSel(int, char** argv) {
   CTreeSelectDlg dlg;
   g_sel = &dlg;
-  dlg.m_options = (unsigned)strtoul(argv[3], nullptr, 0);
+  unsigned options = (unsigned)strtoul(argv[3], nullptr, 0);
+  dlg.m_options = options & 0xFF;
   dlg.m_prompt = "Bitte wählen";
-  dlg.Data().AddColumn("Name", 80, 0, false);
-  dlg.Data().AddColumn("Wert", 60, 0, false);
+  bool editable = (options & 0x100) != 0;  // both columns edited in place
+  dlg.Data().AddColumn("Name", 80, 0, editable);
+  dlg.Data().AddColumn("Wert", 60, 0, editable);
   const char* names[] = {"b", "c", "a"};
   for (int i = 0; i < 3; ++i) {
     int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
@@ -420,8 +524,14 @@ int RunTreeSel(int, char** argv) {
   g_sel = nullptr;
   char text[64];
   dlg.GetResult(text, sizeof text);
-  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\n", (int)r, dlg.GetChosenRow(), text,
+  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\nchecked", (int)r, dlg.GetChosenRow(), text,
           (unsigned)dlg.GetResultValue());
+  for (int i = 0; i < dlg.Data().RowCount(); ++i)
+    if (dlg.Data().IsChecked(i)) fprintf(g_log, " %s", dlg.Data().GetCellPtr(i, 0));
+  fprintf(g_log, "\ncells");
+  for (int i = 0; i < dlg.Data().RowCount(); ++i)
+    fprintf(g_log, " %s=%s", dlg.Data().GetCellPtr(i, 0), dlg.Data().GetCellPtr(i, 1));
+  fprintf(g_log, "\n");
   return 0;
 }
 
@@ -436,6 +546,8 @@ int RunDemo() {
   else if (!strcmp(__argv[2], "combo")) r = RunCombo(__argc, __argv);
   else if (!strcmp(__argv[2], "tree")) r = RunTree(__argc, __argv);
   else if (!strcmp(__argv[2], "treesel")) r = RunTreeSel(__argc, __argv);
+  else if (!strcmp(__argv[2], "copyfrom")) r = RunCopyFrom();
+  else if (!strcmp(__argv[2], "droptarget")) r = RunDropTarget(__argc, __argv);
   fprintf(g_log, "exit %d\n", r);
   fclose(g_log);
   return r;

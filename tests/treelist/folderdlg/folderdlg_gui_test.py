@@ -709,15 +709,16 @@ def test_tree_select_sort_keeps_add_row_last_and_ok():
           f"OK returns the selected row: {res}")
 
 
-TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]
-only = sys.argv[2:]
-for t in TESTS:
-    if only and t.__name__ not in only:
-        continue
-    print("--", t.__name__, flush=True)
-    try:
-        t()
-    except Exception as e:  # one broken case must not hide the others
-        check(False, f"{t.__name__}: {e!r}")
-print("folder dialog: " + ("ok" if not errors else f"{len(errors)} errors"))
-sys.exit(1 if errors else 0)
+if __name__ == "__main__":  # the tree's own script borrows the helpers
+    TESTS = [v for k, v in list(globals().items()) if k.startswith("test_")]
+    only = sys.argv[2:]
+    for t in TESTS:
+        if only and t.__name__ not in only:
+            continue
+        print("--", t.__name__, flush=True)
+        try:
+            t()
+        except Exception as e:  # one broken case must not hide the others
+            check(False, f"{t.__name__}: {e!r}")
+    print("folder dialog: " + ("ok" if not errors else f"{len(errors)} errors"))
+    sys.exit(1 if errors else 0)

@@ -1,0 +1,342 @@
+// The directory tree in one process over a folder made here: links, the
+// open-folder icon, the background refresh and a folder that goes, sorting,
+// keys, drags, dropped files and the busy cursor.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/dirlist.h"
+#include "toolkit/hdrop.h"
+#include "treelist/folderdlg/dirtree.h"
+#include "treelist/folderdlg/folderlimits.h"
+
+namespace {
+
+void Pump(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while ((int)(end - GetTickCount()) > 0);
+}
+
+bool WaitFor(const std::function<bool()>& ok, DWORD ms = 20000) {
+  DWORD end = GetTickCount() + ms;
+  while (!ok()) {
+    if ((int)(end - GetTickCount()) <= 0) return false;
+    Pump(20);
+  }
+  return true;
+}
+
+struct Note {
+  UINT code;
+  std::string path;
+  int kind, ended;
+};
+
+class CHost : public CWnd {
+ public:
+  std::vector<Note> notes;
+  LRESULT dragAnswer = 0;
+  LRESULT WindowProc(UINT m, WPARAM wp, LPARAM lp) override {
+    if (m == WM_NOTIFY) {
+      auto* n = reinterpret_cast<DtNotify*>(lp);
+      if (n->hdr.code >= DTN_SELMOVED && n->hdr.code <= DTN_ACTIVATED) {
+        notes.push_back({n->hdr.code, n->path ? n->path : "", n->kind, n->dragEnded});
+        if (n->hdr.code == DTN_DRAGPATH) return dragAnswer;
+      }
+    }
+    return CWnd::WindowProc(m, wp, lp);
+  }
+  int Count(UINT code) const {
+    int c = 0;
+    for (const Note& n : notes) c += n.code == code;
+    return c;
+  }
+};
+
+std::string Text(HWND t, HTREEITEM item) {
+  char buf[300] = "";
+  TVITEMA it = {};
+  it.mask = TVIF_TEXT;
+  it.hItem = item;
+  it.pszText = buf;
+  it.cchTextMax = sizeof buf;
+  SendMessageA(t, TVM_GETITEMA, 0, (LPARAM)&it);
+  return buf;
+}
+
+TVITEMA Item(HWND t, HTREEITEM item) {
+  TVITEMA it = {};
+  it.mask = TVIF_IMAGE | TVIF_CHILDREN | TVIF_STATE;
+  it.stateMask = 0xFFFFFFFFu;
+  it.hItem = item;
+  SendMessageA(t, TVM_GETITEMA, 0, (LPARAM)&it);
+  return it;
+}
+
+HTREEITEM Child(HWND t, HTREEITEM parent, const char* text) {
+  for (auto c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent); c;
+       c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c))
+    if (Text(t, c) == text) return c;
+  return nullptr;
+}
+
+std::vector<std::string> Children(HWND t, HTREEITEM parent) {
+  std::vector<std::string> r;
+  for (auto c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)parent); c;
+       c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c))
+    r.push_back(Text(t, c));
+  return r;
+}
+
+int FolderIcon(const std::string& path, UINT open) {
+  SHFILEINFOA fi = {};
+  SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
+                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (open ? open : SHGFI_USEFILEATTRIBUTES));
+  return fi.iIcon;
+}
+
+void MakeLink(const std::string& lnk, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         (void**)&link)));
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)));
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
+  EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+  file->Release();
+  link->Release();
+}
+
+void RemoveTree(const std::string& dir) {
+  std::string from = dir + '\0';
+  SHFILEOPSTRUCTA op = {};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  SHFileOperationA(&op);
+}
+
+class DirTree : public ::testing::Test {
+ protected:
+  std::string root;
+  CHost host;
+  CDirTreeCtrl tree;
+  HWND t = nullptr;
+
+  void SetUp() override {
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    char full[MAX_PATH];
+    GetLongPathNameA(tmp, full, sizeof full);
+    root = std::string(full) + "orv_dirtree_" + std::to_string(GetCurrentProcessId());
+    RemoveTree(root);
+    for (const char* d : {"", "\\A", "\\A\\B", "\\A\\E", "\\T"}) CreateDirectoryA((root + d).c_str(), nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DirTreeTestHost";
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    RegisterClassA(&wc);
+    RECT hr = {40, 40, 640, 640};
+    ASSERT_TRUE(host.CreateEx(0, wc.lpszClassName, "Ordner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, hr, nullptr, 0));
+  }
+  void Make(DWORD style) {
+    RECT rc = {10, 10, 580, 560};
+    ASSERT_TRUE(tree.Create(WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, rc, &host, 1099));
+    t = tree.m_hWnd;
+  }
+  void TearDown() override {
+    if (tree.m_hWnd) tree.DestroyWindow();
+    if (host.m_hWnd) host.DestroyWindow();
+    RemoveTree(root);
+  }
+  // Selects the folder and waits until its parent has been listed.
+  HTREEITEM Select(const std::string& path) {
+    EXPECT_TRUE(WaitFor([&] { return tree.SelectPath(path.c_str(), nullptr, 0x81) != 0; }));
+    HTREEITEM item = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+      item = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+      char p[300];
+      auto parent = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)item);
+      return item && tree.GetItemPath(item, p, sizeof p) && !lstrcmpiA(p, path.c_str()) &&
+             (Item(t, parent).state & DTS_LISTED);
+    }));
+    return item;
+  }
+  void Refresh() { SendMessageA(t, WM_COMMAND, DT_CMD_IDLE, 0); }
+  // What the TreeList sends its parent, reflected to the tree.
+  void Reflect(UINT code, HTREEITEM item, UINT action = 0) {
+    NMTREEVIEWA nm = {};
+    nm.hdr.hwndFrom = t;
+    nm.hdr.idFrom = 1099;
+    nm.hdr.code = code;
+    nm.action = action;
+    nm.itemNew.hItem = item;
+    SendMessageA(host.m_hWnd, WM_NOTIFY, 1099, (LPARAM)&nm);
+  }
+};
+
+TEST_F(DirTree, FollowsTheDiskAndShowsTheOpenFolder) {
+  MakeLink(root + "\\A\\L.lnk", root + "\\T");
+  Make(0x1000);
+  HTREEITEM b = Select(root + "\\A\\B");
+  HTREEITEM a = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)b);
+  EXPECT_EQ(Children(t, a), (std::vector<std::string>{"B", "E", "L"}));
+  // the shortcut stands for its target
+  HTREEITEM l = Child(t, a, "L");
+  ASSERT_TRUE(l);
+  EXPECT_EQ(Item(t, l).state & (DTS_LINK | DTS_VIRTUAL | DTS_SLOW), (UINT)DTS_LINK);
+  char p[300];
+  ASSERT_TRUE(tree.GetItemPath(l, p, sizeof p));
+  EXPECT_STREQ(p, (root + "\\T").c_str());
+  // the selected folder alone shows the open icon
+  int open = FolderIcon(root + "\\A\\B", SHGFI_OPENICON), closed = FolderIcon(root + "\\A\\B", 0);
+  ASSERT_NE(open, closed);
+  EXPECT_EQ(Item(t, b).iImage, open);
+  HTREEITEM e = Select(root + "\\A\\E");
+  EXPECT_EQ(Item(t, b).iImage, closed);
+  EXPECT_EQ(Item(t, e).iImage, open);
+  // E listed empty: no button; a subfolder made later brings it back
+  ASSERT_TRUE(WaitFor([&] { return (Item(t, e).state & (DTS_LISTED | DTS_UNLISTED)) == DTS_LISTED; }));
+  CreateDirectoryA((root + "\\A\\B\\C").c_str(), nullptr);
+  CreateDirectoryA((root + "\\A\\E\\F").c_str(), nullptr);
+  Refresh();
+  EXPECT_TRUE(WaitFor([&] { return (Item(t, e).state & (DTS_LISTED | DTS_UNLISTED)) == DTS_UNLISTED; }));
+  // the selected folder goes: its parent is selected and reported
+  host.notes.clear();
+  HTREEITEM c = Select(root + "\\A\\B\\C");
+  ASSERT_TRUE(c);
+  RemoveDirectoryA((root + "\\A\\B\\C").c_str());
+  RemoveDirectoryA((root + "\\A\\B").c_str());
+  EXPECT_TRUE(WaitFor([&] {
+    Refresh();  // counts down 800 ms before it queues
+    Pump(1200);
+    return (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0) == a && !Child(t, a, "B");
+  }));
+  ASSERT_FALSE(host.notes.empty());
+  EXPECT_EQ(host.notes.back().code, (UINT)DTN_SELMOVED);
+  EXPECT_STREQ(host.notes.back().path.c_str(), (root + "\\A").c_str());
+  char cur[300];
+  tree.GetPath(cur, sizeof cur, nullptr);
+  EXPECT_STREQ(cur, (root + "\\A").c_str());
+}
+
+TEST_F(DirTree, SortsKeysTabAndDrops) {
+  for (const char* d : {"\\A\\x 10", "\\A\\x 2", "\\A\\X 1"}) CreateDirectoryA((root + d).c_str(), nullptr);
+  Make(0x3000);
+  HTREEITEM b = Select(root + "\\A\\B");
+  HTREEITEM a = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)b);
+  // appended out of order, then sorted by their texts
+  for (const char* n : {"z", "x 3", "a"}) {
+    TVINSERTSTRUCTA ins = {};
+    ins.hParent = a;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT;
+    ins.item.pszText = const_cast<char*>(n);
+    ASSERT_TRUE(SendMessageA(t, TVM_INSERTITEMA, 0, (LPARAM)&ins));
+  }
+  EXPECT_TRUE(tree.SortChildren(a));
+  EXPECT_EQ(Children(t, a), (std::vector<std::string>{"a", "B", "E", "X 1", "x 2", "x 3", "x 10", "z"}));
+  // ten Down keys: the folder reached is reported once, a second after the last
+  ::SetFocus(t);
+  host.notes.clear();
+  for (int i = 0; i < 10; ++i) {
+    PostMessageA(t, WM_KEYDOWN, VK_DOWN, 1);
+    Pump(40);
+  }
+  Pump(1800);
+  EXPECT_EQ(host.Count(DTN_SELMOVED), 1);
+  HTREEITEM caret = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  char p[300] = "";
+  tree.GetItemPath(caret, p, sizeof p);
+  if (!host.notes.empty()) {
+    EXPECT_STREQ(host.notes.back().path.c_str(), p);
+  }
+  // Tab gives the focus to the parent
+  ::SetFocus(t);
+  SendMessageA(t, WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_EQ(::GetFocus(), host.m_hWnd);
+  // a file dropped on the tree changes nothing
+  size_t before = Children(t, a).size();
+  HGLOBAL drop = HDropCreate((root + "\\T").c_str());
+  ASSERT_TRUE(drop);
+  SendMessageA(t, WM_DROPFILES, (WPARAM)drop, 0);
+  EXPECT_EQ(Children(t, a).size(), before);
+  // a drag the parent refuses reports once; an allowed one twice
+  host.notes.clear();
+  host.dragAnswer = 1;
+  Reflect(TVN_BEGINDRAGA, b);
+  ASSERT_EQ(host.Count(DTN_DRAGPATH), 1);
+  EXPECT_STREQ(host.notes[0].path.c_str(), (root + "\\A\\B").c_str());
+  host.notes.clear();
+  host.dragAnswer = 0;
+  Reflect(TVN_BEGINDRAGA, b);
+  ASSERT_EQ(host.Count(DTN_DRAGPATH), 2);
+  EXPECT_EQ(host.notes[0].ended, 0);
+  EXPECT_EQ(host.notes[1].ended, 1);
+  EXPECT_STREQ(host.notes[1].path.c_str(), (root + "\\A\\B").c_str());
+  // a virtual item (a root entry without a drive letter) is never dragged
+  host.notes.clear();
+  for (auto r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); r;
+       r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)r))
+    if (Item(t, r).state & DTS_VIRTUAL) Reflect(TVN_BEGINDRAGA, r);
+  EXPECT_EQ(host.Count(DTN_DRAGPATH), 0);
+}
+
+int g_slowMs = 0;
+void Slow(const char*) { Sleep((DWORD)g_slowMs); }
+
+TEST_F(DirTree, WaitCursorWhileAnExpansionIsListed) {
+  for (int i = 0; i < 40; ++i) CreateDirectoryA((root + "\\A\\E\\s" + std::to_string(i)).c_str(), nullptr);
+  Make(0);
+  HTREEITEM b = Select(root + "\\A\\B");
+  HTREEITEM e = Child(t, (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)b), "E");
+  ASSERT_TRUE(e);
+  ASSERT_TRUE(WaitFor([&] {  // the worker is idle
+    Pump(300);
+    return !(Item(t, e).state & DTS_LISTED);
+  }));
+  RECT r;
+  GetWindowRect(t, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT), arrow = LoadCursorA(nullptr, IDC_ARROW);
+  g_slowMs = 50;
+  DirListSetEntryHook(Slow);
+  Reflect(TVN_ITEMEXPANDEDA, e, TVE_EXPAND);
+  EXPECT_TRUE(WaitFor([&] { return GetCursor() == wait; }, 1500));
+  EXPECT_TRUE(WaitFor([&] { return (Item(t, e).state & DTS_LISTED) != 0; }));
+  DirListSetEntryHook(nullptr);
+  EXPECT_TRUE(WaitFor([&] { return GetCursor() == arrow; }, 2000));
+  EXPECT_EQ(Children(t, e).size(), 40u);
+}
+
+TEST_F(DirTree, NetworkPaths) {
+  // refused without the neighbourhood; elsewhere the plain full path
+  Make(0x8000);
+  EXPECT_EQ(tree.SelectPath("\\\\server\\share", nullptr, 0), 0);
+  int kind = -1;
+  std::string out;
+  EXPECT_TRUE(tree.ResolveNetworkPath("\\\\nohost\\share\\x", &kind, out));
+  EXPECT_EQ(kind, 0);
+  EXPECT_EQ(out, "\\\\nohost\\share\\x");
+  EXPECT_FALSE(tree.ResolveNetworkPath("C:\\x", &kind, out));
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// The selection dialog's size and place: the size factors, the minimum
+// size, the position kept for the process, the size kept per dialog and
+// centring.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "treelist/folderdlg/treeseldlg.h"
+
+namespace {
+
+std::function<void(HWND)> g_action;
+
+void CALLBACK OnOpen(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dlg = FindWindowA(nullptr, "Auswahl");
+  if (!dlg || !IsWindowVisible(dlg)) return;
+  KillTimer(nullptr, id);
+  g_action(dlg);
+}
+
+// Runs the dialog; act sees it open and closes it.
+INT_PTR RunDlg(CTreeSelectDlg& dlg, const std::function<void(HWND)>& act) {
+  g_action = act;
+  SetTimer(nullptr, 0, 50, OnOpen);
+  return dlg.DoModal();
+}
+
+SIZE SizeOf(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void Fill(CTreeSelectDlg& dlg) {
+  dlg.Data().AddColumn("Name", 100, 0, false);
+  for (const char* t : {"b", "c", "a"}) dlg.Data().AddRow(-1, 0, t, false);
+}
+
+TEST(TreeSelectPlace, FactorsMinimumAndKeptPlaces) {
+  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  // the first one of the process is centred at the template's size
+  SIZE base = {};
+  {
+    CTreeSelectDlg d;
+    Fill(d);
+    RunDlg(d, [&](HWND w) {
+      base = SizeOf(w);
+      RECT r;
+      GetWindowRect(w, &r);
+      EXPECT_NEAR((r.left + r.right) / 2, sw / 2, 2);
+      EXPECT_NEAR((r.top + r.bottom) / 2, sh / 2, 40);  // the work area leaves out the task bar
+      SetWindowPos(w, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
+  ASSERT_GT(base.cx, 100);
+  // factors: 347 doubles the width; 0x1234 in the high word scales the height
+  {
+    CTreeSelectDlg d;
+    Fill(d);
+    d.SetSizeFactors(347, 0x12340000 | 602);
+    RunDlg(d, [&](HWND w) {
+      SIZE s = SizeOf(w);
+      EXPECT_NEAR(s.cx, 2 * base.cx, 1);
+      EXPECT_NEAR(s.cy, 2 * base.cy, 1);
+      RECT r;
+      GetWindowRect(w, &r);
+      EXPECT_EQ(r.left, 123);  // where the last one was closed
+      EXPECT_EQ(r.top, 77);
+      PostMessageA(w, WM_COMMAND, IDOK, 0);
+    });
+  }
+  // a tiny factor stops at the minimum, which keeps both buttons in view
+  {
+    CTreeSelectDlg d;
+    Fill(d);
+    d.SetSizeFactors(0x12340000 | 1, 0x12340000 | 1);
+    RunDlg(d, [&](HWND w) {
+      SIZE s = SizeOf(w);
+      EXPECT_LT(s.cx, base.cx);
+      EXPECT_LT(s.cy, base.cy);
+      RECT client, ok, cancel, table;
+      GetClientRect(w, &client);
+      GetWindowRect(GetDlgItem(w, IDOK), &ok);
+      GetWindowRect(GetDlgItem(w, IDCANCEL), &cancel);
+      GetWindowRect(GetDlgItem(w, IDC_TS_TABLE), &table);
+      MapWindowPoints(nullptr, w, (POINT*)&ok, 2);
+      MapWindowPoints(nullptr, w, (POINT*)&cancel, 2);
+      EXPECT_GE(ok.left, 0);
+      EXPECT_LE(cancel.right, client.right);
+      EXPECT_LT(ok.right, cancel.left);
+      EXPECT_GE(table.bottom - table.top, 40);
+      // dragging an edge inward stops there too
+      RECT drag;
+      GetWindowRect(w, &drag);
+      drag.left = drag.right - 10;
+      drag.top = drag.bottom - 10;
+      SendMessageA(w, WM_SIZING, WMSZ_TOPLEFT, (LPARAM)&drag);
+      EXPECT_EQ(drag.right - drag.left, s.cx);
+      EXPECT_EQ(drag.bottom - drag.top, s.cy);
+      PostMessageA(w, WM_COMMAND, IDOK, 0);
+    });
+  }
+  // one dialog object keeps its size; a place off the screen is not used
+  CTreeSelectDlg d;
+  Fill(d);
+  RunDlg(d, [&](HWND w) {
+    SetWindowPos(w, nullptr, sw + 500, 10, 500, 420, SWP_NOZORDER);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+  RunDlg(d, [&](HWND w) {
+    SIZE s = SizeOf(w);
+    EXPECT_EQ(s.cx, 500);
+    EXPECT_EQ(s.cy, 420);
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, sw / 2, 2);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+}
+
+}  // namespace
