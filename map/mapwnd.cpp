@@ -313,6 +313,9 @@ int CMapWnd::SetLargeTiles(int mode) {
   if (large == m_view.LargeTiles()) return 0;
   {
     TileJobGuard g(m_tiles);
+    // a worker reads the cell size before it checks the epoch: the epoch
+    // must change first
+    m_tiles.GridMoved();
     m_view.SetLargeTiles(large);
     m_view.ApplyZoom(m_view.zoom);  // the forced origins depend on the cell count
     m_tiles.ResizeGrid(m_view.ncol, m_view.nrow);

@@ -24,12 +24,22 @@ namespace {
 
 char g_dir[MAX_PATH];
 
-// Waits until the cells under the client area hold all four sources.
+// The cell in the middle of the client area; Dump writes it and its right
+// neighbour, which with large cells may lie outside the client area.
+void MiddleCell(CMapWnd* map, int* col, int* row) {
+  int t = map->View().tileSize;
+  *col = (map->ScrollX() + map->ClientWidth() / 2) / t;
+  *row = (map->ScrollY() + map->ClientHeight() / 2) / t;
+}
+
+// Waits until the cells under the client area and the two written cells
+// hold all four sources.
 bool Settle(CMapWnd* map) {
   for (DWORD end = GetTickCount() + 60000; (LONG)(GetTickCount() - end) < 0;) {
     orvtest::PumpMessages(50);
-    int t = map->View().tileSize;
-    bool done = true;
+    int t = map->View().tileSize, c0, r0;
+    MiddleCell(map, &c0, &r0);
+    bool done = (map->GetCellState(c0, r0) & 0xFFF) == 0xF && (map->GetCellState(c0 + 1, r0) & 0xFFF) == 0xF;
     for (int r = map->ScrollY() / t; r <= (map->ScrollY() + map->ClientHeight() - 1) / t; r++)
       for (int c = map->ScrollX() / t; c <= (map->ScrollX() + map->ClientWidth() - 1) / t; c++)
         if ((map->GetCellState(c, r) & 0xFFF) != 0xF) done = false;
@@ -46,8 +56,8 @@ bool Dump(CMapWnd* map, const char* mode) {
   const MapView& v = map->View();
   int t = v.tileSize;
   fprintf(f, "zoom %d\nsize %d\n", v.zoom, t);
-  // the cell in the middle of the client area and its right neighbour
-  int c0 = (map->ScrollX() + map->ClientWidth() / 2) / t, r0 = (map->ScrollY() + map->ClientHeight() / 2) / t;
+  int c0, r0;
+  MiddleCell(map, &c0, &r0);
   CPicture* pic = map->GetBackBuffer();
   for (int i = 0; i < 2; i++) {
     uint32_t tx, ty;
