@@ -92,14 +92,9 @@ void CCoordinatesDlg::ApplyCoordinates() {
 bool CCoordinatesDlg::SplitPastedPair() {
   char text[kCoordTextMax + 1];
   ::GetDlgItemTextA(m_hWnd, IDC_COORD_LAT, text, sizeof text);
-  CoordPair p = CoordPairSplit(text);
-  if (p.count < 2 || p.first == 0 || p.second == 0) return false;
-  const char* rest = text + p.firstEnd;
-  // only "lat, lon": a comma right after the first number (blanks allowed)
-  while (*rest == ' ' || *rest == '\t') rest++;
-  if (*rest != ',') return false;
-  rest++;
-  while (*rest == ' ' || *rest == '\t' || *rest == '\r' || *rest == '\n') rest++;
+  CoordPair p;
+  const char* rest = CoordPairPastedLon(text, &p);
+  if (!rest) return false;
   {
     Filling f(m_filling);
     char lat[kCoordTextMax + 1];

@@ -29,3 +29,14 @@ CoordPair CoordPairSplit(const char* text) {
   p.second = b;
   return p;
 }
+
+const char* CoordPairPastedLon(const char* text, CoordPair* pair) {
+  *pair = CoordPairSplit(text);
+  if (pair->count < 2 || pair->first == 0 || pair->second == 0) return nullptr;
+  const char* rest = text + pair->firstEnd;
+  while (*rest == ' ' || *rest == '\t') rest++;
+  if (*rest != ',') return nullptr;
+  rest++;
+  while (*rest == ' ' || *rest == '\t' || *rest == '\r' || *rest == '\n') rest++;
+  return rest;
+}

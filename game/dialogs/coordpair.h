@@ -15,4 +15,9 @@ struct CoordPair {
 // and/or white space (blank, tab, CR, LF).
 CoordPair CoordPairSplit(const char* text);
 
+// A pasted "lat, lon" (a comma right after the first number, blanks
+// allowed): the longitude's text within text, else null (a lone or a blank-
+// separated number is left to the field it was typed into).
+const char* CoordPairPastedLon(const char* text, CoordPair* pair);
+
 #endif

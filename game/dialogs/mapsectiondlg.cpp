@@ -337,13 +337,9 @@ void CMapSectionDlg::ApplyPixelEdit(UINT id) {
 bool CMapSectionDlg::SplitPastedPair(UINT latId) {
   char text[kTextMax];
   ::GetDlgItemTextA(m_hWnd, latId, text, sizeof text);
-  CoordPair p = CoordPairSplit(text);
-  if (p.count < 2 || p.first == 0 || p.second == 0) return false;
-  const char* rest = text + p.firstEnd;
-  while (*rest == ' ' || *rest == '\t') rest++;
-  if (*rest != ',') return false;
-  rest++;
-  while (*rest == ' ' || *rest == '\t' || *rest == '\r' || *rest == '\n') rest++;
+  CoordPair p;
+  const char* rest = CoordPairPastedLon(text, &p);
+  if (!rest) return false;
   bool isA = latId == IDC_MS_LAT_A;
   UINT lonId = isA ? IDC_MS_LON_A : IDC_MS_LON_B;
   Corner& c = isA ? m_a : m_b;

@@ -32,6 +32,15 @@ TEST(CoordPair, SplitsWhereTheFirstNumberEnds) {
   EXPECT_DOUBLE_EQ(p.second, 8.25);
 }
 
+TEST(CoordPair, OnlyACommaAfterTheFirstNumberIsAPastedPair) {
+  CoordPair p;
+  const char* text = "47.5 ,\r\n 8.25";
+  EXPECT_EQ(CoordPairPastedLon(text, &p), text + 9);
+  EXPECT_EQ(CoordPairPastedLon("47,5 8,25", &p), nullptr);  // typed into one field
+  EXPECT_EQ(CoordPairPastedLon("47,5", &p), nullptr);
+  EXPECT_EQ(CoordPairPastedLon("0, 8.25", &p), nullptr);
+}
+
 TEST(CoordPair, NothingReadIsNothing) {
   EXPECT_EQ(CoordPairSplit("abc").count, 0);
   EXPECT_EQ(CoordPairSplit("").count, 0);

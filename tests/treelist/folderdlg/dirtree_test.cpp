@@ -16,20 +16,11 @@
 #include "toolkit/hdrop.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/folderlimits.h"
+#include "tests/support/winpump.h"
 
 namespace {
 
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while ((int)(end - GetTickCount()) > 0);
-}
+void Pump(DWORD ms) { orvtest::PumpMessages(ms); }
 
 bool WaitFor(const std::function<bool()>& ok, DWORD ms = 20000) {
   DWORD end = GetTickCount() + ms;
