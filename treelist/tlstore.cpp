@@ -242,61 +242,86 @@ bool TLWaitNotBusy(TreeListState* st) {
   return !st->dead;
 }
 
-// Binary search over the siblings for TVI_SORT and TLI_SORTCALLBACK; the
-// keys are compared with the lock left and the busy flag set.
+// The new key against sibling s: >0 after it. The key is copied under the
+// lock and compared with the lock left; false when s or the window went.
+static bool CompareSibling(TreeListState* st, uint32_t s, const TLInsert* rec, const char* newText, bool deferred,
+                           int* result) {
+  TreeListItem* si = TLGet(st, s);
+  bool byFunction = rec->hInsertAfter == TLI_SORTCALLBACK;
+  char key[TL_BUFSIZE];
+  const char* sibText;
+  if (si->cbFlags & TLCB_TEXT) {
+    if (deferred) {
+      key[0] = 0;
+    } else {
+      uint32_t len = 0;
+      const char* t = TreeListItemText(st, s, 0, &len);
+      size_t k = len < sizeof(key) - 1 ? len : sizeof(key) - 1;
+      memcpy(key, t, k);
+      key[k] = 0;
+      si = TLGet(st, s);
+      if (!si) return false;
+    }
+    sibText = key;
+  } else {
+    sibText = si->text ? si->text : "";
+  }
+  if (byFunction) {
+    TLInsertCompare fn = reinterpret_cast<TLInsertCompare>(rec->ex.item.hItem);
+    char* copy = strdup(sibText);
+    intptr_t sibData = si->data;
+    {
+      TreeListUnlocked out(st);
+      // the compare's value, not the item's data
+      *result = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, rec->ex.item.lParam) : 1;
+    }
+    free(copy);
+    return !st->dead && TLGet(st, s);
+  }
+  int cmp = TreeListStricmp(newText, sibText);
+  *result = cmp == 0 ? 0 : cmp > 0 ? 1 : -1;
+  return true;
+}
+
+// Binary search over the siblings for TVI_SORT and TLI_SORTCALLBACK, with
+// the busy flag set. The last sibling is asked first: keys coming in order
+// (a sorted listing) are appended without walking the list.
 static bool SortedPlace(TreeListState* st, uint32_t parent, const TLInsert* rec, const char* newText, bool deferred,
                         uint32_t* after) {
   TreeListItem* p = TLGet(st, parent);
   uint32_t first = p ? p->firstChild : st->firstRoot;
-  uint32_t n = 0;
-  for (uint32_t s = first; s; s = TLGet(st, s)->next) n++;
-  TLInsertCompare fn = nullptr;
+  uint32_t last = p ? p->lastChild : st->lastRoot;
   bool byFunction = rec->hInsertAfter == TLI_SORTCALLBACK;
-  if (byFunction) fn = reinterpret_cast<TLInsertCompare>(rec->ex.item.hItem);
-  intptr_t newData = rec->ex.item.lParam;  // the compare's value, not the item's data
   uint32_t left = 0, cur = first;
   st->busy = 1;
   st->busyThread = st->host->HostThreadId();
+  int cmp = 0;
+  bool appended = false;
+  if (last) {
+    if (!CompareSibling(st, last, rec, newText, deferred, &cmp)) {
+      st->busy = 0;
+      if (st->dead) return false;
+      *after = 0;
+      return true;
+    }
+    if (cmp > 0) {
+      left = last;
+      appended = true;
+    }
+    // the parent may have changed the list while the lock was left
+    p = TLGet(st, parent);
+    first = p ? p->firstChild : st->firstRoot;
+    cur = first;
+  }
+  uint32_t n = 0;
+  if (!appended)
+    for (uint32_t s = first; s; s = TLGet(st, s)->next) n++;
   while (n > 0 && cur) {
     uint32_t step = n / 2;
     uint32_t s = cur;
     for (uint32_t i = 0; i < step && s; i++) s = TLGet(st, s)->next;
     if (!s) break;
-    TreeListItem* si = TLGet(st, s);
-    // copy the key under the lock; the parent may change the item meanwhile
-    char key[TL_BUFSIZE];
-    const char* sibText;
-    if (si->cbFlags & TLCB_TEXT) {
-      if (deferred) {
-        key[0] = 0;
-      } else {
-        uint32_t len = 0;
-        const char* t = TreeListItemText(st, s, 0, &len);
-        size_t k = len < sizeof(key) - 1 ? len : sizeof(key) - 1;
-        memcpy(key, t, k);
-        key[k] = 0;
-        si = TLGet(st, s);
-        if (!si) break;
-      }
-      sibText = key;
-    } else {
-      sibText = si->text ? si->text : "";
-    }
-    int cmp;
-    if (byFunction) {
-      char* copy = strdup(sibText);
-      intptr_t sibData = si->data;
-      {
-        TreeListUnlocked out(st);
-        cmp = fn ? fn(st->host->HostWindow(), s, copy ? copy : "", newText, sibData, newData) : 1;
-      }
-      free(copy);
-      if (st->dead || !TLGet(st, s)) break;
-    } else {
-      cmp = TreeListStricmp(newText, sibText);
-      if (cmp == 0) cmp = 0;
-      else cmp = cmp > 0 ? 1 : -1;
-    }
+    if (!CompareSibling(st, s, rec, newText, deferred, &cmp)) break;
     if (cmp == 0 && !byFunction) {
       // before that sibling
       left = TLGet(st, s)->prev;

@@ -1,9 +1,11 @@
 // The item store and its notifications on a real TreeList window.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -51,6 +53,49 @@ TEST(TreeListStore, InsertPositions) {
   h.Insert(k, "afterK", TLI_AFTERPARENT);
   EXPECT_EQ(h.Shape(A), "beforeK,k,afterK");
   EXPECT_EQ(h.Insert(12345, "bad parent"), 0u);
+}
+
+int g_compares = 0;
+int TL_CALLBACK CountedCompare(uintptr_t, TLHandle, const char* sib, const char* now, intptr_t, intptr_t) {
+  g_compares++;
+  return strcmp(now, sib);
+}
+
+uintptr_t InsertByCallback(Harness& h, uintptr_t parent, const char* text) {
+  TLInsert r = {};
+  r.hParent = parent;
+  r.hInsertAfter = TLI_SORTCALLBACK;
+  r.ex.item.mask = TLIF_TEXT;
+  r.ex.item.hItem = reinterpret_cast<TLHandle>(&CountedCompare);
+  r.ex.item.pszText = const_cast<char*>(text);
+  return static_cast<uintptr_t>(h.Send(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+}
+
+// A folder of thousands of subfolders arrives sorted: one compare a key, no
+// walk over the siblings; keys out of order still find their place.
+TEST(TreeListStore, SortedInsertsInOrderAndOut) {
+  Harness h;
+  uintptr_t p = h.Insert(TLI_ROOT, "p");
+  const int n = 4000;
+  char t[16];
+  g_compares = 0;
+  for (int i = 0; i < n; i++) {
+    snprintf(t, sizeof t, "k%05d", i * 2);
+    ASSERT_NE(InsertByCallback(h, p, t), 0u);
+  }
+  EXPECT_EQ(g_compares, n - 1);
+  for (int i = 20; i >= 0; i--) {
+    snprintf(t, sizeof t, "k%05d", i * 2 + 1);
+    ASSERT_NE(InsertByCallback(h, p, t), 0u);
+  }
+  InsertByCallback(h, p, "a");
+  InsertByCallback(h, p, "k00000");  // equal to the first: before it
+  std::vector<std::string> got;
+  for (uintptr_t c = h.Next(TLGN_CHILD, p); c; c = h.Next(TLGN_NEXT, c)) got.push_back(h.Text(c));
+  ASSERT_EQ(got.size(), static_cast<size_t>(n + 23));
+  EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+  EXPECT_EQ(got[0], "a");
+  EXPECT_EQ(got[3], "k00001");
 }
 
 TEST(TreeListStore, TextsAreCutAtTheLengthField) {

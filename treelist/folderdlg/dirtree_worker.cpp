@@ -148,6 +148,8 @@ bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
   int count = 0;
   UINT below = State(s, item) & DTS_SLOW;
   if (!failed) {
+    // in the tree's order: each new child is placed by one compare with the last
+    dl.Sort(DIRSORT_NAME, 0);
     while (DirEntry* e = dl.Next()) {
       if (s->stop) return false;
       if (!strcmp(e->name, "..")) continue;
