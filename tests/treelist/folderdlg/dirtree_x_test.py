@@ -61,7 +61,7 @@ def test_many_folders_after_refreshes():
         p = d.wait(lambda p: int(p.get("state", "0"), 16) & 0x20, 10)
         if p is not None:
             break
-    g.check(p is not None, "Right expands the folder")
+    g.check(p is not None, f"Right expands the folder: {dict((k, v[:80]) for k, v in d.pos().items())}")
     time.sleep(8)                               # several refresh rounds
     kids = g.tree_children(d)
     g.check(len(kids) == 10000 and len(set(kids)) == 10000, f"still 10,000 distinct: {len(kids)}")
