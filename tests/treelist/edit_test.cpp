@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "tests/treelist/tlcell.h"
 #include "tests/treelist/tlharness.h"
 
 using tltest::Harness;
@@ -22,14 +23,7 @@ void AddColumns(Harness& h, int n) {
   for (int c = 0; c < n; c++) h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d));
 }
 
-void SetCell(Harness& h, uintptr_t item, int column, const char* text) {
-  TLItem it = {};
-  it.mask = TLIF_TEXT | TLIF_COLUMN;
-  it.hItem = item;
-  it.cChildren = column;
-  it.pszText = const_cast<char*>(text);
-  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
-}
+void SetCell(Harness& h, uintptr_t item, int column, const char* text) { TLSetCellText(h.tl(), item, column, text); }
 
 TLItem Cell(Harness& h, uintptr_t item, int column) {
   TLItem it = {};

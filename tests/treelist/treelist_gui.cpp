@@ -12,6 +12,7 @@
 
 #include <string>
 
+#include "tests/treelist/tlcell.h"
 #include "treelist/treelist.h"
 
 static HWND g_tl;
@@ -181,14 +182,7 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-static void SetCell(uintptr_t h, int column, const char* text) {
-  TLItem it = {};
-  it.mask = TLIF_TEXT | TLIF_COLUMN;
-  it.hItem = h;
-  it.cChildren = column;
-  it.pszText = const_cast<char*>(text);
-  SendMessageA(g_tl, TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
-}
+static void SetCell(uintptr_t h, int column, const char* text) { TLSetCellText(g_tl, h, column, text); }
 
 static void AddColumn(int index, const char* text, int width) {
   TLColumnDesc d = {};

@@ -14,6 +14,7 @@
 
 #include "files/dirlist.h"
 #include "toolkit/hdrop.h"
+#include "tests/treelist/tlcell.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/folderlimits.h"
 #include "tests/support/winpump.h"
@@ -58,16 +59,7 @@ class CHost : public CWnd {
   }
 };
 
-std::string Text(HWND t, HTREEITEM item) {
-  char buf[300] = "";
-  TVITEMA it = {};
-  it.mask = TVIF_TEXT;
-  it.hItem = item;
-  it.pszText = buf;
-  it.cchTextMax = sizeof buf;
-  SendMessageA(t, TVM_GETITEMA, 0, (LPARAM)&it);
-  return buf;
-}
+std::string Text(HWND t, HTREEITEM item) { return TLItemTextA(t, item); }
 
 TVITEMA Item(HWND t, HTREEITEM item) {
   TVITEMA it = {};

@@ -35,6 +35,7 @@
 
 #include "files/dirlist.h"
 #include "framework/winapp.h"
+#include "tests/treelist/tlcell.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
 #include "treelist/folderdlg/treeseldlg.h"
@@ -296,16 +297,7 @@ class CTreeHost : public CWnd {
   }
 };
 
-std::string ItemText(HWND tree, HTREEITEM item) {
-  char buf[300] = "";
-  TVITEMA it = {};
-  it.mask = TVIF_TEXT;
-  it.hItem = item;
-  it.pszText = buf;
-  it.cchTextMax = sizeof buf;
-  SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&it);
-  return buf;
-}
+std::string ItemText(HWND tree, HTREEITEM item) { return TLItemTextA(tree, item); }
 
 void CALLBACK ReportTree(HWND, UINT, UINT_PTR, DWORD) {
   if (!g_tree || !g_tree->m_hWnd) return;
