@@ -5,6 +5,8 @@
 #include <shellapi.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "files/dirlist.h"
 #include "toolkit/boundedwait.h"
 #include "text/strcompare.h"
@@ -157,15 +159,7 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
   if (n == 0 || n >= sizeof full) return 0;
   if (n >= 3 && full[n - 1] == '\\') full[--n] = 0;
   if (n > FOLDER_MAX_PATH) return 0;
-  if (full[0] == '\\' && full[1] == '\\') {
-    // the neighbourhood is listed once; its items are not followed by path
-    if (!m_s->rootOptions) return 0;
-    if (!m_networkListed) {
-      m_networkListed = true;
-      PostMessage(WM_COMMAND, DT_CMD_NETWORK, 0);
-    }
-    return 0;
-  }
+  if (full[0] == '\\' && full[1] == '\\') return SelectNetworkPath(full, flags);
   if (full[1] != ':') return 0;
   DWORD attr = GetFileAttributesA(full);
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
@@ -178,27 +172,17 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
     if (!c) {
       if (!item) return 0;  // the worker has not listed that drive
       UINT below = GetItemState(item, DTS_SLOW) & DTS_SLOW;
-      TLInsert r = {};
-      r.hParent = reinterpret_cast<TLHandle>(item);
-      r.hInsertAfter = TLI_SORTCALLBACK;
-      r.ex.item.mask = TLIF_TEXT | TLIF_STATE | TLIF_CHILDREN | TLIF_IMAGE | TLIF_SELECTEDIMAGE;
-      r.ex.item.hItem = reinterpret_cast<TLHandle>(&DtCompare);
-      r.ex.item.pszText = const_cast<char*>(name.c_str());
-      bool last = i + 1 == segs.size();
-      r.ex.item.state = DTS_UNLISTED | below | (last ? 0 : TLIS_EXPANDED | TLIS_EXPANDPARTIAL);
-      r.ex.item.stateMask = 0xFFFF0000u | TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
-      r.ex.item.cChildren = 1;
-      SHFILEINFOA fi = {};
-      std::string sofar(full, (size_t)(segs[i].start + segs[i].length));
-      SHGetFileInfoA(sofar.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
-                     SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-      r.ex.item.iImage = r.ex.item.iSelectedImage = fi.iIcon;
-      c = reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+      c = AddPathItem(item, name, below, 0, std::string(full, (size_t)(segs[i].start + segs[i].length)),
+                      i + 1 == segs.size());
       if (!c) return 0;
     }
     item = c;
   }
   if (!item) return 0;
+  return ExpandAndReport(item, flags);
+}
+
+int CDirTreeCtrl::ExpandAndReport(HTREEITEM item, UINT flags) {
   // expanded from the top once the chain has its children
   std::vector<HTREEITEM> chain;
   for (HTREEITEM a = Nav(TLGN_PARENT, item); a; a = Nav(TLGN_PARENT, a)) chain.push_back(a);
@@ -207,6 +191,98 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
   int result = 0;
   Report(item, flags, &result);
   return result;
+}
+
+// A folder item found by its path: unlisted, with a button, sorted in.
+HTREEITEM CDirTreeCtrl::AddPathItem(HTREEITEM parent, const std::string& name, UINT state, intptr_t data,
+                                    const std::string& sofar, bool last) {
+  TLInsert r = {};
+  r.hParent = reinterpret_cast<TLHandle>(parent);
+  r.hInsertAfter = TLI_SORTCALLBACK;
+  r.ex.item.mask = TLIF_TEXT | TLIF_STATE | TLIF_CHILDREN | TLIF_IMAGE | TLIF_SELECTEDIMAGE | TLIF_PARAM;
+  r.ex.item.hItem = reinterpret_cast<TLHandle>(&DtCompare);
+  r.ex.item.pszText = const_cast<char*>(name.c_str());
+  r.ex.item.lParam = data;
+  r.ex.item.state = DTS_UNLISTED | state | (last ? 0 : TLIS_EXPANDED | TLIS_EXPANDPARTIAL);
+  r.ex.item.stateMask = 0xFFFF0000u | TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
+  r.ex.item.cChildren = 1;
+  SHFILEINFOA fi = {};
+  SHGetFileInfoA(sofar.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
+                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+  r.ex.item.iImage = r.ex.item.iSelectedImage = fi.iIcon;
+  return reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+}
+
+HTREEITEM CDirTreeCtrl::ItemWithData(HTREEITEM parent, intptr_t data, int depth) {
+  for (HTREEITEM c = Nav(TLGN_CHILD, parent); c; c = Nav(TLGN_NEXT, c)) {
+    if ((intptr_t)SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(c)) == data) return c;
+    if (depth > 1)
+      if (HTREEITEM found = ItemWithData(c, data, depth - 1)) return found;
+  }
+  return nullptr;
+}
+
+HTREEITEM CDirTreeCtrl::NetworkRoot() {
+  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c; c = Nav(TLGN_NEXT, c)) {
+    intptr_t data = (intptr_t)SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(c));
+    DtLock l(m_s);
+    if (data > 0 && (size_t)data <= m_s->paths.size() && m_s->paths[(size_t)data - 1] == "\\\\") return c;
+  }
+  return nullptr;
+}
+
+// "\\server\share\...": below a stored share when one is a prefix of the
+// path, else server, share and folders below the neighbourhood; all slow.
+int CDirTreeCtrl::SelectNetworkPath(const char* full, UINT flags) {
+  if (!m_s->rootOptions) return 0;
+  if (!m_networkListed) {
+    m_networkListed = true;
+    PostMessage(WM_COMMAND, DT_CMD_NETWORK, 0);
+  }
+  // device names ("\\.\", "\\?\") are not folders to browse
+  if ((full[2] == '.' || full[2] == '?') && full[3] == '\\') return 0;
+  std::vector<std::string> parts;
+  for (const char* p = full + 2; *p;) {
+    const char* e = strchr(p, '\\');
+    size_t n = e ? (size_t)(e - p) : strlen(p);
+    if (!n) return 0;
+    parts.emplace_back(p, n);
+    p += n + (e ? 1 : 0);
+  }
+  if (parts.size() < 2) return 0;  // a server alone is no folder
+  DWORD attr = GetFileAttributesA(full);
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  HTREEITEM root = NetworkRoot();
+  if (!root) return 0;
+  HTREEITEM item = root;
+  size_t next = 0, bestLen = 0, len = strlen(full);
+  std::vector<std::string> paths;
+  {
+    DtLock l(m_s);
+    paths = m_s->paths;
+  }
+  // the longest stored path that ends at a component boundary of ours
+  for (size_t i = 0; i < paths.size(); ++i) {
+    size_t n = paths[i].size();
+    if (n <= 2 || n <= bestLen || n > len || (full[n] && full[n] != '\\')) continue;
+    if (lstrcmpiA(std::string(full, n).c_str(), paths[i].c_str())) continue;
+    if (HTREEITEM found = ItemWithData(root, (intptr_t)i + 1, 2)) item = found, bestLen = n;
+  }
+  std::string sofar = bestLen ? std::string(full, bestLen) : "\\\\";
+  if (bestLen) next = (size_t)std::count(full + 2, full + bestLen, '\\') + 1;
+  for (size_t i = next; i < parts.size(); ++i) {
+    if (sofar.size() > 2) sofar += '\\';
+    sofar += parts[i];
+    HTREEITEM c = Child(item, parts[i].c_str());
+    if (!c) {
+      UINT state = DTS_SLOW | (item == root ? (UINT)DTS_VIRTUAL : 0u);
+      intptr_t data = i == 1 ? DtStorePath(m_s, sofar.c_str()) : 0;
+      c = AddPathItem(item, parts[i], state, data, sofar, i + 1 == parts.size());
+      if (!c) return 0;
+    }
+    item = c;
+  }
+  return ExpandAndReport(item, flags);
 }
 
 int CDirTreeCtrl::GetPath(char* buffer, int size, int* kind) {
@@ -514,15 +590,7 @@ LRESULT CDirTreeCtrl::OnVanished(WPARAM, LPARAM lp) {
 // The network neighbourhood, listed the first time a network path comes.
 void CDirTreeCtrl::OnNetwork() {
   if (!m_s) return;
-  for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c; c = Nav(TLGN_NEXT, c)) {
-    std::string p;
-    intptr_t data = (intptr_t)SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(c));
-    DtLock l(m_s);
-    if (data > 0 && (size_t)data <= m_s->paths.size() && m_s->paths[(size_t)data - 1] == "\\\\") {
-      ListNow(c, 5000);
-      return;
-    }
-  }
+  if (HTREEITEM root = NetworkRoot()) ListNow(root, 5000);
 }
 
 BOOL CDirTreeCtrl::ResolveNetworkPath(const char* path, int* kind, std::string& result) {

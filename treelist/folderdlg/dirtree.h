@@ -70,7 +70,7 @@ struct DtShared {
   // under the lock
   std::atomic<HWND> tree{nullptr};  // null once the tree has left
   std::deque<DtRequest> queue;
-  std::vector<std::string> paths;  // targets of link items (item data = index + 1)
+  std::vector<std::string> paths;  // link targets, shares, "\\" (item data = index + 1)
   std::atomic<int> counted{0};     // expansions queued (busy cursor)
   UINT generation = 0, job = 0;
   unsigned rootOptions = 0;
@@ -108,8 +108,11 @@ DWORD WINAPI DtWorker(void* param);
 int TL_CALLBACK DtCompare(uintptr_t hwnd, TLHandle sibling, const char* siblingText, const char* newText,
                           intptr_t siblingData, intptr_t newData);
 // An item's path through direct calls (either thread); false when it does
-// not fit FOLDER_MAX_PATH or the item is virtual.
+// not fit FOLDER_MAX_PATH or the item is virtual (below the network
+// neighbourhood servers are not: "\\server").
 bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path);
+// A stored path (link target, network root, share) as item data: index + 1.
+intptr_t DtStorePath(DtShared* s, const char* path);
 
 class CDirTreeCtrl : public CTreeListCtrl {
  public:
@@ -156,6 +159,13 @@ class CDirTreeCtrl : public CTreeListCtrl {
   // false when the item already waits with that word (or any, anyWord)
   bool Queue(HTREEITEM item, UINT word, bool front, bool anyWord = false);
   HTREEITEM Child(HTREEITEM parent, const char* text);
+  int SelectNetworkPath(const char* full, UINT flags);
+  int ExpandAndReport(HTREEITEM item, UINT flags);
+  HTREEITEM AddPathItem(HTREEITEM parent, const std::string& name, UINT state, intptr_t data,
+                        const std::string& sofar, bool last);
+  // the item below parent (depth levels) whose data is data
+  HTREEITEM ItemWithData(HTREEITEM parent, intptr_t data, int depth);
+  HTREEITEM NetworkRoot();
   HTREEITEM Nav(UINT code, HTREEITEM item);
   UINT GetItemState(HTREEITEM item, UINT mask);
   void QueueRefresh();

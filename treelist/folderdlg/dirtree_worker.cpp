@@ -12,6 +12,15 @@
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/folderlimits.h"
 
+// A stored path (link target, network root) as item data: its index + 1.
+intptr_t DtStorePath(DtShared* s, const char* path) {
+  DtLock l(s);
+  for (size_t i = 0; i < s->paths.size(); ++i)
+    if (!lstrcmpiA(s->paths[i].c_str(), path)) return (intptr_t)i + 1;
+  s->paths.push_back(path);
+  return (intptr_t)s->paths.size();
+}
+
 LRESULT DtShared::Direct(UINT msg, WPARAM wp, LPARAM lp) {
   DtLock l(this);
   WNDPROC proc = CTreeListCtrl::DirectProc();
@@ -86,14 +95,6 @@ struct CaretGuard {
   }
 };
 
-// A stored path (link target, network root) as item data: its index + 1.
-intptr_t StorePath(DtShared* s, const char* path) {
-  DtLock l(s);
-  for (size_t i = 0; i < s->paths.size(); ++i)
-    if (!lstrcmpiA(s->paths[i].c_str(), path)) return (intptr_t)i + 1;
-  s->paths.push_back(path);
-  return (intptr_t)s->paths.size();
-}
 
 // Posts the nearest listed ancestor when the caret lies within an item
 // about to go.
@@ -124,7 +125,7 @@ void ListRoot(DtShared* s, CDirectoryList& dl) {
     if (s->stop) return;
     UINT state = (e->attributes & DIRENT_VIRTUAL) ? DTS_VIRTUAL | DTS_SLOW : DriveState(e->name);
     const char* extra = static_cast<const char*>(dl.GetEntryExtra(e));
-    intptr_t data = extra && !strcmp(extra, "\\\\") ? StorePath(s, extra) : 0;  // the network root
+    intptr_t data = extra && !strcmp(extra, "\\\\") ? DtStorePath(s, extra) : 0;  // the network root
     Insert(s, reinterpret_cast<HTREEITEM>(TLI_ROOT), e->name, dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS),
            state | DTS_UNLISTED, data);
   }
@@ -139,6 +140,9 @@ std::string Lower(const char* t) {
 // Merges a finished listing into the item's children; false when cancelled
 // meanwhile (nothing deleted then).
 bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
+  // a listing of the neighbourhood or a server is never complete (servers
+  // reached by name, shares not listed): it adds, it does not remove
+  bool keep = (State(s, item) & DTS_VIRTUAL) != 0;
   std::unordered_map<std::string, HTREEITEM> existing;
   for (HTREEITEM c = Next(s, TLGN_CHILD, item); c; c = Next(s, TLGN_NEXT, c)) {
     existing[Lower(Text(s, c).c_str())] = c;
@@ -164,7 +168,7 @@ bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
       const char* target = static_cast<const char*>(dl.GetEntryExtra(e));
       if ((e->attributes & DIRENT_LINK) && target && *target) {
         // a shortcut to a folder: listed at its target, slow unless that is local
-        data = StorePath(s, target);
+        data = DtStorePath(s, target);
         state = DTS_UNLISTED | DTS_LINK | (IsLocalFixed(target) ? 0u : (UINT)DTS_SLOW);
       } else if (e->attributes & DIRENT_VIRTUAL) {
         state |= DTS_VIRTUAL | DTS_SLOW;
@@ -177,7 +181,10 @@ bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
   bool posted = false;
   for (HTREEITEM c = Next(s, TLGN_CHILD, item); c;) {
     HTREEITEM next = Next(s, TLGN_NEXT, c);
-    if (State(s, c) & DTS_STALE) {
+    if (keep) {
+      SetState(s, c, 0, DTS_STALE);
+      ++count;
+    } else if (State(s, c) & DTS_STALE) {
       CaretWithin(s, c, item, &posted);
       s->Direct(TLM_DELETEITEM, 0x89, reinterpret_cast<LPARAM>(c));
     }
@@ -216,20 +223,23 @@ int TL_CALLBACK DtCompare(uintptr_t, TLHandle, const char* siblingText, const ch
 
 bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path) {
   path.clear();
+  bool virtualSeen = false, stored = false;
   for (HTREEITEM i = item; i; i = Next(s, TLGN_PARENT, i)) {
-    if (State(s, i) & DTS_VIRTUAL) return false;
     intptr_t data = 0;
     std::string t = Text(s, i, &data);
     if (data > 0) {
       // a stored path stands for the whole way up
       DtLock l(s);
-      if ((size_t)data <= s->paths.size()) t = s->paths[(size_t)data - 1];
+      if ((size_t)data <= s->paths.size()) t = s->paths[(size_t)data - 1], stored = true;
     }
+    // a server has no path but below the neighbourhood's "\\"
+    if (!stored && (State(s, i) & DTS_VIRTUAL)) virtualSeen = true;
     if (t.empty()) return false;
     if (!path.empty() && t.back() != '\\') t += '\\';
     path.insert(0, t);
-    if (data > 0) break;
+    if (stored) break;
   }
+  if (virtualSeen && !stored) return false;
   if (path.size() == 2 && path[1] == ':') path += '\\';
   return !path.empty() && path.size() <= FOLDER_MAX_PATH;
 }
@@ -261,6 +271,7 @@ DWORD WINAPI DtWorker(void* param) {
         bool ok = DtItemPath(s, req.item, path);
         if (ok) {
           unsigned opt = DIRLIST_FOLDERS | ((req.word & DTR_CHECK) ? (unsigned)DIRLIST_FIRST_MATCH : 0u);
+          if (path[0] == '\\' && path[1] == '\\') opt |= s->rootOptions;  // display names resolved
           int r = dl.Refresh(path.c_str(), opt);
           if (req.word & DTR_CHECK)
             Check(s, dl, req.item, r);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -310,16 +311,77 @@ TEST_F(DirTree, WaitCursorWhileAnExpansionIsListed) {
   EXPECT_EQ(Children(t, e).size(), 40u);
 }
 
+// Wine reaches "\\server\share" through the prefix's dosdevices\unc folder.
+std::string UncServerFolder(const std::string& server) {
+  char prefix[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+  if (!n || n >= sizeof prefix) return std::string();
+  std::string d = std::string("Z:") + prefix + "/dosdevices/unc/" + server;
+  std::replace(d.begin(), d.end(), '/', '\\');
+  return d;
+}
+
 TEST_F(DirTree, NetworkPaths) {
-  // refused without the neighbourhood; elsewhere the plain full path
-  Make(0x8000);
-  EXPECT_EQ(tree.SelectPath("\\\\server\\share", nullptr, 0), 0);
+  std::string server = "orvsrv" + std::to_string(GetCurrentProcessId());
+  std::string unc = UncServerFolder(server), net = "\\\\" + server;
+  ASSERT_FALSE(unc.empty()) << "no WINEPREFIX";
+  CreateDirectoryA((unc.substr(0, unc.rfind('\\'))).c_str(), nullptr);
+  for (const char* d : {"", "\\share", "\\share\\sub1", "\\share\\sub1\\deep", "\\share\\sub2"})
+    ASSERT_TRUE(CreateDirectoryA((unc + d).c_str(), nullptr)) << unc + d;
+  Make(0);
+  // case and a trailing separator as typed; the second time already there
+  std::string deepPath = net + "\\share\\sub1\\deep";
+  int r = 0;
+  ASSERT_TRUE(WaitFor([&] { return (r = tree.SelectPath((deepPath + "\\").c_str(), nullptr, 0)) != 0; }));
+  EXPECT_EQ(r, 2);
+  Pump(100);
+  HTREEITEM deep = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  char p[300];
+  ASSERT_TRUE(tree.GetItemPath(deep, p, sizeof p));
+  EXPECT_EQ(lstrcmpiA(p, deepPath.c_str()), 0) << p;
+  EXPECT_EQ(tree.SelectPath(deepPath.c_str(), nullptr, 0), 1);
+  // server virtual, share with its own path, all slow
+  HTREEITEM sub1 = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)deep);
+  HTREEITEM share = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)sub1);
+  HTREEITEM srv = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)share);
+  EXPECT_EQ(Item(t, srv).state & (DTS_VIRTUAL | DTS_SLOW), (UINT)(DTS_VIRTUAL | DTS_SLOW));
+  EXPECT_EQ(Item(t, share).state & (DTS_VIRTUAL | DTS_SLOW), (UINT)DTS_SLOW);
+  EXPECT_TRUE(Item(t, deep).state & DTS_SLOW);
+  ASSERT_TRUE(tree.GetItemPath(srv, p, sizeof p));
+  EXPECT_EQ(lstrcmpiA(p, net.c_str()), 0) << p;
+  // the neighbourhood lists nothing here: what was found by path stays
+  HTREEITEM root = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)srv);
+  ASSERT_TRUE(WaitFor([&] { return (Item(t, root).state & DTS_LISTED) != 0; }));
+  EXPECT_TRUE(tree.ListNow(srv, 5000));
+  EXPECT_TRUE(tree.ListNow(share, 5000));
+  Pump(200);
+  EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
+  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share"}));
+  EXPECT_EQ((HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0), deep);
+  // below the stored share by prefix, in other case
+  EXPECT_EQ(tree.SelectPath((net + "\\SHARE\\sub2").c_str(), nullptr, 0), 2);
+  Pump(100);
+  EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
+  EXPECT_EQ(Children(t, root).size(), 1u);
+  // a server alone, a device, a missing share: refused, nothing added
+  EXPECT_EQ(tree.SelectPath(net.c_str(), nullptr, 0), 0);
+  EXPECT_EQ(tree.SelectPath("\\\\.\\C:\\", nullptr, 0), 0);
+  EXPECT_EQ(tree.SelectPath((net + "\\nothere").c_str(), nullptr, 0), 0);
+  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share"}));
   int kind = -1;
   std::string out;
+  EXPECT_TRUE(tree.ResolveNetworkPath((net + "\\share\\sub1").c_str(), &kind, out));
+  EXPECT_EQ(kind, 2);
+  EXPECT_EQ(lstrcmpiA(out.c_str(), (net + "\\share\\sub1").c_str()), 0) << out;
   EXPECT_TRUE(tree.ResolveNetworkPath("\\\\nohost\\share\\x", &kind, out));
   EXPECT_EQ(kind, 0);
   EXPECT_EQ(out, "\\\\nohost\\share\\x");
   EXPECT_FALSE(tree.ResolveNetworkPath("C:\\x", &kind, out));
+  tree.DestroyWindow();
+  RemoveTree(unc);
+  // refused without the neighbourhood
+  Make(0x8000);
+  EXPECT_EQ(tree.SelectPath((net + "\\share").c_str(), nullptr, 0), 0);
 }
 
 }  // namespace
