@@ -97,8 +97,15 @@ BOOL CPathComboBox::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholder
   return Create(exStyle, style, rc, parent, id);
 }
 
+void CPathComboBox::OpenTheme() {
+  const PcShared& sh = PcGetShared();
+  if (m_theme && sh.closeTheme) sh.closeTheme(m_theme);
+  m_theme = sh.openTheme ? sh.openTheme(m_hWnd, L"Header") : nullptr;
+}
+
 void CPathComboBox::Setup() {
   const PcShared& sh = PcGetShared();
+  OpenTheme();
   m_breadcrumb = !(m_options & PCO_NOBREADCRUMB);
   m_edit = ::GetWindow(m_hWnd, GW_CHILD);
   if (m_edit) {
@@ -765,8 +772,14 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       if (m_dropDown && ((NMHDR*)lParam)->hwndFrom == m_dropDown) return OnDropDownNotify((NMHDR*)lParam);
       break;
+    case WM_THEMECHANGED:
+      OpenTheme();
+      Invalidate();
+      break;
     case WM_DESTROY:
       StopWorker();
+      if (m_theme && PcGetShared().closeTheme) PcGetShared().closeTheme(m_theme);
+      m_theme = nullptr;
       break;
   }
   return CComboBox::WindowProc(message, wParam, lParam);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <string>
 #include <vector>
@@ -104,6 +105,7 @@ class CPathComboBox : public CComboBox {
   };
 
   void Setup();
+  void OpenTheme();
   void StartWorker();
   void RequestList(int k);
   void RequestChain(int from);
@@ -119,7 +121,7 @@ class CPathComboBox : public CComboBox {
   void PlaceEdit();
   void Notify(UINT code);
   void Paint(HDC dc);
-  void PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool framed);
+  void PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool framed, bool pressed);
   void OnLButtonDown(POINT pt, UINT keys);
   void OnMouseMove(POINT pt, UINT keys);
   bool OnKey(UINT vk);
@@ -153,6 +155,7 @@ class CPathComboBox : public CComboBox {
   std::vector<std::string> m_history;
   int m_historyPos = -1;
   HWND m_edit = nullptr, m_dropDown = nullptr;
+  HTHEME m_theme = nullptr;  // "Header" items while visual styles are on
   WNDPROC m_editProc = nullptr;
   PcWorker* m_worker = nullptr;
   HANDLE m_workerThread = nullptr;

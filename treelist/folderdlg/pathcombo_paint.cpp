@@ -1,5 +1,6 @@
 // CPathComboBox: painting, its own list's items and the subfolder pop-up.
 #include <string.h>
+#include <vssym32.h>
 
 #include "files/shellicons.h"
 #include "treelist/folderdlg/pathcombo.h"
@@ -21,11 +22,18 @@ void Fill(HDC dc, const RECT& rc, COLORREF c) {
 
 }  // namespace
 
-void CPathComboBox::PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool framed) {
+void CPathComboBox::PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool framed, bool pressed) {
   const PcShared& sh = PcGetShared();
-  COLORREF bg = hot ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_WINDOW);
-  Fill(dc, rc, bg);
-  SetTextColor(dc, hot ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_WINDOWTEXT));
+  bool styled = m_theme && sh.drawThemeBackground;
+  bool filled = hot && !styled;
+  Fill(dc, rc, filled ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_WINDOW));
+  if (styled && (hot || framed)) {
+    // the style's header items: normal for the partner, hot under the
+    // mouse, pressed for the keyboard's or the dropped-down pair
+    int state = pressed ? HIS_PRESSED : hot ? HIS_HOT : HIS_NORMAL;
+    sh.drawThemeBackground(m_theme, dc, HP_HEADERITEM, state, &rc, nullptr);
+  }
+  SetTextColor(dc, filled ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_WINDOWTEXT));
   SetBkMode(dc, TRANSPARENT);
   RECT t = rc;
   if (e & 1) {
@@ -38,7 +46,7 @@ void CPathComboBox::PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool f
     SelectObject(dc, sh.marlett);
     DrawTextA(dc, m_openList == ListOfElement(e) ? "6" : "4", 1, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
-  if (framed) {
+  if (framed && !styled) {
     HGDIOBJ pen = SelectObject(dc, GetStockObject(BLACK_PEN));
     HGDIOBJ brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
@@ -71,8 +79,8 @@ void CPathComboBox::Paint(HDC dc) {
       RECT er = {m_elems[(size_t)e].x0 - m_scroll, 1, m_elems[(size_t)e].x1 - m_scroll, rc.bottom - 1};
       int pair = e == 0 ? 0 : (e + 1) / 2;
       bool framed = pair > 0 && (pair == hotPair || pair == keyPair || pair == openPair);
-      bool hot = e == m_hot || (pair > 0 && (pair == keyPair || pair == openPair));
-      PaintElement(dc, e, er, hot, framed);
+      bool pressed = pair > 0 && (pair == keyPair || pair == openPair);
+      PaintElement(dc, e, er, e == m_hot || pressed, framed, pressed);
     }
     SelectClipRgn(dc, nullptr);
     RECT btn = {rc.right - btnW, 0, rc.right, rc.bottom};

@@ -208,6 +208,32 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     if (g_combo->GetElementRect(e, &rc)) fprintf(f, "e%d %ld %ld %ld %ld\n", e, rc.left, rc.top, rc.right, rc.bottom);
   fprintf(f, "colors %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT));
+  // the visual style's own header items at the size of the first text shown
+  if (HMODULE ux = GetModuleHandleA("uxtheme.dll")) {
+    auto open = (HANDLE(WINAPI*)(HWND, LPCWSTR))(void*)GetProcAddress(ux, "OpenThemeData");
+    auto draw = (HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*))(void*)GetProcAddress(
+        ux, "DrawThemeBackground");
+    bool shown = false;
+    for (int e = 1; e <= 2 * FOLDER_MAX_SEGMENTS && !shown; e += 2) shown = g_combo->GetElementRect(e, &rc) != FALSE;
+    HANDLE th = open && draw && shown ? open(g_combo->m_hWnd, L"Header") : nullptr;
+    if (th) {
+      RECT er = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
+      HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+      HBITMAP bm = CreateCompatibleBitmap(screen, er.right, er.bottom);
+      HGDIOBJ old = SelectObject(dc, bm);
+      fprintf(f, "theme");
+      for (int state : {2, 3}) {  // hot, pressed
+        draw(th, dc, 1, state, &er, nullptr);
+        fprintf(f, " %06lx", (unsigned long)GetPixel(dc, 3, er.bottom / 2));
+      }
+      fprintf(f, "\n");
+      if (auto close = (HRESULT(WINAPI*)(HANDLE))(void*)GetProcAddress(ux, "CloseThemeData")) close(th);
+      SelectObject(dc, old);
+      DeleteObject(bm);
+      DeleteDC(dc);
+      ReleaseDC(nullptr, screen);
+    }
+  }
   fprintf(f, "items %d", g_combo->GetCount());
   for (int i = 0; i < g_combo->GetCount(); ++i) {
     CString t;

@@ -2,7 +2,9 @@
 """The folder dialog and the path combo worked as a person would: real X
 input with xdotool on the Wine display, screenshots read by pixels, the
 registry read back with `wine reg export`, the outcome from the demo's file."""
+import contextlib
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -18,6 +20,11 @@ BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
 ENV = dict(os.environ, DISPLAY=xshot.display())
 ROOT = fixture.build(os.path.join(os.getcwd(), "folderdlg_tree"))
+# each demo's files in a folder of their own below one that stays collapsed in
+# the trees shown: new folders beside the fixture would move its rows under the mouse
+RUNS = os.path.join(os.getcwd(), "runs")
+shutil.rmtree(RUNS, ignore_errors=True)
+os.makedirs(RUNS)
 WROOT = fixture.wine_path(ROOT)
 errors = []
 
@@ -45,7 +52,7 @@ CAPSH = ["capsh", "--drop=cap_dac_override,cap_dac_read_search", "--", "-c", 'ex
 
 class Demo:
     def __init__(self, *args, wait_pos=True, unprivileged=False):
-        self.work = tempfile.mkdtemp(prefix="folderdlg_", dir=os.getcwd())
+        self.work = tempfile.mkdtemp(prefix="folderdlg_", dir=RUNS)
         self.out = os.path.join(self.work, "out.txt")
         wrap = CAPSH if unprivileged else []
         self.proc = subprocess.Popen([*wrap, WINE_RUN, EXE, fixture.wine_path(self.out), *map(str, args)],
@@ -372,7 +379,7 @@ def test_anchors_and_saved_rectangle():
 
 
 def reg_export(key):
-    f = os.path.join(tempfile.mkdtemp(dir=os.getcwd()), "r.reg")
+    f = os.path.join(tempfile.mkdtemp(dir=RUNS), "r.reg")
     env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
     subprocess.run(["wine", "reg", "export", key, "Z:" + f.replace("/", "\\"), "/y"], env=env,
                    capture_output=True)
@@ -440,7 +447,7 @@ def test_stored_list_with_junk_loads_cleanly():
     reg = ("Windows Registry Editor Version 5.00\r\n\r\n"
            "[HKEY_CURRENT_USER\\Software\\Vexa\\Stored]\r\n"
            f'"ListLast"=hex(7):{hexdata}\r\n')
-    f = os.path.join(tempfile.mkdtemp(dir=os.getcwd()), "in.reg")
+    f = os.path.join(tempfile.mkdtemp(dir=RUNS), "in.reg")
     open(f, "wb").write(b"\xff\xfe" + reg.encode("utf-16-le"))
     env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
     subprocess.run(["wine", "reg", "import", "Z:" + f.replace("/", "\\")], env=env, capture_output=True)
@@ -484,7 +491,8 @@ def test_path_combo():
     d.proc.kill()
     d.proc.wait()
 
-    d = Demo("combo", 0x3, WDEEP)
+    with visual_styles(False):  # the plain marks: highlight fill, black frame
+        d = Demo("combo", 0x3, WDEEP)
     parts = WDEEP.split("\\")
     segs = len(parts)
     p = d.wait(lambda p: p.get("segments") == str(segs) and ("e%d" % (2 * segs)) in p)
@@ -544,6 +552,50 @@ def test_path_combo():
     notes = combo_notifications(open(d.out).read())
     check(len(notes) == 1, f"one notification for the segment click: {notes}")
     check(all(n.endswith("thread 1") for n in notes), "notified on the UI thread")
+
+
+@contextlib.contextmanager
+def visual_styles(on):
+    """Wine's prefix comes with its "Light" style on; the processes started
+    inside see it on or off, and the value is put back afterwards."""
+    key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager"
+    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    q = subprocess.run(["wine", "reg", "query", key, "/v", "ThemeActive"], env=env, capture_output=True).stdout
+    old = [l.split()[-1] for l in q.decode(errors="replace").splitlines() if "ThemeActive" in l]
+    reg = lambda *a: subprocess.run(["wine", "reg", *a, "/f"], env=env, capture_output=True)  # noqa: E731
+    reg("add", key, "/v", "ThemeActive", "/d", "1" if on else "0")
+    try:
+        yield
+    finally:
+        if old:
+            reg("add", key, "/v", "ThemeActive", "/d", old[0])
+        else:
+            reg("delete", key, "/v", "ThemeActive")
+
+
+def test_path_combo_visual_styles():
+    # with a visual style the hot pair is drawn as the style's header items:
+    # the colour the style itself paints, no black frame
+    with visual_styles(True):
+        d = Demo("combo", 0x3, WDEEP)
+        e = 2 * (len(WDEEP.split("\\")) - 2) + 1  # the last segment but one
+        p = d.wait(lambda p: "theme" in p and "e%d" % e in p)
+        check(p, "the demo sees the visual style")
+        if not p:
+            return
+        hot = int(p["theme"].split()[0], 16)
+        l, t, r, b = d.rect("e%d" % e)
+        xdo("mousemove", (l + r) // 2, b - 3)
+        time.sleep(0.6)
+        w, h, px = xshot.screenshot()
+        y = (t + b) // 2
+        got = tuple(px[(y * w + l + 3) * 3:(y * w + l + 3) * 3 + 3])
+        want = (hot & 255, (hot >> 8) & 255, (hot >> 16) & 255)
+        check(got == want, f"hot item in the style's colour {got} != {want}")
+        left = tuple(px[(y * w + l) * 3:(y * w + l) * 3 + 3])
+        check(left != (0, 0, 0), "no black frame with a visual style")
+        d.proc.kill()
+        d.proc.wait()
 
 
 def test_path_combo_popup_keys_and_slow_list():
