@@ -146,4 +146,5 @@ class CDirectoryList {
   bool m_open, m_virtualRoot;
   bool m_readFailed = false;  // the listed folder itself could not be read
   const std::atomic<int>* m_cancel = nullptr;
+  int m_folderIcon[4] = {-2, -2, -2, -2};  // a plain folder's icon by attributes (small, open)
 };

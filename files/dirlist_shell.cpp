@@ -126,8 +126,14 @@ int CDirectoryList::ShellIconIndex(DirEntry* e, unsigned flags) {
   }
   DWORD attr = (e->attributes & FFD_DIRECTORY) && !(e->attributes & DIRENT_LINK) ? FILE_ATTRIBUTE_DIRECTORY
                                                                                  : FILE_ATTRIBUTE_NORMAL;
-  if (!SHGetFileInfoA(path.c_str(), attr, &sfi, sizeof sfi, f)) return -1;
-  return sfi.iIcon;
+  // by attributes every plain folder has the same icon: asked once a list
+  int* memo = attr == FILE_ATTRIBUTE_DIRECTORY && !(e->attributes & DIRENT_VIRTUAL) && (f & SHGFI_USEFILEATTRIBUTES)
+                  ? &m_folderIcon[f & (SHGFI_SMALLICON | SHGFI_OPENICON)]
+                  : nullptr;
+  if (memo && *memo != -2) return *memo;
+  int icon = SHGetFileInfoA(path.c_str(), attr, &sfi, sizeof sfi, f) ? sfi.iIcon : -1;
+  if (memo) *memo = icon;
+  return icon;
 }
 
 bool CDirectoryList::ResolveDisplayPath(const char* path, std::string& resolved) {

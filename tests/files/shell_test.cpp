@@ -116,6 +116,17 @@ TEST(DirListShell, ShortcutToFolder) {
   ASSERT_NE(extra, nullptr);
   EXPECT_EQ(lstrcmpiA(extra, target.c_str()), 0) << extra;
   EXPECT_EQ(list.GetEntry(0)->attributes & DIRENT_LINK, 0u);
+  // icons by attributes, as the shell gives them for each path: the folders
+  // share one (asked once), the shortcut keeps its own
+  for (unsigned flags : {0x11u, 0x13u, 0x11u})
+    for (int i = 0; i < 3; ++i) {
+      DirEntry* e = list.GetEntry(i);
+      std::string path = dir + "\\" + e->name + (e->attributes & DIRENT_LINK ? ".lnk" : "");
+      DWORD attr = e->attributes & DIRENT_LINK ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DIRECTORY;
+      SHFILEINFOA fi = {};
+      SHGetFileInfoA(path.c_str(), attr, &fi, sizeof fi, SHGFI_SYSICONINDEX | (flags & 3) | SHGFI_USEFILEATTRIBUTES);
+      EXPECT_EQ(list.GetEntryIconIndex(e, flags), fi.iIcon) << e->name << " " << flags;
+    }
 
   // files only: the shortcut stays a file
   ASSERT_TRUE(list.Refresh(dir.c_str(), DIRLIST_FILES));
