@@ -3,7 +3,7 @@
 // path combo until its drop-down list is read, the directory list as the
 // workers use it, a new directory tree until the folder's item is listed;
 // each against a bare FindFirstFileA loop with one SHGetFileInfoA per folder
-// over the same folder. The selection dialog filled with 5,000 rows against
+// over the same folder. The selection dialog filled with 10,000 rows of three cells against
 // the same rows in a bare TreeList.
 #include <windows.h>
 #include <shellapi.h>
@@ -160,10 +160,11 @@ double TreeList(long n) {
   return sum;
 }
 
-// The selection dialog over 5,000 rows of two cells, ended as soon as it
+// The selection dialog over 10,000 rows of three cells, ended as soon as it
 // is filled (before it is shown), against the same rows put into a bare
 // TreeList.
-const int kSelRows = 5000;
+const int kSelRows = 10000;
+const int kSelColumns = 3;
 // ends itself once filled, before it is shown
 class CFilledOnly : public CTreeSelectDlg {
  protected:
@@ -174,22 +175,23 @@ class CFilledOnly : public CTreeSelectDlg {
   }
 };
 
-void SelRowText(int r, char* a, char* b) {
-  snprintf(a, 16, "Zeile %d", r);
-  snprintf(b, 16, "%d", r * 7);
+void SelRowText(int r, char (*cells)[16]) {
+  snprintf(cells[0], 16, "Zeile %d", r);
+  snprintf(cells[1], 16, "%d", r * 7);
+  snprintf(cells[2], 16, "N%d", r % 97);
 }
+const char* const kSelHeads[kSelColumns] = {"Name", "Wert", "Notiz"};
 
 double SelectDialog(long n) {
   double sum = 0;
   for (long i = 0; i < n; ++i) {
     CFilledOnly dlg;
-    dlg.Data().AddColumn("Name", 100, 0, false);
-    dlg.Data().AddColumn("Wert", 60, 0, false);
+    for (const char* head : kSelHeads) dlg.Data().AddColumn(head, 80, 0, false);
     for (int r = 0; r < kSelRows; ++r) {
-      char a[16], b[16];
-      SelRowText(r, a, b);
-      int row = dlg.Data().AddRow(-1, (uint32_t)r, a, false);
-      dlg.Data().SetCell(row, 1, b);
+      char cells[kSelColumns][16];
+      SelRowText(r, cells);
+      int row = dlg.Data().AddRow(-1, (uint32_t)r, cells[0], false);
+      for (int c = 1; c < kSelColumns; ++c) dlg.Data().SetCell(row, c, cells[c]);
     }
     sum += (double)dlg.DoModal();
   }
@@ -205,19 +207,20 @@ double BareTable(long n) {
     CTreeListCtrl t;
     RECT rc = {0, 0, 380, 300};
     t.Create(0, WS_CHILD | WS_VISIBLE, rc, &host, 1007);
-    t.InsertColumn(0, "Name", 0, 100);
-    t.InsertColumn(1, "Wert", 0, 60);
+    for (int c = 0; c < kSelColumns; ++c) t.InsertColumn(c, kSelHeads[c], 0, 80);
     t.SendMessage(WM_SETREDRAW, FALSE, 0);
     for (int r = 0; r < kSelRows; ++r) {
-      char a[16], b[16];
-      SelRowText(r, a, b);
-      HTREEITEM it = t.InsertItem(TVIF_TEXT | TVIF_PARAM, a, 0, 0, 0, 0, r, TVI_ROOT, TVI_LAST);
-      TVITEMA ti = {};
-      ti.mask = TVIF_TEXT | TLIF_COLUMN;
-      ti.hItem = it;
-      ti.pszText = b;
-      ti.cChildren = 1;
-      t.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+      char cells[kSelColumns][16];
+      SelRowText(r, cells);
+      HTREEITEM it = t.InsertItem(TVIF_TEXT | TVIF_PARAM, cells[0], 0, 0, 0, 0, r, TVI_ROOT, TVI_LAST);
+      for (int c = 1; c < kSelColumns; ++c) {
+        TVITEMA ti = {};
+        ti.mask = TVIF_TEXT | TLIF_COLUMN;
+        ti.hItem = it;
+        ti.pszText = cells[c];
+        ti.cChildren = c;
+        t.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+      }
     }
     t.SendMessage(WM_SETREDRAW, TRUE, 0);
     sum += 1;
