@@ -325,8 +325,9 @@ TEST_F(DirTree, NetworkPaths) {
   std::string server = "orvsrv" + std::to_string(GetCurrentProcessId());
   std::string unc = UncServerFolder(server), net = "\\\\" + server;
   ASSERT_FALSE(unc.empty()) << "no WINEPREFIX";
+  RemoveTree(unc);  // left by a run that stopped half-way
   CreateDirectoryA((unc.substr(0, unc.rfind('\\'))).c_str(), nullptr);
-  for (const char* d : {"", "\\share", "\\share\\sub1", "\\share\\sub1\\deep", "\\share\\sub2"})
+  for (const char* d : {"", "\\share", "\\share\\sub1", "\\share\\sub1\\deep", "\\share\\sub2", "\\share2", "\\share2\\x"})
     ASSERT_TRUE(CreateDirectoryA((unc + d).c_str(), nullptr)) << unc + d;
   Make(0);
   // case and a trailing separator as typed; the second time already there
@@ -356,18 +357,23 @@ TEST_F(DirTree, NetworkPaths) {
   EXPECT_TRUE(tree.ListNow(share, 5000));
   Pump(200);
   EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
-  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share"}));
+  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share", "share2"}));  // the server listed
   EXPECT_EQ((HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0), deep);
   // below the stored share by prefix, in other case
   EXPECT_EQ(tree.SelectPath((net + "\\SHARE\\sub2").c_str(), nullptr, 0), 2);
   Pump(100);
   EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
   EXPECT_EQ(Children(t, root).size(), 1u);
+  // a stored share is a prefix only up to a separator
+  EXPECT_EQ(tree.SelectPath((net + "\\share2\\x").c_str(), nullptr, 0), 2);
+  Pump(100);
+  EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
+  EXPECT_EQ(Children(t, Child(t, srv, "share2")), (std::vector<std::string>{"x"}));
   // a server alone, a device, a missing share: refused, nothing added
   EXPECT_EQ(tree.SelectPath(net.c_str(), nullptr, 0), 0);
   EXPECT_EQ(tree.SelectPath("\\\\.\\C:\\", nullptr, 0), 0);
   EXPECT_EQ(tree.SelectPath((net + "\\nothere").c_str(), nullptr, 0), 0);
-  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share"}));
+  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share", "share2"}));
   int kind = -1;
   std::string out;
   EXPECT_TRUE(tree.ResolveNetworkPath((net + "\\share\\sub1").c_str(), &kind, out));
