@@ -17,6 +17,8 @@
 //       logged; DESTROYMS ends the program after that time
 //   folderdlg_demo.exe OUTFILE droptarget LEFT
 //       a window "Ziel" taking OLE drops of CF_HDROP; the first path logged
+//   folderdlg_demo.exe OUTFILE drive LETTER MS
+//       defines drive LETTER (as C:\windows) for MS milliseconds, then removes it
 //   folderdlg_demo.exe OUTFILE copyfrom
 //       sends WM_COPY to the directory tree of another demo process and logs
 //       the clipboard's CF_HDROP path
@@ -399,6 +401,16 @@ int RunTree(int argc, char** argv) {
   return 0;
 }
 
+// A drive that comes while another process shows its drive list.
+int RunDrive(const char* letter, int ms) {
+  BOOL ok = DefineDosDeviceA(0, letter, "C:\\windows");
+  fprintf(g_log, "defined %d\n", ok ? 1 : 0);
+  fflush(g_log);
+  Sleep((DWORD)ms);
+  DefineDosDeviceA(DDD_REMOVE_DEFINITION, letter, nullptr);
+  return ok ? 0 : 1;
+}
+
 int RunCopyFrom() {
   HWND host = FindWindowA("DirTreeHost", "Ordner");
   HWND tree = host ? GetDlgItem(host, 1099) : nullptr;
@@ -565,6 +577,7 @@ int RunDemo() {
   else if (!strcmp(__argv[2], "tree")) r = RunTree(__argc, __argv);
   else if (!strcmp(__argv[2], "treesel")) r = RunTreeSel(__argc, __argv);
   else if (!strcmp(__argv[2], "copyfrom")) r = RunCopyFrom();
+  else if (!strcmp(__argv[2], "drive") && __argc >= 5) r = RunDrive(__argv[3], atoi(__argv[4]));
   else if (!strcmp(__argv[2], "droptarget")) r = RunDropTarget(__argc, __argv);
   fprintf(g_log, "exit %d\n", r);
   fclose(g_log);

@@ -650,6 +650,22 @@ def test_path_combo_own_list():
     d.proc.wait()
 
 
+def test_path_combo_sees_a_new_drive():
+    # a drive another process defines while the combo is shown is in list 0
+    d = Demo("combo", 0, "C:\\windows")
+    d.wait(lambda p: "e0" in p)
+    drive = Demo("drive", "Q:", 8000, wait_pos=False)  # removed again when it ends
+    time.sleep(1.5)
+    d.click(*d.center("e0"))
+    p = d.wait(lambda p: "popup" in p, 10)
+    names = [text_of(x) for x in p["popup"].split()[1:]] if p else []
+    check("Q:" in names and "C:" in names, f"the new drive in the drive list: {names}")
+    xdo("key", "Escape")
+    d.proc.kill()
+    d.proc.wait()
+    check(drive.finish().get("defined") == "1", "the drive was defined")
+
+
 def test_combo_destroyed_mid_listing():
     d = Demo("combo", 0, fixture.wine_path(os.path.join(ROOT, "many")), 10, 1500)
     res = d.finish(timeout=20)
