@@ -194,12 +194,11 @@ int TreeListMove(TreeListState* st, uint32_t mode, uintptr_t target, uintptr_t h
   // rows change from the earlier of the old row and the new place on
   uint32_t earliest = oldRow ? oldRow : UINT32_MAX;
   uint32_t before = it->prev ? it->prev : parent;
-  if (!before) {
-    earliest = 1;
-  } else {
-    uint32_t rb = TLRowOf(st, TLGet(st, before));
-    if (rb && rb + 1 < earliest) earliest = rb + 1;
-  }
+  uint32_t rb = before ? TLRowOf(st, TLGet(st, before)) : 0;
+  // a place after a row-less item (hidden, or in a collapsed branch) is
+  // not known from the rows: laid out from the top
+  if (!rb) earliest = 1;
+  else if (rb + 1 < earliest) earliest = rb + 1;
   if (earliest != UINT32_MAX) TreeListLayoutRows(st, earliest <= 1 ? 0 : st->rows[earliest - 2]);
   TreeListInvalidateAll(st);
   return 2;

@@ -43,6 +43,15 @@ TEST(TreeListCore, ADeleteWhoseNotificationSortsTheRootLaysOutAllRows) {
   EXPECT_EQ("", tltest::RunOps(ops, sizeof ops));
 }
 
+TEST(TreeListCore, AMoveAfterAnItemWithoutARowLaysOutTheRows) {
+  // found by the fuzz target: a move whose new place follows an item that has
+  // no row (hidden, or in a collapsed branch) left the row table stale
+  const uint8_t ops[] = {0x00, 0x00, 0xd9, 0x71, 0xf5, 0x00, 0x71, 0x71, 0x71, 0x70, 0x71, 0x71, 0x2c, 0x31,
+                         0x00, 0x20, 0x32, 0x71, 0x79, 0x71, 0x71, 0x2f, 0x2f, 0x2f, 0xc4, 0xc4, 0xc4, 0xc4,
+                         0xfb, 0x00, 0x17, 0x2c, 0x3f};
+  EXPECT_EQ("", tltest::RunOps(ops, sizeof ops));
+}
+
 TEST(TreeListCore, DeepChainIsIterative) {
   FakeHost host;
   TreeListState* st = host.st;
