@@ -55,8 +55,8 @@ def test_many_folders_after_refreshes():
     p = d.wait(lambda p: len(p.get("children", "").split()) == 10000, 40)
     g.check(p is not None, f"10,000 children listed: {len(d.pos().get('children', '').split())}")
     for _ in range(3):                          # a click lost on a busy display is tried again
-        l, t, r, b = map(int, d.pos()["selrect"].split())
-        d.click((l + r) // 2, (t + b) // 2)     # the keyboard to the tree
+        l, t, r, b = map(int, d.pos()["tree"].split())
+        d.click((l + r) // 2, b + 8)            # beside the tree: the keys to it, the selection kept
         g.xdo("key", "Right")                   # expanded: re-listed in the background
         p = d.wait(lambda p: int(p.get("state", "0"), 16) & 0x20, 10)
         if p is not None:

@@ -321,6 +321,10 @@ class CTreeHost : public CWnd {
       PostQuitMessage(0);
       return 0;
     }
+    if ((m == WM_SETFOCUS || m == WM_LBUTTONDOWN) && g_tree && g_tree->m_hWnd) {
+      ::SetFocus(g_tree->m_hWnd);  // a click beside the tree gives it the keys
+      return 0;
+    }
     return CWnd::WindowProc(m, wp, lp);
   }
 };
