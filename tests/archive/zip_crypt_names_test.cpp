@@ -242,7 +242,7 @@ TEST(ZipAes, TagIsCheckedWhenTheCodecStopsEarly) {
   std::string dir = orvtest::MakeTempDir("zip");
   for (bool good : {true, false}) {
     std::vector<uint8_t> bytes = AesArchive(good);
-    std::string path = Join(dir, good ? "good.zip" : "bad.zip");
+    std::string path = orvtest::JoinPath(dir, good ? "good.zip" : "bad.zip");
     ASSERT_TRUE(orvtest::WriteFile(path, bytes.data(), bytes.size()));
     CZipFile z;
     ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));

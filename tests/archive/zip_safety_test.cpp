@@ -67,7 +67,7 @@ void PatchBoth(const std::string& path, int local, int central, uint16_t set, bo
 }
 
 std::string OneStoredEntry(const std::string& dir) {
-  std::string path = Join(dir, "one.zip");
+  std::string path = orvtest::JoinPath(dir, "one.zip");
   CZipFile z;
   EXPECT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
   z.SetMethod(0);
@@ -113,7 +113,7 @@ TEST(ZipTestEntry, DamagedDataStillMarkTheEntryBad) {
 }
 
 TEST(ZipHostile, Zip64LocatorNearTheTopOfTheRangeIsNoArchive) {
-  std::string path = Join(orvtest::MakeTempDir("zip"), "wrap.zip");
+  std::string path = orvtest::JoinPath(orvtest::MakeTempDir("zip"), "wrap.zip");
   std::vector<unsigned char> b(64, 0);
   const unsigned char locator[20] = {'P', 'K', 6, 7, 0, 0, 0, 0, 0xF0, 0xFF, 0xFF, 0xFF,
                                      0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0};

@@ -83,7 +83,7 @@ TEST(ZipNotify, SilentCodeStillStopsReading) {
 TEST(ZipNotify, SkipAnswerLeavesTargetUntouched) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
-  std::string target = Join(dir, "target.txt");
+  std::string target = orvtest::JoinPath(dir, "target.txt");
   orvtest::WriteFile(target, "OLD", 3);
   CZipFile z;
   ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
@@ -223,7 +223,7 @@ TEST(ZipModes, UpdateKeepsTheArchive) {
 
 TEST(ZipModes, EmptyFileIsNoArchiveButANewOne) {
   std::string dir = orvtest::MakeTempDir("zip");
-  std::string path = Join(dir, "empty.zip");
+  std::string path = orvtest::JoinPath(dir, "empty.zip");
   orvtest::WriteFile(path, "", 0);
   CZipFile z;
   EXPECT_EQ(ZIPERR_FORMAT, z.Open(path.c_str(), ZIP_OPEN_READ));
@@ -287,7 +287,7 @@ TEST(ZipCommit, FailedCommitLeavesTheArchiveAsItWas) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
   std::vector<unsigned char> before = Bytes(path);
-  std::string source = Join(dir, "vanishing.txt");
+  std::string source = orvtest::JoinPath(dir, "vanishing.txt");
   orvtest::WriteFile(source, "soon gone", 9);
   CZipFile z;
   z.SetDeferCompression(true);
@@ -301,7 +301,7 @@ TEST(ZipCommit, FailedCommitLeavesTheArchiveAsItWas) {
 
 TEST(ZipCommit, DeleteShrinksAndKeepsOrder) {
   std::string dir = orvtest::MakeTempDir("zip");
-  std::string path = Join(dir, "order.zip");
+  std::string path = orvtest::JoinPath(dir, "order.zip");
   {
     CZipFile z;
     ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
@@ -477,7 +477,7 @@ TEST(ZipNotify, AnswersChangeWhatTheyShould) {
     EXPECT_EQ(0, z.IsEntryBad(0));
   }
   {  // 14: a deferred entry stops after its compression; the commit fails
-    std::string src = Join(dir, "deferred.txt");
+    std::string src = orvtest::JoinPath(dir, "deferred.txt");
     orvtest::WriteFile(src, "deferred data", 13);
     CZipFile z;
     open(z, 2);
@@ -544,7 +544,7 @@ void MakeReadOnly(const std::string& path) {
 TEST(ZipExtract, ReadOnlyTargetsAreReplacedOrSkipped) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
-  std::string target = Join(dir, "ro.txt");
+  std::string target = orvtest::JoinPath(dir, "ro.txt");
   orvtest::WriteFile(target, "OLD", 3);
   MakeReadOnly(target);
   CZipFile z;
@@ -561,7 +561,7 @@ TEST(ZipExtract, ReadOnlyTargetsAreReplacedOrSkipped) {
 
 TEST(ZipExtract, AllEntriesIntoMissingFolders) {
   std::string dir = orvtest::MakeTempDir("zip");
-  std::string path = Join(dir, "tree.zip");
+  std::string path = orvtest::JoinPath(dir, "tree.zip");
   {
     CZipFile z;
     ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
@@ -575,7 +575,7 @@ TEST(ZipExtract, AllEntriesIntoMissingFolders) {
   ASSERT_EQ(3, z.GetEntryCount());
   EXPECT_EQ(1, z.IsEntryDirectory(z.FindEntry("a/empty")));
   int32_t failures = -1;
-  std::string out = Join(dir, "out") + "/new/";
+  std::string out = orvtest::JoinPath(dir, "out") + "/new/";
   EXPECT_EQ(0, z.ExtractAll(out.c_str(), &failures));
   EXPECT_EQ(0, failures);
   EXPECT_EQ(std::vector<unsigned char>({'d', 'e', 'e', 'p'}), Bytes(out + "a/b/c.txt"));
@@ -594,9 +594,9 @@ TEST(ZipNotify, RefusedOpenAnswersAbort) {
   g_calls = &calls;
   CZipFile z;
   z.SetCallback(0, Record);
-  EXPECT_EQ(ZIPERR_ABORT, z.Open(Join(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
+  EXPECT_EQ(ZIPERR_ABORT, z.Open(orvtest::JoinPath(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
   calls.answerCode = -1;
-  EXPECT_EQ(ZIPERR_OPEN, z.Open(Join(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
+  EXPECT_EQ(ZIPERR_OPEN, z.Open(orvtest::JoinPath(dir, "missing.zip").c_str(), ZIP_OPEN_READ));
   ASSERT_GE(calls.codes.size(), 2u);
   EXPECT_EQ(ZIPN_OPEN, calls.codes[0]);
   EXPECT_EQ(ZIPN_ERROR, calls.codes.back());
@@ -605,7 +605,7 @@ TEST(ZipNotify, RefusedOpenAnswersAbort) {
 TEST(ZipCommit, DeferredFilesAreCompressedAtCommit) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);
-  std::string source = Join(dir, "later.txt");
+  std::string source = orvtest::JoinPath(dir, "later.txt");
   std::string text(20000, 'L');
   orvtest::WriteFile(source, text.data(), text.size());
   CZipFile z;

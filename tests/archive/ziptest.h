@@ -27,13 +27,6 @@ class TestZip : public CZipFile {
   }
 };
 
-inline std::string Join(const std::string& dir, const char* name) {
-#ifdef _WIN32
-  return dir + "\\" + name;
-#else
-  return dir + "/" + name;
-#endif
-}
 
 inline std::vector<unsigned char> Bytes(const std::string& path) {
   std::vector<unsigned char> out;
@@ -55,7 +48,7 @@ inline std::string ExtractText(CZipFile& z, const char* name) {
 
 // An archive of two entries in a fresh folder.
 inline std::string MakeArchive(const std::string& dir) {
-  std::string path = Join(dir, "base.zip");
+  std::string path = orvtest::JoinPath(dir, "base.zip");
   CZipFile z;
   EXPECT_EQ(0, z.Open(path.c_str(), 3));
   EXPECT_EQ(0, AddText(z, "first.txt", std::string(3000, 'a')));

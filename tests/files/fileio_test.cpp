@@ -17,7 +17,6 @@ const char kSep = '\\';
 const char kSep = '/';
 #endif
 
-std::string Join(const std::string& dir, const char* name) { return dir + kSep + name; }
 
 std::string ReadAll(const std::string& path) {
   std::vector<unsigned char> v;
@@ -27,7 +26,7 @@ std::string ReadAll(const std::string& path) {
 
 TEST(FileIo, WriteSeekReadTruncate) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string path = Join(dir, "a.bin");
+  std::string path = orvtest::JoinPath(dir, "a.bin");
   FioHandle h = FioOpen(path.c_str(), FIO_RW | FIO_CREATE);
   ASSERT_NE(h, FIO_INVALID);
   EXPECT_EQ(FioWrite(h, "hello world", 11), 11);
@@ -49,7 +48,7 @@ TEST(FileIo, WriteSeekReadTruncate) {
 
 TEST(FileIo, Dispositions) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string path = Join(dir, "d.txt");
+  std::string path = orvtest::JoinPath(dir, "d.txt");
   EXPECT_EQ(FioOpen(path.c_str(), FIO_READ), FIO_INVALID);           // missing
   EXPECT_EQ(FioOpen(path.c_str(), FIO_RW | FIO_TRUNCATE), FIO_INVALID);
   FioHandle h = FioOpen(path.c_str(), FIO_RW | FIO_CREATE_NEW);
@@ -94,7 +93,7 @@ TEST(FileIo, InvalidHandleIsRefused) {
 // Positions beyond 4 GB (a sparse file: nothing big is written).
 TEST(FileIo, SixtyFourBitPositions) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string path = Join(dir, "big.bin");
+  std::string path = orvtest::JoinPath(dir, "big.bin");
   FioHandle h = FioOpen(path.c_str(), FIO_RW | FIO_CREATE);
   ASSERT_NE(h, FIO_INVALID);
   const int64_t kFar = (int64_t)5 << 30;
@@ -113,7 +112,7 @@ TEST(FileIo, SixtyFourBitPositions) {
 
 TEST(FileIo, MapReadOnlyAndWritable) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string path = Join(dir, "m.bin");
+  std::string path = orvtest::JoinPath(dir, "m.bin");
   ASSERT_TRUE(orvtest::WriteFile(path, "abcdefgh", 8));
   FioHandle h = FioOpen(path.c_str(), FIO_READ);
   FioMapping m;
@@ -132,7 +131,7 @@ TEST(FileIo, MapReadOnlyAndWritable) {
   EXPECT_EQ(ReadAll(path), "efghefgh");
 
   // an empty file maps to nothing, successfully
-  std::string empty = Join(dir, "empty.bin");
+  std::string empty = orvtest::JoinPath(dir, "empty.bin");
   ASSERT_TRUE(orvtest::WriteFile(empty, "", 0));
   h = FioOpen(empty.c_str(), FIO_READ);
   ASSERT_EQ(FioMap(&m, h, 0), 1);
@@ -176,7 +175,7 @@ TEST(FileIo, TempFilesAreUniqueAndEmpty) {
 
 TEST(FileIo, ReplaceIsOneStep) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string from = Join(dir, "new.tmp"), to = Join(dir, "target.dat");
+  std::string from = orvtest::JoinPath(dir, "new.tmp"), to = orvtest::JoinPath(dir, "target.dat");
   ASSERT_TRUE(orvtest::WriteFile(to, "old", 3));
   ASSERT_TRUE(orvtest::WriteFile(from, "new content", 11));
   EXPECT_EQ(FioReplace(from.c_str(), to.c_str()), 1);
@@ -189,7 +188,7 @@ TEST(FileIo, ReplaceIsOneStep) {
 
 TEST(FileIo, DeleteAndFullPath) {
   std::string dir = orvtest::MakeTempDir("fio");
-  std::string path = Join(dir, "x.txt");
+  std::string path = orvtest::JoinPath(dir, "x.txt");
   ASSERT_TRUE(orvtest::WriteFile(path, "x", 1));
   EXPECT_EQ(FioDelete(path.c_str()), 1);
   EXPECT_EQ(FioDelete(path.c_str()), 0);

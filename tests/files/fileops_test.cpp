@@ -24,7 +24,6 @@ namespace {
 
 const std::string kSep(1, FIO_SEP);
 
-std::string Join(const std::string& a, const std::string& b) { return a + kSep + b; }
 
 bool Exists(const std::string& p) {
   FioInfo info;
@@ -57,7 +56,7 @@ TEST(FileTimes, Conversions) {
 
 TEST(FileOps, ReadEndsWithTwoZeros) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string f = Join(dir, "data.bin");
+  std::string f = orvtest::JoinPath(dir, "data.bin");
   ASSERT_TRUE(orvtest::WriteFile(f, "0123456789", 10));
   char buf[8];
   memset(buf, 'X', sizeof buf);
@@ -76,7 +75,7 @@ TEST(FileOps, ReadEndsWithTwoZeros) {
   char one[1] = {'X'};
   EXPECT_EQ(FileReadA(f.c_str(), one, 1, 0), 0);
   EXPECT_EQ(one[0], 0);
-  EXPECT_EQ(FileReadA(Join(dir, "missing").c_str(), big, sizeof big, 0), 0);
+  EXPECT_EQ(FileReadA(orvtest::JoinPath(dir, "missing").c_str(), big, sizeof big, 0), 0);
   EXPECT_EQ(big[0], 0);
   EXPECT_EQ(FileReadA(dir.c_str(), big, sizeof big, 0), 0);
 }
@@ -85,7 +84,7 @@ TEST(FileOps, ReadEndsWithTwoZeros) {
 // Windows does not let a save replace a read-only file; Wine would.
 TEST(FileOps, WriteKeepsAReadOnlyFile) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string f = Join(dir, "keep.txt");
+  std::string f = orvtest::JoinPath(dir, "keep.txt");
   ASSERT_TRUE(orvtest::WriteFile(f, "kept", 4));
   ASSERT_EQ(FioSetReadOnly(f.c_str(), 1), 1);
   EXPECT_EQ(FileWriteA(f.c_str(), "lost", 4, 0), -1);
@@ -93,7 +92,7 @@ TEST(FileOps, WriteKeepsAReadOnlyFile) {
   ASSERT_TRUE(orvtest::ReadFile(f, v));
   EXPECT_EQ(std::string(v.begin(), v.end()), "kept");
   FileFindData d;
-  intptr_t h = FileFindFirstA(Join(dir, "*").c_str(), &d, nullptr);
+  intptr_t h = FileFindFirstA(orvtest::JoinPath(dir, "*").c_str(), &d, nullptr);
   ASSERT_NE(h, 0);
   EXPECT_EQ(FileFindNextA(h, &d), 0);  // no temporary file left
   FileFindClose(h);
@@ -104,7 +103,7 @@ TEST(FileOps, WriteKeepsAReadOnlyFile) {
 
 TEST(FileOps, WriteReplacesWholeFile) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string f = Join(dir, "out.txt");
+  std::string f = orvtest::JoinPath(dir, "out.txt");
   EXPECT_EQ(FileWriteA(f.c_str(), "first version", 13, 0), 13);
   EXPECT_EQ(FileWriteA(f.c_str(), "second", 6, 0), 6);
   std::vector<unsigned char> v;
@@ -112,10 +111,10 @@ TEST(FileOps, WriteReplacesWholeFile) {
   EXPECT_EQ(std::string(v.begin(), v.end()), "second");
   // a folder in the way: refused, nothing left behind
   EXPECT_EQ(FileWriteA(dir.c_str(), "x", 1, 0), -1);
-  EXPECT_EQ(FileWriteA(Join(Join(dir, "nofolder"), "a.txt").c_str(), "x", 1, 0), -1);
+  EXPECT_EQ(FileWriteA(orvtest::JoinPath(orvtest::JoinPath(dir, "nofolder"), "a.txt").c_str(), "x", 1, 0), -1);
   FileFindData d;
   int err = 0;
-  intptr_t h = FileFindFirstA(Join(dir, "*").c_str(), &d, &err);
+  intptr_t h = FileFindFirstA(orvtest::JoinPath(dir, "*").c_str(), &d, &err);
   ASSERT_NE(h, 0);
   EXPECT_STREQ(d.name, "out.txt");
   EXPECT_EQ(FileFindNextA(h, &d), 0);  // no temporary file left
@@ -124,7 +123,7 @@ TEST(FileOps, WriteReplacesWholeFile) {
 
 TEST(FileOps, FindDataSizesTimesAttributes) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string f = Join(dir, "Tile.PNG");
+  std::string f = orvtest::JoinPath(dir, "Tile.PNG");
   ASSERT_TRUE(orvtest::WriteFile(f, "abcde", 5));
   ASSERT_NE(FileSetTimesA(f.c_str(), kT1, -1, kT2), 0);
   FileFindData d;
@@ -146,9 +145,9 @@ TEST(FileOps, FindDataSizesTimesAttributes) {
   EXPECT_TRUE(d.attributes & FFD_DIRECTORY);
   EXPECT_EQ(d.size, 0u);
   EXPECT_EQ(FileGetSizeA(dir.c_str()), -1);
-  EXPECT_EQ(FileGetSizeA(Join(dir, "nothing").c_str()), -1);
-  EXPECT_EQ(FileGetFindDataA(Join(dir, "nothing").c_str(), &d), -3);
-  EXPECT_EQ(FileGetFindDataA(Join(Join(dir, "nodir"), "x").c_str(), &d), -7);
+  EXPECT_EQ(FileGetSizeA(orvtest::JoinPath(dir, "nothing").c_str()), -1);
+  EXPECT_EQ(FileGetFindDataA(orvtest::JoinPath(dir, "nothing").c_str(), &d), -3);
+  EXPECT_EQ(FileGetFindDataA(orvtest::JoinPath(orvtest::JoinPath(dir, "nodir"), "x").c_str(), &d), -7);
 
   // read-only: not writable, and still deletable
   ASSERT_EQ(FioSetReadOnly(f.c_str(), 1), 1);
@@ -161,7 +160,7 @@ TEST(FileOps, FindDataSizesTimesAttributes) {
 
 TEST(FileOps, LargeSizeHighBits) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string f = Join(dir, "sparse.bin");
+  std::string f = orvtest::JoinPath(dir, "sparse.bin");
   FioHandle h = FioOpen(f.c_str(), FIO_RW | FIO_CREATE);
   ASSERT_NE(h, FIO_INVALID);
   const int64_t size = ((int64_t)5 << 32) + 7;  // 20 GiB, sparse
@@ -179,11 +178,11 @@ TEST(FileOps, LargeSizeHighBits) {
 
 TEST(FileOps, FindWithWildcards) {
   std::string dir = orvtest::MakeTempDir("fops");
-  for (const char* n : {"a.gpx", "B.GPX", "c.kml", "gpx"}) ASSERT_TRUE(orvtest::WriteFile(Join(dir, n), "x", 1));
+  for (const char* n : {"a.gpx", "B.GPX", "c.kml", "gpx"}) ASSERT_TRUE(orvtest::WriteFile(orvtest::JoinPath(dir, n), "x", 1));
   FileFindData d;
   int err = 99;
   std::set<std::string> found;
-  intptr_t h = FileFindFirstA(Join(dir, "*.gpx").c_str(), &d, &err);
+  intptr_t h = FileFindFirstA(orvtest::JoinPath(dir, "*.gpx").c_str(), &d, &err);
   ASSERT_NE(h, 0);
   EXPECT_EQ(err, 0);
   do found.insert(d.name);
@@ -191,9 +190,9 @@ TEST(FileOps, FindWithWildcards) {
   EXPECT_EQ(FileFindClose(h), 0);
   EXPECT_EQ(found, (std::set<std::string>{"a.gpx", "B.GPX"}));
 
-  EXPECT_EQ(FileFindFirstA(Join(dir, "*.zip").c_str(), &d, &err), 0);
+  EXPECT_EQ(FileFindFirstA(orvtest::JoinPath(dir, "*.zip").c_str(), &d, &err), 0);
   EXPECT_EQ(err, -3);
-  EXPECT_EQ(FileFindFirstA(Join(Join(dir, "none"), "*").c_str(), &d, &err), 0);
+  EXPECT_EQ(FileFindFirstA(orvtest::JoinPath(orvtest::JoinPath(dir, "none"), "*").c_str(), &d, &err), 0);
   EXPECT_EQ(err, -7);
   EXPECT_EQ(FileFindClose(0), -1);
 
@@ -206,32 +205,32 @@ TEST(FileOps, FindWithWildcards) {
 
 TEST(DirOps, CreateNested) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string deep = Join(Join(Join(dir, "a"), "b"), "c");
+  std::string deep = orvtest::JoinPath(orvtest::JoinPath(orvtest::JoinPath(dir, "a"), "b"), "c");
   EXPECT_EQ(DirCreateA(deep.c_str()), 1);
   EXPECT_EQ(DirCreateA(deep.c_str()), 2);
   EXPECT_EQ(DirCreateA((deep + kSep).c_str()), 2);
-  std::string file = Join(dir, "file");
+  std::string file = orvtest::JoinPath(dir, "file");
   ASSERT_TRUE(orvtest::WriteFile(file, "x", 1));
   EXPECT_EQ(DirCreateA(file.c_str()), 0);               // a file stands there
-  EXPECT_EQ(DirCreateA(Join(file, "sub").c_str()), 0);  // and in the way
+  EXPECT_EQ(DirCreateA(orvtest::JoinPath(file, "sub").c_str()), 0);  // and in the way
 
-  std::string target = Join(Join(Join(dir, "x"), "y"), "tile.png");
+  std::string target = orvtest::JoinPath(orvtest::JoinPath(orvtest::JoinPath(dir, "x"), "y"), "tile.png");
   EXPECT_EQ(DirCreateExA(target.c_str(), DIRCREATE_PARENT), 1);
-  EXPECT_EQ(PathGetKindA(Join(Join(dir, "x"), "y").c_str()), 2);
+  EXPECT_EQ(PathGetKindA(orvtest::JoinPath(orvtest::JoinPath(dir, "x"), "y").c_str()), 2);
   EXPECT_FALSE(Exists(target));
-  std::string t2 = Join(Join(dir, "p"), "q");
+  std::string t2 = orvtest::JoinPath(orvtest::JoinPath(dir, "p"), "q");
   EXPECT_EQ(DirCreateExA(t2.c_str(), (int)(t2.size() - 2)), 1);  // just ".../p"
-  EXPECT_EQ(PathGetKindA(Join(dir, "p").c_str()), 2);
+  EXPECT_EQ(PathGetKindA(orvtest::JoinPath(dir, "p").c_str()), 2);
   EXPECT_FALSE(Exists(t2));
   EXPECT_EQ(DirCreateA(""), 0);
 }
 
 TEST(DirOps, DeleteTree) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string root = Join(dir, "tree");
-  ASSERT_EQ(DirCreateA(Join(Join(root, "s1"), "s2").c_str()), 1);
-  ASSERT_TRUE(orvtest::WriteFile(Join(root, "a.txt"), "a", 1));
-  std::string ro = Join(Join(Join(root, "s1"), "s2"), "ro.txt");
+  std::string root = orvtest::JoinPath(dir, "tree");
+  ASSERT_EQ(DirCreateA(orvtest::JoinPath(orvtest::JoinPath(root, "s1"), "s2").c_str()), 1);
+  ASSERT_TRUE(orvtest::WriteFile(orvtest::JoinPath(root, "a.txt"), "a", 1));
+  std::string ro = orvtest::JoinPath(orvtest::JoinPath(orvtest::JoinPath(root, "s1"), "s2"), "ro.txt");
   ASSERT_TRUE(orvtest::WriteFile(ro, "b", 1));
   ASSERT_EQ(FioSetReadOnly(ro.c_str(), 1), 1);
 
@@ -239,10 +238,10 @@ TEST(DirOps, DeleteTree) {
   EXPECT_EQ(PathGetKindA(root.c_str()), 2);
   FileFindData d;
   int err = 0;
-  EXPECT_EQ(FileFindFirstA(Join(root, "*").c_str(), &d, &err), 0);
+  EXPECT_EQ(FileFindFirstA(orvtest::JoinPath(root, "*").c_str(), &d, &err), 0);
   EXPECT_EQ(err, -3);
 
-  ASSERT_EQ(DirCreateA(Join(root, "again").c_str()), 1);
+  ASSERT_EQ(DirCreateA(orvtest::JoinPath(root, "again").c_str()), 1);
   EXPECT_EQ(DirDeleteTreeA((root + kSep).c_str(), 0), 1);
   EXPECT_FALSE(Exists(root));
   EXPECT_EQ(DirDeleteTreeA(root.c_str(), 0), 0);  // missing
@@ -256,21 +255,21 @@ TEST(DirOps, DeleteTree) {
 // script makes the same layout: see files_host_fixture).
 TEST(DirOps, DeleteTreeKeepsLinkTargets) {
   std::string dir = orvtest::MakeTempDir("fops");
-  std::string outside = Join(dir, "outside"), root = Join(dir, "tree");
+  std::string outside = orvtest::JoinPath(dir, "outside"), root = orvtest::JoinPath(dir, "tree");
   ASSERT_EQ(DirCreateA(outside.c_str()), 1);
-  ASSERT_TRUE(orvtest::WriteFile(Join(outside, "keep.txt"), "k", 1));
-  ASSERT_EQ(DirCreateA(Join(root, "sub").c_str()), 1);
-  ASSERT_EQ(symlink(outside.c_str(), Join(root, "dirlink").c_str()), 0);
-  ASSERT_EQ(symlink(Join(outside, "keep.txt").c_str(), Join(Join(root, "sub"), "filelink").c_str()), 0);
-  ASSERT_EQ(symlink(outside.c_str(), Join(dir, "rootlink").c_str()), 0);
+  ASSERT_TRUE(orvtest::WriteFile(orvtest::JoinPath(outside, "keep.txt"), "k", 1));
+  ASSERT_EQ(DirCreateA(orvtest::JoinPath(root, "sub").c_str()), 1);
+  ASSERT_EQ(symlink(outside.c_str(), orvtest::JoinPath(root, "dirlink").c_str()), 0);
+  ASSERT_EQ(symlink(orvtest::JoinPath(outside, "keep.txt").c_str(), orvtest::JoinPath(orvtest::JoinPath(root, "sub"), "filelink").c_str()), 0);
+  ASSERT_EQ(symlink(outside.c_str(), orvtest::JoinPath(dir, "rootlink").c_str()), 0);
 
   EXPECT_EQ(DirDeleteTreeA(root.c_str(), 0), 1);
   EXPECT_FALSE(Exists(root));
-  EXPECT_TRUE(Exists(Join(outside, "keep.txt")));
+  EXPECT_TRUE(Exists(orvtest::JoinPath(outside, "keep.txt")));
   // a tree given as a link: only the link goes
-  EXPECT_EQ(DirDeleteTreeA(Join(dir, "rootlink").c_str(), 0), 1);
-  EXPECT_FALSE(Exists(Join(dir, "rootlink")));
-  EXPECT_TRUE(Exists(Join(outside, "keep.txt")));
+  EXPECT_EQ(DirDeleteTreeA(orvtest::JoinPath(dir, "rootlink").c_str(), 0), 1);
+  EXPECT_FALSE(Exists(orvtest::JoinPath(dir, "rootlink")));
+  EXPECT_TRUE(Exists(orvtest::JoinPath(outside, "keep.txt")));
 }
 #endif
 
@@ -295,26 +294,26 @@ TEST(HostFixture, TimesMadeByTouch) {
   const char* a = getenv("ORV_FILES_ATIME");
   ASSERT_TRUE(m && a);
   FileFindData d;
-  ASSERT_EQ(FileGetFindDataA(Join(Join(root, "times"), "old.txt").c_str(), &d), 0);
+  ASSERT_EQ(FileGetFindDataA(orvtest::JoinPath(orvtest::JoinPath(root, "times"), "old.txt").c_str(), &d), 0);
   EXPECT_EQ(d.modified, (uint32_t)strtoul(m, nullptr, 10));
   EXPECT_EQ(d.accessed, (uint32_t)strtoul(a, nullptr, 10));
   EXPECT_EQ(d.size, 11u);
   // and a time set here is what the host's stat reads (checked by the script)
-  EXPECT_NE(FileSetTimesA(Join(Join(root, "times"), "set.txt").c_str(), kT1, -1, -1), 0);
+  EXPECT_NE(FileSetTimesA(orvtest::JoinPath(orvtest::JoinPath(root, "times"), "set.txt").c_str(), kT1, -1, -1), 0);
 }
 
 TEST(HostFixture, DeleteTreeWithUnixLinks) {
   std::string root = FixtureRoot();
   if (root.empty()) GTEST_SKIP() << "run through host_fixture.sh";
-  std::string tree = Join(root, "tree"), outside = Join(root, "outside");
+  std::string tree = orvtest::JoinPath(root, "tree"), outside = orvtest::JoinPath(root, "outside");
   int r = DirDeleteTreeA(tree.c_str(), 0);
   // Wine can neither remove a Unix link nor tell a link to a file from a
   // file: such links stay in the tree and the result says so
   EXPECT_TRUE(r == 1 || r == -1) << r;
-  EXPECT_TRUE(Exists(Join(outside, "keep.txt")));
-  EXPECT_TRUE(Exists(Join(Join(outside, "deeper"), "inner.txt")));
-  EXPECT_FALSE(Exists(Join(tree, "plain.txt")));
-  EXPECT_FALSE(Exists(Join(Join(tree, "sub"), "plain2.txt")));
+  EXPECT_TRUE(Exists(orvtest::JoinPath(outside, "keep.txt")));
+  EXPECT_TRUE(Exists(orvtest::JoinPath(orvtest::JoinPath(outside, "deeper"), "inner.txt")));
+  EXPECT_FALSE(Exists(orvtest::JoinPath(tree, "plain.txt")));
+  EXPECT_FALSE(Exists(orvtest::JoinPath(orvtest::JoinPath(tree, "sub"), "plain2.txt")));
   if (r == 1) {
     EXPECT_FALSE(Exists(tree));
   }
@@ -326,7 +325,7 @@ TEST(HostFixture, ListingMatchesFind) {
   std::string root = FixtureRoot();
   if (root.empty()) GTEST_SKIP() << "run through host_fixture.sh";
   std::vector<unsigned char> raw;
-  ASSERT_TRUE(orvtest::ReadFile(Join(root, "walk.txt"), raw));
+  ASSERT_TRUE(orvtest::ReadFile(orvtest::JoinPath(root, "walk.txt"), raw));
   std::vector<std::string> want;
   std::string line;
   for (unsigned char c : raw) {
@@ -339,7 +338,7 @@ TEST(HostFixture, ListingMatchesFind) {
   }
   ASSERT_EQ(want.size(), 7u);
   CDirectoryList list;
-  ASSERT_TRUE(list.Refresh(Join(root, "walk").c_str(), DIRLIST_FILES | DIRLIST_RECURSIVE, "*"));
+  ASSERT_TRUE(list.Refresh(orvtest::JoinPath(root, "walk").c_str(), DIRLIST_FILES | DIRLIST_RECURSIVE, "*"));
   std::vector<std::string> got;
   for (int i = 0; i < list.GetCount(); ++i) {
     std::string rel = list.GetEntryFullPath(i, nullptr, 1);

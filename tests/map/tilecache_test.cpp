@@ -25,16 +25,15 @@ const char kSep = '\\';
 const char kSep = '/';
 #endif
 
-std::string Join(const std::string& a, const std::string& b) { return a + kSep + b; }
 
 // n files of `size` bytes in folders z/c/, file i modified at kBase + i*60.
 std::vector<std::string> MakeCache(const std::string& root, int n, int size) {
   std::vector<std::string> names;
   std::vector<char> data((size_t)size, 'x');
   for (int i = 0; i < n; i++) {
-    std::string dir = Join(Join(root, "srv"), std::to_string(i % 3)) + kSep + std::to_string(i % 5);
+    std::string dir = orvtest::JoinPath(orvtest::JoinPath(root, "srv"), std::to_string(i % 3)) + kSep + std::to_string(i % 5);
     EXPECT_NE(0, DirCreateA(dir.c_str()));
-    std::string f = Join(dir, std::to_string(i) + ".png");
+    std::string f = orvtest::JoinPath(dir, std::to_string(i) + ".png");
     EXPECT_TRUE(orvtest::WriteFile(f, data.data(), data.size()));
     EXPECT_NE(0, FioSetTimes(f.c_str(), SecondsToFileTicks(kBase + (int64_t)i * 60), -1, -1));
     names.push_back(f);
@@ -68,7 +67,7 @@ TEST(TileCacheTrim, DeletesTheOldestUntilTheRestFits) {
 TEST(TileCacheTrim, UnderTheLimitNothingGoesButEmptyFoldersDo) {
   std::string root = orvtest::MakeTempDir("trimkeep");
   auto names = MakeCache(root, 10, 100);
-  std::string empty = Join(Join(root, "old"), "9");
+  std::string empty = orvtest::JoinPath(orvtest::JoinPath(root, "old"), "9");
   ASSERT_NE(0, DirCreateA(empty.c_str()));
   TileTrimResult r;
   ASSERT_EQ(1, TileCacheTrim(root.c_str(), 1000, Fast(), nullptr, &r));
@@ -76,7 +75,7 @@ TEST(TileCacheTrim, UnderTheLimitNothingGoesButEmptyFoldersDo) {
   for (auto& f : names) EXPECT_TRUE(Exists(f));
   FioInfo info;
   EXPECT_NE(0, FioStat(empty.c_str(), &info));
-  EXPECT_NE(0, FioStat(Join(root, "old").c_str(), &info));
+  EXPECT_NE(0, FioStat(orvtest::JoinPath(root, "old").c_str(), &info));
   EXPECT_EQ(0, FioStat(root.c_str(), &info));  // the root stays
   DirDeleteTreeA(root.c_str(), 0);
 }
@@ -100,7 +99,7 @@ TEST(TileCacheTrim, StopsWhenNoWindowIsLeft) {
   EXPECT_EQ(0, TileCacheTrim(root.c_str(), 0, Fast(), &live, &r));
   EXPECT_EQ(0u, r.deleted);
   for (auto& f : names) EXPECT_TRUE(Exists(f));
-  EXPECT_EQ(-1, TileCacheTrim(Join(root, "missing").c_str(), 0, Fast(), nullptr, &r));
+  EXPECT_EQ(-1, TileCacheTrim(orvtest::JoinPath(root, "missing").c_str(), 0, Fast(), nullptr, &r));
   DirDeleteTreeA(root.c_str(), 0);
 }
 

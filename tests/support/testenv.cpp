@@ -81,4 +81,12 @@ bool WriteFile(const std::string& path, const void* data, size_t size) {
   return fclose(f) == 0 && ok;
 }
 
+std::string JoinPath(const std::string& dir, const std::string& name) {
+#ifdef _WIN32
+  return dir + "\\" + name;
+#else
+  return dir + "/" + name;
+#endif
+}
+
 }  // namespace orvtest

@@ -15,6 +15,9 @@ std::string SourcePath(const std::string& rel);  // SourceDir() + "/" + rel
 // test fixture if it wants; named after the running test.
 std::string MakeTempDir(const std::string& tag);
 
+// dir and name joined by the platform's separator.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
 // Whole-file helpers for fixtures (binary).
 bool ReadFile(const std::string& path, std::vector<unsigned char>& out);
 bool WriteFile(const std::string& path, const void* data, size_t size);

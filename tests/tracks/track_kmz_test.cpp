@@ -90,7 +90,7 @@ TEST(TrackKmz, HugeDeclaredEntryRefused) {
 
 TEST(TrackKmz, TwoReadersAtOnce) {
   std::string dir = orvtest::MakeTempDir("kmz");
-  std::string a = tracktest::Join(dir, "a.kmz"), b = tracktest::Join(dir, "b.kmz");
+  std::string a = orvtest::JoinPath(dir, "a.kmz"), b = orvtest::JoinPath(dir, "b.kmz");
   std::vector<unsigned char> za = Archive({{"doc.kml", Kml(2000, 1.0)}}, 8);
   std::vector<unsigned char> zb = Archive({{"doc.kml", Kml(3000, 2.0)}}, 14);
   orvtest::WriteFile(a, za.data(), za.size());

@@ -247,7 +247,7 @@ TEST_F(TrackFiles, RecognitionAndFallbacks) {
     EXPECT_EQ(c.count < 0, r.points == nullptr);
   }
   Read missing;
-  EXPECT_EQ(-1, TrackReadFileA(tracktest::Join(dir, "none.gpx").c_str(), &missing.points, missing.name));
+  EXPECT_EQ(-1, TrackReadFileA(orvtest::JoinPath(dir, "none.gpx").c_str(), &missing.points, missing.name));
   EXPECT_STREQ("", missing.name);
 }
 
@@ -271,7 +271,7 @@ TEST_F(TrackFiles, TrkRecordsSkipNonFinite) {
 }
 
 TEST_F(TrackFiles, OversizedFileRefusedBeforeAllocation) {
-  std::string path = tracktest::Join(dir, "huge.gpx");
+  std::string path = orvtest::JoinPath(dir, "huge.gpx");
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_NE(nullptr, f);
   fputs("<?xml?><gpx>", f);

@@ -69,12 +69,12 @@ TEST(TrackWide, GreekFileNames) {
 TEST(TrackWide, GermanLocaleLeavesTheOutputAlone) {
   std::string dir = orvtest::MakeTempDir("trackloc");
   std::vector<TrackPoint> p = tracktest::Line(5);
-  std::string a = tracktest::Join(dir, "a.gpx");
+  std::string a = orvtest::JoinPath(dir, "a.gpx");
   ASSERT_EQ(0, TrackWriteGpxA(a.c_str(), p.data(), 5, "n"));
   ASSERT_NE(nullptr, setlocale(LC_ALL, "German"));
   char probe[8];
   snprintf(probe, sizeof probe, "%.1f", 1.5);
-  std::string b = tracktest::Join(dir, "b.gpx");
+  std::string b = orvtest::JoinPath(dir, "b.gpx");
   int rc = TrackWriteGpxA(b.c_str(), p.data(), 5, "n");
   TrackPoint* pts = nullptr;
   int n = TrackReadFileA(b.c_str(), &pts, nullptr);

@@ -16,7 +16,7 @@ namespace {
 class TrackWrite : public ::testing::Test {
  protected:
   void SetUp() override { dir = orvtest::MakeTempDir("trackw"); }
-  std::string Path(const char* name) { return tracktest::Join(dir, name); }
+  std::string Path(const char* name) { return orvtest::JoinPath(dir, name); }
   std::string dir;
 };
 
@@ -108,7 +108,7 @@ TEST_F(TrackWrite, ReadOnlyTargetKeepsItsContent) {
   // nothing but the three old files is left
   FioFindEntry e;
   int error = 0;
-  FioHandle h = FioFindFirst(tracktest::Join(dir, "*").c_str(), &e, &error);
+  FioHandle h = FioFindFirst(orvtest::JoinPath(dir, "*").c_str(), &e, &error);
   int files = 0;
   if (h != FIO_INVALID) {
     do ++files;

@@ -27,17 +27,10 @@ inline void Parse(Core core, const std::string& text, Read& r) {
   r.count = core(buf.data(), (int)text.size(), &r.points, r.name);
 }
 
-inline std::string Join(const std::string& dir, const std::string& name) {
-#ifdef _WIN32
-  return dir + "\\" + name;
-#else
-  return dir + "/" + name;
-#endif
-}
 
 inline std::string WriteTemp(const std::string& dir, const std::string& name,
                              const std::string& bytes) {
-  std::string path = Join(dir, name);
+  std::string path = orvtest::JoinPath(dir, name);
   orvtest::WriteFile(path, bytes.data(), bytes.size());
   return path;
 }
