@@ -1,13 +1,13 @@
 // Path names as text.
 #include "files/pathname.h"
 #include "files/pathsafe.h"
+#include "text/casefold.h"
 
 #include <string.h>
 
 namespace {
 
 
-inline unsigned Fold(unsigned char c) { return CString::ToUpper1252(c); }
 
 template <typename C>
 int TextLength(const C* s, int length) {
@@ -60,8 +60,8 @@ int CompareSpan(const char* a, int la, const char* b, int lb, bool noCase) {
     if (PathIsSep(ca)) ca = '\\';
     if (PathIsSep(cb)) cb = '\\';
     if (noCase) {
-      ca = Fold((unsigned char)ca);
-      cb = Fold((unsigned char)cb);
+      ca = CaseUpper1252((unsigned char)ca);
+      cb = CaseUpper1252((unsigned char)cb);
     }
     if (ca != cb) return ca < cb ? -1 : 1;
   }
@@ -208,7 +208,7 @@ int PathFindExtInListA(const char* path, const char* list, int listLength) {
     while (b > a && (list[b - 1] == ' ' || list[b - 1] == '\t')) --b;
     if (b - a == elen) {
       int k = 0;
-      while (k < elen && Fold((unsigned char)list[a + k]) == Fold((unsigned char)ext[k])) ++k;
+      while (k < elen && CaseUpper1252((unsigned char)list[a + k]) == CaseUpper1252((unsigned char)ext[k])) ++k;
       if (k == elen) return pos;
     }
     ++pos;
@@ -263,7 +263,7 @@ int PathGetKindA(const char* path) {
   size_t len = strlen(path);
   unsigned char d = (unsigned char)path[0];
   if ((len == 2 || (len == 3 && PathIsSep(path[2]))) && path[1] == ':') {
-    unsigned up = Fold(d);
+    unsigned up = CaseUpper1252(d);
     if (up < 'A' || up > 'Z') return 0;
     return (FioDriveMask() >> (up - 'A')) & 1 ? 3 : 0;
   }

@@ -1,4 +1,5 @@
 #include "framework/cstring.h"
+#include "text/casefold.h"
 
 #include <climits>
 #include <cstdio>
@@ -35,29 +36,9 @@ int ClampLen(size_t n) {
 }
 }  // namespace
 
-unsigned char CString::ToUpper1252(unsigned char c) noexcept {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 32;
-  switch (c) {
-    case 0x9A: return 0x8A;  // š
-    case 0x9C: return 0x8C;  // œ
-    case 0x9E: return 0x8E;  // ž
-    case 0xFF: return 0x9F;  // ÿ
-  }
-  return c;
-}
+unsigned char CString::ToUpper1252(unsigned char c) noexcept { return CaseUpper1252(c); }
 
-unsigned char CString::ToLower1252(unsigned char c) noexcept {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-  switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-  }
-  return c;
-}
+unsigned char CString::ToLower1252(unsigned char c) noexcept { return CaseLower1252(c); }
 
 CString::CString() noexcept : m_pch(g_empty), m_nLength(0), m_nCapacity(0) {}
 

@@ -1,4 +1,5 @@
-// Letter case of Windows-1252 codes (used inside the text library).
+// Letter case of Windows-1252 codes: one rule for the text library, CString
+// and path names.
 #pragma once
 
 inline unsigned char CaseUpper1252(unsigned char c) {

@@ -8,7 +8,6 @@
 
 namespace {
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 // The C runtime's float token at text[i]: sign, digits, point, digits,
@@ -19,7 +18,7 @@ int MeasureToken(const char* t, bool comma, int* special) {
   *special = 0;
   if (t[i] == '+' || t[i] == '-') ++i;
   int digits = 0;
-  while (IsDigit(t[i])) ++i, ++digits;
+  while (StrIsDigit(t[i])) ++i, ++digits;
   if (t[i] == '.' || (comma && t[i] == ',')) {
     int p = i + 1;
     if (t[p] == '#' && digits > 0) {
@@ -29,14 +28,14 @@ int MeasureToken(const char* t, bool comma, int* special) {
         size_t n = strlen(f.word);
         if (strncmp(t + p, f.word, n) == 0) {
           p += (int)n;
-          while (IsDigit(t[p])) ++p;
+          while (StrIsDigit(t[p])) ++p;
           *special = f.kind;
           return p;
         }
       }
     }
     int frac = 0;
-    while (IsDigit(t[p])) ++p, ++frac;
+    while (StrIsDigit(t[p])) ++p, ++frac;
     if (digits + frac > 0) {
       i = p;
       digits += frac;
@@ -46,8 +45,8 @@ int MeasureToken(const char* t, bool comma, int* special) {
   if (t[i] == 'e' || t[i] == 'E') {
     int p = i + 1;
     if (t[p] == '+' || t[p] == '-') ++p;
-    if (IsDigit(t[p])) {
-      while (IsDigit(t[p])) ++p;
+    if (StrIsDigit(t[p])) {
+      while (StrIsDigit(t[p])) ++p;
       i = p;
     }
   }
@@ -159,15 +158,15 @@ double NumParseDoubleA(const char* text, int* consumed, unsigned flags) {
     return negative ? -v : v;
   }
   int digits = 0;
-  while (IsDigit(t[j])) {
+  while (StrIsDigit(t[j])) {
     lit.Add(t[j++]);
     ++digits;
     // one group separator between two digits of the integer part
-    if ((t[j] == ' ' || t[j] == '_') && IsDigit(t[j + 1])) ++j;
+    if ((t[j] == ' ' || t[j] == '_') && StrIsDigit(t[j + 1])) ++j;
   }
   if (t[j] == '.' || (comma && t[j] == ',')) {
     int p = j + 1, frac = 0;
-    while (IsDigit(t[p])) ++p, ++frac;
+    while (StrIsDigit(t[p])) ++p, ++frac;
     if (digits + frac > 0) {
       lit.Add('.');
       lit.Append(t + j + 1, (size_t)frac);
@@ -179,8 +178,8 @@ double NumParseDoubleA(const char* text, int* consumed, unsigned flags) {
   if ((flags & NUMF_EXPONENT) && (t[j] == 'e' || t[j] == 'E')) {
     int p = j + 1;
     if (t[p] == '+' || t[p] == '-') ++p;
-    if (IsDigit(t[p])) {
-      while (IsDigit(t[p])) ++p;
+    if (StrIsDigit(t[p])) {
+      while (StrIsDigit(t[p])) ++p;
       lit.Add('e');
       lit.Append(t + j + 1, (size_t)(p - j - 1));
       j = p;

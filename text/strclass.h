@@ -41,6 +41,7 @@ enum : uint32_t {
 extern const uint32_t StrCharClassTable[256];
 
 inline uint32_t StrCharClass(char c) { return StrCharClassTable[(unsigned char)c]; }
+inline bool StrIsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Length of the leading run of characters whose class meets the mask. The
 // terminating zero always ends the run.

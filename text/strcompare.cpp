@@ -31,16 +31,15 @@ unsigned NaturalKey(unsigned char c) {
   return BaseLetterUpper(c) + 1u;
 }
 
-inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 int CompareNatural(const unsigned char* a, const unsigned char* b) {
   for (;;) {
-    if (IsDigit(*a) && IsDigit(*b)) {
+    if (StrIsDigit(*a) && StrIsDigit(*b)) {
       while (*a == '0') ++a;
       while (*b == '0') ++b;
       size_t la = 0, lb = 0;
-      while (IsDigit(a[la])) ++la;
-      while (IsDigit(b[lb])) ++lb;
+      while (StrIsDigit(a[la])) ++la;
+      while (StrIsDigit(b[lb])) ++lb;
       if (la != lb) return la < lb ? -1 : 1;
       int d = memcmp(a, b, la);
       if (d) return d < 0 ? -1 : 1;
