@@ -3,14 +3,11 @@
 #include <string.h>
 
 #include "toolkit/drawfont.h"
+#include "toolkit/uxthemeapi.h"
 #include "treelist/tlwin.h"
 
 TreeListShared g_tlShared;
 
-template <typename T>
-static T Proc(HMODULE m, const char* name) {
-  return reinterpret_cast<T>(reinterpret_cast<void (*)()>(GetProcAddress(m, name)));
-}
 static LONG g_sharedRefs = -1;
 
 void TreeListAcquireShared() {
@@ -27,18 +24,16 @@ void TreeListAcquireShared() {
   s.arrow = LoadCursorA(nullptr, IDC_ARROW);
   s.hand = LoadCursorA(nullptr, IDC_HAND);
   s.no = LoadCursorA(nullptr, IDC_NO);
-  s.uxtheme = LoadLibraryA("UxTheme.dll");
-  if (s.uxtheme) {
-    s.SetWindowTheme = Proc<decltype(s.SetWindowTheme)>(s.uxtheme, "SetWindowTheme");
-    s.BufferedPaintInit = Proc<decltype(s.BufferedPaintInit)>(s.uxtheme, "BufferedPaintInit");
-    s.BufferedPaintUnInit = Proc<decltype(s.BufferedPaintUnInit)>(s.uxtheme, "BufferedPaintUnInit");
-    s.OpenThemeData = Proc<decltype(s.OpenThemeData)>(s.uxtheme, "OpenThemeData");
-    s.CloseThemeData = Proc<decltype(s.CloseThemeData)>(s.uxtheme, "CloseThemeData");
-    s.DrawThemeBackground =
-        Proc<decltype(s.DrawThemeBackground)>(s.uxtheme, "DrawThemeBackground");
-    s.GetThemePartSize = Proc<decltype(s.GetThemePartSize)>(s.uxtheme, "GetThemePartSize");
-    if (s.BufferedPaintInit) s.BufferedPaintInit();
-  }
+  const UxThemeApi& ux = UxThemeGetApi();
+  s.uxtheme = ux.module;
+  s.SetWindowTheme = ux.SetWindowTheme;
+  s.BufferedPaintInit = ux.BufferedPaintInit;
+  s.BufferedPaintUnInit = ux.BufferedPaintUnInit;
+  s.OpenThemeData = ux.OpenThemeData;
+  s.CloseThemeData = ux.CloseThemeData;
+  s.DrawThemeBackground = ux.DrawThemeBackground;
+  s.GetThemePartSize = ux.GetThemePartSize;
+  if (s.BufferedPaintInit) s.BufferedPaintInit();
 }
 
 void TreeListReleaseShared() {
@@ -47,7 +42,6 @@ void TreeListReleaseShared() {
   if (s.uxtheme && s.BufferedPaintUnInit) s.BufferedPaintUnInit();
   DeleteObject(s.dotPen);
   DeleteObject(s.patternBrush);
-  if (s.uxtheme) FreeLibrary(s.uxtheme);
   memset(&s, 0, sizeof(s));
 }
 

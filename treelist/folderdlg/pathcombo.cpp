@@ -10,6 +10,7 @@
 #include "files/shellpath.h"
 #include "framework/commondlg.h"
 #include "toolkit/hdrop.h"
+#include "toolkit/uxthemeapi.h"
 #include "treelist/folderdlg/pathcombo_shared.h"
 #include "treelist/folderdlg/pathtext.h"
 
@@ -38,13 +39,6 @@ PcShared& PcGetShared() {
     p->folderIcon = ShellGetFolderIconIndex(1);
     p->itemHeight = (p->iconH > p->fontHeight ? p->iconH : p->fontHeight) + 2;
     p->rowHeight = p->itemHeight;
-    // visual styles where the system has them
-    p->theme = LoadLibraryA("UxTheme.dll");
-    if (p->theme) {
-      p->openTheme = (decltype(p->openTheme))(void*)GetProcAddress(p->theme, "OpenThemeData");
-      p->closeTheme = (decltype(p->closeTheme))(void*)GetProcAddress(p->theme, "CloseThemeData");
-      p->drawThemeBackground = (decltype(p->drawThemeBackground))(void*)GetProcAddress(p->theme, "DrawThemeBackground");
-    }
     return p;
   }();
   return *s;
@@ -98,9 +92,9 @@ BOOL CPathComboBox::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholder
 }
 
 void CPathComboBox::OpenTheme() {
-  const PcShared& sh = PcGetShared();
-  if (m_theme && sh.closeTheme) sh.closeTheme(m_theme);
-  m_theme = sh.openTheme ? sh.openTheme(m_hWnd, L"Header") : nullptr;
+  const UxThemeApi& ux = UxThemeGetApi();
+  if (m_theme && ux.CloseThemeData) ux.CloseThemeData(m_theme);
+  m_theme = ux.OpenThemeData ? ux.OpenThemeData(m_hWnd, L"Header") : nullptr;
 }
 
 void CPathComboBox::Setup() {
@@ -778,7 +772,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DESTROY:
       StopWorker();
-      if (m_theme && PcGetShared().closeTheme) PcGetShared().closeTheme(m_theme);
+      if (m_theme && UxThemeGetApi().CloseThemeData) UxThemeGetApi().CloseThemeData(m_theme);
       m_theme = nullptr;
       break;
   }

@@ -3,6 +3,7 @@
 #include <vssym32.h>
 
 #include "files/shellicons.h"
+#include "toolkit/uxthemeapi.h"
 #include "treelist/folderdlg/pathcombo.h"
 #include "treelist/folderdlg/pathcombo_shared.h"
 #include "treelist/folderdlg/pathtext.h"
@@ -24,14 +25,15 @@ void Fill(HDC dc, const RECT& rc, COLORREF c) {
 
 void CPathComboBox::PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool framed, bool pressed) {
   const PcShared& sh = PcGetShared();
-  bool styled = m_theme && sh.drawThemeBackground;
+  const UxThemeApi& ux = UxThemeGetApi();
+  bool styled = m_theme && ux.DrawThemeBackground;
   bool filled = hot && !styled;
   Fill(dc, rc, filled ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_WINDOW));
   if (styled && (hot || framed)) {
     // the style's header items: normal for the partner, hot under the
     // mouse, pressed for the keyboard's or the dropped-down pair
     int state = pressed ? HIS_PRESSED : hot ? HIS_HOT : HIS_NORMAL;
-    sh.drawThemeBackground(m_theme, dc, HP_HEADERITEM, state, &rc, nullptr);
+    ux.DrawThemeBackground(m_theme, dc, HP_HEADERITEM, state, &rc, nullptr);
   }
   SetTextColor(dc, filled ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_WINDOWTEXT));
   SetBkMode(dc, TRANSPARENT);

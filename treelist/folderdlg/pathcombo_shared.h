@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <atomic>
 #include <string>
@@ -19,10 +18,6 @@ struct PcShared {
   int folderIcon = -1;
   int charWidth[256] = {};  // of the font, for measuring many names fast
   CRITICAL_SECTION lock;  // every path combo's path, segments, lists and worker block
-  HMODULE theme = nullptr;
-  HTHEME(WINAPI* openTheme)(HWND, LPCWSTR) = nullptr;
-  HRESULT(WINAPI* closeTheme)(HTHEME) = nullptr;
-  HRESULT(WINAPI* drawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*) = nullptr;
 };
 
 // Width of a text in the shared font (without kerning), at most limit.
