@@ -11,8 +11,6 @@
 
 static const char kStateProp[] = "TLPrevProc";  // the editor's previous procedure
 
-static LRESULT CALLBACK EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
 // The control of an editor window (the combo's embedded edit has the combo
 // between them).
 static HWND ControlOf(HWND editor, bool* embedded) {

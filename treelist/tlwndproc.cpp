@@ -336,7 +336,21 @@ static void OnStyleChanged(TreeListState* st, WPARAM which, const STYLESTRUCT* s
   }
 }
 
-static LRESULT ISearch(TreeListState* st, char* buf);
+// the process-wide incremental search text (tlkeys.cpp)
+extern char g_tlSearchText[17];
+extern int g_tlSearchLength;
+extern DWORD g_tlSearchTime;
+
+static LRESULT ISearch(TreeListState* st, char* buf) {
+  (void)st;
+  bool fresh = g_tlSearchLength && GetTickCount() - g_tlSearchTime <= 750;
+  int n = fresh ? g_tlSearchLength : 0;
+  if (buf) {
+    memcpy(buf, g_tlSearchText, n);
+    buf[n] = 0;
+  }
+  return n;
+}
 
 static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TreeListWin* w = st->win;
@@ -697,22 +711,6 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
     case TLM_GETHEADER: return reinterpret_cast<LRESULT>(w->header);
   }
   return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-// the process-wide incremental search text (tlkeys.cpp)
-extern char g_tlSearchText[17];
-extern int g_tlSearchLength;
-extern DWORD g_tlSearchTime;
-
-static LRESULT ISearch(TreeListState* st, char* buf) {
-  (void)st;
-  bool fresh = g_tlSearchLength && GetTickCount() - g_tlSearchTime <= 750;
-  int n = fresh ? g_tlSearchLength : 0;
-  if (buf) {
-    memcpy(buf, g_tlSearchText, n);
-    buf[n] = 0;
-  }
-  return n;
 }
 
 LRESULT CALLBACK TreeListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -64,14 +64,14 @@ int Read(int port, int seconds) {
   return 0;
 }
 
-LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK ProbeWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_COMMAND) Say("command %u", (unsigned)LOWORD(wp));
   return DefWindowProcA(w, m, wp, lp);
 }
 
 int Remote(int port, int seconds, int port2, DWORD switchMs) {
   WNDCLASSA wc = {};
-  wc.lpfnWndProc = Proc;
+  wc.lpfnWndProc = ProbeWndProc;
   wc.lpszClassName = "SerialProbe";
   RegisterClassA(&wc);
   HWND wnd = CreateWindowA("SerialProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

@@ -29,7 +29,7 @@ struct ComposeLog {
 class LoggedMapWnd : public CMapWnd {
  public:
   LoggedMapWnd() { Tiles().SetWorkerProc(nullptr); }
-  void SetCell(int c, int r, uint32_t state) {
+  void SetCellState(int c, int r, uint32_t state) {
     TileJobGuard g(Tiles());
     Tiles().Grid().At(c, r) = state;
   }
@@ -154,9 +154,9 @@ TEST_F(MapWndTest, EmptyCellsGetTheBackgroundPreviewsStay) {
   Make(0);
   CPicture* pic = map->GetBackBuffer();
   pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x123456);
-  map->SetCell(0, 0, 1);                // a tile
-  map->SetCell(1, 0, kMapCellPreview);  // a scaled preview
-  map->SetCell(2, 0, 0x100);            // the base map failed, nothing blended
+  map->SetCellState(0, 0, 1);                // a tile
+  map->SetCellState(1, 0, kMapCellPreview);  // a scaled preview
+  map->SetCellState(2, 0, 0x100);            // the base map failed, nothing blended
   map->FillEmptyCells();
   EXPECT_EQ(0x123456u, pic->GetPixel(10, 10) & 0xFFFFFF);
   EXPECT_EQ(0x123456u, pic->GetPixel(256 + 10, 10) & 0xFFFFFF);
@@ -170,7 +170,7 @@ TEST_F(MapWndTest, ZoomStepKeepsAPreview) {
   CPicture* pic = map->GetBackBuffer();
   const MapView& v = map->View();
   for (int r = 0; r < v.nrow; r++)
-    for (int c = 0; c < v.ncol; c++) map->SetCell(c, r, 1);
+    for (int c = 0; c < v.ncol; c++) map->SetCellState(c, r, 1);
   // the pixel under the client's middle, and what it shows after zooming in
   int mx = map->ScrollX() + 320, my = map->ScrollY() + 240;
   pic->FillRect(0, 0, pic->Width(), pic->Height(), 0x00FF00);

@@ -23,7 +23,6 @@ void AddColumns(Harness& h, int n) {
   for (int c = 0; c < n; c++) h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d));
 }
 
-void SetCell(Harness& h, uintptr_t item, int column, const char* text) { TLSetCellText(h.tl(), item, column, text); }
 
 TLItem Cell(Harness& h, uintptr_t item, int column) {
   TLItem it = {};
@@ -63,8 +62,8 @@ TEST(TreeListEditKinds, CombosOfferTheChoicesAndStoreTheChosenOne) {
   ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(2, TLEK_LIST, 0, '|', 0), reinterpret_cast<LPARAM>(choices)), 1);
   EXPECT_EQ(h.Send(TLM_SETCOLUMNDATA, 2, 10), 1);
   uintptr_t a = h.Insert(TLI_ROOT, "a");
-  SetCell(h, a, 1, "gruen");
-  SetCell(h, a, 2, "lila");
+  TLSetCellText(h.tl(), a, 1, "gruen");
+  TLSetCellText(h.tl(), a, 2, "lila");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
     h.Send(TLM_SELECTCELL, column, a);
@@ -93,8 +92,8 @@ TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
   ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, TLEF_CHOICEARRAY, 0, 0), reinterpret_cast<LPARAM>(onOff)), 1);
   ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(2, TLEK_EDITCHECK, TLEF_CHOICEARRAY, 0, 0), reinterpret_cast<LPARAM>(onOff)), 1);
   uintptr_t a = h.Insert(TLI_ROOT, "a");
-  SetCell(h, a, 1, "aus");
-  SetCell(h, a, 2, "aus");
+  TLSetCellText(h.tl(), a, 1, "aus");
+  TLSetCellText(h.tl(), a, 2, "aus");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
     h.Send(TLM_SELECTCELL, column, a);
