@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <utility>
+
 #include "game/dialogs/coordpair.h"
 #include "map/geo.h"
 #include "map/mapmouse.h"
@@ -469,18 +471,14 @@ void CMapSectionDlg::OnOK() {
   UpdateData(TRUE);
   if (m_zoom >= 0 && !m_fixed) MsPixelSize(m_rect, m_zoom, &m_width, &m_height);
   if (m_height < 0) {
-    uint32_t y = m_rect.ya;
-    m_rect.ya = m_rect.yb, m_rect.yb = y;
-    double lat = m_a.lat;
-    m_a.lat = m_b.lat, m_b.lat = lat;
+    std::swap(m_rect.ya, m_rect.yb);
+    std::swap(m_a.lat, m_b.lat);
     m_height = -m_height;
   }
   // the width is the short way round the world: negative means B lies west
   if (m_width < 0) {
-    uint32_t x = m_rect.xa;
-    m_rect.xa = m_rect.xb, m_rect.xb = x;
-    double lon = m_a.lon;
-    m_a.lon = m_b.lon, m_b.lon = lon;
+    std::swap(m_rect.xa, m_rect.xb);
+    std::swap(m_a.lon, m_b.lon);
     m_width = -m_width;
   }
   RememberRect();
