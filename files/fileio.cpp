@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 int FioMatchWild(const char* pattern, int patternLength, const char* name) {
   if (!pattern || !name) return 0;

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "files/fileio.h"
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "text/textdefs.h"
 
 // Appends a separator unless path is empty or already ends in one.

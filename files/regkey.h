@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 // The application's own key below HKEY_CURRENT_USER: the class library's
 // CWinApp::SetRegistryKey (company key) calls this with the company key and

@@ -1,7 +1,7 @@
 // The whole class layer in one include.
 #pragma once
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/types.h"
 #include "framework/object.h"
 #include "framework/cmdtarget.h"
@@ -17,5 +17,5 @@
 #include "framework/docview.h"
 #include "framework/winapp.h"
 #include "framework/sync.h"
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/stdids.h"

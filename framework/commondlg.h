@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/wnd.h"
 
 // Open or save dialog. The filter is given as "Text|*.ext;*.ext2|...|"

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/stdids.h"
 #include "framework/wnd.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/wnd.h"
 
 #define ORV_CONTROL_CREATE(cls)                                                                   \

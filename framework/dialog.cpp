@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/winapp.h"
 
 // ---------------------------------------------------------- message boxes

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/wnd.h"
 
 // Thrown by CDataExchange::Fail once the user has been told; UpdateData

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/cmdtarget.h"
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/frame.h"
 #include "framework/print.h"
 #include "framework/wnd.h"

@@ -4,7 +4,7 @@
 
 #include "framework/controlbar.h"
 #include "framework/docview.h"
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/winapp.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)

@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/wnd.h"
 
 namespace {

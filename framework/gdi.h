@@ -6,7 +6,7 @@
 
 #include <typeinfo>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/types.h"
 
 class CWnd;

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/wnd.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 class CWnd;
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/types.h"
 
 // A4 portrait at 600 dpi: the preview's page without a printer.

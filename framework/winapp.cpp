@@ -11,7 +11,7 @@
 #include "framework/docview.h"
 #include "framework/gdi.h"
 #include "framework/menu.h"
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/stdids.h"
 #include "files/regkey.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "framework/cmdtarget.h"
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/wnd.h"
 
 class CDocTemplate;

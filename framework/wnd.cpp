@@ -9,7 +9,7 @@
 #include "framework/gdi.h"
 #include "framework/menu.h"
 #include "framework/olesite.h"
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/winapp.h"
 
 const char* const AFX_WND_CLASS = "OrvWnd";

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "framework/cmdtarget.h"
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/types.h"
 
 class CDC;

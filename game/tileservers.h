@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 class CRegistryKey;
 class CStrList;

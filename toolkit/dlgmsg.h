@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 enum : UINT {
   DLGMSG_DELETE_ROW = 1290,  // "Zeile löschen"

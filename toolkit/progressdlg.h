@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stdint.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/dialog.h"
 
 class CProgressDlg;

@@ -1,7 +1,7 @@
 // CTextInputDlg: asks for one line of text.
 #pragma once
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "framework/dialog.h"
 
 class CTextInputDlg : public CDialog {

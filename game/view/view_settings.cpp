@@ -4,7 +4,7 @@
 
 #include "files/fileio.h"
 #include "files/regkey.h"
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "text/fmtprint.h"
 
 namespace view {

@@ -2,7 +2,7 @@
 // mapping of Windows-1252.
 #include <gtest/gtest.h>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 
 TEST(CStringResource, LongStringWithUmlauts) {
   CString s;

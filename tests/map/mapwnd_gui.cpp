@@ -17,7 +17,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/winapp.h"
 #include "map/mapwnd.h"
 #include "tests/support/winpump.h"

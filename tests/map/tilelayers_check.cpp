@@ -13,7 +13,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #include "framework/winapp.h"
 #include "map/mapwnd.h"
 #include "map/tilecache.h"

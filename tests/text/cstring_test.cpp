@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "tests/support/testenv.h"
 
 #ifndef ORV_CP1252_TABLE

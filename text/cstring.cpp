@@ -1,4 +1,4 @@
-#include "framework/cstring.h"
+#include "text/cstring.h"
 #include "text/casefold.h"
 
 #include <climits>
@@ -10,7 +10,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include "framework/resinst.h"
+#include "text/resinst.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/resinst.h"
+#include "text/resinst.h"
 
 static HINSTANCE g_resourceHandle;
 
