@@ -48,7 +48,7 @@ bool NextElement(Scanner& s, const char** start, const char** tagEnd, const char
 }
 
 // The number of attribute attr (as a whole name, blanks around "=", quoted
-// either way or not at all) in the start tag [p, end).
+// either way or not at all, blanks inside the quotes) in the start tag [p, end).
 bool ReadAttribute(const char* p, const char* end, const char* attr, double* value) {
   size_t n = strlen(attr);
   for (const char* a = TrackFind(p, end, attr); a; a = TrackFind(a + 1, end, attr)) {
@@ -58,7 +58,11 @@ bool ReadAttribute(const char* p, const char* end, const char* attr, double* val
     if (q >= end || *q != '=') continue;
     ++q;
     while (q < end && TrackIsSpace(*q)) ++q;
-    if (q < end && (*q == '"' || *q == '\'')) ++q;
+    if (q < end && (*q == '"' || *q == '\'')) {
+      // blanks inside the quotes; a closing quote is never passed
+      ++q;
+      while (q < end && (*q == ' ' || *q == '\t')) ++q;
+    }
     if (q >= end || TrackIsSpace(*q)) return false;
     int used = TrackReadNumber(q, value);
     return used > 0 && q + used <= end && isfinite(*value);

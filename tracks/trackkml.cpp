@@ -27,8 +27,23 @@ struct NextFinder {
   }
 };
 
-// Placemarks with a time stamp, a "<when" and "<coordinates"; fill null
-// counts them.
+// The longitude and latitude behind the ">" of a "<coordinates" tag at c:
+// two finite numbers, joined by white space and an optional ",".
+bool ReadPlacemarkPoint(const char* c, const char* pmEnd, double* lon, double* lat) {
+  const char* gt = (const char*)memchr(c, '>', (size_t)(pmEnd - c));
+  if (!gt) return false;
+  const char* q = gt + 1;
+  int used = TrackReadNumber(q, lon);
+  if (used == 0 || q + used > pmEnd) return false;
+  q += used;
+  while (TrackIsSpace(*q)) ++q;
+  if (*q == ',') ++q;
+  used = TrackReadNumber(q, lat);
+  return used > 0 && q + used <= pmEnd && isfinite(*lon) && isfinite(*lat);
+}
+
+// Placemarks with a time stamp, a "<when" and "<coordinates" holding a
+// point; fill null counts them.
 int64_t ScanPlacemarks(const char* from, const char* end, TrackPoint* fill, int64_t room) {
   int64_t n = 0;
   NextFinder stamp{"<TimeStamp", end}, stampEnd{"</TimeStamp", end}, mark{"</Placemark", end},
@@ -44,7 +59,8 @@ int64_t ScanPlacemarks(const char* from, const char* end, TrackPoint* fill, int6
     if (!pmEnd) break;
     const char* w = when.Next(ts);
     const char* c = coords.Next(ts);
-    if (!w || !c || w >= pmEnd || c >= pmEnd) {
+    double lon = 0, lat = 0;
+    if (!w || !c || w >= pmEnd || c >= pmEnd || !ReadPlacemarkPoint(c, pmEnd, &lon, &lat)) {
       p = tsEnd + 1;
       continue;
     }
@@ -53,18 +69,8 @@ int64_t ScanPlacemarks(const char* from, const char* end, TrackPoint* fill, int6
       TrackPoint& pt = fill[n];
       const char* gt = (const char*)memchr(w, '>', (size_t)(pmEnd - w));
       if (gt) pt.time = TrackParseTime(gt + 1);
-      gt = (const char*)memchr(c, '>', (size_t)(pmEnd - c));
-      if (gt) {
-        const char* q = gt + 1;
-        double v = 0;
-        q += TrackReadNumber(q, &v);
-        pt.lon = v;
-        while (TrackIsSpace(*q)) ++q;
-        if (*q == ',') ++q;
-        v = 0;
-        TrackReadNumber(q, &v);
-        pt.lat = v;
-      }
+      pt.lon = lon;
+      pt.lat = lat;
     }
     ++n;
   }
@@ -75,7 +81,8 @@ int64_t ScanPlacemarks(const char* from, const char* end, TrackPoint* fill, int6
 void RepairDecimalCommas(char* p, char* end) {
   int counter = 0;
   for (; p < end; ++p) {
-    if (*p == ' ') {
+    // every white space ends a tuple, line breaks too
+    if (TrackIsSpace(*p)) {
       counter = 0;
     } else if (*p == '.') {
       counter = counter == 0 ? 1 : 0;
@@ -231,7 +238,8 @@ int ReadKmzArchive(CZipFile& zip, TrackPoint** points, char* name) {
   }
   uint64_t entrySize = zip.GetEntrySize(index, 0);
   if (entrySize > (uint64_t)TRACK_MAX_FILE) return TRACK_ERR_MEMORY;
-  if (entrySize == 0) return TRACK_ERR_FORMAT;
+  // an empty entry reads as an empty file does
+  if (entrySize == 0) return TRACK_ERR_OPEN;
   // zeroed: an entry shorter than it declares leaves no stray bytes
   char* text = (char*)calloc((size_t)entrySize + 1, 1);
   if (!text) return TRACK_ERR_MEMORY;

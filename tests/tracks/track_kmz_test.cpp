@@ -64,6 +64,9 @@ TEST(TrackKmz, FirstKmlEntryElseEntryZero) {
   EXPECT_EQ(nullptr, none.points);
   Read empty;
   EXPECT_EQ(-2, ReadKmz(Archive({}, 8), empty));
+  // an empty chosen entry reads as an empty file
+  Read hollow;
+  EXPECT_EQ(-1, ReadKmz(Archive({{"doc.kml", ""}, {"b.kml", Kml(4, 6.0)}}, 8), hollow));
   Read garbage;
   std::vector<unsigned char> junk(100, 'P');
   EXPECT_EQ(-1, ReadKmz(junk, garbage));

@@ -35,6 +35,11 @@ const Case kCases[] = {
     {"GPX single quotes and blanks around =", TrackParseGpx,
      Gpx("<trkpt lat='48.5' lon = '-11.25'/><trkpt\n lat = \"1e1\"\tlon='2'/>"), 2, -11.25, 48.5,
      2, 10, nullptr},
+    {"GPX blanks and tabs after the opening quote", TrackParseGpx,
+     Gpx("<trkpt lat=\" 48.1\" lon=\"\t11.5\"/><trkpt lat=' \t48.2' lon=\" 11.6\"/>"
+         "<trkpt lat=\" \" lon=\"9\"/><trkpt lat=\"\n9\" lon=\"9\"/>"
+         "<trkpt lat=\"  48.3\" lon=\"11.7 \"/>"),
+     3, 11.5, 48.1, 11.7, 48.3, nullptr},
     {"GPX element names only beginning with trkpt", TrackParseGpx,
      Gpx("<trkpts lat=\"1\" lon=\"2\"/><trkpts lat=\"3\" lon=\"4\"/><wpt lat=\"5\" lon=\"6\"/>"
          "<wpt lat=\"7\" lon=\"8\"/>"),
@@ -173,7 +178,7 @@ TEST(TrackReaders, TimesAndUntouchedFields) {
 }
 
 TEST(TrackReaders, KmlPlacemarksWithTimes) {
-  auto kml = [](int n) {
+  auto kml = [](int n, const char* extra = "") {
     std::string s = "<kml><Document>";
     for (int i = 0; i < n; ++i) {
       char b[400];
@@ -185,6 +190,7 @@ TEST(TrackReaders, KmlPlacemarksWithTimes) {
     }
     // an unstamped placemark takes no slot
     s += "<Placemark><TimeStamp></TimeStamp><Point></Point></Placemark>";
+    s += extra;
     return s + "<Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark></kml>";
   };
   Read few;
@@ -196,6 +202,33 @@ TEST(TrackReaders, KmlPlacemarksWithTimes) {
   EXPECT_DOUBLE_EQ(15.5, many.points[15].lon);
   EXPECT_DOUBLE_EQ(55.25, many.points[15].lat);
   EXPECT_DOUBLE_EQ(TrackTimeFromSeconds(1709812815), many.points[15].time);
+
+  // stamped placemarks without two finite numbers neither count nor fill
+  const char* bad =
+      "<Placemark><TimeStamp><when>2024-03-07T13:00:00Z</when></TimeStamp>"
+      "<Point><coordinates>abc</coordinates></Point></Placemark>"
+      "<Placemark><TimeStamp><when>2024-03-07T13:00:01Z</when></TimeStamp>"
+      "<Point><coordinates>1.#INF,48</coordinates></Point></Placemark>";
+  Read good16;
+  Parse(TrackParseKml, kml(16, bad), good16);
+  ASSERT_EQ(16, good16.count);
+  for (int i = 0; i < 16; ++i) EXPECT_DOUBLE_EQ(i + 0.5, good16.points[i].lon);
+  Read good15;
+  Parse(TrackParseKml, kml(15, bad), good15);
+  EXPECT_EQ(2, good15.count);
+}
+
+TEST(TrackReaders, KmlDecimalCommasOnThreeLines) {
+  Read r;
+  Parse(TrackParseKml,
+        "<kml><LineString><coordinates>11,5,48,1\n12,5,49,1\r\n13,5,50,1</coordinates>"
+        "</LineString></kml>",
+        r);
+  ASSERT_EQ(3, r.count);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_DOUBLE_EQ(11.5 + i, r.points[i].lon);
+    EXPECT_DOUBLE_EQ(48.1 + i, r.points[i].lat);
+  }
 }
 
 TEST(TrackReaders, ScanTimeStaysLinear) {
