@@ -358,11 +358,13 @@ void HtmlBrowser::OnContinue(WPARAM token) {
   m_busy = true;
   m_events.Fire(DISPID_DOWNLOADBEGIN, nullptr, 0);
   std::unique_ptr<HtmlDocument> doc;
+  std::vector<uint8_t> bytes;
+  bool read = false;
   bool stop = Superseded(serial);
   if (!stop) {
-    std::vector<uint8_t> bytes;
     HtmlFetchResult r = HtmlFetch(url, kHtmlMaxPageBytes, bytes);
     if (r == kHtmlFetchOk) {
+      read = true;
       doc.reset(new HtmlDocument);
       HtmlParseBytes(bytes.data(), bytes.size(), *doc);
     } else {
@@ -382,6 +384,8 @@ void HtmlBrowser::OnContinue(WPARAM token) {
   if (!stop) {
     m_url = url;
     m_title = doc->title;
+    m_source.swap(bytes);
+    m_hasSource = read;
     m_window.ShowPage(std::move(doc), url);
     m_readyState = READYSTATE_INTERACTIVE;
     FireUrl(DISPID_NAVIGATECOMPLETE2, url);

@@ -196,6 +196,9 @@ class HtmlBrowser : public IWebBrowser2,
   HRESULT Move(const LONG* left, const LONG* top, const LONG* width, const LONG* height);
   HRESULT GetRect(RECT* rect);
   bool CopyToClipboard();
+  // The shown page's bytes to a file the user picks; E_FAIL after an error
+  // the user was shown.
+  HRESULT SavePageAs();
 
   LONG m_cRef = 1;
   HtmlEventPoint m_events;
@@ -205,6 +208,8 @@ class HtmlBrowser : public IWebBrowser2,
   unsigned m_serial = 0;
   HtmlString m_pendingUrl;
   HtmlString m_url, m_title;
+  std::vector<uint8_t> m_source;  // the shown page as read
+  bool m_hasSource = false;       // false for the error page
   READYSTATE m_readyState = READYSTATE_UNINITIALIZED;
   bool m_busy = false;
   VARIANT_BOOL m_visible = VARIANT_TRUE, m_silent = VARIANT_FALSE, m_offline = VARIANT_FALSE;

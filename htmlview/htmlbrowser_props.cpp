@@ -1,7 +1,15 @@
 // The browser's properties, commands and dispatch interface.
-#include <exdispid.h>
-
 #include "htmlview/htmlbrowser.h"
+
+#include <commdlg.h>
+#include <exdispid.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "files/fileops.h"
+#include "htmlview/htmllimits.h"
+#include "htmlview/htmlurl.h"
 
 namespace {
 
@@ -221,7 +229,7 @@ STDMETHODIMP HtmlBrowser::GetProperty(BSTR Property, VARIANT* pvtValue) {
   return it == m_properties.end() ? S_OK : VariantCopy(pvtValue, &it->second);
 }
 
-// ---- commands: copy only
+// ---- commands: copy, zoom and save-as
 
 STDMETHODIMP HtmlBrowser::QueryStatusWB(OLECMDID cmdID, OLECMDF* pcmdf) {
   if (!pcmdf) return E_POINTER;
@@ -238,16 +246,98 @@ STDMETHODIMP HtmlBrowser::ExecWB(OLECMDID cmdID, OLECMDEXECOPT cmdexecopt, VARIA
 STDMETHODIMP HtmlBrowser::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT*) {
   if (pguidCmdGroup) return OLECMDERR_E_UNKNOWNGROUP;
   if (!prgCmds) return E_POINTER;
-  for (ULONG i = 0; i < cCmds; ++i)
-    prgCmds[i].cmdf = prgCmds[i].cmdID == OLECMDID_COPY
-                          ? OLECMDF_SUPPORTED | (m_window.Document() ? OLECMDF_ENABLED : 0)
-                          : 0;
+  for (ULONG i = 0; i < cCmds; ++i) {
+    DWORD f = 0;
+    switch (prgCmds[i].cmdID) {
+      case OLECMDID_COPY: f = OLECMDF_SUPPORTED | (m_window.Document() ? OLECMDF_ENABLED : 0); break;
+      case OLECMDID_SAVEAS: f = OLECMDF_SUPPORTED | (m_hasSource ? OLECMDF_ENABLED : 0); break;
+      case OLECMDID_OPTICAL_ZOOM: case OLECMDID_OPTICAL_GETZOOMRANGE: f = OLECMDF_SUPPORTED | OLECMDF_ENABLED; break;
+      default: break;
+    }
+    prgCmds[i].cmdf = f;
+  }
   return S_OK;
 }
 
-STDMETHODIMP HtmlBrowser::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, VARIANT*, VARIANT*) {
+STDMETHODIMP HtmlBrowser::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, VARIANT* pvaIn, VARIANT* pvaOut) {
   if (pguidCmdGroup) return OLECMDERR_E_UNKNOWNGROUP;
-  if (nCmdID == OLECMDID_COPY) return m_window.CopyText() ? S_OK : OLECMDERR_E_DISABLED;
-  // saving, printing and zooming are not the viewer's: nothing is shown
-  return OLECMDERR_E_NOTSUPPORTED;
+  switch (nCmdID) {
+    case OLECMDID_COPY:
+      return m_window.CopyText() ? S_OK : OLECMDERR_E_DISABLED;
+    case OLECMDID_SAVEAS:
+      return m_hasSource ? SavePageAs() : OLECMDERR_E_DISABLED;
+    case OLECMDID_OPTICAL_ZOOM:
+      if (pvaIn && V_VT(pvaIn) != VT_EMPTY) {
+        VARIANT v;
+        VariantInit(&v);
+        if (FAILED(VariantChangeType(&v, pvaIn, 0, VT_I4))) return E_INVALIDARG;
+        m_window.SetZoom(V_I4(&v));
+      }
+      if (pvaOut) {
+        V_VT(pvaOut) = VT_I4;
+        V_I4(pvaOut) = m_window.Zoom();
+      }
+      return S_OK;
+    case OLECMDID_OPTICAL_GETZOOMRANGE:
+      if (!pvaOut) return E_POINTER;
+      V_VT(pvaOut) = VT_I4;
+      V_I4(pvaOut) = MAKELONG(kHtmlMinZoom, kHtmlMaxZoom);
+      return S_OK;
+    default:
+      // saving in place, printing and finding are not the viewer's: nothing is shown
+      return OLECMDERR_E_NOTSUPPORTED;
+  }
+}
+
+// ---- save-as: the page alone, byte for byte as it was read. Pictures stay
+// behind: the page's references to them are not rewritten, and copying them
+// beside the page could overwrite the user's files.
+
+namespace {
+
+// The name the dialog offers: the last part of the page's path or resource
+// name, in the ANSI code page.
+std::string OfferedName(const HtmlString& url) {
+  HtmlString path;
+  if (HtmlUrlClassify(url) == HtmlUrlKind::kFile) path = HtmlUrlToPath(url);
+  else if (HtmlUrlClassify(url) == HtmlUrlKind::kRes) HtmlSplitResUrl(url, nullptr, &path);
+  size_t cut = path.find_last_of(L"\\/:");
+  HtmlString name = cut == HtmlString::npos ? path : path.substr(cut + 1);
+  std::string out(name.size() * 2 + 1, '\0');
+  int n = name.empty() ? 0
+                       : WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &out[0],
+                                             static_cast<int>(out.size()) - 1, "_", nullptr);
+  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return out;
+}
+
+}  // namespace
+
+HRESULT HtmlBrowser::SavePageAs() {
+  char file[MAX_PATH] = "";
+  std::string offered = OfferedName(m_url);
+  if (offered.size() < MAX_PATH) memcpy(file, offered.c_str(), offered.size() + 1);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = m_window.Handle() ? GetAncestor(m_window.Handle(), GA_ROOT) : nullptr;
+  ofn.lpstrFilter = "Webseite, nur HTML (*.htm;*.html)\0*.htm;*.html\0Alle Dateien (*.*)\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = "htm";
+  ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  AddRef();  // the dialog's message loop may let a handler release us
+  HRESULT hr = OLECMDERR_E_CANCELED;
+  if (GetSaveFileNameA(&ofn)) {
+    hr = S_OK;
+    // through a temporary and a rename: a failure leaves the old file as it was
+    if (FileWriteA(file, m_source.data(), static_cast<int>(m_source.size()), 0) < 0) {
+      char text[MAX_PATH + 64];
+      snprintf(text, sizeof text, "Die Datei '%s' konnte nicht gespeichert werden !", file);
+      MessageBoxA(ofn.hwndOwner, text, "Fehler", MB_OK | MB_ICONSTOP);
+      hr = E_FAIL;
+    }
+  }
+  Release();
+  return hr;
 }

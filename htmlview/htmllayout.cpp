@@ -22,26 +22,38 @@ struct Piece {
 
 class Layouter {
  public:
-  Layouter(const HtmlDocument& doc, HtmlFontMetrics& fm, HtmlImageInfo* images, HtmlLayout& out)
-      : m_doc(doc), m_fm(fm), m_images(images), m_out(out) {}
+  Layouter(const HtmlDocument& doc, HtmlFontMetrics& fm, HtmlImageInfo* images, HtmlLayout& out, int zoom)
+      : m_doc(doc), m_fm(fm), m_images(images), m_out(out), m_zoom(zoom) {}
 
   void Run(int width) {
     HtmlStyle st;
     HtmlRootStyle(m_doc.nodes[0], st);
     m_out.background = st.background == kHtmlNoColor ? 0xFFFFFF : st.background;
     m_out.textColor = st.color;
-    m_x = kBodyMargin;
-    m_width = std::max(1, width - 2 * kBodyMargin);
-    m_y = kBodyMargin;
+    int margin = Px(kBodyMargin);
+    width = std::max(width, 2 * margin + 1);
+    m_x = margin;
+    m_width = std::max(1, width - 2 * margin);
+    m_y = margin;
     m_align = st.align;
     Children(0, st);
     FlushLine();
-    m_out.height = Clip(m_y + kBodyMargin);
-    m_out.width = Clip(std::max<int64_t>(m_maxRight + kBodyMargin, width));
+    m_out.height = Clip(m_y + margin);
+    m_out.width = Clip(std::max<int64_t>(m_maxRight + margin, width));
   }
 
  private:
   bool Full() const { return m_y >= kHtmlMaxCoord; }
+
+  // A length of the page at the zoom.
+  int Px(int64_t v) const { return Clip((v * m_zoom + 50) / 100); }
+  // Styles keep the page's own sizes; what is measured and drawn is zoomed.
+  HtmlFont Zoomed(const HtmlFont& f) const {
+    HtmlFont z = f;
+    z.size = std::max(1, Px(f.size));
+    return z;
+  }
+  int Length(const HtmlString* text, int whole) const { return HtmlParseLength(text, whole, m_zoom); }
 
   void Children(int node, const HtmlStyle& st) {
     for (int c = m_doc.nodes[node].firstChild; c >= 0 && !Full(); c = m_doc.nodes[c].next) Node(c, st);
@@ -77,17 +89,17 @@ class Layouter {
     }
     int fs = st.font.size;
     switch (n.tag) {
-      case HtmlTag::kP: case HtmlTag::kDl: Block(idx, st, fs, fs, 0); break;
-      case HtmlTag::kPre: Block(idx, st, 13, 13, 0); break;
+      case HtmlTag::kP: case HtmlTag::kDl: Block(idx, st, Px(fs), Px(fs), 0); break;
+      case HtmlTag::kPre: Block(idx, st, Px(13), Px(13), 0); break;
       case HtmlTag::kH1: case HtmlTag::kH2: case HtmlTag::kH3:
-      case HtmlTag::kH4: case HtmlTag::kH5: case HtmlTag::kH6: Block(idx, st, fs * 2 / 3, fs * 2 / 3, 0); break;
-      case HtmlTag::kBlockquote: Block(idx, st, 16, 16, kQuoteIndent, kQuoteIndent); break;
+      case HtmlTag::kH4: case HtmlTag::kH5: case HtmlTag::kH6: Block(idx, st, Px(fs * 2 / 3), Px(fs * 2 / 3), 0); break;
+      case HtmlTag::kBlockquote: Block(idx, st, Px(16), Px(16), Px(kQuoteIndent), Px(kQuoteIndent)); break;
       case HtmlTag::kUl: case HtmlTag::kOl: {
         int saved = m_listCounter;
         bool savedOrdered = m_ordered;
         m_listCounter = 0;
         m_ordered = n.tag == HtmlTag::kOl;
-        Block(idx, st, m_listDepth ? 0 : 16, m_listDepth ? 0 : 16, kListIndent);
+        Block(idx, st, m_listDepth ? 0 : Px(16), m_listDepth ? 0 : Px(16), Px(kListIndent));
         m_listCounter = saved;
         m_ordered = savedOrdered;
         break;
@@ -107,7 +119,7 @@ class Layouter {
         m_marker.clear();
         break;
       }
-      case HtmlTag::kDd: Block(idx, st, 0, 0, kListIndent); break;
+      case HtmlTag::kDd: Block(idx, st, 0, 0, Px(kListIndent)); break;
       default: Block(idx, st, 0, 0, 0); break;
     }
   }
@@ -145,7 +157,7 @@ class Layouter {
     m_x += std::min(indentLeft, m_width / 2);
     m_width = std::max(1, m_width - std::min(indentLeft, m_width / 2) - std::min(indentRight, m_width / 2));
     m_align = st.align;
-    if (m_doc.nodes[idx].tag == HtmlTag::kPre) m_preFont = st.font;
+    if (m_doc.nodes[idx].tag == HtmlTag::kPre) m_preFont = Zoomed(st.font);
     Children(idx, st);
     FlushLine();
     if (isList) --m_listDepth;
@@ -200,10 +212,11 @@ class Layouter {
   }
 
   void Word(const WideChar* w, int len, const HtmlStyle& st, bool noWrap = false) {
-    int width = m_fm.TextWidth(st.font, w, len);
+    HtmlFont font = Zoomed(st.font);
+    int width = m_fm.TextWidth(font, w, len);
     int spaceW = 0;
     bool space = m_space && !m_line.empty();
-    if (space) spaceW = m_fm.TextWidth(st.font, kSpace, 1);
+    if (space) spaceW = m_fm.TextWidth(font, kSpace, 1);
     m_space = false;
     if (!noWrap && !m_line.empty() && m_lineX + spaceW + width > m_width) {
       FlushLine();
@@ -214,7 +227,7 @@ class Layouter {
     if (!m_line.empty()) {
       Piece& last = m_line.back();
       HtmlItem& it = m_out.items[last.itemIndex];
-      if (it.kind == HtmlItem::kText && it.font == st.font && it.color == (st.color) && it.link == st.link &&
+      if (it.kind == HtmlItem::kText && it.font == font && it.color == (st.color) && it.link == st.link &&
           it.x + it.w == m_lineX) {
         if (space) it.text.push_back(' ');
         it.text.append(w, len);
@@ -227,13 +240,13 @@ class Layouter {
     m_lineX += spaceW;
     HtmlItem it;
     it.kind = HtmlItem::kText;
-    it.font = st.font;
+    it.font = font;
     it.color = st.color;
     it.link = st.link;
     it.text.assign(w, len);
     it.w = width;
-    it.h = m_fm.LineHeight(st.font);
-    Place(std::move(it), m_fm.Ascent(st.font));
+    it.h = m_fm.LineHeight(font);
+    Place(std::move(it), m_fm.Ascent(font));
   }
 
   // Puts an inline item at the end of the current line.
@@ -263,12 +276,12 @@ class Layouter {
     if (!m_marker.empty()) {
       HtmlItem mk;
       mk.kind = HtmlItem::kText;
-      mk.font = m_markerStyle.font;
+      mk.font = Zoomed(m_markerStyle.font);
       mk.color = m_markerStyle.color;
       mk.text = m_marker;
       mk.w = m_fm.TextWidth(mk.font, mk.text.data(), static_cast<int>(mk.text.size()));
       mk.h = m_fm.LineHeight(mk.font);
-      mk.x = Clip(static_cast<int64_t>(m_x) - mk.w - 6);
+      mk.x = Clip(static_cast<int64_t>(m_x) - mk.w - Px(6));
       mk.y = Clip(m_y + ascent - m_fm.Ascent(mk.font));
       AddItem(std::move(mk));
       m_marker.clear();
@@ -282,26 +295,26 @@ class Layouter {
   void Break(const HtmlStyle& st) {
     if (m_line.empty()) {
       TakeSpace();
-      m_y = std::min<int64_t>(m_y + m_fm.LineHeight(st.pre ? m_preFont : st.font), kHtmlMaxCoord);
+      m_y = std::min<int64_t>(m_y + m_fm.LineHeight(st.pre ? m_preFont : Zoomed(st.font)), kHtmlMaxCoord);
     }
     FlushLine();
   }
 
   void Rule(const HtmlNode& n) {
     FlushLine();
-    Space(8);
+    Space(Px(8));
     TakeSpace();
     HtmlItem it;
     it.kind = HtmlItem::kFrame;
     it.color = kRuleColor;
     it.x = m_x;
     it.y = Clip(m_y);
-    int w = HtmlParseLength(n.Attr("width"), m_width);
+    int w = Length(n.Attr("width"), m_width);
     it.w = w > 0 ? std::min(w, kHtmlMaxCoord) : m_width;
-    it.h = 2;
+    it.h = Px(2);
+    m_y = std::min<int64_t>(m_y + it.h, kHtmlMaxCoord);
     AddItem(std::move(it));
-    m_y += 2;
-    Space(8);
+    Space(Px(8));
   }
 
   void Image(const HtmlNode& n, int node, const HtmlStyle& st) {
@@ -309,15 +322,18 @@ class Layouter {
     int k = static_cast<int>(std::lower_bound(m_doc.images.begin(), m_doc.images.end(), node) - m_doc.images.begin());
     int nw = 0, nh = 0;
     bool ok = k < kHtmlMaxImages && m_images && m_images->ImageSize(k, &nw, &nh) && nw > 0 && nh > 0;
-    int aw = HtmlParseLength(n.Attr("width"), m_width);
-    int ah = HtmlParseLength(n.Attr("height"), m_width);
+    int aw = Length(n.Attr("width"), m_width);
+    int ah = Length(n.Attr("height"), m_width);
     HtmlItem it;
     it.link = st.link;
     if (ok) {
-      int64_t w = nw, h = nh;
+      // the limits hold for the size drawn, after the zoom
+      int64_t w = Px(nw), h = Px(nh);
       if (aw > 0 && ah > 0) w = aw, h = ah;
       else if (aw > 0) h = std::max<int64_t>(1, static_cast<int64_t>(nh) * aw / nw), w = aw;
       else if (ah > 0) w = std::max<int64_t>(1, static_cast<int64_t>(nw) * ah / nh), h = ah;
+      w = std::max<int64_t>(1, w);
+      h = std::max<int64_t>(1, h);
       it.kind = HtmlItem::kImage;
       it.image = k;
       it.w = static_cast<int32_t>(std::min<int64_t>(w, kHtmlMaxImageSide));
@@ -326,15 +342,15 @@ class Layouter {
       it.kind = HtmlItem::kAlt;
       it.color = kAltColor;
       if (const HtmlString* alt = n.Attr("alt")) it.text = *alt;
-      it.font = st.font;
+      it.font = Zoomed(st.font);
       int tw = it.text.empty() ? 0 : m_fm.TextWidth(it.font, it.text.data(), static_cast<int>(it.text.size()));
-      it.w = std::min(aw > 0 ? aw : tw + 8, kHtmlMaxImageSide);
-      it.h = std::min(ah > 0 ? ah : m_fm.LineHeight(it.font) + 6, kHtmlMaxImageSide);
-      it.w = std::max(it.w, 8);
-      it.h = std::max(it.h, 8);
+      it.w = std::min(aw > 0 ? aw : tw + Px(8), kHtmlMaxImageSide);
+      it.h = std::min(ah > 0 ? ah : m_fm.LineHeight(it.font) + Px(6), kHtmlMaxImageSide);
+      it.w = std::max(it.w, std::min(Px(8), kHtmlMaxImageSide));
+      it.h = std::max(it.h, std::min(Px(8), kHtmlMaxImageSide));
     }
     bool space = m_space && !m_line.empty();
-    int spaceW = space ? m_fm.TextWidth(st.font, kSpace, 1) : 0;
+    int spaceW = space ? m_fm.TextWidth(Zoomed(st.font), kSpace, 1) : 0;
     m_space = false;
     if (!m_line.empty() && m_lineX + spaceW + it.w > m_width) FlushLine();
     else m_lineX += spaceW;
@@ -349,15 +365,20 @@ class Layouter {
 
   void Table(int idx, const HtmlStyle& st) {
     FlushLine();
-    Space(4);
+    Space(Px(4));
     TakeSpace();
     const HtmlNode& t = m_doc.nodes[idx];
+    // the page's own sizes are capped, then zoomed
     int border = 0;
     if (const HtmlString* b = t.Attr("border")) border = b->empty() ? 1 : std::min(std::max(0, HtmlParseLength(b, 0)), 16);
     int pad = 1, spacing = 2;
     if (const HtmlString* p = t.Attr("cellpadding")) pad = std::min(std::max(0, HtmlParseLength(p, 0)), 64);
     if (const HtmlString* s = t.Attr("cellspacing")) spacing = std::min(std::max(0, HtmlParseLength(s, 0)), 64);
-    int width = HtmlParseLength(t.Attr("width"), m_width);
+    int line = border ? Px(1) : 0;
+    border = Px(border);
+    pad = Px(pad);
+    spacing = Px(spacing);
+    int width = Length(t.Attr("width"), m_width);
     if (width <= 0) width = m_width;
     width = std::min(width, kHtmlMaxCoord / 2);
     int x0 = m_x;
@@ -381,7 +402,7 @@ class Layouter {
       cols = std::max(cols, n);
     }
     if (cols == 0) {
-      Space(4);
+      Space(Px(4));
       return;
     }
     // column widths: given ones first, equal shares of the rest
@@ -392,7 +413,7 @@ class Layouter {
       for (int c = m_doc.nodes[r].firstChild; c >= 0 && k < cols; c = m_doc.nodes[c].next) {
         const HtmlNode& cell = m_doc.nodes[c];
         if (cell.tag != HtmlTag::kTd && cell.tag != HtmlTag::kTh) continue;
-        int w = HtmlParseLength(cell.Attr("width"), inner);
+        int w = Length(cell.Attr("width"), inner);
         if (colW[k] < 0 && w > 0) colW[k] = std::min(w, inner);
         ++k;
       }
@@ -449,7 +470,7 @@ class Layouter {
         bg.w = 0;  // placeholder until the row's height is known
         cellFills.push_back(AddItem(std::move(bg)));
         cellX.push_back(x);
-        int inset = (border ? 1 : 0) + pad;
+        int inset = line + pad;
         m_x = Clip(x + inset);
         m_width = std::max(1, colW[k] - 2 * inset);
         m_y = y + inset;
@@ -510,7 +531,7 @@ class Layouter {
       AddItem(std::move(fr));
     }
     m_maxRight = std::max<int64_t>(m_maxRight, static_cast<int64_t>(x0) + tableW);
-    Space(4);
+    Space(Px(4));
   }
 
   static const WideChar kSpace[2];
@@ -519,6 +540,7 @@ class Layouter {
   HtmlFontMetrics& m_fm;
   HtmlImageInfo* m_images;
   HtmlLayout& m_out;
+  int m_zoom;
   int m_x = 0, m_width = 1;
   int64_t m_y = 0;
   int64_t m_maxRight = 0;
@@ -539,10 +561,10 @@ const WideChar Layouter::kSpace[2] = {' ', 0};
 }  // namespace
 
 void HtmlLayoutPage(const HtmlDocument& doc, int width, HtmlFontMetrics& metrics, HtmlImageInfo* images,
-                    HtmlLayout& out) {
+                    HtmlLayout& out, int zoom) {
   out = HtmlLayout();
   if (doc.nodes.empty()) return;
-  Layouter(doc, metrics, images, out).Run(std::max(width, 2 * kBodyMargin + 1));
+  Layouter(doc, metrics, images, out, std::min(std::max(zoom, kHtmlMinZoom), kHtmlMaxZoom)).Run(width);
 }
 
 int HtmlLinkAt(const HtmlLayout& layout, int x, int y) {

@@ -45,8 +45,10 @@ struct HtmlLayout {
   uint32_t textColor = 0;
 };
 
+// zoom: percent (kHtmlMinZoom..kHtmlMaxZoom) by which every length of the
+// page is scaled; the width is the window's and is not.
 void HtmlLayoutPage(const HtmlDocument& doc, int width, HtmlFontMetrics& metrics, HtmlImageInfo* images,
-                    HtmlLayout& out);
+                    HtmlLayout& out, int zoom = 100);
 
 // The link under a page point, -1 for none.
 int HtmlLinkAt(const HtmlLayout& layout, int x, int y);

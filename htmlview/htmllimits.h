@@ -12,3 +12,5 @@ constexpr int kHtmlMaxImageSide = 16384;           // drawn size of one image
 constexpr int kHtmlCharsetProbeBytes = 1024;       // where a charset meta counts
 constexpr int32_t kHtmlMaxCoord = 1 << 30;         // layout positions stay below this
 constexpr int kHtmlMaxAttributes = 64;             // per tag; more are dropped
+constexpr int kHtmlMinZoom = 10;                   // percent
+constexpr int kHtmlMaxZoom = 1000;

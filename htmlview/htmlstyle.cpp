@@ -139,13 +139,14 @@ bool HtmlParseColor(const HtmlString& text, uint32_t* rgb) {
   return true;
 }
 
-int HtmlParseLength(const HtmlString* text, int whole) {
+int HtmlParseLength(const HtmlString* text, int whole, int zoom) {
   if (!text) return -1;
   std::string s = Ascii(*text);
   char* end = nullptr;
   double d = strtod(s.c_str(), &end);
   if (end == s.c_str() || !(d >= 0)) return -1;
   if (*end == '%') d = d * whole / 100;
+  else d = d * zoom / 100;
   if (d > (1 << 28)) d = 1 << 28;
   return static_cast<int>(d + 0.5);
 }

@@ -28,7 +28,8 @@ struct HtmlStyle {
 // 0xRRGGBB of "#rgb", "#rrggbb", "rrggbb", "rgb(r,g,b)" or a colour name.
 bool HtmlParseColor(const HtmlString& text, uint32_t* rgb);
 // A length in pixels of "120", "120px", "50%" (of whole); -1 when none.
-int HtmlParseLength(const HtmlString* text, int whole);
+// Pixel lengths are scaled by zoom percent, shares of whole are not.
+int HtmlParseLength(const HtmlString* text, int whole, int zoom = 100);
 
 // The style of an element's content, from its parent's. A new link is not
 // numbered here: the caller sets link.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "htmlview/htmllimits.h"
 #include "htmlview/htmlurl.h"
 
 namespace {
@@ -67,15 +68,25 @@ void HtmlWindow::ShowPage(std::unique_ptr<HtmlDocument> doc, const HtmlString& u
   if (m_hWnd) InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void HtmlWindow::SetZoom(int percent) {
+  m_zoom = std::min(std::max(percent, kHtmlMinZoom), kHtmlMaxZoom);
+  Relayout();
+  if (m_hWnd) InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void HtmlWindow::Relayout() {
   RECT rc = {0, 0, 0, 0};
   if (m_hWnd) GetClientRect(m_hWnd, &rc);
   int width = rc.right;
-  if (width == m_layoutWidth) return;
+  if (width == m_layoutWidth && m_zoom == m_layoutZoom) return;
+  // the place shown: the same share of the page stays at the top
+  int64_t oldHeight = std::max(1, m_layout.height);
+  int64_t place = m_scroll;
   m_layoutWidth = width;
-  if (m_doc) HtmlLayoutPage(*m_doc, width, m_fonts, &m_images, m_layout);
+  m_layoutZoom = m_zoom;
+  if (m_doc) HtmlLayoutPage(*m_doc, width, m_fonts, &m_images, m_layout, m_zoom);
   else m_layout = HtmlLayout();
-  ScrollTo(m_scroll);
+  ScrollTo(place * m_layout.height / oldHeight);
   UpdateScrollBar();
 }
 

@@ -41,6 +41,10 @@ class HtmlWindow {
   // Posts a message to this window that comes back as OnContinue(token).
   bool PostContinue(WPARAM token) const;
   int ScrollPos() const { return m_scroll; }
+  // Lays the page out again at zoom percent (10..1000), keeping the place
+  // shown; later pages keep the zoom.
+  void SetZoom(int percent);
+  int Zoom() const { return m_zoom; }
   const HtmlLayout& Layout() const { return m_layout; }
 
  private:
@@ -61,6 +65,7 @@ class HtmlWindow {
   HtmlGdiFonts m_fonts;
   HtmlLayout m_layout;
   int m_layoutWidth = -1;
+  int m_zoom = 100, m_layoutZoom = 100;
   int m_scroll = 0;
   int m_hoverLink = -1;
   int m_pressedLink = -1;

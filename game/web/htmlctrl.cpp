@@ -425,14 +425,14 @@ void CHtmlCtrl::SetZoom(int nPercent) {
   VariantInit(&in);
   V_VT(&in) = VT_I4;
   V_I4(&in) = nPercent;
-  ExecWB(static_cast<OLECMDID>(OLECMDID_ZOOM), OLECMDEXECOPT_DONTPROMPTUSER, &in, nullptr);
+  ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &in, nullptr);
 }
 
 int CHtmlCtrl::GetZoom() {
   if (!m_pBrowser) return kZoomDefault;
   VARIANT out;
   VariantInit(&out);
-  HRESULT hr = m_pBrowser->ExecWB(static_cast<OLECMDID>(OLECMDID_ZOOM), OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &out);
+  HRESULT hr = m_pBrowser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, nullptr, &out);
   int zoom = kZoomDefault;
   if (SUCCEEDED(hr) && V_VT(&out) == VT_I4 && V_I4(&out) >= 1) zoom = V_I4(&out);
   VariantClear(&out);
@@ -444,7 +444,7 @@ void CHtmlCtrl::GetZoomRange(int* pnMin, int* pnMax) {
   if (m_pBrowser) {
     VARIANT out;
     VariantInit(&out);
-    HRESULT hr = m_pBrowser->ExecWB(static_cast<OLECMDID>(OLECMDID_GETZOOMRANGE), OLECMDEXECOPT_DONTPROMPTUSER,
+    HRESULT hr = m_pBrowser->ExecWB(OLECMDID_OPTICAL_GETZOOMRANGE, OLECMDEXECOPT_DONTPROMPTUSER,
                                     nullptr, &out);
     if (SUCCEEDED(hr) && V_VT(&out) == VT_I4 && V_I4(&out) > 0) {
       lo = LOWORD(V_I4(&out));

@@ -1,6 +1,7 @@
 // Layout over a fixed font grid: wrapping, alignment, tables, images, limits.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "htmlview/htmldom.h"
@@ -105,6 +106,66 @@ TEST(HtmlLayout, LinksAreNumberedAndHit) {
   EXPECT_EQ(0x0000EEu, t[0]->color);
   EXPECT_EQ(1, HtmlLinkAt(l.layout, t[2]->x + 1, t[2]->y + 1));
   EXPECT_EQ(-1, HtmlLinkAt(l.layout, t[1]->x + 1, t[1]->y + 1));
+}
+
+// Text that measures in proportion to its size, as real fonts do.
+struct ScalingMetrics : HtmlFontMetrics {
+  int TextWidth(const HtmlFont& f, const WideChar*, int n) override { return n * f.size / 2; }
+  int LineHeight(const HtmlFont& f) override { return f.size * 5 / 4; }
+  int Ascent(const HtmlFont& f) override { return f.size; }
+};
+
+HtmlLayout LayZoomed(const HtmlDocument& doc, int width, int zoom, HtmlImageInfo* images) {
+  ScalingMetrics m;
+  HtmlLayout out;
+  HtmlLayoutPage(doc, width, m, images, out, zoom);
+  return out;
+}
+
+TEST(HtmlLayout, ZoomScalesEveryLengthAndRewraps) {
+  FixedImages img;
+  img.w = 100, img.h = 50;
+  Laid l = Lay("<h1>Titel</h1><p>Ein Satz mit vielen <b>Worten</b> <img src=a.png> <img src=a.png width=30>"
+               "<blockquote>zitiert</blockquote><ul><li>eins<li>zwei</ul><hr width=50%><pre>a  b</pre>"
+               "<table width=300 border=1 cellpadding=3 cellspacing=2><tr><td width=100>x<td>y</table>"
+               "<img src=b.png width=40 height=20>",
+               400, &img);
+  HtmlLayout one = LayZoomed(l.doc, 400, 100, &img), two = LayZoomed(l.doc, 800, 200, &img);
+  // twice the zoom in twice the width: the same page at twice its size
+  ASSERT_EQ(one.items.size(), two.items.size());
+  for (size_t i = 0; i < one.items.size(); ++i) {
+    SCOPED_TRACE(i);
+    const HtmlItem &a = one.items[i], &b = two.items[i];
+    EXPECT_EQ(2 * a.x, b.x);
+    EXPECT_EQ(2 * a.y, b.y);
+    EXPECT_EQ(2 * a.w, b.w);
+    EXPECT_EQ(2 * a.h, b.h);
+    if (a.kind == HtmlItem::kText) {
+      EXPECT_EQ(2 * a.font.size, b.font.size);
+    }
+  }
+  EXPECT_EQ(2 * one.height, two.height);
+  auto pictures = Of(two, HtmlItem::kImage);
+  ASSERT_EQ(3u, pictures.size());
+  EXPECT_EQ(200, pictures[0]->w);
+  EXPECT_EQ(100, pictures[0]->h);
+  // the same width at zoom 200: fewer words a line, a longer page
+  HtmlLayout same = LayZoomed(l.doc, 400, 200, &img);
+  auto lines = [](const HtmlLayout& l) {
+    std::set<int> ys;
+    for (const HtmlItem* t : Of(l, HtmlItem::kText)) ys.insert(t->y);
+    return ys.size();
+  };
+  EXPECT_GT(lines(same), lines(one));
+  EXPECT_GT(same.height, 2 * one.height);
+  for (const HtmlItem* t : Of(same, HtmlItem::kText)) EXPECT_LE(t->x + t->w, 400 - 16) << t->y;
+  // the picture limit holds for the zoomed size; zoom stays within 10..1000
+  FixedImages big;
+  big.w = 10000, big.h = 10;
+  Laid p = Lay("<img src=a.png>", 400, &big);
+  EXPECT_EQ(kHtmlMaxImageSide, Of(LayZoomed(p.doc, 400, 200, &big), HtmlItem::kImage)[0]->w);
+  EXPECT_EQ(1000, Of(LayZoomed(p.doc, 400, 5, &big), HtmlItem::kImage)[0]->w);
+  EXPECT_EQ(100, Of(LayZoomed(p.doc, 400, 5000, &big), HtmlItem::kImage)[0]->h);
 }
 
 TEST(HtmlLayout, HugePagesStayWithinCoordinates) {

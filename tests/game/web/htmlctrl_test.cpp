@@ -12,6 +12,7 @@
 
 #include "framework/afxwin.h"
 #include "game/web/htmlctrl.h"
+#include "game/web/htmlctrl_save.h"
 #include "htmlview/htmlbrowser.h"
 #include "tests/support/testenv.h"
 #include "tests/support/winpump.h"
@@ -262,27 +263,129 @@ TEST_F(WebWindow, MissingPageGivesNavigateErrorThenTheErrorPage) {
   EXPECT_EQ("Die Seite " + dir + "\\gross.html konnte nicht geladen werden.", ClipboardText());
 }
 
-TEST_F(WebWindow, ZoomPrintSaveAndFindAreRefusedQuietly) {
+TEST_F(WebWindow, ZoomAndSaveAsWorkPrintAndFindAreRefusedQuietly) {
   ctrl.Navigate2(a.c_str());
   WaitDocuments(1);
+  const HtmlLayout& shown = static_cast<HtmlBrowser*>(ctrl.GetBrowser())->Window().Layout();
+  ASSERT_FALSE(shown.items.empty());
+  int size100 = shown.items[0].font.size;
   EXPECT_EQ(100, ctrl.GetZoom());
   ctrl.SetZoom(250);
-  EXPECT_EQ(100, ctrl.GetZoom());
+  EXPECT_EQ(250, ctrl.GetZoom());
+  ctrl.SetZoom(5);
+  EXPECT_EQ(10, ctrl.GetZoom());
+  ctrl.SetZoom(2000);
+  EXPECT_EQ(1000, ctrl.GetZoom());
   int lo = 0, hi = 0;
   ctrl.GetZoomRange(&lo, &hi);
   EXPECT_EQ(10, lo);
   EXPECT_EQ(1000, hi);
+  EXPECT_EQ(OLECMDF_SUPPORTED | OLECMDF_ENABLED, ctrl.QueryStatusWB(OLECMDID_OPTICAL_GETZOOMRANGE));
+  // later pages keep the zoom
+  ctrl.SetZoom(200);
+  ctrl.Navigate2(b.c_str());
+  WaitDocuments(2);
+  EXPECT_EQ(200, ctrl.GetZoom());
+  ASSERT_FALSE(shown.items.empty());
+  EXPECT_EQ(2 * size100, shown.items[0].font.size);
   EXPECT_EQ(nullptr, ctrl.GetHtmlDocument());
   ctrl.ShowFindDialog();
   ctrl.SendMessage(WM_COMMAND, ID_FILE_PRINT);
+  EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
   EXPECT_EQ(OLECMDF_SUPPORTED | OLECMDF_ENABLED, ctrl.QueryStatusWB(OLECMDID_COPY));
-  EXPECT_EQ(0, ctrl.QueryStatusWB(OLECMDID_SAVEAS));
-  // no dialog to fill: -1 at once, and no window appeared
+  EXPECT_EQ(OLECMDF_SUPPORTED | OLECMDF_ENABLED, ctrl.QueryStatusWB(OLECMDID_SAVEAS));
+  EXPECT_EQ(0, ctrl.QueryStatusWB(OLECMDID_SAVE));
+  // the error page was read from nowhere: no dialog to fill, -1 at once
+  ctrl.Navigate2((dir + "\\fehlt.html").c_str());
+  WaitDocuments(3);
+  EXPECT_EQ(OLECMDF_SUPPORTED, ctrl.QueryStatusWB(OLECMDID_SAVEAS));
   DWORD t0 = GetTickCount();
   EXPECT_EQ(-1, ctrl.SavePageAs((dir + "\\kopie.html").c_str(), 0, FALSE));
   EXPECT_LT(GetTickCount() - t0, 1000u);
   EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dir + "\\kopie.html").c_str()));
+}
+
+// What a timer saw of the dialogs that the viewer's save-as opened.
+struct SeenDialogs {
+  std::string name;                // the Save-As dialog's file name, then cancelled
+  std::vector<std::string> types;  // its file types
+  std::string error;               // the text of a "Fehler" box, then closed
+} g_seen;
+
+void CALLBACK WatchDialogs(HWND, UINT, UINT_PTR, DWORD) {
+  for (HWND h = FindWindowA("#32770", nullptr); h; h = FindWindowExA(nullptr, h, "#32770", nullptr)) {
+    char text[512] = "";
+    if (!IsWindowVisible(h)) continue;
+    if (HWND name = GetDlgItem(h, 1148)) {
+      GetWindowTextA(name, text, sizeof text);
+      g_seen.name = text;
+      HWND types = GetDlgItem(h, 1136);
+      for (int i = 0, n = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0)); i < n; ++i) {
+        SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        g_seen.types.push_back(text);
+      }
+      PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+    } else if (GetWindowTextA(h, text, sizeof text) && std::string(text) == "Fehler") {
+      GetDlgItemTextA(h, 0xFFFF, text, sizeof text);
+      g_seen.error = text;
+      PostMessageA(h, WM_COMMAND, IDOK, 0);
+    }
+  }
+}
+
+struct ExecContext {
+  IWebBrowser2* browser;
+  HRESULT hr;
+};
+
+void ExecSaveAs(void* context) {
+  ExecContext* c = static_cast<ExecContext*>(context);
+  c->hr = c->browser->ExecWB(OLECMDID_SAVEAS, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+}
+
+std::string Bytes(const std::string& path) {
+  std::vector<unsigned char> b;
+  orvtest::ReadFile(path, b);
+  return std::string(b.begin(), b.end());
+}
+
+TEST_F(WebWindow, SavePageAsWritesThePageAloneByteForByte) {
+  g_seen = SeenDialogs();
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &WatchDialogs);
+  const std::string latin = "<title>Seite C</title><p>Gr\xfc\xdf""e aus K\xf6ln <img src=bild.png>\r\n";
+  const std::string utf8 = "\xef\xbb\xbf<meta charset=utf-8><p>Gr\xc3\xbc\xc3\x9f""e\n";
+  std::string c = dir + "\\c.html", d = dir + "\\d.htm";
+  Write(c, latin);
+  Write(d, utf8);
+  ctrl.Navigate2(c.c_str());
+  WaitDocuments(1);
+  // by hand: the page's name offered with the two types; cancelled, nothing written
+  ExecContext call = {ctrl.GetBrowser(), S_OK};
+  ExecSaveAs(&call);
+  EXPECT_EQ(OLECMDERR_E_CANCELED, call.hr);
+  EXPECT_EQ("c.html", g_seen.name);
+  std::vector<std::string> types = {"Webseite, nur HTML (*.htm;*.html)", "Alle Dateien (*.*)"};
+  EXPECT_EQ(types, g_seen.types);
+  std::string copy = dir + "\\kopie.html";
+  EXPECT_EQ(0, ctrl.SavePageAs(copy.c_str(), 0, FALSE));
+  EXPECT_EQ(latin, Bytes(copy));
+  ctrl.Navigate2(d.c_str());
+  WaitDocuments(2);
+  EXPECT_EQ(0, ctrl.SavePageAs(copy.c_str(), 1, FALSE));  // over the first copy
+  EXPECT_EQ(utf8, Bytes(copy));
+  // a read-only target: the error shown, the old bytes kept, E_FAIL
+  std::string locked = dir + "\\fest.html";
+  Write(locked, "alt");
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(-1, SaveAsDialogRun(frame->m_hWnd, locked.c_str(), 0, FALSE, &ExecSaveAs, &call));
+  EXPECT_EQ(E_FAIL, call.hr);
+  EXPECT_EQ("alt", Bytes(locked));
+  EXPECT_EQ("Die Datei '" + locked + "' konnte nicht gespeichert werden !", g_seen.error);
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+  KillTimer(nullptr, timer);
+  // no picture was copied beside the page
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dir + "\\bild.png").c_str()));
 }
 
 TEST_F(WebWindow, PropertiesAndTheirEvents) {
