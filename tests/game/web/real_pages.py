@@ -205,6 +205,25 @@ def test_hand_written_page(work):
         check(h.wait_for("Status file:///", 1, 5) and h.last("Status").endswith("/zwei.html"),
               "hover over the link: status text " + h.last("Status"))
 
+        # zoom 200 (F6 in the host): the picture doubles at its new place,
+        # the text takes more lines than twice its height; F6 again goes back
+        h.key("F6")
+        check(h.wait_for("Zoom 200", 1, 5), "zoom 200 set: " + h.last("Zoom"))
+        time.sleep(0.5)
+        px2 = shot()
+        zimg = h.images()[-2]
+        red2 = box_of(px2, (255, 0, 0), ox, oy, ox + 880, oy + 600)
+        check(red2 is not None and abs(red2[2] - 200) <= 1 and abs(red2[3] - 100) <= 1 and
+              abs(red2[0] - ox - zimg[0]) <= 1 and abs(red2[1] - oy - zimg[1]) <= 1,
+              "at zoom 200 the 100 x 50 picture measures 200 x 100 at its place: %r %r" % (red2, zimg))
+        green_z = box_of(px2, (0, 255, 0), ox, oy, ox + 880, oy + 640)
+        check(green_z is not None and green_z[1] - oy > 2 * (green[1] - oy) + 20,
+              "text rewrapped at zoom 200: mark %r -> %r" % (green, green_z))
+        h.key("F6")
+        check(h.wait_for("Zoom 100", 1, 5), "back to zoom 100")
+        time.sleep(0.5)
+        check(box_of(shot(), (255, 0, 0), ox, oy, ox + 400, oy + 200) == red, "the picture back at 100 x 50")
+
         # narrower: the long paragraph takes more lines, the mark moves down
         subprocess.run(["xdotool", "windowsize", h.window, "420", "700"], check=True)
         h.wait_for("Size", 2, 5)

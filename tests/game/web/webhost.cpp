@@ -1,7 +1,8 @@
 // A frame hosting the web window over one page, for the host-driven tests:
 // it logs the browser's events, the frame's F5 command and where the page's
 // pictures were laid out, one line each, to the file named first on its
-// command line; the second argument is the page.
+// command line; the second argument is the page. F6 switches the page's
+// zoom between 100 and 200 percent.
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,7 @@
 namespace {
 
 const UINT kCmdNextGame = 32806;
+const UINT kCmdZoom = 32990;
 FILE* g_log = nullptr;
 
 void Log(const char* fmt, const std::string& a = std::string(), long x = 0, long y = 0, long w = 0, long h = 0) {
@@ -56,8 +58,8 @@ class CHostFrame : public CFrameWnd {
     status.Create(this);
     status.SetIndicators(indicators, 1);
     if (!html.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), this, 4386)) return -1;
-    ACCEL keys[] = {{FVIRTKEY, VK_F5, static_cast<WORD>(kCmdNextGame)}};
-    m_hAccelTable = ::CreateAcceleratorTableA(keys, 1);
+    ACCEL keys[] = {{FVIRTKEY, VK_F5, static_cast<WORD>(kCmdNextGame)}, {FVIRTKEY, VK_F6, static_cast<WORD>(kCmdZoom)}};
+    m_hAccelTable = ::CreateAcceleratorTableA(keys, 2);
     return 0;
   }
   void RecalcLayout(BOOL bNotify) override {
@@ -70,6 +72,11 @@ class CHostFrame : public CFrameWnd {
     html.MoveWindow(0, 0, rc.Width(), rc.Height() - bar.Height());
   }
   void OnNextGame() { Log("Command F5"); }
+  void OnZoom() {
+    html.SetZoom(html.GetZoom() == 200 ? 100 : 200);
+    Log("Zoom %s%ld", "", html.GetZoom());
+    html.LogLayout();
+  }
   void OnSize(UINT type, int cx, int cy) {
     CFrameWnd::OnSize(type, cx, cy);
     Log("Size %s%ld %ld", "", cx, cy);
@@ -81,6 +88,7 @@ BEGIN_MESSAGE_MAP(CHostFrame, CFrameWnd)
   ON_WM_CREATE()
   ON_WM_SIZE()
   ON_COMMAND(kCmdNextGame, OnNextGame)
+  ON_COMMAND(kCmdZoom, OnZoom)
 END_MESSAGE_MAP()
 
 class CHostApp : public CWinApp {
