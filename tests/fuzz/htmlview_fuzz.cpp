@@ -1,5 +1,5 @@
 // A page of arbitrary bytes through charset, tree, text and layout at two
-// widths; every item must stay inside the coordinate limits.
+// widths and zooms; every item must stay inside the coordinate limits.
 #include <cstddef>
 #include <cstdint>
 
@@ -32,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HtmlDocumentText(doc);
   Metrics m;
   Images im;
-  for (int width : {1, 1000}) {
+  // the smallest and the largest zoom too: every length is multiplied
+  const int runs[][2] = {{1, 100}, {1000, 100}, {1000, 1000}, {300, 10}};
+  for (const auto& run : runs) {
     HtmlLayout lay;
-    HtmlLayoutPage(doc, width, m, &im, lay);
+    HtmlLayoutPage(doc, run[0], m, &im, lay, run[1]);
     for (const HtmlItem& it : lay.items) {
       if (it.y < -kHtmlMaxCoord || it.y > kHtmlMaxCoord || it.w < 0 || it.w > kHtmlMaxCoord) __builtin_trap();
       if (it.link >= static_cast<int>(lay.links.size())) __builtin_trap();
