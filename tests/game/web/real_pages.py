@@ -253,7 +253,26 @@ def test_hand_written_page(work):
         h.close()
 
 
-def text_page(work, name, data, encoding, what):
+def save_as_by_hand(h, work, data, what):
+    """Ctrl+S, the Save-As dialog on screen, a typed name and Enter: the
+    file holds the page's bytes as they were read."""
+    target = os.path.join(work, "gesichert.html")
+    h.key("ctrl+s")
+    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "Save|Speichern"],
+                           capture_output=True, text=True, timeout=20).stdout.split()
+    check(bool(found), what + ": the Save-As dialog is shown")
+    if not found:
+        return
+    time.sleep(0.5)
+    subprocess.run(["xdotool", "type", "--delay", "30", winpath(target)], check=True)
+    h.key("Return")
+    check(h.wait_for("SaveAs ended", 1, 10), what + ": save-as returned")
+    saved = open(target, "rb").read() if os.path.exists(target) else b""
+    check(saved == data, what + ": the saved file equals the page byte for byte (%d of %d bytes)" %
+          (len(saved), len(data)))
+
+
+def text_page(work, name, data, encoding, what, save=False):
     path = os.path.join(work, name)
     with open(path, "wb") as f:
         f.write(data)
@@ -267,6 +286,8 @@ def text_page(work, name, data, encoding, what):
         check(got == want, what + ": Ctrl+C text equals html.parser's")
         if got != want:
             print("  got :", got[:300], "\n  want:", want[:300])
+        if save:
+            save_as_by_hand(h, work, data, what)
     finally:
         h.close()
 
@@ -314,7 +335,7 @@ def main():
         text_page(work, "ansi.html",
                   "<html><head><title>Alt</title></head><body><h1>Überschrift</h1><p>Grüße aus Köln – "
                   "„Anführung“ € 5</p><table border=1><tr><td>Straße<td>Maß</table></body></html>"
-                  .encode("cp1252"), "cp1252", "Windows-1252 page")
+                  .encode("cp1252"), "cp1252", "Windows-1252 page", save=True)
         md = subprocess.run(["markdown_py"], input=MARKDOWN.encode("utf-8"), capture_output=True,
                             check=True).stdout
         text_page(work, "markdown.html",

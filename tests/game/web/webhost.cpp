@@ -2,7 +2,7 @@
 // it logs the browser's events, the frame's F5 command and where the page's
 // pictures were laid out, one line each, to the file named first on its
 // command line; the second argument is the page. F6 switches the page's
-// zoom between 100 and 200 percent.
+// zoom between 100 and 200 percent; Ctrl+S is the web window's save-as.
 #include <cstdio>
 #include <string>
 
@@ -14,6 +14,7 @@ namespace {
 
 const UINT kCmdNextGame = 32806;
 const UINT kCmdZoom = 32990;
+const UINT kCmdSaveAs = 32991;
 FILE* g_log = nullptr;
 
 void Log(const char* fmt, const std::string& a = std::string(), long x = 0, long y = 0, long w = 0, long h = 0) {
@@ -58,8 +59,10 @@ class CHostFrame : public CFrameWnd {
     status.Create(this);
     status.SetIndicators(indicators, 1);
     if (!html.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), this, 4386)) return -1;
-    ACCEL keys[] = {{FVIRTKEY, VK_F5, static_cast<WORD>(kCmdNextGame)}, {FVIRTKEY, VK_F6, static_cast<WORD>(kCmdZoom)}};
-    m_hAccelTable = ::CreateAcceleratorTableA(keys, 2);
+    ACCEL keys[] = {{FVIRTKEY, VK_F5, static_cast<WORD>(kCmdNextGame)},
+                    {FVIRTKEY, VK_F6, static_cast<WORD>(kCmdZoom)},
+                    {FVIRTKEY | FCONTROL, 'S', static_cast<WORD>(kCmdSaveAs)}};
+    m_hAccelTable = ::CreateAcceleratorTableA(keys, 3);
     return 0;
   }
   void RecalcLayout(BOOL bNotify) override {
@@ -77,6 +80,10 @@ class CHostFrame : public CFrameWnd {
     Log("Zoom %s%ld", "", html.GetZoom());
     html.LogLayout();
   }
+  void OnSaveAs() {
+    html.SendMessage(WM_COMMAND, ID_FILE_SAVE_AS);
+    Log("SaveAs ended");
+  }
   void OnSize(UINT type, int cx, int cy) {
     CFrameWnd::OnSize(type, cx, cy);
     Log("Size %s%ld %ld", "", cx, cy);
@@ -89,6 +96,7 @@ BEGIN_MESSAGE_MAP(CHostFrame, CFrameWnd)
   ON_WM_SIZE()
   ON_COMMAND(kCmdNextGame, OnNextGame)
   ON_COMMAND(kCmdZoom, OnZoom)
+  ON_COMMAND(kCmdSaveAs, OnSaveAs)
 END_MESSAGE_MAP()
 
 class CHostApp : public CWinApp {
