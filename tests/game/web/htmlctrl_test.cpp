@@ -288,6 +288,29 @@ TEST_F(WebWindow, ZoomAndSaveAsWorkPrintAndFindAreRefusedQuietly) {
   EXPECT_EQ(200, ctrl.GetZoom());
   ASSERT_FALSE(shown.items.empty());
   EXPECT_EQ(2 * size100, shown.items[0].font.size);
+  // the place shown stays in view when the zoom changes
+  std::string longPage;
+  for (int i = 0; i < 120; ++i) longPage += "<p>Absatz " + std::to_string(i);
+  Write(dir + "\\lang.html", longPage);
+  ctrl.Navigate2((dir + "\\lang.html").c_str());
+  WaitDocuments(3);
+  const HtmlWindow& view = static_cast<HtmlBrowser*>(ctrl.GetBrowser())->Window();
+  for (int i = 0; i < 6; ++i) ::SendMessageA(view.Handle(), WM_KEYDOWN, VK_NEXT, 0);
+  auto topText = [&]() {
+    for (const HtmlItem& it : view.Layout().items)
+      if (it.kind == HtmlItem::kText && it.y >= view.ScrollPos()) return it.text;
+    return HtmlString();
+  };
+  HtmlString top = topText();
+  ASSERT_GT(view.ScrollPos(), 0);
+  ctrl.SetZoom(400);
+  RECT client;
+  ::GetClientRect(view.Handle(), &client);
+  bool inView = false;
+  for (const HtmlItem& it : view.Layout().items)
+    if (it.text == top) inView = it.y >= view.ScrollPos() && it.y + it.h <= view.ScrollPos() + client.bottom;
+  EXPECT_TRUE(inView);
+  ctrl.SetZoom(200);
   EXPECT_EQ(nullptr, ctrl.GetHtmlDocument());
   ctrl.ShowFindDialog();
   ctrl.SendMessage(WM_COMMAND, ID_FILE_PRINT);
@@ -297,7 +320,7 @@ TEST_F(WebWindow, ZoomAndSaveAsWorkPrintAndFindAreRefusedQuietly) {
   EXPECT_EQ(0, ctrl.QueryStatusWB(OLECMDID_SAVE));
   // the error page was read from nowhere: no dialog to fill, -1 at once
   ctrl.Navigate2((dir + "\\fehlt.html").c_str());
-  WaitDocuments(3);
+  WaitDocuments(4);
   EXPECT_EQ(OLECMDF_SUPPORTED, ctrl.QueryStatusWB(OLECMDID_SAVEAS));
   DWORD t0 = GetTickCount();
   EXPECT_EQ(-1, ctrl.SavePageAs((dir + "\\kopie.html").c_str(), 0, FALSE));
