@@ -326,12 +326,14 @@ HRESULT HtmlBrowser::SavePageAs() {
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrDefExt = "htm";
   ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  AddRef();  // the dialog's message loop may let a handler release us
+  // the page asked for: the dialog's message loop may load another meanwhile
+  std::vector<uint8_t> page = m_source;
+  AddRef();  // and may let a handler release us
   HRESULT hr = OLECMDERR_E_CANCELED;
   if (GetSaveFileNameA(&ofn)) {
     hr = S_OK;
     // through a temporary and a rename: a failure leaves the old file as it was
-    if (FileWriteA(file, m_source.data(), static_cast<int>(m_source.size()), 0) < 0) {
+    if (FileWriteA(file, page.data(), static_cast<int>(page.size()), 0) < 0) {
       char text[MAX_PATH + 64];
       snprintf(text, sizeof text, "Die Datei '%s' konnte nicht gespeichert werden !", file);
       MessageBoxA(ofn.hwndOwner, text, "Fehler", MB_OK | MB_ICONSTOP);
