@@ -327,6 +327,7 @@ static void SetWidth(TreeListState* st, int column, int width, bool fromUser) {
   TreeListColumn& c = st->columns[column];
   if (c.minWidthApplies && width < c.minWidth) width = c.minWidth;
   if (width < 0) width = 0;
+  if (width > 32767) width = 32767;  // the widths are 16-bit, as insert keeps them
   int delta = width - c.headerWidth;
   if (fromUser && (st->options & TLOPT_KEEPTOTALWIDTH) && delta) {
     for (uint32_t p = c.position + 1u; p < st->columnCount; p++) {

@@ -123,6 +123,7 @@ int TreeListSetItem(TreeListState* st, const TLItem* rec) {
       it->textLength = 0;
       it->textWidth = 0;
       it->cbFlags |= TLCB_TEXT;
+      st->textGen++;
     } else {
       const char* src = rec->pszText ? rec->pszText : "";
       size_t n = strnlen(src, TL_TEXTMAX);
@@ -130,6 +131,7 @@ int TreeListSetItem(TreeListState* st, const TLItem* rec) {
         it->cbFlags &= ~TLCB_TEXT;
         TLSetText(&it->text, &it->textLength, &it->textWidth, src);
         it->textWidth = 0;
+        st->textGen++;
         visible = true;
       }
     }

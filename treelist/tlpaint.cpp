@@ -284,6 +284,7 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
   SetTextAlign(dc, TA_LEFT | TA_TOP);
   int rh = st->rowHeight > 0 ? st->rowHeight : 1;
   int bottom = st->headerH;
+  const COLORREF emptyBg = (!st->enabled && (st->options & TLOPT_DISABLEDLOOK)) ? st->colors[15] : st->colors[0];
   for (uint32_t pos = 0;; pos++) {
     int top = st->headerH + static_cast<int>(pos) * rh;
     if (top >= area.bottom || top >= st->clientH) break;
@@ -332,6 +333,9 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       }
     }
     SelectClipRgn(dc, nullptr);
+    // right of the last column: the class has no brush, so nothing else paints it
+    RECT strip = {lastRight > area.left ? lastRight : area.left, top, area.right, top + rh};
+    if (st->columnCount && strip.left < strip.right) TLFill(dc, strip, emptyBg);
     it = TLGet(st, h);
     if (!it) continue;
     if (st->frozenLine && st->frozenRows && row0 + 1 == st->frozenRows) {
@@ -359,8 +363,7 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       RECT rest = {lastRight > below.left ? lastRight : below.left, below.top, below.right, below.bottom};
       if (rest.left < rest.right) TLFill(dc, rest, st->colors[0]);
     } else {
-      COLORREF bg = (!st->enabled && (st->options & TLOPT_DISABLEDLOOK)) ? st->colors[15] : st->colors[0];
-      TLFill(dc, below, bg);
+      TLFill(dc, below, emptyBg);
     }
     if (st->dropItem == TLI_LAST && st->shownRows) {
       HGDIOBJ ob = SelectObject(dc, g_tlShared.patternBrush);

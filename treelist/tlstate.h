@@ -137,6 +137,10 @@ struct TreeListState {
   uint32_t busyThread;
   uint32_t checkedItem;
   uint32_t structGen;  // counts links changed: walks notice a parent's changes
+  uint32_t textGen;    // counts item texts changed
+  // the whole tree stood sorted by stored texts at these two counts
+  uint32_t sortedStructGen, sortedTextGen;
+  uint8_t sortedKnown;
 
   // rows
   uint32_t* rows;  // capacity entries

@@ -242,7 +242,18 @@ static LRESULT OnScroll(TreeListState* st, int bar, WPARAM wp) {
       case SB_PAGELEFT: off -= st->clientW; break;
       case SB_PAGERIGHT: off += st->clientW; break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: off = static_cast<int16_t>(HIWORD(wp)); break;
+      case SB_THUMBTRACK:
+        if (TreeListTotalWidth(st) >= 0x7F00) {
+          // the message's 16 bits may not hold the position
+          SCROLLINFO si = {};
+          si.cbSize = sizeof(si);
+          si.fMask = SIF_TRACKPOS;
+          GetScrollInfo(st->win->hwnd, SB_HORZ, &si);
+          off = si.nTrackPos;
+        } else {
+          off = HIWORD(wp);
+        }
+        break;
       case 12: off = static_cast<int32_t>(wp >> 4); break;
       default: return 0;
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testenv.h"
 #include "tests/treelist/fakehost.h"
 #include "tests/treelist/tlops.h"
 
@@ -50,6 +51,14 @@ TEST(TreeListCore, AMoveAfterAnItemWithoutARowLaysOutTheRows) {
                          0x00, 0x20, 0x32, 0x71, 0x79, 0x71, 0x71, 0x2f, 0x2f, 0x2f, 0xc4, 0xc4, 0xc4, 0xc4,
                          0xfb, 0x00, 0x17, 0x2c, 0x3f};
   EXPECT_EQ("", tltest::RunOps(ops, sizeof ops));
+}
+
+TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
+  // found by the fuzz target: an expand-all of a subtree whose parent sorts
+  // every child list in each TLN_ITEMEXPANDED answer took minutes
+  std::vector<unsigned char> ops;
+  ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath("tests/fuzz/corpus/treelist_ops/expand-all-sorting-parent.bin"), ops));
+  EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size()));
 }
 
 TEST(TreeListCore, DeepChainIsIterative) {
