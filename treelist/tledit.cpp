@@ -267,6 +267,7 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   if (st->dead || !w->edit) return nullptr;
   st->editItem = item;
   st->editColumn = column;
+  w->editGen++;
   w->editSel = (s & 0xFFFFu) | (e << 16);
   return ed;
 }

@@ -62,6 +62,7 @@ struct TreeListWin : public TreeListHost {
   int editKind = 0;
   bool editChanged = false, editDisplayText = false;
   uint32_t editSel = 0;
+  uint32_t editGen = 0;  // counts edits begun
   // input
   uint32_t pressItem = 0;
   int pressColumn = 0, pressButton = 0;
@@ -86,7 +87,8 @@ struct TreeListWin : public TreeListHost {
   void HostLock() override { EnterCriticalSection(&cs); }
   void HostUnlock() override { LeaveCriticalSection(&cs); }
   uint32_t HostThreadId() override { return GetCurrentThreadId(); }
-  void HostYield() override { Sleep(1); }
+  bool HostOnWindowThread() override { return GetCurrentThreadId() == GetWindowThreadProcessId(hwnd, nullptr); }
+  bool HostWaitBusy() override;
   intptr_t HostNotify(TLNmHdr* rec) override;
   void HostPostRunDeferred() override { PostMessageA(hwnd, TLM_RUNDEFERRED, 0, 0); }
   void HostInvalidate(const TLRect* r) override;
@@ -94,6 +96,7 @@ struct TreeListWin : public TreeListHost {
   void HostScrolled(int bar) override;
   int HostMeasureText(const char* text, int length, bool bold) override;
   void HostForget(uint32_t item, int column) override;
+  void HostForgetLater(uint32_t item, uint32_t value) override;
   uintptr_t HostWindow() override { return reinterpret_cast<uintptr_t>(hwnd); }
 };
 

@@ -129,6 +129,21 @@ int TreeListWin::HostMeasureText(const char* text, int length, bool bold) {
 }
 
 void TreeListWin::HostForget(uint32_t item, int column) {
+  if (!HostOnWindowThread()) {
+    // a worker's delete holds the lock; the tip's and the editor's
+    // notifications would wait for it on the window's thread
+    bool endEdit = st->editItem && (st->editItem == item || (column > 0 && st->editColumn == column));
+    uint32_t value = endEdit ? 1u | (static_cast<uint32_t>(st->editColumn) << 1) | (editGen << 8) : 0u;
+    if (endEdit) st->editItem = 0, st->editColumn = 0;
+    if ((item && st->tipItem == item) || (!item && column >= 0 && st->tipColumn == column)) st->tipItem = 0;
+    if (item && pressItem == item) {
+      pressItem = 0;
+      pressButton = 0;
+      selectOnRelease = false;
+    }
+    TreeListQueueAction(st, 13, item, value);
+    return;
+  }
   if (st->editItem && (st->editItem == item || (column > 0 && st->editColumn == column))) TreeListEndEdit(st, 1, 0);
   if (item && st->tipItem == item) TreeListHideTip(st);
   if (item && pressItem == item) {
@@ -137,6 +152,29 @@ void TreeListWin::HostForget(uint32_t item, int column) {
     selectOnRelease = false;
   }
   if (!item && column >= 0 && st->tipColumn == column) TreeListHideTip(st);
+}
+
+void TreeListWin::HostForgetLater(uint32_t item, uint32_t value) {
+  if (!st->tipItem) TreeListHideTip(st);
+  // unless another edit began meanwhile, the editor ends as a cancel
+  if ((value & 1u) && edit && !st->editItem && (editGen & 0xFFFFFFu) == (value >> 8)) {
+    st->editItem = item;
+    st->editColumn = static_cast<int>((value >> 1) & 31u);
+    TreeListEndEdit(st, 1, 0);
+  }
+}
+
+bool TreeListWin::HostWaitBusy() {
+  if (!HostOnWindowThread()) {
+    Sleep(1);
+    return true;
+  }
+  if (InSendMessage()) return false;
+  // the busy thread may wait for an answer from this one
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  return true;
 }
 
 // ---------------------------------------------------------------- life
