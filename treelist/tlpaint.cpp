@@ -75,8 +75,9 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
   TreeListWin* w = st->win;
   int size = st->stateW ? st->stateW : 16;
   int y = top + (st->rowHeight - (st->stateH ? st->stateH : 16)) / 2;
+  // the built-in boxes are unchecked (1) and checked (2); 0 draws nothing
+  if (builtin && stateIndex != 1 && stateIndex != 2) return;
   if (builtin && w->buttonTheme && g_tlShared.DrawThemeBackground) {
-    if (stateIndex != 1 && stateIndex != 2) return;
     int s = pressed ? 3 : hot ? 2 : 1;
     if (stateIndex == 2) s += 4;
     RECT r = {x, y, x + 16, y + 16};

@@ -176,8 +176,10 @@ void TreeListBuildCheckImages(TreeListState* st) {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bm = CreateCompatibleBitmap(screen, 48, 16);
     HGDIOBJ old = SelectObject(dc, bm);
+    // drawn on a key colour that the mask takes out around the boxes
+    const COLORREF key = RGB(255, 0, 255);
     RECT all = {0, 0, 48, 16};
-    HBRUSH bg = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    HBRUSH bg = CreateSolidBrush(key);
     FillRect(dc, &all, bg);
     DeleteObject(bg);
     for (int i = 1; i <= 2; i++) {
@@ -186,7 +188,7 @@ void TreeListBuildCheckImages(TreeListState* st) {
     }
     SelectObject(dc, old);
     HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
-    ImageList_AddMasked(il, bm, GetSysColor(COLOR_WINDOW) ^ 0x010101);
+    ImageList_AddMasked(il, bm, key);
     DeleteObject(bm);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);

@@ -387,6 +387,20 @@ TEST(TreeListPaint, CheckBoxImages) {
   EXPECT_NE(off, on);
   EXPECT_EQ(plain0, off);
   EXPECT_EQ(plain1, on);
+  // on a coloured odd row: nothing for state 0, only the box for state 1
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_PLAINCHECK, 0);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_ALTROWS, TLOPT_ALTROWS);
+  h.Send(TLM_SETBKCOLOR, 1, 0x00308050);
+  uintptr_t first = h.Insert(TLI_ROOT, "", TLI_FIRST);
+  ASSERT_NE(first, 0u);
+  std::vector<uint32_t> none = box(0, false), unchecked = box(1, false);
+  int rowW = static_cast<int>(none.size()) / (ItemRect(h, a).bottom - ItemRect(h, a).top);
+  int wrong = 0;
+  for (uint32_t p : none) wrong += p != Px(0x00308050);
+  EXPECT_EQ(wrong, 0) << "state 0 draws something";
+  wrong = 0;
+  for (size_t i = 0; i < unchecked.size(); i += rowW) wrong += unchecked[i] != Px(0x00308050);  // left of the box
+  EXPECT_EQ(wrong, 0) << "the unchecked box has a frame of another colour";
 }
 
 // Images: the item's image from the normal list, an index of 0x40000000 and
@@ -607,6 +621,37 @@ TEST(TreeListWrapper, WorkerFillsByDirectCalls) {
 }
 
 // ---------------------------------------------------------------- columns
+
+// A group set from a worker selects later, on the window's thread: the
+// worker returns while that thread pumps nothing.
+TEST(TreeListWrapper, GroupSetFromAWorkerSelectsOnTheWindowsThread) {
+  Harness host(WS_CHILD, 300, 200);
+  CWnd parent;
+  parent.Attach(host.parent());
+  CTreeListCtrl direct;  // makes the direct-call function known
+  ASSERT_TRUE(direct.CreateDirect(0, 0, RECT{0, 0, 10, 10}, &parent, 9));
+  CTreeListCtrl tl;
+  tl.Attach(host.tl());
+  HTREEITEM a = reinterpret_cast<HTREEITEM>(host.Insert(TLI_ROOT, "a"));
+  tltest::Pump(20);
+  host.Clear();
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    tl.SetItemGroupDirect(a, 0, TLIF_STATE | TLIF_SCOPESELF, nullptr, 0, 0, TLIS_SELECTED, TLIS_SELECTED, 0);
+    done = true;
+  });
+  for (int i = 0; i < 500 && !done; i++) Sleep(10);
+  EXPECT_TRUE(done.load()) << "the worker waits for the window's thread";
+  EXPECT_EQ(host.Count(TLN_SELCHANGED), 0);
+  while (!done) tltest::Pump(10);
+  worker.join();
+  tltest::Pump(50);
+  EXPECT_EQ(host.Count(TLN_SELCHANGED), 1);
+  EXPECT_EQ(tl.SendMessage(TLM_GETNEXTITEM, TVGN_CARET), reinterpret_cast<LRESULT>(a));
+  tl.Detach();
+  direct.DestroyWindow();
+  parent.Detach();
+}
 
 TEST(TreeListColumns, InsertDeleteAndWeights) {
   Harness h(WS_CHILD, 400, 200);
