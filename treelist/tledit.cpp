@@ -146,7 +146,7 @@ HWND TreeListOpenEditor(TreeListState* st, uint32_t item, int column, uint32_t f
   w->edit = ed;
   w->editKind = kind;
   SendMessageA(ed, kind ? CB_LIMITTEXT : EM_LIMITTEXT, TL_EDIT_LIMIT, 0);
-  if (g_tlShared.SetWindowTheme) g_tlShared.SetWindowTheme(ed, L"", L"");
+  if (g_tlShared.ux->SetWindowTheme) g_tlShared.ux->SetWindowTheme(ed, L"", L"");
   Subclass(ed);
   if (kind) {
     EnumChildWindows(ed, SubclassChild, 0);

@@ -77,12 +77,12 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
   int y = top + (st->rowHeight - (st->stateH ? st->stateH : 16)) / 2;
   // the built-in boxes are unchecked (1) and checked (2); 0 draws nothing
   if (builtin && stateIndex != 1 && stateIndex != 2) return;
-  if (builtin && w->buttonTheme && g_tlShared.DrawThemeBackground) {
+  if (builtin && w->buttonTheme && g_tlShared.ux->DrawThemeBackground) {
     int s = pressed ? 3 : hot ? 2 : 1;
     if (stateIndex == 2) s += 4;
     RECT r = {x, y, x + 16, y + 16};
     if (size > 16) OffsetRect(&r, (size - 16) / 2, 0);
-    g_tlShared.DrawThemeBackground(w->buttonTheme, dc, BP_CHECKBOX, s, &r, nullptr);
+    g_tlShared.ux->DrawThemeBackground(w->buttonTheme, dc, BP_CHECKBOX, s, &r, nullptr);
     return;
   }
   HIMAGELIST il = builtin ? w->lists[TLIL_STATE] : list;
@@ -92,11 +92,11 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
 
 static void DrawButton(TreeListState* st, HDC dc, int cx, int cy, bool open) {
   TreeListWin* w = st->win;
-  if (w->theme && g_tlShared.DrawThemeBackground) {
+  if (w->theme && g_tlShared.ux->DrawThemeBackground) {
     SIZE sz = {9, 9};
-    if (g_tlShared.GetThemePartSize) g_tlShared.GetThemePartSize(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, nullptr, TS_DRAW, &sz);
+    if (g_tlShared.ux->GetThemePartSize) g_tlShared.ux->GetThemePartSize(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, nullptr, TS_DRAW, &sz);
     RECT r = {cx - sz.cx / 2, cy - sz.cy / 2, cx - sz.cx / 2 + sz.cx, cy - sz.cy / 2 + sz.cy};
-    g_tlShared.DrawThemeBackground(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, &r, nullptr);
+    g_tlShared.ux->DrawThemeBackground(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, &r, nullptr);
     return;
   }
   int hh = st->buttonHalf;

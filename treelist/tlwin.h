@@ -7,6 +7,7 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "toolkit/uxthemeapi.h"
 #include "treelist/tlstate.h"
 
 #define TL_TIMER_TIP 14610
@@ -26,14 +27,7 @@ struct TreeListShared {
   HPEN dotPen;
   HBRUSH patternBrush;
   HCURSOR arrow, hand, no;
-  HMODULE uxtheme;
-  HRESULT(WINAPI* SetWindowTheme)(HWND, LPCWSTR, LPCWSTR);
-  HRESULT(WINAPI* BufferedPaintInit)();
-  HRESULT(WINAPI* BufferedPaintUnInit)();
-  HTHEME(WINAPI* OpenThemeData)(HWND, LPCWSTR);
-  HRESULT(WINAPI* CloseThemeData)(HTHEME);
-  HRESULT(WINAPI* DrawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*);
-  HRESULT(WINAPI* GetThemePartSize)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
+  const UxThemeApi* ux;  // its pointers are null where UxTheme is missing
 };
 extern TreeListShared g_tlShared;
 
