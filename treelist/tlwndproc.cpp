@@ -731,20 +731,14 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
     case TLM_SETITEMBKCOLOR:
       return static_cast<LRESULT>(TreeListSetOwnColor(st, static_cast<uint32_t>(wp & 0xFFFFFFu), static_cast<uint32_t>(wp >> 24),
                                                       static_cast<uint32_t>(lp), msg == TLM_SETITEMTEXTCOLOR ? TLC_TEXT : 0));
-    case TLM_SETHOTITEM: {
+    case TLM_SETHOTITEM:
+    case TLM_SELECTCELL: {
       int r = TreeListSetHot(st, static_cast<uintptr_t>(lp), static_cast<int>(wp));
       if (r && lp && !w->trackingLeave) {
         TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, hwnd, 0};
         w->trackingLeave = _TrackMouseEvent(&tme) != 0;
       }
       return r;
-    }
-    case TLM_SELECTCELL: {
-      if (!TLGet(st, lp)) return 0;
-      int column = (st->options & TLOPT_CELLSELECT) ? static_cast<int>(wp) : 0;
-      TreeListItem* it = TLGet(st, lp);
-      if ((st->options & TLOPT_MULTISELECT) && (it->state & TLIS_SELECTED) && st->selColumn == column) return 1;
-      return TreeListSelectItem(st, static_cast<uint32_t>(lp), column, 0) > 0 ? 1 : 0;
     }
     case TLM_SETCOLUMNEDIT:
     case TLM_SETCOLUMNDATA:

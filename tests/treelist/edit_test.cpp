@@ -66,7 +66,7 @@ TEST(TreeListEditKinds, CombosOfferTheChoicesAndStoreTheChosenOne) {
   TLSetCellText(h.tl(), a, 2, "lila");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     Key(h, VK_RETURN);
     HWND ed = reinterpret_cast<HWND>(h.Send(TLM_GETEDITCONTROL));
     ASSERT_NE(ed, nullptr) << column;
@@ -96,7 +96,7 @@ TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
   TLSetCellText(h.tl(), a, 2, "aus");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     uint32_t before = Cell(h, a, column).state & 0xF000u;
     h.Clear();
     Key(h, VK_RETURN, true);
@@ -291,6 +291,8 @@ TEST(TreeListTips, HotTrackingColoursTheLabel) {
   EXPECT_GT(hotPixels(), 10);
   h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(250, 110));
   EXPECT_EQ(hotPixels(), 0);
+  h.Send(TLM_SELECTCELL, 0, a);  // sets the hot cell as 0x1179 does
+  EXPECT_GT(hotPixels(), 10);
 }
 
 }  // namespace

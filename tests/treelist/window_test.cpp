@@ -905,7 +905,7 @@ TEST(TreeListEditing, ChoiceListsEndWhereTheyEnd) {
   SetFocus(h.tl());
   std::vector<std::string> seen1, seen2;
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     for (int i = 0; i < 4; i++) {
       h.Send(WM_KEYDOWN, VK_RETURN, 0);
       (column == 1 ? seen1 : seen2).push_back(h.Text(a, column));
