@@ -733,6 +733,46 @@ TEST(TreeListColumns, SixteenBitLimits) {
   EXPECT_EQ(ht.flags >> 24, 1u);
 }
 
+// Header notifications: tracking refused when nothing behind can keep the
+// total, a hidden locked column hands its drag to the divider before it, and
+// the rest reach the parent as the control's own.
+TEST(TreeListColumns, HeaderNotifications) {
+  Harness h(WS_CHILD | WS_VISIBLE, 400, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  d.mask = TLCF_WIDTH | TLCF_FMT | TLCF_LOCKED;
+  d.fmt = TLCF_LOCKED;
+  d.cx = 0;
+  h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&d));
+  d.cx = 80;
+  h.Send(TLM_INSERTCOLUMN, 3, reinterpret_cast<LPARAM>(&d));
+  HWND header = reinterpret_cast<HWND>(h.Send(TLM_GETHEADER));
+  auto note = [&](UINT code, int column) {
+    NMHEADERA nm = {};
+    nm.hdr.hwndFrom = header;
+    nm.hdr.idFrom = 1;
+    nm.hdr.code = code;
+    nm.iItem = column;
+    return h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm));
+  };
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPTOTALWIDTH, TLOPT_KEEPTOTALWIDTH);
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 0), 0);
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 1), 1);  // only locked columns follow
+  MSG m;
+  while (PeekMessageA(&m, header, WM_LBUTTONDOWN, WM_LBUTTONUP, PM_REMOVE)) {
+  }
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 2), 1);
+  ASSERT_TRUE(PeekMessageA(&m, header, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(LOWORD(m.lParam), 198);
+  ASSERT_TRUE(PeekMessageA(&m, header, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+  EXPECT_EQ(LOWORD(m.lParam), 198);
+  h.On(HDN_ITEMCHANGINGA, [](NMHDR* nm) -> LRESULT { return nm->idFrom == 100 ? 7 : 0; });
+  EXPECT_EQ(note(HDN_ITEMCHANGINGA, 1), 7);
+}
+
 // 1,000 random resizes of the window: five proportional columns beside a
 // fixed one share exactly the client width whenever none sits at its
 // minimum, and none ever goes below it.
