@@ -327,6 +327,7 @@ static void SetWidth(TreeListState* st, int column, int width, bool fromUser) {
   TreeListColumn& c = st->columns[column];
   if (c.minWidthApplies && width < c.minWidth) width = c.minWidth;
   if (width < 0) width = 0;
+  if (width > 32767) width = 32767;  // the widths are 16-bit, as insert keeps them
   int delta = width - c.headerWidth;
   if (fromUser && (st->options & TLOPT_KEEPTOTALWIDTH) && delta) {
     for (uint32_t p = c.position + 1u; p < st->columnCount; p++) {
@@ -367,10 +368,34 @@ LRESULT TreeListHeaderNotify(TreeListState* st, NMHDR* nm) {
       PostMessageA(w->hwnd, TLM_SETCOLUMNORDER, TLM_COLUMNORDER_FROMHEADER, 0);
       return 0;
     case HDN_BEGINTRACKA:
-    case HDN_BEGINTRACKW:
+    case HDN_BEGINTRACKW: {
       if (GetFocus() != w->hwnd) SetFocus(w->hwnd);
-      if ((st->options & TLOPT_FIXEDCOLUMNS) || !valid || st->columns[column].lockedWidth) return 1;
+      if ((st->options & TLOPT_FIXEDCOLUMNS) || !valid) return 1;
+      const TreeListColumn& c = st->columns[column];
+      if (c.lockedWidth) {
+        if (c.headerWidth == 0 && c.position > 0) {
+          // a hidden column's divider lies on the one before it: drag that one
+          RECT r;
+          POINT cursor;
+          GetCursorPos(&cursor);
+          ScreenToClient(w->header, &cursor);
+          if (SendMessageA(w->header, HDM_GETITEMRECT, st->order[c.position - 1], reinterpret_cast<LPARAM>(&r))) {
+            LPARAM at = MAKELPARAM(r.right - 2, cursor.y);
+            PostMessageA(w->header, WM_LBUTTONUP, 0, at);
+            PostMessageA(w->header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+          }
+        }
+        return 1;
+      }
+      if (st->options & TLOPT_KEEPTOTALWIDTH) {
+        // the total stays only when a later column gives or takes the width
+        bool partner = false;
+        for (uint32_t p = c.position + 1u; p < st->columnCount && !partner; p++)
+          partner = !st->columns[st->order[p]].lockedWidth;
+        if (!partner) return 1;
+      }
       return 0;
+    }
     case HDN_DIVIDERDBLCLICKA:
     case HDN_DIVIDERDBLCLICKW: {
       if (GetFocus() != w->hwnd) SetFocus(w->hwnd);
@@ -403,7 +428,11 @@ LRESULT TreeListHeaderNotify(TreeListState* st, NMHDR* nm) {
       return 0;
     }
   }
-  return 0;
+  // the rest goes to the parent as the control's own
+  NMHDR from = *nm;
+  intptr_t answer = TreeListNotify(st, reinterpret_cast<TLNmHdr*>(nm), static_cast<int>(nm->code));
+  *nm = from;
+  return answer;
 }
 
 LRESULT TreeListColumnMessage(TreeListState* st, UINT msg, WPARAM wp, LPARAM lp) {

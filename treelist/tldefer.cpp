@@ -39,13 +39,13 @@ void TreeListQueueAction(TreeListState* st, uint32_t code, uint32_t item, uint32
 }
 
 // Drops queued work for an item that is being deleted (the vanished-selection
-// notice stays: it is about the deleted item).
+// notice and the end of its tip and editor stay: they are about the deleted item).
 void TreeListDropDeferred(TreeListState* st, uint32_t item) {
   TreeListDeferred** link = &st->deferHead;
   TreeListDeferred* last = nullptr;
   while (*link) {
     TreeListDeferred* d = *link;
-    if (d->item == item && d->code != 4 && d->code != 9) {
+    if (d->item == item && d->code != 4 && d->code != 9 && d->code != 13) {
       *link = d->next;
       free(d);
     } else {
@@ -123,6 +123,9 @@ static void Run(TreeListState* st, const TreeListDeferred& d) {
       return;
     case 12:
       TreeListInvalidateItem(st, d.item, -1);
+      return;
+    case 13:
+      st->host->HostForgetLater(d.item, d.value);
       return;
   }
 }

@@ -146,7 +146,7 @@ HWND TreeListOpenEditor(TreeListState* st, uint32_t item, int column, uint32_t f
   w->edit = ed;
   w->editKind = kind;
   SendMessageA(ed, kind ? CB_LIMITTEXT : EM_LIMITTEXT, TL_EDIT_LIMIT, 0);
-  if (g_tlShared.SetWindowTheme) g_tlShared.SetWindowTheme(ed, L"", L"");
+  if (g_tlShared.ux->SetWindowTheme) g_tlShared.ux->SetWindowTheme(ed, L"", L"");
   Subclass(ed);
   if (kind) {
     EnumChildWindows(ed, SubclassChild, 0);
@@ -267,6 +267,7 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   if (st->dead || !w->edit) return nullptr;
   st->editItem = item;
   st->editColumn = column;
+  w->editGen++;
   w->editSel = (s & 0xFFFFu) | (e << 16);
   return ed;
 }

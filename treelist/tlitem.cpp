@@ -123,6 +123,7 @@ int TreeListSetItem(TreeListState* st, const TLItem* rec) {
       it->textLength = 0;
       it->textWidth = 0;
       it->cbFlags |= TLCB_TEXT;
+      st->textGen++;
     } else {
       const char* src = rec->pszText ? rec->pszText : "";
       size_t n = strnlen(src, TL_TEXTMAX);
@@ -130,6 +131,7 @@ int TreeListSetItem(TreeListState* st, const TLItem* rec) {
         it->cbFlags &= ~TLCB_TEXT;
         TLSetText(&it->text, &it->textLength, &it->textWidth, src);
         it->textWidth = 0;
+        st->textGen++;
         visible = true;
       }
     }
@@ -143,7 +145,7 @@ int TreeListSetItem(TreeListState* st, const TLItem* rec) {
     // selection and expansion travel through their operations
     uint32_t direct = ns & ~(TLIS_SELECTED | TLIS_EXPANDED);
     it->state = (old & (TLIS_SELECTED | TLIS_EXPANDED)) | direct;
-    if (diff & 0xF00Cu) visible = true;
+    if (diff & 0xFF0Cu) visible = true;  // state image, overlay, cut, drop mark
     uint32_t checkMask = (st->options & TLOPT_HIDEITEMS) ? 0xB000u : 0xF000u;
     if ((st->options & TLOPT_HIDEITEMS) && (diff & TLIS_HIDDEN)) {
       TreeListItem* pi = TLGet(st, it->prev);
@@ -270,6 +272,9 @@ int TreeListSetItemGroup(TreeListState* st, const TLItem* rec) {
   if (rec->hItem == TLI_ROOT) scope = TLIF_SCOPEDESCENDANTS;
   CollectScope(st, rec->hItem, scope, targets);
   uint32_t high = rec->stateMask >> 16;
+  // 0x10000 is also the if-low mode; off the window's thread every set waits
+  // for the window's thread to select, expand and lay out
+  bool deferred = (rec->mask & TLIF_DEFERRED) || !st->host->HostOnWindowThread();
   int changed = 0;
   for (uint32_t t : targets) {
     TreeListItem* it = TLGet(st, t);
@@ -277,6 +282,7 @@ int TreeListSetItemGroup(TreeListState* st, const TLItem* rec) {
     TLItem r = *rec;
     r.mask &= ~(TLIF_SCOPESELF | TLIF_SCOPEANCESTORS | TLIF_SCOPESIBLINGS | TLIF_SCOPEDESCENDANTS | TLIF_GROUPIFLOW |
                 TLIF_GROUPIFHIGH | TLIF_GROUPFROMLOW | TLIF_GROUPFROMHIGH);
+    if (deferred) r.mask |= TLIF_DEFERRED;
     r.hItem = t;
     uint32_t cur = it->state;
     if (high && (rec->mask & TLIF_GROUPFROMHIGH)) {
@@ -285,7 +291,7 @@ int TreeListSetItemGroup(TreeListState* st, const TLItem* rec) {
       r.state = (r.state & ~bits) | ((cur << 16) & bits);
     }
     if (high && (rec->mask & TLIF_GROUPFROMLOW)) {
-      r.state = (r.state & ~high) | (cur & high);
+      r.state = (r.state & ~high) | ((cur >> 16) & high);
       r.stateMask |= high;
     }
     if (high && (rec->mask & (TLIF_GROUPIFHIGH | TLIF_GROUPIFLOW))) {

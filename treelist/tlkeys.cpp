@@ -121,11 +121,17 @@ static void MoveCaret(TreeListState* st, int64_t row0, int column, bool shift) {
   if (!(st->style & 0x2000u)) TreeListEnsureVisible(st, h, column);
 }
 
-static int NextColumn(TreeListState* st, int column, int dir) {
+// Columns swallowed by the span of the column before them in this row are
+// skipped like hidden ones.
+static int NextColumn(TreeListState* st, uint32_t item, int column, int dir) {
+  const TreeListItem* it = TLGet(st, item);
+  uint32_t spans = it ? st->mergeMask & (it->state >> 16) : 0;
   int p = st->columns[column].position + dir;
   while (p >= 0 && p < static_cast<int>(st->columnCount)) {
     int c = st->order[p];
-    if (st->columns[c].headerWidth > 0) return c;
+    bool swallowed = c >= 2 && c - 1 < 16 && (spans & (1u << (c - 1))) &&
+                     st->columns[c - 1].position + 1 == st->columns[c].position;
+    if (st->columns[c].headerWidth > 0 && !swallowed) return c;
     p += dir;
   }
   return column;
@@ -221,7 +227,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
       case VK_LEFT:
       case VK_RIGHT:
         if (st->columnCount > 1 && (st->options & TLOPT_CELLSELECT)) {
-          col = NextColumn(st, column, key == VK_LEFT ? -1 : 1);
+          col = NextColumn(st, caret, column, key == VK_LEFT ? -1 : 1);
         } else if (ci) {
           bool kids = ci->firstChild || (ci->flags & TLF_HASCHILDREN);
           bool open = (ci->state & TLIS_EXPANDED) != 0;

@@ -144,6 +144,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     } else if (shift && st->anchorItem) {
       TLSelectRange(st, st->anchorItem, item);
       if (!st->dead && TLGet(st, item)) TreeListSetCaret(st, item, selColumn);
+      if (!st->dead && TLGet(st, item)) st->focusItem = item;
       if (!st->dead && st->anchorItem) TreeListEnsureVisible(st, st->anchorItem, -1);
     } else if (ctrl) {
       TreeListToggleSelect(st, item, TVC_BYMOUSE);

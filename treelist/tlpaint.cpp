@@ -75,13 +75,14 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
   TreeListWin* w = st->win;
   int size = st->stateW ? st->stateW : 16;
   int y = top + (st->rowHeight - (st->stateH ? st->stateH : 16)) / 2;
-  if (builtin && w->buttonTheme && g_tlShared.DrawThemeBackground) {
-    if (stateIndex != 1 && stateIndex != 2) return;
+  // the built-in boxes are unchecked (1) and checked (2); 0 draws nothing
+  if (builtin && stateIndex != 1 && stateIndex != 2) return;
+  if (builtin && w->buttonTheme && g_tlShared.ux->DrawThemeBackground) {
     int s = pressed ? 3 : hot ? 2 : 1;
     if (stateIndex == 2) s += 4;
     RECT r = {x, y, x + 16, y + 16};
     if (size > 16) OffsetRect(&r, (size - 16) / 2, 0);
-    g_tlShared.DrawThemeBackground(w->buttonTheme, dc, BP_CHECKBOX, s, &r, nullptr);
+    g_tlShared.ux->DrawThemeBackground(w->buttonTheme, dc, BP_CHECKBOX, s, &r, nullptr);
     return;
   }
   HIMAGELIST il = builtin ? w->lists[TLIL_STATE] : list;
@@ -91,11 +92,11 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
 
 static void DrawButton(TreeListState* st, HDC dc, int cx, int cy, bool open) {
   TreeListWin* w = st->win;
-  if (w->theme && g_tlShared.DrawThemeBackground) {
+  if (w->theme && g_tlShared.ux->DrawThemeBackground) {
     SIZE sz = {9, 9};
-    if (g_tlShared.GetThemePartSize) g_tlShared.GetThemePartSize(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, nullptr, TS_DRAW, &sz);
+    if (g_tlShared.ux->GetThemePartSize) g_tlShared.ux->GetThemePartSize(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, nullptr, TS_DRAW, &sz);
     RECT r = {cx - sz.cx / 2, cy - sz.cy / 2, cx - sz.cx / 2 + sz.cx, cy - sz.cy / 2 + sz.cy};
-    g_tlShared.DrawThemeBackground(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, &r, nullptr);
+    g_tlShared.ux->DrawThemeBackground(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, &r, nullptr);
     return;
   }
   int hh = st->buttonHalf;
@@ -284,6 +285,7 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
   SetTextAlign(dc, TA_LEFT | TA_TOP);
   int rh = st->rowHeight > 0 ? st->rowHeight : 1;
   int bottom = st->headerH;
+  const COLORREF emptyBg = (!st->enabled && (st->options & TLOPT_DISABLEDLOOK)) ? st->colors[15] : st->colors[0];
   for (uint32_t pos = 0;; pos++) {
     int top = st->headerH + static_cast<int>(pos) * rh;
     if (top >= area.bottom || top >= st->clientH) break;
@@ -332,6 +334,9 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       }
     }
     SelectClipRgn(dc, nullptr);
+    // right of the last column: the class has no brush, so nothing else paints it
+    RECT strip = {lastRight > area.left ? lastRight : area.left, top, area.right, top + rh};
+    if (st->columnCount && strip.left < strip.right) TLFill(dc, strip, emptyBg);
     it = TLGet(st, h);
     if (!it) continue;
     if (st->frozenLine && st->frozenRows && row0 + 1 == st->frozenRows) {
@@ -359,8 +364,7 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       RECT rest = {lastRight > below.left ? lastRight : below.left, below.top, below.right, below.bottom};
       if (rest.left < rest.right) TLFill(dc, rest, st->colors[0]);
     } else {
-      COLORREF bg = (!st->enabled && (st->options & TLOPT_DISABLEDLOOK)) ? st->colors[15] : st->colors[0];
-      TLFill(dc, below, bg);
+      TLFill(dc, below, emptyBg);
     }
     if (st->dropItem == TLI_LAST && st->shownRows) {
       HGDIOBJ ob = SelectObject(dc, g_tlShared.patternBrush);

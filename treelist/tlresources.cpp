@@ -24,22 +24,14 @@ void TreeListAcquireShared() {
   s.arrow = LoadCursorA(nullptr, IDC_ARROW);
   s.hand = LoadCursorA(nullptr, IDC_HAND);
   s.no = LoadCursorA(nullptr, IDC_NO);
-  const UxThemeApi& ux = UxThemeGetApi();
-  s.uxtheme = ux.module;
-  s.SetWindowTheme = ux.SetWindowTheme;
-  s.BufferedPaintInit = ux.BufferedPaintInit;
-  s.BufferedPaintUnInit = ux.BufferedPaintUnInit;
-  s.OpenThemeData = ux.OpenThemeData;
-  s.CloseThemeData = ux.CloseThemeData;
-  s.DrawThemeBackground = ux.DrawThemeBackground;
-  s.GetThemePartSize = ux.GetThemePartSize;
-  if (s.BufferedPaintInit) s.BufferedPaintInit();
+  s.ux = &UxThemeGetApi();
+  if (s.ux->BufferedPaintInit) s.ux->BufferedPaintInit();
 }
 
 void TreeListReleaseShared() {
   if (InterlockedDecrement(&g_sharedRefs) != -1) return;
   TreeListShared& s = g_tlShared;
-  if (s.uxtheme && s.BufferedPaintUnInit) s.BufferedPaintUnInit();
+  if (s.ux->module && s.ux->BufferedPaintUnInit) s.ux->BufferedPaintUnInit();
   DeleteObject(s.dotPen);
   DeleteObject(s.patternBrush);
   memset(&s, 0, sizeof(s));
@@ -140,15 +132,15 @@ void TreeListSetupFonts(TreeListState* st, HFONT font) {
 
 void TreeListOpenThemes(TreeListState* st) {
   TreeListWin* w = st->win;
-  if (!g_tlShared.OpenThemeData) return;
-  w->theme = g_tlShared.OpenThemeData(w->hwnd, L"TREEVIEW");
+  if (!g_tlShared.ux->OpenThemeData) return;
+  w->theme = g_tlShared.ux->OpenThemeData(w->hwnd, L"TREEVIEW");
   st->themed = w->theme ? 1 : 0;
 }
 
 void TreeListCloseThemes(TreeListState* st) {
   TreeListWin* w = st->win;
-  if (w->theme && g_tlShared.CloseThemeData) g_tlShared.CloseThemeData(w->theme);
-  if (w->buttonTheme && g_tlShared.CloseThemeData) g_tlShared.CloseThemeData(w->buttonTheme);
+  if (w->theme && g_tlShared.ux->CloseThemeData) g_tlShared.ux->CloseThemeData(w->theme);
+  if (w->buttonTheme && g_tlShared.ux->CloseThemeData) g_tlShared.ux->CloseThemeData(w->buttonTheme);
   w->theme = w->buttonTheme = nullptr;
   st->themed = 0;
 }
@@ -159,14 +151,14 @@ void TreeListBuildCheckImages(TreeListState* st) {
   TreeListWin* w = st->win;
   if (w->lists[TLIL_STATE] && w->owned[TLIL_STATE] && w->lists[TLIL_STATE] != TL_BUILTIN_CHECKS)
     ImageList_Destroy(w->lists[TLIL_STATE]);
-  if (w->buttonTheme && g_tlShared.CloseThemeData) g_tlShared.CloseThemeData(w->buttonTheme);
-  w->buttonTheme = g_tlShared.OpenThemeData ? g_tlShared.OpenThemeData(w->hwnd, L"BUTTON") : nullptr;
+  if (w->buttonTheme && g_tlShared.ux->CloseThemeData) g_tlShared.ux->CloseThemeData(w->buttonTheme);
+  w->buttonTheme = g_tlShared.ux->OpenThemeData ? g_tlShared.ux->OpenThemeData(w->hwnd, L"BUTTON") : nullptr;
   int size = 16;
   if (w->buttonTheme) {
     SIZE sz = {};
     HDC dc = GetDC(w->hwnd);
-    if (g_tlShared.GetThemePartSize &&
-        SUCCEEDED(g_tlShared.GetThemePartSize(w->buttonTheme, dc, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &sz)) &&
+    if (g_tlShared.ux->GetThemePartSize &&
+        SUCCEEDED(g_tlShared.ux->GetThemePartSize(w->buttonTheme, dc, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &sz)) &&
         sz.cx + 3 > size)
       size = sz.cx + 3;
     ReleaseDC(w->hwnd, dc);
@@ -176,8 +168,10 @@ void TreeListBuildCheckImages(TreeListState* st) {
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bm = CreateCompatibleBitmap(screen, 48, 16);
     HGDIOBJ old = SelectObject(dc, bm);
+    // drawn on a key colour that the mask takes out around the boxes
+    const COLORREF key = RGB(255, 0, 255);
     RECT all = {0, 0, 48, 16};
-    HBRUSH bg = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    HBRUSH bg = CreateSolidBrush(key);
     FillRect(dc, &all, bg);
     DeleteObject(bg);
     for (int i = 1; i <= 2; i++) {
@@ -186,7 +180,7 @@ void TreeListBuildCheckImages(TreeListState* st) {
     }
     SelectObject(dc, old);
     HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
-    ImageList_AddMasked(il, bm, GetSysColor(COLOR_WINDOW) ^ 0x010101);
+    ImageList_AddMasked(il, bm, key);
     DeleteObject(bm);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);

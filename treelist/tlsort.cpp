@@ -88,15 +88,37 @@ void QuickSort(Entry* e, size_t n, const Sorter& s) {
 
 }  // namespace
 
-// Sorts one parent's children; false when the parent is gone.
-static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s) {
+// True when the stored texts of a child list are already in order: such a
+// list is kept as it is (equal keys too), without copying keys or calling out.
+static bool StoredTextsInOrder(TreeListState* st, uint32_t first) {
+  const TreeListItem* a = TLGet(st, first);
+  if (a->cbFlags & TLCB_TEXT) return false;
+  for (const TreeListItem* b = TLGet(st, a->next); b; a = b, b = TLGet(st, b->next)) {
+    if (b->cbFlags & TLCB_TEXT) return false;
+    if (TreeListStricmp(a->text ? a->text : "", b->text ? b->text : "") > 0) return false;
+  }
+  return true;
+}
+
+// Sorts one parent's children; false when the parent is gone. *moved tells
+// whether the order changed: a parent that sorts in every notification must
+// not cost a relayout each time.
+struct SortRun {
+  bool moved;     // an order changed
+  bool callback;  // a key came from the parent
+};
+
+static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s, SortRun* run) {
   TreeListItem* p = TLGet(st, parent);
   if (parent && !p) return false;
   uint32_t first = p ? p->firstChild : st->firstRoot;
+  if (!first || first == (p ? p->lastChild : st->lastRoot)) return true;
+  if (s.kind == 0 && StoredTextsInOrder(st, first)) return true;
   std::vector<Entry> e;
-  e.reserve(128);
-  for (uint32_t c = first; c; c = TLGet(st, c)->next) e.push_back({c, TLGet(st, c)->data, nullptr});
-  if (e.size() < 2) return true;
+  for (uint32_t c = first; c; c = TLGet(st, c)->next) {
+    e.push_back({c, TLGet(st, c)->data, nullptr});
+    if (TLGet(st, c)->cbFlags & TLCB_TEXT) run->callback = true;
+  }
   if (s.kind == 0) {
     for (Entry& x : e) {
       uint32_t len = 0;
@@ -119,7 +141,9 @@ static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s) {
   st->busyThread = st->host->HostThreadId();
   {
     TreeListUnlocked out(st);
-    QuickSort(e.data(), e.size(), s);
+    size_t i = 1;
+    while (i < e.size() && s.Cmp(e[i - 1], e[i]) <= 0) i++;
+    if (i < e.size()) QuickSort(e.data(), e.size(), s);
   }
   st->busy = 0;
   for (Entry& x : e) free(x.key);
@@ -134,6 +158,11 @@ static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s) {
     TreeListItem* xi = TLGet(st, x.handle);
     if (!xi || xi->parent != parent) return false;
   }
+  size_t same = 0;
+  for (uint32_t c = p ? p->firstChild : st->firstRoot; same < e.size() && c == e[same].handle; c = TLGet(st, c)->next)
+    same++;
+  if (same == e.size()) return true;
+  run->moved = true;
   st->structGen++;
   for (size_t i = 0; i < e.size(); i++) {
     TreeListItem* xi = TLGet(st, e[i].handle);
@@ -158,23 +187,37 @@ int TreeListSortChildren(TreeListState* st, int kind, uintptr_t parent, int recu
   if (p && !TLGet(st, p)) return 0;
   if (kind != 0 && !compare) return 0;
   Sorter s{kind, compare, value, st->host->HostWindow()};
-  if (recursive) {
+  SortRun run = {false, false};
+  // a parent that sorts the whole tree in every notification: nothing to do
+  // while no link and no text changed since the last such sort
+  bool wholeTree = recursive && !p && kind == 0;
+  bool known = wholeTree && st->sortedKnown && st->sortedStructGen == st->structGen && st->sortedTextGen == st->textGen;
+  uint32_t textGen = st->textGen;
+  if (recursive && !known) {
     // every parent in the subtree, deepest sorted first does not matter: each
     // sort touches only its own child list
     std::vector<uint32_t> parents;
     uint32_t first = p ? TLGet(st, p)->firstChild : st->firstRoot;
     uint32_t end = p ? TLNextInTree(st, p, false) : 0;
-    for (uint32_t x = first; x && x != end; x = TLNextInTree(st, x, true))
-      if (TLGet(st, x)->firstChild) parents.push_back(x);
+    for (uint32_t x = first; x && x != end; x = TLNextInTree(st, x, true)) {
+      TreeListItem* xi = TLGet(st, x);
+      if (xi->firstChild != xi->lastChild) parents.push_back(x);
+    }
     for (uint32_t x : parents) {
       if (!TLGet(st, x)) continue;
-      SortOne(st, x, s);
+      SortOne(st, x, s, &run);
       if (st->dead) return 0;
     }
   }
-  if (!SortOne(st, p, s)) return 0;
+  if (!known && !SortOne(st, p, s, &run)) return 0;
+  if (wholeTree && !known) {
+    st->sortedKnown = !run.callback && st->textGen == textGen;
+    st->sortedStructGen = st->structGen;
+    st->sortedTextGen = st->textGen;
+  }
   TreeListItem* pi = TLGet(st, p);
-  if (!p || ((pi->state & TLIS_EXPANDED) && TLRowOf(st, pi))) {
+  // an order that did not change needs no new rows
+  if (run.moved && (!p || ((pi->state & TLIS_EXPANDED) && TLRowOf(st, pi)))) {
     TreeListLayoutRows(st, p);
     TreeListInvalidateAll(st);
   }

@@ -102,7 +102,11 @@ class TreeListHost {
   virtual void HostLock() = 0;
   virtual void HostUnlock() = 0;
   virtual uint32_t HostThreadId() = 0;
-  virtual void HostYield() = 0;
+  virtual bool HostOnWindowThread() = 0;
+  // called unlocked while another thread holds the busy flag: waits a moment;
+  // false when this thread must not wait (it answers a message sent by
+  // another thread, which may be the busy one)
+  virtual bool HostWaitBusy() = 0;
   // sends WM_NOTIFY to the parent (NMHDR filled here); called unlocked
   virtual intptr_t HostNotify(TLNmHdr* rec) = 0;
   virtual void HostPostRunDeferred() = 0;
@@ -114,6 +118,8 @@ class TreeListHost {
   virtual int HostMeasureText(const char* text, int length, bool bold) = 0;
   // an item or column went away: editor, tooltip, drag image
   virtual void HostForget(uint32_t item, int column) = 0;
+  // the window's thread finishes what a worker's HostForget queued (action 13)
+  virtual void HostForgetLater(uint32_t item, uint32_t value) = 0;
   virtual uintptr_t HostWindow() = 0;
 };
 
@@ -137,6 +143,10 @@ struct TreeListState {
   uint32_t busyThread;
   uint32_t checkedItem;
   uint32_t structGen;  // counts links changed: walks notice a parent's changes
+  uint32_t textGen;    // counts item texts changed
+  // the whole tree stood sorted by stored texts at these two counts
+  uint32_t sortedStructGen, sortedTextGen;
+  uint8_t sortedKnown;
 
   // rows
   uint32_t* rows;  // capacity entries

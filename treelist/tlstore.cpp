@@ -234,10 +234,12 @@ void TLLinkItemAfter(TreeListState* st, uint32_t h, uint32_t parent, uint32_t af
 bool TLWaitNotBusy(TreeListState* st) {
   while (st->busy && !st->dead) {
     if (st->busyThread == st->host->HostThreadId()) return false;
+    bool waited;
     {
       TreeListUnlocked out(st);
-      st->host->HostYield();
+      waited = st->host->HostWaitBusy();
     }
+    if (!waited) return false;
   }
   return !st->dead;
 }

@@ -7,6 +7,7 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "toolkit/uxthemeapi.h"
 #include "treelist/tlstate.h"
 
 #define TL_TIMER_TIP 14610
@@ -26,14 +27,7 @@ struct TreeListShared {
   HPEN dotPen;
   HBRUSH patternBrush;
   HCURSOR arrow, hand, no;
-  HMODULE uxtheme;
-  HRESULT(WINAPI* SetWindowTheme)(HWND, LPCWSTR, LPCWSTR);
-  HRESULT(WINAPI* BufferedPaintInit)();
-  HRESULT(WINAPI* BufferedPaintUnInit)();
-  HTHEME(WINAPI* OpenThemeData)(HWND, LPCWSTR);
-  HRESULT(WINAPI* CloseThemeData)(HTHEME);
-  HRESULT(WINAPI* DrawThemeBackground)(HTHEME, HDC, int, int, const RECT*, const RECT*);
-  HRESULT(WINAPI* GetThemePartSize)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
+  const UxThemeApi* ux;  // its pointers are null where UxTheme is missing
 };
 extern TreeListShared g_tlShared;
 
@@ -62,6 +56,7 @@ struct TreeListWin : public TreeListHost {
   int editKind = 0;
   bool editChanged = false, editDisplayText = false;
   uint32_t editSel = 0;
+  uint32_t editGen = 0;  // counts edits begun
   // input
   uint32_t pressItem = 0;
   int pressColumn = 0, pressButton = 0;
@@ -86,7 +81,8 @@ struct TreeListWin : public TreeListHost {
   void HostLock() override { EnterCriticalSection(&cs); }
   void HostUnlock() override { LeaveCriticalSection(&cs); }
   uint32_t HostThreadId() override { return GetCurrentThreadId(); }
-  void HostYield() override { Sleep(1); }
+  bool HostOnWindowThread() override { return GetCurrentThreadId() == GetWindowThreadProcessId(hwnd, nullptr); }
+  bool HostWaitBusy() override;
   intptr_t HostNotify(TLNmHdr* rec) override;
   void HostPostRunDeferred() override { PostMessageA(hwnd, TLM_RUNDEFERRED, 0, 0); }
   void HostInvalidate(const TLRect* r) override;
@@ -94,6 +90,7 @@ struct TreeListWin : public TreeListHost {
   void HostScrolled(int bar) override;
   int HostMeasureText(const char* text, int length, bool bold) override;
   void HostForget(uint32_t item, int column) override;
+  void HostForgetLater(uint32_t item, uint32_t value) override;
   uintptr_t HostWindow() override { return reinterpret_cast<uintptr_t>(hwnd); }
 };
 

@@ -129,6 +129,21 @@ int TreeListWin::HostMeasureText(const char* text, int length, bool bold) {
 }
 
 void TreeListWin::HostForget(uint32_t item, int column) {
+  if (!HostOnWindowThread()) {
+    // a worker's delete holds the lock; the tip's and the editor's
+    // notifications would wait for it on the window's thread
+    bool endEdit = st->editItem && (st->editItem == item || (column > 0 && st->editColumn == column));
+    uint32_t value = endEdit ? 1u | (static_cast<uint32_t>(st->editColumn) << 1) | (editGen << 8) : 0u;
+    if (endEdit) st->editItem = 0, st->editColumn = 0;
+    if ((item && st->tipItem == item) || (!item && column >= 0 && st->tipColumn == column)) st->tipItem = 0;
+    if (item && pressItem == item) {
+      pressItem = 0;
+      pressButton = 0;
+      selectOnRelease = false;
+    }
+    TreeListQueueAction(st, 13, item, value);
+    return;
+  }
   if (st->editItem && (st->editItem == item || (column > 0 && st->editColumn == column))) TreeListEndEdit(st, 1, 0);
   if (item && st->tipItem == item) TreeListHideTip(st);
   if (item && pressItem == item) {
@@ -137,6 +152,29 @@ void TreeListWin::HostForget(uint32_t item, int column) {
     selectOnRelease = false;
   }
   if (!item && column >= 0 && st->tipColumn == column) TreeListHideTip(st);
+}
+
+void TreeListWin::HostForgetLater(uint32_t item, uint32_t value) {
+  if (!st->tipItem) TreeListHideTip(st);
+  // unless another edit began meanwhile, the editor ends as a cancel
+  if ((value & 1u) && edit && !st->editItem && (editGen & 0xFFFFFFu) == (value >> 8)) {
+    st->editItem = item;
+    st->editColumn = static_cast<int>((value >> 1) & 31u);
+    TreeListEndEdit(st, 1, 0);
+  }
+}
+
+bool TreeListWin::HostWaitBusy() {
+  if (!HostOnWindowThread()) {
+    Sleep(1);
+    return true;
+  }
+  if (InSendMessage()) return false;
+  // the busy thread may wait for an answer from this one
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  return true;
 }
 
 // ---------------------------------------------------------------- life
@@ -242,7 +280,18 @@ static LRESULT OnScroll(TreeListState* st, int bar, WPARAM wp) {
       case SB_PAGELEFT: off -= st->clientW; break;
       case SB_PAGERIGHT: off += st->clientW; break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: off = static_cast<int16_t>(HIWORD(wp)); break;
+      case SB_THUMBTRACK:
+        if (TreeListTotalWidth(st) >= 0x7F00) {
+          // the message's 16 bits may not hold the position
+          SCROLLINFO si = {};
+          si.cbSize = sizeof(si);
+          si.fMask = SIF_TRACKPOS;
+          GetScrollInfo(st->win->hwnd, SB_HORZ, &si);
+          off = si.nTrackPos;
+        } else {
+          off = HIWORD(wp);
+        }
+        break;
       case 12: off = static_cast<int32_t>(wp >> 4); break;
       default: return 0;
     }
@@ -682,20 +731,14 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
     case TLM_SETITEMBKCOLOR:
       return static_cast<LRESULT>(TreeListSetOwnColor(st, static_cast<uint32_t>(wp & 0xFFFFFFu), static_cast<uint32_t>(wp >> 24),
                                                       static_cast<uint32_t>(lp), msg == TLM_SETITEMTEXTCOLOR ? TLC_TEXT : 0));
-    case TLM_SETHOTITEM: {
+    case TLM_SETHOTITEM:
+    case TLM_SELECTCELL: {
       int r = TreeListSetHot(st, static_cast<uintptr_t>(lp), static_cast<int>(wp));
       if (r && lp && !w->trackingLeave) {
         TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, hwnd, 0};
         w->trackingLeave = _TrackMouseEvent(&tme) != 0;
       }
       return r;
-    }
-    case TLM_SELECTCELL: {
-      if (!TLGet(st, lp)) return 0;
-      int column = (st->options & TLOPT_CELLSELECT) ? static_cast<int>(wp) : 0;
-      TreeListItem* it = TLGet(st, lp);
-      if ((st->options & TLOPT_MULTISELECT) && (it->state & TLIS_SELECTED) && st->selColumn == column) return 1;
-      return TreeListSelectItem(st, static_cast<uint32_t>(lp), column, 0) > 0 ? 1 : 0;
     }
     case TLM_SETCOLUMNEDIT:
     case TLM_SETCOLUMNDATA:

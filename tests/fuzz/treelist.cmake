@@ -4,5 +4,5 @@ if(TARGET orv_treelist)
   orv_fuzz_target(treelist_ops_fuzz
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/treelist_ops_fuzz.cpp ${CMAKE_SOURCE_DIR}/tests/treelist/tlops.cpp
       ${CMAKE_SOURCE_DIR}/tests/treelist/fakehost.cpp
-    DEPS orv_treelist)
+    DEPS orv_treelist CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus/treelist_ops)
 endif()

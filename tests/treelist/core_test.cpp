@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/testenv.h"
 #include "tests/treelist/fakehost.h"
 #include "tests/treelist/tlops.h"
 
@@ -50,6 +51,14 @@ TEST(TreeListCore, AMoveAfterAnItemWithoutARowLaysOutTheRows) {
                          0x00, 0x20, 0x32, 0x71, 0x79, 0x71, 0x71, 0x2f, 0x2f, 0x2f, 0xc4, 0xc4, 0xc4, 0xc4,
                          0xfb, 0x00, 0x17, 0x2c, 0x3f};
   EXPECT_EQ("", tltest::RunOps(ops, sizeof ops));
+}
+
+TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
+  // found by the fuzz target: an expand-all of a subtree whose parent sorts
+  // every child list in each TLN_ITEMEXPANDED answer took minutes
+  std::vector<unsigned char> ops;
+  ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath("tests/fuzz/corpus/treelist_ops/expand-all-sorting-parent.bin"), ops));
+  EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size()));
 }
 
 TEST(TreeListCore, DeepChainIsIterative) {
@@ -275,6 +284,52 @@ TEST(TreeListCore, MovesAndNextItemCodes) {
   EXPECT_EQ(TreeListGetNextItem(st, TLGN_NEXTCHECKED, c), 0);
   EXPECT_EQ(TreeListGetNextItem(st, TLGN_CHILDCOUNT | 3, e), static_cast<intptr_t>(a));
   EXPECT_EQ(TreeListGetNextItem(st, TLGN_SELFCOUNT | 3, e), static_cast<intptr_t>(e));
+}
+
+// The group modes on a target whose bit 20 is set and bit 4 (bold) clear;
+// the high half of the state mask names bit 20.
+TEST(TreeListCore, GroupModesCopyAndCompareTheHalves) {
+  struct Case {
+    uint32_t mode, state, mask;
+    int changed;
+    uint32_t after;
+  } cases[] = {
+      {TLIF_GROUPFROMHIGH, 0x00100010, 0x00100010, 1, 0x10},      // bit 20 takes bit 4 (0)
+      {TLIF_GROUPFROMLOW, 0, 0x00100000, 1, 0x10},                // bit 4 takes bit 20 (1)
+      {TLIF_GROUPIFHIGH, 0x00000010, 0x00100010, 1, 0x00100010},  // bit 4 (0) equals record bit 20 (0)
+      {TLIF_GROUPIFHIGH, 0x00100010, 0x00100010, 0, 0x00100000},
+      {TLIF_GROUPIFLOW, 0x00100010, 0x00100010, 1, 0x00100010},   // bit 20 equals record bit 20
+      {TLIF_GROUPIFLOW, 0x00000010, 0x00100010, 0, 0x00100000},
+  };
+  for (const Case& c : cases) {
+    FakeHost host;
+    TreeListState* st = host.st;
+    TreeListLock lock(st);
+    uint32_t t = Add(st, TLI_ROOT, "t", TLI_LAST, 0x00100000);
+    TLItem r = {};
+    r.mask = TLIF_STATE | TLIF_SCOPESELF | c.mode;
+    r.hItem = t;
+    r.state = c.state;
+    r.stateMask = c.mask;
+    EXPECT_EQ(TreeListSetItemGroup(st, &r), c.changed) << std::hex << c.mode << " " << c.state;
+    TreeListRunDeferred(st);
+    EXPECT_EQ(TLGet(st, t)->state, c.after) << std::hex << c.mode << " " << c.state;
+  }
+}
+
+TEST(TreeListCore, AnOverlayChangeRepaints) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t a = Add(st, TLI_ROOT, "a");
+  int before = host.invalidations;
+  TLItem r = {};
+  r.mask = TLIF_STATE;
+  r.hItem = a;
+  r.state = 0x100;
+  r.stateMask = 0xF00;
+  TreeListSetItem(st, &r);
+  EXPECT_GT(host.invalidations, before);
 }
 
 }  // namespace

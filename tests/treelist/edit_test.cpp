@@ -66,7 +66,7 @@ TEST(TreeListEditKinds, CombosOfferTheChoicesAndStoreTheChosenOne) {
   TLSetCellText(h.tl(), a, 2, "lila");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     Key(h, VK_RETURN);
     HWND ed = reinterpret_cast<HWND>(h.Send(TLM_GETEDITCONTROL));
     ASSERT_NE(ed, nullptr) << column;
@@ -96,7 +96,7 @@ TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
   TLSetCellText(h.tl(), a, 2, "aus");
   SetFocus(h.tl());
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     uint32_t before = Cell(h, a, column).state & 0xF000u;
     h.Clear();
     Key(h, VK_RETURN, true);
@@ -243,6 +243,42 @@ TEST(TreeListTips, InfoTipTextsGrowAndAreCut) {
   }
 }
 
+// Shift-click moves the focus with the caret; Left and Right pass over the
+// columns a span swallows in the caret's row.
+TEST(TreeListInput, ShiftClickFocusAndSpannedCells) {
+  Harness h(WS_CHILD | WS_VISIBLE, 400, 200);
+  AddColumns(h, 4);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_MULTISELECT | TLOPT_CELLSELECT, TLOPT_MULTISELECT | TLOPT_CELLSELECT);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  uintptr_t c = h.Insert(TLI_ROOT, "c");
+  SetFocus(h.tl());
+  auto click = [&](uintptr_t item, WPARAM keys) {
+    RECT r = {static_cast<LONG>(item), 0, 0, 0};
+    h.Send(TLM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+    LPARAM pt = MAKELPARAM(r.left + 3, (r.top + r.bottom) / 2);
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON | keys, pt);
+    h.Send(WM_LBUTTONUP, keys, pt);
+  };
+  click(a, 0);
+  click(c, MK_SHIFT);
+  EXPECT_EQ(h.Next(TLGN_FOCUS, 0), c);
+  EXPECT_EQ(h.Send(TLM_GETITEMSTATE, a, TLIS_SELECTED), TLIS_SELECTED);
+  // column 1 spans over 2 in row a
+  h.Send(TLM_PROPERTY, TLPROP_MERGEMASK | TLPROP_SET, 0xFFFF);
+  TLItem it = {};
+  it.mask = TLIF_STATE;
+  it.hItem = a;
+  it.state = 1u << 17;
+  it.stateMask = 1u << 17;
+  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  h.Send(TLM_SETCARET, 1, a);
+  Key(h, VK_RIGHT);
+  EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 3u);
+  Key(h, VK_LEFT);
+  EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 1u);
+}
+
 // An info tip the parent asks to delay shows only once the delay ran out.
 TEST(TreeListTips, DelayedInfoTip) {
   Harness h(WS_CHILD | WS_VISIBLE, 300, 200, 0, true);
@@ -291,6 +327,8 @@ TEST(TreeListTips, HotTrackingColoursTheLabel) {
   EXPECT_GT(hotPixels(), 10);
   h.Send(WM_MOUSEMOVE, 0, MAKELPARAM(250, 110));
   EXPECT_EQ(hotPixels(), 0);
+  h.Send(TLM_SELECTCELL, 0, a);  // sets the hot cell as 0x1179 does
+  EXPECT_GT(hotPixels(), 10);
 }
 
 }  // namespace

@@ -25,7 +25,11 @@ class FakeHost : public TreeListHost {
   void HostLock() override { m_mutex.lock(); }
   void HostUnlock() override { m_mutex.unlock(); }
   uint32_t HostThreadId() override;
-  void HostYield() override { std::this_thread::yield(); }
+  bool HostOnWindowThread() override { return std::this_thread::get_id() == m_windowThread; }
+  bool HostWaitBusy() override {
+    std::this_thread::yield();
+    return true;
+  }
   intptr_t HostNotify(TLNmHdr* rec) override;
   void HostPostRunDeferred() override { posted++; }
   void HostInvalidate(const TLRect*) override { invalidations++; }
@@ -33,6 +37,7 @@ class FakeHost : public TreeListHost {
   void HostScrolled(int) override {}
   int HostMeasureText(const char*, int length, bool bold) override { return length * (bold ? 8 : 7); }
   void HostForget(uint32_t, int) override {}
+  void HostForgetLater(uint32_t, uint32_t) override {}
   uintptr_t HostWindow() override { return 0x1234; }
 
   // the state's checks: links, levels, rows and counts agree
@@ -40,6 +45,7 @@ class FakeHost : public TreeListHost {
 
  private:
   std::recursive_mutex m_mutex;
+  std::thread::id m_windowThread = std::this_thread::get_id();
 };
 
 }  // namespace tltest

@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include <stdio.h>
+#include <string.h>
+
 #include "tests/treelist/tlharness.h"
 
 using tltest::Harness;
@@ -247,6 +250,116 @@ TEST(TreeListLifetime, OtherThreadWaitsForBusyFlag) {
   tltest::Pump(50);
   EXPECT_EQ(h.Shape(), "b,c,d,f,z");
   CloseHandle(env.go);
+}
+
+// Ends the program with a failure when a scope has not been left within 5 s:
+// two threads that wait for each other would otherwise stall the whole run.
+class Watchdog {
+ public:
+  explicit Watchdog(const char* what) : m_done(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_what(what) {
+    m_thread = std::thread([this] {
+      if (WaitForSingleObject(m_done, 5000) == WAIT_TIMEOUT) {
+        fprintf(stderr, "%s: hangs\n", m_what);
+        fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+      }
+    });
+  }
+  ~Watchdog() {
+    SetEvent(m_done);
+    m_thread.join();
+    CloseHandle(m_done);
+  }
+
+ private:
+  HANDLE m_done;
+  const char* m_what;
+  std::thread m_thread;
+};
+
+// Runs f on another thread while this one pumps.
+template <typename F>
+void RunWhilePumping(F f) {
+  HANDLE t = CreateThread(nullptr, 0, &RunBox<F>, &f, 0, nullptr);
+  while (MsgWaitForMultipleObjects(1, &t, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) tltest::Pump(0);
+  CloseHandle(t);
+}
+
+// A worker's quiet delete of the item under the tip or the editor: the tip
+// and the editor are the window thread's, ended there after the delete.
+TEST(TreeListLifetime, WorkerDeletesTheItemUnderTheTipOrTheEditor) {
+  for (int editor = 0; editor < 2; editor++) {
+    Harness hh(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);
+    Harness* h = &hh;
+    HWND tl = h->tl();
+    uintptr_t a = h->Insert(TLI_ROOT, "eins");
+    h->Insert(TLI_ROOT, "zwei");
+    HWND tt = reinterpret_cast<HWND>(h->Send(TLM_GETTOOLTIPS));
+    if (editor) {
+      h->Send(TLM_EDITLABEL, 0, a);
+      ASSERT_NE(FindWindowExA(tl, nullptr, "Edit", nullptr), nullptr);
+    } else {
+      static char text[] = "Hinweis";
+      h->Send(TLM_SETEXTENDEDSTYLE, TLOPT_INFOTIPS, TLOPT_INFOTIPS);
+      h->On(TLN_GETINFOTIP, [&](NMHDR* nm) -> LRESULT {
+        reinterpret_cast<TLNmTreeView*>(nm)->itemNew.pszText = text;
+        return 1;
+      });
+      RECT r = {static_cast<LONG>(a), 0, 0, 0};
+      h->Send(TLM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+      h->Send(WM_MOUSEMOVE, 0, MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2));
+      ASSERT_TRUE(IsWindowVisible(tt));
+    }
+    h->Clear();
+    {
+      Watchdog dog("a worker's delete of the item under the tip or the editor");
+      RunWhilePumping([&] { TreeListWndProc(tl, TLM_DELETEITEM, 0x89, a); });
+    }
+    tltest::Pump(50);  // TLM_RUNDEFERRED
+    EXPECT_EQ(h->Send(TLM_GETCOUNT), 1);
+    EXPECT_FALSE(IsWindowVisible(tt)) << editor;
+    EXPECT_EQ(FindWindowExA(tl, nullptr, "Edit", nullptr), nullptr) << editor;
+    EXPECT_EQ(h->Count(TLN_ENDLABELEDIT), editor);
+  }
+}
+
+// A worker's sorted insert waits for a callback text from this thread while
+// this thread deletes: the delete answers the worker's questions as it waits;
+// a delete from inside such an answer is refused.
+TEST(TreeListLifetime, DeleteWhileAWorkerWaitsForAText) {
+  Harness h;
+  uintptr_t roots[4];
+  for (uintptr_t& r : roots) r = h.Insert(TLI_ROOT, TL_TEXTCALLBACK);
+  static const char* texts[] = {"b", "d", "f", "h"};
+  LRESULT nested = -1;
+  h.On(TLN_GETDISPINFO, [&](NMHDR* nm) -> LRESULT {
+    TLNmDispInfo* di = reinterpret_cast<TLNmDispInfo*>(nm);
+    for (int i = 0; i < 4; i++)
+      if (di->item.hItem == roots[i]) strcpy(di->item.pszText, texts[i]);
+    if (nested == -1 && InSendMessage()) nested = h.Send(TLM_DELETEITEM, 0, roots[3]);
+    return 0;
+  });
+  std::atomic<intptr_t> inserted{-1};
+  HWND tl = h.tl();
+  std::thread worker([&] {
+    TLInsert r = {};
+    r.hParent = TLI_ROOT;
+    r.hInsertAfter = TLI_SORT;
+    r.ex.item.mask = TLIF_TEXT;
+    r.ex.item.pszText = const_cast<char*>("m");
+    inserted = TreeListWndProc(tl, TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r));
+  });
+  {
+    Watchdog dog("a delete while a worker waits for a text");
+    // the worker's first question waits in this thread's queue
+    while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE)) Sleep(1);
+    EXPECT_EQ(h.Send(TLM_DELETEITEM, 0, roots[0]), 1);
+    while (inserted == -1) tltest::Pump(10);
+    worker.join();
+  }
+  EXPECT_NE(inserted.load(), 0);
+  EXPECT_EQ(nested, 0);
+  EXPECT_EQ(h.Send(TLM_GETCOUNT), 4);
 }
 
 // A worker keeps inserting by direct calls while the window is destroyed.

@@ -290,6 +290,74 @@ TEST(TreeListPaint, GridAlignmentSeparatorDropBandDisabled) {
   EXPECT_EQ(dis.At(150, r1.top + 1), Px(0x00A0A0A0));
 }
 
+// The rows right of the last column: filled like the area below the rows,
+// in a full repaint, scrolled right and in a repaint of that strip alone.
+TEST(TreeListPaint, RowsRightOfTheLastColumn) {
+  const COLORREF bk = 0x00C0FFC0, red = 0x000000FF;
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 150, 0, true);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 300;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETBKCOLOR, 0, bk);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SETCOLUMNWIDTH, 0, 100);
+  RECT r = ItemRect(h, a);
+  auto stripIs = [&](Canvas& c, int from, COLORREF want) {
+    int wrong = 0;
+    for (int y = r.top; y < r.top + 2 * (r.bottom - r.top); y++)
+      for (int x = from; x < 300; x++) wrong += c.At(x, y) != Px(want);
+    return wrong;
+  };
+  Canvas c(300, 150, Px(red));
+  PaintInto(h, c);
+  EXPECT_EQ(stripIs(c, 100, bk), 0);
+  // scrolled: two columns of 200, 150 px to the right, then the second narrowed
+  d.cx = 200;
+  h.Send(TLM_SETCOLUMNWIDTH, 0, 200);
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  h.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100));
+  h.Send(TLM_SETCOLUMNWIDTH, 1, 120);
+  HWND header = reinterpret_cast<HWND>(h.Send(TLM_GETHEADER));
+  RECT hr;
+  Header_GetItemRect(header, 1, &hr);
+  MapWindowPoints(header, h.tl(), reinterpret_cast<POINT*>(&hr), 2);
+  int right = hr.right;
+  ASSERT_LT(right, 300);
+  Canvas s(300, 150, Px(red));
+  PaintInto(h, s);
+  EXPECT_EQ(stripIs(s, right, bk), 0);
+  // disabled with its own look: slot 15 there as below the rows
+  h.Send(TLM_SETBKCOLOR, 15, 0x00505050);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_DISABLEDLOOK, TLOPT_DISABLEDLOOK);
+  EnableWindow(h.tl(), FALSE);
+  Canvas g(300, 150, Px(red));
+  PaintInto(h, g);
+  EXPECT_EQ(stripIs(g, right, 0x00505050), 0);
+  EnableWindow(h.tl(), TRUE);
+  // the strip alone repainted on the screen over a red client
+  h.Send(TLM_SETCOLUMNWIDTH, 1, 200);
+  h.Send(WM_HSCROLL, 12);
+  h.Send(TLM_SETCOLUMNWIDTH, 0, 100);
+  h.Send(TLM_SETCOLUMNWIDTH, 1, 100);
+  UpdateWindow(h.tl());
+  HDC wdc = GetDC(h.tl());
+  RECT all = {0, 0, 300, 150};
+  HBRUSH rb = CreateSolidBrush(red);
+  FillRect(wdc, &all, rb);
+  DeleteObject(rb);
+  ValidateRect(h.tl(), nullptr);
+  RECT strip = {200, 0, 300, 150};
+  InvalidateRect(h.tl(), &strip, FALSE);
+  UpdateWindow(h.tl());
+  Canvas w(300, 150, Px(red));
+  BitBlt(w.dc(), 0, 0, 300, 150, wdc, 0, 0, SRCCOPY);
+  ReleaseDC(h.tl(), wdc);
+  EXPECT_EQ(stripIs(w, 200, bk), 0);
+  EXPECT_EQ(w.At(150, r.top + 1), Px(red)) << "more than the strip repainted";
+}
+
 // Check boxes: unchecked and checked differ, and with the plain-check option
 // state image 0 draws the same unchecked box as image 1 does without it.
 TEST(TreeListPaint, CheckBoxImages) {
@@ -319,6 +387,20 @@ TEST(TreeListPaint, CheckBoxImages) {
   EXPECT_NE(off, on);
   EXPECT_EQ(plain0, off);
   EXPECT_EQ(plain1, on);
+  // on a coloured odd row: nothing for state 0, only the box for state 1
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_PLAINCHECK, 0);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_ALTROWS, TLOPT_ALTROWS);
+  h.Send(TLM_SETBKCOLOR, 1, 0x00308050);
+  uintptr_t first = h.Insert(TLI_ROOT, "", TLI_FIRST);
+  ASSERT_NE(first, 0u);
+  std::vector<uint32_t> none = box(0, false), unchecked = box(1, false);
+  int rowW = static_cast<int>(none.size()) / (ItemRect(h, a).bottom - ItemRect(h, a).top);
+  int wrong = 0;
+  for (uint32_t p : none) wrong += p != Px(0x00308050);
+  EXPECT_EQ(wrong, 0) << "state 0 draws something";
+  wrong = 0;
+  for (size_t i = 0; i < unchecked.size(); i += rowW) wrong += unchecked[i] != Px(0x00308050);  // left of the box
+  EXPECT_EQ(wrong, 0) << "the unchecked box has a frame of another colour";
 }
 
 // Images: the item's image from the normal list, an index of 0x40000000 and
@@ -540,6 +622,37 @@ TEST(TreeListWrapper, WorkerFillsByDirectCalls) {
 
 // ---------------------------------------------------------------- columns
 
+// A group set from a worker selects later, on the window's thread: the
+// worker returns while that thread pumps nothing.
+TEST(TreeListWrapper, GroupSetFromAWorkerSelectsOnTheWindowsThread) {
+  Harness host(WS_CHILD, 300, 200);
+  CWnd parent;
+  parent.Attach(host.parent());
+  CTreeListCtrl direct;  // makes the direct-call function known
+  ASSERT_TRUE(direct.CreateDirect(0, 0, RECT{0, 0, 10, 10}, &parent, 9));
+  CTreeListCtrl tl;
+  tl.Attach(host.tl());
+  HTREEITEM a = reinterpret_cast<HTREEITEM>(host.Insert(TLI_ROOT, "a"));
+  tltest::Pump(20);
+  host.Clear();
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    tl.SetItemGroupDirect(a, 0, TLIF_STATE | TLIF_SCOPESELF, nullptr, 0, 0, TLIS_SELECTED, TLIS_SELECTED, 0);
+    done = true;
+  });
+  for (int i = 0; i < 500 && !done; i++) Sleep(10);
+  EXPECT_TRUE(done.load()) << "the worker waits for the window's thread";
+  EXPECT_EQ(host.Count(TLN_SELCHANGED), 0);
+  while (!done) tltest::Pump(10);
+  worker.join();
+  tltest::Pump(50);
+  EXPECT_EQ(host.Count(TLN_SELCHANGED), 1);
+  EXPECT_EQ(tl.SendMessage(TLM_GETNEXTITEM, TVGN_CARET), reinterpret_cast<LRESULT>(a));
+  tl.Detach();
+  direct.DestroyWindow();
+  parent.Detach();
+}
+
 TEST(TreeListColumns, InsertDeleteAndWeights) {
   Harness h(WS_CHILD, 400, 200);
   TLColumnDesc fixed = {};
@@ -588,6 +701,76 @@ TEST(TreeListColumns, InsertDeleteAndWeights) {
   int got[3] = {};
   EXPECT_EQ(h.Send(TLM_GETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(got)), 1);
   EXPECT_EQ(got[1], 2);
+}
+
+// Widths and scroll positions past 16 bits: widths stop at 32767, the thumb
+// reaches beyond 32767 pixels.
+TEST(TreeListColumns, SixteenBitLimits) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 20000;
+  for (int i = 0; i < 3; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETCOLUMNWIDTH, 2, 40000);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 2), 32767);
+  d.cx = 40000;
+  h.Send(TLM_SETCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 32767);
+  HWND header = reinterpret_cast<HWND>(h.Send(TLM_GETHEADER));
+  RECT r[3];
+  for (int i = 0; i < 3; i++) Header_GetItemRect(header, i, &r[i]);
+  EXPECT_LT(r[0].right, r[1].right);
+  EXPECT_LT(r[1].right, r[2].right);
+  h.Send(TLM_DELETECOLUMN, 2);
+  h.Send(TLM_SETCOLUMNWIDTH, 1, 20000);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  RECT ar = ItemRect(h, a);
+  SetScrollPos(h.tl(), SB_HORZ, 33000, FALSE);  // where a drag of the thumb stands
+  h.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 33000));
+  // 33000 px to the right: x 10 lies in the second column
+  TLHitTest ht = {{10, (ar.top + ar.bottom) / 2}, 0, 0};
+  h.Send(TLM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht));
+  EXPECT_EQ(ht.flags >> 24, 1u);
+}
+
+// Header notifications: tracking refused when nothing behind can keep the
+// total, a hidden locked column hands its drag to the divider before it, and
+// the rest reach the parent as the control's own.
+TEST(TreeListColumns, HeaderNotifications) {
+  Harness h(WS_CHILD | WS_VISIBLE, 400, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  d.mask = TLCF_WIDTH | TLCF_FMT | TLCF_LOCKED;
+  d.fmt = TLCF_LOCKED;
+  d.cx = 0;
+  h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&d));
+  d.cx = 80;
+  h.Send(TLM_INSERTCOLUMN, 3, reinterpret_cast<LPARAM>(&d));
+  HWND header = reinterpret_cast<HWND>(h.Send(TLM_GETHEADER));
+  auto note = [&](UINT code, int column) {
+    NMHEADERA nm = {};
+    nm.hdr.hwndFrom = header;
+    nm.hdr.idFrom = 1;
+    nm.hdr.code = code;
+    nm.iItem = column;
+    return h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&nm));
+  };
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPTOTALWIDTH, TLOPT_KEEPTOTALWIDTH);
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 0), 0);
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 1), 1);  // only locked columns follow
+  MSG m;
+  while (PeekMessageA(&m, header, WM_LBUTTONDOWN, WM_LBUTTONUP, PM_REMOVE)) {
+  }
+  EXPECT_EQ(note(HDN_BEGINTRACKA, 2), 1);
+  ASSERT_TRUE(PeekMessageA(&m, header, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(LOWORD(m.lParam), 198);
+  ASSERT_TRUE(PeekMessageA(&m, header, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+  EXPECT_EQ(LOWORD(m.lParam), 198);
+  h.On(HDN_ITEMCHANGINGA, [](NMHDR* nm) -> LRESULT { return nm->idFrom == 100 ? 7 : 0; });
+  EXPECT_EQ(note(HDN_ITEMCHANGINGA, 1), 7);
 }
 
 // 1,000 random resizes of the window: five proportional columns beside a
@@ -762,7 +945,7 @@ TEST(TreeListEditing, ChoiceListsEndWhereTheyEnd) {
   SetFocus(h.tl());
   std::vector<std::string> seen1, seen2;
   for (int column = 1; column <= 2; column++) {
-    h.Send(TLM_SELECTCELL, column, a);
+    h.Send(TLM_SETCARET, column, a);
     for (int i = 0; i < 4; i++) {
       h.Send(WM_KEYDOWN, VK_RETURN, 0);
       (column == 1 ? seen1 : seen2).push_back(h.Text(a, column));
