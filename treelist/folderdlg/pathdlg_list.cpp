@@ -77,7 +77,7 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
     std::vector<PathSegment> segs = PathTextSegments(path.c_str(), 64);
     for (size_t i = 0; i < segs.size(); ++i) {
       if (l->stop || l->refresh) return false;
-      std::string parent = i == 0 ? std::string("\\\\") : "\\\\" + PathTextPrefix(path.c_str(), (int)i, 64);
+      std::string parent = i == 0 ? std::string("\\\\") : PathTextPrefix(path.c_str(), (int)i, 64);
       std::string name = path.substr((size_t)segs[i].start, (size_t)segs[i].length);
       int icon = l->closedIcon;
       std::string text = name;
@@ -99,7 +99,6 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
     }
     for (size_t i = first; i < segs.size(); ++i) {
       std::string sofar = PathTextPrefix(path.c_str(), (int)i + 1, 64);
-      if (network) sofar = "\\\\" + sofar;
       std::string text = path.substr((size_t)segs[i].start, (size_t)segs[i].length);
       if (i == 0) text = network ? "\\\\" + text : text + "\\";
       AddRow(l, rows, text, OpenFolderIcon(i == 0 ? sofar + "\\" : sofar, l->openIcon), 0);

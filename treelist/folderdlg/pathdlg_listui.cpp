@@ -211,14 +211,17 @@ void CPathDlg::OpenRow(int row) {
     PdLock lock(m_list);
     current = m_list->currentRow;
     if (row >= (int)m_list->rows.size()) return;
-    bool net = !m_list->rows.empty() && m_list->rows[0].kind == 1 && PathTextIsNetwork(m_list->path.c_str());
+    // row 0 of a neighbourhood listing stands for "\\"; a chosen folder's
+    // row stands for all of its components
+    const PdRow& top = m_list->rows[0];
+    bool net = top.kind == 1 && top.text == "Netzwerkumgebung";
+    int below = top.kind == 1 && !net ? (int)PathTextSegments(top.text.c_str(), 64).size() - 1 : 0;
     if (row == current) {
       p = m_list->path;
     } else if (net && row == 0) {
       p = "\\\\";
     } else if (row < current) {
-      p = PathTextPrefix(m_list->path.c_str(), row + (net ? 0 : 1), 64);
-      if (PathTextIsNetwork(m_list->path.c_str())) p = "\\\\" + p;
+      p = PathTextPrefix(m_list->path.c_str(), row + below + (net ? 0 : 1), 64);
       if (PathTextIsDrive(p.c_str())) p += '\\';
     } else {
       p = PathTextWithSeparator(m_list->path) + m_list->rows[(size_t)row].text;

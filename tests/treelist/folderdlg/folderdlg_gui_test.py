@@ -320,6 +320,71 @@ def test_network_root_and_plain_paths():
         d.finish()
 
 
+def network_share():
+    """\\\\srv\\share: Wine's dosdevices\\unc\\srv\\share linked to a folder made here."""
+    share = os.path.join(os.getcwd(), "netshare")
+    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",)):
+        os.makedirs(os.path.join(share, *sub), exist_ok=True)
+    unc = os.path.join(BUILD, "wine", "prefix", "dosdevices", "unc", "srv")
+    os.makedirs(unc, exist_ok=True)
+    link = os.path.join(unc, "share")
+    if not os.path.islink(link):
+        os.symlink(share, link)
+    return "\\\\srv\\share"
+
+
+def test_network_share_rows_up_and_combo():
+    share = network_share()
+    d = Demo("pathdlg", 1, "-", share + "\\sub\\deep")
+    p = wait_listed(d, share + "\\sub\\deep")
+    rows, cur = d.rows()
+    check(p and rows[:cur + 1] == ["Netzwerkumgebung", "srv", share, share + "\\sub", share + "\\sub\\deep"]
+          and rows[cur + 1:] == ["inner", "zweig"], f"network rows {rows} ({cur})")
+    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["oben", "sub"])):
+        d.click(*d.center("up"))
+        p = d.wait(lambda p: d.rows()[1] >= 0 and d.rows()[0][d.rows()[1]] == want and
+                   d.rows()[0][d.rows()[1] + 1:] == sub, 15)
+        check(p, f"Aufwärts gives {want} with {sub}: {d.rows()}")
+    xdo("key", "Escape")
+    d.finish()
+    # a share folder holding only files: the drive box gets its own entry (kind 2)
+    leer = os.path.join(os.getcwd(), "netshare", "leer")
+    shutil.rmtree(leer, ignore_errors=True)
+    os.makedirs(leer)
+    open(os.path.join(leer, "datei.txt"), "w").close()
+    start = share + "\\leer"
+    d = Demo("pathdlg", 1, "-", start)
+    wait_listed(d, start)
+    os.makedirs(os.path.join(leer, "neu"))
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "End")
+    xdo("key", "Return")
+    p = d.wait(lambda p: d.rows()[0][:2] == [start, "neu"], 15)
+    if check(p, f"the entry lists its folder: {d.rows()}"):
+        l, t, r, b = d.rect("list")
+        rh = int(d.pos()["rowheight"])
+        d.click(r - 30, t + 2 + (1 - int(d.pos()["top"])) * rh + rh // 2, repeat=2)
+        check(wait_listed(d, "neu"), f"a subfolder of the chosen entry: {d.rows()}")
+        d.click(*d.center("up"))
+        check(d.wait(lambda p: d.rows()[0][d.rows()[1]] == start, 15), f"up returns to the entry: {d.rows()}")
+    rows = d.rows()[0]
+    xdo("key", "Escape")
+    res = d.finish()
+    check(all(not x.startswith("\\\\\\") for x in rows + [text_of(res.get("path", ""))]),
+          f"never three separators: {rows} {res}")
+    # the combo's last arrow of \\srv\share\sub: "deep" gives its full path
+    d = Demo("combo", 0, share + "\\sub")
+    d.wait(lambda p: "e6" in p)
+    d.click(*d.center("e6"))
+    p = d.wait(lambda p: "popup" in p, 10)
+    xdo("key", "Home")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(share + "\\sub\\deep"), 10), f"deep chosen: {d.pos().get('path')}")
+    d.proc.kill()
+    d.proc.wait()
+
+
 def test_unreadable_folder_shows_only_components():
     locked = os.path.join(ROOT, "locked")
     d = Demo("pathdlg", 1, "-", fixture.wine_path(locked), unprivileged=True)
