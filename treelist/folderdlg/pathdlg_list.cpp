@@ -37,15 +37,18 @@ void ListDrives(PdList* l, CDirectoryList& dl) {
     d.text = e->name;
     if (d.kind == 0) d.text += '\\';
     d.icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
+    if (d.kind == 1)
+      if (const char* extra = static_cast<const char*>(dl.GetEntryExtra(e))) d.path = extra;
     PdLock lock(l);
-    if (d.kind == 1 && d.icon >= 0) l->networkIcon = d.icon;
+    if (d.path == "\\\\" && d.icon >= 0) l->networkIcon = d.icon;
     l->drives.push_back(d);
-    if (l->currentDrive < 0 && BeginsNoCase(path, d.kind == 0 ? d.text.substr(0, 2) : d.text))
+    const std::string& head = d.kind == 0 ? d.text.substr(0, 2) : d.path;
+    if (l->currentDrive < 0 && !head.empty() && BeginsNoCase(path, head))
       l->currentDrive = (int)l->drives.size() - 1;
   }
   if (l->pathKind == 5) {
     PdLock lock(l);
-    l->drives.push_back({"", l->systemDriveIcon, 2});
+    l->drives.push_back({"", l->systemDriveIcon, 2, path});
   }
 }
 

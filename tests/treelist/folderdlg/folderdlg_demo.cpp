@@ -115,6 +115,7 @@ void WritePositions(HWND dlg) {
     fprintf(f, "rows %d\n", (int)SendMessageA(list, LB_GETCOUNT, 0, 0));
     fprintf(f, "sel %d\n", (int)SendMessageA(list, LB_GETCURSEL, 0, 0));
     fprintf(f, "top %d\n", (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    fprintf(f, "drivesel %d\n", (int)SendDlgItemMessageA(dlg, IDC_PD_DRIVES, CB_GETCURSEL, 0, 0));
   }
   if (g_dlg) {
     std::vector<std::string> texts;

@@ -411,6 +411,16 @@ def test_other_drive_and_back():
     xdo("key", "Down")
     xdo("key", "Return")
     check(wait_listed(d, "l11"), "back on Z: the folder last shown there")
+    # the entry after the drives: the desktop's own folder, and it stays chosen
+    zsel = int(d.pos()["drivesel"])
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Down")
+    xdo("key", "Return")
+    p = d.wait(lambda p: d.rows()[0][d.rows()[1]] == "Desktop", 15)
+    time.sleep(0.5)
+    check(p and d.rows()[0][0] == "C:\\" and int(d.pos()["drivesel"]) == zsel + 1,
+          f"Desktop lists its folder and stays chosen: {d.rows()} {d.pos().get('drivesel')}")
     xdo("key", "Escape")
     d.finish()
 
