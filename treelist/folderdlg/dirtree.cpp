@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "files/dirlist.h"
+#include "files/shellpath.h"
 #include "toolkit/boundedwait.h"
 #include "text/strcompare.h"
 #include "toolkit/hdrop.h"
@@ -161,6 +162,10 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
   if (n > FOLDER_MAX_PATH) return 0;
   if (full[0] == '\\' && full[1] == '\\') return SelectNetworkPath(full, flags);
   if (full[1] != ':') return 0;
+  // a short (8.3) name would add a second item for the same folder
+  char longer[MAX_PATH + 16];
+  if (strchr(full, '~') && PathGetTrueCaseA(longer, full, sizeof longer) > 0 && strlen(longer) <= FOLDER_MAX_PATH)
+    lstrcpynA(full, longer, sizeof full);
   DWORD attr = GetFileAttributesA(full);
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   std::vector<PathSegment> segs = PathTextSegments(full, 64);
@@ -169,8 +174,19 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
     std::string name(full + segs[i].start, (size_t)segs[i].length);
     if (i == 0) name = name.substr(0, 2);
     HTREEITEM c = Child(item, name.c_str());
-    if (!c) {
-      if (!item) return 0;  // the worker has not listed that drive
+    if (!c && !item) {
+      // the worker may not have listed the drives yet: added here, in letter
+      // order, and left alone by the worker's listing
+      int letter = name[0] >= 'a' && name[0] <= 'z' ? name[0] - 'a' + 'A' : name[0];
+      if (letter < 'A' || letter > 'Z' || !(GetLogicalDrives() & (1u << (letter - 'A')))) return 0;
+      std::string root = name + "\\";
+      UINT type = GetDriveTypeA(root.c_str());
+      UINT state = DTS_DRIVE | (type == DRIVE_FIXED || type == DRIVE_RAMDISK ? 0u : (UINT)DTS_SLOW);
+      DtLock l(m_s);
+      c = DtRootChild(m_s, name.c_str());
+      if (!c) c = AddPathItem(nullptr, name, state, 0, root, false);
+      if (!c) return 0;
+    } else if (!c) {
       UINT below = GetItemState(item, DTS_SLOW) & DTS_SLOW;
       c = AddPathItem(item, name, below, 0, std::string(full, (size_t)(segs[i].start + segs[i].length)),
                       i + 1 == segs.size());
@@ -197,7 +213,7 @@ int CDirTreeCtrl::ExpandAndReport(HTREEITEM item, UINT flags) {
 HTREEITEM CDirTreeCtrl::AddPathItem(HTREEITEM parent, const std::string& name, UINT state, intptr_t data,
                                     const std::string& sofar, bool last) {
   TLInsert r = {};
-  r.hParent = reinterpret_cast<TLHandle>(parent);
+  r.hParent = parent ? reinterpret_cast<TLHandle>(parent) : TLI_ROOT;
   r.hInsertAfter = TLI_SORTCALLBACK;
   r.ex.item.mask = TLIF_TEXT | TLIF_STATE | TLIF_CHILDREN | TLIF_IMAGE | TLIF_SELECTEDIMAGE | TLIF_PARAM;
   r.ex.item.hItem = reinterpret_cast<TLHandle>(&DtCompare);
@@ -207,8 +223,9 @@ HTREEITEM CDirTreeCtrl::AddPathItem(HTREEITEM parent, const std::string& name, U
   r.ex.item.stateMask = 0xFFFF0000u | TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
   r.ex.item.cChildren = 1;
   SHFILEINFOA fi = {};
+  bool drive = !parent;  // a drive root shows the drive's own icon
   SHGetFileInfoA(sofar.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
-                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+                 SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (drive ? 0u : (UINT)SHGFI_USEFILEATTRIBUTES));
   r.ex.item.iImage = r.ex.item.iSelectedImage = fi.iIcon;
   return reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
 }
@@ -427,12 +444,12 @@ void CDirTreeCtrl::QueueRefresh() {
   int depth = 0;
   for (HTREEITEM c = Nav(TLGN_ROOT, nullptr); c && !full();) {
     UINT st = GetItemState(c, 0xFFFFFFFFu);
-    if (!(st & DTS_SLOW) && (st & DTS_LISTED)) {
-      if (st & TVIS_EXPANDED)
-        Queue(c, DTR_EXPANDED | gen, false, true);
-      else
-        others.push_back(c);
-    }
+    // an expanded folder goes even unlisted: SelectPath opens the chain
+    // down to its folder without listing it
+    if (!(st & DTS_SLOW) && (st & TVIS_EXPANDED))
+      Queue(c, DTR_EXPANDED | gen, false, true);
+    else if (!(st & DTS_SLOW) && (st & DTS_LISTED))
+      others.push_back(c);
     HTREEITEM child = (st & TVIS_EXPANDED) && depth < 64 ? Nav(TLGN_CHILD, c) : nullptr;
     if (child) {
       stack[depth++] = c;

@@ -111,6 +111,8 @@ int TL_CALLBACK DtCompare(uintptr_t hwnd, TLHandle sibling, const char* siblingT
 // not fit FOLDER_MAX_PATH or the item is virtual (below the network
 // neighbourhood servers are not: "\\server").
 bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path);
+// The root item of that text (a drive "C:", a special folder), or null.
+HTREEITEM DtRootChild(DtShared* s, const char* text);
 // A stored path (link target, network root, share) as item data: index + 1.
 intptr_t DtStorePath(DtShared* s, const char* path);
 

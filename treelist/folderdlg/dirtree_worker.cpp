@@ -121,13 +121,17 @@ UINT DriveState(const char* name) { return IsLocalFixed(name) ? DTS_DRIVE : DTS_
 void ListRoot(DtShared* s, CDirectoryList& dl) {
   if (dl.Refresh(":", DIRLIST_FOLDERS | s->rootOptions) != DIRLIST_DONE) return;
   CaretGuard caret(s, nullptr);
+  HTREEITEM root = reinterpret_cast<HTREEITEM>(TLI_ROOT);
   while (DirEntry* e = dl.Next()) {
     if (s->stop) return;
     UINT state = (e->attributes & DIRENT_VIRTUAL) ? DTS_VIRTUAL | DTS_SLOW : DriveState(e->name);
+    // special folders and the network root ("\\") keep their path
     const char* extra = static_cast<const char*>(dl.GetEntryExtra(e));
-    intptr_t data = extra && !strcmp(extra, "\\\\") ? DtStorePath(s, extra) : 0;  // the network root
-    Insert(s, reinterpret_cast<HTREEITEM>(TLI_ROOT), e->name, dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS),
-           state | DTS_UNLISTED, data);
+    intptr_t data = extra && *extra ? DtStorePath(s, extra) : 0;
+    int icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
+    // a drive that SelectPath added first stays as it is
+    DtLock l(s);
+    if (!DtRootChild(s, e->name)) Insert(s, root, e->name, icon, state | DTS_UNLISTED, data);
   }
 }
 
@@ -141,8 +145,15 @@ std::string Lower(const char* t) {
 // meanwhile (nothing deleted then).
 bool FillFolder(DtShared* s, CDirectoryList& dl, HTREEITEM item, bool failed) {
   // a listing of the neighbourhood or a server is never complete (servers
-  // reached by name, shares not listed): it adds, it does not remove
+  // reached by name, shares not listed): it adds, it does not remove;
+  // special folders are folders like any other
+  intptr_t data = 0;
+  Text(s, item, &data);
   bool keep = (State(s, item) & DTS_VIRTUAL) != 0;
+  if (keep && data > 0) {
+    DtLock l(s);
+    keep = (size_t)data > s->paths.size() || s->paths[(size_t)data - 1] == "\\\\";
+  }
   std::unordered_map<std::string, HTREEITEM> existing;
   for (HTREEITEM c = Next(s, TLGN_CHILD, item); c; c = Next(s, TLGN_NEXT, c)) {
     existing[Lower(Text(s, c).c_str())] = c;
@@ -219,6 +230,12 @@ int TL_CALLBACK DtCompare(uintptr_t, TLHandle, const char* siblingText, const ch
                 (int)(uintptr_t)CharUpperA((LPSTR)(uintptr_t)(unsigned char)siblingText[0]);
   int r = StrCompareNaturalNoCaseA(newText, siblingText);
   return r ? r : strcmp(newText, siblingText);
+}
+
+HTREEITEM DtRootChild(DtShared* s, const char* text) {
+  for (HTREEITEM c = Next(s, TLGN_ROOT, nullptr); c; c = Next(s, TLGN_NEXT, c))
+    if (!lstrcmpiA(Text(s, c).c_str(), text)) return c;
+  return nullptr;
 }
 
 bool DtItemPath(DtShared* s, HTREEITEM item, std::string& path) {

@@ -172,7 +172,9 @@ int CPathComboBox::SetPath(const char* text, int length) {
     if (n > (size_t)FOLDER_MAX_PATH) return 0;
     std::string typed(text, n);
     char full[MAX_PATH + 1];
-    DWORD r = PathTextIsNetwork(typed.c_str()) ? 0 : GetFullPathNameA(typed.c_str(), sizeof full, full, nullptr);
+    // "X:" alone stays the drive, not the drive's current folder
+    bool keep = PathTextIsNetwork(typed.c_str()) || PathTextIsDrive(typed.c_str());
+    DWORD r = keep ? 0 : GetFullPathNameA(typed.c_str(), sizeof full, full, nullptr);
     if (r >= sizeof full) return 0;
     path = r ? std::string(full, r) : typed;
   }

@@ -203,7 +203,6 @@ void CPathComboBox::ChooseEntry(int index) {
     if (k < 0 || index < 0 || index >= (int)m_lists[k].entries.size()) return;
     const Entry& e = m_lists[k].entries[(size_t)index];
     p = PathTextPrefix(m_path.c_str(), k, FOLDER_MAX_SEGMENTS);
-    if (PathTextIsNetwork(m_path.c_str()) && k > 0) p = "\\\\" + p;
     if (!p.empty() && p.back() != '\\' && p.back() != ':') p += '\\';
     else if (!p.empty() && p.back() == ':') p += '\\';
     p += e.text;

@@ -37,15 +37,18 @@ void ListDrives(PdList* l, CDirectoryList& dl) {
     d.text = e->name;
     if (d.kind == 0) d.text += '\\';
     d.icon = dl.GetEntryIconIndex(e, FOLDER_ICON_FLAGS);
+    if (d.kind == 1)
+      if (const char* extra = static_cast<const char*>(dl.GetEntryExtra(e))) d.path = extra;
     PdLock lock(l);
-    if (d.kind == 1 && d.icon >= 0) l->networkIcon = d.icon;
+    if (d.path == "\\\\" && d.icon >= 0) l->networkIcon = d.icon;
     l->drives.push_back(d);
-    if (l->currentDrive < 0 && BeginsNoCase(path, d.kind == 0 ? d.text.substr(0, 2) : d.text))
+    const std::string& head = d.kind == 0 ? d.text.substr(0, 2) : d.path;
+    if (l->currentDrive < 0 && !head.empty() && BeginsNoCase(path, head))
       l->currentDrive = (int)l->drives.size() - 1;
   }
   if (l->pathKind == 5) {
     PdLock lock(l);
-    l->drives.push_back({"", l->systemDriveIcon, 2});
+    l->drives.push_back({"", l->systemDriveIcon, 2, path});
   }
 }
 
@@ -77,7 +80,7 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
     std::vector<PathSegment> segs = PathTextSegments(path.c_str(), 64);
     for (size_t i = 0; i < segs.size(); ++i) {
       if (l->stop || l->refresh) return false;
-      std::string parent = i == 0 ? std::string("\\\\") : "\\\\" + PathTextPrefix(path.c_str(), (int)i, 64);
+      std::string parent = i == 0 ? std::string("\\\\") : PathTextPrefix(path.c_str(), (int)i, 64);
       std::string name = path.substr((size_t)segs[i].start, (size_t)segs[i].length);
       int icon = l->closedIcon;
       std::string text = name;
@@ -99,7 +102,6 @@ bool ListRows(PdList* l, CDirectoryList& dl, const std::string& path, std::vecto
     }
     for (size_t i = first; i < segs.size(); ++i) {
       std::string sofar = PathTextPrefix(path.c_str(), (int)i + 1, 64);
-      if (network) sofar = "\\\\" + sofar;
       std::string text = path.substr((size_t)segs[i].start, (size_t)segs[i].length);
       if (i == 0) text = network ? "\\\\" + text : text + "\\";
       AddRow(l, rows, text, OpenFolderIcon(i == 0 ? sofar + "\\" : sofar, l->openIcon), 0);

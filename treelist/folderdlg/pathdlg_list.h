@@ -16,6 +16,7 @@ struct PdRow {
 struct PdDrive {
   std::string text;
   int icon, kind;  // 0 drive, 1 virtual entry, 2 the start path's network share
+  std::string path;  // a virtual entry's folder; "\\" for the network
 };
 
 struct PdList {

@@ -135,9 +135,8 @@ void CPathDlg::OnDrivesReady() {
     while (m_drivesInCombo < (int)m_list->drives.size()) {
       ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)m_drivesInCombo);
       ++m_drivesInCombo;
-      m_drivePaths.emplace_back(m_list->drives.size() == (size_t)m_drivesInCombo && m_list->drives.back().kind == 2
-                                    ? m_path
-                                    : std::string());
+      const PdDrive& d = m_list->drives[(size_t)m_drivesInCombo - 1];
+      m_drivePaths.emplace_back(d.kind == 2 ? d.path : std::string());
     }
   }
   SelectCurrentDrive();
@@ -153,12 +152,14 @@ void CPathDlg::SelectCurrentDrive() {
     for (int i = (int)m_list->drives.size() - 1; i >= 0 && found < 0; --i) {
       const PdDrive& d = m_list->drives[(size_t)i];
       if (net) {
-        if (d.kind == 1) found = i;
+        if (d.kind == 1 && d.path == "\\\\") found = i;
         continue;
       }
-      int n = (int)d.text.size();
-      if (n > 0 && (d.text.back() == '\\')) --n;
-      if (n >= 2 && StrComparePathNoCaseNA(m_path.c_str(), d.text.c_str(), n) == 0) found = i;
+      // a drive by its letter, a special folder by its folder
+      const std::string& head = d.kind == 1 ? d.path : d.text;
+      int n = (int)head.size();
+      if (n > 0 && (head.back() == '\\')) --n;
+      if (n >= 2 && StrComparePathNoCaseNA(m_path.c_str(), head.c_str(), n) == 0) found = i;
     }
   }
   if (found < 0) return;
@@ -177,7 +178,7 @@ void CPathDlg::OnDriveChange() {
     if (sel < 0 || sel >= (int)m_list->drives.size()) return;
     d = m_list->drives[(size_t)sel];
   }
-  if (d.kind == 1) {
+  if (d.kind == 1 && d.path == "\\\\") {
     if (m_network && m_chosenVirtual.empty()) return;
     m_network = true;
     m_chosenVirtual.clear();
@@ -185,8 +186,11 @@ void CPathDlg::OnDriveChange() {
     m_currentDrive = sel;
     return;
   }
-  if (!d.text.empty() && StrComparePathNoCaseNA(m_path.c_str(), d.text.c_str(), (int)d.text.size() - 1) == 0 &&
-      sel == m_currentDrive)
+  // a special folder stands for its folder as a drive for its letter
+  if (d.kind == 1) d.text = d.path;
+  int n = (int)d.text.size();
+  if (n > 0 && d.text.back() == '\\') --n;
+  if (n > 0 && StrComparePathNoCaseNA(m_path.c_str(), d.text.c_str(), n) == 0 && sel == m_currentDrive)
     return;
   m_network = false;
   if (d.kind == 2) m_chosenVirtual = m_drivePaths[(size_t)sel];
@@ -211,14 +215,17 @@ void CPathDlg::OpenRow(int row) {
     PdLock lock(m_list);
     current = m_list->currentRow;
     if (row >= (int)m_list->rows.size()) return;
-    bool net = !m_list->rows.empty() && m_list->rows[0].kind == 1 && PathTextIsNetwork(m_list->path.c_str());
+    // row 0 of a neighbourhood listing stands for "\\"; a chosen folder's
+    // row stands for all of its components
+    const PdRow& top = m_list->rows[0];
+    bool net = top.kind == 1 && top.text == "Netzwerkumgebung";
+    int below = top.kind == 1 && !net ? (int)PathTextSegments(top.text.c_str(), 64).size() - 1 : 0;
     if (row == current) {
       p = m_list->path;
     } else if (net && row == 0) {
       p = "\\\\";
     } else if (row < current) {
-      p = PathTextPrefix(m_list->path.c_str(), row + (net ? 0 : 1), 64);
-      if (PathTextIsNetwork(m_list->path.c_str())) p = "\\\\" + p;
+      p = PathTextPrefix(m_list->path.c_str(), row + below + (net ? 0 : 1), 64);
       if (PathTextIsDrive(p.c_str())) p += '\\';
     } else {
       p = PathTextWithSeparator(m_list->path) + m_list->rows[(size_t)row].text;

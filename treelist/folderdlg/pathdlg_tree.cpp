@@ -80,7 +80,8 @@ void CPathDlg::TreeTick() {
   if (!m_treeMode || !m_tree || m_treeFollow <= 0 || --m_treeFollow > 0) return;
   char p[FOLDER_MAX_PATH + 8];
   int kind = 0;
-  if (m_tree->GetPath(p, sizeof p, &kind) > 0 && kind != 0) {
+  // a special folder's item is virtual yet names a folder; a server does not
+  if (m_tree->GetPath(p, sizeof p, &kind) > 0 && PathGetKindA(p) >= 2) {
     SetPath(p);
     ShowPath();
   }

@@ -67,6 +67,14 @@ void CPathDlg::ShowPath() {
 
 std::string CPathDlg::ReadPathCombo() {
   if (!m_combo) return m_path;
+  if (m_combo->TextChanged()) {
+    // typed but not yet committed: the field shows what the user chose
+    char text[FOLDER_MAX_PATH + 8];
+    HWND edit = ::GetWindow(m_combo->m_hWnd, GW_CHILD);
+    int n = edit ? ::GetWindowTextA(edit, text, sizeof text) : 0;
+    std::string typed = n > 0 && n <= FOLDER_MAX_PATH ? PathTextClean(text) : std::string();
+    if (!typed.empty()) return typed;
+  }
   return m_combo->GetPath();
 }
 

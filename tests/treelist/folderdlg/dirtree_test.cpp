@@ -284,6 +284,76 @@ TEST_F(DirTree, SortsKeysTabAndDrops) {
   EXPECT_EQ(host.Count(DTN_DRAGPATH), 0);
 }
 
+TEST_F(DirTree, DrivesShortNamesAncestorsAndDesktop) {
+  CreateDirectoryA((root + "\\A\\B\\C").c_str(), nullptr);
+  CreateDirectoryA((root + "\\Langer Ordnername").c_str(), nullptr);
+  CreateDirectoryA((root + "\\Langer Ordnername\\innen").c_str(), nullptr);
+  Make(0);
+  // at once, before the worker has listed the drives; each drive once after
+  EXPECT_EQ(tree.SelectPath((root + "\\A\\B\\C").c_str(), nullptr, 0x80), 2);
+  Pump(100);
+  HTREEITEM c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  HTREEITEM b = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)c);
+  HTREEITEM a = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)b);
+  ASSERT_TRUE(a && b);
+  std::vector<std::string> roots;
+  ASSERT_TRUE(WaitFor([&] {
+    roots.clear();
+    for (auto r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); r;
+         r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)r))
+      roots.push_back(Text(t, r));
+    return roots.size() > 2;
+  }));
+  DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i))) continue;
+    EXPECT_EQ(std::count(roots.begin(), roots.end(), std::string(1, (char)('A' + i)) + ":"), 1) << i;
+  }
+  // the chain opened down to C gets its other subfolders by the refresh
+  EXPECT_TRUE(WaitFor([&] {
+    Refresh();
+    Pump(1200);
+    std::vector<std::string> ka = Children(t, a);
+    return std::count(ka.begin(), ka.end(), "E") == 1 && Children(t, b) == std::vector<std::string>{"C"};
+  }));
+  // the short form selects the long-named item and adds no other
+  char shortPath[MAX_PATH];
+  std::string longPath = root + "\\Langer Ordnername\\innen";
+  ASSERT_TRUE(GetShortPathNameA(longPath.c_str(), shortPath, sizeof shortPath));
+  ASSERT_NE(std::string(shortPath), longPath);
+  EXPECT_NE(tree.SelectPath(shortPath, nullptr, 0x81), 0);
+  HTREEITEM inner = nullptr;
+  char p[300];
+  EXPECT_TRUE(WaitFor([&] {  // selected, and its parent listed
+    inner = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    auto parent = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)inner);
+    return tree.GetItemPath(inner, p, sizeof p) && !lstrcmpiA(p, longPath.c_str()) &&
+           (Item(t, parent).state & DTS_LISTED);
+  })) << p;
+  HTREEITEM top = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT,
+                                          (LPARAM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)inner));
+  Pump(500);
+  EXPECT_EQ(Children(t, top), (std::vector<std::string>{"A", "Langer Ordnername", "T"}));
+  EXPECT_EQ((HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0), inner);
+  // the desktop's item lists the desktop's folder
+  char desk[MAX_PATH];
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desk, CSIDL_DESKTOPDIRECTORY, TRUE));
+  std::string made = std::string(desk) + "\\orv_auf_dem_desktop_" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
+  HTREEITEM deskItem = nullptr;
+  for (auto r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_ROOT, 0); r && !deskItem;
+       r = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)r))
+    if (tree.GetItemPath(r, p, sizeof p) && !lstrcmpiA(p, desk)) deskItem = r;
+  EXPECT_TRUE(deskItem) << "no root item with the path " << desk;
+  if (deskItem) {
+    SendMessageA(t, TVM_EXPAND, TVE_EXPAND, (LPARAM)deskItem);
+    Reflect(TVN_ITEMEXPANDEDA, deskItem, TVE_EXPAND);
+    std::string name = made.substr(made.rfind('\\') + 1);
+    EXPECT_TRUE(WaitFor([&] { return Child(t, deskItem, name.c_str()) != nullptr; }));
+  }
+  RemoveDirectoryA(made.c_str());
+}
+
 int g_slowMs = 0;
 void Slow(const char*) { Sleep((DWORD)g_slowMs); }
 

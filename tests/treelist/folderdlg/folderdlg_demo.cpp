@@ -1,9 +1,10 @@
 // Opens the folder dialog or a path combo from arguments for the GUI tests
 // and writes what came of it to OUTFILE (8-bit text as hex where bytes matter).
 //
-//   folderdlg_demo.exe OUTFILE pathdlg FLAGS KEY START [SLOWMS [DESTROYMS]]
+//   folderdlg_demo.exe OUTFILE pathdlg FLAGS KEY START [SLOWMS [DESTROYMS [CWD]]]
 //       the folder dialog; KEY "-" for none; SLOWMS slows every listed entry;
-//       DESTROYMS destroys the dialog's owner after that time; FLAGS 0x100
+//       DESTROYMS (0: never) destroys the dialog's owner after that time; CWD
+//       the current folder while the dialog is open; FLAGS 0x100
 //       opens the dialog a second time in the same process
 //   folderdlg_demo.exe OUTFILE tree STYLE START [SLOWMS [DESTROYMS]]
 //       a directory tree in a window, START selected twice and a missing
@@ -114,6 +115,7 @@ void WritePositions(HWND dlg) {
     fprintf(f, "rows %d\n", (int)SendMessageA(list, LB_GETCOUNT, 0, 0));
     fprintf(f, "sel %d\n", (int)SendMessageA(list, LB_GETCURSEL, 0, 0));
     fprintf(f, "top %d\n", (int)SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+    fprintf(f, "drivesel %d\n", (int)SendDlgItemMessageA(dlg, IDC_PD_DRIVES, CB_GETCURSEL, 0, 0));
   }
   if (g_dlg) {
     std::vector<std::string> texts;
@@ -145,6 +147,7 @@ int RunPathDlg(int argc, char** argv) {
   const char* key = strcmp(argv[4], "-") ? argv[4] : nullptr;
   if (argc > 6) g_slowMs = atoi(argv[6]);
   if (g_slowMs) DirListSetEntryHook(Slow);
+  if (argc > 8) SetCurrentDirectoryA(argv[8]);
   g_owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   CWnd* owner = CWnd::FromHandle(g_owner);
   for (int run = 0; run < ((flags & 0x100) ? 2 : 1); ++run) {
@@ -154,7 +157,7 @@ int RunPathDlg(int argc, char** argv) {
     if (strcmp(argv[5], "-")) dlg.SetPath(argv[5]);
     dlg.SetTitle("Ordner für den Test");
     UINT_PTR report = SetTimer(nullptr, 0, 100, Report);
-    if (argc > 7) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
+    if (argc > 7 && atoi(argv[7]) > 0) SetTimer(nullptr, 0, (UINT)atoi(argv[7]), DestroyOwner);
     DWORD t0 = GetTickCount();
     INT_PTR r = dlg.Run(nullptr, (int)(flags & 15));
     KillTimer(nullptr, report);

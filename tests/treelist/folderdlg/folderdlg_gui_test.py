@@ -183,7 +183,7 @@ def test_rows_of_a_deep_path():
 
 def test_typed_path_lists_then_closes():
     # breadcrumb mode, then text mode (option 16)
-    for flags in (1, 17):
+    for flags, mouse in ((1, False), (17, False), (17, True)):
         d = Demo("pathdlg", flags, "-", WROOT)
         wait_listed(d, os.path.basename(ROOT))
         target = fixture.wine_path(os.path.join(ROOT, *fixture.TYPED))
@@ -192,11 +192,13 @@ def test_typed_path_lists_then_closes():
         else:
             d.click(*d.center("path"))
             enter_text(target)
-        xdo("key", "Return")
-        if not check(wait_listed(d, "café"), f"Enter lists the typed path ({flags})"):
-            subprocess.run(["import", "-display", xshot.display(), "-window", "root", "/tmp/fd/fail2.png"])
-        check(d.proc.poll() is None, "the first Enter does not close")
-        xdo("key", "Return")
+        # the last round in text mode with the mouse: OK takes the typed text
+        press = (lambda: d.click(*d.center("ok"))) if mouse else (lambda: xdo("key", "Return"))
+        press()
+        check(wait_listed(d, "café"), f"Enter or OK lists the typed path ({flags})")
+        check(d.proc.poll() is None, "the first Enter or OK does not close")
+        time.sleep(0.6)  # two clicks, not a double-click
+        press()
         res = d.finish()
         check(res.get("result") == "1", f"the second Enter closes with OK: {res}")
         check(res.get("path") == cp(target), f"bytes {res.get('path')} != {cp(target)}")
@@ -204,7 +206,7 @@ def test_typed_path_lists_then_closes():
 
 
 def test_drive_alone_gives_root():
-    d = Demo("pathdlg", 1, "-", WROOT)
+    d = Demo("pathdlg", 1, "-", WROOT, 0, 0, "C:\\windows")  # "C:" alone is not C:'s current folder
     wait_listed(d, os.path.basename(ROOT))
     type_path(d, "C:")
     xdo("key", "Return")
@@ -231,7 +233,7 @@ def test_create_nested_folder():
     type_path(d, fixture.wine_path(made))
     xdo("key", "Return")
     if not check(wait_listed(d, "b"), "a missing path lists its components"):
-        subprocess.run(["import", "-display", xshot.display(), "-window", "root", "/tmp/fd/fail.png"])
+        subprocess.run(["import", "-display", xshot.display(), "-window", "root", os.path.join(d.work, "fail.png")])
     xdo("key", "Return")
     res = d.finish()
     check(res.get("result") == "1" and os.path.isdir(made), f"options 1+2 create the folder: {res}")
@@ -320,6 +322,71 @@ def test_network_root_and_plain_paths():
         d.finish()
 
 
+def network_share():
+    """\\\\srv\\share: Wine's dosdevices\\unc\\srv\\share linked to a folder made here."""
+    share = os.path.join(os.getcwd(), "netshare")
+    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",)):
+        os.makedirs(os.path.join(share, *sub), exist_ok=True)
+    unc = os.path.join(BUILD, "wine", "prefix", "dosdevices", "unc", "srv")
+    os.makedirs(unc, exist_ok=True)
+    link = os.path.join(unc, "share")
+    if not os.path.islink(link):
+        os.symlink(share, link)
+    return "\\\\srv\\share"
+
+
+def test_network_share_rows_up_and_combo():
+    share = network_share()
+    d = Demo("pathdlg", 1, "-", share + "\\sub\\deep")
+    p = wait_listed(d, share + "\\sub\\deep")
+    rows, cur = d.rows()
+    check(p and rows[:cur + 1] == ["Netzwerkumgebung", "srv", share, share + "\\sub", share + "\\sub\\deep"]
+          and rows[cur + 1:] == ["inner", "zweig"], f"network rows {rows} ({cur})")
+    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["oben", "sub"])):
+        d.click(*d.center("up"))
+        p = d.wait(lambda p: d.rows()[1] >= 0 and d.rows()[0][d.rows()[1]] == want and
+                   d.rows()[0][d.rows()[1] + 1:] == sub, 15)
+        check(p, f"Aufwärts gives {want} with {sub}: {d.rows()}")
+    xdo("key", "Escape")
+    d.finish()
+    # a share folder holding only files: the drive box gets its own entry (kind 2)
+    leer = os.path.join(os.getcwd(), "netshare", "leer")
+    shutil.rmtree(leer, ignore_errors=True)
+    os.makedirs(leer)
+    open(os.path.join(leer, "datei.txt"), "w").close()
+    start = share + "\\leer"
+    d = Demo("pathdlg", 1, "-", start)
+    wait_listed(d, start)
+    os.makedirs(os.path.join(leer, "neu"))
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "End")
+    xdo("key", "Return")
+    p = d.wait(lambda p: d.rows()[0][:2] == [start, "neu"], 15)
+    if check(p, f"the entry lists its folder: {d.rows()}"):
+        l, t, r, b = d.rect("list")
+        rh = int(d.pos()["rowheight"])
+        d.click(r - 30, t + 2 + (1 - int(d.pos()["top"])) * rh + rh // 2, repeat=2)
+        check(wait_listed(d, "neu"), f"a subfolder of the chosen entry: {d.rows()}")
+        d.click(*d.center("up"))
+        check(d.wait(lambda p: d.rows()[0][d.rows()[1]] == start, 15), f"up returns to the entry: {d.rows()}")
+    rows = d.rows()[0]
+    xdo("key", "Escape")
+    res = d.finish()
+    check(all(not x.startswith("\\\\\\") for x in rows + [text_of(res.get("path", ""))]),
+          f"never three separators: {rows} {res}")
+    # the combo's last arrow of \\srv\share\sub: "deep" gives its full path
+    d = Demo("combo", 0, share + "\\sub")
+    d.wait(lambda p: "e6" in p)
+    d.click(*d.center("e6"))
+    p = d.wait(lambda p: "popup" in p, 10)
+    xdo("key", "Home")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(share + "\\sub\\deep"), 10), f"deep chosen: {d.pos().get('path')}")
+    d.proc.kill()
+    d.proc.wait()
+
+
 def test_unreadable_folder_shows_only_components():
     locked = os.path.join(ROOT, "locked")
     d = Demo("pathdlg", 1, "-", fixture.wine_path(locked), unprivileged=True)
@@ -344,6 +411,16 @@ def test_other_drive_and_back():
     xdo("key", "Down")
     xdo("key", "Return")
     check(wait_listed(d, "l11"), "back on Z: the folder last shown there")
+    # the entry after the drives: the desktop's own folder, and it stays chosen
+    zsel = int(d.pos()["drivesel"])
+    d.click(*d.center("drives"))
+    time.sleep(0.4)
+    xdo("key", "Down")
+    xdo("key", "Return")
+    p = d.wait(lambda p: d.rows()[0][d.rows()[1]] == "Desktop", 15)
+    time.sleep(0.5)
+    check(p and d.rows()[0][0] == "C:\\" and int(d.pos()["drivesel"]) == zsel + 1,
+          f"Desktop lists its folder and stays chosen: {d.rows()} {d.pos().get('drivesel')}")
     xdo("key", "Escape")
     d.finish()
 
