@@ -22,6 +22,7 @@ class CMapWnd;
 #define WM_MAP_CLEAR 0x545B         // clear the buffer and reload
 #define WM_MAP_COMPOSE 0x545C       // run the scheduler
 #define MAP_TIMER_ID 21597          // 2-second timer
+#define MAP_PAINT_TIMER_ID 21598    // paints the tiles that came in since the last frame
 
 // WM_MAP_INVALIDATE carries its rectangle in the message itself, so a
 // message dropped with its window (or never posted) owns nothing:
@@ -235,6 +236,13 @@ class CMapWnd : public CImageWnd {
   MapTileLink m_tileLink;  // before m_tiles: its workers use it to the end
   TileScheduler m_tiles;
   int m_visibleFirst;
+  // Finished tiles' cells in buffer pixels, invalidated together at most
+  // once a frame: one paint for many tiles instead of one each.
+  HRGN m_pendingTiles, m_tileRect;
+  bool m_paintTimer;
+  DWORD m_lastTileFlush;
+  void QueueTileRect(int x, int y, int size);
+  void FlushTileRects();
   void StartWorkers();
   void StopWorkers();
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs);
