@@ -60,6 +60,12 @@ CMapWnd::CMapWnd()
       m_ownerMouseCtx(nullptr),
       m_link(this),
       m_mouse(&m_link, &m_overlay),
+      m_frameDC(nullptr),
+      m_frameBmp(nullptr),
+      m_frameOld(nullptr),
+      m_framePx(nullptr),
+      m_frameW(0),
+      m_frameH(0),
       m_tileLink(this),
       m_tiles(&m_tileLink),
       m_visibleFirst(1),
@@ -89,6 +95,11 @@ CMapWnd::~CMapWnd() {
   StopWorkers();
   m_tiles.WaitEnded();
   if (m_yellowPen) DeleteObject(m_yellowPen);
+  if (m_frameDC) {
+    SelectObject(m_frameDC, m_frameOld);
+    DeleteDC(m_frameDC);
+  }
+  if (m_frameBmp) DeleteObject(m_frameBmp);
   if (m_pendingTiles) DeleteObject(m_pendingTiles);
   if (m_tileRect) DeleteObject(m_tileRect);
   free(m_gridScratch);

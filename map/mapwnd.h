@@ -216,6 +216,15 @@ class CMapWnd : public CImageWnd {
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   LRESULT OnCaptureChanged(WPARAM, LPARAM);
   void PaintOverlays(HDC dc, const RECT* update);
+  void PaintLayers(HDC dc, const RECT* update);
+  // A 32-bit DIB the overlays are painted in when a track is shown: the
+  // track lines then go straight into its pixels (GDI's wide pens are slow).
+  HDC m_frameDC;
+  HBITMAP m_frameBmp;
+  HGDIOBJ m_frameOld;
+  uint32_t* m_framePx;
+  int m_frameW, m_frameH;
+  bool MakeFrame(int w, int h);
 
   static void PaintProc(void* context, HDC dc, const RECT* update);
   static int MouseProc(void* context, UINT message, UINT keyFlags, int x, int y);
