@@ -98,8 +98,9 @@ struct Disc {
 // Wide segment a-b: every pixel whose (biased) centre lies closer than the
 // radius to the segment; the round ends are the discs at both points.
 // Points within kNear of the surface (a pen's reach smaller than that).
+// withA: the disc at a too (the segment before drew it otherwise).
 void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int ax, int ay, int bx, int by,
-                 uint32_t colour) {
+                 bool withA, uint32_t colour) {
   if (disc.top > disc.bottom) return;
   int ymin = (ay < by ? ay : by) + disc.top, ymax = (ay > by ? ay : by) + disc.bottom;
   int reach = disc.bottom > -disc.top ? disc.bottom : -disc.top;
@@ -119,14 +120,16 @@ void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int
   double a = -kWide, aStep = 0, aLo = 0, aHi = 2 * kWide, c = 0, cStep = 0, cHalf = kWide;
   int body0 = ymin, body1 = len2 > 0 ? ymax : ymin - 1;
   if (dx != 0) {
-    a = fax - e0 * dy / dx, aStep = -dy / dx;
-    aLo = dx > 0 ? 0 : len2 / dx, aHi = dx > 0 ? len2 / dx : 0;
+    double idx = 1 / dx;
+    aStep = -dy * idx, a = fax + e0 * aStep;
+    aLo = dx > 0 ? 0 : len2 * idx, aHi = dx > 0 ? len2 * idx : 0;
   } else if (len2 > 0) {
     // rows whose biased centre lies between the two ends
     body0 = CeilInt(fay + (dy > 0 ? 0 : dy)), body1 = FloorInt(fay + (dy > 0 ? dy : 0));
   }
   if (dy != 0) {
-    c = fax + e0 * dx / dy, cStep = dx / dy, cHalf = rl / fabs(dy);
+    double idy = 1 / dy;
+    cStep = dx * idy, c = fax + e0 * cStep, cHalf = rl * fabs(idy);
   } else if (len2 > 0) {
     body0 = FloorInt(fay - radius) + 1, body1 = CeilInt(fay + radius) - 1;
   }
@@ -136,7 +139,7 @@ void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int
   for (int y = ymin; y <= ymax; y++, a += aStep, c += cStep) {
     int x0 = 1 << 30, x1 = -(1 << 30);
     int ra = y - ay - disc.top, rb = y - by - disc.top;
-    if ((unsigned)ra <= (unsigned)span) x0 = ax + dlo[ra], x1 = ax + dhi[ra];
+    if (withA && (unsigned)ra <= (unsigned)span) x0 = ax + dlo[ra], x1 = ax + dhi[ra];
     if ((unsigned)rb <= (unsigned)span) {
       int l = bx + dlo[rb], h = bx + dhi[rb];
       x0 = l < x0 ? l : x0;
@@ -208,11 +211,11 @@ void TrackLineDraw(const TrackLineSurface& s, const int32_t* xy, int n, int widt
     int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
     int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
     if (near(ax) && near(ay) && near(bx) && near(by)) {
-      WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, colour);
+      WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
       continue;
     }
     double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
     if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
-      WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), colour);
+      WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true, colour);
   }
 }
