@@ -304,11 +304,9 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
       uint32_t c = info.colour;
       uint32_t colour = (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
       static_assert(sizeof(POINT) == 2 * sizeof(int32_t), "POINT is an x, y pair");
-      const int32_t* q = (const int32_t*)m_points.data();
-      for (DWORD run : m_runs) {
-        TrackLineDraw(surface, q, (int)run, info.width, colour);
-        q += 2 * run;
-      }
+      static_assert(sizeof(DWORD) == sizeof(uint32_t), "a run is a 32-bit count");
+      TrackLineDrawRuns(surface, (const int32_t*)m_points.data(), (const uint32_t*)m_runs.data(), (int)m_runs.size(),
+                        info.width, colour);
       m_runs.clear();
     }
     HPEN pen = m_runs.empty() ? nullptr : TrackPen(t, info);

@@ -195,27 +195,33 @@ bool TrackClipSegment(double* x1, double* y1, double* x2, double* y2, double lef
 }
 
 void TrackLineDraw(const TrackLineSurface& s, const int32_t* xy, int n, int width, uint32_t colour) {
-  if (!s.row0 || n < 2 || s.left >= s.right || s.top >= s.bottom) return;
-  if (width <= 1) {
-    for (int i = 1; i < n; i++)
-      ThinSegment(s, (int64_t)xy[2 * i - 2] + s.dx, (int64_t)xy[2 * i - 1] + s.dy, (int64_t)xy[2 * i] + s.dx,
-                  (int64_t)xy[2 * i + 1] + s.dy, colour);
-    return;
-  }
+  uint32_t count = n < 0 ? 0 : (uint32_t)n;
+  TrackLineDrawRuns(s, xy, &count, 1, width, colour);
+}
+
+void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint32_t* runs, int nruns, int width,
+                       uint32_t colour) {
+  if (!s.row0 || s.left >= s.right || s.top >= s.bottom) return;
   double radius = width / 2.0;
-  Disc disc(radius);
+  Disc disc(width > 1 ? radius : 0.5);
   // the wide pen works in int: points far off the surface come closer first
   const int64_t kNear = 1 << 28;
   auto near = [&](int64_t v) { return v > -kNear && v < kNear; };
-  for (int i = 1; i < n; i++) {
-    int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
-    int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
-    if (near(ax) && near(ay) && near(bx) && near(by)) {
-      WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
-      continue;
+  for (int r = 0; r < nruns; xy += 2 * runs[r], r++) {
+    int n = (int)runs[r];
+    for (int i = 1; i < n; i++) {
+      int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
+      int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
+      if (width <= 1) {
+        ThinSegment(s, ax, ay, bx, by, colour);
+      } else if (near(ax) && near(ay) && near(bx) && near(by)) {
+        WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
+      } else {
+        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
+        if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
+          WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true,
+                      colour);
+      }
     }
-    double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
-    if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
-      WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true, colour);
   }
 }

@@ -18,6 +18,9 @@ struct TrackLineSurface {
 // Draws the polyline through n points (x, y pairs) with the pen's width
 // (below 1 counts as 1) in pixel value colour, opaque.
 void TrackLineDraw(const TrackLineSurface& s, const int32_t* xy, int n, int width, uint32_t colour);
+// The same for polylines one after the other: runs[i] points each.
+void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint32_t* runs, int nruns, int width,
+                       uint32_t colour);
 
 // Clips the segment (x1, y1)-(x2, y2) to the rectangle; false when nothing
 // of it is inside. Coordinates may lie far outside what GDI takes.
