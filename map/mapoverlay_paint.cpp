@@ -3,6 +3,8 @@
 #include <math.h>
 #include <string.h>
 
+#include "map/trackline.h"
+
 namespace {
 
 HBITMAP g_defaultIcon = nullptr;
@@ -35,6 +37,66 @@ uint32_t PinPixel(int x, int y) {
   return 0xFFE03020u;
 }
 
+// The DC's pixels when it draws into a 32-bit DIB section with plain
+// coordinates, copy mode and a rectangular clip: the track lines then go
+// straight into them. False sends them through GDI's pens.
+bool DibSurface(HDC dc, TrackLineSurface* s) {
+  DIBSECTION ds;
+  HGDIOBJ bmp = GetCurrentObject(dc, OBJ_BITMAP);
+  if (!bmp || GetObject(bmp, sizeof ds, &ds) != (int)sizeof ds) return false;
+  if (ds.dsBm.bmBitsPixel != 32 || !ds.dsBm.bmBits || ds.dsBm.bmWidthBytes != ds.dsBm.bmWidth * 4) return false;
+  bool plainMasks = ds.dsBitfields[0] == 0xFF0000 && ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF;
+  if (ds.dsBmih.biCompression != BI_RGB && !(ds.dsBmih.biCompression == BI_BITFIELDS && plainMasks)) return false;
+  if (GetGraphicsMode(dc) != GM_COMPATIBLE || GetMapMode(dc) != MM_TEXT || GetROP2(dc) != R2_COPYPEN ||
+      GetLayout(dc) != 0)
+    return false;
+  RECT clip;
+  int kind = GetClipBox(dc, &clip);
+  if (kind == ERROR || kind == COMPLEXREGION) return false;
+  POINT vp, wo;
+  GetViewportOrgEx(dc, &vp);
+  GetWindowOrgEx(dc, &wo);
+  int w = ds.dsBm.bmWidth, h = ds.dsBm.bmHeight;
+  uint32_t* bits = (uint32_t*)ds.dsBm.bmBits;
+  s->dx = vp.x - wo.x;
+  s->dy = vp.y - wo.y;
+  s->left = kind == NULLREGION ? 0 : clip.left + s->dx;
+  s->top = kind == NULLREGION ? 0 : clip.top + s->dy;
+  s->right = kind == NULLREGION ? 0 : clip.right + s->dx;
+  s->bottom = kind == NULLREGION ? 0 : clip.bottom + s->dy;
+  if (s->left < 0) s->left = 0;
+  if (s->top < 0) s->top = 0;
+  if (s->right > w) s->right = w;
+  if (s->bottom > h) s->bottom = h;
+  // what GDI still holds back must be in the pixels before they are read or written
+  GdiFlush();
+  s->row0 = bits;
+  s->stride = w;
+  if (s->left >= s->right || s->top >= s->bottom) return true;
+  // The rows' order: the header's sign is not reliable for a top-down
+  // section, so one pixel inside the clip is asked of GDI and, when both
+  // orders hold the same colour there, changed through GDI and put back.
+  int x = s->left, y = s->top;
+  uint32_t* down = bits + (size_t)y * w + x;
+  uint32_t* up = bits + (size_t)(h - 1 - y) * w + x;
+  if (down == up) return true;  // the middle row reads the same either way
+  auto asPixel = [](COLORREF c) { return (uint32_t)(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)); };
+  COLORREF was = GetPixel(dc, x - s->dx, y - s->dy);
+  if (was == CLR_INVALID) return false;
+  bool topDown;
+  if ((*down & 0xFFFFFF) != (*up & 0xFFFFFF)) {
+    topDown = (*down & 0xFFFFFF) == asPixel(was);
+  } else {
+    uint32_t keepDown = *down, keepUp = *up;
+    SetPixelV(dc, x - s->dx, y - s->dy, was ^ 0x010101);
+    GdiFlush();
+    topDown = *down != keepDown;
+    *down = keepDown, *up = keepUp;
+  }
+  if (!topDown) s->row0 = bits + (size_t)(h - 1) * w, s->stride = -w;
+  return true;
+}
+
 }  // namespace
 
 HBITMAP MapDefaultMarkerBitmap() {
@@ -64,33 +126,6 @@ HBITMAP MapDefaultMarkerBitmap() {
   g_defaultIcon = bmp;
   g_defaultIconOnce = bmp ? 1 : 0;
   return bmp;
-}
-
-bool MapClipSegment(double* x1, double* y1, double* x2, double* y2, double left, double top, double right,
-                    double bottom) {
-  // Liang-Barsky
-  double dx = *x2 - *x1, dy = *y2 - *y1;
-  double t0 = 0, t1 = 1;
-  double p[4] = {-dx, dx, -dy, dy};
-  double q[4] = {*x1 - left, right - *x1, *y1 - top, bottom - *y1};
-  for (int i = 0; i < 4; i++) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    double t = q[i] / p[i];
-    if (p[i] < 0) {
-      if (t > t1) return false;
-      if (t > t0) t0 = t;
-    } else {
-      if (t < t0) return false;
-      if (t < t1) t1 = t;
-    }
-  }
-  double ax = *x1 + t0 * dx, ay = *y1 + t0 * dy;
-  double bx = *x1 + t1 * dx, by = *y1 + t1 * dy;
-  *x1 = ax, *y1 = ay, *x2 = bx, *y2 = by;
-  return true;
 }
 
 MapOverlayPainter::MapOverlayPainter() {
@@ -171,7 +206,7 @@ void MapOverlayPainter::PaintHighlights(HDC dc, const MapOverlay& ov) {
     MapWorldToBuffer64(v, line.x1, line.y1, &ax, &ay);
     MapWorldToBuffer64(v, line.x2, line.y2, &bx, &by);
     double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by;
-    if (MapClipSegment(&x1, &y1, &x2, &y2, -16, -16, v.bufW + 16.0, v.bufH + 16.0)) {
+    if (TrackClipSegment(&x1, &y1, &x2, &y2, -16, -16, v.bufW + 16.0, v.bufH + 16.0)) {
       SetDCPenColor(dc, (COLORREF)line.colour);
       MoveToEx(dc, (int)lround(x1), (int)lround(y1), nullptr);
       LineTo(dc, (int)lround(x2), (int)lround(y2));
@@ -228,13 +263,21 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
       if (i == n - 1) continue;
       double x1 = prevX, y1 = prevY, x2 = cx, y2 = cy;
       prevX = cx, prevY = cy;
-      if (!MapClipSegment(&x1, &y1, &x2, &y2, left, top, right, bottom)) {
-        open = false;
-        continue;
+      POINT a, b;
+      bool clipped = false;
+      if (x1 >= left && x1 <= right && y1 >= top && y1 <= bottom && x2 >= left && x2 <= right && y2 >= top &&
+          y2 <= bottom) {
+        // inside (most of a long track): whole pixels already
+        a = POINT{(LONG)x1, (LONG)y1}, b = POINT{(LONG)x2, (LONG)y2};
+      } else {
+        if (!TrackClipSegment(&x1, &y1, &x2, &y2, left, top, right, bottom)) {
+          open = false;
+          continue;
+        }
+        a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, b = POINT{(LONG)lround(x2), (LONG)lround(y2)};
+        clipped = x2 != cx || y2 != cy;
       }
-      POINT a = {(LONG)lround(x1), (LONG)lround(y1)}, b = {(LONG)lround(x2), (LONG)lround(y2)};
       bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
-      bool clipped = x2 != cx || y2 != cy;
       if (!cont) {
         m_points.push_back(a);
         m_runs.push_back(1);
@@ -255,7 +298,18 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
       open = !clipped;
     }
     ov.UnlockTracks();
-    HPEN pen = TrackPen(t, info);
+    TrackLineSurface surface;
+    if (!m_runs.empty() && DibSurface(dc, &surface)) {
+      // the DIB's pixel order, 0x00RRGGBB
+      uint32_t c = info.colour;
+      uint32_t colour = (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
+      static_assert(sizeof(POINT) == 2 * sizeof(int32_t), "POINT is an x, y pair");
+      static_assert(sizeof(DWORD) == sizeof(uint32_t), "a run is a 32-bit count");
+      TrackLineDrawRuns(surface, (const int32_t*)m_points.data(), (const uint32_t*)m_runs.data(), (int)m_runs.size(),
+                        info.width, colour);
+      m_runs.clear();
+    }
+    HPEN pen = m_runs.empty() ? nullptr : TrackPen(t, info);
     if (!m_runs.empty() && pen) {
       HGDIOBJ old = SelectObject(dc, pen);
       const POINT* q = m_points.data();

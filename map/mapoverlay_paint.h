@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "map/mapoverlay.h"
+#include "map/trackline.h"
 
 class MapOverlayPainter {
  public:
@@ -42,10 +43,6 @@ class MapOverlayPainter {
   std::vector<DWORD> m_runs;
 };
 
-// Clips the segment (x1, y1)-(x2, y2) to the rectangle; false when nothing
-// of it is inside. Coordinates may lie far outside what GDI takes.
-bool MapClipSegment(double* x1, double* y1, double* x2, double* y2, double left, double top, double right,
-                    double bottom);
 
 // The built-in icon of a kind without one: 32 x 32 premultiplied pixels,
 // its tip at (12, 31). Shared; made on first use.

@@ -60,9 +60,19 @@ CMapWnd::CMapWnd()
       m_ownerMouseCtx(nullptr),
       m_link(this),
       m_mouse(&m_link, &m_overlay),
+      m_frameDC(nullptr),
+      m_frameBmp(nullptr),
+      m_frameOld(nullptr),
+      m_framePx(nullptr),
+      m_frameW(0),
+      m_frameH(0),
       m_tileLink(this),
       m_tiles(&m_tileLink),
-      m_visibleFirst(1)
+      m_visibleFirst(1),
+      m_pendingTiles(CreateRectRgn(0, 0, 0, 0)),
+      m_tileRect(CreateRectRgn(0, 0, 0, 0)),
+      m_paintTimer(false),
+      m_lastTileFlush(0)
 {
   InterlockedIncrement(&s_windows);
   if (!s_bufW) MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &s_bufW, &s_bufH);
@@ -85,6 +95,13 @@ CMapWnd::~CMapWnd() {
   StopWorkers();
   m_tiles.WaitEnded();
   if (m_yellowPen) DeleteObject(m_yellowPen);
+  if (m_frameDC) {
+    SelectObject(m_frameDC, m_frameOld);
+    DeleteDC(m_frameDC);
+  }
+  if (m_frameBmp) DeleteObject(m_frameBmp);
+  if (m_pendingTiles) DeleteObject(m_pendingTiles);
+  if (m_tileRect) DeleteObject(m_tileRect);
   free(m_gridScratch);
   free(m_mapScratch);
   free(m_rowScratch);
@@ -392,6 +409,12 @@ void CMapWnd::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CMapWnd::OnTimer(UINT_PTR id) {
+  if (id == MAP_PAINT_TIMER_ID) {
+    KillTimer(MAP_PAINT_TIMER_ID);
+    m_paintTimer = false;
+    FlushTileRects();
+    return;
+  }
   if (id != MAP_TIMER_ID) {
     CImageWnd::OnTimer(id);
     return;
@@ -404,6 +427,8 @@ void CMapWnd::OnTimer(UINT_PTR id) {
 void CMapWnd::OnDestroy() {
   m_alive = 0;
   KillTimer(MAP_TIMER_ID);
+  KillTimer(MAP_PAINT_TIMER_ID);
+  m_paintTimer = false;
   StopWorkers();
   m_tiles.WaitEnded();
   if (m_yellowPen) {
@@ -435,8 +460,39 @@ LRESULT CMapWnd::OnTileReady(WPARAM wParam, LPARAM lParam) {
   int t = m_view.tileSize;
   // a world narrower than the buffer shows the tile in every repeat
   int step = m_view.Tiles() < (uint32_t)m_view.ncol ? (int)m_view.Tiles() : m_view.ncol;
-  for (int c = col; c < m_view.ncol; c += step) InvalidateImageRect(c * t, row * t, t, t, FALSE);
+  for (int c = col; c < m_view.ncol; c += step) QueueTileRect(c * t, row * t, t);
+  // a paint at most once a display frame (about 60 a second) while tiles come in
+  const DWORD kFrameMs = 16;
+  if (m_paintTimer) return 0;
+  DWORD since = GetTickCount() - m_lastTileFlush;
+  if (since >= kFrameMs) {
+    FlushTileRects();
+  } else if (SetTimer(MAP_PAINT_TIMER_ID, kFrameMs - since, nullptr)) {
+    m_paintTimer = true;
+  } else {
+    FlushTileRects();
+  }
   return 0;
+}
+
+void CMapWnd::QueueTileRect(int x, int y, int size) {
+  if (!m_pendingTiles || !m_tileRect) {
+    InvalidateImageRect(x, y, size, size, FALSE);
+    return;
+  }
+  SetRectRgn(m_tileRect, x, y, x + size, y + size);
+  CombineRgn(m_pendingTiles, m_pendingTiles, m_tileRect, RGN_OR);
+}
+
+void CMapWnd::FlushTileRects() {
+  m_lastTileFlush = GetTickCount();
+  if (!m_pendingTiles || !m_hWnd) return;
+  RECT box;
+  if (GetRgnBox(m_pendingTiles, &box) == NULLREGION) return;
+  // kept in buffer pixels: a scroll since the tile came in is taken into account
+  OffsetRgn(m_pendingTiles, -m_scrollX, -m_scrollY);
+  ::InvalidateRgn(m_hWnd, m_pendingTiles, FALSE);
+  SetRectRgn(m_pendingTiles, 0, 0, 0, 0);
 }
 
 LRESULT CMapWnd::OnInvalidateRect(WPARAM wParam, LPARAM lParam) {
@@ -452,7 +508,8 @@ LRESULT CMapWnd::OnClearBuffer(WPARAM, LPARAM) {
     m_tiles.ClearGrid();
   }
   FillEmptyCells();
-  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  // painted with the next frame, together with the first tiles
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
   if (m_running) PostToSelf(WM_MAP_COMPOSE, 0, 0);
   return 0;
 }

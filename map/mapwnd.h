@@ -22,6 +22,7 @@ class CMapWnd;
 #define WM_MAP_CLEAR 0x545B         // clear the buffer and reload
 #define WM_MAP_COMPOSE 0x545C       // run the scheduler
 #define MAP_TIMER_ID 21597          // 2-second timer
+#define MAP_PAINT_TIMER_ID 21598    // paints the tiles that came in since the last frame
 
 // WM_MAP_INVALIDATE carries its rectangle in the message itself, so a
 // message dropped with its window (or never posted) owns nothing:
@@ -215,6 +216,15 @@ class CMapWnd : public CImageWnd {
   void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   LRESULT OnCaptureChanged(WPARAM, LPARAM);
   void PaintOverlays(HDC dc, const RECT* update);
+  void PaintLayers(HDC dc, const RECT* update);
+  // A 32-bit DIB the overlays are painted in when a track is shown: the
+  // track lines then go straight into its pixels (GDI's wide pens are slow).
+  HDC m_frameDC;
+  HBITMAP m_frameBmp;
+  HGDIOBJ m_frameOld;
+  uint32_t* m_framePx;
+  int m_frameW, m_frameH;
+  bool MakeFrame(int w, int h);
 
   static void PaintProc(void* context, HDC dc, const RECT* update);
   static int MouseProc(void* context, UINT message, UINT keyFlags, int x, int y);
@@ -235,6 +245,13 @@ class CMapWnd : public CImageWnd {
   MapTileLink m_tileLink;  // before m_tiles: its workers use it to the end
   TileScheduler m_tiles;
   int m_visibleFirst;
+  // Finished tiles' cells in buffer pixels, invalidated together at most
+  // once a frame: one paint for many tiles instead of one each.
+  HRGN m_pendingTiles, m_tileRect;
+  bool m_paintTimer;
+  DWORD m_lastTileFlush;
+  void QueueTileRect(int x, int y, int size);
+  void FlushTileRects();
   void StartWorkers();
   void StopWorkers();
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs);

@@ -304,7 +304,67 @@ LRESULT CMapWnd::OnCaptureChanged(WPARAM, LPARAM lParam) {
   return Default();
 }
 
+bool CMapWnd::MakeFrame(int w, int h) {
+  if (m_frameDC && w <= m_frameW && h <= m_frameH) return true;
+  // grown to the largest update seen, at least the client area
+  if (w < m_clientW) w = m_clientW;
+  if (h < m_clientH) h = m_clientH;
+  if (w < m_frameW) w = m_frameW;
+  if (h < m_frameH) h = m_frameH;
+  BITMAPINFO bi;
+  memset(&bi, 0, sizeof bi);
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bmp) return false;
+  if (!m_frameDC) {
+    m_frameDC = CreateCompatibleDC(nullptr);
+    if (!m_frameDC) {
+      DeleteObject(bmp);
+      return false;
+    }
+    m_frameOld = SelectObject(m_frameDC, bmp);
+  } else {
+    SelectObject(m_frameDC, bmp);
+    DeleteObject(m_frameBmp);
+  }
+  m_frameBmp = bmp;
+  m_framePx = (uint32_t*)bits;
+  m_frameW = w, m_frameH = h;
+  return true;
+}
+
 void CMapWnd::PaintOverlays(HDC dc, const RECT* update) {
+  bool track = false;
+  for (int t = 0; t < kMapTracks && !track; t++)
+    track = m_overlay.IsTrackVisible(t) && m_overlay.GetTrackCount(t) >= 2;
+  RECT u = update ? *update : RECT{m_scrollX, m_scrollY, m_scrollX + m_clientW, m_scrollY + m_clientH};
+  int w = u.right - u.left, h = u.bottom - u.top;
+  bool inBuffer = u.left >= 0 && u.top >= 0 && u.right <= m_picture.Width() && u.bottom <= m_picture.Height();
+  if (!track || w <= 0 || h <= 0 || !inBuffer || !MakeFrame(w, h)) {
+    PaintLayers(dc, update);
+    return;
+  }
+  // the update's pixels of the back buffer, the overlays on top, then the
+  // whole to the window at once
+  LockUpdate();
+  MapPixels p = BufferPixels();
+  for (int y = 0; y < h; y++) memcpy(m_framePx + (size_t)y * m_frameW, p.Row(u.top + y) + u.left, (size_t)w * 4);
+  UnlockUpdate();
+  int saved = SaveDC(m_frameDC);
+  SetViewportOrgEx(m_frameDC, -u.left, -u.top, nullptr);
+  IntersectClipRect(m_frameDC, u.left, u.top, u.right, u.bottom);
+  PaintLayers(m_frameDC, &u);
+  GdiFlush();
+  BitBlt(dc, u.left, u.top, w, h, m_frameDC, u.left, u.top, SRCCOPY);
+  RestoreDC(m_frameDC, saved);
+}
+
+void CMapWnd::PaintLayers(HDC dc, const RECT* update) {
   const MapView& v = m_link.SyncView();
   if (m_prePaint) m_prePaint(m_prePaintCtx, dc);
   m_painter.PaintHighlights(dc, m_overlay);

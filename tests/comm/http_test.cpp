@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -161,11 +162,14 @@ TEST_F(Http, SlowServerTimesOut) {
 
 TEST_F(Http, AbortEndsTheRunningRequestOnly) {
   ULONGLONG t0 = GetTickCount64();
-  std::thread t([this] {
-    Sleep(300);
-    client_.Abort();
+  // an abort before the request has begun is dropped: the other thread aborts
+  // until the request is over, however late this thread gets to it
+  std::atomic<bool> over(false);
+  std::thread t([this, &over] {
+    for (Sleep(300); !over; Sleep(20)) client_.Abort();
   });
   int r = client_.Get(file_.c_str(), "/slow?s=5", 20000, 0);
+  over = true;
   t.join();
   EXPECT_EQ(HTTP_ERR_ABORTED, r);
   EXPECT_LT(GetTickCount64() - t0, 3000u);
@@ -179,11 +183,12 @@ TEST_F(Http, AbortEndsAConnectThatHangs) {
   ASSERT_TRUE(hung.Ok());
   CHttpClient c;
   ULONGLONG t0 = GetTickCount64();
-  std::thread t([&c] {
-    Sleep(300);
-    c.Abort();
+  std::atomic<bool> over(false);
+  std::thread t([&c, &over] {
+    for (Sleep(300); !over; Sleep(20)) c.Abort();
   });
   int r = c.Connect("127.0.0.1", hung.Port(), 8000);
+  over = true;
   t.join();
   ULONGLONG took = GetTickCount64() - t0;
   EXPECT_EQ(HTTP_ERR_ABORTED, r);

@@ -3,7 +3,7 @@
 tile server: every pixel along a row and a column through the middle of the
 window must have the colour of the tile that the Mercator arithmetic here
 puts there, the start centre's tile in the middle; then again one zoom
-level deeper. The server's log must hold no tile twice."""
+level deeper, and once more after a zoom during a fill. The server's log must hold no tile twice."""
 import os
 import shutil
 import subprocess
@@ -78,7 +78,8 @@ def main():
     errors, checked = [], 0
     try:
         for name, ready, state, go in (("start", "ready", "state.txt", "go"),
-                                       ("zoomed", "ready2", "state2.txt", "go2")):
+                                       ("zoomed", "ready2", "state2.txt", "go2"),
+                                       ("zoomed during a fill", "ready3", "state3.txt", "go3")):
             wait_for(os.path.join(work, ready), proc)
             checked += check(read_state(os.path.join(work, state)), screenshot(), errors, name)
             open(os.path.join(work, go), "w").close()

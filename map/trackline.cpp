@@ -1,0 +1,227 @@
+#include "map/trackline.h"
+
+#include <math.h>
+
+#include <vector>
+
+namespace {
+
+// Pixel centres are sampled a little off the exact grid: a pixel exactly on
+// the edge of an even-width pen then falls on one side only, so that a pen
+// of width w covers w rows, not w + 1.
+const double kBias = 1.0 / 64;
+
+void FillSpan(const TrackLineSurface& s, int y, int x0, int x1, uint32_t colour) {
+  if (x0 < s.left) x0 = s.left;
+  if (x1 > s.right - 1) x1 = s.right - 1;
+  uint32_t* p = s.row0 + (intptr_t)y * s.stride;
+  for (int x = x0; x <= x1; x++) p[x] = colour;
+}
+
+void PutPixel(const TrackLineSurface& s, int64_t x, int64_t y, uint32_t colour) {
+  if (x >= s.left && x < s.right && y >= s.top && y < s.bottom) s.row0[(intptr_t)y * s.stride + (intptr_t)x] = colour;
+}
+
+// One pixel wide from a up to but without b: for each step of the longer
+// axis, the shorter one's value rounded (a half towards a).
+void ThinSegment(const TrackLineSurface& s, int64_t ax, int64_t ay, int64_t bx, int64_t by, uint32_t colour) {
+  int64_t dx = bx - ax, dy = by - ay;
+  int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  if (!adx && !ady) return;
+  bool xMajor = adx >= ady;
+  int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+  int smaj = (xMajor ? dx : dy) < 0 ? -1 : 1, smin = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  int64_t a0 = xMajor ? ax : ay, m0 = xMajor ? ay : ax;
+  int64_t lo = xMajor ? s.left : s.top, hi = (xMajor ? s.right : s.bottom) - 1;
+  // the steps k whose major coordinate a0 + smaj * k lies inside the surface
+  int64_t k0 = smaj > 0 ? lo - a0 : a0 - hi, k1 = smaj > 0 ? hi - a0 : a0 - lo;
+  if (k0 < 0) k0 = 0;
+  if (k1 > major - 1) k1 = major - 1;
+  if (k0 > k1) return;
+  // m(k) = m0 + smin * floor((2 k minor + major - 1) / (2 major)), stepped
+  int64_t den = 2 * major, num = 2 * k0 * minor + major - 1;
+  int64_t q = num / den, rem = num % den;
+  for (int64_t k = k0; k <= k1; k++) {
+    int64_t m = m0 + smin * q, a = a0 + smaj * k;
+    if (xMajor)
+      PutPixel(s, a, m, colour);
+    else
+      PutPixel(s, m, a, colour);
+    rem += 2 * minor;
+    if (rem >= den) rem -= den, q++;
+  }
+}
+
+// floor and ceil of values well inside the int range, without a library call
+inline int FloorInt(double v) {
+  int i = (int)v;
+  return i - (v < (double)i);
+}
+inline int CeilInt(double v) {
+  int i = (int)v;
+  return i + (v > (double)i);
+}
+
+// Row spans of the round pen around an integer point: pixel (x + o, y + r)
+// is inside for lo[r] <= o <= hi[r], r from top to bottom.
+struct Disc {
+  int top, bottom;
+  const int *lo, *hi;  // indexed by r - top
+  explicit Disc(double radius) {
+    int reach = (int)ceil(radius) + 1;
+    top = reach, bottom = -reach;
+    int n = 2 * reach + 1;
+    // a pen of up to 60 pixels keeps its spans on the stack
+    if (n > kSmall) m_heap.resize(2 * (size_t)n);
+    int* l = n > kSmall ? m_heap.data() : m_lo;
+    int* h = n > kSmall ? m_heap.data() + n : m_hi;
+    for (int r = -reach; r <= reach; r++) {
+      double v = r + kBias, h2 = radius * radius - v * v;
+      l[r + reach] = 1, h[r + reach] = 0;
+      if (h2 <= 0) continue;
+      double w = sqrt(h2);
+      l[r + reach] = (int)floor(-w - kBias) + 1;
+      h[r + reach] = (int)ceil(w - kBias) - 1;
+      if (l[r + reach] > h[r + reach]) continue;
+      if (r < top) top = r;
+      if (r > bottom) bottom = r;
+    }
+    lo = l + (top + reach), hi = h + (top + reach);
+  }
+
+ private:
+  static const int kSmall = 64;
+  int m_lo[kSmall], m_hi[kSmall];
+  std::vector<int> m_heap;
+};
+
+// Wide segment a-b: every pixel whose (biased) centre lies closer than the
+// radius to the segment; the round ends are the discs at both points.
+// Points within kNear of the surface (a pen's reach smaller than that).
+// withA: the disc at a too (the segment before drew it otherwise).
+void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int ax, int ay, int bx, int by,
+                 bool withA, uint32_t colour) {
+  if (disc.top > disc.bottom) return;
+  int ymin = (ay < by ? ay : by) + disc.top, ymax = (ay > by ? ay : by) + disc.bottom;
+  int reach = disc.bottom > -disc.top ? disc.bottom : -disc.top;
+  int xmin = (ax < bx ? ax : bx) - reach - 1, xmax = (ax > bx ? ax : bx) + reach + 1;
+  if (xmax < s.left || xmin >= s.right || ymax < s.top || ymin >= s.bottom) return;
+  if (ymin < s.top) ymin = s.top;
+  if (ymax > s.bottom - 1) ymax = s.bottom - 1;
+  // The body between the ends: pixels x with along(x) in [0, len2] and
+  // |across(x)| < radius * len, both linear in x; their bounds move by a
+  // fixed step from row to row. A level or upright segment bounds its rows
+  // instead.
+  double dx = (double)(bx - ax), dy = (double)(by - ay);
+  double len2 = dx * dx + dy * dy, rl = radius * sqrt(len2);
+  double fax = (double)ax - kBias, fay = (double)ay - kBias;
+  double e0 = (double)ymin - fay;
+  const double kWide = 1e9;
+  double a = -kWide, aStep = 0, aLo = 0, aHi = 2 * kWide, c = 0, cStep = 0, cHalf = kWide;
+  int body0 = ymin, body1 = len2 > 0 ? ymax : ymin - 1;
+  if (dx != 0) {
+    double idx = 1 / dx;
+    aStep = -dy * idx, a = fax + e0 * aStep;
+    aLo = dx > 0 ? 0 : len2 * idx, aHi = dx > 0 ? len2 * idx : 0;
+  } else if (len2 > 0) {
+    // rows whose biased centre lies between the two ends
+    body0 = CeilInt(fay + (dy > 0 ? 0 : dy)), body1 = FloorInt(fay + (dy > 0 ? dy : 0));
+  }
+  if (dy != 0) {
+    double idy = 1 / dy;
+    cStep = dx * idy, c = fax + e0 * cStep, cHalf = rl * fabs(idy);
+  } else if (len2 > 0) {
+    body0 = FloorInt(fay - radius) + 1, body1 = CeilInt(fay + radius) - 1;
+  }
+  int span = disc.bottom - disc.top;
+  const int* dlo = disc.lo;
+  const int* dhi = disc.hi;
+  for (int y = ymin; y <= ymax; y++, a += aStep, c += cStep) {
+    int x0 = 1 << 30, x1 = -(1 << 30);
+    int ra = y - ay - disc.top, rb = y - by - disc.top;
+    if (withA && (unsigned)ra <= (unsigned)span) x0 = ax + dlo[ra], x1 = ax + dhi[ra];
+    if ((unsigned)rb <= (unsigned)span) {
+      int l = bx + dlo[rb], h = bx + dhi[rb];
+      x0 = l < x0 ? l : x0;
+      x1 = h > x1 ? h : x1;
+    }
+    if (y >= body0 && y <= body1) {
+      double lo = a + aLo, hi = a + aHi;
+      double cl = c - cHalf, ch = c + cHalf;
+      lo = cl > lo ? cl : lo;
+      hi = ch < hi ? ch : hi;
+      lo = lo > -kWide ? lo : -kWide;
+      hi = hi < kWide ? hi : kWide;
+      if (lo <= hi) {
+        int l = CeilInt(lo), h = FloorInt(hi);
+        if (l <= h) {
+          x0 = l < x0 ? l : x0;
+          x1 = h > x1 ? h : x1;
+        }
+      }
+    }
+    if (x0 > x1 || x1 < s.left || x0 >= s.right) continue;
+    FillSpan(s, y, x0 < s.left ? s.left : x0, x1 >= s.right ? s.right - 1 : x1, colour);
+  }
+}
+
+}  // namespace
+
+bool TrackClipSegment(double* x1, double* y1, double* x2, double* y2, double left, double top, double right,
+                      double bottom) {
+  // Liang-Barsky
+  double dx = *x2 - *x1, dy = *y2 - *y1;
+  double t0 = 0, t1 = 1;
+  double p[4] = {-dx, dx, -dy, dy};
+  double q[4] = {*x1 - left, right - *x1, *y1 - top, bottom - *y1};
+  for (int i = 0; i < 4; i++) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      if (t > t0) t0 = t;
+    } else {
+      if (t < t0) return false;
+      if (t < t1) t1 = t;
+    }
+  }
+  double ax = *x1 + t0 * dx, ay = *y1 + t0 * dy;
+  double bx = *x1 + t1 * dx, by = *y1 + t1 * dy;
+  *x1 = ax, *y1 = ay, *x2 = bx, *y2 = by;
+  return true;
+}
+
+void TrackLineDraw(const TrackLineSurface& s, const int32_t* xy, int n, int width, uint32_t colour) {
+  uint32_t count = n < 0 ? 0 : (uint32_t)n;
+  TrackLineDrawRuns(s, xy, &count, 1, width, colour);
+}
+
+void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint32_t* runs, int nruns, int width,
+                       uint32_t colour) {
+  if (!s.row0 || s.left >= s.right || s.top >= s.bottom) return;
+  double radius = width / 2.0;
+  Disc disc(width > 1 ? radius : 0.5);
+  // the wide pen works in int: points far off the surface come closer first
+  const int64_t kNear = 1 << 28;
+  auto near = [&](int64_t v) { return v > -kNear && v < kNear; };
+  for (int r = 0; r < nruns; xy += 2 * runs[r], r++) {
+    int n = (int)runs[r];
+    for (int i = 1; i < n; i++) {
+      int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
+      int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
+      if (width <= 1) {
+        ThinSegment(s, ax, ay, bx, by, colour);
+      } else if (near(ax) && near(ay) && near(bx) && near(by)) {
+        WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
+      } else {
+        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
+        if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
+          WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true,
+                      colour);
+      }
+    }
+  }
+}
