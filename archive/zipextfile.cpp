@@ -1,5 +1,5 @@
-// Extracting entries to disk files: safe target names, a temporary file
-// beside the target that replaces it only after a complete extraction.
+// Extracting entries to disk files: safe target names; an existing file is
+// replaced only by a complete temporary file beside it.
 #include <stdio.h>
 #include <string.h>
 
@@ -103,22 +103,33 @@ ZipErrorCode CZipFile::ExtractToFileCore(int32_t index, const char* path) {
     e->mark = rc == 2 ? 1 : 2;
     return 0;
   }
-  // The data go to a temporary file beside the target first, created once
-  // and kept open until its times are set.
-  char folder[ZIP_PATH_SIZE];
-  snprintf(folder, sizeof folder, "%s", target);
-  char* cut = folder;
-  for (char* q = folder; *q; q++)
-    if (PathIsSep(*q)) cut = q + 1;
-  *cut = 0;
-  char where[ZIP_PATH_SIZE];
-  if (FioFullPath(where, sizeof where, folder[0] ? folder : ".") < 0) return Fail(ZIPERR_PATH, index);
+  // A new file is written under its own name (created only if it is still
+  // missing, deleted again on failure); an existing one is replaced only by
+  // a complete temporary file beside it.
   char temp[ZIP_PATH_SIZE + 16];
-  FileSink sink = {FioCreateTemp(temp, sizeof temp, where, "AF_")};
+  const char* written = target;
+  FileSink sink = {FIO_INVALID};
+  if (!exists) {
+    sink.h = FioOpen(target, FIO_WRITE | FIO_CREATE_NEW);
+    if (sink.h == FIO_INVALID && DirCreateExA(target, DIRCREATE_PARENT))
+      sink.h = FioOpen(target, FIO_WRITE | FIO_CREATE_NEW);
+  }
   if (sink.h == FIO_INVALID) {
-    DirCreateExA(target, DIRCREATE_PARENT);
+    char folder[ZIP_PATH_SIZE];
+    snprintf(folder, sizeof folder, "%s", target);
+    char* cut = folder;
+    for (char* q = folder; *q; q++)
+      if (PathIsSep(*q)) cut = q + 1;
+    *cut = 0;
+    char where[ZIP_PATH_SIZE];
+    if (FioFullPath(where, sizeof where, folder[0] ? folder : ".") < 0) return Fail(ZIPERR_PATH, index);
     sink.h = FioCreateTemp(temp, sizeof temp, where, "AF_");
-    if (sink.h == FIO_INVALID) return Fail(ZIPERR_TARGET_CREATE, index);
+    if (sink.h == FIO_INVALID) {
+      DirCreateExA(target, DIRCREATE_PARENT);
+      sink.h = FioCreateTemp(temp, sizeof temp, where, "AF_");
+      if (sink.h == FIO_INVALID) return Fail(ZIPERR_TARGET_CREATE, index);
+    }
+    written = temp;
   }
   FileFindData info;
   ZipErrorCode rc = ExtractEntry(index, &sink, FileWrite, &info);
@@ -130,25 +141,20 @@ ZipErrorCode CZipFile::ExtractToFileCore(int32_t index, const char* path) {
     int64_t modified = e->modified == -1 ? -1 : e->modified;
     FioSetHandleTimes(sink.h, ticks(modified), ticks(created), ticks(accessed));
   }
-  bool closed = FioClose(sink.h) != 0;
-  if (rc == 0 && !closed) rc = Fail(ZIPERR_TARGET_WRITE, index);
-  if (rc != 0) {
-    FioDelete(temp);
-    return rc;
+  if (rc == 0 && written == temp) {
+    if (!FioCloseOnto(sink.h, temp, target)) {
+      FioDelete(temp);
+      return Fail(ZIPERR_TARGET_CREATE, index);
+    }
+  } else {
+    bool closed = FioClose(sink.h) != 0;
+    if (rc == 0 && !closed) rc = Fail(ZIPERR_TARGET_WRITE, index);
+    if (rc != 0) {
+      FioDelete(written);
+      return rc;
+    }
   }
-  if (info.attributes & 2) FioSetReadOnly(temp, 1);
-  // An existing file is moved aside before the new one takes its name and
-  // deleted only then: a rename over a file makes some file systems write
-  // the data out at once, and a read-only file refuses to be replaced.
-  char aside[ZIP_PATH_SIZE + 16];
-  bool moved = exists && FioRenameAside(target, aside, sizeof aside, where, "AF_");
-  if (!FioReplace(temp, target)) {
-    if (moved) FioReplace(aside, target);
-    FioSetReadOnly(temp, 0);
-    FioDelete(temp);
-    return Fail(ZIPERR_TARGET_CREATE, index);
-  }
-  if (moved) FioDelete(aside);
+  if (info.attributes & 2) FioSetReadOnly(target, 1);
   e->mark = 2;
   return 0;
 }

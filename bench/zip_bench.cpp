@@ -1,6 +1,6 @@
 // Extraction of a 1,000-entry ZIP archive by the library against Info-ZIP
-// unzip on the same archive (the Windows build reaches the host's unzip
-// through Wine's "start /unix").
+// unzip on the same archive, over existing files and into new folders (the
+// Windows build reaches the host's unzip through Wine's "start /unix").
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -37,36 +37,53 @@ bool MakeArchive(const std::string& path) {
   return z.Close() == 0;
 }
 
-double Ours(long n) {
-  double sum = 0;
-  for (long i = 0; i < n; i++) {
-    CZipFile z;
-    if (z.Open(g_archive.c_str(), ZIP_OPEN_READ)) return -1;
-    int32_t failures = 0;
-    z.ExtractAll((g_work + "ours/").c_str(), &failures);
-    sum += z.GetEntryCount() + failures;
-    z.Close();
-  }
+long g_fresh;  // numbers the new folders of the empty-folder runs
+
+double ExtractInto(const std::string& folder) {
+  CZipFile z;
+  if (z.Open(g_archive.c_str(), ZIP_OPEN_READ)) return -1;
+  int32_t failures = 0;
+  z.ExtractAll(folder.c_str(), &failures);
+  double sum = z.GetEntryCount() + failures;
+  z.Close();
   return sum;
 }
 
-std::string UnzipCommand() {
+double Ours(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; i++) sum += ExtractInto(g_work + "ours/");
+  return sum;
+}
+
+double OursEmpty(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; i++) sum += ExtractInto(g_work + "empty/ours" + std::to_string(++g_fresh) + "/");
+  return sum;
+}
+
+std::string UnzipCommand(const std::string& into) {
 #ifdef _WIN32
   // Wine maps Z: to the host's root
   if (g_work.size() < 2 || (g_work[0] != 'Z' && g_work[0] != 'z') || g_work[1] != ':') return "";
   std::string unix = g_work.substr(2);
   for (char& c : unix)
     if (c == '\\') c = '/';
-  return "start /wait /unix /usr/bin/unzip -qqo " + unix + "zip_bench_1000.zip -d " + unix + "ref";
+  return "start /wait /unix /usr/bin/unzip -qqo " + unix + "zip_bench_1000.zip -d " + unix + into;
 #else
-  return "unzip -qqo '" + g_archive + "' -d '" + g_work + "ref'";
+  return "unzip -qqo '" + g_archive + "' -d '" + g_work + into + "'";
 #endif
 }
 
 double Unzip(long n) {
-  static const std::string cmd = UnzipCommand();
+  static const std::string cmd = UnzipCommand("ref");
   double sum = 0;
   for (long i = 0; i < n; i++) sum += system(cmd.c_str());
+  return sum;
+}
+
+double UnzipEmpty(long n) {
+  double sum = 0;
+  for (long i = 0; i < n; i++) sum += system(UnzipCommand("empty/ref" + std::to_string(++g_fresh)).c_str());
   return sum;
 }
 
@@ -81,10 +98,15 @@ int main(int argc, char** argv) {
     printf("BENCH zip.extract1000: cannot make the archive\n");
     return 1;
   }
-  if (UnzipCommand().empty() || system(UnzipCommand().c_str()) != 0) {
+  if (UnzipCommand("ref").empty() || system(UnzipCommand("ref").c_str()) != 0) {
     printf("BENCH zip.extract1000: skipped, no unzip here\n");
     return 0;
   }
   orvbench::Compare("zip.extract1000", "CZipFile::ExtractAll", Ours, "unzip", Unzip);
+  // every run into a folder of its own that does not exist yet
+  std::string empty = g_work + "empty";
+  DirDeleteTreeA(empty.c_str(), 0);
+  orvbench::Compare("zip.extract1000.empty", "CZipFile::ExtractAll", OursEmpty, "unzip", UnzipEmpty);
+  DirDeleteTreeA(empty.c_str(), 0);
   return 0;
 }

@@ -99,6 +99,13 @@ int FioFullPath(char* dest, size_t size, const char* path);
 
 // Moves from onto to in one step, replacing an existing to.
 int FioReplace(const char* from, const char* to);
+// Moves from onto to; an existing to is first renamed aside in its folder
+// and deleted only once from carries its name (put back on failure).
+int FioReplaceAside(const char* from, const char* to);
+// Closes h, the open file from (made by FioCreateTemp), and gives it the
+// name to; an existing to is replaced so that a failure leaves it as it
+// was. 1, or 0 with to unchanged and from left (closed) for the caller.
+int FioCloseOnto(FioHandle h, const char* from, const char* to);
 // Deletes a file; a read-only file is made writable and deleted.
 int FioDelete(const char* path);
 

@@ -247,6 +247,13 @@ int FioReplace(const char* from, const char* to) {
   return rename(from, to) == 0 ? 1 : 0;
 }
 
+// A rename over an existing file makes ext4 write the new data out at once;
+// renaming the old file aside first does not.
+int FioCloseOnto(FioHandle h, const char* from, const char* to) {
+  if (!FioClose(h)) return 0;
+  return FioReplaceAside(from, to);
+}
+
 int FioDelete(const char* path) {
   if (!path || !*path) return 0;
   struct stat st;

@@ -1,5 +1,6 @@
 // Thin file layer on Win32 calls.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
@@ -27,6 +28,8 @@ FioHandle FioOpen(const char* path, unsigned flags) {
   DWORD share = (flags & FIO_SHARE_READ) ? FILE_SHARE_READ : 0;
   HANDLE h = CreateFileA(path, access, share, nullptr, disp, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return FIO_INVALID;
+  // a file just created is no folder; the check costs a volume query in Wine
+  if (disp == CREATE_NEW) return (FioHandle)h;
   // a folder opens fine with CreateFileA's backup semantics only, but be sure
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -175,8 +178,9 @@ FioHandle FioCreateTemp(char* dest, size_t size, const char* folder, const char*
   if (!dest || !folder || !*folder) return FIO_INVALID;
   for (int attempt = 0; attempt < 1000; ++attempt) {
     if (TempName(dest, size, folder, prefix) < 0) break;
-    HANDLE h = CreateFileA(dest, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    // DELETE: FioCloseOnto renames through the handle
+    HANDLE h = CreateFileA(dest, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return (FioHandle)h;
     DWORD e = GetLastError();
     if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) break;
@@ -217,6 +221,55 @@ int FioReplace(const char* from, const char* to) {
     return 0;
   }
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+}
+
+namespace {
+// Renames the open file h to path, replacing an existing file: one request
+// where a rename by name opens and closes the file as well.
+bool RenameOpen(HANDLE h, const char* path) {
+  char full[1024];
+  DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return false;
+  const char* rest = full;
+  const wchar_t* prefix = L"\\??\\";
+  if (strncmp(full, "\\\\?\\", 4) == 0 || strncmp(full, "\\\\.\\", 4) == 0) {
+    rest = full + 4;
+  } else if (strncmp(full, "\\\\", 2) == 0) {
+    prefix = L"\\??\\UNC\\";
+    rest = full + 2;
+  }
+  size_t plen = wcslen(prefix);
+  int wlen = MultiByteToWideChar(CP_ACP, 0, rest, -1, nullptr, 0);
+  if (wlen <= 0) return false;
+  size_t bytes = sizeof(FILE_RENAME_INFO) + (plen + (size_t)wlen) * sizeof(WCHAR);
+  FILE_RENAME_INFO* info = (FILE_RENAME_INFO*)calloc(1, bytes);
+  if (!info) return false;
+  memcpy(info->FileName, prefix, plen * sizeof(WCHAR));
+  MultiByteToWideChar(CP_ACP, 0, rest, -1, info->FileName + plen, wlen);
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = (DWORD)((plen + (size_t)wlen - 1) * sizeof(WCHAR));
+  BOOL ok = SetFileInformationByHandle(h, FileRenameInfo, info, (DWORD)bytes);
+  free(info);
+  return ok != FALSE;
+}
+}  // namespace
+
+int FioCloseOnto(FioHandle h, const char* from, const char* to) {
+  if (h == FIO_INVALID) return 0;
+  if (!from || !to || !*to) {
+    FioClose(h);
+    return 0;
+  }
+  // a read-only target is renamed aside (Windows refuses to replace it)
+  DWORD a = GetFileAttributesA(to);
+  bool readOnly = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY);
+  if (!readOnly && RenameOpen(H(h), to)) {
+    CloseHandle(H(h));
+    return 1;
+  }
+  if (!CloseHandle(H(h))) return 0;
+  return FioReplaceAside(from, to);
 }
 
 int FioDelete(const char* path) {

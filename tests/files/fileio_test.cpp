@@ -186,6 +186,42 @@ TEST(FileIo, ReplaceIsOneStep) {
   EXPECT_EQ(ReadAll(to), "new content");
 }
 
+TEST(FileIo, CloseOntoReplacesOnlyWhenItCan) {
+  std::string dir = orvtest::MakeTempDir("fio");
+  std::string to = orvtest::JoinPath(dir, "target.dat");
+  std::string from;
+  auto onto = [&](const char* text, const std::string& target) {
+    char buf[1024];
+    FioHandle h = FioCreateTemp(buf, sizeof buf, dir.c_str(), "AF_");
+    if (h == FIO_INVALID) return -1;
+    FioWrite(h, text, strlen(text));
+    from = buf;
+    return FioCloseOnto(h, buf, target.c_str());
+  };
+  // onto a missing name, then over the file it made, then over a read-only one
+  EXPECT_EQ(onto("first", to), 1);
+  EXPECT_EQ(ReadAll(to), "first");
+  EXPECT_EQ(onto("second", to), 1);
+  EXPECT_EQ(ReadAll(to), "second");
+  ASSERT_EQ(FioSetReadOnly(to.c_str(), 1), 1);
+  EXPECT_EQ(onto("third", to), 1);
+  EXPECT_EQ(ReadAll(to), "third");
+  FioSetReadOnly(to.c_str(), 0);
+  std::vector<std::string> names;
+  FioFindEntry fd;
+  int error = 0;
+  FioHandle find = FioFindFirst(orvtest::JoinPath(dir, "*").c_str(), &fd, &error);
+  for (bool more = find != FIO_INVALID; more; more = FioFindNext(find, &fd) != 0) names.push_back(fd.name);
+  FioFindClose(find);
+  EXPECT_EQ(names, std::vector<std::string>({"target.dat"}));  // no temporary or old file left
+  // a folder of that name stays, and so does the new file
+  std::string folder = orvtest::JoinPath(dir, "sub");
+  ASSERT_EQ(FioMakeDir(folder.c_str()), 1);
+  EXPECT_EQ(onto("fourth", folder), 0);
+  EXPECT_EQ(ReadAll(from), "fourth");
+  EXPECT_EQ(FioRemoveDir(folder.c_str()), 1);
+}
+
 TEST(FileIo, DeleteAndFullPath) {
   std::string dir = orvtest::MakeTempDir("fio");
   std::string path = orvtest::JoinPath(dir, "x.txt");

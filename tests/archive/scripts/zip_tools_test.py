@@ -348,6 +348,10 @@ def hostile():
     write(os.path.join(WORK, "crc.zip"), build([dict(name=b"c.txt", data=b"crc data", crc=1234)]))
     check(one("crc.zip", 0, "keep.txt") == 22, "CRC mismatch gives 22")
     check(read(os.path.join(WORK, "keep.txt")) == b"OLD", "CRC mismatch: existing file kept")
+    # a file that was not there before is not left half-written
+    check(one("crc.zip", 0, "fresh.txt") == 22 and not os.path.exists(os.path.join(WORK, "fresh.txt")),
+          "CRC mismatch: no new file left")
+    check(not [n for n in os.listdir(WORK) if n.startswith("AF_")], "failed extractions leave no temporary file")
     rc, lines = run(["test", "crc.zip"])
     check(codes(lines).get("c.txt") == 21, "CRC mismatch tests as 21: %s" % lines)
     # strong encryption is not attempted
