@@ -92,8 +92,7 @@ double SnprintfGpx(const std::string& path) {
 double DistanceLoop() {
   double sum = 0;
   for (size_t i = 1; i < g_track.size(); ++i)
-    sum += GeoDistance(g_track[i - 1].lon * GEO_DEG2RAD, g_track[i - 1].lat * GEO_DEG2RAD,
-                       g_track[i].lon * GEO_DEG2RAD, g_track[i].lat * GEO_DEG2RAD);
+    sum += GeoDistanceDegrees(g_track[i - 1].lon, g_track[i - 1].lat, g_track[i].lon, g_track[i].lat);
   return sum;
 }
 
