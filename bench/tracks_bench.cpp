@@ -2,7 +2,7 @@
 // the bytes and converting every number in them with strtod, reading against
 // ten reads of a tenth of the file (linear time), writing GPX against
 // snprintf and fwrite of the same numbers and times, and the statistics
-// against a loop of GeoDistance over the same pairs.
+// against a loop of GeoDistanceDegrees over the same pairs.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -92,8 +92,7 @@ double SnprintfGpx(const std::string& path) {
 double DistanceLoop() {
   double sum = 0;
   for (size_t i = 1; i < g_track.size(); ++i)
-    sum += GeoDistance(g_track[i - 1].lon * GEO_DEG2RAD, g_track[i - 1].lat * GEO_DEG2RAD,
-                       g_track[i].lon * GEO_DEG2RAD, g_track[i].lat * GEO_DEG2RAD);
+    sum += GeoDistanceDegrees(g_track[i - 1].lon, g_track[i - 1].lat, g_track[i].lon, g_track[i].lat);
   return sum;
 }
 
@@ -141,7 +140,7 @@ int main(int argc, char** argv) {
   std::vector<TrackPoint> work = g_track;
   orvbench::Compare("tracks.stats", "TrackComputeStats(1|8)",
                     Times([&] { return TrackComputeStats(work.data(), count, 9); }),
-                    "GeoDistance loop", Times([&] { return DistanceLoop(); }));
+                    "GeoDistanceDegrees loop", Times([&] { return DistanceLoop(); }));
   for (const std::string* p : {&gpx, &kml, &csv, &small, &out, &ref}) FileDeleteA(p->c_str());
   return 0;
 }

@@ -45,7 +45,7 @@ bool Slot(int slot, ComSlot* out) {
 }  // namespace
 
 int ComOpen(int portIndex, DWORD baud, int parity, int stopBits, int dataBits, DWORD) {
-  if (portIndex < 0 || portIndex > 254) return -1;
+  if (portIndex < 0 || portIndex >= COM_PORTS) return -1;
   char name[24];
   snprintf(name, sizeof name, "\\\\.\\COM%d", portIndex + 1);
   HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);

@@ -2,6 +2,11 @@
 // is what ComOpen returns; a bad or closed slot gives -1 or 0.
 #pragma once
 
+// Ports COM1 .. COM256: indexes 0 .. COM_PORTS - 1. The settings that name a
+// port keep to the same range, so this part is visible without windows.h.
+constexpr int COM_PORTS = 256;
+
+#ifdef _WIN32
 #include <windows.h>
 
 constexpr int COM_SLOTS = 8;
@@ -23,3 +28,5 @@ int ComRead(int slot, void* buffer, int n);
 // the queue with short sleeps: waiting for the port's events may return at
 // once without bytes on some systems, which would spin a core.
 int ComWaitInput(int slot, DWORD ms);
+
+#endif  // _WIN32

@@ -3,6 +3,8 @@
 #include <math.h>
 #include <string.h>
 
+#include <string>
+
 #include "files/regkey.h"
 #include "game/tileserver_defaults.h"
 #include "map/geo.h"
@@ -157,10 +159,13 @@ bool EntryValueName(char* out, int size, const char* field, int index) {
 
 int TextToInt(const char* text) {
   if (!text) return 0;
-  // only the leading digits count: the fraction and exponent are not read
+  // only the leading decimal digits count: no digit groups, fraction or prefix
   int used = 0;
-  double v = NumParseDoubleA(text, &used, NUMF_SIGN);
-  if (used == 0 || v != v) return 0;
+  NumParseIntA(text, 10, &used);
+  if (used == 0) return 0;
+  // the same digits as a double saturate where the integer would wrap
+  std::string digits(text, (size_t)used);
+  double v = NumParseDoubleA(digits.c_str(), nullptr, NUMF_SIGN);
   if (v >= 2147483647.0) return 2147483647;
   if (v <= -2147483648.0) return (int)0x80000000u;
   return (int)trunc(v);

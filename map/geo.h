@@ -46,6 +46,9 @@ double GeoDistanceSphere(double lon1, double lat1, double lon2, double lat2);
 // Distance on the WGS 84 ellipsoid (Andoyer-Lambert); radians in. Finite for
 // every pair of finite points, 0 for coinciding ones.
 double GeoDistance(double lon1, double lat1, double lon2, double lat2);
+// GeoDistance of points given in degrees: the one conversion every caller
+// holding positions in degrees goes through.
+double GeoDistanceDegrees(double lon1, double lat1, double lon2, double lat2);
 
 // The point reached from (lon0, lat0) by moving `north` metres along the
 // meridian, then `east` metres along the great circle that leaves that point

@@ -43,6 +43,10 @@ double GeoDistance(double lon1, double lat1, double lon2, double lat2) {
   return D * (1 + f * H1 * sinF2 * cosG2 - f * H2 * cosF2 * sinG2);
 }
 
+double GeoDistanceDegrees(double lon1, double lat1, double lon2, double lat2) {
+  return GeoDistance(lon1 * GEO_DEG2RAD, lat1 * GEO_DEG2RAD, lon2 * GEO_DEG2RAD, lat2 * GEO_DEG2RAD);
+}
+
 void GeoDestinationSphere(double lon0, double lat0, double east, double north,
                           double* lon, double* lat) {
   double phi = lat0 * GEO_DEG2RAD + north / GEO_RADIUS_MEAN;

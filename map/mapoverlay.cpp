@@ -490,7 +490,7 @@ double MapOverlay::GetTrackLength(int track) const {
   for (size_t i = 1; i < p.size(); i++) {
     double lon1 = MapWorldXToLon(p[i - 1].x), lat1 = MapWorldYToLat(p[i - 1].y);
     double lon2 = MapWorldXToLon(p[i].x), lat2 = MapWorldYToLat(p[i].y);
-    sum += GeoDistance(lon1 * GEO_DEG2RAD, lat1 * GEO_DEG2RAD, lon2 * GEO_DEG2RAD, lat2 * GEO_DEG2RAD);
+    sum += GeoDistanceDegrees(lon1, lat1, lon2, lat2);
   }
   return sum;
 }
@@ -592,7 +592,7 @@ int MapOverlay::MetresToPixels(double lon, double lat, double metres, int mode) 
   double lon1, lat1, lon2, lat2;
   v.ClientToGeo(px, py, &lon1, &lat1);
   v.ClientToGeo(qx, qy, &lon2, &lat2);
-  double d = GeoDistance(lon1 * GEO_DEG2RAD, lat1 * GEO_DEG2RAD, lon2 * GEO_DEG2RAD, lat2 * GEO_DEG2RAD);
+  double d = GeoDistanceDegrees(lon1, lat1, lon2, lat2);
   // a pixel of no length (clamped at the world's edge) measures nothing
   if (!(d > 0) || !isfinite(metres)) return 0;
   double r = fabs(metres / d);

@@ -27,8 +27,7 @@ double StepSeconds(const TrackPoint& a, const TrackPoint& b) {
 }
 
 double Distance(const TrackPoint& a, const TrackPoint& b) {
-  return GeoDistance(a.lon * GEO_DEG2RAD, a.lat * GEO_DEG2RAD, b.lon * GEO_DEG2RAD,
-                     b.lat * GEO_DEG2RAD);
+  return GeoDistanceDegrees(a.lon, a.lat, b.lon, b.lat);
 }
 
 // A first fix far from a steady start moves onto the second point.

@@ -2,6 +2,7 @@
 
 #include "map/geo.h"
 #include "map/mapmath.h"
+#include "text/fmtprint.h"
 
 static const int64_t kWorld = (int64_t)1 << 30;
 
@@ -104,4 +105,9 @@ int MsGeoRefText(char* buf, int size, uint32_t x, uint32_t y, int zoom) {
   uint32_t ax = ((x & kMapWorldMask) >> s) << s;
   uint32_t ay = ((y & kMapWorldMask) >> s) << s;
   return GeoRefFormatForZoom(buf, size, MapWorldXToLon(ax), MapWorldYToLat(ay), zoom);
+}
+
+int MsKmText(char* buf, int size, double lonA, double latA, double lonB, double latB) {
+  return FmtPrintA(buf, size, "Breite = %.3f km   Länge = %.3f km", GeoDistanceDegrees(lonA, latA, lonB, latA) * 0.001,
+                   GeoDistanceDegrees(lonA, latA, lonA, latB) * 0.001);
 }

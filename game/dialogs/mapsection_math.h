@@ -59,4 +59,8 @@ int MsProgressPos(int index, int levels, int64_t done, int64_t total, int range)
 // (x, y) at `zoom`, from the pixel-aligned point. Returns its length.
 int MsGeoRefText(char* buf, int size, uint32_t x, uint32_t y, int zoom);
 
+// The km readout "Breite = %.3f km   Länge = %.3f km": the width along
+// the latitude of A, the height along the longitude of A. Returns its length.
+int MsKmText(char* buf, int size, double lonA, double latA, double lonB, double latB);
+
 #endif

@@ -232,8 +232,7 @@ void CMapSectionDlg::RememberRect() {
 
 void CMapSectionDlg::ShowKm(const Corner& a, const Corner& b) {
   char text[kTextMax];
-  FmtPrintA(text, sizeof text, "Breite = %.3f km   L\xE4nge = %.3f km", GeoDistance(a.lon, a.lat, b.lon, a.lat) * 0.001,
-            GeoDistance(a.lon, a.lat, a.lon, b.lat) * 0.001);
+  MsKmText(text, sizeof text, a.lon, a.lat, b.lon, b.lat);
   SetText(IDC_MS_KM, text);
 }
 

@@ -106,16 +106,16 @@ void CServerList::Select(HTREEITEM item) {
 }
 
 std::string CServerList::CellText(HTREEITEM item, int column) {
-  char buf[1024];
-  buf[0] = 0;
+  // the stored text itself, whatever its length: a copy into a buffer would
+  // cut a long value, and OK would then write it back cut
   TVITEMA ti = {};
-  ti.mask = TVIF_TEXT | TLIF_COLUMN;
+  ti.mask = TVIF_TEXT | TLIF_COLUMN | TLIF_TEXTPOINTER;
   ti.hItem = item;
-  ti.pszText = buf;
-  ti.cchTextMax = sizeof buf;
   ti.cChildren = column;
-  if (!m_ctrl.SendMessage(TVM_GETITEMA, 0, (LPARAM)&ti) || ti.pszText != buf) return std::string();
-  return buf;
+  if (!m_ctrl.SendMessage(TVM_GETITEMA, 0, (LPARAM)&ti) || !ti.pszText || ti.pszText == LPSTR_TEXTCALLBACKA ||
+      ti.cchTextMax < 1)
+    return std::string();
+  return std::string(ti.pszText, (size_t)ti.cchTextMax - 1);
 }
 
 void CServerList::SetCellText(HTREEITEM item, int column, const std::string& text) {

@@ -46,7 +46,7 @@ void CServerSettingsDlg::OnExport() {
   std::string text = CsvExportText(rows, CsvSeparatorFor(path));
   // through a temporary: a failed export leaves the old file as it was
   if (!CsvWriteFile(path, text))
-    Message("Die Datei '%s' konnte nicht geschrieben werden !", path, MB_OK | MB_ICONSTOP, "Fehler");
+    Message("Die Datei '%s' konnte nicht erstellt werden ?", path, MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON2, "Fehler");
 }
 
 void CServerSettingsDlg::OnImport() {

@@ -156,7 +156,15 @@ void GameFlow::OnSelectPlayer(int id) {
   if (s < 0 || s >= kSelections || s == m_state.current || m_state.blocked[s]) return;
   // a player beyond a lowered count has no turn
   if (s < kMaxPlayers && s >= PlayerCount()) return;
-  if (s < kMaxPlayers) m_state.armed = false;
+  if (s < kMaxPlayers) {
+    m_state.armed = false;
+    // the new player starts free of what held the previous one: a
+    // single-click delay (it only counts without a time limit) or the lock
+    // of a countdown that ran out
+    m_state.singleClickDelay = 0;
+    m_state.clickedPlayer = kSelNobody;
+    m_state.inputLock = false;
+  }
   m_state.current = s;
   m_host.ShowWeb(s == kSelNobody);
   if (m_config.hideOpponent) {
@@ -216,6 +224,40 @@ void GameFlow::OnResetGame() {
   OnSelectPlayer(kCmdNobody);
   m_state.armed = true;
   m_host.RedrawAll();
+}
+
+void GameFlow::ApplyPlayerOptions(uint32_t playerCount, bool hideOpponent) {
+  if (hideOpponent == m_config.hideOpponent && playerCount == m_config.playerCount) return;
+  m_config.hideOpponent = hideOpponent;
+  m_config.playerCount = playerCount;
+  int count = PlayerCount();
+  if (m_state.current < kSelNobody && m_state.current >= count) {
+    m_state.blocked[kSelNobody] = false;
+    OnSelectPlayer(kCmdNobody);
+  }
+  for (int i = 0; i < kMaxPlayers; ++i) {
+    PlayerSlot& p = m_players[i];
+    if (i >= count) {
+      // players beyond the count drop out of the round: the results rank
+      // only guesses that are set
+      p.guessLon = p.guessLat = p.distance = kUnset;
+      m_state.blocked[i] = true;
+    }
+    if (p.marker < 0) continue;
+    bool hidden = i >= count || (hideOpponent && i != m_state.current);
+    // -1000 keeps the marker's position; only the flags change
+    m_host.SetMarker(p.marker, kUnset, kUnset, hidden ? MarkerHidden(i) : MarkerShown(i));
+  }
+  // a running round whose remaining players are all done ends as the last F4 would
+  bool running = m_state.gamesLoaded > 0 && !m_state.armed && !m_state.gameOver && m_state.minimumMark < 0 &&
+                 m_state.current != kSelResults;
+  for (int i = 0; i < count && running; ++i)
+    if (!m_state.blocked[i]) running = false;
+  if (!running) return;
+  m_state.countdown = 0;
+  m_state.blocked[kSelResults] = false;
+  OnSelectPlayer(kCmdResults);
+  m_host.PlayGameSound("DONE");
 }
 
 // ------------------------------------------------------------------ update handlers

@@ -31,6 +31,9 @@ class GameFlow {
   void OnInputDone();
   void OnSelectPlayer(int id);
   void OnResetGame();
+  // The options dialog's player count and hide flag; nothing happens when
+  // neither changed.
+  void ApplyPlayerOptions(uint32_t playerCount, bool hideOpponent);
   // update handlers
   bool CanNextGame() const;
   bool CanInputDone() const;

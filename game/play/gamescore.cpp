@@ -26,8 +26,7 @@ Ranking RankPlayers(PlayerSlot* players, int count, double targetLon, double tar
       p.barFinished = true;
       continue;
     }
-    p.distance = GeoDistance(targetLon * GEO_DEG2RAD, targetLat * GEO_DEG2RAD, p.guessLon * GEO_DEG2RAD,
-                             p.guessLat * GEO_DEG2RAD);
+    p.distance = GeoDistanceDegrees(targetLon, targetLat, p.guessLon, p.guessLat);
     if (p.distance < k.best) k.best = p.distance, k.winner = i;
     k.largest = std::max(k.largest, p.distance);
   }

@@ -173,7 +173,8 @@ void ViewGame::GeoToClient(double lon, double lat, int* x, int* y) {
   *y -= m_map.ScrollY();
 }
 
-int ViewGame::MetresToPixels(double lon, double lat, double metres) { return m_map.MetresToPixels(lon, lat, metres, 0); }
+// measured along the pixel's diagonal, as the rings' point count expects
+int ViewGame::MetresToPixels(double lon, double lat, double metres) { return m_map.MetresToPixels(lon, lat, metres, 3); }
 
 int ViewGame::WorldPixels() {
   int64_t w = m_map.View().WorldWidthPx();

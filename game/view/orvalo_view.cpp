@@ -146,7 +146,7 @@ void COrvaloView::LoadGameOptions() {
     view::ReadGameOptions(app, &m_config);
   else
     game::GameConfigDefaults(m_config);
-  m_strInfoPath = m_config.infoPath;
+  SetInfoPathQuiet(CString(m_config.infoPath));
   for (int i = 0; i < game::kMaxPlayers; i++) {
     lstrcpynA(m_players[i].name, m_config.names[i], sizeof m_players[i].name);
     m_players[i].colour = m_config.colours[i];

@@ -226,26 +226,7 @@ void COrvaloView::ApplyGameOptions() {
   }
 
   m_config.maxTime = fresh.maxTime;
-  if (fresh.hideOpponent != m_config.hideOpponent || fresh.playerCount != m_config.playerCount) {
-    m_config.hideOpponent = fresh.hideOpponent;
-    m_config.playerCount = fresh.playerCount;
-    int count = (int)fresh.playerCount;
-    if (m_state.current < game::kSelNobody && m_state.current >= count) m_state.current = game::kSelNobody;
-    for (int i = 0; i < game::kMaxPlayers; i++) {
-      game::PlayerSlot& p = m_players[i];
-      if (i >= count) {
-        // players beyond the count drop out of the round: the results rank
-        // only guesses that are set
-        p.guessLon = p.guessLat = game::kUnset;
-        p.distance = game::kUnset;
-        m_state.blocked[i] = true;
-      }
-      if (p.marker < 0) continue;
-      bool hidden = i >= count || (m_config.hideOpponent && i != m_state.current);
-      // -1000 keeps the marker's position; only the flags change
-      m_map.SetMarker(p.marker, nullptr, game::kUnset, game::kUnset, 4 * i + (hidden ? 2 : 3), -1, TRUE);
-    }
-  }
+  m_game.Flow().ApplyPlayerOptions(fresh.playerCount, fresh.hideOpponent);
   LoadGameOptions();
   MakeAllMarkerIcons();
   OnUpdate(nullptr, 0, nullptr);

@@ -70,12 +70,12 @@ void FormatStatus(const StatusInput& in, int coordMode, char* out, int size) {
   if (size <= 0) return;
   out[0] = 0;
   if (in.mouseMode == 3 && in.actionRunning) {
-    double d = GeoDistance(in.lon1, in.lat1, in.lon2, in.lat2) * 0.001;
+    double d = GeoDistanceDegrees(in.lon1, in.lat1, in.lon2, in.lat2) * 0.001;
     FmtPrintA(out, size, "  Zoom=%i  Breite=%s  Länge=%s  Entfernung=%.3fkm", in.zoom,
               FormatCoordinate(in.lat2, coordMode, 1), FormatCoordinate(in.lon2, coordMode, 0), d);
   } else if (in.mouseMode == 2 && in.actionRunning) {
-    double w = GeoDistance(in.lon1, in.lat1, in.lon2, in.lat1) * 0.001;
-    double h = GeoDistance(in.lon1, in.lat1, in.lon1, in.lat2) * 0.001;
+    double w = GeoDistanceDegrees(in.lon1, in.lat1, in.lon2, in.lat1) * 0.001;
+    double h = GeoDistanceDegrees(in.lon1, in.lat1, in.lon1, in.lat2) * 0.001;
     FmtPrintA(out, size, "  Breite=%s  Länge=%s  Breite=%.3fkm  Höhe=%.3fkm", FormatCoordinate(in.lat2, coordMode, 1),
               FormatCoordinate(in.lon2, coordMode, 0), w, h);
   } else if (in.pointerOverMap) {

@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include "comm/serial.h"
 #include "game/gamestate.h"
 
 namespace view {
@@ -13,7 +14,7 @@ namespace view {
 constexpr int kWheelNone = 0, kWheelScroll = 1, kWheelZoom = 2;
 constexpr int kMapWheelZoom = 1, kMapWheelScroll = 2;
 
-constexpr int kComPorts = 256;
+constexpr int kComPorts = COM_PORTS;
 
 // Values directly in the application key, read at construction and
 // written back at destruction.

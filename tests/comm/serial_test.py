@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The serial slots and the key box's thread under Wine against socat pty
-pairs: one end of each pair is mapped to COM5 / COM6 in the prefix's Ports
+pairs: one end of each pair is mapped to COM5 / COM6 / COM256 in the prefix's Ports
 key, Python writes records into the other end.
 
     serial_test.py SERIAL_PROBE.exe
@@ -191,6 +191,16 @@ def main():
     step(p, com5, "a port that appears later is opened", [b"6D00000000\r"], [33026])
     p.finish()
     com5.stop()
+
+    # the highest port the settings accept opens too
+    map_port(256)
+    com256 = Pty(256)
+    com256.start()
+    p = Probe("remote", 255, 5)
+    time.sleep(1.5)
+    step(p, com256, "COM256 is opened", [b"6D00000000\r"], [33026])
+    p.finish()
+    com256.stop()
 
     if failures:
         print("%d failed" % len(failures))

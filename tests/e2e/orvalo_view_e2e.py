@@ -16,6 +16,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "map"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
+import geo_reference  # noqa: E402
 import tileserver  # noqa: E402
 from xshot import screenshot  # noqa: E402
 
@@ -289,6 +290,16 @@ def scenario_table(work, srv, log):
         check(reg_values(KEY + r"\Server").get("Select") == ("REG_DWORD", "0x1"), "the pop-up did not write Select 1")
         lines = wait_log(log, lambda ls: any(l.startswith("/jpg/") for l in ls))
         check(any(l.startswith("/jpg/") for l in lines), "the chosen base map was not fetched")
+        # "Ansicht neu laden" fetches the visible tiles again: with the disk
+        # cache gone they come from the server a second time
+        wait_stable(p.map_rect())
+        shown = {l for l in wait_log(log, lambda ls: True) if l.startswith("/jpg/")}
+        shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
+        mark = len(wait_log(log, lambda ls: True))
+        menu("a", 5)
+        again = lambda ls: shown <= set(ls[mark:])  # noqa: E731
+        check(again(wait_log(log, again)), "the reload fetched %d of %d tiles again" %
+              (len(shown & set(wait_log(log, lambda ls: True)[mark:])), len(shown)))
         p.close_ok()
     finally:
         p.kill()
@@ -467,12 +478,32 @@ def scenario_copy(work, srv, log):
         parts = text.split(",\t")
         check(len(parts) == 3 and parts[2] == "", "clipboard text %r" % text)
         lat, lon = float(parts[0]), float(parts[1])
-        from xshot import world_x, world_y
+        from xshot import lat_of, lon_of, world_x, world_y
         # the start centre 0x22000000, 0x16000000 at zoom 9 lies in the middle
         s = 22 - 9
         px = (world_x(lon) >> s) - (0x22000000 >> s) + w // 2
         py = int(world_y(lat)) // (1 << s) - (0x16000000 >> s) + h // 2
         check(abs(px - u) <= 1 and abs(py - v) <= 1, "copied position lies at %d,%d, pointer at %d,%d" % (px, py, u, v))
+
+        # "Distanz messen": while the line is dragged the status bar shows its
+        # length, against Vincenty between the two pixels' places
+        def place(u, v):
+            return (lon_of(((0x22000000 >> s) + u - w // 2 + 0.5) * (1 << s)),
+                    lat_of(((0x16000000 >> s) + v - h // 2 + 0.5) * (1 << s)))
+        menu("a", 10)
+        a, b = (w // 2 - 150, h // 2 + 100), (w // 2 + 150, h // 2 - 100)
+        mouse("mousemove", x0 + a[0], y0 + a[1])
+        time.sleep(0.3)
+        mouse("mousedown", 1)
+        for i in range(1, 11):
+            mouse("mousemove", x0 + a[0] + (b[0] - a[0]) * i // 10, y0 + a[1] + (b[1] - a[1]) * i // 10)
+            time.sleep(0.03)
+        time.sleep(0.8)
+        status = wine(WININFO, TITLE, "59393", "sbtext").stdout.decode("cp1252")
+        mouse("mouseup", 1)
+        want = geo_reference.vincenty_inverse(*place(*a), *place(*b)) / 1000
+        km = float(status.split("Entfernung=")[-1].rstrip("km")) if "Entfernung=" in status else -1
+        check(abs(km - want) < want * 0.005, "status %r while measuring, want %.3f km" % (status, want))
 
         menu("a", 9)  # "Bereich kopieren"
         mouse("mousemove", x0 + 100, y0 + 80)
@@ -723,9 +754,31 @@ def scenario_recent(work, srv, log):
             time.sleep(0.1)
         return False
 
+    def shown_names():
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], capture_output=True)
+        return {subprocess.run(["xdotool", "getwindowname", w], capture_output=True).stdout.decode("latin-1").strip()
+                for w in r.stdout.split()}
+
     p = Program()
     try:
         p.wait_window()
+        # F2 with only the document itself in the list does nothing
+        check(title_is("Das Spiel"), "the new document is not 'Das Spiel'")
+        before = shown_names()
+        key("F2", delay=1.0)
+        check(title_is("Das Spiel") and shown_names() == before, "F2 gave windows %s" % (shown_names() - before))
+        # "Dateiformat": dialog 146 explains the folder and shows the comments of string 147
+        menu("h", 1)
+        p.wait_window("^Dateiformat$")
+        time.sleep(0.3)
+        probes = os.path.join(BUILD, "tests", "game", "dialogs")
+        texts = wine(os.path.join(probes, "sectionprobe.exe"), "texts", "Dateiformat").stdout.decode("cp1252")
+        comments = wine(os.path.join(probes, "dlgprobe.exe"), "text", "Dateiformat", "147").stdout.decode("cp1252")
+        key("Return", delay=0.5)
+        check(all(t in texts for t in ("'./Main/Info.html'", "'Game001'", "'FIN'")), "dialog texts %r" % texts)
+        tags = [line.split()[:2] for line in comments.split("\r\n")]
+        check([t[0] for t in tags] == ["<!--REFX", "<!--REFY", "<!--NAME"] and float(tags[0][1]) and float(tags[1][1]),
+              "comments shown: %r" % comments)
         open_file(z + "\\a.gpx")
         check(title_is("a.gpx"), "a.gpx was not opened")
         open_file(z + "\\b.gpx")

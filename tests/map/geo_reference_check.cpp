@@ -90,7 +90,7 @@ TEST_F(GeoReference, EllipsoidDistance) {
   for (auto& r : Table()) {
     if (r.kind != "dist") continue;
     const double* v = r.v;
-    double d = GeoDistance(v[0] * kD2R, v[1] * kD2R, v[2] * kD2R, v[3] * kD2R);
+    double d = GeoDistanceDegrees(v[0], v[1], v[2], v[3]);
     ASSERT_TRUE(std::isfinite(d)) << "line " << r.line;
     EXPECT_NEAR(d, v[4], v[5]) << "line " << r.line;
     if (v[4] > 0) worst = std::max(worst, std::fabs(d - v[4]) / v[4]);

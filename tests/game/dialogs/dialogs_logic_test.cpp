@@ -151,6 +151,16 @@ TEST(MapSection, GeoRefFromThePixelAlignedPoint) {
   EXPECT_NEAR(py, 0, 1e-5);
 }
 
+TEST(MapSection, KmTextMeasuresTheTrueWidthAndHeight) {
+  // 8°E 47°N to 9°E 46°N; Vincenty's values from tests/map/geo_reference.py
+  char text[128];
+  ASSERT_GT(MsKmText(text, sizeof text, 8, 47, 9, 46), 0);
+  double w = 0, h = 0;
+  ASSERT_EQ(2, sscanf(text, "Breite = %lf km   Länge = %lf km", &w, &h)) << text;
+  EXPECT_NEAR(76.055, w, 76.055 * 5e-4) << text;
+  EXPECT_NEAR(111.161, h, 111.161 * 5e-4) << text;
+}
+
 TEST(ServerCsv, SeparatorByExtension) {
   EXPECT_EQ(CsvSeparatorFor("C:\\a\\list.txt"), '\t');
   EXPECT_EQ(CsvSeparatorFor("list.TXT"), '\t');

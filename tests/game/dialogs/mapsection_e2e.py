@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "e2e"))
 import orvalo_view_e2e as e2e  # noqa: E402
 from orvalo_view_e2e import Failure, Program, check, key, mouse, wine  # noqa: E402
 import tileserver  # noqa: E402  (found through orvalo_view_e2e's path)
+import geo_reference  # noqa: E402
 
 PROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "dlgprobe.exe")
 SPROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "sectionprobe.exe")
@@ -219,6 +220,13 @@ def scenario_mapexport(work, srv, log):
         open_section(p, ID_SAVE)
         p.wait_window("^%s$" % DLG)
         time.sleep(0.8)
+        # typed corners 8°E 47°N and 9°E 46°N: the km readout against Vincenty
+        for cid, text in ((LAT_A, "47"), (LON_A, "8"), (LAT_B, "46"), (LON_B, "9")):
+            type_into(cid, text)
+        km = text_of(DLG, 1028).split()
+        want = (geo_reference.vincenty_inverse(8, 47, 9, 47), geo_reference.vincenty_inverse(8, 47, 8, 46))
+        check(len(km) == 8 and all(abs(float(km[i]) * 1000 - w) < w * 5e-4 for i, w in zip((2, 6), want)),
+              "km readout %r, want %.3f and %.3f km" % (" ".join(km), want[0] / 1000, want[1] / 1000))
         click(DLG, FIXED)
         type_into(WIDTH, "10")
         check(text_of(DLG, WIDTH) == "64", "10 gave %r" % text_of(DLG, WIDTH))

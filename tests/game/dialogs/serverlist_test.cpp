@@ -48,3 +48,22 @@ TEST(ServerList, ProportionalColumnsLeaveRoomForTheFixedOnes) {
     list.Ctrl().DestroyWindow();
   }
 }
+
+TEST(ServerList, LongStoredTextReadsBackWholeAndIsNotRewritten) {
+  Host h;
+  CServerList list;
+  ASSERT_TRUE(list.Create(&h.wnd, 1006, 4614, false));
+  SrvValues stored;
+  stored.exists = true;
+  stored.text[SRV_COL_NAME] = "Karte";
+  stored.text[SRV_COL_PATH] = std::string(2000, 'p') + "/{z}/{x}/{y}.png";
+  list.Clear();
+  list.Append(SrvRowFromValues(false, stored, 0));
+  std::vector<SrvRow> rows = list.Rows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows[0].cells[SRV_COL_PATH] == stored.text[SRV_COL_PATH]) << rows[0].cells[SRV_COL_PATH].size();
+  std::vector<SrvRegOp> ops;
+  SrvPlanRowWrite(false, 0, rows[0], stored, 0, &ops);
+  EXPECT_TRUE(ops.empty()) << ops.size() << " writes, the first to " << ops[0].name;
+  list.Ctrl().DestroyWindow();
+}

@@ -18,6 +18,7 @@ from orvalo_view_e2e import Failure, Program, check, key, mouse, reg_values, win
 
 PROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "dlgprobe.exe")
 TLPROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "tlprobe.exe")
+SPROBE = os.path.join(e2e.BUILD, "tests", "game", "dialogs", "sectionprobe.exe")
 TITLE = "Server-Einstellungen"
 ID_EDIT_OSMSERVERS = 32786
 BASE, LAYERS = 4614, 4615
@@ -322,6 +323,20 @@ def scenario_csv(work, srv, log):
         file_dialog(p, "Server-Liste exportieren", z + "\\liste.csv")
         answer(p, "^Frage$", "Return")  # No is the default
         check(os.stat(out).st_mtime == 1 and open(out, "rb").read() == data, "the file was overwritten")
+        # a target that cannot be written: the error asks Yes/No, the file stays
+        os.chmod(out, 0o444)
+        click_button(EXPORT)
+        file_dialog(p, "Server-Liste exportieren", z + "\\liste.csv")
+        answer(p, "^Frage$", "shift+Tab", "Return")  # Yes
+        p.wait_window("^Fehler$")
+        time.sleep(0.4)
+        texts = wine(SPROBE, "texts", "Fehler").stdout.decode("cp1252")
+        key("Return", delay=0.4)
+        ids = {line.split("\t")[0] for line in texts.splitlines()}
+        check("konnte nicht erstellt werden ?" in texts and {"6", "7"} <= ids and "1" not in ids,
+              "export failure box %r" % texts)
+        check(open(out, "rb").read() == data, "the read-only file changed")
+        os.chmod(out, 0o644)
 
         src = os.path.join(work, "neu.csv")
         with open(src, "w", newline="", encoding="utf-8-sig") as f:

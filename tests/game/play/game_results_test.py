@@ -3,18 +3,22 @@
 scoreboard measured on the screen during its pause: each bar's length by the
 bar formula with distances from the independent geodesic of
 tests/map/geo_reference.py (within 2 px), each bar's hue, the stars with
-"StarSecond", then the half-size board centred at the top ("PlayerStats" 1).
+"StarSecond", then the half-size board centred at the top ("PlayerStats" 1)
+and the rings of the winner and the second.
 
     game_results_test.py GAMEWIN.exe
 """
 import os
+import subprocess
 import sys
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from board import bar_lengths, click_geo, corner, distance, is_star, pixel, run_end, wait_star  # noqa: E402
-from gameplay import check, close, finish, make_folder, start, target, xshot  # noqa: E402
+from board import bar_lengths, click_geo, corner, distance, is_star, pixel, ref, run_end, wait_star  # noqa: E402
+from gameplay import BIN, WINE_RUN, check, close, finish, make_folder, start, target, xdo, xshot  # noqa: E402
+
+WININFO = os.path.join(BIN, "tests", "e2e", "wininfo.exe")
 
 TARGET = (13.377704, 52.516275)
 COLOURS = [(0, 0, 255), (0, 255, 0), (255, 0, 0)]  # players 1..3 as R, G, B
@@ -64,6 +68,32 @@ def main():
         beside = pixel(s, hx - 6, g.my + 10 + 40)
         check(sum(post) < sum(beside) - 60, "the half-size board's post stands centred at the top: %s vs %s"
               % (post, beside))
+        # the map now shows the target and the guesses: where it stands, from
+        # the zoom and the pointer's place in the status bar
+        xdo("mousemove", str(g.mx + 5), str(g.my + g.mh - 5))
+        time.sleep(0.8)
+        status = subprocess.run([WINE_RUN, WININFO, g.title(), "59393", "sbtext"], capture_output=True,
+                                stdin=subprocess.DEVNULL).stdout.decode("cp1252").split()
+        fields = dict(f.rstrip("\xb0").split("=") for f in status if "=" in f)
+        check(fields.keys() >= {"Zoom", "Breite", "L\xe4nge"}, "status bar over the map: %r" % status)
+        zoom, plat, plon = int(fields["Zoom"]), float(fields["Breite"]), float(fields["L\xe4nge"])
+        scale = 2.0 ** (22 - zoom)
+
+        def place(lon, lat):  # in the first copy of the world from the left edge
+            return ((5 + round((xshot.world_x(lon) - xshot.world_x(plon)) / scale)) % (256 << zoom),
+                    g.mh - 5 + round((xshot.world_y(lat) - xshot.world_y(plat)) / scale))
+        # the rings of the winner and the second in their pens (the colour
+        # halved) through the points north, east, south and west of the
+        # target at their distances; the second's ring keeps only segments
+        # below 31 px, which its stretched northern arc is not here
+        s = xshot.screenshot()
+        for i, azimuths in ((winner, (0, 90, 180, 270)), (second, (90, 180, 270))):
+            pen = tuple(c // 2 for c in COLOURS[i])
+            for azimuth in azimuths:
+                x, y = place(*ref.vincenty_direct(TARGET[0], TARGET[1], azimuth, dist[i]))
+                near = [pixel(s, g.mx + x + dx, g.my + y + dy) for dx in range(-2, 3) for dy in range(-2, 3)]
+                check(any(sum(abs(a - b) for a, b in zip(q, pen)) < 60 for q in near),
+                      "player %d's ring at %d degrees (%d, %d): %s" % (i + 1, azimuth, x, y, sorted(set(near))[:6]))
     finally:
         close(g)
     return finish(folder)

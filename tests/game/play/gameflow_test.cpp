@@ -293,6 +293,40 @@ TEST_F(Flow, SingleClickEndsTheInputThreeSecondsLater) {
   EXPECT_EQ(state.current, 1);
 }
 
+// A player picked directly (F7) plays whatever blocked the previous turn:
+// the single-click delay that only counts without a time limit, or the
+// input lock of a countdown that ran out.
+TEST_F(Flow, PickedPlayerClicksAfterASingleClickWithATimeLimit) {
+  config.maxTime = 10;
+  config.singleClick = true;
+  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Click(520, 240);
+  Ticks(40);
+  flow.OnSelectPlayer(kCmdPlayer1 + 1);
+  ASSERT_EQ(state.current, 1);
+  EXPECT_EQ(host.cursor, MapCursor::Player);
+  Click(530, 230);
+  EXPECT_EQ(players[1].guessLon, 30);
+  flow.OnInputDone();
+  EXPECT_EQ(state.current, 2);
+  EXPECT_TRUE(state.blocked[1]);
+}
+
+TEST_F(Flow, PickedPlayerClicksAfterTheCountdownRanOut) {
+  config.maxTime = 10;
+  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Ticks(41);
+  ASSERT_TRUE(state.inputLock);
+  flow.OnSelectPlayer(kCmdPlayer1 + 1);
+  Click(530, 230);
+  EXPECT_EQ(players[1].guessLon, 30);
+  EXPECT_EQ(state.countdown, 0);  // the countdown stays as it was
+}
+
 TEST_F(Flow, HugeTimeLimitIsClampedToThreeDigits) {
   config.maxTime = 0x7FFFFFFF;
   host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
@@ -313,14 +347,33 @@ TEST_F(Flow, LoweredCountLeavesNoRowAndScoresNoStaleGuess) {
   Click(530, 240);
   flow.OnInputDone();
   Click(511, 240);  // player 4 closest but about to leave
-  config.playerCount = 3;  // as the options dialog does: the current player gives way
-  flow.OnSelectPlayer(kCmdNobody);
-  state.blocked[kSelResults] = false;
-  flow.OnSelectPlayer(kCmdResults);
+  // the current player gives way; the three left are done
+  flow.ApplyPlayerOptions(3, config.hideOpponent);
+  ASSERT_EQ(state.current, kSelResults);
   EXPECT_EQ(flow.Results().Board().Height(), BoardHeight(3));
   EXPECT_NE(state.winner, 3);
   for (int i = 0; i < 300 && !state.resultsFinished; ++i) flow.OnTimer();
   EXPECT_EQ(players[3].stars, 0);
+}
+
+TEST_F(Flow, LoweredCountWithTheRestDoneScoresTheRoundBeforeTheNextPage) {
+  config.playerCount = 4;
+  host.AddPage(1, FakeHost::Target(10, 10, "Eins"));
+  host.AddPage(2, FakeHost::Target(20, 20, "Zwei"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Click(515, 240);
+  flow.OnInputDone();
+  Click(510, 240);
+  flow.OnInputDone();
+  ASSERT_EQ(state.current, 2);
+  flow.ApplyPlayerOptions(2, config.hideOpponent);
+  EXPECT_EQ(state.current, kSelResults);
+  EXPECT_EQ(state.countdown, 0);
+  EXPECT_EQ(state.winner, 1);
+  EXPECT_EQ(Count("DONE"), 1);
+  flow.OnNextGame();
+  EXPECT_EQ(host.pages.size(), 1u);
 }
 
 }  // namespace

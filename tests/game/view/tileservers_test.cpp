@@ -327,6 +327,10 @@ TEST_F(TileTable, EntryRoundTripAndNumbers) {
   EXPECT_EQ(12, tiles::TextToInt("12.9"));
   EXPECT_EQ(2147483647, tiles::TextToInt("99999999999999"));
   EXPECT_EQ(0, tiles::TextToInt("x5"));
+  // only the leading digits: no digit groups, no radix prefix
+  EXPECT_EQ(1, tiles::TextToInt("1 234"));
+  EXPECT_EQ(0, tiles::TextToInt("0x10"));
+  EXPECT_EQ(-2147483647 - 1, tiles::TextToInt("-99999999999"));
 }
 
 }  // namespace

@@ -208,6 +208,11 @@ TEST_F(GameView, InfoPathKeepsTheLastFolder) {
   EXPECT_STREQ(b.c_str(), v->GetInfoPath());
   EXPECT_STREQ(a.c_str(), v->GetOldInfoPath());
   EXPECT_STREQ(b.c_str(), v->GetGameConfig().infoPath);
+  // a stored folder loses its trailing separators as a given one does
+  PutText("GameOptions", "HtmInfoPath", (a + "\\/").c_str());
+  v->LoadGameOptions();
+  EXPECT_STREQ(a.c_str(), v->GetInfoPath());
+  EXPECT_STREQ(a.c_str(), v->GetGameConfig().infoPath);
 }
 
 // The game options open by themselves only when, after the start-up's
