@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Makes the image fixtures with ImageMagick: PNG and JPEG files of every
 kind the decoder handles, each with ImageMagick's own decode as 8-bit RGBA
-(NAME.raw) and its size (NAME.size: "W H").
+(NAME.raw) and its size (NAME.size: "W H"). GIF, TIFF and EPS files come
+from ImageMagick, Pillow and tiffcp, each decoded by its maker (formats.txt
+lists them; make_fixtures_raster.py, when present, adds its own there).
 
 usage: make_fixtures.py OUTDIR        (make)
        make_fixtures.py --check OUTDIR (check what the codec tests saved)
@@ -10,6 +12,9 @@ import os
 import shutil
 import subprocess
 import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
 
 
 def run(*args):
@@ -78,6 +83,14 @@ def make(outdir):
         for name, _, prefix in FIXTURES:
             f.write("%s.%s\n" % (name, "jpg" if prefix == "JPEG:" else "png"))
     print("made %d fixtures in %s" % (len(FIXTURES), outdir))
+    import make_fixtures_formats
+    made = make_fixtures_formats.make(outdir)
+    with open(os.path.join(outdir, "formats.txt"), "w") as f:
+        f.write("".join(n + "\n" for n in made))
+    raster = os.path.join(HERE, "make_fixtures_raster.py")
+    if os.path.exists(raster):
+        subprocess.run([sys.executable, "-B", raster, outdir], check=True)
+    print("made %d fixtures of the other formats" % len(made))
 
 
 def check(outdir):
