@@ -130,6 +130,7 @@ void CAdaptivePalette::Build(const CPicture& picture, int maxColours, bool withA
     boxes[best] = a;
     boxes.push_back(c);
   }
+  m_colours.clear();
   for (const Box& b : boxes) {
     uint64_t n = 0, s[3] = {0, 0, 0};
     for (int r = b.lo[0]; r <= b.hi[0]; ++r)

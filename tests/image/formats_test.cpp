@@ -113,3 +113,115 @@ TEST(ImageFormats, CutFilesAreRefusedOrWhole) {
     }
   }
 }
+
+// ---------------------------------------------------------------- writing
+
+namespace {
+
+struct Sample {
+  const char* name;
+  CPicture pic;
+  int colours;  // distinct colours, 0 = many
+};
+
+void Fill(CPicture& p, int bits, int w, int h, bool alpha, int colours) {
+  ASSERT_TRUE(p.Create(32, w, h, 0));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t a = alpha ? static_cast<uint32_t>(x * 255 / (w > 1 ? w - 1 : 1)) : 255u;
+      uint32_t c = colours ? static_cast<uint32_t>((x * 7 + y * 3) % colours) * 0x010305u + 0x102030u
+                           : static_cast<uint32_t>(x * 255 / w) << 16 | static_cast<uint32_t>(y * 255 / h) << 8 | 0x40;
+      p.SetPixel(x, y, a << 24 | (c & 0xFFFFFF));
+    }
+  if (bits != 32) {
+    ASSERT_TRUE(p.ConvertFrom(p, bits));
+  }
+}
+
+// What a format keeps of a colour: GIF alpha as transparent or opaque, EPS none.
+uint32_t Kept(const std::string& ext, const CPicture& p, uint32_t c) {
+  if (p.GetAlphaUsage() != 2 || ext == "eps") return c | 0xFF000000u;
+  if (ext == "gif") return (c >> 24) < 128 ? 0 : c | 0xFF000000u;
+  return c;
+}
+
+}  // namespace
+
+// Every depth, with and without alpha and comment, 1 x 1 and odd widths:
+// our reader gets back what was saved (GIF with many colours: near), and
+// make_fixtures.py --check has ImageMagick, Pillow and Ghostscript read the
+// same from the files.
+TEST(ImageFormats, WrittenFilesReadBack) {
+  Sample s[10] = {{"rgba", {}, 0}, {"rgb_many", {}, 0}, {"rgb_200", {}, 200}, {"rgba_100", {}, 100},
+                  {"x555", {}, 0}, {"pal8", {}, 0},     {"pal4", {}, 0},      {"mono", {}, 0},
+                  {"one", {}, 0},  {"grey", {}, 0}};
+  Fill(s[0].pic, 32, 40, 30, true, 0);
+  Fill(s[1].pic, 24, 41, 29, false, 0);
+  Fill(s[2].pic, 24, 37, 23, false, 200);
+  Fill(s[3].pic, 32, 33, 17, true, 100);
+  Fill(s[4].pic, 16, 21, 9, false, 0);
+  Fill(s[5].pic, 8, 19, 11, false, 150);
+  s[5].pic.SetPaletteEntry(5, 0x00FFFFFFu);  // one transparent entry
+  Fill(s[6].pic, 4, 13, 7, false, 12);
+  Fill(s[7].pic, 1, 13, 7, false, 2);
+  Fill(s[8].pic, 24, 1, 1, false, 1);
+  ASSERT_TRUE(s[9].pic.Create(8, 23, 5, 0));
+  s[9].pic.SetGreyPalette();
+  for (int x = 0; x < 23; ++x) s[9].pic.SetPixel(x, x % 5, static_cast<uint32_t>(x * 11));
+  for (const char* ext : {"gif", "tif", "eps"})
+    for (Sample& sample : s) {
+      const CPicture& p = sample.pic;
+      std::string stem = std::string(ext) + "_" + sample.name;
+      SCOPED_TRACE(stem);
+      const char* comment = sample.colours ? "" : "GMREF:11.250000,48.922500,0.000021,-0.000014,9";
+      std::string file = FixturePath("out/" + stem + "." + ext);
+      ASSERT_EQ(ImgSaveFile(file.c_str(), p, comment), 0);
+      Bytes data;
+      ASSERT_TRUE(orvtest::ReadFile(file, data));
+      CPicture back;
+      ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
+      ASSERT_EQ(back.Width(), p.Width());
+      ASSERT_EQ(back.Height(), p.Height());
+      const bool near = std::string(ext) == "gif" && p.Bits() > 8 && !sample.colours && p.Width() > 1;
+      long long sum = 0;
+      int worst = 0;
+      Bytes rgba;
+      for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+          uint32_t want = Kept(ext, p, p.GetColor(x, y)), got = back.GetColor(x, y);
+          if (!near && (want >> 24) == 0) ASSERT_EQ(got >> 24, 0u) << x << "," << y;
+          else if (!near) ASSERT_EQ(got, want) << x << "," << y;
+          for (int k = 0; k < 32; k += 8) {
+            int e = std::abs(static_cast<int>((got >> k) & 0xFF) - static_cast<int>((want >> k) & 0xFF));
+            sum += e;
+            worst = std::max(worst, e);
+          }
+          for (int k : {16, 8, 0, 24}) rgba.push_back(static_cast<unsigned char>(got >> k));
+        }
+      if (near) {
+        EXPECT_LE(sum / (p.Width() * p.Height() * 4.0), 3.0);
+        EXPECT_LE(worst, 40);
+      }
+      orvtest::WriteFile(FixturePath("out/" + stem + ".rgba"), rgba.data(), rgba.size());
+      std::string size = std::to_string(p.Width()) + " " + std::to_string(p.Height()) + "\n";
+      orvtest::WriteFile(FixturePath("out/" + stem + ".size"), size.data(), size.size());
+      orvtest::WriteFile(FixturePath("out/" + stem + ".comment"), comment, std::strlen(comment));
+    }
+}
+
+// Larger than the file's buffer: the TIFF header is patched on disk.
+TEST(ImageFormats, LargeTiffIsPatchedInTheFile) {
+  CPicture p;
+  ASSERT_TRUE(p.Create(24, 300, 301, 0));
+  uint32_t v = 99;
+  for (int y = 0; y < p.Height(); ++y)
+    for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, (v = v * 1103515245u + 12345u) >> 8);
+  std::string file = orvtest::MakeTempDir("tiffbig") + "/noise.TIFF";
+  ASSERT_EQ(ImgSaveFile(file.c_str(), p, "noise"), 0);
+  Bytes data;
+  ASSERT_TRUE(orvtest::ReadFile(file, data));
+  ASSERT_GT(data.size(), 200000u);
+  CPicture back;
+  ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
+  EXPECT_TRUE(SamePixels(back, p));
+}
