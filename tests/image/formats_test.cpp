@@ -225,3 +225,172 @@ TEST(ImageFormats, LargeTiffIsPatchedInTheFile) {
   ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
   EXPECT_TRUE(SamePixels(back, p));
 }
+
+// ---------------------------------------------------------------- hostile input
+
+namespace {
+
+// A GIF of one w x h image with a table of `entries` and the given LZW data.
+Bytes Gif(int w, int h, int entries, int minBits, const Bytes& lzw) {
+  int k = 0;
+  while ((2 << k) < entries) ++k;
+  Bytes g = {'G', 'I', 'F', '8', '9', 'a', static_cast<unsigned char>(w), static_cast<unsigned char>(w >> 8),
+             static_cast<unsigned char>(h), static_cast<unsigned char>(h >> 8), static_cast<unsigned char>(0x80 | k), 0, 0};
+  for (int i = 0; i < (2 << k); ++i) g.insert(g.end(), {static_cast<unsigned char>(i * 40), 0x22, 0x33});
+  g.insert(g.end(), {0x2C, 0, 0, 0, 0, static_cast<unsigned char>(w), static_cast<unsigned char>(w >> 8),
+                     static_cast<unsigned char>(h), static_cast<unsigned char>(h >> 8), 0, static_cast<unsigned char>(minBits)});
+  for (size_t i = 0; i < lzw.size(); i += 255) {
+    size_t n = std::min<size_t>(255, lzw.size() - i);
+    g.push_back(static_cast<unsigned char>(n));
+    g.insert(g.end(), lzw.begin() + i, lzw.begin() + i + n);
+  }
+  g.insert(g.end(), {0, 0x3B});
+  return g;
+}
+
+// Codes packed from the low bit up, each of its own width.
+Bytes PackLsb(const std::vector<std::pair<unsigned, int>>& codes) {
+  Bytes out;
+  uint32_t bits = 0;
+  int n = 0;
+  for (auto& c : codes) {
+    bits |= c.first << n;
+    for (n += c.second; n >= 8; n -= 8, bits >>= 8) out.push_back(static_cast<unsigned char>(bits));
+  }
+  if (n) out.push_back(static_cast<unsigned char>(bits));
+  return out;
+}
+
+// A little-endian TIFF: header, the segment data at 8, then one IFD of
+// entries whose values fit in four bytes.
+struct TiffTag {
+  uint16_t tag, type;
+  uint32_t count, value;
+};
+Bytes Tiff(std::vector<TiffTag> tags, const Bytes& body) {
+  Bytes t = {'I', 'I', 42, 0};
+  auto u32 = [&t](uint32_t v) {
+    for (int k = 0; k < 32; k += 8) t.push_back(static_cast<unsigned char>(v >> k));
+  };
+  u32(static_cast<uint32_t>(8 + body.size()));
+  t.insert(t.end(), body.begin(), body.end());
+  t.push_back(static_cast<unsigned char>(tags.size()));
+  t.push_back(0);
+  for (const TiffTag& e : tags) {
+    t.insert(t.end(), {static_cast<unsigned char>(e.tag), static_cast<unsigned char>(e.tag >> 8),
+                       static_cast<unsigned char>(e.type), 0});
+    u32(e.count);
+    u32(e.value);
+  }
+  u32(0);
+  return t;
+}
+
+// A grey 8-bit TIFF of w x h in one strip of the given data and compression.
+Bytes GreyTiff(uint32_t w, uint32_t h, uint32_t compression, const Bytes& strip, uint32_t stripBytes = 0) {
+  return Tiff({{256, 4, 1, w}, {257, 4, 1, h}, {258, 3, 1, 8}, {259, 3, 1, compression}, {262, 3, 1, 1},
+               {273, 4, 1, 8}, {277, 3, 1, 1}, {278, 4, 1, h},
+               {279, 4, 1, stripBytes ? stripBytes : static_cast<uint32_t>(strip.size())}},
+              strip);
+}
+
+int Load(const Bytes& b, CPicture& pic) { return ImgLoadMemory(b.data(), b.size(), pic, 0); }
+
+}  // namespace
+
+TEST(ImageFormats, HostileGifs) {
+  CPicture pic;
+  Sentinel(pic);
+  // a code past the next free one
+  EXPECT_EQ(Load(Gif(2, 2, 4, 2, PackLsb({{4, 3}, {1, 3}, {7, 3}, {5, 3}})), pic), -1);
+  // too short to hold its pixels, the screen past the limits, a header cut short
+  EXPECT_EQ(Load(Gif(8000, 8000, 4, 2, PackLsb({{4, 3}, {1, 3}, {5, 3}})), pic), -1);
+  Bytes huge = Gif(2, 2, 4, 2, PackLsb({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 3}, {5, 3}}));
+  huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;
+  EXPECT_EQ(Load(huge, pic), -3);
+  EXPECT_EQ(ImgLoadMemory("GIF89a\x01\x00\x01\x00", 10, pic, 0), -1);
+  EXPECT_TRUE(IsSentinel(pic));
+
+  // indices past a table of two are opaque black
+  ASSERT_EQ(Load(Gif(2, 1, 2, 8, PackLsb({{256, 9}, {1, 9}, {200, 9}, {257, 9}})), pic), 0);
+  EXPECT_EQ(pic.Bits(), 8);
+  EXPECT_EQ(pic.GetColor(0, 0), 0xFF282233u);
+  EXPECT_EQ(pic.GetColor(1, 0), 0xFF000000u);
+
+  // a full table without a clear code goes on without adding codes
+  std::vector<std::pair<unsigned, int>> codes = {{256, 9}};
+  std::vector<unsigned char> want;
+  unsigned next = 258;
+  int width = 9;
+  for (int i = 0; i < 5000; ++i) {
+    const unsigned v = static_cast<unsigned>(i * 7 % 4);
+    codes.push_back({v, width});
+    want.push_back(static_cast<unsigned char>(v));
+    if (i > 0 && next < 4096 && ++next == (1u << width) && width < 12) ++width;
+  }
+  codes.push_back({257, width});
+  ASSERT_EQ(Load(Gif(100, 50, 4, 8, PackLsb(codes)), pic), 0);
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(pic.GetPixel(i % 100, i / 100), want[i]) << i;
+}
+
+TEST(ImageFormats, HostileTiffs) {
+  CPicture pic;
+  Sentinel(pic);
+  const Bytes four = {1, 2, 3, 4};
+  EXPECT_EQ(Load(GreyTiff(2, 2, 1, four), pic), 0);
+  EXPECT_EQ(pic.GetPixel(1, 1), 4u);
+  Sentinel(pic);
+  EXPECT_EQ(Load(GreyTiff(40000, 2, 1, four), pic), -3);   // side past the limit
+  EXPECT_EQ(Load(GreyTiff(9000, 9000, 1, four), pic), -3);  // pixels past the limit
+  EXPECT_EQ(Load(GreyTiff(3, 2, 1, four), pic), -1);        // more pixels than the data
+  EXPECT_EQ(Load(GreyTiff(2, 2, 1, four, 5000), pic), -1);  // strip past the data
+  EXPECT_EQ(Load(GreyTiff(2, 2, 5, four), pic), -1);        // LZW without its pixels
+  EXPECT_EQ(Load(GreyTiff(2, 2, 3, four), pic), -2);        // CCITT
+  EXPECT_EQ(Load(GreyTiff(2, 2, 6, four), pic), -2);        // old JPEG
+  Bytes cmyk = GreyTiff(2, 2, 1, four);
+  cmyk[8 + 4 + 2 + 4 * 12 + 8] = 5;  // photometric: separated
+  EXPECT_EQ(Load(cmyk, pic), -2);
+  // tag counts past the data, the directory past the data
+  Bytes count = GreyTiff(2, 2, 1, four);
+  count[8 + 4 + 2 + 8 * 12 + 4 + 3] = 0x40;  // StripByteCounts: 2^30 values
+  EXPECT_EQ(Load(count, pic), -1);
+  Bytes dir = GreyTiff(2, 2, 1, four);
+  dir[4] = 0xF0;
+  EXPECT_EQ(Load(dir, pic), -1);
+  EXPECT_TRUE(IsSentinel(pic));
+
+  // 1 GiB of zeros in a Deflate strip: inflated only up to the strip's size
+  z_stream z{};
+  ASSERT_EQ(deflateInit(&z, 1), Z_OK);
+  Bytes zeros(1 << 20, 0), packed(16 << 20);
+  z.next_out = packed.data();
+  z.avail_out = static_cast<uInt>(packed.size());
+  for (int i = 0; i < 1024; ++i) {
+    z.next_in = zeros.data();
+    z.avail_in = static_cast<uInt>(zeros.size());
+    ASSERT_EQ(deflate(&z, i == 1023 ? Z_FINISH : Z_NO_FLUSH), i == 1023 ? Z_STREAM_END : Z_OK);
+  }
+  packed.resize(z.total_out);
+  deflateEnd(&z);
+  ASSERT_EQ(Load(GreyTiff(1000, 1000, 8, packed), pic), 0);
+  EXPECT_EQ(pic.Width(), 1000);
+  EXPECT_EQ(pic.GetPixel(999, 999), 0u);
+  Sentinel(pic);
+  EXPECT_EQ(Load(GreyTiff(8000, 8000, 8, four), pic), -1);  // four bytes cannot hold these
+  EXPECT_TRUE(IsSentinel(pic));
+}
+
+TEST(ImageFormats, EpsWithoutPictureData) {
+  CPicture pic;
+  Sentinel(pic);
+  const char ps[] = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n%%EndComments\nnewpath 0 0 moveto\n";
+  EXPECT_EQ(ImgLoadMemory(ps, sizeof(ps) - 1, pic, 0), -2);
+  // a DOS-EPS header: PostScript only with a WMF preview, then a TIFF preview past the data
+  Bytes dos = {0xC5, 0xD0, 0xD3, 0xC6, 30, 0, 0, 0, sizeof(ps) - 1, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0};
+  dos.resize(30, 0);
+  dos.insert(dos.end(), ps, ps + sizeof(ps) - 1);
+  EXPECT_EQ(Load(dos, pic), -2);
+  dos[20] = 30, dos[24] = 0xFF;
+  EXPECT_EQ(Load(dos, pic), -1);
+  EXPECT_TRUE(IsSentinel(pic));
+}
