@@ -16,21 +16,19 @@ size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSi
   if (minBits < 1 || minBits > 11) throw EGraphicsDataError("LZW: bad code size");
   const bool tiff = kind == ImgLzwKind::Tiff;
   const unsigned clear = 1u << minBits, eoi = clear + 1;
-  // each code's string: its last byte, its prefix code, its length and its first byte
-  uint16_t prefix[kMaxCodes];
-  uint8_t suffix[kMaxCodes], first[kMaxCodes];
+  // Every string of the table is already in the output: a code's string is
+  // copied from where it was written (the previous string and the first
+  // byte after it).
+  uint32_t where[kMaxCodes];
   uint16_t length[kMaxCodes];
-  for (unsigned i = 0; i < clear; ++i) {
-    prefix[i] = 0;
-    suffix[i] = first[i] = static_cast<uint8_t>(i);
-    length[i] = 1;
-  }
   unsigned next = eoi + 1;
   int width = minBits + 1;
-  int prev = -1;
+  bool havePrev = false;
+  size_t prevAt = 0, prevLen = 0;
   uint64_t bits = 0;
   int count = 0;
   size_t pos = 0, done = 0;
+  if (outSize > 0xFFFFFFFFu) throw EGraphicsDataError("LZW: segment too large");
   while (done < outSize) {
     while (count < width) {
       if (pos >= inSize) return done;
@@ -51,40 +49,51 @@ size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSi
     if (code == clear) {
       next = eoi + 1;
       width = minBits + 1;
-      prev = -1;
+      havePrev = false;
       continue;
     }
     if (code == eoi) break;
-    if (code > next || (code == next && prev < 0)) throw EGraphicsDataError("LZW: code past the table");
-    if (code == next && next >= kMaxCodes) throw EGraphicsDataError("LZW: code past the table");
-    // the new entry: the previous string plus the first byte of this one
-    if (prev >= 0 && next < kMaxCodes) {
-      prefix[next] = static_cast<uint16_t>(prev);
-      suffix[next] = code == next ? first[prev] : first[code];
-      first[next] = first[prev];
-      length[next] = static_cast<uint16_t>(length[prev] + 1);
+    const size_t room = outSize - done;
+    size_t n;
+    uint8_t* o = out + done;
+    if (code < clear) {
+      n = 1;
+      *o = static_cast<uint8_t>(code);
+    } else if (code < next) {
+      n = length[code];
+      const uint8_t* from = out + where[code];
+      const size_t k = n < room ? n : room;
+      if (k <= 16 && room >= 16) {
+        // short strings as one 16-byte move (loaded before stored: the
+        // bytes past the string are rewritten later)
+        uint8_t t[16];
+        std::memcpy(t, from, 16);
+        std::memcpy(o, t, 16);
+      } else {
+        std::memcpy(o, from, k);
+      }
+    } else if (code == next && havePrev && next < kMaxCodes) {
+      // the previous string and its own first byte
+      n = prevLen + 1;
+      const uint8_t* from = out + prevAt;
+      const size_t k = prevLen < room ? prevLen : room;
+      std::memcpy(o, from, k);
+      if (n <= room) o[prevLen] = *from;
+    } else {
+      throw EGraphicsDataError("LZW: code past the table");
+    }
+    if (havePrev && next < kMaxCodes) {
+      where[next] = static_cast<uint32_t>(prevAt);
+      length[next] = static_cast<uint16_t>(prevLen + 1);
       ++next;
-      unsigned limit = tiff ? (1u << width) - 1 : 1u << width;
+      const unsigned limit = tiff ? (1u << width) - 1 : 1u << width;
       if (next >= limit && width < 12) ++width;
     }
-    size_t n = length[code];
-    unsigned c = code;
-    if (n > outSize - done) {
-      // a string beyond the expected end: keep what fits
-      for (size_t k = n; k > outSize - done; --k) c = prefix[c];
-      n = outSize - done;
-    }
-    uint8_t* o = out + done + n;
-    if (n == 1) {
-      o[-1] = suffix[c];
-    } else {
-      while (o > out + done) {
-        *--o = suffix[c];
-        c = prefix[c];
-      }
-    }
+    if (n >= room) return outSize;  // a string beyond the expected end: keep what fits
+    havePrev = true;
+    prevAt = done;
+    prevLen = n;
     done += n;
-    prev = static_cast<int>(code);
   }
   return done;
 }

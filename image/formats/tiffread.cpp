@@ -239,7 +239,15 @@ void UndoPredictor(const Layout& L, uint8_t* seg, size_t rowBytes, int64_t segW,
   for (int64_t r = 0; r < segH; ++r) {
     uint8_t* p = seg + r * rowBytes;
     const int64_t count = segW * stride;
-    if (L.bits == 8) {
+    if (L.bits == 8 && stride == 3) {
+      // running sums in registers, not through memory
+      uint8_t a = p[0], b = p[1], c = p[2];
+      for (int64_t i = 3; i + 2 < count; i += 3) {
+        p[i] = a = static_cast<uint8_t>(a + p[i]);
+        p[i + 1] = b = static_cast<uint8_t>(b + p[i + 1]);
+        p[i + 2] = c = static_cast<uint8_t>(c + p[i + 2]);
+      }
+    } else if (L.bits == 8) {
       for (int64_t i = stride; i < count; ++i) p[i] = static_cast<uint8_t>(p[i] + p[i - stride]);
     } else {
       auto get = [&](int64_t i) { return le ? p[2 * i] | p[2 * i + 1] << 8 : p[2 * i] << 8 | p[2 * i + 1]; };

@@ -148,7 +148,7 @@ uint32_t Kept(const std::string& ext, const CPicture& p, uint32_t c) {
 }  // namespace
 
 // Every depth, with and without alpha and comment, 1 x 1 and odd widths:
-// our reader gets back what was saved (GIF with many colours: near), and
+// our reader gets back what was saved (GIF with many colours: approx), and
 // make_fixtures.py --check has ImageMagick, Pillow and Ghostscript read the
 // same from the files.
 TEST(ImageFormats, WrittenFilesReadBack) {
@@ -182,15 +182,15 @@ TEST(ImageFormats, WrittenFilesReadBack) {
       ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
       ASSERT_EQ(back.Width(), p.Width());
       ASSERT_EQ(back.Height(), p.Height());
-      const bool near = std::string(ext) == "gif" && p.Bits() > 8 && !sample.colours && p.Width() > 1;
+      const bool approx = std::string(ext) == "gif" && p.Bits() > 8 && !sample.colours && p.Width() > 1;
       long long sum = 0;
       int worst = 0;
       Bytes rgba;
       for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
           uint32_t want = Kept(ext, p, p.GetColor(x, y)), got = back.GetColor(x, y);
-          if (!near && (want >> 24) == 0) ASSERT_EQ(got >> 24, 0u) << x << "," << y;
-          else if (!near) ASSERT_EQ(got, want) << x << "," << y;
+          if (!approx && (want >> 24) == 0) ASSERT_EQ(got >> 24, 0u) << x << "," << y;
+          else if (!approx) ASSERT_EQ(got, want) << x << "," << y;
           for (int k = 0; k < 32; k += 8) {
             int e = std::abs(static_cast<int>((got >> k) & 0xFF) - static_cast<int>((want >> k) & 0xFF));
             sum += e;
@@ -198,7 +198,7 @@ TEST(ImageFormats, WrittenFilesReadBack) {
           }
           for (int k : {16, 8, 0, 24}) rgba.push_back(static_cast<unsigned char>(got >> k));
         }
-      if (near) {
+      if (approx) {
         EXPECT_LE(sum / (p.Width() * p.Height() * 4.0), 3.0);
         EXPECT_LE(worst, 40);
       }
