@@ -140,14 +140,16 @@ void ImgDecodeGif(const uint8_t* data, size_t size, CPicture& out) {
   CPicture pic;
   if (!pic.Create(bits, static_cast<int>(w), static_cast<int>(h), 0, 0)) throw EGraphicsMemoryError("GIF: out of memory");
   pic.SetPalette(palette, 256);
-  if (!covered && fill != 0)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) ImgWritePixel(pic.Row(y), x, bits, static_cast<uint32_t>(fill));
+  if (!covered && fill != 0) {
+    // one row of the background, copied to the others
+    for (int x = 0; x < w; ++x) ImgWritePixel(pic.Row(0), x, bits, static_cast<uint32_t>(fill));
+    for (int y = 1; y < h; ++y) std::memcpy(pic.Row(y), pic.Row(0), static_cast<size_t>(pic.Stride()));
+  }
   // rows in the order stored: four passes when interlaced
   static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
   const bool interlaced = (imgFlags & 0x40) != 0;
   int stored = 0;
-  for (int pass = 0; pass < (interlaced ? 4 : 1); ++pass)
+  for (int pass = 0; pass < (interlaced ? 4 : 1) && pixels > 0; ++pass)
     for (int iy = interlaced ? kStart[pass] : 0; iy < imgH; iy += interlaced ? kStep[pass] : 1, ++stored) {
       const int y = top + iy;
       if (y >= h) continue;

@@ -310,6 +310,11 @@ TEST(ImageFormats, HostileGifs) {
   EXPECT_EQ(Load(huge, pic), -3);
   EXPECT_EQ(ImgLoadMemory("GIF89a\x01\x00\x01\x00", 10, pic, 0), -1);
   EXPECT_TRUE(IsSentinel(pic));
+  // an image of no width: the screen's background
+  Bytes empty = Gif(2, 2, 4, 2, PackLsb({{4, 3}, {5, 3}}));
+  empty[13 + 12 + 5] = 0;
+  ASSERT_EQ(Load(empty, pic), 0);
+  EXPECT_EQ(pic.Width(), 2);
 
   // indices past a table of two are opaque black
   ASSERT_EQ(Load(Gif(2, 1, 2, 8, PackLsb({{256, 9}, {1, 9}, {200, 9}, {257, 9}})), pic), 0);
