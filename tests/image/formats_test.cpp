@@ -224,6 +224,12 @@ TEST(ImageFormats, LargeTiffIsPatchedInTheFile) {
   CPicture back;
   ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
   EXPECT_TRUE(SamePixels(back, p));
+  // the same bytes into memory, patched there
+  ImgBuffer memory;
+  CTiffWriter tiff;
+  tiff.m_comment = "noise";
+  tiff.Encode(p, memory);
+  EXPECT_TRUE(memory.size == data.size() && std::memcmp(memory.data, data.data(), data.size()) == 0);
 }
 
 // ---------------------------------------------------------------- hostile input
