@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -404,4 +405,24 @@ TEST(ImageFormats, EpsWithoutPictureData) {
   dos[20] = 30, dos[24] = 0xFF;
   EXPECT_EQ(Load(dos, pic), -1);
   EXPECT_TRUE(IsSentinel(pic));
+}
+
+// Pillow's grey EPS with its hex turned into the bytes they stand for: told
+// apart from hex by the data, the same picture.
+TEST(ImageFormats, EpsBinaryPictureData) {
+  Bytes hex = ReadFixture("eps_pillow_grey.eps");
+  std::string text(hex.begin(), hex.end());
+  size_t start = text.find('\n', text.find("\nimage\n") + 1) + 1, end = text.find("%%EndBinary");
+  ASSERT_LT(start, end);
+  Bytes binary(hex.begin(), hex.begin() + start);
+  for (size_t i = start; i + 1 < end; ++i) {
+    if (!std::isxdigit(text[i])) continue;
+    binary.push_back(static_cast<unsigned char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    ++i;
+  }
+  binary.insert(binary.end(), hex.begin() + end, hex.end());
+  CPicture a, b;
+  ASSERT_EQ(Load(hex, a), 0);
+  ASSERT_EQ(Load(binary, b), 0);
+  EXPECT_TRUE(SamePixels(a, b));
 }
