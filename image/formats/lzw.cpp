@@ -13,7 +13,7 @@ constexpr unsigned kHashSize = 8192;  // power of two above the table
 }  // namespace
 
 size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
-  if (minBits < 1 || minBits > 11) throw EGraphicsDataError("LZW: bad code size");
+  if (minBits < 1 || minBits > 8) throw EGraphicsDataError("LZW: bad code size");
   const bool tiff = kind == ImgLzwKind::Tiff;
   const unsigned clear = 1u << minBits, eoi = clear + 1;
   // Every string of the table is already in the output: a code's string is

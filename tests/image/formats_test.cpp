@@ -317,6 +317,7 @@ TEST(ImageFormats, HostileGifs) {
   EXPECT_EQ(Load(huge, pic), -3);
   EXPECT_EQ(ImgLoadMemory("GIF89a\x01\x00\x01\x00", 10, pic, 0), -1);
   EXPECT_TRUE(IsSentinel(pic));
+  EXPECT_EQ(Load(Gif(2, 1, 2, 9, PackLsb({{512, 10}, {300, 10}, {1, 10}, {513, 10}})), pic), -1);  // pixels past a byte
   // an image of no width: the screen's background
   Bytes empty = Gif(2, 2, 4, 2, PackLsb({{4, 3}, {5, 3}}));
   empty[13 + 12 + 5] = 0;
