@@ -173,7 +173,18 @@ void Place(const Layout& L, CPicture& pic, const uint8_t* seg, size_t rowBytes, 
     // fast ways for 8-bit chunky samples
     if (L.bits == 8 && L.planar == 1 && L.outBits == 24 && L.spp >= 3) {
       uint8_t* d = row + 3 * x0;
-      for (int64_t x = 0; x < n; ++x, src += L.spp, d += 3) d[0] = src[2], d[1] = src[1], d[2] = src[0];
+      int64_t x = 0;
+      if (L.spp == 3)
+        // four pixels as three words: R,G,B to B,G,R
+        for (; x + 4 <= n; x += 4, src += 12, d += 12) {
+          uint32_t a, b, c;
+          std::memcpy(&a, src, 4), std::memcpy(&b, src + 4, 4), std::memcpy(&c, src + 8, 4);
+          const uint32_t w0 = (a >> 16 & 0xFF) | (a & 0xFF00) | (a & 0xFF) << 16 | (b >> 8 & 0xFF) << 24;
+          const uint32_t w1 = (b & 0xFF) | (a >> 24) << 8 | (c & 0xFF) << 16 | (b & 0xFF000000u);
+          const uint32_t w2 = (b >> 16 & 0xFF) | (c >> 24) << 8 | (c & 0xFF0000) | (c >> 8 & 0xFF) << 24;
+          std::memcpy(d, &w0, 4), std::memcpy(d + 4, &w1, 4), std::memcpy(d + 8, &w2, 4);
+        }
+      for (; x < n; ++x, src += L.spp, d += 3) d[0] = src[2], d[1] = src[1], d[2] = src[0];
       continue;
     }
     if (L.bits == 8 && L.planar == 1 && L.outBits == 32 && L.spp >= 4 && L.colours == 3) {
