@@ -1,15 +1,22 @@
-// Tile blending and tile decoding against memcpy and the codecs' own loops.
+// Tile blending and tile decoding against memcpy and the codecs' own loops;
+// the other formats' decoding and encoding against Pillow (natively).
 #include <png.h>
 
 #include <csetjmp>
+#include <string>
 #include <vector>
 
 #include "bench/benchlib.h"
 #include "image/formats/jpegcodec.h"
 #include "image/formats/jpeglib_wrap.h"
+#include "image/formats/gifcodec.h"
 #include "image/formats/pngcodec.h"
+#include "image/formats/tiffcodec.h"
 #include "image/imgfile.h"
 #include "image/picture.h"
+#ifndef _WIN32
+#include "bench/pillowpeer.h"
+#endif
 
 namespace {
 
@@ -86,6 +93,96 @@ double PlainJpegDecode(const ImgBuffer& file, std::vector<uint8_t>& pixels) {
   return pixels[pixels.size() / 2];
 }
 
+#ifndef _WIN32
+// A 2048 x 2048 map-like picture: the tile's areas, roads and noise, larger.
+void MakeMap(CPicture& m) {
+  m.Create(24, 2048, 2048, 0);
+  const uint32_t land[] = {0xF2EFE9, 0xC8FACC, 0xAAD3DF, 0xE0DFDF, 0xADD19E, 0xF5DCBA};
+  orvbench::Random rnd;
+  for (int y = 0; y < 2048; ++y)
+    for (int x = 0; x < 2048; ++x) {
+      uint32_t c = land[((x / 97) + (y / 61) * 5 + (x * y / 40000)) % 6];
+      if (rnd.Next() % 7 == 0) c ^= 0x030303 * static_cast<uint32_t>(rnd.Next() % 3);
+      m.SetPixel(x, y, c);
+    }
+  for (int i = 0; i < 60; ++i) {
+    int p = static_cast<int>(rnd.Next() % 2040);
+    m.FillRect(0, p, 2048, 4, 0xFFFFFFFFu);
+    m.FillRect(p, 0, 3, 2048, 0xFFE892A2u);
+  }
+}
+
+// Decoding the same bytes: ImgLoadMemory against Pillow's open and load.
+void CompareDecode(orvbench::PillowPeer& peer, const char* name, const std::string& file) {
+  std::vector<uint8_t> data;
+  if (!orvbench::ReadWhole(file, data)) return;
+  CPicture pic;
+  if (ImgLoadMemory(data.data(), data.size(), pic, 0) != 0) {
+    std::printf("BENCH %s: not read\n", name);
+    return;
+  }
+  orvbench::Compare(
+      name, "ImgLoadMemory",
+      [&](long n) {
+        double s = 0;
+        for (long i = 0; i < n; ++i) s += ImgLoadMemory(data.data(), data.size(), pic, 0) + pic.GetPixel(9, 9);
+        return s;
+      },
+      "Pillow open + load", [&](long n) { return peer.Run("decode " + file, n); });
+}
+
+void ComparePillow() {
+  orvbench::PillowPeer peer;
+  if (!peer.Start()) {
+    std::printf("BENCH image.pillow: Pillow not available\n");
+    return;
+  }
+  CPicture map, pal;
+  MakeMap(map);
+  pal.ConvertFrom(map, 8);  // the fixed cube is enough for a decoding sample
+  const std::string dir = peer.Dir();
+  ImgBuffer gif, tif;
+  CGifWriter().Encode(map, gif);
+  CTiffWriter().Encode(map, tif);
+  orvbench::WriteWhole(dir + "/map.gif", gif.data, gif.size);
+  orvbench::WriteWhole(dir + "/map_lzw.tif", tif.data, tif.size);
+  CPngWriter().Save((dir + "/map.png").c_str(), map, 1);
+  // the files Pillow writes itself: Deflate TIFF, BMP, PNM
+  peer.Run("make " + dir, 1);
+  CompareDecode(peer, "image.gif.decode", dir + "/map.gif");
+  CompareDecode(peer, "image.tiff.lzw_predictor.decode", dir + "/map_lzw.tif");
+  CompareDecode(peer, "image.tiff.deflate.decode", dir + "/map_deflate.tif");
+  CompareDecode(peer, "image.bmp.24.decode", dir + "/map.bmp");
+  CompareDecode(peer, "image.bmp.rle8.decode", dir + "/map_rle8.bmp");
+  CompareDecode(peer, "image.pnm.decode", dir + "/map.ppm");
+  peer.Run("load " + dir + "/map.png", 1);
+  orvbench::Compare(
+      "image.tiff.encode", "CTiffWriter (LZW, predictor)",
+      [&](long n) {
+        double s = 0;
+        for (long i = 0; i < n; ++i) {
+          ImgBuffer out;
+          CTiffWriter().Encode(map, out);
+          s += out.size;
+        }
+        return s;
+      },
+      "Pillow TIFF LZW", [&](long n) { return peer.Run("encode TIFF", n); });
+  orvbench::Compare(
+      "image.gif.encode", "CGifWriter (palette made)",
+      [&](long n) {
+        double s = 0;
+        for (long i = 0; i < n; ++i) {
+          ImgBuffer out;
+          CGifWriter().Encode(map, out);
+          s += out.size;
+        }
+        return s;
+      },
+      "Pillow GIF (quantized)", [&](long n) { return peer.Run("encode GIF", n); });
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,5 +258,8 @@ int main(int argc, char** argv) {
         for (long i = 0; i < n; ++i) s += PlainJpegDecode(jpg, plain);
         return s;
       });
+#ifndef _WIN32
+  ComparePillow();
+#endif
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -16,9 +17,8 @@
 #include <unistd.h>
 #endif
 
-#include "image/formats/jpegcodec.h"
-#include "image/formats/pngcodec.h"
 #include "image/imgerror.h"
+#include "image/imgformats.h"
 #include "image/picture.h"
 
 ImgBuffer::~ImgBuffer() { std::free(data); }
@@ -45,17 +45,20 @@ bool ImgBuffer::Append(const void* p, size_t n) {
   return true;
 }
 
+bool ImgBuffer::Patch(uint64_t offset, const void* p, size_t n) {
+  if (offset > size || n > size - offset) return false;
+  if (n) std::memcpy(data + offset, p, n);
+  return true;
+}
+
 int ImgLoadMemory(const void* data, size_t size, CPicture& picture, unsigned flags) {
   (void)flags;
   if (!data && size) return -4;
   const uint8_t* d = static_cast<const uint8_t*>(data);
   try {
-    if (ImgIsPng(d, size))
-      ImgDecodePng(d, size, picture);
-    else if (ImgIsJpeg(d, size))
-      ImgDecodeJpeg(d, size, picture);
-    else
-      return -2;
+    const CPictureReader* reader = ImgFindReader(d, size);
+    if (!reader) return -2;
+    reader->Decode(d, size, picture);
   } catch (const EGraphicsException& e) {
     return e.Code() < 0 && e.Code() >= -4 ? e.Code() : -1;
   } catch (const std::bad_alloc&) {
@@ -68,22 +71,6 @@ int ImgLoadMemory(const void* data, size_t size, CPicture& picture, unsigned fla
 
 namespace {
 
-// The extension behind the last dot of the last path component, lower case.
-std::string Extension(const char* name) {
-  const char* base = name;
-  for (const char* p = name; *p; ++p)
-    if (*p == '/' || *p == '\\' || *p == ':') base = p + 1;
-  const char* dot = std::strrchr(base, '.');
-  std::string ext;
-  if (dot)
-    for (const char* p = dot + 1; *p; ++p) ext += static_cast<char>(*p >= 'A' && *p <= 'Z' ? *p + 32 : *p);
-  return ext;
-}
-
-}  // namespace
-
-namespace {
-
 // Passes bytes on until the flag is set, then fails every write.
 class CancelSink : public ImgSink {
  public:
@@ -91,6 +78,10 @@ class CancelSink : public ImgSink {
   bool Write(const void* data, size_t size) override {
     if (m_cancel && *m_cancel) return false;
     return m_out.Write(data, size);
+  }
+  bool Patch(uint64_t offset, const void* data, size_t size) override {
+    if (m_cancel && *m_cancel) return false;
+    return m_out.Patch(offset, data, size);
   }
 
  private:
@@ -106,10 +97,8 @@ int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comme
 
 int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment, const volatile long* cancel) {
   if (!fileName || !*fileName) return -4;
-  std::string ext = Extension(fileName);
-  bool png = ext == "png";
-  bool jpeg = ext == "jpg" || ext == "jpeg" || ext == "jpe";
-  if (!png && !jpeg) return -2;
+  std::unique_ptr<CPictureWriter> writer = ImgWriterForFile(fileName);
+  if (!writer) return -2;
   if (picture.IsEmpty()) return -4;
   auto stopped = [cancel] { return cancel && *cancel; };
   try {
@@ -117,15 +106,8 @@ int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comme
     ImgReplaceFile file;
     file.Open(fileName);
     CancelSink sink(file, cancel);
-    if (png) {
-      CPngWriter w;
-      w.m_comment = comment;
-      w.Encode(picture, 0, sink);
-    } else {
-      CJpegWriter w;
-      w.m_comment = comment;
-      w.Encode(picture, sink);
-    }
+    writer->m_comment = comment;
+    writer->Encode(picture, sink);
     if (stopped()) return kImgSaveCancelled;
     file.Commit();
   } catch (const EGraphicsException&) {
@@ -138,6 +120,7 @@ int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comme
 
 ImgReplaceFile::ImgReplaceFile()
     : m_used(0),
+      m_flushed(0),
       m_failed(false),
 #ifdef _WIN32
       m_handle(INVALID_HANDLE_VALUE)
@@ -180,6 +163,7 @@ void ImgReplaceFile::Open(const char* target) {
   m_target = target;
   m_temp = m_target + suffix;
   m_used = 0;
+  m_flushed = 0;
   m_failed = false;
   m_buffer.resize(1 << 16);
 #ifdef _WIN32
@@ -194,6 +178,7 @@ void ImgReplaceFile::Open(const char* target) {
 bool ImgReplaceFile::Flush() {
   const uint8_t* p = m_buffer.data();
   size_t left = m_used;
+  m_flushed += m_used;
   m_used = 0;
 #ifdef _WIN32
   if (m_handle == INVALID_HANDLE_VALUE) return false;
@@ -232,6 +217,48 @@ bool ImgReplaceFile::Write(const void* data, size_t size) {
     }
   }
   return true;
+}
+
+bool ImgReplaceFile::Patch(uint64_t offset, const void* data, size_t size) {
+  if (m_failed) return false;
+  uint64_t end = m_flushed + m_used;
+  if (offset > end || size > end - offset) return false;
+  if (offset >= m_flushed) {  // still in the buffer
+    if (size) std::memcpy(m_buffer.data() + (offset - m_flushed), data, size);
+    return true;
+  }
+  if (!Flush()) {
+    m_failed = true;
+    return false;
+  }
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+#ifdef _WIN32
+  LARGE_INTEGER at, zero;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  zero.QuadPart = 0;
+  bool ok = SetFilePointerEx(m_handle, at, nullptr, FILE_BEGIN) != 0;
+  while (ok && size > 0) {
+    DWORD done = 0;
+    ok = WriteFile(m_handle, p, static_cast<DWORD>(size), &done, nullptr) && done > 0;
+    p += done;
+    size -= done;
+  }
+  ok = SetFilePointerEx(m_handle, zero, nullptr, FILE_END) && ok;
+#else
+  bool ok = true;
+  while (ok && size > 0) {
+    ssize_t n = ::pwrite(m_fd, p, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) {
+      p += n;
+      size -= static_cast<size_t>(n);
+      offset += static_cast<uint64_t>(n);
+    }
+  }
+#endif
+  if (!ok) m_failed = true;
+  return ok;
 }
 
 void ImgReplaceFile::Commit() {

@@ -11,6 +11,9 @@ bool ImgIsJpeg(const uint8_t* data, size_t size);
 // Throws EGraphicsException; out is only changed on success. Grey JPEGs give
 // 8-bit grey palette pictures, the others 24 bits.
 void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out);
+// The same for streams whose three components are R, G, B (TIFF's RGB
+// JPEG strips) rather than YCbCr.
+void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out, bool rgbComponents);
 
 class CJpegWriter {
  public:

@@ -25,6 +25,7 @@ struct JpegReadCtx {
   const uint8_t* data;
   size_t size;
   bool created;
+  bool rgb;  // three components are R, G, B whatever their ids say
 };
 
 void ErrorExit(j_common_ptr cinfo) {
@@ -68,6 +69,7 @@ int Start(JpegReadCtx* c) {
   c->src.bytes_in_buffer = c->size;
   c->cinfo.src = &c->src;
   jpeg_read_header(&c->cinfo, TRUE);
+  if (c->rgb && c->cinfo.num_components == 3) c->cinfo.jpeg_color_space = JCS_RGB;
   switch (c->cinfo.num_components) {
     case 1:
       c->cinfo.out_color_space = JCS_GRAYSCALE;
@@ -154,7 +156,9 @@ bool ImgIsJpeg(const uint8_t* data, size_t size) {
   return data && size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out) {
+void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out) { ImgDecodeJpeg(data, size, out, false); }
+
+void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out, bool rgbComponents) {
   if (!ImgIsJpeg(data, size)) throw EGraphicsFormatError("not a JPEG file");
   JpegReadCtx* c = new JpegReadCtx;  // large; keep it off the worker's small stack
   std::memset(c, 0, sizeof(*c));
@@ -164,6 +168,7 @@ void ImgDecodeJpeg(const uint8_t* data, size_t size, CPicture& out) {
   } freeCtx{c};
   c->data = data;
   c->size = size;
+  c->rgb = rgbComponents;
   JpegReadGuard guard{c};
   if (Start(c)) {
     if (!c->created) throw EGraphicsMemoryError("JPEG: out of memory");

@@ -1,6 +1,6 @@
-// The viewer's pictures and limits under Windows: PNG and JPEG load, every
-// other or hostile picture (a 30000 x 30000 PNG header, a truncated JPEG,
-// GIF, a missing file) frames its alt text, at most 256 are loaded, and a
+// The viewer's pictures and limits under Windows: PNG, JPEG and GIF load,
+// every hostile picture (a 30000 x 30000 PNG header, a truncated JPEG, a GIF
+// without an image, a missing file) frames its alt text, at most 256 are loaded, and a
 // page of the largest size loads.
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "htmlview/htmllimits.h"
 #include "htmlview/htmlpaint.h"
 #include "htmlview/htmlurl.h"
+#include "image/formats/lzw.h"
 #include "image/imgfile.h"
 #include "image/picture.h"
 #include "tests/support/testenv.h"
@@ -124,6 +125,49 @@ TEST_F(ViewerImages, TransparencyLiesOnThePageBackground) {
   const uint32_t* px = static_cast<const uint32_t*>(bits);
   EXPECT_EQ(0x00FF00u, px[10 * 40 + 5] & 0xFFFFFF);
   EXPECT_EQ(0x0000FFu, px[10 * 40 + 30] & 0xFFFFFF);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+// Interlaced, index 0 transparent: the top half clear left of blue, the
+// bottom half all blue; stored in the four passes' row order.
+TEST_F(ViewerImages, TransparentInterlacedGifShowsThePage) {
+  ImgBuffer gif;
+  const uint8_t head[] = {'G', 'I', 'F', '8', '9', 'a', 40, 0, 20, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0xFF,
+                          0x21, 0xF9, 4, 1, 0, 0, 0, 0, 0x2C, 0, 0, 0, 0, 40, 0, 20, 0, 0x40, 2};
+  ASSERT_TRUE(gif.Append(head, sizeof(head)));
+  {
+    CLzwEncoder lzw(ImgLzwKind::Gif, 2, gif);
+    const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+      for (int y = start[pass]; y < 20; y += step[pass]) {
+        uint8_t row[40];
+        for (int x = 0; x < 40; ++x) row[x] = y < 10 && x < 20 ? 0 : 1;
+        lzw.Add(row, 40);
+      }
+    lzw.Finish();
+  }
+  ASSERT_TRUE(gif.Append(";", 1));
+  orvtest::WriteFile(dir + "\\zeilen.gif", gif.data, gif.size);
+  HtmlDocument doc = Page("<body bgcolor=#00ff00><img src=zeilen.gif alt=z>");
+  HtmlImages images;
+  images.Load(doc, HtmlFileUrl(Wide(dir + "\\seite.html")), 0x00FF00);
+  int w = 0, h = 0;
+  ASSERT_TRUE(images.ImageSize(0, &w, &h));
+  EXPECT_EQ(40, w);
+  EXPECT_EQ(20, h);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 40, -20, 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  images.Draw(dc, 0, 0, 0, 40, 20);
+  GdiFlush();
+  const uint32_t* px = static_cast<const uint32_t*>(bits);
+  EXPECT_EQ(0x00FF00u, px[3 * 40 + 5] & 0xFFFFFF);
+  EXPECT_EQ(0x0000FFu, px[3 * 40 + 30] & 0xFFFFFF);
+  EXPECT_EQ(0x0000FFu, px[15 * 40 + 5] & 0xFFFFFF);
   SelectObject(dc, old);
   DeleteObject(bmp);
   DeleteDC(dc);

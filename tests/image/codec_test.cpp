@@ -252,7 +252,7 @@ TEST(ImageDecode, RandomDamageNeverCrashes) {
 }
 
 TEST(ImageDecode, UnknownFormatsGiveMinusTwo) {
-  const char* samples[] = {"GIF89a\x01\x00\x01\x00", "BM6\x00\x00\x00\x00\x00", "plain text, not a picture",
+  const char* samples[] = {"RIFF\x04\x00\x00\x00WEBP", "BM6\x00\x00\x00\x00\x00", "plain text, not a picture",
                            "\xFF\xD8\x00\x00"};
   for (const char* s : samples) {
     CPicture pic;
@@ -392,7 +392,7 @@ TEST(ImageSave, FailureKeepsTheExistingFile) {
   CPicture empty, small;
   EXPECT_EQ(ImgSaveFile(file.c_str(), empty, nullptr), -4);
   ASSERT_TRUE(small.Create(24, 4, 4, 0xFF0000));
-  EXPECT_EQ(ImgSaveFile((dir + "/map.gif").c_str(), small, nullptr), -2);
+  EXPECT_EQ(ImgSaveFile((dir + "/map.tlsp").c_str(), small, nullptr), -2);  // the sequence format is not written
   EXPECT_EQ(ImgSaveFile((dir + "/noext").c_str(), small, nullptr), -2);
   EXPECT_EQ(ImgSaveFile((dir + "/missing/x.png").c_str(), small, nullptr), -1);
   EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
@@ -404,6 +404,13 @@ TEST(ImageSave, FailureKeepsTheExistingFile) {
   ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
   EXPECT_EQ(back.Width(), 4);
   EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
+
+  // a GIF is saved as one
+  ASSERT_EQ(ImgSaveFile((dir + "/map.gif").c_str(), small, nullptr), 0);
+  ASSERT_TRUE(orvtest::ReadFile(dir + "/map.gif", data));
+  ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back, 0), 0);
+  EXPECT_EQ(std::string(data.begin(), data.begin() + 6), "GIF87a");
+  EXPECT_EQ(back.GetColor(3, 3), 0xFFFF0000u);
 }
 
 // Stopped from another thread while the encoder writes: the writer fails,

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Makes the image fixtures with ImageMagick: PNG and JPEG files of every
 kind the decoder handles, each with ImageMagick's own decode as 8-bit RGBA
-(NAME.raw) and its size (NAME.size: "W H").
+(NAME.raw) and its size (NAME.size: "W H"). GIF, TIFF and EPS files come
+from ImageMagick, Pillow and tiffcp, each decoded by its maker (formats.txt
+lists them; make_fixtures_raster.py, when present, adds its own there).
 
 usage: make_fixtures.py OUTDIR        (make)
        make_fixtures.py --check OUTDIR (check what the codec tests saved)
@@ -10,6 +12,9 @@ import os
 import shutil
 import subprocess
 import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
 
 
 def run(*args):
@@ -78,40 +83,91 @@ def make(outdir):
         for name, _, prefix in FIXTURES:
             f.write("%s.%s\n" % (name, "jpg" if prefix == "JPEG:" else "png"))
     print("made %d fixtures in %s" % (len(FIXTURES), outdir))
+    import make_fixtures_formats
+    made = make_fixtures_formats.make(outdir)
+    with open(os.path.join(outdir, "formats.txt"), "w") as f:
+        f.write("".join(n + "\n" for n in made))
+    raster = os.path.join(HERE, "make_fixtures_raster.py")
+    if os.path.exists(raster):
+        subprocess.run([sys.executable, "-B", raster, outdir], check=True)
+    print("made %d fixtures of the other formats" % len(made))
+
+
+def pillow_rgba(img):
+    from PIL import Image
+    im = Image.open(img)
+    return im.convert("RGBA").tobytes(), im.info.get("comment", b"")
+
+
+def ghostscript_rgba(img):
+    png = img + ".render.png"
+    run("gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", "-r72", "-dEPSCrop",
+        "-sOutputFile=" + png, img)
+    got = out("convert", png, "-alpha", "on", "-depth", "8", "rgba:-")
+    size = out("identify", "-format", "%w %h", png).decode().split()
+    os.remove(png)
+    return got, size
+
+
+def eps_title(img):
+    for line in open(img, "rb"):
+        if line.startswith(b"%%Title: "):
+            return line[9:].rstrip(b"\r\n")
+    return b""
 
 
 def check(outdir):
-    """The codec tests saved out/*.png and out/*.jpg with a comment and a raw
-    RGBA dump of what they saved (NAME.rgba, NAME.size, NAME.comment):
-    ImageMagick must read the same pixels and comment."""
+    """The codec tests saved out/NAME.EXT with a comment and a raw RGBA dump
+    of what they saved (NAME.rgba, NAME.size, NAME.comment): ImageMagick
+    (Ghostscript for EPS, Pillow too for GIF and TIFF) must read the same
+    pixels (those of alpha 0 by alpha alone) and comment."""
     d = os.path.join(outdir, "out")
     names = sorted(n[:-5] for n in os.listdir(d) if n.endswith(".size"))
     passed = failed = 0
     for n in names:
-        files = [f for f in os.listdir(d) if f.startswith(n + ".") and f.split(".")[-1] in ("png", "jpg")]
+        files = [f for f in os.listdir(d) if f.startswith(n + ".") and
+                 f.split(".")[-1] in ("png", "jpg", "gif", "tif", "eps")]
         if len(files) != 1:
             print("FAIL %s: %d image files" % (n, len(files)))
             failed += 1
             continue
         img = os.path.join(d, files[0])
+        ext = img.rsplit(".", 1)[1]
         w, h = open(os.path.join(d, n + ".size")).read().split()
         want = open(os.path.join(d, n + ".rgba"), "rb").read()
-        got = out("convert", img, "-depth", "8", "rgba:-")
-        size = out("identify", "-format", "%w %h", img).decode().split()
-        comment = out("identify", "-format", "%c", img)
         want_comment = open(os.path.join(d, n + ".comment"), "rb").read()
-        jpeg = img.endswith(".jpg")
+        readers = []
+        if ext == "eps":
+            got, size = ghostscript_rgba(img)
+            readers.append(("Ghostscript", got, eps_title(img)))
+        else:
+            size = out("identify", "-format", "%w %h", img).decode().split()
+            readers.append(("ImageMagick", out("convert", img, "-depth", "8", "rgba:-"),
+                            out("identify", "-format", "%c", img)))
+            if ext in ("gif", "tif"):
+                readers.append(("Pillow",) + pillow_rgba(img))
+                if ext == "tif":  # Pillow keeps the description under its tag
+                    from PIL import Image
+                    readers[-1] = readers[-1][:2] + (Image.open(img).tag_v2.get(270, "").encode("cp1252"),)
+        jpeg = ext == "jpg"
         tol = 24 if jpeg else 0  # lossy at the default quality, chroma halved
-        worst = max((abs(a - b) for a, b in zip(got, want)), default=0) if len(got) == len(want) else 999
-        ok = size == [w, h] and len(got) == len(want) and worst <= tol and comment == want_comment
-        if jpeg:  # written at the default quality of 75
-            quality = out("identify", "-format", "%Q", img).decode().strip()
-            ok = ok and quality == "75"
-            comment += b" quality " + quality.encode()
-        print("%s %s: size %s, worst channel difference %d, comment %r" %
-              ("ok" if ok else "FAIL", files[0], "x".join(size), worst, comment))
-        passed += ok
-        failed += not ok
+        for reader, got, comment in readers:
+            worst = 999
+            if len(got) == len(want):
+                worst = 0
+                for i in range(0, len(got), 4):
+                    k0 = 3 if got[i + 3] == 0 and want[i + 3] == 0 else 0
+                    for k in range(k0, 4):
+                        worst = max(worst, abs(got[i + k] - want[i + k]))
+            ok = size == [w, h] and worst <= tol and comment == want_comment
+            if jpeg:  # written at the default quality of 75
+                quality = out("identify", "-format", "%Q", img).decode().strip()
+                ok = ok and quality == "75"
+                comment += b" quality " + quality.encode()
+            print("%s %s by %s: size %s, worst channel difference %d, comment %r" %
+                  ("ok" if ok else "FAIL", files[0], reader, "x".join(size), worst, comment))
+            passed += ok
+            failed += not ok
     if not names:
         print("FAIL: the codec tests saved nothing")
         failed += 1

@@ -248,6 +248,15 @@ def scenario_mapexport(work, srv, log):
         wait_saved(typed)
         check_export(typed, px, py, 700, 300)
 
+        # typed as TIFF and GIF: saved so, with the georeference
+        for ext, magic in (("tif", b"II*\0"), ("gif", b"GIF89a")):
+            other = os.path.join(work, "typed." + ext)
+            section(p, ID_SAVE, lat, lon, 700, 300)
+            save_as(p, other)
+            wait_saved(other)
+            check(open(other, "rb").read(len(magic)) == magic, "typed.%s is no %s file" % (ext, ext))
+            check_export(other, px, py, 700, 300)
+
         # the widest the export takes
         wide = os.path.join(work, "wide.png")
         section(p, ID_SAVE, lat, lon, 18000, 64)

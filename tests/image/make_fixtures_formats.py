@@ -1,0 +1,147 @@
+"""GIF, TIFF and EPS fixtures, each decoded by its maker (ImageMagick,
+Pillow) to NAME.raw (8-bit RGBA) and NAME.size ("W H"). Called by
+make_fixtures.py; returns the file names made."""
+import os
+import struct
+import subprocess
+
+from PIL import Image
+
+BASE = ["-size", "67x45", "gradient:#ff2000-#0030ff", "-fill", "#20c040",
+        "-draw", "circle 30,22 30,8", "-fill", "#ffff80", "-draw", "rectangle 50,5 62,40"]
+ALPHA = BASE + ["-alpha", "set", "-region", "20x10+5+5", "-alpha", "transparent", "+region",
+                "-channel", "A", "-fx", "i<10 ? i/10 : u.a", "+channel"]
+# 8-bit samples unless a fixture asks for more (the gradient is 16 bits)
+BASE = BASE + ["-alpha", "off", "-depth", "8"]
+ALPHA = ALPHA + ["-depth", "8"]
+# ImageMagick options before the output file, and its prefix
+MAGICK = [
+    ("gif_pal.gif", BASE + ["-colors", "200"], "GIF:"),
+    ("gif_interlaced.gif", BASE + ["-colors", "64", "-interlace", "GIF"], "GIF:"),
+    ("gif_trns.gif", ALPHA + ["-colors", "60"], "GIF:"),
+    ("gif_table8.gif", BASE + ["-colors", "7"], "GIF:"),
+    ("gif_mono.gif", BASE + ["-monochrome"], "GIF:"),
+    ("tif_none.tif", BASE, "TIFF:"),
+    ("tif_packbits.tif", BASE + ["-compress", "RLE"], "TIFF:"),
+    ("tif_lzw.tif", BASE + ["-compress", "LZW"], "TIFF:"),
+    ("tif_lzw_pred.tif", BASE + ["-compress", "LZW", "-define", "tiff:predictor=2"], "TIFF:"),
+    ("tif_zip.tif", BASE + ["-compress", "Zip"], "TIFF:"),
+    ("tif_zip_pred_msb.tif", BASE + ["-compress", "Zip", "-define", "tiff:predictor=2", "-define", "tiff:endian=msb"], "TIFF:"),
+    ("tif_jpeg_rgb.tif", BASE + ["-compress", "JPEG", "-quality", "92"], "TIFF:"),
+    ("tif_tiles.tif", BASE + ["-compress", "LZW", "-define", "tiff:tile-geometry=16x16"], "TIFF:"),
+    ("tif_planar.tif", BASE + ["-compress", "LZW", "-interlace", "Plane"], "TIFF:"),
+    ("tif_big.tif", BASE + ["-compress", "Zip"], "TIFF64:"),
+    ("tif_big_msb.tif", ALPHA + ["-define", "tiff:endian=msb"], "TIFF64:"),
+    ("tif_mono.tif", BASE + ["-monochrome", "-depth", "1"], "TIFF:"),
+    ("tif_miniswhite.tif", BASE + ["-colorspace", "Gray", "-define", "quantum:polarity=min-is-white"], "TIFF:"),
+    ("tif_mono_miniswhite.tif", BASE + ["-monochrome", "-depth", "1", "-define", "quantum:polarity=min-is-white",
+                                        "-compress", "RLE"], "TIFF:"),
+    ("tif_grey8.tif", BASE + ["-colorspace", "Gray", "-compress", "LZW", "-define", "tiff:predictor=2"], "TIFF:"),
+    ("tif_grey4.tif", BASE + ["-colorspace", "Gray", "-depth", "4"], "TIFF:"),
+    ("tif_grey16.tif", BASE + ["-colorspace", "Gray", "-depth", "16", "-compress", "LZW", "-define", "tiff:predictor=2"], "TIFF:"),
+    ("tif_greyalpha.tif", ALPHA + ["-colorspace", "Gray", "-compress", "Zip"], "TIFF:"),
+    ("tif_palette.tif", BASE + ["-colors", "100", "-type", "Palette"], "TIFF:"),
+    ("tif_palette4.tif", BASE + ["-colors", "12", "-type", "Palette", "-depth", "4"], "TIFF:"),
+    ("tif_rgb16.tif", BASE + ["-depth", "16", "-compress", "LZW", "-define", "tiff:predictor=2"], "TIFF:"),
+    ("tif_rgba.tif", ALPHA + ["-compress", "LZW"], "TIFF:"),
+    ("tif_rgba16.tif", ALPHA + ["-depth", "16", "-compress", "Zip"], "TIFF:"),
+    ("tif_rgba_assoc.tif", ALPHA + ["-define", "tiff:alpha=associated", "-compress", "LZW"], "TIFF:"),
+    ("tif_rgba_planar_tiles.tif", ALPHA + ["-interlace", "Plane", "-define", "tiff:tile-geometry=32x16"], "TIFF:"),
+]
+
+
+def run(*args):
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
+
+
+def magick_dump(path, outdir, name):
+    stem = os.path.join(outdir, name.rsplit(".", 1)[0])
+    run("convert", path + "[0]", "-depth", "8", "rgba:" + stem + ".raw")
+    size = subprocess.run(["identify", "-format", "%w %h", path + "[0]"], check=True,
+                          stdout=subprocess.PIPE).stdout.decode().strip()
+    with open(stem + ".size", "w") as f:
+        f.write(size + "\n")
+
+
+def pillow_dump(im, outdir, name):
+    stem = os.path.join(outdir, name.rsplit(".", 1)[0])
+    im = im.convert("RGBA")
+    with open(stem + ".raw", "wb") as f:
+        f.write(im.tobytes())
+    with open(stem + ".size", "w") as f:
+        f.write("%d %d\n" % im.size)
+
+
+def gif_local_table(src, dst):
+    """The screen's table moved into the image descriptor."""
+    d = open(src, "rb").read()
+    flags = d[10]
+    n = 3 * (2 << (flags & 7))
+    table = d[13:13 + n]
+    body = bytearray(d[:10] + bytes([flags & 0x70, d[11], d[12]]) + d[13 + n:])
+    i = 13
+    while body[i] != 0x2C:  # extensions
+        i += 2
+        while body[i]:
+            i += body[i] + 1
+        i += 1
+    body[i + 9] = 0x80 | (flags & 7)
+    open(dst, "wb").write(bytes(body[:i + 10]) + table + bytes(body[i + 10:]))
+
+
+def make(outdir):
+    made = []
+    for name, opts, prefix in MAGICK:
+        path = os.path.join(outdir, name)
+        run("convert", "-seed", "7", *opts, prefix + path)
+        magick_dump(path, outdir, name)
+        made.append(name)
+    j = os.path.join
+    src = j(outdir, "src.png")
+    run("convert", *BASE, "PNG24:" + src)
+    base = Image.open(src).convert("RGB")
+    # GIF by Pillow: 87a, a transparent index (interlaced), a moved table
+    pal = base.quantize(40)
+    pal.save(j(outdir, "gif_pillow87.gif"), interlace=False)
+    pal.save(j(outdir, "gif_pillow_trns.gif"), transparency=3, interlace=True)
+    gif_local_table(j(outdir, "gif_pillow87.gif"), j(outdir, "gif_local.gif"))
+    for name in ("gif_pillow87.gif", "gif_pillow_trns.gif", "gif_local.gif"):
+        pillow_dump(Image.open(j(outdir, name)), outdir, name)
+        made.append(name)
+    # an image smaller than its screen, with and without a transparent index
+    for name, extra in (("gif_offset.gif", []), ("gif_offset_trns.gif", ["-transparent", "#ffff80"])):
+        run("convert", *BASE, "-colors", "30", *extra, "-repage", "90x70+10+8", "GIF:" + j(outdir, name))
+        pillow_dump(Image.open(j(outdir, name)), outdir, name)
+        made.append(name)
+    # TIFF by Pillow and tiffcp
+    for name, comp in (("tif_pillow_lzw.tif", "tiff_lzw"), ("tif_pillow_deflate.tif", "tiff_adobe_deflate"),
+                       ("tif_pillow_packbits.tif", "packbits")):
+        base.save(j(outdir, name), compression=comp)
+        pillow_dump(Image.open(j(outdir, name)), outdir, name)
+        made.append(name)
+    rgba = Image.open(src).convert("RGBA")
+    rgba.putalpha(Image.linear_gradient("L").resize(rgba.size))
+    rgba.save(j(outdir, "tif_pillow_rgba.tif"), compression="tiff_lzw")
+    pillow_dump(Image.open(j(outdir, "tif_pillow_rgba.tif")), outdir, "tif_pillow_rgba.tif")
+    made.append("tif_pillow_rgba.tif")
+    run("convert", *BASE, "TIFF:" + j(outdir, "plain.tif"))
+    run("tiffcp", "-c", "jpeg:90", "-r", "16", j(outdir, "plain.tif"), j(outdir, "tif_jpeg_ycbcr.tif"))
+    run("tiffcp", "-c", "jpeg:90", "-t", "-w", "32", "-l", "32", j(outdir, "plain.tif"), j(outdir, "tif_jpeg_tiles.tif"))
+    for name in ("tif_jpeg_ycbcr.tif", "tif_jpeg_tiles.tif"):
+        magick_dump(j(outdir, name), outdir, name)
+        made.append(name)
+    os.remove(j(outdir, "plain.tif"))
+    # EPS: DOS-EPS with a TIFF preview by ImageMagick, picture data by Pillow
+    run("convert", *BASE, "EPT2:" + j(outdir, "eps_dos.eps"))
+    d = open(j(outdir, "eps_dos.eps"), "rb").read()
+    at, n = struct.unpack("<II", d[20:28])
+    open(j(outdir, "preview.tif"), "wb").write(d[at:at + n])
+    magick_dump(j(outdir, "preview.tif"), outdir, "eps_dos.eps")
+    os.remove(j(outdir, "preview.tif"))
+    made.append("eps_dos.eps")
+    for name, im in (("eps_pillow_rgb.eps", base), ("eps_pillow_grey.eps", base.convert("L"))):
+        im.save(j(outdir, name))
+        pillow_dump(im, outdir, name)
+        made.append(name)
+    os.remove(src)
+    return made
