@@ -151,10 +151,10 @@ void CPnmWriter::Encode(const CPicture& picture, ImgSink& out) {
   if (kind != 'b' && kind != 'g' && kind != 'p') throw EGraphicsDataError("PNM: unknown kind");
   std::string head = kind == 'b' ? "P4\n" : kind == 'g' ? "P5\n" : "P6\n";
   if (m_comment && *m_comment) {
-    head += "# ";
+    head += '#';
     for (const char* c = m_comment; *c; ++c) {
       if (*c == '\r' && c[1] == '\n') continue;
-      head += *c == '\r' || *c == '\n' ? std::string("\n# ") : std::string(1, *c);
+      head += *c == '\r' || *c == '\n' ? std::string("\n#") : std::string(1, *c);
     }
     head += '\n';
   }
