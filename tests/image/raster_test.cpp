@@ -258,3 +258,111 @@ TEST(RasterWrite, WrittenFilesReadBackTheSame) {
   save("ico_png256", "ico", big, nullptr, [&](ImgBuffer& b) { CIcoWriter w; w.Encode(big, b); }, Kept(big, 1));
   EXPECT_EQ(made, 64);
 }
+
+namespace {
+
+void Le(Bytes& b, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void Be(Bytes& b, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<unsigned char>(v >> s));
+}
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A BMP file header and 40-byte info header (hsize other than 40: zeros
+// after the first 40 bytes), with pixel offset right after it and the palette.
+Bytes BmpHead(int32_t w, int32_t h, int bits, uint32_t comp, uint32_t colours, uint32_t hsize = 40, uint32_t palette = 0) {
+  Bytes b = {'B', 'M'};
+  Le(b, 0, 4), Le(b, 0, 4), Le(b, 14 + hsize + 4 * palette, 4);
+  Le(b, hsize, 4), Le(b, static_cast<uint32_t>(w), 4), Le(b, static_cast<uint32_t>(h), 4), Le(b, 1, 2), Le(b, bits, 2);
+  Le(b, comp, 4), Le(b, 0, 4), Le(b, 0, 4), Le(b, 0, 4), Le(b, colours, 4), Le(b, 0, 4);
+  b.resize(14 + hsize, 0);
+  for (uint32_t i = 0; i < palette; ++i) Le(b, 0x00FFFFFF, 4);
+  return b;
+}
+
+// An XWD header (big-endian, no window name) with the fields given.
+Bytes XwdHead(uint32_t format, uint32_t depth, uint32_t w, uint32_t h, uint32_t bpp, uint32_t line, uint32_t cls,
+              uint32_t colours) {
+  const uint32_t f[25] = {100, 7, format, depth, w, h, 0, 1, 32, 1, 32, bpp, line, cls, 0xFF0000, 0xFF00, 0xFF,
+                          8, colours, colours, w, h, 0, 0, 0};
+  Bytes b;
+  for (uint32_t v : f) Be(b, v);
+  return b;
+}
+
+}  // namespace
+
+TEST(RasterDecode, HostileInputIsRefusedWithItsCode) {
+  Bytes rle = BmpHead(4, 4, 8, 1, 2, 40, 2);
+  for (unsigned char c : {2, 7, 0, 2, 10, 0, 0, 1}) rle.push_back(c);  // a run, then a delta out to x 12
+  Bytes rleDown = BmpHead(4, 4, 8, 1, 2, 40, 2);
+  for (unsigned char c : {0, 2, 0, 5, 0, 1}) rleDown.push_back(c);  // five rows up of four
+  Bytes icoPast = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
+  Le(icoPast, 40, 4), Le(icoPast, 4000, 4);
+  Bytes icoHuge = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
+  Le(icoHuge, 0xFFFFFFF0u, 4), Le(icoHuge, 22, 4);
+  icoHuge.resize(80, 0);
+  Bytes xwdMap = XwdHead(2, 8, 4, 4, 8, 4, 3, 0x10000000);
+  xwdMap.resize(200, 0);
+  Bytes tiny = BmpHead(8000, 8000, 24, 0, 0);
+  tiny.resize(tiny.size() + 64, 0);
+  const struct {
+    const char* what;
+    const Codec& codec;
+    Bytes data;
+    int code;
+  } cases[] = {
+      {"BMP wider than the limit", kCodecs[0], BmpHead(40000, 1, 24, 0, 0), -3},
+      {"BMP of too many pixels", kCodecs[0], BmpHead(20000, 20000, 24, 0, 0), -3},
+      {"BMP top-down of -2^31 rows", kCodecs[0], BmpHead(1, INT32_MIN, 24, 0, 0), -3},
+      {"BMP sides the data cannot hold", kCodecs[0], tiny, -1},
+      {"BMP RLE delta past the row", kCodecs[0], rle, -1},
+      {"BMP RLE delta past the last row", kCodecs[0], rleDown, -1},
+      {"BMP top-down RLE", kCodecs[0], BmpHead(4, -4, 8, 1, 2, 40, 2), -1},
+      {"BMP palette longer than 256", kCodecs[0], BmpHead(4, 4, 8, 0, 0xFFFFFFFF), -1},
+      {"BMP bit fields at 24 bits", kCodecs[0], BmpHead(4, 4, 24, 3, 0), -1},
+      {"BMP embedded JPEG", kCodecs[0], BmpHead(4, 4, 24, 4, 0), -2},
+      {"BMP embedded PNG", kCodecs[0], BmpHead(4, 4, 24, 5, 0), -2},
+      {"OS/2 Huffman", kCodecs[0], BmpHead(4, 4, 1, 3, 0, 64), -2},
+      {"OS/2 RLE24", kCodecs[0], BmpHead(4, 4, 24, 4, 0, 64), -2},
+      {"ICO entry past the data", kCodecs[1], icoPast, -1},
+      {"ICO entry size wrapping the offset", kCodecs[1], icoHuge, -1},
+      {"ICO directory longer than the data", kCodecs[1], Bytes{0, 0, 1, 0, 0xE8, 3, 0, 0, 0, 0}, -2},
+      {"PNM wider than the limit", kCodecs[5], Text("P6 100000 1 255\n"), -3},
+      {"PNM sides the data cannot hold", kCodecs[5], Text("P5 8000 8000 255\nabc"), -1},
+      {"PNM sample above the maximum", kCodecs[5], Text("P2 2 1 3\n1 4\n"), -1},
+      {"PNM raw sample above the maximum", kCodecs[5], Text("P5 2 1 3\n\x01\x04"), -1},
+      {"PNM maximum 0", kCodecs[5], Text("P5 1 1 0\n\x00"), -1},
+      {"PNM maximum past 65535", kCodecs[5], Text("P5 1 1 65536\n\x00\x00"), -1},
+      {"XPM of 9 characters per pixel", kCodecs[6], Text("/* XPM */\n\"1 1 1 9\",\n\"aaaaaaaaa c red\",\n\"aaaaaaaaa\"\n"), -2},
+      {"XPM pixel of no colour", kCodecs[6], Text("/* XPM */\n\"2 1 1 1\",\n\"a c red\",\n\"ab\"\n"), -1},
+      {"XPM unknown colour name", kCodecs[6], Text("/* XPM */\n\"1 1 1 1\",\n\"a c reddish\",\n\"a\"\n"), -1},
+      {"XPM colour count past the data", kCodecs[6], Text("/* XPM */\n\"1 1 99999999 1\",\n\"a c red\",\n\"a\"\n"), -1},
+      {"XPM sides the data cannot hold", kCodecs[6], Text("/* XPM */\n\"8000 8000 1 8\",\n\"aaaaaaaa c red\",\n"), -1},
+      {"XWD XYPixmap", kCodecs[7], XwdHead(1, 8, 4, 4, 8, 4, 3, 0), -2},
+      {"XWD colour map past the data", kCodecs[7], xwdMap, -1},
+      {"XWD line shorter than its pixels", kCodecs[7], XwdHead(2, 24, 4, 4, 32, 15, 4, 0), -1},
+      {"XWD of too many pixels", kCodecs[7], XwdHead(2, 24, 30000, 30000, 32, 120000, 4, 0), -3},
+  };
+  for (const auto& c : cases) {
+    CPicture pic;
+    MakeSentinel(pic);
+    EXPECT_EQ(Decode(c.codec, c.data, pic), c.code) << c.what;
+    EXPECT_TRUE(IsSentinel(pic)) << c.what;
+  }
+}
+
+TEST(RasterDecode, IndicesPastThePaletteAreOpaqueBlack) {
+  Bytes bmp = BmpHead(2, 1, 8, 0, 2, 40, 2);  // two entries, white
+  for (unsigned char c : {1, 200, 0, 0}) bmp.push_back(c);
+  Bytes xwd = XwdHead(2, 8, 2, 1, 8, 4, 3, 1);
+  for (uint32_t v : {1u, 0xFFFFFFFFu, 0xFFFF0000u}) Be(xwd, v);  // pixel 1: white
+  for (unsigned char c : {1, 200, 0, 0}) xwd.push_back(c);
+  for (const Bytes* d : {&bmp, &xwd}) {
+    CPicture pic;
+    ASSERT_EQ(Decode(d == &bmp ? kCodecs[0] : kCodecs[7], *d, pic), 0);
+    EXPECT_EQ(pic.GetColor(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(pic.GetColor(1, 0), 0xFF000000u);
+  }
+}
