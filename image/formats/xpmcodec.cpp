@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -212,6 +211,31 @@ const char kCodeChars[] =
     " .XoO+@#$%&=-;:>,<1234567890qwertyuipasdfghjklzxcvbnmMNBVCZASDFGHJKLPIUYTREWQ!~^()_`'][{}|?";
 constexpr uint32_t kCodeCount = sizeof(kCodeChars) - 1;
 
+// Which of the 2^24 colours (and "None") a picture uses; each one's
+// number in colour order, "None" first.
+struct ColourIndex {
+  std::vector<uint64_t> bits = std::vector<uint64_t>(1u << 18);
+  std::vector<uint32_t> before;  // colours in the words before each
+  bool none = false;
+  void Add(uint32_t key) {
+    if (key == kNone)
+      none = true;
+    else
+      bits[(key & 0xFFFFFF) >> 6] |= 1ull << (key & 63);
+  }
+  uint32_t Finish() {
+    before.resize(bits.size());
+    uint32_t n = none;
+    for (size_t i = 0; i < bits.size(); ++i) before[i] = n, n += static_cast<uint32_t>(__builtin_popcountll(bits[i]));
+    return n;
+  }
+  uint32_t Index(uint32_t key) const {
+    if (key == kNone) return 0;
+    const uint32_t rgb = key & 0xFFFFFF;
+    return before[rgb >> 6] + static_cast<uint32_t>(__builtin_popcountll(bits[rgb >> 6] & ((1ull << (rgb & 63)) - 1)));
+  }
+};
+
 void MakeCode(uint32_t index, int cpp, char* out) {
   for (int i = 0; i < cpp; ++i, index /= kCodeCount) out[i] = kCodeChars[index % kCodeCount];
 }
@@ -220,30 +244,16 @@ void MakeCode(uint32_t index, int cpp, char* out) {
 
 void CXpmWriter::Encode(const CPicture& picture, ImgSink& out) {
   if (picture.IsEmpty()) throw EGraphicsDataError("XPM: no picture");
-  const int w = picture.Width(), h = picture.Height(), bits = picture.Bits();
+  const int w = picture.Width(), h = picture.Height();
   const bool alpha = picture.GetAlphaUsage() == 2;
   auto key = [alpha](uint32_t argb) { return alpha && argb >> 24 < 128 ? kNone : 0xFF000000u | argb; };
-  // colours in order of first use; palette pictures by index
-  std::vector<uint32_t> colours;
-  std::unordered_map<uint32_t, uint32_t> index;
-  int32_t byPalette[256];
-  std::fill(byPalette, byPalette + 256, -1);
+  // a set of all 2^24 colours: a few MB however many the picture holds
+  ColourIndex set;
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      if (bits <= 8) {
-        const uint32_t p = picture.GetPixel(x, y);
-        if (byPalette[p] >= 0) continue;
-        const uint32_t c = key(picture.Palette()[p]);
-        auto it = index.emplace(c, static_cast<uint32_t>(colours.size()));
-        if (it.second) colours.push_back(c);
-        byPalette[p] = static_cast<int32_t>(it.first->second);
-      } else {
-        const uint32_t c = key(picture.GetColor(x, y));
-        if (index.emplace(c, static_cast<uint32_t>(colours.size())).second) colours.push_back(c);
-      }
-    }
+    for (int x = 0; x < w; ++x) set.Add(key(picture.GetColor(x, y)));
+  const uint32_t count = set.Finish();
   int cpp = 1;
-  for (uint64_t room = kCodeCount; room < colours.size(); room *= kCodeCount) ++cpp;
+  for (uint64_t room = kCodeCount; room < count; room *= kCodeCount) ++cpp;
 
   std::string head = "/* XPM */\n";
   if (m_comment && *m_comment) {
@@ -255,31 +265,30 @@ void CXpmWriter::Encode(const CPicture& picture, ImgSink& out) {
     head += " */\n";
   }
   char line[96];
-  std::snprintf(line, sizeof(line), "static char *image[] = {\n\"%d %d %u %d\",\n", w, h,
-                static_cast<unsigned>(colours.size()), cpp);
+  std::snprintf(line, sizeof(line), "static char *image[] = {\n\"%d %d %u %d\",\n", w, h, count, cpp);
   head += line;
   Put(out, head.data(), head.size(), "XPM");
   std::string text;
-  for (size_t i = 0; i < colours.size(); ++i) {
-    char code[8];
-    MakeCode(static_cast<uint32_t>(i), cpp, code);
+  char code[8];
+  auto colourLine = [&](uint32_t i, const char* value) {
+    MakeCode(i, cpp, code);
     text.assign(1, '"');
     text.append(code, static_cast<size_t>(cpp));
-    if (colours[i] == kNone)
-      text += " c None\",\n";
-    else {
-      std::snprintf(line, sizeof(line), " c #%06X\",\n", colours[i] & 0xFFFFFF);
-      text += line;
-    }
+    text += " c ";
+    text += value;
+    text += "\",\n";
     Put(out, text.data(), text.size(), "XPM");
-  }
+  };
+  if (set.none) colourLine(0, "None");
+  for (uint32_t word = 0, i = set.none; word < set.bits.size(); ++word)
+    for (uint64_t b = set.bits[word]; b; b &= b - 1) {
+      std::snprintf(line, sizeof(line), "#%06X", word << 6 | static_cast<uint32_t>(__builtin_ctzll(b)));
+      colourLine(i++, line);
+    }
   for (int y = 0; y < h; ++y) {
     text.assign(1, '"');
     for (int x = 0; x < w; ++x) {
-      const uint32_t i = bits <= 8 ? static_cast<uint32_t>(byPalette[picture.GetPixel(x, y)])
-                                   : index.find(key(picture.GetColor(x, y)))->second;
-      char code[8];
-      MakeCode(i, cpp, code);
+      MakeCode(set.Index(key(picture.GetColor(x, y))), cpp, code);
       text.append(code, static_cast<size_t>(cpp));
     }
     text += y + 1 < h ? "\",\n" : "\"\n};\n";
