@@ -36,9 +36,18 @@ int HeaderOrder(const uint8_t* d, size_t n) {
 }
 
 // A pixel of bpp bits at x in a row; byte order for whole bytes and
-// nibbles, bit order for single bits.
-uint32_t PixelAt(const uint8_t* row, uint32_t x, uint32_t bpp, bool msbBytes, bool msbBits) {
-  if (bpp == 1) return (row[x >> 3] >> (msbBits ? 7 - (x & 7) : x & 7)) & 1;
+// nibbles; single bits by bit order within units of unitBytes bytes in
+// byte order.
+uint32_t PixelAt(const uint8_t* row, uint32_t x, uint32_t bpp, bool msbBytes, bool msbBits, uint32_t unitBytes) {
+  if (bpp == 1) {
+    const uint32_t unitBits = 8 * unitBytes, bit = x % unitBits;
+    // the byte of the unit that holds the bit, counted from the unit's
+    // most significant byte for MSB-first bits, from its least for LSB
+    uint32_t byte = bit / 8;
+    if (msbBits != msbBytes) byte = unitBytes - 1 - byte;
+    const uint8_t v = row[x / unitBits * unitBytes + byte];
+    return (v >> (msbBits ? 7 - bit % 8 : bit % 8)) & 1;
+  }
   if (bpp < 8) {  // 2 or 4 bits: pixels of a byte from its top when MSB first
     const uint32_t per = 8 / bpp, k = x % per;
     const uint32_t shift = msbBytes ? 8 - bpp * (k + 1) : bpp * k;
@@ -61,8 +70,12 @@ void ImgDecodeXwd(const uint8_t* data, size_t size, CPicture& out) {
   const bool be = order == 1;
   uint32_t f[kFields];
   for (int i = 0; i < kFields; ++i) f[i] = Word(data + 4 * i, be);
-  if (f[kFormat] != kZPixmap) throw EGraphicsFormatError("XWD: only ZPixmap dumps are supported");
-  const uint32_t depth = f[kDepth], bpp = f[kBpp];
+  const uint32_t depth = f[kDepth];
+  // XY dumps of one plane are bitmaps; deeper ones are not read
+  if (f[kFormat] != kZPixmap && (f[kFormat] > kZPixmap || depth != 1))
+    throw EGraphicsFormatError("XWD: XY dumps deeper than 1 bit are not supported");
+  const uint32_t bpp = f[kFormat] == kZPixmap ? f[kBpp] : 1;
+  const uint32_t unit = f[kUnit] == 16 || f[kUnit] == 32 ? f[kUnit] / 8 : 1;
   if (depth < 1 || depth > 32) Damaged("XWD: bad depth");
   if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) Damaged("XWD: bad bits per pixel");
   if (bpp < depth) Damaged("XWD: depth above bits per pixel");
@@ -77,6 +90,7 @@ void ImgDecodeXwd(const uint8_t* data, size_t size, CPicture& out) {
   const uint8_t* map = data + pos;
   pos += static_cast<size_t>(ncolours) * 12;
   if (line * h > size - pos) Damaged("XWD: pixel data cut short");
+  if (bpp == 1 && line % unit) Damaged("XWD: line not a whole number of units");
   const uint8_t* pixels = data + pos;
 
   const bool masks = f[kClass] == kTrueColor || f[kClass] == kDirectColor;
@@ -111,7 +125,7 @@ void ImgDecodeXwd(const uint8_t* data, size_t size, CPicture& out) {
     const uint8_t* s = pixels + line * y;
     uint8_t* d = pic.Row(static_cast<int>(y));
     for (uint32_t x = 0; x < w; ++x) {
-      const uint32_t v = PixelAt(s, x, bpp, msbBytes, msbBits) & valueMask;
+      const uint32_t v = PixelAt(s, x, bpp, msbBytes, msbBits, unit) & valueMask;
       uint32_t c;
       if (palette) {
         ImgWritePixel(d, static_cast<int>(x), bits, v);

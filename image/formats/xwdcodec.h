@@ -8,7 +8,8 @@ class CPicture;
 class ImgSink;
 
 bool ImgIsXwd(const uint8_t* data, size_t size);
-// ZPixmap dumps of depth 1-32 in either byte order. Throws
+// ZPixmap dumps of depth 1-32 and XY dumps of depth 1, in either byte
+// order. Throws
 // EGraphicsException; out is only changed on success.
 void ImgDecodeXwd(const uint8_t* data, size_t size, CPicture& out);
 

@@ -291,6 +291,26 @@ def made_files(tmp):
     text = ("/* XPM */\nstatic char * names_xpm[] = {\n/* a comment */\n\"33 21 %d 3\",\n" % len(colours) +
             "".join('"%s %s",\n' % c for c in colours) + ",\n".join(rows) + "};\n")
     out.append(("xpm_names", "xpm", text.encode(), None))
+
+    # XWD bitmaps: an XY dump and a 1-bit ZPixmap, in units of 32 and 16
+    # bits whose byte order differs from the bit order
+    bw = rgb.convert("1")
+    bits = [1 if v else 0 for v in bw.getdata()]
+    for name, fmt, unit, byte_msb, bit_msb in (("xwd_xy1", 1, 32, 0, 1), ("xwd_z1", 2, 16, 1, 0)):
+        line = (w + unit - 1) // unit * unit // 8
+        data = bytearray()
+        for y in range(h):
+            row = bytearray(line)
+            for x in range(w):
+                if bits[y * w + x]:
+                    u, b = divmod(x, unit)
+                    byte = b // 8 if bool(bit_msb) == bool(byte_msb) else unit // 8 - 1 - b // 8
+                    row[u * unit // 8 + byte] |= 0x80 >> (b % 8) if bit_msb else 1 << (b % 8)
+            data += row
+        head = struct.pack(">25I", 100, 7, fmt, 1, w, h, 0, byte_msb, unit, bit_msb, unit, 1, line, 0,
+                           0, 0, 0, 1, 2, 2, w, h, 0, 0, 0)
+        cmap = struct.pack(">IHHHBB", 0, 0, 0, 0, 7, 0) + struct.pack(">IHHHBB", 1, 65535, 65535, 65535, 7, 0)
+        out.append((name, "xwd", head + cmap + bytes(data), (w, h, bw.convert("RGBA").tobytes())))
     return out
 
 
@@ -383,7 +403,7 @@ def make(outdir):
     for name, ext, data, want in made_files(tmp):
         path = os.path.join(tmp, name + "." + ext)
         open(path, "wb").write(data)
-        readers = [("ImageMagick", magick_rgba)] + ([("Pillow", pillow_rgba)] if ext != "xpm" else [])
+        readers = [("ImageMagick", magick_rgba)] + ([("Pillow", pillow_rgba)] if ext not in ("xpm", "xwd") else [])
         read = {who: dump(path) for who, dump in readers}
         ref = want or read["ImageMagick"]
         for who, got in read.items():

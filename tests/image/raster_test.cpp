@@ -104,7 +104,7 @@ TEST(RasterDecode, MatchesTheMakersDecode) {
                 {"bmp_rgb24.bmp", 24}, {"bmp_rgba.bmp", 32}, {"bmp_rgb32.bmp", 24},    {"bmp_565.bmp", 24},
                 {"ico_pal1.ico", 32}, {"cur_pal8.cur", 8},  {"pnm_p1.pbm", 1},        {"pnm_p5_16.pgm", 8},
                 {"pnm_p6.ppm", 24},    {"xpm_pal.xpm", 8},   {"xpm_names.xpm", 4},     {"xwd_xvfb8.xwd", 8},
-                {"xwd_xvfb16.xwd", 24}, {"xwd_pal_le.xwd", 8}};
+                {"xwd_xvfb16.xwd", 24}, {"xwd_pal_le.xwd", 8}, {"xwd_xy1.xwd", 1}};
   for (const std::string& f : files) {
     SCOPED_TRACE(f);
     const Bytes data = Read(f);
@@ -344,7 +344,7 @@ TEST(RasterDecode, HostileInputIsRefusedWithItsCode) {
       {"XPM unknown colour name", kCodecs[6], Text("/* XPM */\n\"1 1 1 1\",\n\"a c reddish\",\n\"a\"\n"), -1},
       {"XPM colour count past the data", kCodecs[6], Text("/* XPM */\n\"1 1 99999999 1\",\n\"a c red\",\n\"a\"\n"), -1},
       {"XPM sides the data cannot hold", kCodecs[6], Text("/* XPM */\n\"8000 8000 1 8\",\n\"aaaaaaaa c red\",\n"), -1},
-      {"XWD XYPixmap", kCodecs[7], XwdHead(1, 8, 4, 4, 8, 4, 3, 0), -2},
+      {"XWD XYPixmap of 8 planes", kCodecs[7], XwdHead(1, 8, 4, 4, 8, 4, 3, 0), -2},
       {"XWD colour map past the data", kCodecs[7], xwdMap, -1},
       {"XWD line shorter than its pixels", kCodecs[7], XwdHead(2, 24, 4, 4, 32, 15, 4, 0), -1},
       {"XWD of too many pixels", kCodecs[7], XwdHead(2, 24, 30000, 30000, 32, 120000, 4, 0), -3},
