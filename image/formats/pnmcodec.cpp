@@ -100,9 +100,26 @@ void ImgDecodePnm(const uint8_t* data, size_t size, CPicture& out) {
     if (v > maxval) throw EGraphicsDataError("PNM: sample above the maximum");
     return v;
   };
+  // raw bytes go through a table (the maximum value's scale, checked)
+  uint8_t scale[256];
+  for (uint32_t v = 0; v < 256; ++v) scale[v] = static_cast<uint8_t>(v <= maxval ? ScaleSample(v, maxval) : 0);
+  const bool rawBytes = !plain && !bilevel && sampleBytes == 1;
   for (uint32_t y = 0; y < h; ++y) {
     uint8_t* d = pic.Row(static_cast<int>(y));
-    if (kind == 4) {
+    if (rawBytes) {
+      const size_t n = static_cast<size_t>(w) * channels;
+      if (maxval < 255)
+        for (size_t k = 0; k < n; ++k)
+          if (s[k] > maxval) throw EGraphicsDataError("PNM: sample above the maximum");
+      if (colour && maxval == 255) {
+        for (uint32_t x = 0; x < w; ++x, s += 3, d += 3) d[0] = s[2], d[1] = s[1], d[2] = s[0];
+      } else if (colour) {
+        for (uint32_t x = 0; x < w; ++x, s += 3, d += 3) d[0] = scale[s[2]], d[1] = scale[s[1]], d[2] = scale[s[0]];
+      } else {
+        for (uint32_t x = 0; x < w; ++x) d[x] = scale[s[x]];
+        s += w;
+      }
+    } else if (kind == 4) {
       const size_t bytes = (w + 7) / 8;
       for (size_t k = 0; k < bytes; ++k) d[k] = static_cast<uint8_t>(~s[k]);
       s += bytes;
