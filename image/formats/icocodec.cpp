@@ -1,6 +1,7 @@
 // ICO/CUR reading and writing; the entries are BMP or PNG data.
 #include "image/formats/icocodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -37,7 +38,8 @@ Candidate Judge(const uint8_t* e, size_t n) {
   if (ImgIsPng(e, n)) {
     if (n < 26) throw EGraphicsDataError("ICO: PNG entry cut short");
     c.png = true;
-    c.pixels = static_cast<int64_t>(Be32(e + 16)) * Be32(e + 20);
+    const uint32_t w = std::min(Be32(e + 16), 0x7FFFFFFFu), h = std::min(Be32(e + 20), 0x7FFFFFFFu);
+    c.pixels = static_cast<int64_t>(w) * h;
     static const int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
     c.depth = e[24] * (e[25] < 7 ? kChannels[e[25]] : 0);
     return c;

@@ -307,6 +307,11 @@ TEST(RasterDecode, HostileInputIsRefusedWithItsCode) {
   Bytes icoHuge = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0};
   Le(icoHuge, 0xFFFFFFF0u, 4), Le(icoHuge, 22, 4);
   icoHuge.resize(80, 0);
+  Bytes icoPng = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0};  // a PNG entry of 2^32-1 x 2^32-1
+  Le(icoPng, 33, 4), Le(icoPng, 22, 4);
+  for (char c : std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)) icoPng.push_back(static_cast<unsigned char>(c));
+  for (int i = 0; i < 8; ++i) icoPng.push_back(0xFF);
+  for (int i = 0; i < 9; ++i) icoPng.push_back(8);
   Bytes xwdMap = XwdHead(2, 8, 4, 4, 8, 4, 3, 0x10000000);
   xwdMap.resize(200, 0);
   Bytes tiny = BmpHead(8000, 8000, 24, 0, 0);
@@ -332,6 +337,7 @@ TEST(RasterDecode, HostileInputIsRefusedWithItsCode) {
       {"OS/2 RLE24", kCodecs[0], BmpHead(4, 4, 24, 4, 0, 64), -2},
       {"ICO entry past the data", kCodecs[1], icoPast, -1},
       {"ICO entry size wrapping the offset", kCodecs[1], icoHuge, -1},
+      {"ICO PNG entry of huge sides", kCodecs[1], icoPng, -1},
       {"ICO directory longer than the data", kCodecs[1], Bytes{0, 0, 1, 0, 0xE8, 3, 0, 0, 0, 0}, -2},
       {"PNM wider than the limit", kCodecs[5], Text("P6 100000 1 255\n"), -3},
       {"PNM sides the data cannot hold", kCodecs[5], Text("P5 8000 8000 255\nabc"), -1},
