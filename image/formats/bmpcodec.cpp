@@ -1,6 +1,7 @@
 // BMP reading (Windows 3 to 5, OS/2 1.x and 2.x headers) and writing.
 #include "image/formats/bmpcodec.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -109,6 +110,8 @@ DibInfo ParseInfo(const uint8_t* d, size_t size, bool iconMask) {
   // Missing entries stay opaque black, so every index finds a colour.
   for (uint32_t& c : info.palette) c = 0xFF000000u;
   if (b <= 8 && colours == 0) colours = 1u << b;
+  // deeper pictures need no palette: one that does not fit is passed over
+  if (b > 8) colours = std::min<uint64_t>(colours, (size - pos) / entry);
   if (colours > (size - pos) / entry) Damaged("BMP: palette cut short");
   if (b <= 8) {
     if (colours > 256) Damaged("BMP: palette too long");

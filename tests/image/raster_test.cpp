@@ -376,3 +376,11 @@ TEST(RasterDecode, IndicesPastThePaletteAreOpaqueBlack) {
     EXPECT_EQ(pic.GetColor(1, 0), 0xFF000000u);
   }
 }
+
+TEST(RasterDecode, DeepBmpPassesOverAColourCountPastTheData) {
+  Bytes bmp = BmpHead(2, 1, 24, 0, 0x00FFFFFF);  // the pixels follow the header
+  for (unsigned char c : {0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0, 0}) bmp.push_back(c);
+  CPicture pic;
+  ASSERT_EQ(Decode(kCodecs[0], bmp, pic), 0);
+  EXPECT_EQ(pic.GetColor(1, 0), 0xFF605040u);
+}
