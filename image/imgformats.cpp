@@ -4,11 +4,16 @@
 #include <cstring>
 #include <string>
 
+#include "image/formats/bmpcodec.h"
 #include "image/formats/epscodec.h"
 #include "image/formats/gifcodec.h"
+#include "image/formats/icocodec.h"
 #include "image/formats/jpegcodec.h"
 #include "image/formats/pngcodec.h"
+#include "image/formats/pnmcodec.h"
 #include "image/formats/tiffcodec.h"
+#include "image/formats/xpmcodec.h"
+#include "image/formats/xwdcodec.h"
 
 namespace {
 
@@ -27,15 +32,34 @@ const TPictureReader<ImgIsGif, ImgDecodeGif> kGif;
 const TPictureReader<ImgIsTiff, ImgDecodeTiff> kTiff;
 const TPictureReader<ImgIsDosEps, ImgDecodeEps> kDosEps;
 const TPictureReader<ImgIsEps, ImgDecodeEps> kEps;
+const TPictureReader<ImgIsBmp, ImgDecodeBmp> kBmp;
+const TPictureReader<ImgIsPnm, ImgDecodePnm> kPnm;
+const TPictureReader<ImgIsXpm, ImgDecodeXpm> kXpm;
+const TPictureReader<ImgIsIco, ImgDecodeIco> kIco;
+// last: its signature is only a header size and a version
+const TPictureReader<ImgIsXwd, ImgDecodeXwd> kXwd;
 
 // Detection order: the strongest signatures first.
-const CPictureReader* const kReaders[] = {&kPng, &kJpeg, &kGif, &kTiff, &kDosEps, &kEps};
+const CPictureReader* const kReaders[] = {&kPng, &kJpeg, &kGif, &kTiff, &kDosEps, &kEps,
+                                          &kBmp, &kPnm, &kXpm, &kIco, &kXwd};
 
 typedef std::unique_ptr<CPictureWriter> (*MakeWriter)();
 template <class W>
 std::unique_ptr<CPictureWriter> Make() {
   return std::unique_ptr<CPictureWriter>(new W());
 }
+
+class CCurEntryWriter : public TPictureWriter<CIcoWriter> {
+ public:
+  CCurEntryWriter() { m_codec.m_cursor = true; }
+};
+
+// 'b' P4, 'g' P5, 'p' P6, 0 the kind that fits the picture
+template <char Kind>
+class TPnmEntryWriter : public TPictureWriter<CPnmWriter> {
+ public:
+  TPnmEntryWriter() { m_codec.m_kind = Kind; }
+};
 
 struct Extension {
   const char* ext;
@@ -52,6 +76,16 @@ const Extension kExtensions[] = {
     {"tiff", Make<TPictureWriter<CTiffWriter>>},
     {"eps", Make<TPictureWriter<CEpsWriter>>},
     {"epsf", Make<TPictureWriter<CEpsWriter>>},
+    {"bmp", Make<TPictureWriter<CBmpWriter>>},
+    {"dib", Make<TPictureWriter<CBmpWriter>>},
+    {"ico", Make<TPictureWriter<CIcoWriter>>},
+    {"cur", Make<CCurEntryWriter>},
+    {"pbm", Make<TPnmEntryWriter<'b'>>},
+    {"pgm", Make<TPnmEntryWriter<'g'>>},
+    {"ppm", Make<TPnmEntryWriter<'p'>>},
+    {"pnm", Make<TPnmEntryWriter<0>>},
+    {"xpm", Make<TPictureWriter<CXpmWriter>>},
+    {"xwd", Make<TPictureWriter<CXwdWriter>>},
 };
 
 // The extension behind the last dot of the last path component, lower case.

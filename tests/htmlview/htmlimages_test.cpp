@@ -6,6 +6,7 @@
 
 #include <zlib.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,36 @@ TEST_F(ViewerImages, TransparentInterlacedGifShowsThePage) {
   EXPECT_EQ(0x0000FFu, px[15 * 40 + 5] & 0xFFFFFF);
   SelectObject(dc, old);
   DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+// A 24-bit BMP, bottom-up: red above blue.
+TEST_F(ViewerImages, BmpShowsThePage) {
+  uint8_t bmp[54 + 2 * 8] = {'B', 'M', sizeof(bmp), 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                             2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0};
+  const uint8_t rows[16] = {0xFF, 0, 0, 0xFF, 0, 0, 0, 0,      // bottom row: blue
+                            0, 0, 0xFF, 0, 0, 0xFF, 0, 0};     // top row: red
+  std::memcpy(bmp + 54, rows, sizeof(rows));
+  orvtest::WriteFile(dir + "\\karte.bmp", bmp, sizeof(bmp));
+  HtmlDocument doc = Page("<img src=karte.bmp alt=k>");
+  HtmlImages images;
+  images.Load(doc, HtmlFileUrl(Wide(dir + "\\seite.html")), 0xFFFFFF);
+  int w = 0, h = 0;
+  ASSERT_TRUE(images.ImageSize(0, &w, &h));
+  EXPECT_EQ(2, w);
+  EXPECT_EQ(2, h);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 2, -2, 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, dib);
+  images.Draw(dc, 0, 0, 0, 2, 2);
+  GdiFlush();
+  const uint32_t* px = static_cast<const uint32_t*>(bits);
+  EXPECT_EQ(0xFF0000u, px[0] & 0xFFFFFF);
+  EXPECT_EQ(0x0000FFu, px[2] & 0xFFFFFF);
+  SelectObject(dc, old);
+  DeleteObject(dib);
   DeleteDC(dc);
 }
 

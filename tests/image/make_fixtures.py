@@ -3,7 +3,8 @@
 kind the decoder handles, each with ImageMagick's own decode as 8-bit RGBA
 (NAME.raw) and its size (NAME.size: "W H"). GIF, TIFF and EPS files come
 from ImageMagick, Pillow and tiffcp, each decoded by its maker (formats.txt
-lists them; make_fixtures_raster.py, when present, adds its own there).
+lists them). BMP, ICO/CUR, PNM, XPM and XWD have their own fixtures
+(make_fixtures_raster.py).
 
 usage: make_fixtures.py OUTDIR        (make)
        make_fixtures.py --check OUTDIR (check what the codec tests saved)
@@ -87,9 +88,6 @@ def make(outdir):
     made = make_fixtures_formats.make(outdir)
     with open(os.path.join(outdir, "formats.txt"), "w") as f:
         f.write("".join(n + "\n" for n in made))
-    raster = os.path.join(HERE, "make_fixtures_raster.py")
-    if os.path.exists(raster):
-        subprocess.run([sys.executable, "-B", raster, outdir], check=True)
     print("made %d fixtures of the other formats" % len(made))
 
 

@@ -115,8 +115,10 @@ TEST(RasterDecode, MatchesTheMakersDecode) {
     int w = 0, h = 0;
     std::ifstream(FxPath(stem + ".size")) >> w >> h;
     const Bytes want = Read(stem + ".raw");
-    CPicture pic;
+    CPicture pic, loaded;
     ASSERT_EQ(Decode(codec, data, pic), 0);
+    ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), loaded), 0);  // the loader picks the same reader
+    EXPECT_TRUE(SamePicture(pic, loaded));
     ASSERT_EQ(pic.Width(), w);
     ASSERT_EQ(pic.Height(), h);
     ASSERT_EQ(want.size(), static_cast<size_t>(w) * h * 4);
@@ -383,4 +385,33 @@ TEST(RasterDecode, DeepBmpPassesOverAColourCountPastTheData) {
   CPicture pic;
   ASSERT_EQ(Decode(kCodecs[0], bmp, pic), 0);
   EXPECT_EQ(pic.GetColor(1, 0), 0xFF605040u);
+}
+
+// Saving by name picks the format from the extension, in any case.
+TEST(RasterWrite, ExtensionsChooseTheFormat) {
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(24, 5, 3, 0x3366CC));
+  const struct {
+    const char* name;
+    bool (*is)(const uint8_t*, size_t);
+    const char* head;
+    size_t len;
+  } kNames[] = {{"a.bmp", ImgIsBmp, "BM", 2},  {"a.DIB", ImgIsBmp, "BM", 2},  {"a.ico", ImgIsIco, "\0\0\1", 4},
+                {"a.Cur", ImgIsIco, "\0\0\2", 4}, {"a.pbm", ImgIsPnm, "P4", 2}, {"a.pgm", ImgIsPnm, "P5", 2},
+                {"a.ppm", ImgIsPnm, "P6", 2},  {"a.pnm", ImgIsPnm, "P6", 2},  {"a.xpm", ImgIsXpm, "/* XPM */", 9},
+                {"a.xwd", ImgIsXwd, "", 0}};
+  for (const auto& n : kNames) {
+    SCOPED_TRACE(n.name);
+    const std::string file = FxPath(std::string("out/ext_") + n.name);
+    ASSERT_EQ(ImgSaveFile(file.c_str(), pic), 0);
+    Bytes data;
+    ASSERT_TRUE(orvtest::ReadFile(file, data));
+    EXPECT_TRUE(n.is(data.data(), data.size()));
+    ASSERT_GE(data.size(), n.len);
+    EXPECT_EQ(0, std::memcmp(data.data(), n.head, n.len));
+    CPicture back;
+    ASSERT_EQ(ImgLoadMemory(data.data(), data.size(), back), 0);
+    EXPECT_EQ(back.Width(), 5);
+    EXPECT_EQ(back.Height(), 3);
+  }
 }
