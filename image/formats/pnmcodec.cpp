@@ -50,7 +50,7 @@ struct Scanner {
 }  // namespace
 
 bool ImgIsPnm(const uint8_t* data, size_t size) {
-  return data && size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' && (IsBlank(data[2]) || data[2] == '#');
+  return data && size >= 3 && data[0] == 'P' && data[1] >= '1' && data[1] <= '6' && IsBlank(data[2]);
 }
 
 void ImgDecodePnm(const uint8_t* data, size_t size, CPicture& out) {

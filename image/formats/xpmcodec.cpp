@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -212,21 +214,40 @@ const char kCodeChars[] =
 constexpr uint32_t kCodeCount = sizeof(kCodeChars) - 1;
 
 // Which of the 2^24 colours (and "None") a picture uses; each one's
-// number in colour order, "None" first.
+// number in colour order, "None" first. A summary bit per word of 64
+// colours keeps the walks short; zeroed memory comes from calloc.
 struct ColourIndex {
-  std::vector<uint64_t> bits = std::vector<uint64_t>(1u << 18);
-  std::vector<uint32_t> before;  // colours in the words before each
+  static constexpr size_t kWords = size_t(1) << 18, kSummary = kWords / 64;
+  struct Free {
+    void operator()(void* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint64_t[], Free> bits, summary;
+  std::unique_ptr<uint32_t[], Free> before;  // colours before each used word
   bool none = false;
+  ColourIndex()
+      : bits(static_cast<uint64_t*>(std::calloc(kWords, 8))),
+        summary(static_cast<uint64_t*>(std::calloc(kSummary, 8))),
+        before(static_cast<uint32_t*>(std::malloc(kWords * 4))) {
+    if (!bits || !summary || !before) throw EGraphicsMemoryError("XPM: out of memory");
+  }
   void Add(uint32_t key) {
-    if (key == kNone)
+    if (key == kNone) {
       none = true;
-    else
-      bits[(key & 0xFFFFFF) >> 6] |= 1ull << (key & 63);
+      return;
+    }
+    const uint32_t word = (key & 0xFFFFFF) >> 6;
+    bits[word] |= 1ull << (key & 63);
+    summary[word >> 6] |= 1ull << (word & 63);
+  }
+  // Calls f(word) for each word holding colours, in order.
+  template <class F>
+  void ForWords(F f) const {
+    for (size_t i = 0; i < kSummary; ++i)
+      for (uint64_t m = summary[i]; m; m &= m - 1) f(static_cast<uint32_t>(i << 6 | __builtin_ctzll(m)));
   }
   uint32_t Finish() {
-    before.resize(bits.size());
     uint32_t n = none;
-    for (size_t i = 0; i < bits.size(); ++i) before[i] = n, n += static_cast<uint32_t>(__builtin_popcountll(bits[i]));
+    ForWords([&](uint32_t w) { before[w] = n, n += static_cast<uint32_t>(__builtin_popcountll(bits[w])); });
     return n;
   }
   uint32_t Index(uint32_t key) const {
@@ -247,7 +268,7 @@ void CXpmWriter::Encode(const CPicture& picture, ImgSink& out) {
   const int w = picture.Width(), h = picture.Height();
   const bool alpha = picture.GetAlphaUsage() == 2;
   auto key = [alpha](uint32_t argb) { return alpha && argb >> 24 < 128 ? kNone : 0xFF000000u | argb; };
-  // a set of all 2^24 colours: a few MB however many the picture holds
+  // a set of all 2^24 colours: 3 MB however many the picture holds
   ColourIndex set;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) set.Add(key(picture.GetColor(x, y)));
@@ -280,11 +301,13 @@ void CXpmWriter::Encode(const CPicture& picture, ImgSink& out) {
     Put(out, text.data(), text.size(), "XPM");
   };
   if (set.none) colourLine(0, "None");
-  for (uint32_t word = 0, i = set.none; word < set.bits.size(); ++word)
+  uint32_t next = set.none;
+  set.ForWords([&](uint32_t word) {
     for (uint64_t b = set.bits[word]; b; b &= b - 1) {
       std::snprintf(line, sizeof(line), "#%06X", word << 6 | static_cast<uint32_t>(__builtin_ctzll(b)));
-      colourLine(i++, line);
+      colourLine(next++, line);
     }
+  });
   for (int y = 0; y < h; ++y) {
     text.assign(1, '"');
     for (int x = 0; x < w; ++x) {
