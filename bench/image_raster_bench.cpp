@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench/benchlib.h"
+#include "bench/pillowpeer.h"
 #include "image/formats/bmpcodec.h"
 #include "image/formats/pnmcodec.h"
 #include "image/imgfile.h"
@@ -23,48 +24,6 @@ namespace {
 
 constexpr int kSide = 2048;
 
-// Pillow behind a pipe: "path n" decodes the file n times, answers "ok".
-struct Pillow {
-  FILE* in = nullptr;
-  FILE* out = nullptr;
-  pid_t pid = -1;
-  bool Start() {
-    int to[2], from[2];
-    if (pipe(to) || pipe(from)) return false;
-    pid = fork();
-    if (pid == 0) {
-      dup2(to[0], 0), dup2(from[1], 1);
-      close(to[1]), close(from[0]);
-      const char* code =
-          "import io, sys\nfrom PIL import Image\nImage.MAX_IMAGE_PIXELS = None\ncache = {}\n"
-          "for line in sys.stdin:\n"
-          "    path, n = line.split()\n"
-          "    data = cache.setdefault(path, open(path, 'rb').read())\n"
-          "    for _ in range(int(n)):\n"
-          "        Image.open(io.BytesIO(data)).load()\n"
-          "    print('ok', flush=True)\n";
-      execl("/usr/bin/python3", "python3", "-c", code, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(to[0]), close(from[1]);
-    in = fdopen(to[1], "w");
-    out = fdopen(from[0], "r");
-    return pid > 0 && in && out;
-  }
-  double Decode(const std::string& path, long n) {
-    std::fprintf(in, "%s %ld\n", path.c_str(), n);
-    std::fflush(in);
-    char reply[16] = {0};
-    if (!std::fgets(reply, sizeof(reply), out)) std::exit(1);
-    return static_cast<double>(n);
-  }
-  ~Pillow() {
-    if (in) std::fclose(in);
-    if (out) std::fclose(out);
-  }
-};
-
-// A map-like picture: flat areas with borders and a little noise.
 void MakePicture(CPicture& pic, int bits) {
   pic.Create(bits, kSide, kSide);
   orvbench::Random r;
@@ -109,7 +68,7 @@ std::string Save(const std::vector<uint8_t>& data, const char* name) {
 
 int main(int argc, char** argv) {
   orvbench::Init(argc, argv);
-  Pillow pillow;
+  orvbench::PillowPeer pillow;
   if (!pillow.Start()) return 1;
   CPicture rgb, pal;
   MakePicture(rgb, 24);
@@ -137,7 +96,7 @@ int main(int argc, char** argv) {
           }
           return sum;
         },
-        "Pillow", [&](long n) { return pillow.Decode(path, n); });
+        "Pillow", [&](long n) { return pillow.Run("decode " + path, n); });
     std::remove(path.c_str());
   }
   return 0;
