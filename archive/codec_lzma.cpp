@@ -31,8 +31,8 @@ struct SeqOut {
   uint64_t* count;
 };
 
-SRes ReadCallback(void* p, void* buf, size_t* size) {
-  SeqIn* in = static_cast<SeqIn*>(p);
+SRes ReadCallback(ISeqInStreamPtr p, void* buf, size_t* size) {
+  const SeqIn* in = reinterpret_cast<const SeqIn*>(p);
   size_t want = *size > 0x40000000u ? 0x40000000u : *size;
   int r = in->stream->ReadInput(buf, static_cast<int>(want));
   if (r < 0) {
@@ -44,8 +44,8 @@ SRes ReadCallback(void* p, void* buf, size_t* size) {
   return SZ_OK;
 }
 
-size_t WriteCallback(void* p, const void* buf, size_t size) {
-  SeqOut* out = static_cast<SeqOut*>(p);
+size_t WriteCallback(ISeqOutStreamPtr p, const void* buf, size_t size) {
+  const SeqOut* out = reinterpret_cast<const SeqOut*>(p);
   size_t done = 0;
   while (done < size) {
     size_t chunk = size - done > 0x40000000u ? 0x40000000u : size - done;

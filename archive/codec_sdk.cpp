@@ -7,14 +7,14 @@
 #include <lzmasdk/7zCrc.h>
 #include <lzmasdk/XzCrc64.h>
 
-static void* SdkAlloc(void*, size_t size) {
+static void* SdkAlloc(ISzAllocPtr, size_t size) {
   if (size > ZIP_CODEC_MAX_DICT + 0x1000000u) return nullptr;
   return malloc(size);
 }
 
-static void SdkFree(void*, void* address) { free(address); }
+static void SdkFree(ISzAllocPtr, void* address) { free(address); }
 
-static void* EncoderAlloc(void*, size_t size) { return size ? malloc(size) : nullptr; }
+static void* EncoderAlloc(ISzAllocPtr, size_t size) { return size ? malloc(size) : nullptr; }
 
 ISzAlloc g_zipSdkAlloc = {SdkAlloc, SdkFree};
 ISzAlloc g_zipSdkEncoderAlloc = {EncoderAlloc, SdkFree};

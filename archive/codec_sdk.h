@@ -3,7 +3,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include <lzmasdk/Types.h>
+#include <lzmasdk/7zTypes.h>
 
 // Largest dictionary or model a stream may ask for; a bigger request fails
 // as out of memory instead of taking the whole address space.

@@ -31,8 +31,8 @@ struct XzProgress {
   uint64_t* out;
 };
 
-SRes XzRead(void* p, void* buf, size_t* size) {
-  XzIn* x = static_cast<XzIn*>(p);
+SRes XzRead(ISeqInStreamPtr p, void* buf, size_t* size) {
+  XzIn* x = const_cast<XzIn*>(reinterpret_cast<const XzIn*>(p));
   size_t want = *size > 0x40000000u ? 0x40000000u : *size;
   int r = x->stream->ReadInput(buf, static_cast<int>(want));
   if (r < 0) {
@@ -44,8 +44,8 @@ SRes XzRead(void* p, void* buf, size_t* size) {
   return SZ_OK;
 }
 
-size_t XzWrite(void* p, const void* buf, size_t size) {
-  XzOut* x = static_cast<XzOut*>(p);
+size_t XzWrite(ISeqOutStreamPtr p, const void* buf, size_t size) {
+  const XzOut* x = reinterpret_cast<const XzOut*>(p);
   size_t done = 0;
   while (done < size) {
     size_t chunk = size - done > 0x40000000u ? 0x40000000u : size - done;
@@ -56,8 +56,8 @@ size_t XzWrite(void* p, const void* buf, size_t size) {
   return size;
 }
 
-SRes XzProgressFn(void* p, UInt64 inSize, UInt64 outSize) {
-  XzProgress* x = static_cast<XzProgress*>(p);
+SRes XzProgressFn(ICompressProgressPtr p, UInt64 inSize, UInt64 outSize) {
+  const XzProgress* x = reinterpret_cast<const XzProgress*>(p);
   if (inSize != ~static_cast<UInt64>(0)) *x->in = inSize;
   if (outSize != ~static_cast<UInt64>(0)) *x->out = outSize;
   return SZ_OK;
@@ -87,14 +87,15 @@ uint32_t CZipXzCodec::Compress(int level) {
   ClampLevel(level, 0, 9);
   BeginOperation();
   ZipSdkInitCrc();
-  CLzma2EncProps lzma2;
-  Lzma2EncProps_Init(&lzma2);
-  lzma2.lzmaProps.numThreads = 1;
-  lzma2.numBlockThreads = 1;
-  lzma2.numTotalThreads = 1;
   CXzProps props;
   XzProps_Init(&props);
-  props.lzma2Props = &lzma2;
+  props.lzma2Props.lzmaProps.numThreads = 1;
+  props.lzma2Props.numBlockThreads_Reduced = 1;
+  props.lzma2Props.numBlockThreads_Max = 1;
+  props.lzma2Props.numTotalThreads = 1;
+  props.numBlockThreads_Reduced = 1;
+  props.numBlockThreads_Max = 1;
+  props.numTotalThreads = 1;
   XzIn in = {{XzRead}, this, false};
   XzOut out = {{XzWrite}, this};
   XzProgress progress = {{XzProgressFn}, &m_uncompressed, &m_compressed};
@@ -144,7 +145,7 @@ uint64_t CZipXzCodec::Decompress(int mode) {
     SizeT srcLen = inLen - inPos;
     SizeT destLen = kOutputSize;
     ECoderStatus status;
-    SRes res = XzUnpacker_Code(&k.u, k.out, &destLen, k.in + inPos, &srcLen,
+    SRes res = XzUnpacker_Code(&k.u, k.out, &destLen, k.in + inPos, &srcLen, eof,
                                srcLen == 0 ? CODER_FINISH_END : CODER_FINISH_ANY, &status);
     inPos += static_cast<uint32_t>(srcLen);
     m_compressed += srcLen;
