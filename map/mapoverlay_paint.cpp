@@ -277,39 +277,40 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
       ov.UnlockTracks();
       continue;
     }
-    double margin = info.width + 4.0;
-    double left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
-    double right = update ? update->right + margin : v.bufW + margin;
-    double bottom = update ? update->bottom + margin : v.bufH + margin;
-    int64_t px, py;
-    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &px, &py);
-    double prevX = (double)px, prevY = (double)py;
+    // whole pixels: the points are whole pixels too
+    int64_t margin = (int64_t)info.width + 4;
+    int64_t left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
+    int64_t right = update ? update->right + margin : v.bufW + margin;
+    int64_t bottom = update ? update->bottom + margin : v.bufH + margin;
+    int64_t px, py, prevX, prevY;
+    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &prevX, &prevY);
+    bool prevInside = prevX >= left && prevX <= right && prevY >= top && prevY <= bottom;
     bool open = false;
     POINT prevEnd = {0, 0};
     for (int i = n - 1; i >= 0; i--) {
       MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
-      double cx = (double)px, cy = (double)py;
-      if (info.editable && cx >= left && cx < right && cy >= top && cy < bottom) {
+      if (info.editable && px >= left && px < right && py >= top && py < bottom) {
         squares.push_back(POINT{(LONG)px, (LONG)py});
         if (ov.selTrack == t && ov.selIndex == i) selected = true, sel = squares.back();
       }
       if (i == n - 1) continue;
-      double x1 = prevX, y1 = prevY, x2 = cx, y2 = cy;
-      prevX = cx, prevY = cy;
+      bool inside = px >= left && px <= right && py >= top && py <= bottom;
       POINT a, b;
       bool clipped = false;
-      if (x1 >= left && x1 <= right && y1 >= top && y1 <= bottom && x2 >= left && x2 <= right && y2 >= top &&
-          y2 <= bottom) {
-        // inside (most of a long track): whole pixels already
-        a = POINT{(LONG)x1, (LONG)y1}, b = POINT{(LONG)x2, (LONG)y2};
+      if (inside && prevInside) {
+        // inside (most of a long track): no clipping
+        a = POINT{(LONG)prevX, (LONG)prevY}, b = POINT{(LONG)px, (LONG)py};
       } else {
-        if (!TrackClipSegment(&x1, &y1, &x2, &y2, left, top, right, bottom)) {
+        double x1 = (double)prevX, y1 = (double)prevY, x2 = (double)px, y2 = (double)py;
+        if (!TrackClipSegment(&x1, &y1, &x2, &y2, (double)left, (double)top, (double)right, (double)bottom)) {
+          prevX = px, prevY = py, prevInside = inside;
           open = false;
           continue;
         }
         a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, b = POINT{(LONG)lround(x2), (LONG)lround(y2)};
-        clipped = x2 != cx || y2 != cy;
+        clipped = x2 != (double)px || y2 != (double)py;
       }
+      prevX = px, prevY = py, prevInside = inside;
       bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
       if (!cont) {
         m_points.push_back(a);
