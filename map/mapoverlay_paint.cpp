@@ -378,6 +378,8 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
   TrackLineSurface target;
   bool direct = DibSurface(dc, &target);
   bool flush = false;  // GDI drew since the pixels were last touched
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   ov.LockMarkers();
   const CStrList& list = ov.Markers();
   for (int i = 0; i < list.GetCount(); i++) {
@@ -418,23 +420,23 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
       if (!label) continue;
       flush = true;
       const char* text = list.GetTextPtr(i);
-      RECT tr = {0, 0, 0, 0};
-      DrawTextA(dc, text, len, &tr, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+      // one line without prefixes: its extent is what DrawText measures, and
+      // it goes in the middle of its box as DrawText centres it
+      SIZE ext = {0, 0};
+      GetTextExtentPoint32A(dc, text, len, &ext);
       RECT box;
       box.left = x + ic.width + 2;
       box.top = iconTop - 4;
-      box.right = box.left + (tr.right - tr.left) + 4;
-      box.bottom = box.top + (tr.bottom - tr.top) + 2;
-      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+      box.right = box.left + ext.cx + 4;
+      box.bottom = box.top + ext.cy + 2;
       SetDCBrushColor(dc, m->colour & 0xFFFFFF);
       Rectangle(dc, box.left, box.top, box.right, box.bottom);
-      SelectObject(dc, oldPen);
-      SelectObject(dc, oldBrush);
-      DrawTextA(dc, text, len, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      ExtTextOutA(dc, box.left + 2, box.top + 1, ETO_CLIPPED, &box, text, len, nullptr);
     }
   }
   ov.UnlockMarkers();
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
   SetBkMode(dc, oldMode);
   if (defDC) {
     SelectObject(defDC, defOld);
