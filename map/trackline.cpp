@@ -268,21 +268,22 @@ void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint3
     for (int i = 1; i < n; i++) {
       int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
       int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
+      bool withA = i == 1;
+      if (!near(ax) || !near(ay) || !near(bx) || !near(by)) {
+        // brought close to the surface, in whole pixels
+        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
+        if (!TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m)) continue;
+        ax = lround(x1), ay = lround(y1), bx = lround(x2), by = lround(y2);
+        withA = true;
+      }
+      int dx = (int)(bx - ax), dy = (int)(by - ay), rows;
       if (width <= 1) {
         ThinSegment(s, ax, ay, bx, by, colour);
-      } else if (near(ax) && near(ay) && near(bx) && near(by)) {
-        int dx = (int)(bx - ax), dy = (int)(by - ay), rows;
-        if (dx >= -K && dx <= K && dy >= -K && dy <= K) {
-          const int* shape = shapes.Rows(dx, dy, &rows);
-          ShortSegment(s, shape, rows, (int)ax, (int)ay, colour);
-        } else {
-          WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
-        }
+      } else if (dx >= -K && dx <= K && dy >= -K && dy <= K) {
+        const int* shape = shapes.Rows(dx, dy, &rows);
+        ShortSegment(s, shape, rows, (int)ax, (int)ay, colour);
       } else {
-        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
-        if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
-          WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true,
-                      colour);
+        WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, withA, colour);
       }
     }
   }
