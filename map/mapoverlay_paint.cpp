@@ -8,6 +8,7 @@
 namespace {
 
 HBITMAP g_defaultIcon = nullptr;
+uint32_t* g_defaultIconPx = nullptr;  // its top-down rows
 LONG g_defaultIconOnce = 0;
 
 const DWORD kMaxRun = 16;
@@ -97,6 +98,31 @@ bool DibSurface(HDC dc, TrackLineSurface* s) {
   return true;
 }
 
+// Premultiplied source pixels over the surface at (x, y) (point
+// coordinates), as AlphaBlend with per-pixel alpha mixes them.
+void BlendIcon(const TrackLineSurface& d, int x, int y, const uint32_t* src0, int srcStride, int w, int h) {
+  x += d.dx, y += d.dy;
+  int u0 = x < d.left ? d.left - x : 0, v0 = y < d.top ? d.top - y : 0;
+  int u1 = x + w > d.right ? d.right - x : w, v1 = y + h > d.bottom ? d.bottom - y : h;
+  for (int v = v0; v < v1; v++) {
+    const uint32_t* src = src0 + (intptr_t)v * srcStride;
+    uint32_t* dst = d.row0 + (intptr_t)(y + v) * d.stride + x;
+    for (int u = u0; u < u1; u++) {
+      uint32_t sp = src[u], a = sp >> 24;
+      if (a == 255) {
+        dst[u] = sp;
+      } else if (sp) {
+        uint32_t dp = dst[u], out = 0;
+        for (int sh = 0; sh < 32; sh += 8) {
+          uint32_t c = ((sp >> sh) & 255) + (((dp >> sh) & 255) * (255 - a) + 127) / 255;
+          out |= (c > 255 ? 255 : c) << sh;
+        }
+        dst[u] = out;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 HBITMAP MapDefaultMarkerBitmap() {
@@ -122,6 +148,7 @@ HBITMAP MapDefaultMarkerBitmap() {
     for (int y = 0; y < kMapDefaultIconH; y++)
       for (int x = 0; x < kMapDefaultIconW; x++) p[y * kMapDefaultIconW + x] = PinPixel(x, y);
     GdiFlush();
+    g_defaultIconPx = p;
   }
   g_defaultIcon = bmp;
   g_defaultIconOnce = bmp ? 1 : 0;
@@ -129,6 +156,7 @@ HBITMAP MapDefaultMarkerBitmap() {
 }
 
 MapOverlayPainter::MapOverlayPainter() {
+  memset(m_iconPx, 0, sizeof m_iconPx);
   memset(m_iconDC, 0, sizeof m_iconDC);
   memset(m_iconOld, 0, sizeof m_iconOld);
   memset(m_pens, 0, sizeof m_pens);
@@ -147,6 +175,7 @@ MapOverlayPainter::~MapOverlayPainter() {
 
 bool MapOverlayPainter::SetMarkerIcon(MapOverlay& ov, int kind, HBITMAP bitmap, int hotX, int hotY) {
   if (kind < 0 || kind >= kMapIconSlots || !bitmap) return false;
+  m_iconPx[kind].row0 = nullptr;
   if (m_iconDC[kind]) {
     // a bitmap selected into a DC cannot be measured: release the old one first
     SelectObject(m_iconDC[kind], m_iconOld[kind]);
@@ -175,6 +204,10 @@ bool MapOverlayPainter::SetMarkerIcon(MapOverlay& ov, int kind, HBITMAP bitmap, 
     }
   }
   m_iconOld[kind] = SelectObject(m_iconDC[kind], bitmap);
+  // a 32-bit DIB section is blended from its own pixels (all of it reachable)
+  TrackLineSurface px;
+  if (DibSurface(m_iconDC[kind], &px) && px.left == 0 && px.top == 0 && px.right == w && px.bottom == h)
+    m_iconPx[kind] = px;
   return true;
 }
 
@@ -244,39 +277,40 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
       ov.UnlockTracks();
       continue;
     }
-    double margin = info.width + 4.0;
-    double left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
-    double right = update ? update->right + margin : v.bufW + margin;
-    double bottom = update ? update->bottom + margin : v.bufH + margin;
-    int64_t px, py;
-    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &px, &py);
-    double prevX = (double)px, prevY = (double)py;
+    // whole pixels: the points are whole pixels too
+    int64_t margin = (int64_t)info.width + 4;
+    int64_t left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
+    int64_t right = update ? update->right + margin : v.bufW + margin;
+    int64_t bottom = update ? update->bottom + margin : v.bufH + margin;
+    int64_t px, py, prevX, prevY;
+    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &prevX, &prevY);
+    bool prevInside = prevX >= left && prevX <= right && prevY >= top && prevY <= bottom;
     bool open = false;
     POINT prevEnd = {0, 0};
     for (int i = n - 1; i >= 0; i--) {
       MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
-      double cx = (double)px, cy = (double)py;
-      if (info.editable && cx >= left && cx < right && cy >= top && cy < bottom) {
+      if (info.editable && px >= left && px < right && py >= top && py < bottom) {
         squares.push_back(POINT{(LONG)px, (LONG)py});
         if (ov.selTrack == t && ov.selIndex == i) selected = true, sel = squares.back();
       }
       if (i == n - 1) continue;
-      double x1 = prevX, y1 = prevY, x2 = cx, y2 = cy;
-      prevX = cx, prevY = cy;
+      bool inside = px >= left && px <= right && py >= top && py <= bottom;
       POINT a, b;
       bool clipped = false;
-      if (x1 >= left && x1 <= right && y1 >= top && y1 <= bottom && x2 >= left && x2 <= right && y2 >= top &&
-          y2 <= bottom) {
-        // inside (most of a long track): whole pixels already
-        a = POINT{(LONG)x1, (LONG)y1}, b = POINT{(LONG)x2, (LONG)y2};
+      if (inside && prevInside) {
+        // inside (most of a long track): no clipping
+        a = POINT{(LONG)prevX, (LONG)prevY}, b = POINT{(LONG)px, (LONG)py};
       } else {
-        if (!TrackClipSegment(&x1, &y1, &x2, &y2, left, top, right, bottom)) {
+        double x1 = (double)prevX, y1 = (double)prevY, x2 = (double)px, y2 = (double)py;
+        if (!TrackClipSegment(&x1, &y1, &x2, &y2, (double)left, (double)top, (double)right, (double)bottom)) {
+          prevX = px, prevY = py, prevInside = inside;
           open = false;
           continue;
         }
         a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, b = POINT{(LONG)lround(x2), (LONG)lround(y2)};
-        clipped = x2 != cx || y2 != cy;
+        clipped = x2 != (double)px || y2 != (double)py;
       }
+      prevX = px, prevY = py, prevInside = inside;
       bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
       if (!cont) {
         m_points.push_back(a);
@@ -340,6 +374,12 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
   HDC defDC = nullptr;
   HGDIOBJ defOld = nullptr;
   int oldMode = SetBkMode(dc, TRANSPARENT);
+  // icons that are 32-bit DIB sections go straight into a DIB target
+  TrackLineSurface target;
+  bool direct = DibSurface(dc, &target);
+  bool flush = false;  // GDI drew since the pixels were last touched
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   ov.LockMarkers();
   const CStrList& list = ov.Markers();
   for (int i = 0; i < list.GetCount(); i++) {
@@ -364,27 +404,39 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
     for (int k = 0; k < nrep; k++) {
       int x = xs[k];
       if (!Intersects(update, x, r.top, x + r.Width(), r.bottom)) continue;
-      if (src && !AlphaBlend(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, kPerPixelAlpha))
+      const uint32_t* px = nullptr;
+      int pxStride = 0;
+      if (kind >= 0 && kind < kMapIconSlots && m_iconPx[kind].row0 && IconDC(kind))
+        px = m_iconPx[kind].row0, pxStride = m_iconPx[kind].stride;
+      else if (!IconDC(kind) && src && g_defaultIconPx)
+        px = g_defaultIconPx, pxStride = kMapDefaultIconW;
+      if (direct && px) {
+        if (flush) GdiFlush(), flush = false;
+        BlendIcon(target, x, iconTop, px, pxStride, ic.width, ic.height);
+      } else if (src &&
+                 !AlphaBlend(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, kPerPixelAlpha)) {
         TransparentBlt(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, RGB(0, 0, 0));
+      }
       if (!label) continue;
+      flush = true;
       const char* text = list.GetTextPtr(i);
-      RECT tr = {0, 0, 0, 0};
-      DrawTextA(dc, text, len, &tr, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+      // one line without prefixes: its extent is what DrawText measures, and
+      // it goes in the middle of its box as DrawText centres it
+      SIZE ext = {0, 0};
+      GetTextExtentPoint32A(dc, text, len, &ext);
       RECT box;
       box.left = x + ic.width + 2;
       box.top = iconTop - 4;
-      box.right = box.left + (tr.right - tr.left) + 4;
-      box.bottom = box.top + (tr.bottom - tr.top) + 2;
-      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+      box.right = box.left + ext.cx + 4;
+      box.bottom = box.top + ext.cy + 2;
       SetDCBrushColor(dc, m->colour & 0xFFFFFF);
       Rectangle(dc, box.left, box.top, box.right, box.bottom);
-      SelectObject(dc, oldPen);
-      SelectObject(dc, oldBrush);
-      DrawTextA(dc, text, len, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      ExtTextOutA(dc, box.left + 2, box.top + 1, ETO_CLIPPED, &box, text, len, nullptr);
     }
   }
   ov.UnlockMarkers();
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
   SetBkMode(dc, oldMode);
   if (defDC) {
     SelectObject(defDC, defOld);

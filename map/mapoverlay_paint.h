@@ -38,6 +38,8 @@ class MapOverlayPainter {
 
   HDC m_iconDC[kMapIconSlots];
   HGDIOBJ m_iconOld[kMapIconSlots];
+  // the icon's own pixels when it is a 32-bit DIB section (row0 null: not)
+  TrackLineSurface m_iconPx[kMapIconSlots];
   HPEN m_pens[kMapTracks];
   std::vector<POINT> m_points;  // reused between paints
   std::vector<DWORD> m_runs;

@@ -97,17 +97,13 @@ struct Disc {
 
 // Wide segment a-b: every pixel whose (biased) centre lies closer than the
 // radius to the segment; the round ends are the discs at both points.
-// Points within kNear of the surface (a pen's reach smaller than that).
+// The rows ymin..ymax of the wide segment a-b: every pixel whose (biased)
+// centre lies closer than the radius to the segment; the round ends are the
+// discs at both points. emit(y, x0, x1) gets each row's span.
 // withA: the disc at a too (the segment before drew it otherwise).
-void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int ax, int ay, int bx, int by,
-                 bool withA, uint32_t colour) {
-  if (disc.top > disc.bottom) return;
-  int ymin = (ay < by ? ay : by) + disc.top, ymax = (ay > by ? ay : by) + disc.bottom;
-  int reach = disc.bottom > -disc.top ? disc.bottom : -disc.top;
-  int xmin = (ax < bx ? ax : bx) - reach - 1, xmax = (ax > bx ? ax : bx) + reach + 1;
-  if (xmax < s.left || xmin >= s.right || ymax < s.top || ymin >= s.bottom) return;
-  if (ymin < s.top) ymin = s.top;
-  if (ymax > s.bottom - 1) ymax = s.bottom - 1;
+template <class Emit>
+void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by, bool withA, int ymin, int ymax,
+                 Emit emit) {
   // The body between the ends: pixels x with along(x) in [0, len2] and
   // |across(x)| < radius * len, both linear in x; their bounds move by a
   // fixed step from row to row. A level or upright segment bounds its rows
@@ -160,8 +156,66 @@ void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int
         }
       }
     }
-    if (x0 > x1 || x1 < s.left || x0 >= s.right) continue;
-    FillSpan(s, y, x0 < s.left ? s.left : x0, x1 >= s.right ? s.right - 1 : x1, colour);
+    if (x0 <= x1) emit(y, x0, x1);
+  }
+}
+
+// Points within kNear of the surface (a pen's reach smaller than that).
+void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int ax, int ay, int bx, int by,
+                 bool withA, uint32_t colour) {
+  if (disc.top > disc.bottom) return;
+  int ymin = (ay < by ? ay : by) + disc.top, ymax = (ay > by ? ay : by) + disc.bottom;
+  int reach = disc.bottom > -disc.top ? disc.bottom : -disc.top;
+  int xmin = (ax < bx ? ax : bx) - reach - 1, xmax = (ax > bx ? ax : bx) + reach + 1;
+  if (xmax < s.left || xmin >= s.right || ymax < s.top || ymin >= s.bottom) return;
+  if (ymin < s.top) ymin = s.top;
+  if (ymax > s.bottom - 1) ymax = s.bottom - 1;
+  CapsuleRows(disc, radius, ax, ay, bx, by, withA, ymin, ymax, [&](int y, int x0, int x1) {
+    if (x1 >= s.left && x0 < s.right) FillSpan(s, y, x0, x1, colour);
+  });
+}
+
+// A short segment's rows do not depend on where it starts, and a track
+// repeats few of them: their spans, relative to the start, made once per
+// (dx, dy) and pen.
+class ShortShapes {
+ public:
+  static const int kReach = 12;  // |dx| and |dy| up to this
+  ShortShapes(const Disc& disc, double radius)
+      : m_disc(disc), m_radius(radius), m_at((2 * kReach + 1) * (2 * kReach + 1), -1) {}
+  // (y, x0, x1) triples; *n of them
+  const int* Rows(int dx, int dy, int* n) {
+    int& at = m_at[(dy + kReach) * (2 * kReach + 1) + dx + kReach];
+    if (at < 0) {
+      int start = (int)m_rows.size();
+      m_rows.push_back(0);
+      int ymin = (dy < 0 ? dy : 0) + m_disc.top, ymax = (dy > 0 ? dy : 0) + m_disc.bottom;
+      CapsuleRows(m_disc, m_radius, 0, 0, dx, dy, true, ymin, ymax, [&](int y, int x0, int x1) {
+        m_rows.push_back(y), m_rows.push_back(x0), m_rows.push_back(x1);
+        m_rows[start]++;
+      });
+      at = start;
+    }
+    *n = m_rows[at];
+    return m_rows.data() + at + 1;
+  }
+
+ private:
+  const Disc& m_disc;
+  double m_radius;
+  std::vector<int> m_at;
+  std::vector<int> m_rows;
+};
+
+void ShortSegment(const TrackLineSurface& s, const int* rows, int n, int ax, int ay, uint32_t colour) {
+  for (int i = 0; i < n; i++, rows += 3) {
+    int y = ay + rows[0];
+    if (y < s.top || y >= s.bottom) continue;
+    int x0 = ax + rows[1], x1 = ax + rows[2];
+    if (x0 < s.left) x0 = s.left;
+    if (x1 > s.right - 1) x1 = s.right - 1;
+    uint32_t* p = s.row0 + (intptr_t)y * s.stride;
+    for (int x = x0; x <= x1; x++) p[x] = colour;
   }
 }
 
@@ -204,6 +258,8 @@ void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint3
   if (!s.row0 || s.left >= s.right || s.top >= s.bottom) return;
   double radius = width / 2.0;
   Disc disc(width > 1 ? radius : 0.5);
+  ShortShapes shapes(disc, radius);
+  const int K = ShortShapes::kReach;
   // the wide pen works in int: points far off the surface come closer first
   const int64_t kNear = 1 << 28;
   auto near = [&](int64_t v) { return v > -kNear && v < kNear; };
@@ -212,15 +268,22 @@ void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint3
     for (int i = 1; i < n; i++) {
       int64_t ax = (int64_t)xy[2 * i - 2] + s.dx, ay = (int64_t)xy[2 * i - 1] + s.dy;
       int64_t bx = (int64_t)xy[2 * i] + s.dx, by = (int64_t)xy[2 * i + 1] + s.dy;
+      bool withA = i == 1;
+      if (!near(ax) || !near(ay) || !near(bx) || !near(by)) {
+        // brought close to the surface, in whole pixels
+        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
+        if (!TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m)) continue;
+        ax = lround(x1), ay = lround(y1), bx = lround(x2), by = lround(y2);
+        withA = true;
+      }
+      int dx = (int)(bx - ax), dy = (int)(by - ay), rows;
       if (width <= 1) {
         ThinSegment(s, ax, ay, bx, by, colour);
-      } else if (near(ax) && near(ay) && near(bx) && near(by)) {
-        WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, i == 1, colour);
+      } else if (dx >= -K && dx <= K && dy >= -K && dy <= K) {
+        const int* shape = shapes.Rows(dx, dy, &rows);
+        ShortSegment(s, shape, rows, (int)ax, (int)ay, colour);
       } else {
-        double x1 = (double)ax, y1 = (double)ay, x2 = (double)bx, y2 = (double)by, m = radius + 4;
-        if (TrackClipSegment(&x1, &y1, &x2, &y2, s.left - m, s.top - m, s.right + m, s.bottom + m))
-          WideSegment(s, disc, radius, (int)lround(x1), (int)lround(y1), (int)lround(x2), (int)lround(y2), true,
-                      colour);
+        WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, withA, colour);
       }
     }
   }

@@ -327,3 +327,60 @@ TEST(TrackLines, DrawnLikeGdisSolidPenForEachWidthAndClipped) {
   }
   CompareWithGdi(8, true);
 }
+
+// Marker icons blended from their own pixels into a DIB against AlphaBlend
+// (the same painter made to use GDI by a clip region with a hole): the
+// built-in pin and an icon of every alpha level, one with a label.
+TEST(MarkerIcons, BlendedLikeAlphaBlend) {
+  const int W = 300, H = 200;
+  MapView view;
+  view.Init(1024, 1024);
+  view.ApplyZoom(10);
+  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  const int ox = 300, oy = 350;
+  MapOverlay ov;
+  ov.Bind(&view, nullptr);
+  MapOverlayPainter painter;
+  Dib icon(40, 30);
+  for (int y = 0; y < 30; y++)
+    for (int x = 0; x < 40; x++) {
+      uint32_t a = (x * 7 + y * 3) % 256, r = 250 * a / 255, g = (x * 6) % 200 * a / 255, b = 90 * a / 255;
+      icon.px[y * 40 + x] = a << 24 | r << 16 | g << 8 | b;
+    }
+  // the bitmap can be selected into one DC only: the painter's
+  DeleteDC(icon.dc);
+  icon.dc = CreateCompatibleDC(nullptr);
+  ASSERT_TRUE(painter.SetMarkerIcon(ov, 5, icon.bmp, 3, 4));
+  const POINT at[] = {{40, 60}, {150, 90}, {20, 185}, {290, 100}, {200, 150}};
+  for (int i = 0; i < 5; i++) {
+    double lon, lat;
+    view.ClientToGeo(at[i].x + ox, at[i].y + oy, &lon, &lat);
+    uint32_t flags = MAPMK_VISIBLE | (i % 2 ? 5u << 2 : 0u) | (i == 1 ? (uint32_t)MAPMK_LABEL : 0u);
+    ov.InsertMarker(-1, "Ort", lon, lat, flags, 0x80FFFF, false);
+  }
+  Dib ours(W, H), gdi(W, H);
+  for (int i = 0; i < W * H; i++) ours.px[i] = gdi.px[i] = 0x204060 + (i % 97) * 0x010101;
+  SetViewportOrgEx(ours.dc, -ox, -oy, nullptr);
+  SetViewportOrgEx(gdi.dc, -ox, -oy, nullptr);
+  // everything but one corner pixel: a complex region sends the painter to GDI
+  HRGN all = CreateRectRgn(0, 0, W, H), hole = CreateRectRgn(W - 1, H - 1, W, H);
+  CombineRgn(all, all, hole, RGN_DIFF);
+  SelectClipRgn(gdi.dc, all);
+  DeleteObject(all);
+  DeleteObject(hole);
+  painter.PaintMarkers(ours.dc, nullptr, ov);
+  painter.PaintMarkers(gdi.dc, nullptr, ov);
+  GdiFlush();
+  int changed = 0, off = 0;
+  for (int i = 0; i < W * H - 1; i++) {
+    uint32_t a = ours.px[i], b = gdi.px[i];
+    changed += (b & 0xFFFFFF) != 0x204060 + (uint32_t)(i % 97) * 0x010101;
+    for (int sh = 0; sh < 24; sh += 8)
+      if (abs((int)((a >> sh) & 255) - (int)((b >> sh) & 255)) > 1) {
+        if (off++ < 5) ADD_FAILURE() << "pixel " << i % W << "," << i / W << ": " << std::hex << a << " not " << b;
+        break;
+      }
+  }
+  EXPECT_GT(changed, 2000);
+  EXPECT_EQ(0, off);
+}
