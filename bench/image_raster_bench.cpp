@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "bench/benchlib.h"
-#include "bench/pillowpeer.h"
 #include "image/formats/bmpcodec.h"
 #include "image/formats/pnmcodec.h"
 #include "image/imgfile.h"
@@ -19,6 +18,8 @@ int main() {
 }
 #else
 #include <unistd.h>
+
+#include "bench/pillowpeer.h"
 
 namespace {
 
