@@ -27,7 +27,11 @@ PcShared& PcGetShared() {
     lf.lfCharSet = SYMBOL_CHARSET;
     p->marlett = CreateFontIndirectA(&lf);
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, p->font);
+    HGDIOBJ old = SelectObject(dc, p->marlett);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
+    p->hasMarlett = lstrcmpiA(face, "Marlett") == 0;
+    SelectObject(dc, p->font);
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     p->fontHeight = tm.tmHeight;
@@ -42,6 +46,39 @@ PcShared& PcGetShared() {
     return p;
   }();
   return *s;
+}
+
+void PcDrawArrow(HDC dc, const RECT& rc, bool down) {
+  const PcShared& sh = PcGetShared();
+  if (sh.hasMarlett) {
+    HGDIOBJ old = SelectObject(dc, sh.marlett);
+    RECT t = rc;
+    DrawTextA(dc, down ? "6" : "4", 1, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, old);
+    return;
+  }
+  // about the glyphs' size: a third of the font, half as deep as wide
+  int s = sh.fontHeight / 3 < 2 ? 2 : sh.fontHeight / 3;
+  int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
+  POINT pt[3];
+  if (down) {
+    pt[0] = {cx - s, cy - s / 2};
+    pt[1] = {cx + s, cy - s / 2};
+    pt[2] = {cx, cy - s / 2 + s};
+  } else {
+    pt[0] = {cx - s / 2, cy - s};
+    pt[1] = {cx - s / 2, cy + s};
+    pt[2] = {cx - s / 2 + s, cy};
+  }
+  COLORREF c = GetTextColor(dc);
+  HPEN pen = CreatePen(PS_SOLID, 1, c);
+  HBRUSH brush = CreateSolidBrush(c);
+  HGDIOBJ op = SelectObject(dc, pen), ob = SelectObject(dc, brush);
+  Polygon(dc, pt, 3);
+  SelectObject(dc, ob);
+  SelectObject(dc, op);
+  DeleteObject(brush);
+  DeleteObject(pen);
 }
 
 int PcTextWidth(const std::string& text, int limit) {

@@ -164,7 +164,6 @@ void CPathDlg::Layout(int cx, int cy) {
     if (!c || IsRectEmpty(&g_layout.rects[i])) continue;
     const Anchor& a = kAnchors[i];
     RECT r = g_layout.rects[i];
-    if (a.id == IDC_PD_LIST) r.top += 6;
     if (a.moveX) OffsetRect(&r, dx, 0);
     if (a.moveY) OffsetRect(&r, 0, dy);
     if (a.growX) r.right += dx;

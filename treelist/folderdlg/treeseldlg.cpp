@@ -112,6 +112,11 @@ BOOL CTreeSelectDlg::OnInitDialog() {
   if (!(m_options & TSO_MULTI) && m_initialRow != -2 && m_data.RowCount()) {
     int r = m_initialRow < 0 ? 0 : m_initialRow >= m_data.RowCount() ? m_data.RowCount() - 1 : m_initialRow;
     m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)ItemOfRow(r));
+    // with checks OK reads them: the initial row is checked, not only selected
+    if (m_options & TSO_CHECKS) {
+      TVITEMA ti = {TVIF_STATE, ItemOfRow(r), TLIS_CHECKED, 0xF000};
+      m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+    }
   }
   if (m_options & TSO_ADDROW) AppendAddRow();
   m_table.SendMessage(WM_SETREDRAW, TRUE, 0);

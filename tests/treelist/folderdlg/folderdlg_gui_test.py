@@ -325,8 +325,9 @@ def test_network_root_and_plain_paths():
 def network_share():
     """\\\\srv\\share: Wine's dosdevices\\unc\\srv\\share linked to a folder made here."""
     share = os.path.join(os.getcwd(), "netshare")
-    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",)):
+    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",), ("leer",)):
         os.makedirs(os.path.join(share, *sub), exist_ok=True)
+    open(os.path.join(share, "leer", "datei.txt"), "w").close()  # files only: no subfolder
     unc = os.path.join(BUILD, "wine", "prefix", "dosdevices", "unc", "srv")
     os.makedirs(unc, exist_ok=True)
     link = os.path.join(unc, "share")
@@ -342,7 +343,7 @@ def test_network_share_rows_up_and_combo():
     rows, cur = d.rows()
     check(p and rows[:cur + 1] == ["Netzwerkumgebung", "srv", share, share + "\\sub", share + "\\sub\\deep"]
           and rows[cur + 1:] == ["inner", "zweig"], f"network rows {rows} ({cur})")
-    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["oben", "sub"])):
+    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["leer", "oben", "sub"])):
         d.click(*d.center("up"))
         p = d.wait(lambda p: d.rows()[1] >= 0 and d.rows()[0][d.rows()[1]] == want and
                    d.rows()[0][d.rows()[1] + 1:] == sub, 15)
@@ -351,13 +352,11 @@ def test_network_share_rows_up_and_combo():
     d.finish()
     # a share folder holding only files: the drive box gets its own entry (kind 2)
     leer = os.path.join(os.getcwd(), "netshare", "leer")
-    shutil.rmtree(leer, ignore_errors=True)
-    os.makedirs(leer)
-    open(os.path.join(leer, "datei.txt"), "w").close()
     start = share + "\\leer"
+    shutil.rmtree(os.path.join(leer, "neu"), ignore_errors=True)
     d = Demo("pathdlg", 1, "-", start)
     wait_listed(d, start)
-    os.makedirs(os.path.join(leer, "neu"))
+    os.makedirs(os.path.join(leer, "neu"), exist_ok=True)  # after the start: the share's entry is made
     d.click(*d.center("drives"))
     time.sleep(0.4)
     xdo("key", "End")
@@ -426,25 +425,36 @@ def test_other_drive_and_back():
 
 
 def test_anchors_and_saved_rectangle():
+    delete_tree_mode()
     d = Demo("pathdlg", 0x101, "-", WDEEP)
     wait_listed(d, "l11")
-    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up")}
+    d.click(*d.center("treemode"))  # the tree shown; the list, hidden, follows too
+    time.sleep(1)
+    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up", "tree")}
     win = subprocess.run(["xdotool", "search", "--name", "^Ordner für den Test$"], env=ENV, capture_output=True,
                          text=True).stdout.split()
     check(win, "the dialog's window found")
     w0, h0 = before["dialog"][2] - before["dialog"][0], before["dialog"][3] - before["dialog"][1]
     xdo("windowsize", win[0], w0 + 120, h0 + 80)
     p = d.wait(lambda p: tuple(map(int, p["dialog"].split())) != before["dialog"], 10)
-    time.sleep(0.5)
+    time.sleep(1)
     after = {k: d.rect(k) for k in before}
     dx = (after["dialog"][2] - after["dialog"][0]) - w0
     dy = (after["dialog"][3] - after["dialog"][1]) - h0
     check(dx > 50 and dy > 30, f"the dialog grew: {dx}, {dy}")
     check(after["ok"][0] - before["ok"][0] == dx and after["ok"][1] == before["ok"][1], "OK moves right only")
-    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy,
-          "the list grows both ways")
+    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy
+          and after["list"][1] == before["list"][1], f"the list grows both ways, its top stays: {before} {after}")
     check(after["drives"][1] - before["drives"][1] == dy and after["drives"][2] - before["drives"][2] == dx,
           "the drive combo moves down and grows in width")
+    t0, t1 = before["tree"], after["tree"]
+    check(t1[2] - t0[2] == dx and t1[3] - t0[3] == dy and t1[:2] == t0[:2], f"the tree grows: {t0} -> {t1}")
+    # painted in the tree's colour where it grew
+    w, h, px = xshot.screenshot()
+    x, y = t0[2] + dx // 2, t0[3] + dy // 2
+    wincol = int(d.pos()["colors"].split()[0], 16)
+    got = tuple(px[(y * w + x) * 3:(y * w + x) * 3 + 3])
+    check(got == (wincol & 255, (wincol >> 8) & 255, (wincol >> 16) & 255), f"the tree's colour in its new strip: {got}")
     saved = after["dialog"]
     xdo("key", "Escape")
     # the second opening in the same process takes the saved rectangle
@@ -453,6 +463,7 @@ def test_anchors_and_saved_rectangle():
     check(p and d.rect("dialog") == saved, f"saved rectangle {d.rect('dialog') if p else None} vs {saved}")
     xdo("key", "Escape")
     d.finish()
+    delete_tree_mode()
 
 
 def reg_export(key):
@@ -675,11 +686,37 @@ def test_path_combo_visual_styles():
         d.proc.wait()
 
 
+def dark_runs(px, w, box, by_row):
+    """Per row (or column) of box, how many pixels are dark; empty ones left out."""
+    l, t, r, b = box
+    outer, inner = (range(t, b), range(l, r)) if by_row else (range(l, r), range(t, b))
+    def dark(x, y):
+        return sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
+    runs = [sum(dark(i, o) if by_row else dark(o, i) for i in inner) for o in outer]
+    return [n for n in runs if n]
+
+
+def is_triangle(runs):
+    # widest first, then never wider, down to a point; a digit has a stem
+    return len(runs) >= 2 and runs[0] >= 3 and runs[-1] <= 2 and all(a >= b for a, b in zip(runs, runs[1:]))
+
+
 def test_path_combo_popup_keys_and_slow_list():
     d = Demo("combo", 0, WDEEP)
     segs = len(WDEEP.split("\\"))
     last = "e%d" % (2 * segs)
     d.wait(lambda p: last in p)
+    # arrows, not Marlett's digits where that font is missing: right between
+    # two segments, down on the drop-down button
+    xdo("mousemove", 1, 1)
+    time.sleep(0.5)
+    w, h, px = xshot.screenshot()
+    l, t, r, b = d.rect("e%d" % (2 * segs - 2))
+    cols = dark_runs(px, w, (l + 1, t + 2, r - 1, b - 2), False)
+    check(is_triangle(cols), f"a right-pointing arrow between segments: {cols}")
+    l, t, r, b = d.rect("combo")
+    rows = dark_runs(px, w, (r - 15, t + 3, r - 3, b - 3), True)
+    check(is_triangle(rows), f"a down-pointing arrow on the button: {rows}")
     d.click(*d.center(last))
     p = d.wait(lambda p: "popup" in p, 10)
     names = [text_of(x) for x in p["popup"].split()[1:]] if p else []

@@ -121,4 +121,17 @@ TEST(TreeSelectPlace, FactorsMinimumAndKeptPlaces) {
   });
 }
 
+TEST(TreeSelectChoice, InitialRowWithChecks) {
+  // options 2: OK without a click gives the initial row
+  CTreeSelectDlg d;
+  Fill(d);
+  d.m_options = TSO_CHECKS;
+  d.m_initialRow = 1;
+  RunDlg(d, [&](HWND w) { PostMessageA(w, WM_COMMAND, IDOK, 0); });
+  EXPECT_EQ(d.GetChosenRow(), 1);
+  char text[8] = "";
+  d.GetResult(text, sizeof text);
+  EXPECT_STREQ(text, "c");
+}
+
 }  // namespace
