@@ -205,6 +205,7 @@ void CPathComboBox::ChooseEntry(int index) {
     else if (!p.empty() && p.back() == ':') p += '\\';
     p += e.text;
     if (e.flag == 1) flags |= PCS_VIRTUAL;
+    m_choiceIcon = e.icon;
   }
   CloseList();
   if (p.size() >= 256 || p.size() > (size_t)FOLDER_MAX_PATH) {

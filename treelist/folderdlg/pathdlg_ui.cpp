@@ -326,7 +326,13 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyTree();
       KillTimer(PD_TIMER);
       if (!(m_flags & PDF_NOBREADCRUMB)) WriteMode("PathDlgBreadCrumb", m_breadcrumb ? 1 : 0);
-      if (m_combo) m_combo->StopWorker();
+      if (m_combo) {
+        // a second Run makes a new one
+        LRESULT r = CDialog::WindowProc(message, wParam, lParam);
+        delete m_combo;
+        m_combo = nullptr;
+        return r;
+      }
       break;
   }
   return CDialog::WindowProc(message, wParam, lParam);

@@ -13,6 +13,9 @@ std::vector<int> g_rank;  // row -> position of the running sort (UI thread only
 // where the last selection dialog of the process was closed
 POINT g_lastPos;
 bool g_lastPosValid = false;
+// the sort column and its direction, for every dialog of the process
+int g_sortColumn = -1;
+bool g_sortDown = false;
 
 int Scale(int size, int factor, int base) {
   if (((unsigned)factor >> 16) == 0x1234) return (int)((long long)size * (factor & 0xFFFF) / base);
@@ -221,9 +224,9 @@ int TL_CALLBACK CTreeSelectDlg::CompareRows(uintptr_t, TLHandle, TLHandle, intpt
 
 void CTreeSelectDlg::SortBy(int column) {
   if (m_options & TSO_NOSORT) return;
-  m_sortDown = column == m_sortColumn ? !m_sortDown : false;
-  m_sortColumn = column;
-  std::vector<int> order = m_data.SortOrder(column, m_sortDown);
+  g_sortDown = column == g_sortColumn ? !g_sortDown : false;
+  g_sortColumn = column;
+  std::vector<int> order = m_data.SortOrder(column, g_sortDown);
   g_rank.assign(order.size(), 0);
   for (size_t i = 0; i < order.size(); ++i) g_rank[(size_t)order[i]] = (int)i;
   TLSortEx s = {TLI_ROOT, &CompareRows, 0};
@@ -320,7 +323,8 @@ BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   *pResult = 0;
   switch ((int)nm->code) {
     case (int)NM_DBLCLK:
-      if ((m_options & ~(unsigned)TSO_EDIT) == 0) {
+      // not where cells are edited: there a double-click edits
+      if (m_options == 0) {
         OnOK();
       } else if (m_options == TSO_CHECKS) {
         HTREEITEM it = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);

@@ -246,6 +246,7 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     fprintf(f, " %s", Hex(t).c_str());
   }
   fprintf(f, "\n");
+  fprintf(f, "editing %d\n", g_combo->IsEditing() ? 1 : 0);
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);

@@ -239,6 +239,27 @@ def test_create_nested_folder():
     check(res.get("result") == "1" and os.path.isdir(made), f"options 1+2 create the folder: {res}")
 
 
+def test_folder_under_a_file_cannot_be_made():
+    d = Demo("pathdlg", 2, "-", WROOT)              # 2 alone: the only box is the one of creating
+    wait_listed(d, os.path.basename(ROOT))
+    type_path(d, fixture.wine_path(os.path.join(ROOT, "files", "datei00000.txt", "neu")))
+    xdo("key", "Return")                             # listed first (nothing there)
+    time.sleep(1.5)
+    xdo("key", "Return")
+    end, found = time.time() + 10, ""
+    while time.time() < end and not found:
+        found = subprocess.run(["xdotool", "search", "--name", "^Fehler$"], env=ENV, capture_output=True,
+                               text=True).stdout.strip()
+        time.sleep(0.2)
+    check(found, "'Der Pfad kann nicht erzeugt werden !' in a box 'Fehler'")
+    if found:
+        xdo("key", "Return")
+    time.sleep(0.5)
+    check(d.proc.poll() is None, "the dialog stays open")
+    xdo("key", "Escape")
+    check(d.finish().get("result") == "2", "then Cancel")
+
+
 def test_missing_folder_refused():
     gone = os.path.join(ROOT, "verschwindet")
     os.makedirs(gone, exist_ok=True)
@@ -288,8 +309,10 @@ def test_type_ahead_double_click_and_up():
     check(wait_listed(d, "x 2"), "double-click lists the folder")
     d.click(*d.center("up"))
     check(wait_listed(d, "l11"), "Aufwärts goes to the parent")
-    xdo("key", "Escape")
-    d.finish()
+    time.sleep(0.6)
+    d.click(r - 30, row_y(int(d.pos()["current"])), repeat=2)  # the current row: as OK
+    res = d.finish()
+    check(res.get("result") == "1" and res.get("path") == cp(WDEEP), f"double-click on the current row: {res}")
 
 
 def test_wheel_one_row_per_notch():
@@ -382,6 +405,8 @@ def test_network_share_rows_up_and_combo():
     xdo("key", "Home")
     xdo("key", "Return")
     check(d.wait(lambda p: p.get("path") == cp(share + "\\sub\\deep"), 10), f"deep chosen: {d.pos().get('path')}")
+    d.click(*d.center("e1"))                         # the server's segment
+    check(d.wait(lambda p: p.get("path") == cp("\\\\srv"), 10), f"the server chosen: {d.pos().get('path')}")
     d.proc.kill()
     d.proc.wait()
 
@@ -760,8 +785,30 @@ def test_path_combo_own_list():
     check(len(items) == 16, f"the own list keeps 16: {len(items)}")
     check(items[:2] == ["c:\\W3", "C:\\w17"], f"newest first: {items[:3]}")
     check("C:\\w3" not in items, "the same path in other letter case is merged")
+    d.click(l + 8, (t + b) // 2)                     # the same path again: no news
+    time.sleep(0.2)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 10, "c:\\W3")
+    xdo("key", "Return")
+    time.sleep(0.5)
     d.proc.kill()
     d.proc.wait()
+    notes = combo_notifications(open(d.out).read())
+    check(len(notes) == len(typed), f"one notification per changed path: {len(notes)} for {len(typed)}")
+    # option 16: a missing folder typed is refused, the editing ends, the path stays
+    d = Demo("combo", 0x10, "C:\\windows")
+    d.wait(lambda p: "e1" in p)
+    l, t, r, b = d.rect("combo")
+    d.click(l + 8, (t + b) // 2)
+    time.sleep(0.3)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 10, "C:\\fehlt\\nirgends")
+    xdo("key", "Return")
+    p = d.wait(lambda p: p.get("editing") == "0", 5)
+    check(p and p.get("path") == cp("C:\\windows"), f"refused, editing ended: {d.pos()}")
+    d.proc.kill()
+    d.proc.wait()
+    check(not combo_notifications(open(d.out).read()), "nothing notified for a refused path")
 
 
 def test_path_combo_sees_a_new_drive():
@@ -778,6 +825,33 @@ def test_path_combo_sees_a_new_drive():
     d.proc.kill()
     d.proc.wait()
     check(drive.finish().get("defined") == "1", "the drive was defined")
+
+
+def test_path_combo_text_mode_drags_from_its_icon():
+    d = Demo("combo", 0x201, WDEEP)                  # drag out, text mode
+    target = Demo("droptarget", 800, wait_pos=False)
+    p, c = d.wait(lambda p: "combo" in p), target.wait(lambda p: "target" in p, 30)
+    if not check(p and c, "combo and drop target up"):
+        return
+    l, t, r, b = d.rect("combo")
+    x, y = l + 8, (t + b) // 2
+    cx, cy = target.center("target")
+    xdo("mousemove", x, y)
+    time.sleep(0.3)
+    xdo("mousedown", 1)
+    for i in range(1, 21):
+        xdo("mousemove", x + (cx - x) * i // 20, y + (cy - y) * i // 20)
+        time.sleep(0.05)
+    time.sleep(0.5)
+    xdo("mouseup", 1)
+    end = time.time() + 10
+    while time.time() < end and "dropped" not in open(target.out).read():
+        time.sleep(0.1)
+    check("dropped " + cp(WDEEP) in open(target.out).read(), f"the path dragged out: {open(target.out).read()}")
+    subprocess.run([WINE_RUN, os.path.join(BUILD, "tests", "e2e", "postclose.exe"), "Ziel"], env=ENV)
+    target.finish()
+    d.proc.kill()
+    d.proc.wait()
 
 
 def test_combo_destroyed_mid_listing():

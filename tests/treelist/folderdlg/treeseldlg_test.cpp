@@ -132,6 +132,13 @@ TEST(TreeSelectChoice, InitialRowWithChecks) {
   char text[8] = "";
   d.GetResult(text, sizeof text);
   EXPECT_STREQ(text, "c");
+  // a row found by its text is the initial one; a missing text changes nothing
+  CTreeSelectDlg f;
+  Fill(f);
+  EXPECT_EQ(f.FindRow("a", false), 2);
+  EXPECT_EQ(f.FindRow("x", true), -1);
+  RunDlg(f, [&](HWND w) { PostMessageA(w, WM_COMMAND, IDOK, 0); });
+  EXPECT_EQ(f.GetChosenRow(), 2);
 }
 
 }  // namespace
