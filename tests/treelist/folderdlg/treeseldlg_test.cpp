@@ -141,4 +141,31 @@ TEST(TreeSelectChoice, InitialRowWithChecks) {
   EXPECT_EQ(f.GetChosenRow(), 2);
 }
 
+TEST(TreeSelectChoice, RowAddedInTheSecondColumnIsSelectedThere) {
+  CTreeSelectDlg d;
+  d.Data().AddColumn("Name", 100, 0, true);
+  d.Data().AddColumn("Wert", 60, 0, true);
+  d.Data().AddRow(-1, 0, "b", false);
+  d.m_options = TSO_ADDROW;
+  int column = -1;
+  RunDlg(d, [&](HWND w) {
+    HWND t = GetDlgItem(w, IDC_TS_TABLE);
+    LPARAM add = 0;  // the empty last row
+    for (LPARAM c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0); c; c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, c))
+      add = c;
+    TLNmDispInfo di = {};
+    di.hdr = {(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_ENDLABELEDIT};
+    di.item.mask = TLIF_TEXT | TLIF_COLUMN;
+    di.item.hItem = (TLHandle)add;
+    di.item.pszText = const_cast<char*>("neu");
+    di.item.cChildren = 1;
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&di);
+    column = (int)SendMessageA(t, TLM_GETNEXTITEM, TLGN_CARETCOLUMN, 0);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(column, 1);
+  ASSERT_EQ(d.Data().RowCount(), 2);
+  EXPECT_STREQ(d.Data().GetCellPtr(1, 1), "neu");
+}
+
 }  // namespace
