@@ -50,7 +50,8 @@ HTREEITEM CTreeSelectDlg::ItemOfRow(int row) const {
 int CTreeSelectDlg::RowOfItem(HTREEITEM item) const {
   if (!item || item == m_addItem) return -1;
   uint32_t d = (uint32_t)const_cast<CTreeListCtrl&>(m_table).SendMessage(TLM_GETITEMDATA, 0, (LPARAM)item);
-  return d == TS_ADDROW_MARK ? -1 : (int)d;
+  // data past the rows (an item left from a deleted row) is no row
+  return d == TS_ADDROW_MARK || d >= (uint32_t)m_data.RowCount() ? -1 : (int)d;
 }
 
 void CTreeSelectDlg::InsertRowItem(int row) {
@@ -200,7 +201,8 @@ void CTreeSelectDlg::OnOK() {
     if (m_options & TSO_MULTI) m_data.SetChecked(row, on);
     if (on) m_chosen = row;
   }
-  m_result = m_chosen >= 0 ? m_data.GetCellPtr(m_chosen, 0) : "";
+  const char* cell = m_chosen >= 0 ? m_data.GetCellPtr(m_chosen, 0) : nullptr;
+  m_result = cell ? cell : "";
   m_resultValue = m_chosen >= 0 ? m_data.GetValue(m_chosen) : 0;
   KeepPlacement();
   CDialog::OnOK();

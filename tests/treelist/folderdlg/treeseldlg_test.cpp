@@ -168,4 +168,33 @@ TEST(TreeSelectChoice, RowAddedInTheSecondColumnIsSelectedThere) {
   EXPECT_STREQ(d.Data().GetCellPtr(1, 1), "neu");
 }
 
+TEST(TreeSelectChoice, EscapeEmptyAddRowAndDelete) {
+  CTreeSelectDlg d;
+  Fill(d);  // b c a
+  d.m_options = TSO_ADDROW | TSO_DELETE;
+  d.m_hasCancel = false;
+  INT_PTR r = RunDlg(d, [&](HWND w) {
+    HWND t = GetDlgItem(w, IDC_TS_TABLE);
+    SendMessageA(w, WM_COMMAND, IDCANCEL, 0);  // Escape without Cancel does nothing
+    EXPECT_TRUE(IsWindowVisible(w));
+    LPARAM first = SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0), add = 0;
+    for (LPARAM c = first; c; c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, c)) add = c;
+    TLNmDispInfo di = {};
+    di.hdr = {(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_ENDLABELEDIT};
+    di.item.mask = TLIF_TEXT;
+    di.item.hItem = (TLHandle)add;
+    di.item.pszText = const_cast<char*>("");
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&di);  // an empty add row adds nothing
+    EXPECT_EQ(d.Data().RowCount(), 3);
+    SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, first);
+    TLNmKeyDown key = {{(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_KEYDOWN}, VK_DELETE, 0};
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&key);  // Delete
+    EXPECT_EQ(d.Data().RowCount(), 2);
+    SendMessageA(w, WM_COMMAND, TS_CMD_DELETE, 0);  // the menu's "Zeile löschen"
+    EXPECT_EQ(d.Data().RowCount(), 1);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(r, IDOK);
+}
+
 }  // namespace
