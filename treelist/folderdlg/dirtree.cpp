@@ -395,7 +395,7 @@ void CDirTreeCtrl::OnSelChanged(NMHDR* nm, LRESULT* result) {
     return;
   }
   int r;
-  Report(item, 1, &r);
+  Report(item, 1, &r);  // 1: a clicked folder is listed unless it was already
 }
 
 void CDirTreeCtrl::OnDblClk(NMHDR*, LRESULT* result) {

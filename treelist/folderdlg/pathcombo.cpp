@@ -27,7 +27,11 @@ PcShared& PcGetShared() {
     lf.lfCharSet = SYMBOL_CHARSET;
     p->marlett = CreateFontIndirectA(&lf);
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, p->font);
+    HGDIOBJ old = SelectObject(dc, p->marlett);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(dc, sizeof face, face);
+    p->hasMarlett = lstrcmpiA(face, "Marlett") == 0;
+    SelectObject(dc, p->font);
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     p->fontHeight = tm.tmHeight;
@@ -44,6 +48,39 @@ PcShared& PcGetShared() {
   return *s;
 }
 
+void PcDrawArrow(HDC dc, const RECT& rc, bool down) {
+  const PcShared& sh = PcGetShared();
+  if (sh.hasMarlett) {
+    HGDIOBJ old = SelectObject(dc, sh.marlett);
+    RECT t = rc;
+    DrawTextA(dc, down ? "6" : "4", 1, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, old);
+    return;
+  }
+  // about the glyphs' size: a third of the font, half as deep as wide
+  int s = sh.fontHeight / 3 < 2 ? 2 : sh.fontHeight / 3;
+  int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
+  POINT pt[3];
+  if (down) {
+    pt[0] = {cx - s, cy - s / 2};
+    pt[1] = {cx + s, cy - s / 2};
+    pt[2] = {cx, cy - s / 2 + s};
+  } else {
+    pt[0] = {cx - s / 2, cy - s};
+    pt[1] = {cx - s / 2, cy + s};
+    pt[2] = {cx - s / 2 + s, cy};
+  }
+  COLORREF c = GetTextColor(dc);
+  HPEN pen = CreatePen(PS_SOLID, 1, c);
+  HBRUSH brush = CreateSolidBrush(c);
+  HGDIOBJ op = SelectObject(dc, pen), ob = SelectObject(dc, brush);
+  Polygon(dc, pt, 3);
+  SelectObject(dc, ob);
+  SelectObject(dc, op);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
 int PcTextWidth(const std::string& text, int limit) {
   const PcShared& sh = PcGetShared();
   int w = 0;
@@ -58,6 +95,8 @@ CPathComboBox::CPathComboBox() = default;
 
 CPathComboBox::~CPathComboBox() {
   StopWorker();
+  // the edit field may outlive this object (deleted while its dialog goes)
+  if (m_edit && m_editProc && ::IsWindow(m_edit)) ::SetWindowLongPtrA(m_edit, GWLP_WNDPROC, (LONG_PTR)m_editProc);
   if (m_dropDown) ::DestroyWindow(m_dropDown);
 }
 
@@ -185,7 +224,9 @@ int CPathComboBox::SetPath(const char* text, int length) {
   if (path == m_path) return 1;
   if (PathTextIsNetwork(path.c_str()) && (m_options & PCO_NONETWORK)) return 0;
   int kind = choice ? 0 : PathTextIsDrive(path.c_str()) ? 2 : 1;
-  int icon = -1;
+  // a choice brings its entry's icon along
+  int icon = choice && (length & PCS_KEEPICON) ? m_choiceIcon : -1;
+  m_choiceIcon = -1;
   if (!choice || !(length & PCS_KEEPICON)) {
     CWaitCursor wait;
     if (kind == 2) {
@@ -256,7 +297,7 @@ int CPathComboBox::GoToSegment(int n) {
     if (n < 1 || n >= (int)m_segStart.size()) return 0;
     p = PathTextPrefix(m_path.c_str(), n, FOLDER_MAX_SEGMENTS);
   }
-  if (PathTextIsNetwork(m_path.c_str()) && n < 2) return 0;
+  if (PathTextIsDrive(p.c_str())) m_choiceIcon = ShellGetDriveIconIndex(p[0], 1);
   int r = SetPath(p.c_str(), (int)(PCS_CHOICE | PCS_KEEPICON | (p.size() & 0x3FFF)));
   if (r) Notify(PCN_PATHSET);
   return r;
@@ -351,16 +392,25 @@ void CPathComboBox::CommitEdit() {
     return;
   }
   CallWindowProcA(m_editProc, m_edit, WM_GETTEXT, sizeof text, (LPARAM)text);
+  std::string before = m_path;
   int r = SetPath(text, -1);
-  if (r && PathTextClean(text) != "") Notify(PCN_PATHSET);
+  if (r && m_path != before && PathTextClean(text) != "") Notify(PCN_PATHSET);  // only a change is news
   if (r && (m_options & PCO_OWNLIST)) {
     int at = FindStringExact(-1, m_path.c_str());
     if (at >= 0) DeleteString((UINT)at);
     InsertString(0, m_path.c_str());
     while (GetCount() > FOLDER_RECENT_LIMIT) DeleteString((UINT)(GetCount() - 1));
   }
-  if (!r) MessageBeep(MB_ICONASTERISK);
-  if (m_breadcrumb && r) {
+  if (!r) {
+    // refused (missing, or a network path where none is wanted): the
+    // editing ends with the path as it was
+    MessageBeep(MB_ICONASTERISK);
+    if (m_breadcrumb) EndEdit(TRUE);
+    else CallWindowProcA(m_editProc, m_edit, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
+    m_textChanged = FALSE;
+    return;
+  }
+  if (m_breadcrumb) {
     m_editing = FALSE;
     ::ShowWindow(m_edit, SW_HIDE);
     SetFocus();
@@ -586,7 +636,8 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
     if (sel >= 0) {
       CString text;
       GetLBText(sel, text);
-      if (SetPath(text, -1)) Notify(PCN_PATHSET);
+      std::string before = m_path;
+      if (SetPath(text, -1) && m_path != before) Notify(PCN_PATHSET);
       SetFocus();
     } else if (m_breadcrumb && m_editing) {
       EndEdit(TRUE);
@@ -701,7 +752,12 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetTimer(PC_TIMER_TRACK, 100, nullptr);
         return CComboBox::WindowProc(message, wParam, lParam);
       }
-      if (m_breadcrumb) OnLButtonDown(pt, (UINT)wParam);
+      if (m_breadcrumb) {
+        OnLButtonDown(pt, (UINT)wParam);
+      } else if (e == PCE_ICON) {
+        m_pressedIcon = true;  // the icon drags the path out in text mode too
+        m_pressPt = pt;
+      }
       return 0;
     }
     case WM_LBUTTONUP:

@@ -140,6 +140,7 @@ class CPathComboBox : public CComboBox {
   unsigned m_options = 0;
   std::string m_path;
   int m_kind = 3, m_icon = -1;
+  int m_choiceIcon = -1;  // the chosen entry's icon for the next SetPath
   std::vector<int> m_segStart, m_segLen, m_segWidth;
   std::vector<Element> m_elems;  // element 0 .. 2 * segments
   int m_firstVisible = 0, m_scroll = 0;

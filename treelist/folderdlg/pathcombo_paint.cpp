@@ -45,8 +45,7 @@ void CPathComboBox::PaintElement(HDC dc, int e, const RECT& rc, bool hot, bool f
     DrawTextA(dc, m_path.c_str() + m_segStart[(size_t)k], m_segLen[(size_t)k], &t,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   } else {
-    SelectObject(dc, sh.marlett);
-    DrawTextA(dc, m_openList == ListOfElement(e) ? "6" : "4", 1, &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    PcDrawArrow(dc, t, m_openList == ListOfElement(e));
   }
   if (framed && !styled) {
     HGDIOBJ pen = SelectObject(dc, GetStockObject(BLACK_PEN));
@@ -88,10 +87,9 @@ void CPathComboBox::Paint(HDC dc) {
     RECT btn = {rc.right - btnW, 0, rc.right, rc.bottom};
     Fill(dc, btn, m_hot == PCE_BUTTON ? GetSysColor(COLOR_SCROLLBAR) : GetSysColor(COLOR_BTNHIGHLIGHT));
     if (m_buttonState == 3) OffsetRect(&btn, 0, 2);
-    SelectObject(dc, sh.marlett);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    DrawTextA(dc, "6", 1, &btn, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    PcDrawArrow(dc, btn, true);
   }
   SelectObject(dc, oldFont);
   RestoreDC(dc, save);
@@ -207,6 +205,7 @@ void CPathComboBox::ChooseEntry(int index) {
     else if (!p.empty() && p.back() == ':') p += '\\';
     p += e.text;
     if (e.flag == 1) flags |= PCS_VIRTUAL;
+    m_choiceIcon = e.icon;
   }
   CloseList();
   if (p.size() >= 256 || p.size() > (size_t)FOLDER_MAX_PATH) {

@@ -13,12 +13,17 @@
 
 struct PcShared {
   HFONT font = nullptr, marlett = nullptr;
+  bool hasMarlett = false;  // false: the system gave another face for it
   int fontHeight = 0, iconW = 16, iconH = 16, rowHeight = 18, itemHeight = 18;
   HIMAGELIST images = nullptr;
   int folderIcon = -1;
   int charWidth[256] = {};  // of the font, for measuring many names fast
   CRITICAL_SECTION lock;  // every path combo's path, segments, lists and worker block
 };
+
+// A segment arrow ("4" right, "6" down in Marlett) centred in rc in the
+// text colour; drawn as a filled triangle where Marlett is missing.
+void PcDrawArrow(HDC dc, const RECT& rc, bool down);
 
 // Width of a text in the shared font (without kerning), at most limit.
 int PcTextWidth(const std::string& text, int limit);

@@ -158,7 +158,6 @@ BOOL CPathDlg::OnInitDialog() {
   ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&lr), 2);
   ::MoveWindow(list, lr.left, lr.top + 6, lr.right - lr.left, lr.bottom - lr.top - 6, FALSE);
   if (!m_title.empty()) SetWindowText(m_title.c_str());
-  Layout(-1, -1);
   m_listProc = (WNDPROC)::SetWindowLongPtrA(list, GWLP_WNDPROC, (LONG_PTR)ListProc);
   ::SetWindowLongPtrA(list, GWLP_USERDATA, (LONG_PTR)this);
   ::DragAcceptFiles(list, TRUE);
@@ -197,6 +196,7 @@ BOOL CPathDlg::OnInitDialog() {
   m_selectCurrentRow = true;
   StartWorker();
   SetupTree();
+  Layout(-1, -1);  // the anchors and the saved placement once the tree is there
   ShowPath();
   SyncTree();
   return CDialog::OnInitDialog();

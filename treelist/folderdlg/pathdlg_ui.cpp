@@ -164,7 +164,6 @@ void CPathDlg::Layout(int cx, int cy) {
     if (!c || IsRectEmpty(&g_layout.rects[i])) continue;
     const Anchor& a = kAnchors[i];
     RECT r = g_layout.rects[i];
-    if (a.id == IDC_PD_LIST) r.top += 6;
     if (a.moveX) OffsetRect(&r, dx, 0);
     if (a.moveY) OffsetRect(&r, 0, dy);
     if (a.growX) r.right += dx;
@@ -327,7 +326,13 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyTree();
       KillTimer(PD_TIMER);
       if (!(m_flags & PDF_NOBREADCRUMB)) WriteMode("PathDlgBreadCrumb", m_breadcrumb ? 1 : 0);
-      if (m_combo) m_combo->StopWorker();
+      if (m_combo) {
+        // a second Run makes a new one
+        LRESULT r = CDialog::WindowProc(message, wParam, lParam);
+        delete m_combo;
+        m_combo = nullptr;
+        return r;
+      }
       break;
   }
   return CDialog::WindowProc(message, wParam, lParam);

@@ -41,10 +41,7 @@ int CTreeSelectData::DeleteRow(int row) {
   return 1;
 }
 
-void CTreeSelectData::Clear() {
-  m_rows.clear();
-  m_columns.clear();
-}
+void CTreeSelectData::Clear() { m_rows.clear(); }  // the columns stay for the next rows
 
 int CTreeSelectData::SetRowText(int row, const char* text) { return SetCell(row, 0, text); }
 

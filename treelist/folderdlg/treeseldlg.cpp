@@ -13,6 +13,9 @@ std::vector<int> g_rank;  // row -> position of the running sort (UI thread only
 // where the last selection dialog of the process was closed
 POINT g_lastPos;
 bool g_lastPosValid = false;
+// the sort column and its direction, for every dialog of the process
+int g_sortColumn = -1;
+bool g_sortDown = false;
 
 int Scale(int size, int factor, int base) {
   if (((unsigned)factor >> 16) == 0x1234) return (int)((long long)size * (factor & 0xFFFF) / base);
@@ -47,7 +50,8 @@ HTREEITEM CTreeSelectDlg::ItemOfRow(int row) const {
 int CTreeSelectDlg::RowOfItem(HTREEITEM item) const {
   if (!item || item == m_addItem) return -1;
   uint32_t d = (uint32_t)const_cast<CTreeListCtrl&>(m_table).SendMessage(TLM_GETITEMDATA, 0, (LPARAM)item);
-  return d == TS_ADDROW_MARK ? -1 : (int)d;
+  // data past the rows (an item left from a deleted row) is no row
+  return d == TS_ADDROW_MARK || d >= (uint32_t)m_data.RowCount() ? -1 : (int)d;
 }
 
 void CTreeSelectDlg::InsertRowItem(int row) {
@@ -112,6 +116,11 @@ BOOL CTreeSelectDlg::OnInitDialog() {
   if (!(m_options & TSO_MULTI) && m_initialRow != -2 && m_data.RowCount()) {
     int r = m_initialRow < 0 ? 0 : m_initialRow >= m_data.RowCount() ? m_data.RowCount() - 1 : m_initialRow;
     m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)ItemOfRow(r));
+    // with checks OK reads them: the initial row is checked, not only selected
+    if (m_options & TSO_CHECKS) {
+      TVITEMA ti = {TVIF_STATE, ItemOfRow(r), TLIS_CHECKED, 0xF000};
+      m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+    }
   }
   if (m_options & TSO_ADDROW) AppendAddRow();
   m_table.SendMessage(WM_SETREDRAW, TRUE, 0);
@@ -192,7 +201,8 @@ void CTreeSelectDlg::OnOK() {
     if (m_options & TSO_MULTI) m_data.SetChecked(row, on);
     if (on) m_chosen = row;
   }
-  m_result = m_chosen >= 0 ? m_data.GetCellPtr(m_chosen, 0) : "";
+  const char* cell = m_chosen >= 0 ? m_data.GetCellPtr(m_chosen, 0) : nullptr;
+  m_result = cell ? cell : "";
   m_resultValue = m_chosen >= 0 ? m_data.GetValue(m_chosen) : 0;
   KeepPlacement();
   CDialog::OnOK();
@@ -216,9 +226,9 @@ int TL_CALLBACK CTreeSelectDlg::CompareRows(uintptr_t, TLHandle, TLHandle, intpt
 
 void CTreeSelectDlg::SortBy(int column) {
   if (m_options & TSO_NOSORT) return;
-  m_sortDown = column == m_sortColumn ? !m_sortDown : false;
-  m_sortColumn = column;
-  std::vector<int> order = m_data.SortOrder(column, m_sortDown);
+  g_sortDown = column == g_sortColumn ? !g_sortDown : false;
+  g_sortColumn = column;
+  std::vector<int> order = m_data.SortOrder(column, g_sortDown);
   g_rank.assign(order.size(), 0);
   for (size_t i = 0; i < order.size(); ++i) g_rank[(size_t)order[i]] = (int)i;
   TLSortEx s = {TLI_ROOT, &CompareRows, 0};
@@ -254,7 +264,7 @@ void CTreeSelectDlg::EndEdit(const TLNmDispInfo* di) {
     m_items.push_back(it);
     m_table.SendMessage(TLM_SETITEMDATA, (WPARAM)it, row);
     AppendAddRow();
-    m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)it);
+    m_table.SendMessage(TLM_SELECTCELL, (WPARAM)column, (LPARAM)it);  // where the user typed
   } else if (row >= 0) {
     m_data.SetCell(row, column, text);
     if (!*text && (m_options & (TSO_DELETE | TSO_DELETEEMPTY)) == (TSO_DELETE | TSO_DELETEEMPTY) &&
@@ -315,7 +325,8 @@ BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   *pResult = 0;
   switch ((int)nm->code) {
     case (int)NM_DBLCLK:
-      if ((m_options & ~(unsigned)TSO_EDIT) == 0) {
+      // not where cells are edited: there a double-click edits
+      if (m_options == 0) {
         OnOK();
       } else if (m_options == TSO_CHECKS) {
         HTREEITEM it = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);

@@ -48,6 +48,13 @@ class CTreeSelectDlg : public CDialog {
   // the chosen row's text; size < 1 writes nothing
   int GetResult(char* buffer, int size) const;
   int GetChosenRow() const { return m_chosen; }
+  // The row of a first-column text (CTreeSelectData::FindRow), which then
+  // becomes the initial row; -1 when absent.
+  int FindRow(const char* text, bool byCollation) {
+    int row = m_data.FindRow(text, byCollation);
+    if (row >= 0) m_initialRow = row;
+    return row;
+  }
   // Size factors for the template's width and height: f adds f/347 of the
   // width (f/301 of the height); 0x1234 in the high word scales by the low
   // word instead (347 or 301 = the template's size).
@@ -89,8 +96,6 @@ class CTreeSelectDlg : public CDialog {
   int m_chosen = -1;
   std::string m_result;
   uint32_t m_resultValue = 0;
-  int m_sortColumn = -1;
-  bool m_sortDown = false;
   RECT m_margins = {};
   int m_buttonGap = 0;
   int m_widthFactor = 0, m_heightFactor = 0;

@@ -423,6 +423,16 @@ TEST_F(DirTree, NetworkPaths) {
   // the neighbourhood lists nothing here: what was found by path stays
   HTREEITEM root = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)srv);
   ASSERT_TRUE(WaitFor([&] { return (Item(t, root).state & DTS_LISTED) != 0; }));
+  // the neighbourhood has no path to copy: the clipboard stays empty
+  SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, (LPARAM)root);
+  Reflect(TVN_SELCHANGEDA, root, TVC_BYMOUSE);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  EXPECT_EQ(SendMessageA(t, WM_COPY, 0, 0), 0);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+  EXPECT_EQ(tree.SelectPath(deepPath.c_str(), nullptr, 0), 2);  // back where the checks below start
+  Pump(100);
   EXPECT_TRUE(tree.ListNow(srv, 5000));
   EXPECT_TRUE(tree.ListNow(share, 5000));
   Pump(200);

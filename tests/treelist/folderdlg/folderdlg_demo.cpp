@@ -87,7 +87,7 @@ void WritePositions(HWND dlg) {
     int id;
   } items[] = {{"dialog", 0},   {"ok", IDOK},     {"cancel", IDCANCEL}, {"list", IDC_PD_LIST},
                {"path", IDC_PD_PATH}, {"drives", IDC_PD_DRIVES}, {"up", IDC_PD_UP}, {"breadcrumb", IDC_PD_BREADCRUMB},
-               {"treemode", IDC_PD_TREEMODE}};
+               {"treemode", IDC_PD_TREEMODE}, {"tree", IDC_PD_TREE}};
   for (const auto& it : items) {
     HWND w = it.id ? GetDlgItem(dlg, it.id) : dlg;
     RECT rc;
@@ -246,6 +246,7 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     fprintf(f, " %s", Hex(t).c_str());
   }
   fprintf(f, "\n");
+  fprintf(f, "editing %d\n", g_combo->IsEditing() ? 1 : 0);
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);

@@ -239,6 +239,27 @@ def test_create_nested_folder():
     check(res.get("result") == "1" and os.path.isdir(made), f"options 1+2 create the folder: {res}")
 
 
+def test_folder_under_a_file_cannot_be_made():
+    d = Demo("pathdlg", 2, "-", WROOT)              # 2 alone: the only box is the one of creating
+    wait_listed(d, os.path.basename(ROOT))
+    type_path(d, fixture.wine_path(os.path.join(ROOT, "files", "datei00000.txt", "neu")))
+    xdo("key", "Return")                             # listed first (nothing there)
+    time.sleep(1.5)
+    xdo("key", "Return")
+    end, found = time.time() + 10, ""
+    while time.time() < end and not found:
+        found = subprocess.run(["xdotool", "search", "--name", "^Fehler$"], env=ENV, capture_output=True,
+                               text=True).stdout.strip()
+        time.sleep(0.2)
+    check(found, "'Der Pfad kann nicht erzeugt werden !' in a box 'Fehler'")
+    if found:
+        xdo("key", "Return")
+    time.sleep(0.5)
+    check(d.proc.poll() is None, "the dialog stays open")
+    xdo("key", "Escape")
+    check(d.finish().get("result") == "2", "then Cancel")
+
+
 def test_missing_folder_refused():
     gone = os.path.join(ROOT, "verschwindet")
     os.makedirs(gone, exist_ok=True)
@@ -288,8 +309,10 @@ def test_type_ahead_double_click_and_up():
     check(wait_listed(d, "x 2"), "double-click lists the folder")
     d.click(*d.center("up"))
     check(wait_listed(d, "l11"), "Aufwärts goes to the parent")
-    xdo("key", "Escape")
-    d.finish()
+    time.sleep(0.6)
+    d.click(r - 30, row_y(int(d.pos()["current"])), repeat=2)  # the current row: as OK
+    res = d.finish()
+    check(res.get("result") == "1" and res.get("path") == cp(WDEEP), f"double-click on the current row: {res}")
 
 
 def test_wheel_one_row_per_notch():
@@ -325,8 +348,9 @@ def test_network_root_and_plain_paths():
 def network_share():
     """\\\\srv\\share: Wine's dosdevices\\unc\\srv\\share linked to a folder made here."""
     share = os.path.join(os.getcwd(), "netshare")
-    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",)):
+    for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",), ("leer",)):
         os.makedirs(os.path.join(share, *sub), exist_ok=True)
+    open(os.path.join(share, "leer", "datei.txt"), "w").close()  # files only: no subfolder
     unc = os.path.join(BUILD, "wine", "prefix", "dosdevices", "unc", "srv")
     os.makedirs(unc, exist_ok=True)
     link = os.path.join(unc, "share")
@@ -342,7 +366,7 @@ def test_network_share_rows_up_and_combo():
     rows, cur = d.rows()
     check(p and rows[:cur + 1] == ["Netzwerkumgebung", "srv", share, share + "\\sub", share + "\\sub\\deep"]
           and rows[cur + 1:] == ["inner", "zweig"], f"network rows {rows} ({cur})")
-    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["oben", "sub"])):
+    for want, sub in ((share + "\\sub", ["deep", "other"]), (share, ["leer", "oben", "sub"])):
         d.click(*d.center("up"))
         p = d.wait(lambda p: d.rows()[1] >= 0 and d.rows()[0][d.rows()[1]] == want and
                    d.rows()[0][d.rows()[1] + 1:] == sub, 15)
@@ -351,13 +375,11 @@ def test_network_share_rows_up_and_combo():
     d.finish()
     # a share folder holding only files: the drive box gets its own entry (kind 2)
     leer = os.path.join(os.getcwd(), "netshare", "leer")
-    shutil.rmtree(leer, ignore_errors=True)
-    os.makedirs(leer)
-    open(os.path.join(leer, "datei.txt"), "w").close()
     start = share + "\\leer"
+    shutil.rmtree(os.path.join(leer, "neu"), ignore_errors=True)
     d = Demo("pathdlg", 1, "-", start)
     wait_listed(d, start)
-    os.makedirs(os.path.join(leer, "neu"))
+    os.makedirs(os.path.join(leer, "neu"), exist_ok=True)  # after the start: the share's entry is made
     d.click(*d.center("drives"))
     time.sleep(0.4)
     xdo("key", "End")
@@ -383,6 +405,8 @@ def test_network_share_rows_up_and_combo():
     xdo("key", "Home")
     xdo("key", "Return")
     check(d.wait(lambda p: p.get("path") == cp(share + "\\sub\\deep"), 10), f"deep chosen: {d.pos().get('path')}")
+    d.click(*d.center("e1"))                         # the server's segment
+    check(d.wait(lambda p: p.get("path") == cp("\\\\srv"), 10), f"the server chosen: {d.pos().get('path')}")
     d.proc.kill()
     d.proc.wait()
 
@@ -426,25 +450,36 @@ def test_other_drive_and_back():
 
 
 def test_anchors_and_saved_rectangle():
+    delete_tree_mode()
     d = Demo("pathdlg", 0x101, "-", WDEEP)
     wait_listed(d, "l11")
-    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up")}
+    d.click(*d.center("treemode"))  # the tree shown; the list, hidden, follows too
+    time.sleep(1)
+    before = {k: d.rect(k) for k in ("dialog", "ok", "list", "drives", "up", "tree")}
     win = subprocess.run(["xdotool", "search", "--name", "^Ordner für den Test$"], env=ENV, capture_output=True,
                          text=True).stdout.split()
     check(win, "the dialog's window found")
     w0, h0 = before["dialog"][2] - before["dialog"][0], before["dialog"][3] - before["dialog"][1]
     xdo("windowsize", win[0], w0 + 120, h0 + 80)
     p = d.wait(lambda p: tuple(map(int, p["dialog"].split())) != before["dialog"], 10)
-    time.sleep(0.5)
+    time.sleep(1)
     after = {k: d.rect(k) for k in before}
     dx = (after["dialog"][2] - after["dialog"][0]) - w0
     dy = (after["dialog"][3] - after["dialog"][1]) - h0
     check(dx > 50 and dy > 30, f"the dialog grew: {dx}, {dy}")
     check(after["ok"][0] - before["ok"][0] == dx and after["ok"][1] == before["ok"][1], "OK moves right only")
-    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy,
-          "the list grows both ways")
+    check(after["list"][2] - before["list"][2] == dx and after["list"][3] - before["list"][3] == dy
+          and after["list"][1] == before["list"][1], f"the list grows both ways, its top stays: {before} {after}")
     check(after["drives"][1] - before["drives"][1] == dy and after["drives"][2] - before["drives"][2] == dx,
           "the drive combo moves down and grows in width")
+    t0, t1 = before["tree"], after["tree"]
+    check(t1[2] - t0[2] == dx and t1[3] - t0[3] == dy and t1[:2] == t0[:2], f"the tree grows: {t0} -> {t1}")
+    # painted in the tree's colour where it grew
+    w, h, px = xshot.screenshot()
+    x, y = t0[2] + dx // 2, t0[3] + dy // 2
+    wincol = int(d.pos()["colors"].split()[0], 16)
+    got = tuple(px[(y * w + x) * 3:(y * w + x) * 3 + 3])
+    check(got == (wincol & 255, (wincol >> 8) & 255, (wincol >> 16) & 255), f"the tree's colour in its new strip: {got}")
     saved = after["dialog"]
     xdo("key", "Escape")
     # the second opening in the same process takes the saved rectangle
@@ -453,6 +488,7 @@ def test_anchors_and_saved_rectangle():
     check(p and d.rect("dialog") == saved, f"saved rectangle {d.rect('dialog') if p else None} vs {saved}")
     xdo("key", "Escape")
     d.finish()
+    delete_tree_mode()
 
 
 def reg_export(key):
@@ -675,11 +711,37 @@ def test_path_combo_visual_styles():
         d.proc.wait()
 
 
+def dark_runs(px, w, box, by_row):
+    """Per row (or column) of box, how many pixels are dark; empty ones left out."""
+    l, t, r, b = box
+    outer, inner = (range(t, b), range(l, r)) if by_row else (range(l, r), range(t, b))
+    def dark(x, y):
+        return sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
+    runs = [sum(dark(i, o) if by_row else dark(o, i) for i in inner) for o in outer]
+    return [n for n in runs if n]
+
+
+def is_triangle(runs):
+    # widest first, then never wider, down to a point; a digit has a stem
+    return len(runs) >= 2 and runs[0] >= 3 and runs[-1] <= 2 and all(a >= b for a, b in zip(runs, runs[1:]))
+
+
 def test_path_combo_popup_keys_and_slow_list():
     d = Demo("combo", 0, WDEEP)
     segs = len(WDEEP.split("\\"))
     last = "e%d" % (2 * segs)
     d.wait(lambda p: last in p)
+    # arrows, not Marlett's digits where that font is missing: right between
+    # two segments, down on the drop-down button
+    xdo("mousemove", 1, 1)
+    time.sleep(0.5)
+    w, h, px = xshot.screenshot()
+    l, t, r, b = d.rect("e%d" % (2 * segs - 2))
+    cols = dark_runs(px, w, (l + 1, t + 2, r - 1, b - 2), False)
+    check(is_triangle(cols), f"a right-pointing arrow between segments: {cols}")
+    l, t, r, b = d.rect("combo")
+    rows = dark_runs(px, w, (r - 15, t + 3, r - 3, b - 3), True)
+    check(is_triangle(rows), f"a down-pointing arrow on the button: {rows}")
     d.click(*d.center(last))
     p = d.wait(lambda p: "popup" in p, 10)
     names = [text_of(x) for x in p["popup"].split()[1:]] if p else []
@@ -723,8 +785,30 @@ def test_path_combo_own_list():
     check(len(items) == 16, f"the own list keeps 16: {len(items)}")
     check(items[:2] == ["c:\\W3", "C:\\w17"], f"newest first: {items[:3]}")
     check("C:\\w3" not in items, "the same path in other letter case is merged")
+    d.click(l + 8, (t + b) // 2)                     # the same path again: no news
+    time.sleep(0.2)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 10, "c:\\W3")
+    xdo("key", "Return")
+    time.sleep(0.5)
     d.proc.kill()
     d.proc.wait()
+    notes = combo_notifications(open(d.out).read())
+    check(len(notes) == len(typed), f"one notification per changed path: {len(notes)} for {len(typed)}")
+    # option 16: a missing folder typed is refused, the editing ends, the path stays
+    d = Demo("combo", 0x10, "C:\\windows")
+    d.wait(lambda p: "e1" in p)
+    l, t, r, b = d.rect("combo")
+    d.click(l + 8, (t + b) // 2)
+    time.sleep(0.3)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", 10, "C:\\fehlt\\nirgends")
+    xdo("key", "Return")
+    p = d.wait(lambda p: p.get("editing") == "0", 5)
+    check(p and p.get("path") == cp("C:\\windows"), f"refused, editing ended: {d.pos()}")
+    d.proc.kill()
+    d.proc.wait()
+    check(not combo_notifications(open(d.out).read()), "nothing notified for a refused path")
 
 
 def test_path_combo_sees_a_new_drive():
@@ -741,6 +825,33 @@ def test_path_combo_sees_a_new_drive():
     d.proc.kill()
     d.proc.wait()
     check(drive.finish().get("defined") == "1", "the drive was defined")
+
+
+def test_path_combo_text_mode_drags_from_its_icon():
+    d = Demo("combo", 0x201, WDEEP)                  # drag out, text mode
+    target = Demo("droptarget", 800, wait_pos=False)
+    p, c = d.wait(lambda p: "combo" in p), target.wait(lambda p: "target" in p, 30)
+    if not check(p and c, "combo and drop target up"):
+        return
+    l, t, r, b = d.rect("combo")
+    x, y = l + 8, (t + b) // 2
+    cx, cy = target.center("target")
+    xdo("mousemove", x, y)
+    time.sleep(0.3)
+    xdo("mousedown", 1)
+    for i in range(1, 21):
+        xdo("mousemove", x + (cx - x) * i // 20, y + (cy - y) * i // 20)
+        time.sleep(0.05)
+    time.sleep(0.5)
+    xdo("mouseup", 1)
+    end = time.time() + 10
+    while time.time() < end and "dropped" not in open(target.out).read():
+        time.sleep(0.1)
+    check("dropped " + cp(WDEEP) in open(target.out).read(), f"the path dragged out: {open(target.out).read()}")
+    subprocess.run([WINE_RUN, os.path.join(BUILD, "tests", "e2e", "postclose.exe"), "Ziel"], env=ENV)
+    target.finish()
+    d.proc.kill()
+    d.proc.wait()
 
 
 def test_combo_destroyed_mid_listing():

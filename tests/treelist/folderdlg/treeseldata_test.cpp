@@ -29,6 +29,16 @@ TEST(TreeSelectData, ColumnsOnlyBeforeRowsAndAtMost32) {
   EXPECT_EQ(e.AddColumn("late", 10, 0, false), -1);
 }
 
+TEST(TreeSelectData, ClearKeepsTheColumns) {
+  CTreeSelectData d = Five();
+  d.Clear();
+  EXPECT_EQ(d.RowCount(), 0);
+  EXPECT_EQ(d.ColumnCount(), 3);
+  int r = d.AddRow(-1, 1, "neu", false);
+  EXPECT_EQ(d.SetCell(r, 2, "n"), 1);
+  EXPECT_STREQ(d.GetCellPtr(r, 2), "n");
+}
+
 TEST(TreeSelectData, RowsByTextByValueAndPositionCarryTheirCells) {
   CTreeSelectData d = Five();
   // before the first greater value; equal values go after the existing ones

@@ -121,4 +121,80 @@ TEST(TreeSelectPlace, FactorsMinimumAndKeptPlaces) {
   });
 }
 
+TEST(TreeSelectChoice, InitialRowWithChecks) {
+  // options 2: OK without a click gives the initial row
+  CTreeSelectDlg d;
+  Fill(d);
+  d.m_options = TSO_CHECKS;
+  d.m_initialRow = 1;
+  RunDlg(d, [&](HWND w) { PostMessageA(w, WM_COMMAND, IDOK, 0); });
+  EXPECT_EQ(d.GetChosenRow(), 1);
+  char text[8] = "";
+  d.GetResult(text, sizeof text);
+  EXPECT_STREQ(text, "c");
+  // a row found by its text is the initial one; a missing text changes nothing
+  CTreeSelectDlg f;
+  Fill(f);
+  EXPECT_EQ(f.FindRow("a", false), 2);
+  EXPECT_EQ(f.FindRow("x", true), -1);
+  RunDlg(f, [&](HWND w) { PostMessageA(w, WM_COMMAND, IDOK, 0); });
+  EXPECT_EQ(f.GetChosenRow(), 2);
+}
+
+TEST(TreeSelectChoice, RowAddedInTheSecondColumnIsSelectedThere) {
+  CTreeSelectDlg d;
+  d.Data().AddColumn("Name", 100, 0, true);
+  d.Data().AddColumn("Wert", 60, 0, true);
+  d.Data().AddRow(-1, 0, "b", false);
+  d.m_options = TSO_ADDROW;
+  int column = -1;
+  RunDlg(d, [&](HWND w) {
+    HWND t = GetDlgItem(w, IDC_TS_TABLE);
+    LPARAM add = 0;  // the empty last row
+    for (LPARAM c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0); c; c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, c))
+      add = c;
+    TLNmDispInfo di = {};
+    di.hdr = {(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_ENDLABELEDIT};
+    di.item.mask = TLIF_TEXT | TLIF_COLUMN;
+    di.item.hItem = (TLHandle)add;
+    di.item.pszText = const_cast<char*>("neu");
+    di.item.cChildren = 1;
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&di);
+    column = (int)SendMessageA(t, TLM_GETNEXTITEM, TLGN_CARETCOLUMN, 0);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(column, 1);
+  ASSERT_EQ(d.Data().RowCount(), 2);
+  EXPECT_STREQ(d.Data().GetCellPtr(1, 1), "neu");
+}
+
+TEST(TreeSelectChoice, EscapeEmptyAddRowAndDelete) {
+  CTreeSelectDlg d;
+  Fill(d);  // b c a
+  d.m_options = TSO_ADDROW | TSO_DELETE;
+  d.m_hasCancel = false;
+  INT_PTR r = RunDlg(d, [&](HWND w) {
+    HWND t = GetDlgItem(w, IDC_TS_TABLE);
+    SendMessageA(w, WM_COMMAND, IDCANCEL, 0);  // Escape without Cancel does nothing
+    EXPECT_TRUE(IsWindowVisible(w));
+    LPARAM first = SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0), add = 0;
+    for (LPARAM c = first; c; c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, c)) add = c;
+    TLNmDispInfo di = {};
+    di.hdr = {(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_ENDLABELEDIT};
+    di.item.mask = TLIF_TEXT;
+    di.item.hItem = (TLHandle)add;
+    di.item.pszText = const_cast<char*>("");
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&di);  // an empty add row adds nothing
+    EXPECT_EQ(d.Data().RowCount(), 3);
+    SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, first);
+    TLNmKeyDown key = {{(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_KEYDOWN}, VK_DELETE, 0};
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&key);  // Delete
+    EXPECT_EQ(d.Data().RowCount(), 2);
+    SendMessageA(w, WM_COMMAND, TS_CMD_DELETE, 0);  // the menu's "Zeile löschen"
+    EXPECT_EQ(d.Data().RowCount(), 1);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(r, IDOK);
+}
+
 }  // namespace
