@@ -3,6 +3,7 @@
 
 #include "map/mapmouse_win.h"
 #include "map/mapwnd.h"
+#include "toolkit/dibfx.h"
 
 // ------------------------------------------------------------ the link
 
@@ -311,15 +312,8 @@ bool CMapWnd::MakeFrame(int w, int h) {
   if (h < m_clientH) h = m_clientH;
   if (w < m_frameW) w = m_frameW;
   if (h < m_frameH) h = m_frameH;
-  BITMAPINFO bi;
-  memset(&bi, 0, sizeof bi);
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* bits = nullptr;
+  HBITMAP bmp = DibNewSection32(w, h, &bits);
   if (!bmp) return false;
   if (!m_frameDC) {
     m_frameDC = CreateCompatibleDC(nullptr);
@@ -333,7 +327,7 @@ bool CMapWnd::MakeFrame(int w, int h) {
     DeleteObject(m_frameBmp);
   }
   m_frameBmp = bmp;
-  m_framePx = (uint32_t*)bits;
+  m_framePx = bits;
   m_frameW = w, m_frameH = h;
   return true;
 }

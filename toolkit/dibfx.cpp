@@ -118,17 +118,25 @@ HBITMAP DibToDeviceBitmap(const void* packed, size_t size, int mode, int) {
   return out;
 }
 
-HBITMAP DibCopyToBitmap(HDIB dib) {
-  if (DibGetDepth(dib) != 32) return nullptr;
-  int w = DibGetWidth(dib), h = DibGetHeight(dib);
+HBITMAP DibNewSection32(int w, int h, uint32_t** bits) {
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
   bi.bmiHeader.biHeight = -h;
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP out = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* p = nullptr;
+  HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  *bits = b ? static_cast<uint32_t*>(p) : nullptr;
+  return b;
+}
+
+HBITMAP DibCopyToBitmap(HDIB dib) {
+  if (DibGetDepth(dib) != 32) return nullptr;
+  int w = DibGetWidth(dib), h = DibGetHeight(dib);
+  uint32_t* bits = nullptr;
+  HBITMAP out = DibNewSection32(w, h, &bits);
   if (!out || !bits) {
     if (out) DeleteObject(out);
     return nullptr;

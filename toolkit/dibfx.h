@@ -3,9 +3,14 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 #include <windows.h>
 
 #include "toolkit/dib.h"
+
+// A top-down 32-bit DIB section of w x h; *bits gets its pixels (null on
+// failure).
+HBITMAP DibNewSection32(int w, int h, uint32_t** bits);
 
 // One pixel (0x00BBGGRR) tinted towards colour by its luminance: black
 // becomes half the colour, white the colour itself.

@@ -1,33 +1,16 @@
 #include "game/view/view_images.h"
 
-#include <string.h>
-
 #include "game/view/view_art.h"
 #include "map/mapwnd.h"
+#include "toolkit/dibfx.h"
 
 namespace view {
 
 namespace {
 
-// A top-down 32-bit DIB section; *bits gets its pixels.
-HBITMAP NewDib(int w, int h, uint32_t** bits) {
-  BITMAPINFO bi;
-  memset(&bi, 0, sizeof bi);
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* p = nullptr;
-  HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-  *bits = static_cast<uint32_t*>(p);
-  return b;
-}
-
 HBITMAP TintedDib(const EmbeddedImage& src, game::Colour colour, bool tint) {
   uint32_t* bits = nullptr;
-  HBITMAP b = NewDib(src.width, src.height, &bits);
+  HBITMAP b = DibNewSection32(src.width, src.height, &bits);
   if (!b) return nullptr;
   int n = src.width * src.height;
   for (int i = 0; i < n; i++) bits[i] = tint ? TintPixel(src.pixels[i], colour) : src.pixels[i];
