@@ -148,10 +148,19 @@ uint32_t Kept(const std::string& ext, const CPicture& p, uint32_t c) {
   return c;
 }
 
+// Leaves for make_fixtures.py --check the pixels, size and comment that
+// other readers must find in out/STEM.*.
+void DumpForCheck(const std::string& stem, const CPicture& p, const Bytes& rgba, const char* comment) {
+  orvtest::WriteFile(FixturePath("out/" + stem + ".rgba"), rgba.data(), rgba.size());
+  std::string size = std::to_string(p.Width()) + " " + std::to_string(p.Height()) + "\n";
+  orvtest::WriteFile(FixturePath("out/" + stem + ".size"), size.data(), size.size());
+  orvtest::WriteFile(FixturePath("out/" + stem + ".comment"), comment, std::strlen(comment));
+}
+
 }  // namespace
 
 // Every depth, with and without alpha and comment, 1 x 1 and odd widths:
-// our reader gets back what was saved (GIF with many colours: approx), and
+// our reader gets back what was saved (GIF with many colours: near), and
 // make_fixtures.py --check has ImageMagick, Pillow and Ghostscript read the
 // same from the files.
 TEST(ImageFormats, WrittenFilesReadBack) {
@@ -205,11 +214,25 @@ TEST(ImageFormats, WrittenFilesReadBack) {
         EXPECT_LE(sum / (p.Width() * p.Height() * 4.0), 3.0);
         EXPECT_LE(worst, 40);
       }
-      orvtest::WriteFile(FixturePath("out/" + stem + ".rgba"), rgba.data(), rgba.size());
-      std::string size = std::to_string(p.Width()) + " " + std::to_string(p.Height()) + "\n";
-      orvtest::WriteFile(FixturePath("out/" + stem + ".size"), size.data(), size.size());
-      orvtest::WriteFile(FixturePath("out/" + stem + ".comment"), comment, std::strlen(comment));
+      DumpForCheck(stem, p, rgba, comment);
     }
+}
+
+// Rows wider than a PostScript string are read in equal parts (Ghostscript
+// renders it in make_fixtures.py --check).
+TEST(ImageFormats, WideEpsRowsInParts) {
+  CPicture p;
+  ASSERT_TRUE(p.Create(24, 30000, 2, 0xFF8000));
+  Bytes rgba;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 30000; ++x) {
+      if (y == 0) p.SetPixel(x, 0, static_cast<uint32_t>(x) * 37u);
+      uint32_t c = p.GetPixel(x, y);
+      for (int k : {16, 8, 0}) rgba.push_back(static_cast<unsigned char>(c >> k));
+      rgba.push_back(255);
+    }
+  ASSERT_EQ(ImgSaveFile(FixturePath("out/eps_wide.eps").c_str(), p, "breit"), 0);
+  DumpForCheck("eps_wide", p, rgba, "breit");
 }
 
 // Larger than the file's buffer: the TIFF header is patched on disk.
