@@ -192,13 +192,17 @@ void CEpsWriter::Encode(const CPicture& picture, ImgSink& out) {
     for (const char* p = m_comment; *p; ++p) title += *p == '\r' || *p == '\n' ? ' ' : *p;
     title += "\n";
   }
+  // The row buffer is a PostScript string (at most 65535 bytes): wider rows
+  // are read in equal parts, so that no read runs past the picture data.
+  int rowBytes = w * channels, parts = 1;
+  while (rowBytes / parts > 65535 || rowBytes % parts) ++parts;
   char head[1024];
   int n = std::snprintf(head, sizeof(head),
                         "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%Creator: Orvalo\n%%%%BoundingBox: 0 0 %d %d\n%%%%Pages: 1\n"
                         "%%%%EndComments\n%%%%Page: 1 1\n%%ImageData: %d %d 8 %d 0 1 2 \"%s\"\n"
                         "gsave\n/buf %d string def\n%d %d scale\n%d %d 8\n[%d 0 0 -%d 0 %d]\n"
                         "{ currentfile buf readhexstring pop } bind\n%s\n",
-                        w, h, w, h, grey ? 1 : 3, op, w * channels, w, h, w, h, w, h, h, op);
+                        w, h, w, h, grey ? 1 : 3, op, rowBytes / parts, w, h, w, h, w, h, h, op);
   // the title goes after the first two lines
   std::string text(head, static_cast<size_t>(n));
   size_t second = text.find('\n', text.find('\n') + 1) + 1;

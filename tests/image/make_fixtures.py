@@ -101,8 +101,9 @@ def ghostscript_rgba(img):
     png = img + ".render.png"
     run("gs", "-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=png16m", "-r72", "-dEPSCrop",
         "-sOutputFile=" + png, img)
-    got = out("convert", png, "-alpha", "on", "-depth", "8", "rgba:-")
-    size = out("identify", "-format", "%w %h", png).decode().split()
+    from PIL import Image  # ImageMagick's policy here refuses sides past 16384
+    im = Image.open(png).convert("RGBA")
+    got, size = im.tobytes(), [str(v) for v in im.size]
     os.remove(png)
     return got, size
 
