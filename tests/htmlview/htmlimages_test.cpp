@@ -41,6 +41,23 @@ std::vector<uint8_t> HugePngHeader() {
 
 HtmlString Wide(const std::string& s) { return HtmlString(s.begin(), s.end()); }
 
+// Picture k drawn into a w x h 32-bit bitmap: its pixels as 0xRRGGBB.
+std::vector<uint32_t> Drawn(const HtmlImages& images, int k, int w, int h) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  images.Draw(dc, k, 0, 0, w, h);
+  GdiFlush();
+  std::vector<uint32_t> px(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + w * h);
+  for (uint32_t& p : px) p &= 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return px;
+}
+
 class ViewerImages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -116,19 +133,9 @@ TEST_F(ViewerImages, TransparencyLiesOnThePageBackground) {
   HtmlDocument doc = Page("<body bgcolor=#00ff00><img src=halb.png>");
   HtmlImages images;
   images.Load(doc, HtmlFileUrl(Wide(dir + "\\seite.html")), 0x00FF00);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 40, -20, 1, 32, BI_RGB}};
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  images.Draw(dc, 0, 0, 0, 40, 20);
-  GdiFlush();
-  const uint32_t* px = static_cast<const uint32_t*>(bits);
-  EXPECT_EQ(0x00FF00u, px[10 * 40 + 5] & 0xFFFFFF);
-  EXPECT_EQ(0x0000FFu, px[10 * 40 + 30] & 0xFFFFFF);
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
+  const std::vector<uint32_t> px = Drawn(images, 0, 40, 20);
+  EXPECT_EQ(0x00FF00u, px[10 * 40 + 5]);
+  EXPECT_EQ(0x0000FFu, px[10 * 40 + 30]);
 }
 
 // Interlaced, index 0 transparent: the top half clear left of blue, the
@@ -158,20 +165,10 @@ TEST_F(ViewerImages, TransparentInterlacedGifShowsThePage) {
   ASSERT_TRUE(images.ImageSize(0, &w, &h));
   EXPECT_EQ(40, w);
   EXPECT_EQ(20, h);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 40, -20, 1, 32, BI_RGB}};
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  images.Draw(dc, 0, 0, 0, 40, 20);
-  GdiFlush();
-  const uint32_t* px = static_cast<const uint32_t*>(bits);
-  EXPECT_EQ(0x00FF00u, px[3 * 40 + 5] & 0xFFFFFF);
-  EXPECT_EQ(0x0000FFu, px[3 * 40 + 30] & 0xFFFFFF);
-  EXPECT_EQ(0x0000FFu, px[15 * 40 + 5] & 0xFFFFFF);
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
+  const std::vector<uint32_t> px = Drawn(images, 0, 40, 20);
+  EXPECT_EQ(0x00FF00u, px[3 * 40 + 5]);
+  EXPECT_EQ(0x0000FFu, px[3 * 40 + 30]);
+  EXPECT_EQ(0x0000FFu, px[15 * 40 + 5]);
 }
 
 // A 24-bit BMP, bottom-up: red above blue.
@@ -189,19 +186,9 @@ TEST_F(ViewerImages, BmpShowsThePage) {
   ASSERT_TRUE(images.ImageSize(0, &w, &h));
   EXPECT_EQ(2, w);
   EXPECT_EQ(2, h);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), 2, -2, 1, 32, BI_RGB}};
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, dib);
-  images.Draw(dc, 0, 0, 0, 2, 2);
-  GdiFlush();
-  const uint32_t* px = static_cast<const uint32_t*>(bits);
-  EXPECT_EQ(0xFF0000u, px[0] & 0xFFFFFF);
-  EXPECT_EQ(0x0000FFu, px[2] & 0xFFFFFF);
-  SelectObject(dc, old);
-  DeleteObject(dib);
-  DeleteDC(dc);
+  const std::vector<uint32_t> px = Drawn(images, 0, 2, 2);
+  EXPECT_EQ(0xFF0000u, px[0]);
+  EXPECT_EQ(0x0000FFu, px[2]);
 }
 
 TEST_F(ViewerImages, AtMost256PicturesAreLoaded) {

@@ -264,7 +264,7 @@ void CTreeSelectDlg::EndEdit(const TLNmDispInfo* di) {
     m_items.push_back(it);
     m_table.SendMessage(TLM_SETITEMDATA, (WPARAM)it, row);
     AppendAddRow();
-    m_table.SendMessage(TLM_SELECTCELL, (WPARAM)column, (LPARAM)it);  // where the user typed
+    m_table.SendMessage(TLM_SETCARET, (WPARAM)column, (LPARAM)it);  // where the user typed
   } else if (row >= 0) {
     m_data.SetCell(row, column, text);
     if (!*text && (m_options & (TSO_DELETE | TSO_DELETEEMPTY)) == (TSO_DELETE | TSO_DELETEEMPTY) &&
