@@ -170,7 +170,10 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   }
   if (key == VK_TAB && (st->options & TLOPT_TABTOPARENT)) {
     HWND parent = GetParent(w->hwnd);
-    if (parent) PostMessageA(parent, WM_NEXTDLGCTL, shift ? 1 : 0, 0);
+    char cls[16] = "";
+    if (parent) GetClassNameA(parent, cls, sizeof(cls));
+    if (parent && strcmp(cls, "#32770") == 0) PostMessageA(parent, WM_NEXTDLGCTL, shift ? 1 : 0, 0);
+    else if (parent) SetFocus(parent);  // not a dialog: the parent takes the keys
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {

@@ -277,6 +277,10 @@ TEST(TreeListInput, ShiftClickFocusAndSpannedCells) {
   EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 3u);
   Key(h, VK_LEFT);
   EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 1u);
+  // Tab hands the keys to a parent that is no dialog
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_TABTOPARENT, TLOPT_TABTOPARENT);
+  Key(h, VK_TAB);
+  EXPECT_EQ(GetFocus(), h.parent());
 }
 
 // An info tip the parent asks to delay shows only once the delay ran out.

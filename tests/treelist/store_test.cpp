@@ -245,6 +245,26 @@ TEST(TreeListStore, OneDeleteNotificationPerItem) {
   }
 }
 
+// While the window goes, the parent still reads the items it is told of;
+// changes are refused.
+TEST(TreeListStore, ReadsAnsweredWhileTheWindowGoes) {
+  Harness h;
+  h.Insert(TLI_ROOT, "erste", TLI_LAST, 42);
+  std::string text;
+  intptr_t data = 0, inserted = -1;
+  h.On(TLN_DELETEITEM, [&](NMHDR* nm) -> LRESULT {
+    uintptr_t item = reinterpret_cast<TLNmTreeView*>(nm)->itemOld.hItem;
+    text = h.Text(item);
+    data = h.Data(item);
+    inserted = static_cast<intptr_t>(h.Insert(TLI_ROOT, "spaet"));
+    return 0;
+  });
+  DestroyWindow(h.tl());
+  EXPECT_EQ(text, "erste");
+  EXPECT_EQ(data, 42);
+  EXPECT_EQ(inserted, 0);
+}
+
 TEST(TreeListStore, ExtraSizeAndData) {
   Harness h;
   EXPECT_EQ(h.Send(TLM_SETEXTRASIZE, 0, 24), 24);
