@@ -143,6 +143,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
+  if (caret && !TreeListAskChildren(st, caret)) return;
   TreeListItem* ci = TLGet(st, caret);
   int64_t row = ci && TLRowOf(st, ci) ? static_cast<int64_t>(TLRowOf(st, ci)) - 1 : -1;
   int32_t page = static_cast<int32_t>(st->fullRows) - 1;

@@ -270,6 +270,9 @@ uint32_t TLFirstRoot(const TreeListState* st);
 intptr_t TreeListNotify(TreeListState* st, TLNmHdr* rec, int code);
 void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column);
 const char* TreeListItemText(TreeListState* st, uint32_t h, int column, uint32_t* length);
+// asks the parent whether an item with children by callback has any; false
+// when the item went meanwhile
+bool TreeListAskChildren(TreeListState* st, uint32_t h);
 
 // ---- store
 uint32_t TreeListInsertItem(TreeListState* st, const TLInsert* rec);
