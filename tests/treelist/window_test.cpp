@@ -773,6 +773,26 @@ TEST(TreeListColumns, HeaderNotifications) {
   EXPECT_EQ(note(HDN_ITEMCHANGINGA, 1), 7);
 }
 
+// Property 15 (the folder dialog's tree) widens column 0 to the widest text
+// plus 8, measured here in the control's font.
+TEST(TreeListColumns, GrowMarginWidensTheTreeColumn) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 40;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  const char* longest = "Ein ziemlich langer Eintrag";
+  h.Insert(TLI_ROOT, "kurz");
+  h.Insert(TLI_ROOT, longest);
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, reinterpret_cast<HFONT>(h.Send(WM_GETFONT)));
+  SIZE sz;
+  GetTextExtentPoint32A(dc, longest, static_cast<int>(strlen(longest)), &sz);
+  DeleteDC(dc);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), sz.cx + 8);
+}
+
 // 1,000 random resizes of the window: five proportional columns beside a
 // fixed one share exactly the client width whenever none sits at its
 // minimum, and none ever goes below it.
