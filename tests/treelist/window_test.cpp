@@ -771,6 +771,24 @@ TEST(TreeListColumns, HeaderNotifications) {
   EXPECT_EQ(LOWORD(m.lParam), 198);
   h.On(HDN_ITEMCHANGINGA, [](NMHDR* nm) -> LRESULT { return nm->idFrom == 100 ? 7 : 0; });
   EXPECT_EQ(note(HDN_ITEMCHANGINGA, 1), 7);
+  // keeping the total: the next unlocked column gives the width, down to its minimum
+  d.mask = TLCF_WIDTH | TLCF_MINWIDTH;
+  d.cx = 100;
+  d.iOrder = 80;
+  h.Send(TLM_INSERTCOLUMN, 4, reinterpret_cast<LPARAM>(&d));
+  HDITEMA item = {};
+  item.mask = HDI_WIDTH;
+  item.cxy = 150;
+  NMHEADERA track = {};
+  track.hdr.hwndFrom = header;
+  track.hdr.idFrom = 1;
+  track.hdr.code = HDN_TRACKA;
+  track.iItem = 1;
+  track.pitem = &item;
+  h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&track));
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 150);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 3), 80);  // locked
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);  // 100 - 50, held at its minimum
 }
 
 // Property 15 (the folder dialog's tree) widens column 0 to the widest text
