@@ -199,11 +199,12 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   if (flags & 0x80000000u) {
     width = r.right - r.left - 2;
   } else {
+    // the least width first; the characters and a combo's button come on top
     width = tw + 10;
     int least = kind ? 60 : 48;
+    if (width < least) width = least;
     width += static_cast<int>(strlen(text));
     if (kind) width += GetSystemMetrics(SM_CXVSCROLL);
-    if (width < least) width = least;
     int cellW = r.right - r.left;
     if (col.align == 1) r.left += (cellW - width) / 2;
     else if (col.align == 2) r.left += cellW - width;

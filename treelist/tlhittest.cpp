@@ -69,8 +69,8 @@ uint32_t TreeListHitTest(TreeListState* st, TLHitTest* rec) {
     return 0;
   }
   uint32_t h = st->rows[row0];
-  TreeListItem* it = TLGet(st, h);
-  if (!it) {
+  TreeListItem* it = TreeListAskChildren(st, h) ? TLGet(st, h) : nullptr;
+  if (!it || TLRowOf(st, it) != row0 + 1) {
     rec->flags = TLHT_NOWHERE;
     return 0;
   }

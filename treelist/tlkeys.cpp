@@ -143,6 +143,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
+  if (caret && !TreeListAskChildren(st, caret)) return;
   TreeListItem* ci = TLGet(st, caret);
   int64_t row = ci && TLRowOf(st, ci) ? static_cast<int64_t>(TLRowOf(st, ci)) - 1 : -1;
   int32_t page = static_cast<int32_t>(st->fullRows) - 1;
@@ -170,7 +171,10 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   }
   if (key == VK_TAB && (st->options & TLOPT_TABTOPARENT)) {
     HWND parent = GetParent(w->hwnd);
-    if (parent) PostMessageA(parent, WM_NEXTDLGCTL, shift ? 1 : 0, 0);
+    char cls[16] = "";
+    if (parent) GetClassNameA(parent, cls, sizeof(cls));
+    if (parent && strcmp(cls, "#32770") == 0) PostMessageA(parent, WM_NEXTDLGCTL, shift ? 1 : 0, 0);
+    else if (parent) SetFocus(parent);  // not a dialog: the parent takes the keys
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {

@@ -155,6 +155,7 @@ COLORREF TLRowBackground(TreeListState* st, uint32_t row0, bool shaded) {
 static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, int top, int left, int right,
                           COLORREF bg, const RECT& clip) {
   TreeListWin* w = st->win;
+  if (!TreeListAskChildren(st, h)) return;
   TreeListItem* it = TLGet(st, h);
   int rh = st->rowHeight;
   int contentTop = top;

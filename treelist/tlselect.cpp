@@ -35,6 +35,28 @@ void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int c
 // The text of an item or cell; a callback text is asked for with
 // TLN_GETDISPINFO into one of two alternating buffers. Null or -1 answers are
 // empty; texts are cut at the length limit.
+bool TreeListAskChildren(TreeListState* st, uint32_t h) {
+  TreeListItem* it = TLGet(st, h);
+  if (!it) return false;
+  if (!(it->cbFlags & TLCB_CHILDREN)) return true;
+  TLNmDispInfo nm = {};
+  TLFillItem(st, &nm.item, h, TLIF_CHILDREN | 0x1Cu, 0);
+  nm.item.pszText = nullptr;
+  nm.item.cchTextMax = 0;
+  nm.item.iImage = nm.item.iSelectedImage = nm.item.cChildren = -1;
+  TreeListNotify(st, &nm.hdr, TLN_GETDISPINFO);
+  it = TLGet(st, h);
+  if (!it) return false;
+  int32_t n = nm.item.cChildren;
+  if (n == -1) return true;  // no answer: asked again next time
+  // the answer stays: 0 none for now, 1 a button, else as the children come
+  it->cbFlags &= ~TLCB_CHILDREN;
+  it->flags &= ~(TLF_AUTOCHILDREN | TLF_HASCHILDREN);
+  if (n == 1) it->flags |= TLF_HASCHILDREN;
+  else it->flags |= TLF_AUTOCHILDREN | (n != 0 && it->firstChild ? TLF_HASCHILDREN : 0);
+  return true;
+}
+
 const char* TreeListItemText(TreeListState* st, uint32_t h, int column, uint32_t* length) {
   *length = 0;
   TreeListItem* it = TLGet(st, h);
@@ -315,6 +337,7 @@ static intptr_t ExpandNote(TreeListState* st, uint32_t h, int code, uint32_t act
 }
 
 int TreeListExpand(TreeListState* st, uint32_t h, uint32_t action) {
+  if (!TreeListAskChildren(st, h)) return -1;
   TreeListItem* it = TLGet(st, h);
   if (!it) return -1;
   uint32_t kind = action & 0xFu;

@@ -104,8 +104,9 @@ static bool StoredTextsInOrder(TreeListState* st, uint32_t first) {
 // whether the order changed: a parent that sorts in every notification must
 // not cost a relayout each time.
 struct SortRun {
-  bool moved;     // an order changed
-  bool callback;  // a key came from the parent
+  bool moved;       // an order changed
+  uint32_t relinks; // child lists relinked
+  std::vector<uint32_t> asked;  // parents of lists whose keys came from the parent
 };
 
 static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s, SortRun* run) {
@@ -115,10 +116,12 @@ static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s, SortRun
   if (!first || first == (p ? p->lastChild : st->lastRoot)) return true;
   if (s.kind == 0 && StoredTextsInOrder(st, first)) return true;
   std::vector<Entry> e;
+  bool asks = false;
   for (uint32_t c = first; c; c = TLGet(st, c)->next) {
     e.push_back({c, TLGet(st, c)->data, nullptr});
-    if (TLGet(st, c)->cbFlags & TLCB_TEXT) run->callback = true;
+    if (TLGet(st, c)->cbFlags & TLCB_TEXT) asks = true;
   }
+  if (asks) run->asked.push_back(parent);
   if (s.kind == 0) {
     for (Entry& x : e) {
       uint32_t len = 0;
@@ -163,6 +166,7 @@ static bool SortOne(TreeListState* st, uint32_t parent, const Sorter& s, SortRun
     same++;
   if (same == e.size()) return true;
   run->moved = true;
+  run->relinks++;
   st->structGen++;
   for (size_t i = 0; i < e.size(); i++) {
     TreeListItem* xi = TLGet(st, e[i].handle);
@@ -187,31 +191,52 @@ int TreeListSortChildren(TreeListState* st, int kind, uintptr_t parent, int recu
   if (p && !TLGet(st, p)) return 0;
   if (kind != 0 && !compare) return 0;
   Sorter s{kind, compare, value, st->host->HostWindow()};
-  SortRun run = {false, false};
-  // a parent that sorts the whole tree in every notification: nothing to do
-  // while no link and no text changed since the last such sort
+  SortRun run = {false, 0, {}};
+  // a parent that sorts the whole tree in every notification: while no link
+  // and no text changed since the last such sort, only the lists with texts
+  // by callback are sorted again
   bool wholeTree = recursive && !p && kind == 0;
   bool known = wholeTree && st->sortedKnown && st->sortedStructGen == st->structGen && st->sortedTextGen == st->textGen;
-  uint32_t textGen = st->textGen;
-  if (recursive && !known) {
-    // every parent in the subtree, deepest sorted first does not matter: each
-    // sort touches only its own child list
-    std::vector<uint32_t> parents;
-    uint32_t first = p ? TLGet(st, p)->firstChild : st->firstRoot;
-    uint32_t end = p ? TLNextInTree(st, p, false) : 0;
-    for (uint32_t x = first; x && x != end; x = TLNextInTree(st, x, true)) {
-      TreeListItem* xi = TLGet(st, x);
-      if (xi->firstChild != xi->lastChild) parents.push_back(x);
-    }
-    for (uint32_t x : parents) {
-      if (!TLGet(st, x)) continue;
+  uint32_t textGen = st->textGen, structGen = st->structGen;
+  if (known) {
+    std::vector<uint32_t> lists(st->sortedAsk, st->sortedAsk + st->sortedAskCount);
+    for (uint32_t x : lists) {
+      if (x && !TLGet(st, x)) continue;
       SortOne(st, x, s, &run);
       if (st->dead) return 0;
     }
+  } else {
+    if (recursive) {
+      // every parent in the subtree, deepest sorted first does not matter:
+      // each sort touches only its own child list
+      std::vector<uint32_t> parents;
+      uint32_t first = p ? TLGet(st, p)->firstChild : st->firstRoot;
+      uint32_t end = p ? TLNextInTree(st, p, false) : 0;
+      for (uint32_t x = first; x && x != end; x = TLNextInTree(st, x, true)) {
+        TreeListItem* xi = TLGet(st, x);
+        if (xi->firstChild != xi->lastChild) parents.push_back(x);
+      }
+      for (uint32_t x : parents) {
+        if (!TLGet(st, x)) continue;
+        SortOne(st, x, s, &run);
+        if (st->dead) return 0;
+      }
+    }
+    if (!SortOne(st, p, s, &run)) return 0;
   }
-  if (!known && !SortOne(st, p, s, &run)) return 0;
-  if (wholeTree && !known) {
-    st->sortedKnown = !run.callback && st->textGen == textGen;
+  if (wholeTree) {
+    // valid only when the parent changed nothing while it was asked
+    st->sortedKnown = st->textGen == textGen && st->structGen - structGen == run.relinks;
+    if (st->sortedKnown && !known) {
+      uint32_t* ask = static_cast<uint32_t*>(realloc(st->sortedAsk, (run.asked.size() + 1) * sizeof(uint32_t)));
+      if (ask) {
+        st->sortedAsk = ask;
+        st->sortedAskCount = static_cast<uint32_t>(run.asked.size());
+        for (size_t i = 0; i < run.asked.size(); i++) ask[i] = run.asked[i];
+      } else {
+        st->sortedKnown = 0;
+      }
+    }
     st->sortedStructGen = st->structGen;
     st->sortedTextGen = st->textGen;
   }

@@ -144,9 +144,12 @@ struct TreeListState {
   uint32_t checkedItem;
   uint32_t structGen;  // counts links changed: walks notice a parent's changes
   uint32_t textGen;    // counts item texts changed
-  // the whole tree stood sorted by stored texts at these two counts
+  // the whole tree stood sorted by text at these two counts, except the child
+  // lists with texts by callback: their parents (0: the roots) in sortedAsk
   uint32_t sortedStructGen, sortedTextGen;
   uint8_t sortedKnown;
+  uint32_t* sortedAsk;
+  uint32_t sortedAskCount;
 
   // rows
   uint32_t* rows;  // capacity entries
@@ -270,6 +273,9 @@ uint32_t TLFirstRoot(const TreeListState* st);
 intptr_t TreeListNotify(TreeListState* st, TLNmHdr* rec, int code);
 void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column);
 const char* TreeListItemText(TreeListState* st, uint32_t h, int column, uint32_t* length);
+// asks the parent whether an item with children by callback has any; false
+// when the item went meanwhile
+bool TreeListAskChildren(TreeListState* st, uint32_t h);
 
 // ---- store
 uint32_t TreeListInsertItem(TreeListState* st, const TLInsert* rec);

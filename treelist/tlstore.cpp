@@ -39,6 +39,7 @@ TreeListState* TreeListCreateState(TreeListHost* host) {
 void TreeListAddRef(TreeListState* st) { st->refs.fetch_add(1); }
 
 static void FreeTables(TreeListState* st) {
+  free(st->sortedAsk);
   for (uint32_t h = 1; h <= st->capacity; h++) {
     if (st->items[h]) {
       TLFreeCells(st, h);

@@ -101,6 +101,18 @@ static void ShowTip(TreeListState* st, const RECT& textRect) {
   TreeListItem* it = TLGet(st, st->tipItem);
   SendMessageA(w->tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(it && (it->state & TLIS_BOLD) ? w->boldFont : w->font), 0);
   SendMessageA(w->tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+  // a long text near an edge stays inside its monitor's work area
+  RECT tip;
+  MONITORINFO mi = {};
+  mi.cbSize = sizeof(mi);
+  if (GetWindowRect(w->tooltip, &tip) && GetMonitorInfoA(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), &mi)) {
+    POINT at = pt;
+    if (at.x + (tip.right - tip.left) > mi.rcWork.right) at.x = mi.rcWork.right - (tip.right - tip.left);
+    if (at.y + (tip.bottom - tip.top) > mi.rcWork.bottom) at.y = mi.rcWork.bottom - (tip.bottom - tip.top);
+    if (at.x < mi.rcWork.left) at.x = mi.rcWork.left;
+    if (at.y < mi.rcWork.top) at.y = mi.rcWork.top;
+    if (at.x != pt.x || at.y != pt.y) SendMessageA(w->tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  }
   w->tipShown = true;
   SetTimer(w->hwnd, TL_TIMER_TIP, 1500, nullptr);
 }
@@ -160,7 +172,7 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
   if (!TLGet(st, item) || !len) return;
   int tw = w->HostMeasureText(t, static_cast<int>(len), (TLGet(st, item)->state & TLIS_BOLD) != 0);
   int room = rc.right - rc.left;
-  if (room > tw + 4 + 4) return;  // fits: no tip
+  if (room > tw + 4) return;  // fits: no tip
   if (!SetTipText(w, t, len)) return;
   if (!delayed) {
     // only once the mouse rests: a tip popping up under a double-click takes its second click

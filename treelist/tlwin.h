@@ -61,9 +61,6 @@ struct TreeListWin : public TreeListHost {
   uint32_t pressItem = 0;
   int pressColumn = 0, pressButton = 0;
   POINT pressPt = {};
-  DWORD lastPressTime = 0;
-  POINT lastPressPt = {};
-  bool dblArmed = false;
   bool secondClickArmed = false;
   bool selectOnRelease = false;  // a press on one of several selected items
   intptr_t lastKeyAnswer = 0;

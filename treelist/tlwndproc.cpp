@@ -408,6 +408,10 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
     case WM_SIZE: return OnSize(st, LOWORD(lp), HIWORD(lp));
     case WM_SETFOCUS: OnFocus(st, true); return 0;
     case WM_KILLFOCUS: OnFocus(st, false); return 0;
+    case WM_CAPTURECHANGED:
+      // another window took the mouse: the drag ends as with Escape
+      if (w->dragging && reinterpret_cast<HWND>(lp) != hwnd) TreeListDragEnd(st, false);
+      return 0;
     case WM_ENABLE:
       if ((st->enabled != 0) != (wp != 0)) {
         LONG s = GetWindowLongA(hwnd, GWL_STYLE);
@@ -459,8 +463,6 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
       return 0;
     case WM_DRAWITEM:
       if (wp == TL_ID_HEADER) {
-        TLNmHdr dummy = {};
-        (void)dummy;
         HWND parent = GetParent(hwnd);
         LONG_PTR id = GetWindowLongPtrA(hwnd, GWLP_ID);
         TreeListUnlocked out(st);
@@ -773,7 +775,9 @@ LRESULT CALLBACK TreeListWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     TreeListRelease(st);
     return 0;
   }
-  if (st->dying && msg >= TLM_FIRST && msg < 0x1180) {
+  // while the items go, the parent may still read them; changes are refused
+  bool read = msg == TLM_GETITEM || msg == TLM_GETNEXTITEM || msg == TLM_GETITEMSTATE || msg == TLM_GETITEMDATA;
+  if (st->dying && msg >= TLM_FIRST && msg < 0x1180 && !read) {
     TreeListRelease(st);
     return 0;
   }

@@ -55,10 +55,13 @@ TEST(TreeListCore, AMoveAfterAnItemWithoutARowLaysOutTheRows) {
 
 TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
   // found by the fuzz target: an expand-all of a subtree whose parent sorts
-  // every child list in each TLN_ITEMEXPANDED answer took minutes
-  std::vector<unsigned char> ops;
-  ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath("tests/fuzz/corpus/treelist_ops/expand-all-sorting-parent.bin"), ops));
-  EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size()));
+  // every child list in each TLN_ITEMEXPANDED answer took minutes, with
+  // stored texts and with some texts by callback
+  for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin"}) {
+    std::vector<unsigned char> ops;
+    ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath(std::string("tests/fuzz/corpus/treelist_ops/") + name), ops));
+    EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size())) << name;
+  }
 }
 
 TEST(TreeListCore, DeepChainIsIterative) {
@@ -169,6 +172,29 @@ TEST(TreeListCore, HitTestButtonBoundaries) {
   EXPECT_EQ(hit(st->indent + 6 * 7 + 5, cy), TLHT_ONITEMRIGHT);
   EXPECT_EQ(hit(-1, cy), TLHT_TOLEFT);
   EXPECT_EQ(hit(10, st->rowHeight * 3), TLHT_NOWHERE);
+  // children by callback: the parent's answer, asked once, decides the button
+  int asked = 0;
+  host.parent = [&](TLNmHdr* rec) -> intptr_t {
+    TLNmDispInfo* di = reinterpret_cast<TLNmDispInfo*>(rec);
+    if (rec->code == static_cast<uint32_t>(TLN_GETDISPINFO) && (di->item.mask & TLIF_CHILDREN)) {
+      asked++;
+      di->item.cChildren = TLGet(st, di->item.hItem)->textLength == 3 ? 1 : 0;  // "yes" / "no"
+    }
+    return 0;
+  };
+  for (const char* text : {"yes", "no"}) {
+    TLInsert r = {};
+    r.hParent = TLI_ROOT;
+    r.hInsertAfter = TLI_FIRST;
+    r.ex.item.mask = TLIF_TEXT | TLIF_CHILDREN;
+    r.ex.item.pszText = const_cast<char*>(text);
+    r.ex.item.cChildren = -1;
+    TreeListInsertItem(st, &r);
+  }
+  EXPECT_EQ(hit(cx, cy), TLHT_ONITEMINDENT);                    // "no"
+  EXPECT_EQ(hit(cx, cy + st->rowHeight), TLHT_ONITEMBUTTON);    // "yes"
+  EXPECT_EQ(hit(cx, cy + st->rowHeight), TLHT_ONITEMBUTTON);
+  EXPECT_EQ(asked, 2);
 }
 
 // 1,000 random resizes with up to five proportional columns: the widths grow

@@ -277,6 +277,19 @@ TEST(TreeListInput, ShiftClickFocusAndSpannedCells) {
   EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 3u);
   Key(h, VK_LEFT);
   EXPECT_EQ(h.Next(TLGN_CARETCOLUMN, 0), 1u);
+  // Page Down with one full row in view moves one row
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_MULTISELECT | TLOPT_CELLSELECT, 0);
+  int rh = static_cast<int>(h.Send(TLM_GETITEMHEIGHT));
+  RECT hr;
+  GetWindowRect(reinterpret_cast<HWND>(h.Send(TLM_GETHEADER)), &hr);
+  SetWindowPos(h.tl(), nullptr, 0, 0, 400, (hr.bottom - hr.top) + rh + rh / 2, SWP_NOMOVE | SWP_NOZORDER);
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  Key(h, VK_NEXT);
+  EXPECT_EQ(h.Next(TVGN_CARET, 0), h.Next(TLGN_NEXT, a));
+  // Tab hands the keys to a parent that is no dialog
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_TABTOPARENT, TLOPT_TABTOPARENT);
+  Key(h, VK_TAB);
+  EXPECT_EQ(GetFocus(), h.parent());
 }
 
 // An info tip the parent asks to delay shows only once the delay ran out.

@@ -245,6 +245,72 @@ TEST(TreeListStore, OneDeleteNotificationPerItem) {
   }
 }
 
+// While the window goes, the parent still reads the items it is told of;
+// changes are refused.
+TEST(TreeListStore, ReadsAnsweredWhileTheWindowGoes) {
+  Harness h;
+  h.Insert(TLI_ROOT, "erste", TLI_LAST, 42);
+  std::string text;
+  intptr_t data = 0, inserted = -1;
+  h.On(TLN_DELETEITEM, [&](NMHDR* nm) -> LRESULT {
+    uintptr_t item = reinterpret_cast<TLNmTreeView*>(nm)->itemOld.hItem;
+    text = h.Text(item);
+    data = h.Data(item);
+    inserted = static_cast<intptr_t>(h.Insert(TLI_ROOT, "spaet"));
+    return 0;
+  });
+  DestroyWindow(h.tl());
+  EXPECT_EQ(text, "erste");
+  EXPECT_EQ(data, 42);
+  EXPECT_EQ(inserted, 0);
+}
+
+// The delete selectors: children only (0x88), the roots after the frozen
+// rows; and the counting scopes self, ancestors and siblings.
+TEST(TreeListStore, DeleteSelectorsAndCountScopes) {
+  Harness h;
+  uintptr_t r[4];
+  for (int i = 0; i < 4; i++) r[i] = h.Insert(TLI_ROOT, std::to_string(i).c_str());
+  uintptr_t c = h.Insert(r[1], "c");
+  uintptr_t g = h.Insert(c, "g");
+  h.Insert(c, "g2");
+  TLItem n = {};
+  n.mask = TLIF_COUNTANY | TLIF_SCOPESELF | TLIF_SCOPEANCESTORS;
+  n.hItem = g;
+  EXPECT_EQ(h.Send(TLM_COUNTITEMS, 0, reinterpret_cast<LPARAM>(&n)), 3);  // g, c, r1
+  n.mask = TLIF_COUNTANY | TLIF_SCOPESIBLINGS;
+  n.hItem = r[2];
+  EXPECT_EQ(h.Send(TLM_COUNTITEMS, 0, reinterpret_cast<LPARAM>(&n)), 3);
+  EXPECT_EQ(h.Send(TLM_DELETEITEM, 0x88, c), 1);
+  EXPECT_TRUE(h.Valid(c));
+  EXPECT_FALSE(h.Valid(g));
+  h.Send(TLM_PROPERTY, TLPROP_FROZENROWS | TLPROP_SET, 2);
+  EXPECT_EQ(h.Send(TLM_DELETEITEM, 0, TLI_UNFROZEN), 1);
+  EXPECT_EQ(h.Shape(), "0,1(c)");
+  EXPECT_EQ(h.Send(TLM_GETROWCOUNT), 2);
+}
+
+// Own colours on column 255 reach every column; flag 2 repaints only when
+// the queue runs.
+TEST(TreeListStore, OwnColoursOnEveryColumnAndLater) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200, 0, true);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 90;
+  for (int c = 0; c < 3; c++) h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d));
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Send(TLM_SETITEMBKCOLOR, a | (255u << 24), 0x0000FF);
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, a, 0), 0x0000FF);
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, a, 2), 0x0000FF);
+  tltest::Pump(20);
+  UpdateWindow(h.tl());
+  TLColorRec later = {TLC_DEFERRED, 1, {0, 0}, 0xFF0000};
+  EXPECT_EQ(h.Send(TLM_SETCOLOR, a, reinterpret_cast<LPARAM>(&later)), 0x0000FF);
+  EXPECT_FALSE(GetUpdateRect(h.tl(), nullptr, FALSE));
+  h.Send(TLM_RUNDEFERRED);
+  EXPECT_TRUE(GetUpdateRect(h.tl(), nullptr, FALSE));
+}
+
 TEST(TreeListStore, ExtraSizeAndData) {
   Harness h;
   EXPECT_EQ(h.Send(TLM_SETEXTRASIZE, 0, 24), 24);

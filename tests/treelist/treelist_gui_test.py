@@ -345,6 +345,27 @@ def columns_and_drags():
         st = r.state()
         r.check(st.get("order", [0])[0] == 0, f"header drag before the tree column: order {st.get('order')}")
 
+        # the last column's divider 40 px narrower: right of it the rows show
+        # only the background, nothing of what stood there
+        last = max(st["cols"], key=lambda c: c["r"])
+        r.drag(last["r"] - 1, ymid, last["r"] - 41, ymid)
+        st = r.wait(lambda s: max(c["r"] for c in s["cols"]) < last["r"] - 30, timeout=5)
+        right = max(c["r"] for c in st["cols"])
+        time.sleep(0.3)
+        w, _, shot = screenshot()
+        wrong, seen = 0, 0
+        for it in st["items"]:
+            if it["t"] < st["cols"][0]["b"] or it["b"] > st["window"][3] - 4 or it["text"].startswith("Lang"):
+                continue
+            p0 = (((it["t"] + it["b"]) // 2) * w + st["cols"][0]["r"] - 3) * 3
+            bg = shot[p0:p0 + 3]
+            for y in range(it["t"], it["b"]):
+                for x in range(right + 1, st["window"][2] - 20):
+                    p = (y * w + x) * 3
+                    seen += 1
+                    wrong += shot[p:p + 3] != bg
+        r.check(seen > 1000 and wrong == 0, f"right of the last column: {wrong} of {seen} pixels not the background")
+
         # a second click on the caret item edits with the caret at the
         # clicked character (here the first); Down leaves the editor,
         # stores the text and moves the caret

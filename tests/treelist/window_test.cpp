@@ -771,6 +771,44 @@ TEST(TreeListColumns, HeaderNotifications) {
   EXPECT_EQ(LOWORD(m.lParam), 198);
   h.On(HDN_ITEMCHANGINGA, [](NMHDR* nm) -> LRESULT { return nm->idFrom == 100 ? 7 : 0; });
   EXPECT_EQ(note(HDN_ITEMCHANGINGA, 1), 7);
+  // keeping the total: the next unlocked column gives the width, down to its minimum
+  d.mask = TLCF_WIDTH | TLCF_MINWIDTH;
+  d.cx = 100;
+  d.iOrder = 80;
+  h.Send(TLM_INSERTCOLUMN, 4, reinterpret_cast<LPARAM>(&d));
+  HDITEMA item = {};
+  item.mask = HDI_WIDTH;
+  item.cxy = 150;
+  NMHEADERA track = {};
+  track.hdr.hwndFrom = header;
+  track.hdr.idFrom = 1;
+  track.hdr.code = HDN_TRACKA;
+  track.iItem = 1;
+  track.pitem = &item;
+  h.Send(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&track));
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 150);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 3), 80);  // locked
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);  // 100 - 50, held at its minimum
+}
+
+// Property 15 (the folder dialog's tree) widens column 0 to the widest text
+// plus 8, measured here in the control's font.
+TEST(TreeListColumns, GrowMarginWidensTheTreeColumn) {
+  Harness h(WS_CHILD, 400, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 40;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  const char* longest = "Ein ziemlich langer Eintrag";
+  h.Insert(TLI_ROOT, "kurz");
+  h.Insert(TLI_ROOT, longest);
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, reinterpret_cast<HFONT>(h.Send(WM_GETFONT)));
+  SIZE sz;
+  GetTextExtentPoint32A(dc, longest, static_cast<int>(strlen(longest)), &sz);
+  DeleteDC(dc);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), sz.cx + 8);
 }
 
 // 1,000 random resizes of the window: five proportional columns beside a
