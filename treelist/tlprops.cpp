@@ -11,11 +11,6 @@ LRESULT TreeListSetExtendedStyle(TreeListState* st, uint32_t mask, uint32_t valu
   if ((diff & TLOPT_DISABLEDLOOK) && !st->enabled) TreeListInvalidateAll(st);
   if (diff & (TLOPT_KEEPVSCROLL | TLOPT_GRID)) {
     TreeListMeasure(st);
-    if ((diff & TLOPT_KEEPVSCROLL) && (st->options & TLOPT_KEEPVSCROLL)) {
-      // a hidden bar shows only for a range that scrolls; then it stays, disabled
-      SCROLLINFO si = {sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
-      SetScrollInfo(st->win->hwnd, SB_VERT, &si, !st->redrawOff);
-    }
     st->sbMax[1] = -1;
     TreeListUpdateView(st, true);
   }
