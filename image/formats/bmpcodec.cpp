@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image/formats/codecutil.h"
 #include "image/formats/rasterio.h"
 #include "image/imgerror.h"
 #include "image/picture.h"
@@ -105,7 +106,7 @@ DibInfo ParseInfo(const uint8_t* d, size_t size, bool iconMask) {
   const int b = info.bits;
   if (b != 1 && b != 2 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32) Damaged("BMP: bad bit count");
   if ((info.comp == kRle8 && b != 8) || (info.comp == kRle4 && b != 4)) Damaged("BMP: RLE of a wrong bit count");
-  CheckDecodeSize(info.width, info.height, "BMP");
+  ImgCheckSides(info.width, info.height, "BMP");
 
   // Missing entries stay opaque black, so every index finds a colour.
   for (uint32_t& c : info.palette) c = 0xFF000000u;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/formats/codecutil.h"
 #include "image/formats/rasterio.h"
 #include "image/imgerror.h"
 #include "image/picture.h"
@@ -65,7 +66,7 @@ void ImgDecodePnm(const uint8_t* data, size_t size, CPicture& out) {
     if (sc.i >= size || !IsBlank(data[sc.i])) throw EGraphicsDataError("PNM: data cut short");
     ++sc.i;
   }
-  CheckDecodeSize(w, h, "PNM");
+  ImgCheckSides(w, h, "PNM");
   const int channels = colour ? 3 : 1;
   const int sampleBytes = maxval > 255 ? 2 : 1;
   const uint64_t samples = static_cast<uint64_t>(w) * h * channels;

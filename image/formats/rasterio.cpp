@@ -4,18 +4,6 @@
 
 namespace imgraster {
 
-void CheckDecodeSize(int64_t w, int64_t h, const char* what) {
-  char msg[96];
-  if (w <= 0 || h <= 0) {
-    std::snprintf(msg, sizeof(msg), "%s: empty image", what);
-    throw EGraphicsDataError(msg);
-  }
-  if (w > kImgMaxDecodeSide || h > kImgMaxDecodeSide || w * h > kImgMaxDecodePixels) {
-    std::snprintf(msg, sizeof(msg), "%s: image too large", what);
-    throw EGraphicsMemoryError(msg);
-  }
-}
-
 MaskField::MaskField(uint32_t m) : mask(m) {
   if (!m) return;
   while (!(m & 1)) m >>= 1, ++shift;

@@ -1,5 +1,5 @@
 // Small helpers the raster codecs (BMP, ICO, PNM, XPM, XWD) share: bounded
-// byte reading, the decode size limit, and a row buffer for streaming writers.
+// byte reading and a row buffer for streaming writers.
 #pragma once
 
 #include <cstddef>
@@ -29,10 +29,6 @@ inline void PutLe32(std::vector<uint8_t>& v, uint32_t x) {
 inline void PutBe32(std::vector<uint8_t>& v, uint32_t x) {
   for (int s = 24; s >= 0; s -= 8) v.push_back(static_cast<uint8_t>(x >> s));
 }
-
-// Refuses sides the library does not allocate for outside data: -1 for
-// empty or negative sides, -3 past the limits. fmt prefixes the message.
-void CheckDecodeSize(int64_t w, int64_t h, const char* what);
 
 // Scales a sample of maxval to 0..255, rounded.
 inline uint32_t ScaleSample(uint32_t v, uint32_t maxval) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/formats/codecutil.h"
 #include "image/formats/rasterio.h"
 #include "image/imgerror.h"
 #include "image/picture.h"
@@ -152,7 +153,7 @@ void ImgDecodeXpm(const uint8_t* data, size_t size, CPicture& out) {
   if (cpp < 1 || cpp > 8) throw EGraphicsFormatError("XPM: unsupported characters per pixel");
   if (ncolours < 1 || ncolours > size / (cpp + 3)) Damaged("XPM: bad colour count");
   if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) throw EGraphicsMemoryError("XPM: image too large");
-  CheckDecodeSize(static_cast<int64_t>(w), static_cast<int64_t>(h), "XPM");
+  ImgCheckSides(static_cast<int64_t>(w), static_cast<int64_t>(h), "XPM");
   // every row is a string of w * cpp characters and its quotes
   if ((w * cpp + 2) * h > size - str.i) Damaged("XPM: data cut short");
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "image/formats/codecutil.h"
 #include "image/formats/rasterio.h"
 #include "image/imgerror.h"
 #include "image/picture.h"
@@ -80,7 +81,7 @@ void ImgDecodeXwd(const uint8_t* data, size_t size, CPicture& out) {
   if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) Damaged("XWD: bad bits per pixel");
   if (bpp < depth) Damaged("XWD: depth above bits per pixel");
   if (f[kWidth] > 0x7FFFFFFF || f[kHeight] > 0x7FFFFFFF) throw EGraphicsMemoryError("XWD: image too large");
-  CheckDecodeSize(f[kWidth], f[kHeight], "XWD");
+  ImgCheckSides(f[kWidth], f[kHeight], "XWD");
   const uint32_t w = f[kWidth], h = f[kHeight];
   const uint64_t line = f[kBytesPerLine];
   if (line < (static_cast<uint64_t>(w) * bpp + 7) / 8) Damaged("XWD: line shorter than the pixels");
