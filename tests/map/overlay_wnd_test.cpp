@@ -11,6 +11,7 @@
 #include "map/mapmouse_win.h"
 #include "map/mapwnd.h"
 #include "tests/support/winpump.h"
+#include "toolkit/dibfx.h"
 
 namespace {
 
@@ -211,13 +212,7 @@ struct Dib {
   uint32_t* px = nullptr;
   int w, h;
   Dib(int width, int height) : w(width), h(height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, (void**)&px, nullptr, 0);
+    bmp = DibNewSection32(w, h, &px);
     dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, bmp);
     for (int i = 0; i < w * h; i++) px[i] = 0x808080;
