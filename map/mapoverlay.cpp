@@ -51,12 +51,6 @@ int MapRepeatPositions(const MapView& v, int x, int width, int* xs, int max) {
   return n;
 }
 
-void MapWorldToBuffer64(const MapView& v, uint32_t x, uint32_t y, int64_t* px, int64_t* py) {
-  int s = v.Shift();
-  *px = MapWorldToPx(MapWorldDelta(x, v.originX), s) + v.bufW / 2;
-  *py = MapWorldToPx((int64_t)(y & kMapWorldMask) - v.originY, s) + v.bufH / 2;
-}
-
 MapOverlay::MapOverlay() : m_view(&m_ownView), m_sink(nullptr), m_markers((int)sizeof(MapMarker)) {
   memset(m_icons, 0, sizeof m_icons);
   for (int t = 0; t < kMapTracks; t++) {

@@ -63,8 +63,13 @@ class MapRedrawSink {
 // (at most max).
 int MapRepeatPositions(const MapView& v, int x, int width, int* xs, int max);
 
-// World point to back-buffer pixel without saturation (64-bit).
-void MapWorldToBuffer64(const MapView& v, uint32_t x, uint32_t y, int64_t* px, int64_t* py);
+// World point to back-buffer pixel without saturation (64-bit); inline, as
+// a track converts every one of its points for every paint.
+inline void MapWorldToBuffer64(const MapView& v, uint32_t x, uint32_t y, int64_t* px, int64_t* py) {
+  int s = v.Shift();
+  *px = MapWorldToPx(MapWorldDelta(x, v.originX), s) + v.bufW / 2;
+  *py = MapWorldToPx((int64_t)(y & kMapWorldMask) - v.originY, s) + v.bufH / 2;
+}
 
 class MapOverlay {
  public:

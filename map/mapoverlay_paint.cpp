@@ -12,6 +12,8 @@ uint32_t* g_defaultIconPx = nullptr;  // its top-down rows
 LONG g_defaultIconOnce = 0;
 
 const DWORD kMaxRun = 16;
+// a track this long is drawn by several threads
+const int kSharedPoints = 8192;
 const BLENDFUNCTION kPerPixelAlpha = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
 
 bool Intersects(const RECT* update, int left, int top, int right, int bottom) {
@@ -256,15 +258,85 @@ void MapOverlayPainter::PaintHighlights(HDC dc, const MapOverlay& ov) {
   SelectObject(dc, oldBrush);
 }
 
+namespace {
+
+// The drawable segments between points [from, to] of a track, walked from
+// the last to the first, as runs of whole buffer pixels: clipped to the
+// bounds, a run at most kMaxRun points long, points within a pixel of the
+// last one drawn left out. squares (when not null) gets the points inside.
+struct TrackBounds {
+  int64_t left, top, right, bottom;
+};
+void CollectRuns(const MapView& v, const std::vector<MapWorldPoint>& p, int from, int to, const TrackBounds& b,
+                 std::vector<POINT>* points, std::vector<DWORD>* runs, std::vector<POINT>* squares,
+                 int* selSquare, int selIndex) {
+  int64_t px, py, prevX, prevY;
+  MapWorldToBuffer64(v, p[to].x, p[to].y, &prevX, &prevY);
+  bool prevInside = prevX >= b.left && prevX <= b.right && prevY >= b.top && prevY <= b.bottom;
+  bool open = false;
+  POINT prevEnd = {0, 0};
+  for (int i = to; i >= from; i--) {
+    MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
+    if (squares && px >= b.left && px < b.right && py >= b.top && py < b.bottom) {
+      squares->push_back(POINT{(LONG)px, (LONG)py});
+      if (i == selIndex) *selSquare = (int)squares->size() - 1;
+    }
+    if (i == to) continue;
+    bool inside = px >= b.left && px <= b.right && py >= b.top && py <= b.bottom;
+    POINT a, e;
+    bool clipped = false;
+    if (inside && prevInside) {
+      // inside (most of a long track): no clipping
+      a = POINT{(LONG)prevX, (LONG)prevY}, e = POINT{(LONG)px, (LONG)py};
+    } else {
+      double x1 = (double)prevX, y1 = (double)prevY, x2 = (double)px, y2 = (double)py;
+      if (!TrackClipSegment(&x1, &y1, &x2, &y2, (double)b.left, (double)b.top, (double)b.right, (double)b.bottom)) {
+        prevX = px, prevY = py, prevInside = inside;
+        open = false;
+        continue;
+      }
+      a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, e = POINT{(LONG)lround(x2), (LONG)lround(y2)};
+      clipped = x2 != (double)px || y2 != (double)py;
+    }
+    prevX = px, prevY = py, prevInside = inside;
+    bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
+    if (!cont) {
+      points->push_back(a);
+      runs->push_back(1);
+    } else if (runs->back() >= kMaxRun) {
+      // GDI's wide lines cost more than linear time in a run's length
+      points->push_back(points->back());
+      runs->push_back(1);
+    }
+    // points within a pixel of the last one drawn add nothing to see
+    const POINT& last = points->back();
+    bool beside = labs(e.x - last.x) <= 1 && labs(e.y - last.y) <= 1;
+    if (!beside || runs->back() == 1 || i == from || clipped) {
+      points->push_back(e);
+      runs->back()++;
+    }
+    prevEnd = e;
+    // a clipped end leaves the rectangle: the next segment starts anew
+    open = !clipped;
+  }
+}
+
+// the DIB's pixel order, 0x00RRGGBB
+uint32_t DibColour(COLORREF c) { return (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+}  // namespace
+
 void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) {
   const MapView& v = ov.View();
+  static_assert(sizeof(POINT) == 2 * sizeof(int32_t), "POINT is an x, y pair");
+  static_assert(sizeof(DWORD) == sizeof(uint32_t), "a run is a 32-bit count");
+  TrackLineSurface surface;
+  bool direct = DibSurface(dc, &surface);
   for (int t = 0; t < kMapTracks; t++) {
     m_points.clear();
     m_runs.clear();
     std::vector<POINT> squares;
-    bool selected = false;
-    POINT sel = {0, 0};
-    // the points are read under the lock; drawing follows without it
+    int selSquare = -1;
     ov.LockTracks();
     MapOverlay::TrackInfo info = ov.GetTrackInfoLocked(t);
     if (ov.TakePenChange(t) && m_pens[t]) {
@@ -279,68 +351,37 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
     }
     // whole pixels: the points are whole pixels too
     int64_t margin = (int64_t)info.width + 4;
-    int64_t left = update ? update->left - margin : -margin, top = update ? update->top - margin : -margin;
-    int64_t right = update ? update->right + margin : v.bufW + margin;
-    int64_t bottom = update ? update->bottom + margin : v.bufH + margin;
-    int64_t px, py, prevX, prevY;
-    MapWorldToBuffer64(v, p[n - 1].x, p[n - 1].y, &prevX, &prevY);
-    bool prevInside = prevX >= left && prevX <= right && prevY >= top && prevY <= bottom;
-    bool open = false;
-    POINT prevEnd = {0, 0};
-    for (int i = n - 1; i >= 0; i--) {
-      MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
-      if (info.editable && px >= left && px < right && py >= top && py < bottom) {
-        squares.push_back(POINT{(LONG)px, (LONG)py});
-        if (ov.selTrack == t && ov.selIndex == i) selected = true, sel = squares.back();
-      }
-      if (i == n - 1) continue;
-      bool inside = px >= left && px <= right && py >= top && py <= bottom;
-      POINT a, b;
-      bool clipped = false;
-      if (inside && prevInside) {
-        // inside (most of a long track): no clipping
-        a = POINT{(LONG)prevX, (LONG)prevY}, b = POINT{(LONG)px, (LONG)py};
-      } else {
-        double x1 = (double)prevX, y1 = (double)prevY, x2 = (double)px, y2 = (double)py;
-        if (!TrackClipSegment(&x1, &y1, &x2, &y2, (double)left, (double)top, (double)right, (double)bottom)) {
-          prevX = px, prevY = py, prevInside = inside;
-          open = false;
-          continue;
-        }
-        a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, b = POINT{(LONG)lround(x2), (LONG)lround(y2)};
-        clipped = x2 != (double)px || y2 != (double)py;
-      }
-      prevX = px, prevY = py, prevInside = inside;
-      bool cont = open && a.x == prevEnd.x && a.y == prevEnd.y;
-      if (!cont) {
-        m_points.push_back(a);
-        m_runs.push_back(1);
-      } else if (m_runs.back() >= kMaxRun) {
-        // GDI's wide lines cost more than linear time in a run's length
-        m_points.push_back(m_points.back());
-        m_runs.push_back(1);
-      }
-      // points within a pixel of the last one drawn add nothing to see
-      const POINT& last = m_points.back();
-      bool beside = labs(b.x - last.x) <= 1 && labs(b.y - last.y) <= 1;
-      if (!beside || m_runs.back() == 1 || i == 0 || clipped) {
-        m_points.push_back(b);
-        m_runs.back()++;
-      }
-      prevEnd = b;
-      // a clipped end leaves the rectangle: the next segment starts anew
-      open = !clipped;
+    TrackBounds b = {update ? update->left - margin : -margin, update ? update->top - margin : -margin,
+                     update ? update->right + margin : v.bufW + margin,
+                     update ? update->bottom + margin : v.bufH + margin};
+    int shares = direct && !info.editable && n >= kSharedPoints ? m_threads.Count() : 1;
+    if (shares > 1) {
+      // a long track straight into the pixels: every thread converts and
+      // draws its share of the points, the points held meanwhile
+      uint32_t colour = DibColour(info.colour);
+      GdiFlush();  // an editable track's squares before
+      m_threads.Run([&](int share, int count) {
+        int from = (int)((int64_t)(n - 1) * share / count), to = (int)((int64_t)(n - 1) * (share + 1) / count);
+        std::vector<POINT>& pts = m_sharePoints[share];
+        std::vector<DWORD>& runs = m_shareRuns[share];
+        pts.clear(), runs.clear();
+        CollectRuns(v, p, from, to, b, &pts, &runs, nullptr, nullptr, -1);
+        if (!runs.empty())
+          TrackLineDrawRuns(surface, (const int32_t*)pts.data(), (const uint32_t*)runs.data(), (int)runs.size(),
+                            info.width, colour);
+      });
+      ov.UnlockTracks();
+      continue;
     }
+    // the points are read under the lock; drawing follows without it
+    m_points.reserve((size_t)n + n / 8);
+    CollectRuns(v, p, 0, n - 1, b, &m_points, &m_runs, info.editable ? &squares : nullptr, &selSquare,
+                ov.selTrack == t ? ov.selIndex : -1);
     ov.UnlockTracks();
-    TrackLineSurface surface;
-    if (!m_runs.empty() && DibSurface(dc, &surface)) {
-      // the DIB's pixel order, 0x00RRGGBB
-      uint32_t c = info.colour;
-      uint32_t colour = (c & 0xFF) << 16 | (c & 0xFF00) | ((c >> 16) & 0xFF);
-      static_assert(sizeof(POINT) == 2 * sizeof(int32_t), "POINT is an x, y pair");
-      static_assert(sizeof(DWORD) == sizeof(uint32_t), "a run is a 32-bit count");
+    if (!m_runs.empty() && direct) {
+      GdiFlush();  // an editable track's squares before
       TrackLineDrawRuns(surface, (const int32_t*)m_points.data(), (const uint32_t*)m_runs.data(), (int)m_runs.size(),
-                        info.width, colour);
+                        info.width, DibColour(info.colour));
       m_runs.clear();
     }
     HPEN pen = m_runs.empty() ? nullptr : TrackPen(t, info);
@@ -360,7 +401,8 @@ void MapOverlayPainter::PaintTracks(HDC dc, const RECT* update, MapOverlay& ov) 
         FillRect(dc, &r, br);
       }
       DeleteObject(br);
-      if (selected) {
+      if (selSquare >= 0) {
+        const POINT& sel = squares[selSquare];
         RECT r = {sel.x - 2, sel.y - 2, sel.x + 3, sel.y + 3};
         FrameRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
       }
@@ -377,6 +419,7 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
   // icons that are 32-bit DIB sections go straight into a DIB target
   TrackLineSurface target;
   bool direct = DibSurface(dc, &target);
+  if (direct) m_labels.Begin(dc);
   bool flush = false;  // GDI drew since the pixels were last touched
   HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
@@ -418,8 +461,14 @@ void MapOverlayPainter::PaintMarkers(HDC dc, const RECT* update, const MapOverla
         TransparentBlt(dc, x, iconTop, ic.width, ic.height, src, 0, 0, ic.width, ic.height, RGB(0, 0, 0));
       }
       if (!label) continue;
-      flush = true;
       const char* text = list.GetTextPtr(i);
+      SIZE kept;
+      if (direct && m_labels.Measure(dc, text, len, m->colour & 0xFFFFFF, &kept)) {
+        if (flush) GdiFlush(), flush = false;
+        m_labels.Put(target, x + ic.width + 2, iconTop - 4);
+        continue;
+      }
+      flush = true;
       // one line without prefixes: its extent is what DrawText measures, and
       // it goes in the middle of its box as DrawText centres it
       SIZE ext = {0, 0};

@@ -8,7 +8,9 @@
 
 #include <vector>
 
+#include "map/maplabels.h"
 #include "map/mapoverlay.h"
+#include "map/trackthreads.h"
 #include "map/trackline.h"
 
 class MapOverlayPainter {
@@ -41,6 +43,10 @@ class MapOverlayPainter {
   // the icon's own pixels when it is a 32-bit DIB section (row0 null: not)
   TrackLineSurface m_iconPx[kMapIconSlots];
   HPEN m_pens[kMapTracks];
+  MapLabelCache m_labels;
+  TrackThreads m_threads;
+  std::vector<POINT> m_sharePoints[kTrackThreadsMax];  // each thread's, reused
+  std::vector<DWORD> m_shareRuns[kTrackThreadsMax];
   std::vector<POINT> m_points;  // reused between paints
   std::vector<DWORD> m_runs;
 };

@@ -4,6 +4,10 @@
 
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Pixel centres are sampled a little off the exact grid: a pixel exactly on
@@ -11,11 +15,26 @@ namespace {
 // of width w covers w rows, not w + 1.
 const double kBias = 1.0 / 64;
 
+// Pixels x0..x1 of one row; most spans of a track are a few pixels wide,
+// so four at a time, the last four overlapping the ones before.
+inline void StoreRun(uint32_t* p, int n, uint32_t colour) {
+#if defined(__SSE2__)
+  if (n >= 4) {
+    __m128i c = _mm_set1_epi32((int)colour);
+    for (int i = 0; i < n - 4; i += 4) _mm_storeu_si128((__m128i*)(p + i), c);
+    _mm_storeu_si128((__m128i*)(p + n - 4), c);
+    return;
+  }
+#endif
+  for (int i = 0; i < n; i++) p[i] = colour;
+}
+
+inline void StoreSpan(uint32_t* row, int x0, int x1, uint32_t colour) { StoreRun(row + x0, x1 - x0 + 1, colour); }
+
 void FillSpan(const TrackLineSurface& s, int y, int x0, int x1, uint32_t colour) {
   if (x0 < s.left) x0 = s.left;
   if (x1 > s.right - 1) x1 = s.right - 1;
-  uint32_t* p = s.row0 + (intptr_t)y * s.stride;
-  for (int x = x0; x <= x1; x++) p[x] = colour;
+  StoreSpan(s.row0 + (intptr_t)y * s.stride, x0, x1, colour);
 }
 
 void PutPixel(const TrackLineSurface& s, int64_t x, int64_t y, uint32_t colour) {
@@ -95,8 +114,6 @@ struct Disc {
   std::vector<int> m_heap;
 };
 
-// Wide segment a-b: every pixel whose (biased) centre lies closer than the
-// radius to the segment; the round ends are the discs at both points.
 // The rows ymin..ymax of the wide segment a-b: every pixel whose (biased)
 // centre lies closer than the radius to the segment; the round ends are the
 // discs at both points. emit(y, x0, x1) gets each row's span.
@@ -129,14 +146,36 @@ void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by
   } else if (len2 > 0) {
     body0 = FloorInt(fay - radius) + 1, body1 = CeilInt(fay + radius) - 1;
   }
-  int span = disc.bottom - disc.top;
   const int* dlo = disc.lo;
   const int* dhi = disc.hi;
-  for (int y = ymin; y <= ymax; y++, a += aStep, c += cStep) {
+  // rows that meet neither end's disc take the body alone (most rows of a
+  // long segment)
+  int aTop = withA ? ay + disc.top : 1 << 30, aBottom = withA ? ay + disc.bottom : 1 << 30;
+  int bTop = by + disc.top, bBottom = by + disc.bottom;
+  for (int y = ymin; y <= ymax;) {
+    bool inA = y >= aTop && y <= aBottom, inB = y >= bTop && y <= bBottom;
+    if (!inA && !inB && y >= body0 && y <= body1) {
+      int end = body1 < ymax ? body1 : ymax;
+      if (aTop > y && aTop - 1 < end) end = aTop - 1;
+      if (bTop > y && bTop - 1 < end) end = bTop - 1;
+      for (; y <= end; y++, a += aStep, c += cStep) {
+        double lo = a + aLo, hi = a + aHi;
+        double cl = c - cHalf, ch = c + cHalf;
+        lo = cl > lo ? cl : lo;
+        hi = ch < hi ? ch : hi;
+        lo = lo > -kWide ? lo : -kWide;
+        hi = hi < kWide ? hi : kWide;
+        if (lo <= hi) {
+          int l = CeilInt(lo), h = FloorInt(hi);
+          if (l <= h) emit(y, l, h);
+        }
+      }
+      continue;
+    }
     int x0 = 1 << 30, x1 = -(1 << 30);
     int ra = y - ay - disc.top, rb = y - by - disc.top;
-    if (withA && (unsigned)ra <= (unsigned)span) x0 = ax + dlo[ra], x1 = ax + dhi[ra];
-    if ((unsigned)rb <= (unsigned)span) {
+    if (inA) x0 = ax + dlo[ra], x1 = ax + dhi[ra];
+    if (inB) {
       int l = bx + dlo[rb], h = bx + dhi[rb];
       x0 = l < x0 ? l : x0;
       x1 = h > x1 ? h : x1;
@@ -157,6 +196,7 @@ void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by
       }
     }
     if (x0 <= x1) emit(y, x0, x1);
+    y++, a += aStep, c += cStep;
   }
 }
 
@@ -177,47 +217,75 @@ void WideSegment(const TrackLineSurface& s, const Disc& disc, double radius, int
 
 // A short segment's rows do not depend on where it starts, and a track
 // repeats few of them: their spans, relative to the start, made once per
-// (dx, dy) and pen.
+// (dx, dy) and pen. A segment that goes on from the one before leaves out
+// the rows that the disc at its start (the other's end) covers already.
 class ShortShapes {
  public:
   static const int kReach = 12;  // |dx| and |dy| up to this
-  ShortShapes(const Disc& disc, double radius)
-      : m_disc(disc), m_radius(radius), m_at((2 * kReach + 1) * (2 * kReach + 1), -1) {}
-  // (y, x0, x1) triples; *n of them
-  const int* Rows(int dx, int dy, int* n) {
-    int& at = m_at[(dy + kReach) * (2 * kReach + 1) + dx + kReach];
+  struct Shape {
+    int n;                       // rows
+    int top, bottom, left, right;  // bounds, relative to the start
+    size_t at;                   // first row in m_rows, m_offsets
+  };
+  ShortShapes(const Disc& disc, double radius, int stride)
+      : m_disc(disc), m_radius(radius), m_stride(stride), m_at(2 * kSide * kSide, -1) {}
+  const Shape& Get(int dx, int dy, bool joined) {
+    int& at = m_at[(joined ? kSide * kSide : 0) + (dy + kReach) * kSide + dx + kReach];
     if (at < 0) {
-      int start = (int)m_rows.size();
-      m_rows.push_back(0);
+      at = (int)m_shapes.size();
+      Shape sh = {0, 1 << 30, -(1 << 30), 1 << 30, -(1 << 30), m_rows.size()};
       int ymin = (dy < 0 ? dy : 0) + m_disc.top, ymax = (dy > 0 ? dy : 0) + m_disc.bottom;
+      int span = m_disc.bottom - m_disc.top;
       CapsuleRows(m_disc, m_radius, 0, 0, dx, dy, true, ymin, ymax, [&](int y, int x0, int x1) {
-        m_rows.push_back(y), m_rows.push_back(x0), m_rows.push_back(x1);
-        m_rows[start]++;
+        int r = y - m_disc.top;
+        if (joined && (unsigned)r <= (unsigned)span && m_disc.lo[r] <= x0 && x1 <= m_disc.hi[r]) return;
+        m_rows.push_back(Row{y, x0, x1});
+        m_offsets.push_back(Span{(intptr_t)y * m_stride + x0, x1 - x0 + 1});
+        sh.n++;
+        sh.top = y < sh.top ? y : sh.top, sh.bottom = y > sh.bottom ? y : sh.bottom;
+        sh.left = x0 < sh.left ? x0 : sh.left, sh.right = x1 > sh.right ? x1 : sh.right;
       });
-      at = start;
+      m_shapes.push_back(sh);
     }
-    *n = m_rows[at];
-    return m_rows.data() + at + 1;
+    return m_shapes[at];
+  }
+  void Draw(const TrackLineSurface& s, const Shape& sh, int ax, int ay, uint32_t colour) const {
+    if (ay + sh.bottom < s.top || ay + sh.top >= s.bottom) return;
+    if (ax + sh.left >= s.left && ax + sh.right < s.right && ay + sh.top >= s.top && ay + sh.bottom < s.bottom) {
+      // wholly inside (nearly every segment): no clipping per row
+      uint32_t* base = s.row0 + (intptr_t)ay * s.stride + ax;
+      const Span* o = m_offsets.data() + sh.at;
+      for (int i = 0; i < sh.n; i++) StoreRun(base + o[i].offset, o[i].length, colour);
+      return;
+    }
+    const Row* row = m_rows.data() + sh.at;
+    for (int i = 0; i < sh.n; i++) {
+      int y = ay + row[i].y;
+      if (y < s.top || y >= s.bottom) continue;
+      int x0 = ax + row[i].x0, x1 = ax + row[i].x1;
+      if (x0 < s.left) x0 = s.left;
+      if (x1 > s.right - 1) x1 = s.right - 1;
+      StoreSpan(s.row0 + (intptr_t)y * s.stride, x0, x1, colour);
+    }
   }
 
  private:
+  static const int kSide = 2 * kReach + 1;
+  struct Row {
+    int y, x0, x1;
+  };
+  struct Span {
+    intptr_t offset;  // from the start point's pixel, for this surface's stride
+    int length;
+  };
   const Disc& m_disc;
   double m_radius;
+  int m_stride;
   std::vector<int> m_at;
-  std::vector<int> m_rows;
+  std::vector<Shape> m_shapes;
+  std::vector<Row> m_rows;
+  std::vector<Span> m_offsets;
 };
-
-void ShortSegment(const TrackLineSurface& s, const int* rows, int n, int ax, int ay, uint32_t colour) {
-  for (int i = 0; i < n; i++, rows += 3) {
-    int y = ay + rows[0];
-    if (y < s.top || y >= s.bottom) continue;
-    int x0 = ax + rows[1], x1 = ax + rows[2];
-    if (x0 < s.left) x0 = s.left;
-    if (x1 > s.right - 1) x1 = s.right - 1;
-    uint32_t* p = s.row0 + (intptr_t)y * s.stride;
-    for (int x = x0; x <= x1; x++) p[x] = colour;
-  }
-}
 
 }  // namespace
 
@@ -258,7 +326,7 @@ void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint3
   if (!s.row0 || s.left >= s.right || s.top >= s.bottom) return;
   double radius = width / 2.0;
   Disc disc(width > 1 ? radius : 0.5);
-  ShortShapes shapes(disc, radius);
+  ShortShapes shapes(disc, radius, s.stride);
   const int K = ShortShapes::kReach;
   // the wide pen works in int: points far off the surface come closer first
   const int64_t kNear = 1 << 28;
@@ -276,12 +344,11 @@ void TrackLineDrawRuns(const TrackLineSurface& s, const int32_t* xy, const uint3
         ax = lround(x1), ay = lround(y1), bx = lround(x2), by = lround(y2);
         withA = true;
       }
-      int dx = (int)(bx - ax), dy = (int)(by - ay), rows;
+      int dx = (int)(bx - ax), dy = (int)(by - ay);
       if (width <= 1) {
         ThinSegment(s, ax, ay, bx, by, colour);
       } else if (dx >= -K && dx <= K && dy >= -K && dy <= K) {
-        const int* shape = shapes.Rows(dx, dy, &rows);
-        ShortSegment(s, shape, rows, (int)ax, (int)ay, colour);
+        shapes.Draw(s, shapes.Get(dx, dy, !withA), (int)ax, (int)ay, colour);
       } else {
         WideSegment(s, disc, radius, (int)ax, (int)ay, (int)bx, (int)by, withA, colour);
       }

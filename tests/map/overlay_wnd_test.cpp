@@ -230,7 +230,9 @@ struct Dib {
 // few do; every drawn pixel has the track's colour.
 // level: only level and upright segments, which Wine draws exactly the pen's
 // width, so the counts must agree closely.
-void CompareWithGdi(int width, bool clipped, bool level = false) {
+// curve: that many points along a closed figure crossing itself, a track
+// long enough to be drawn by several threads.
+void CompareWithGdi(int width, bool clipped, bool level = false, int curve = 0) {
   const int W = 420, H = 300;
   MapView view;
   view.Init(1024, 1024);
@@ -253,6 +255,13 @@ void CompareWithGdi(int width, bool clipped, bool level = false) {
     pts.clear();
     const POINT sq[] = {{20, 20}, {200, 20}, {200, 120}, {60, 120}, {60, 200}, {300, 200}, {300, 40}};
     for (const POINT& p : sq) pts.push_back(p);
+  }
+  if (curve) {
+    pts.clear();
+    for (int i = 0; i < curve; i++) {
+      double t = 2 * 3.14159265 * i / curve;
+      pts.push_back(POINT{210 + (LONG)lround(190 * sin(3 * t)), 150 + (LONG)lround(130 * sin(4 * t + 0.5))});
+    }
   }
   if (clipped) {
     pts.push_back(POINT{-40, 320});
@@ -282,7 +291,11 @@ void CompareWithGdi(int width, bool clipped, bool level = false) {
   painter.PaintTracks(cut.dc, nullptr, ov);
   HPEN pen = CreatePen(PS_SOLID, width, RGB(200, 30, 60));
   HGDIOBJ old = SelectObject(gdi.dc, pen);
-  Polyline(gdi.dc, pts.data(), (int)pts.size());
+  // in pieces: Wine's wide pens take more than linear time in a line's length
+  for (size_t at = 0; at + 1 < pts.size(); at += 15) {
+    size_t end = at + 16 < pts.size() ? at + 16 : pts.size();
+    Polyline(gdi.dc, pts.data() + at, (int)(end - at));
+  }
   SelectObject(gdi.dc, old);
   DeleteObject(pen);
   GdiFlush();
@@ -321,6 +334,8 @@ TEST(TrackLines, DrawnLikeGdisSolidPenForEachWidthAndClipped) {
     CompareWithGdi(width, false, true);
   }
   CompareWithGdi(8, true);
+  CompareWithGdi(3, false, false, 20000);
+  CompareWithGdi(3, true, false, 20000);
 }
 
 // Marker icons blended from their own pixels into a DIB against AlphaBlend
