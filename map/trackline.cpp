@@ -148,6 +148,18 @@ void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by
   }
   const int* dlo = disc.lo;
   const int* dhi = disc.hi;
+  // the body's pixels l..h in the row whose bounds stand at a and c
+  auto body = [&](double a, double c, int* l, int* h) {
+    double lo = a + aLo, hi = a + aHi;
+    double cl = c - cHalf, ch = c + cHalf;
+    lo = cl > lo ? cl : lo;
+    hi = ch < hi ? ch : hi;
+    lo = lo > -kWide ? lo : -kWide;
+    hi = hi < kWide ? hi : kWide;
+    if (lo > hi) return false;
+    *l = CeilInt(lo), *h = FloorInt(hi);
+    return *l <= *h;
+  };
   // rows that meet neither end's disc take the body alone (most rows of a
   // long segment)
   int aTop = withA ? ay + disc.top : 1 << 30, aBottom = withA ? ay + disc.bottom : 1 << 30;
@@ -158,18 +170,8 @@ void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by
       int end = body1 < ymax ? body1 : ymax;
       if (aTop > y && aTop - 1 < end) end = aTop - 1;
       if (bTop > y && bTop - 1 < end) end = bTop - 1;
-      for (; y <= end; y++, a += aStep, c += cStep) {
-        double lo = a + aLo, hi = a + aHi;
-        double cl = c - cHalf, ch = c + cHalf;
-        lo = cl > lo ? cl : lo;
-        hi = ch < hi ? ch : hi;
-        lo = lo > -kWide ? lo : -kWide;
-        hi = hi < kWide ? hi : kWide;
-        if (lo <= hi) {
-          int l = CeilInt(lo), h = FloorInt(hi);
-          if (l <= h) emit(y, l, h);
-        }
-      }
+      for (int l, h; y <= end; y++, a += aStep, c += cStep)
+        if (body(a, c, &l, &h)) emit(y, l, h);
       continue;
     }
     int x0 = 1 << 30, x1 = -(1 << 30);
@@ -180,20 +182,10 @@ void CapsuleRows(const Disc& disc, double radius, int ax, int ay, int bx, int by
       x0 = l < x0 ? l : x0;
       x1 = h > x1 ? h : x1;
     }
-    if (y >= body0 && y <= body1) {
-      double lo = a + aLo, hi = a + aHi;
-      double cl = c - cHalf, ch = c + cHalf;
-      lo = cl > lo ? cl : lo;
-      hi = ch < hi ? ch : hi;
-      lo = lo > -kWide ? lo : -kWide;
-      hi = hi < kWide ? hi : kWide;
-      if (lo <= hi) {
-        int l = CeilInt(lo), h = FloorInt(hi);
-        if (l <= h) {
-          x0 = l < x0 ? l : x0;
-          x1 = h > x1 ? h : x1;
-        }
-      }
+    int l, h;
+    if (y >= body0 && y <= body1 && body(a, c, &l, &h)) {
+      x0 = l < x0 ? l : x0;
+      x1 = h > x1 ? h : x1;
     }
     if (x0 <= x1) emit(y, x0, x1);
     y++, a += aStep, c += cStep;

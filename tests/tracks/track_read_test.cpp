@@ -140,7 +140,9 @@ TEST(TrackReaders, EdgeCases) {
       EXPECT_DOUBLE_EQ(c.lon1, r.points[c.count - 1].lon);
       EXPECT_DOUBLE_EQ(c.lat1, r.points[c.count - 1].lat);
     }
-    if (c.name) EXPECT_STREQ(c.name, r.name);
+    if (c.name) {
+      EXPECT_STREQ(c.name, r.name);
+    }
     EXPECT_LE(strlen(r.name), 127u);
   }
 }
