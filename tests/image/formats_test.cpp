@@ -201,8 +201,11 @@ TEST(ImageFormats, WrittenFilesReadBack) {
       for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
           uint32_t want = Kept(ext, p, p.GetColor(x, y)), got = back.GetColor(x, y);
-          if (!approx && (want >> 24) == 0) ASSERT_EQ(got >> 24, 0u) << x << "," << y;
-          else if (!approx) ASSERT_EQ(got, want) << x << "," << y;
+          if (!approx && (want >> 24) == 0) {
+            ASSERT_EQ(got >> 24, 0u) << x << "," << y;
+          } else if (!approx) {
+            ASSERT_EQ(got, want) << x << "," << y;
+          }
           for (int k = 0; k < 32; k += 8) {
             int e = std::abs(static_cast<int>((got >> k) & 0xFF) - static_cast<int>((want >> k) & 0xFF));
             sum += e;
