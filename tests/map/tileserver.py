@@ -182,6 +182,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    # the map's workers and a pre-caching dialog's connect at once: the
+    # default queue of 5 drops connections on a loaded machine
+    request_queue_size = 64
 
     def handle_error(self, request, client_address):
         pass  # clients that hang up (aborted downloads) are expected
