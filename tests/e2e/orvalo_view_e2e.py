@@ -70,8 +70,11 @@ def reg_import(lines):
 
 def reset_registry():
     wine("reg", "delete", KEY, "/f")
-    # tiles of earlier runs would spare the server its requests
+    # tiles of earlier runs would spare the server its requests, also those
+    # pre-cached from the test server into the fixed cache (the world map
+    # beside them stays)
     shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
+    shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "OsmFixed", "127.0.0.1"), ignore_errors=True)
 
 
 def fresh_table(port, bases, layers=()):
