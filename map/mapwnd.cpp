@@ -455,6 +455,11 @@ LRESULT CMapWnd::OnNotifyParent(WPARAM, LPARAM) {
 }
 
 LRESULT CMapWnd::OnTileReady(WPARAM wParam, LPARAM lParam) {
+  // a worker's last tile of a job comes with its request for the next job
+  if ((uint32_t)lParam & kMapTileReadyCompose) {
+    RunComposer();
+    lParam = (LPARAM)((uint32_t)lParam & ~kMapTileReadyCompose);
+  }
   int col, row;
   if (!m_view.TileToCell((uint32_t)wParam, (uint32_t)lParam, &col, &row)) return 0;
   int t = m_view.tileSize;
