@@ -230,6 +230,13 @@ TEST_F(MapWndTest, TileReadyInvalidatesItsCell) {
   EXPECT_EQ(0, upd.top);
   EXPECT_EQ(30, upd.right);
   EXPECT_EQ(40, upd.bottom);
+  // a worker's last tile of a job, with its request for the next job: the
+  // tile's cell is still painted (after the frame's pause)
+  Sleep(40);
+  ValidateRect(map->m_hWnd, nullptr);
+  map->SendMessage(WM_MAP_TILEREADY, tx, (LPARAM)(ty | kMapTileReadyCompose));
+  ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  EXPECT_TRUE(PtInRect(&upd, mid));
 }
 
 TEST_F(MapWndTest, LargeTilesKeepTheScale) {
