@@ -158,6 +158,11 @@ class CMapWnd : public CImageWnd {
 
   // Paints every cell that shows nothing with the background.
   void FillEmptyCells();
+  // The empty cells under the client area (drawings begun before are
+  // dropped), and those outside it that no busy worker holds (nothing is
+  // dropped: no worker draws into them).
+  void FillEmptyCellsVisible();
+  void FillEmptyCellsRest();
 
   // Tile sources and the disk cache (maptiles_wnd.cpp). SetSource and
   // SetLayerAlpha change nothing on screen until ApplySources.
