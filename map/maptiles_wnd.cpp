@@ -176,6 +176,10 @@ bool CMapWnd::BlendTile(CPicture& pic, int L, int row, const int* cols, int ncol
       pic.m_colorKey = key;
     }
   }
+  // the base map is copied opaque: widened to the buffer's depth here, the
+  // copy under the buffer's lock, which the eight workers queue for, is a
+  // move of rows (the same pixels)
+  if (L == 0 && pic.Bits() != 32) TileConvertDepth(pic, 32);
   LockUpdate();
   // the cells moved since the worker looked: its columns show another tile
   bool current = m_tiles.Epoch() == epoch;
@@ -208,8 +212,8 @@ int MapTileLink::ConnectWorker(CHttpClient* client, const char* server, int port
   return m_map->ConnectWorker(client, server, port, timeoutMs);
 }
 
-void MapTileLink::PostTileReady(uint32_t tx, uint32_t ty) {
-  if (m_map->m_running) Post(m_map->m_hWnd, WM_MAP_TILEREADY, tx, ty);
+void MapTileLink::PostTileReady(uint32_t tx, uint32_t ty, int worker) {
+  if (m_map->m_running) Post(m_map->m_hWnd, WM_MAP_TILEREADY, tx, ty | (worker >= 0 ? kMapTileReadyCompose : 0));
 }
 
 void MapTileLink::PostCompose(int worker) {

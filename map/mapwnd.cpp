@@ -222,6 +222,54 @@ void CMapWnd::FillEmptyCells() {
   UnlockUpdate();
 }
 
+void CMapWnd::FillEmptyCellsVisible() {
+  if (!BufferReady()) return;
+  int t = m_view.tileSize;
+  TileJobGuard g(m_tiles);
+  MapCellGrid& grid = m_tiles.Grid();
+  m_tiles.GridMoved();
+  int c0 = m_scrollX / t, c1 = (m_scrollX + m_clientW - 1) / t;
+  int r0 = m_scrollY / t, r1 = (m_scrollY + m_clientH - 1) / t;
+  if (c0 < 0) c0 = 0;
+  if (r0 < 0) r0 = 0;
+  if (c1 > grid.cols - 1) c1 = grid.cols - 1;
+  if (r1 > grid.rows - 1) r1 = grid.rows - 1;
+  LockUpdate();
+  MapPixels p = BufferPixels();
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) {
+      uint32_t s = grid.At(c, r);
+      if (!(s & 0xFF) && !(s & kMapCellPreview)) MapFillPixels(p, c * t, r * t, t, t, m_backColour);
+    }
+  UnlockUpdate();
+}
+
+void CMapWnd::FillEmptyCellsRest() {
+  if (!BufferReady()) return;
+  int t = m_view.tileSize;
+  int c0 = m_scrollX / t, c1 = (m_scrollX + m_clientW - 1) / t;
+  int r0 = m_scrollY / t, r1 = (m_scrollY + m_clientH - 1) / t;
+  for (int r = 0;; r++) {
+    // a row of cells at a time: the workers take both locks in between
+    TileJobGuard g(m_tiles);
+    MapCellGrid& grid = m_tiles.Grid();
+    if (r >= grid.rows) break;
+    uint8_t generation = m_tiles.Sources().Generation();
+    LockUpdate();
+    MapPixels p = BufferPixels();
+    for (int c = 0; c < grid.cols; c++) {
+      if (r >= r0 && r <= r1 && c >= c0 && c <= c1) continue;
+      uint32_t s = grid.At(c, r);
+      if ((s & 0xFF) || (s & kMapCellPreview)) continue;
+      uint32_t tx, ty;
+      m_view.CellToTile(c, r, &tx, &ty);
+      TileJob job = {(int)tx, (int)ty, m_view.zoom, generation, 0};
+      if (!m_tiles.HoldsCurrent(job)) MapFillPixels(p, c * t, r * t, t, t, m_backColour);
+    }
+    UnlockUpdate();
+  }
+}
+
 // ------------------------------------------------------------ position and zoom
 
 int CMapWnd::MoveTo(uint32_t x, uint32_t y, int force) {
@@ -455,6 +503,11 @@ LRESULT CMapWnd::OnNotifyParent(WPARAM, LPARAM) {
 }
 
 LRESULT CMapWnd::OnTileReady(WPARAM wParam, LPARAM lParam) {
+  // a worker's last tile of a job comes with its request for the next job
+  if ((uint32_t)lParam & kMapTileReadyCompose) {
+    RunComposer();
+    lParam = (LPARAM)((uint32_t)lParam & ~kMapTileReadyCompose);
+  }
   int col, row;
   if (!m_view.TileToCell((uint32_t)wParam, (uint32_t)lParam, &col, &row)) return 0;
   int t = m_view.tileSize;
@@ -507,10 +560,13 @@ LRESULT CMapWnd::OnClearBuffer(WPARAM, LPARAM) {
     m_visibleFirst = 1;
     m_tiles.ClearGrid();
   }
-  FillEmptyCells();
+  // the workers start on the visible cells while the rest of the buffer is
+  // emptied (a quarter of it is under a full-screen client)
+  FillEmptyCellsVisible();
   // painted with the next frame, together with the first tiles
   RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-  if (m_running) PostToSelf(WM_MAP_COMPOSE, 0, 0);
+  if (m_running) RunComposer();
+  FillEmptyCellsRest();
   return 0;
 }
 

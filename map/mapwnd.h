@@ -17,10 +17,12 @@ class CMapWnd;
 
 // Private messages of the map window.
 #define WM_MAP_NOTIFYCENTRE 0x5458  // centre notification to the parent
-#define WM_MAP_TILEREADY 0x5459     // wParam, lParam: tile column, row
+#define WM_MAP_TILEREADY 0x5459     // wParam, lParam: tile column, row (| kMapTileReadyCompose)
 #define WM_MAP_INVALIDATE 0x545A    // client pixels, by value: MapPackRect / MapUnpackRect
 #define WM_MAP_CLEAR 0x545B         // clear the buffer and reload
 #define WM_MAP_COMPOSE 0x545C       // run the scheduler
+// in WM_MAP_TILEREADY's row: the worker is idle again, run the scheduler too
+const uint32_t kMapTileReadyCompose = 0x80000000u;
 #define MAP_TIMER_ID 21597          // 2-second timer
 #define MAP_PAINT_TIMER_ID 21598    // paints the tiles that came in since the last frame
 
@@ -156,6 +158,11 @@ class CMapWnd : public CImageWnd {
 
   // Paints every cell that shows nothing with the background.
   void FillEmptyCells();
+  // The empty cells under the client area (drawings begun before are
+  // dropped), and those outside it that no busy worker holds (nothing is
+  // dropped: no worker draws into them).
+  void FillEmptyCellsVisible();
+  void FillEmptyCellsRest();
 
   // Tile sources and the disk cache (maptiles_wnd.cpp). SetSource and
   // SetLayerAlpha change nothing on screen until ApplySources.

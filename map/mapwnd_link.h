@@ -42,7 +42,7 @@ class MapTileLink : public TileHost {
   bool JobCurrent(const TileJob& job) override;
   bool BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch) override;
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) override;
-  void PostTileReady(uint32_t tx, uint32_t ty) override;
+  void PostTileReady(uint32_t tx, uint32_t ty, int worker) override;
   void PostCompose(int worker) override;
 
  private:

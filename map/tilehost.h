@@ -33,8 +33,9 @@ class TileHost {
   virtual bool BlendTile(CPicture& pic, int source, int row, const int* cols, int ncols, long epoch) = 0;
   // Connects a worker's client to a source's server: 1 when connected.
   virtual int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) = 0;
-  // From a worker, job lock not held.
-  virtual void PostTileReady(uint32_t tx, uint32_t ty) = 0;
+  // From a worker, job lock not held. worker >= 0: that worker is idle
+  // again, and the scheduler runs in the same message (one post, not two).
+  virtual void PostTileReady(uint32_t tx, uint32_t ty, int worker) = 0;
   virtual void PostCompose(int worker) = 0;
 
  protected:

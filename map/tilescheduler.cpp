@@ -141,6 +141,14 @@ bool TileScheduler::Holds(const TileJob& job) const {
   return false;
 }
 
+bool TileScheduler::HoldsCurrent(const TileJob& job) const {
+  for (const TileWorkerSlot& w : m_workers)
+    if (w.thread && !w.idle && w.jobX == job.tx && w.jobY == job.ty && w.zoom == job.zoom &&
+        w.precache == job.precache && w.generation == job.generation)
+      return true;
+  return false;
+}
+
 int TileScheduler::HandOut(const TileJob& job) {
   if (Holds(job)) return kTileHeldByWorker;
   TileWorkerSlot* idle = nullptr;

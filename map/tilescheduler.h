@@ -83,6 +83,8 @@ class TileScheduler {
   bool AnyBusy() const;
   // Whether a busy worker already has this job's tile (of the same kind).
   bool Holds(const TileJob& job) const;
+  // The same, of the job's generation too: that worker may draw the tile.
+  bool HoldsCurrent(const TileJob& job) const;
   // Gives the job to the highest-numbered idle worker unless a busy one
   // holds its tile.
   int HandOut(const TileJob& job);

@@ -66,8 +66,13 @@ class Worker {
   // job lock held
   void MarkAll(const TileJob& job, uint32_t bits, bool clearPreview);
 
+  // a blended tile not yet told to the window: told with the next source's
+  // start, or at the job's end together with the request for the next job
+  void FlushReady(const TileJob& job, int worker);
+
   TileWorkerSlot* m_slot;
   TileScheduler* m_sched;
+  bool m_ready = false;
   TileHost* m_host;
   int m_index;
   unsigned m_tmpId;  // even: its downloads; odd (+1): its ancestor tiles
@@ -153,7 +158,15 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
       m_sched->PrecacheDone();
       return 1;
     }
-    len = TileReadFile(p.file, m_buf);
+    // a body that the client kept whole is the file's content: no second
+    // trip to the disk for it
+    if (m_client->GetDataLength() == got) {
+      if (m_buf.size() < (size_t)got) m_buf.resize((size_t)got);
+      memcpy(m_buf.data(), m_client->GetData(), (size_t)got);
+      len = got;
+    } else {
+      len = TileReadFile(p.file, m_buf);
+    }
   }
   if (len <= 0 || !TileDecode(m_buf.data(), (size_t)len, m_pic)) {
     // gone again at once: another window's download was replacing it; worth
@@ -194,13 +207,20 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     }
   }
   // the window thread takes the job lock to schedule: no post while held
-  m_host->PostTileReady((uint32_t)job.tx, (uint32_t)job.ty);
+  m_ready = true;
   return 1;
+}
+
+void Worker::FlushReady(const TileJob& job, int worker) {
+  if (!m_ready) return;
+  m_ready = false;
+  m_host->PostTileReady((uint32_t)job.tx, (uint32_t)job.ty, worker);
 }
 
 void Worker::DoJob(const TileJob& job) {
   int count = m_sched->Sources().ActiveCount();
   for (int L = 0; L < count && L < kMapSources; L++) {
+    FlushReady(job, -1);
     bool retried = false;
     for (;;) {
       bool deleted = false;
@@ -259,7 +279,13 @@ void Worker::Run() {
       // done; a stop that came meanwhile keeps its mark
       if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
     }
-    if (post && m_sched->Running()) m_host->PostCompose(m_index);
+    if (post && m_sched->Running()) {
+      if (m_ready)
+        FlushReady(job, m_index);
+      else
+        m_host->PostCompose(m_index);
+    }
+    m_ready = false;
   }
   delete m_client;
   m_client = nullptr;

@@ -230,6 +230,36 @@ TEST_F(MapWndTest, TileReadyInvalidatesItsCell) {
   EXPECT_EQ(0, upd.top);
   EXPECT_EQ(30, upd.right);
   EXPECT_EQ(40, upd.bottom);
+  // a worker's last tile of a job, with its request for the next job: the
+  // tile's cell is still painted (after the frame's pause)
+  Sleep(40);
+  ValidateRect(map->m_hWnd, nullptr);
+  map->SendMessage(WM_MAP_TILEREADY, tx, (LPARAM)(ty | kMapTileReadyCompose));
+  ASSERT_TRUE(GetUpdateRect(map->m_hWnd, &upd, FALSE));
+  EXPECT_TRUE(PtInRect(&upd, mid));
+}
+
+TEST_F(MapWndTest, ClearEmptiesTheWholeBufferAndComposesTheVisibleCellsFirst) {
+  Make(0);
+  Pump();
+  CPicture* pic = map->GetBackBuffer();
+  uint32_t back = pic->GetPixel(0, 0);
+  // an old tile under the client and two beyond it (one a preview)
+  int vx = map->ScrollX() + 300, vy = map->ScrollY() + 200;
+  int ox = pic->Width() - 10, oy = pic->Height() - 10;
+  pic->SetPixel(vx, vy, back ^ 0xFFFFFF);
+  pic->SetPixel(ox, oy, back ^ 0xFFFFFF);
+  pic->SetPixel(5, 5, back ^ 0xFFFFFF);
+  map->SetCellState(vx / 256, vy / 256, 1);
+  map->SetCellState(0, 0, kMapCellPreview);
+  g_compose = ComposeLog();
+  map->SendMessage(WM_MAP_CLEAR, 0, 0);
+  Pump();
+  EXPECT_EQ(back, pic->GetPixel(vx, vy));
+  EXPECT_EQ(back, pic->GetPixel(ox, oy));
+  EXPECT_EQ(back, pic->GetPixel(5, 5));
+  ASSERT_FALSE(g_compose.flags.empty());
+  EXPECT_EQ(1, g_compose.flags[0]);
 }
 
 TEST_F(MapWndTest, LargeTilesKeepTheScale) {

@@ -65,7 +65,7 @@ class FakeHost : public TileHost {
     if (client->IsConnected()) return 1;
     return tiles.Running() && client->Connect(server, port, timeoutMs < 10000 ? timeoutMs : 10000) == 0;
   }
-  void PostTileReady(uint32_t, uint32_t) override {}
+  void PostTileReady(uint32_t, uint32_t, int) override {}
   void PostCompose(int) override {}
 
   // What the window does on its own thread, in the same lock order.
