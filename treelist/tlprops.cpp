@@ -11,6 +11,12 @@ LRESULT TreeListSetExtendedStyle(TreeListState* st, uint32_t mask, uint32_t valu
   if ((diff & TLOPT_DISABLEDLOOK) && !st->enabled) TreeListInvalidateAll(st);
   if (diff & (TLOPT_KEEPVSCROLL | TLOPT_GRID)) {
     TreeListMeasure(st);
+    if ((diff & TLOPT_KEEPVSCROLL) && (st->options & TLOPT_KEEPVSCROLL)) {
+      // a range that scrolls shows a hidden bar; the real values below then
+      // leave it shown, disabled, and the columns take the narrower client
+      SCROLLINFO si = {sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+      SetScrollInfo(st->win->hwnd, SB_VERT, &si, !st->redrawOff);
+    }
     st->sbMax[1] = -1;
     TreeListUpdateView(st, true);
   }

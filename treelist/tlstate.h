@@ -333,4 +333,5 @@ int TreeListStricmp(const char* a, const char* b);
 
 // ---- column widths
 void TreeListSyncWidths(TreeListState* st, int32_t delta, int32_t* changed);
+void TreeListDivideWidths(TreeListState* st, int32_t total, int32_t* changed);
 void TreeListColumnPositions(TreeListState* st);

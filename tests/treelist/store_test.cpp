@@ -363,6 +363,13 @@ TEST(TreeListStore, MessageLimits) {
   EXPECT_EQ(h.Send(WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&m)) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
   EXPECT_EQ(h.Send(TLM_GETIMAGELIST, 1), 0);
   EXPECT_EQ(TreeListRegisterClass(GetModuleHandleA(nullptr)), 1);
+  // a kept vertical bar shows with two rows, and goes again without the option
+  h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPVSCROLL, TLOPT_KEEPVSCROLL);
+  EXPECT_TRUE(GetWindowLongA(h.tl(), GWL_STYLE) & WS_VSCROLL);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPVSCROLL, 0);
+  EXPECT_FALSE(GetWindowLongA(h.tl(), GWL_STYLE) & WS_VSCROLL);
 }
 
 TEST(TreeListStore, ImageListReturnsNoDestroyedList) {

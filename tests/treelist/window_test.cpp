@@ -811,6 +811,27 @@ TEST(TreeListColumns, GrowMarginWidensTheTreeColumn) {
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), sz.cx + 8);
 }
 
+// Three proportional columns (55 : 99 : 60) and eight fixed ones inserted
+// after them, as the server list does: the fixed ones' room comes out of the
+// proportional ones, which keep their weights within a pixel and a half.
+TEST(TreeListColumns, FixedColumnsAfterProportionalOnesKeepTheWeights) {
+  for (int width : {706, 723, 800}) {
+    Harness h(WS_CHILD, width, 200);
+    const int widths[] = {-55, -99, -60, 45, 45, 80, 80, 80, 80, 30, 60};
+    for (int c = 0; c < 11; c++) {
+      TLColumnDesc d = {};
+      d.mask = widths[c] < 0 ? TLCF_WEIGHT : TLCF_WIDTH;
+      d.cx = widths[c] < 0 ? -widths[c] : widths[c];
+      ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d)), c);
+    }
+    int w[11], sum = 0;
+    for (int c = 0; c < 11; c++) sum += w[c] = static_cast<int>(h.Send(TLM_GETCOLUMNWIDTH, c));
+    EXPECT_EQ(sum, width);
+    EXPECT_NEAR(w[1] * 55.0 / 99.0, w[0], 1.5) << width;
+    EXPECT_NEAR(w[1] * 60.0 / 99.0, w[2], 1.5) << width;
+  }
+}
+
 // 1,000 random resizes of the window: five proportional columns beside a
 // fixed one share exactly the client width whenever none sits at its
 // minimum, and none ever goes below it.
