@@ -57,7 +57,8 @@ TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
   // found by the fuzz target: an expand-all of a subtree whose parent sorts
   // every child list in each TLN_ITEMEXPANDED answer took minutes, with
   // stored texts and with some texts by callback
-  for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin"}) {
+  for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin",
+                           "subtree-toggle-inserting-parent.bin"}) {
     std::vector<unsigned char> ops;
     ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath(std::string("tests/fuzz/corpus/treelist_ops/") + name), ops));
     EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size())) << name;
@@ -83,6 +84,32 @@ TEST(TreeListCore, DeepChainIsIterative) {
   EXPECT_EQ(host.Check(), "");
   EXPECT_EQ(TreeListDeleteItem(st, chain[0], 1), 1);
   EXPECT_EQ(st->count, 0u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// A collapse or toggle over a subtree renumbers the rows once at the end, not
+// once per item; a selection inside a collapsed branch still moves up.
+TEST(TreeListCore, ASubtreeCollapseOrToggleLaysOutTheRowsOnce) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t root = 0, deep = 0;
+  for (int r = 0; r < 30; r++) {
+    root = Add(st, TLI_ROOT, "r", TLI_LAST, TLIS_EXPANDED);
+    for (int c = 0; c < 10; c++) deep = Add(st, Add(st, root, "c", TLI_LAST, TLIS_EXPANDED), "g");
+  }
+  ASSERT_EQ(st->shownRows, 630u);
+  ASSERT_EQ(TreeListSelectItem(st, deep, 0, 0), 1);
+  uint32_t before = st->layoutPasses;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_LE(st->layoutPasses - before, 2u);  // once for the selection's row, once at the end
+  EXPECT_EQ(st->shownRows, 30u);
+  EXPECT_EQ(st->selItem, root);
+  EXPECT_EQ(host.Check(), "");
+  before = st->layoutPasses;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_TOGGLE | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_EQ(st->layoutPasses - before, 1u);
+  EXPECT_EQ(st->shownRows, 630u);
   EXPECT_EQ(host.Check(), "");
 }
 
