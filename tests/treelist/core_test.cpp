@@ -370,6 +370,66 @@ TEST(TreeListCore, GroupModesCopyAndCompareTheHalves) {
   }
 }
 
+// Single-expand: the new branch opens; the old one closes up to the common
+// ancestor unless the parent answers TVNRET_SKIPOLD.
+TEST(TreeListCore, SingleExpandKeepsTheOldBranchOnSkipOld) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  st->style |= 0x400;  // TVS_SINGLEEXPAND
+  uint32_t p = Add(st, TLI_ROOT, "p", TLI_LAST, TLIS_EXPANDED);
+  uint32_t a = Add(st, p, "a");
+  uint32_t a1 = Add(st, a, "a1");
+  uint32_t b = Add(st, p, "b");
+  uint32_t b1 = Add(st, b, "b1");
+  EXPECT_EQ(TreeListSelectItem(st, a1, 0, 0), 2);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_EXPANDED);
+  host.parent = [](TLNmHdr* n) -> intptr_t { return static_cast<int>(n->code) == TLN_SINGLEEXPAND ? 1 : 0; };
+  EXPECT_EQ(TreeListSelectItem(st, b1, 0, 0), 2);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_EXPANDED);
+  EXPECT_TRUE(TLGet(st, b)->state & TLIS_EXPANDED);
+  host.parent = nullptr;
+  EXPECT_EQ(TreeListSelectItem(st, a1, 0, 0), 2);
+  EXPECT_FALSE(TLGet(st, b)->state & TLIS_EXPANDED);
+  EXPECT_TRUE(TLGet(st, p)->state & TLIS_EXPANDED);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// Count and group set over the scopes self, ancestors and siblings of b in
+// p(a, b(c), d), q.
+TEST(TreeListCore, CountAndGroupScopes) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t p = Add(st, TLI_ROOT, "p");
+  uint32_t a = Add(st, p, "a");
+  uint32_t b = Add(st, p, "b");
+  Add(st, b, "c");
+  uint32_t d = Add(st, p, "d");
+  Add(st, TLI_ROOT, "q");
+  TLItem r = {};
+  r.hItem = b;
+  struct { uint32_t scope; int n; } counts[] = {{TLIF_SCOPESELF, 1}, {TLIF_SCOPEANCESTORS, 1},
+                                                 {TLIF_SCOPESIBLINGS, 2},
+                                                 {TLIF_SCOPESELF | TLIF_SCOPEANCESTORS | TLIF_SCOPESIBLINGS, 4}};
+  for (auto& c : counts) {
+    r.mask = TLIF_COUNTANY | c.scope;
+    EXPECT_EQ(TreeListCountItems(st, &r), c.n) << std::hex << c.scope;
+  }
+  r.mask = TLIF_STATE | TLIF_SCOPESIBLINGS;
+  r.state = r.stateMask = TLIS_BOLD;
+  EXPECT_EQ(TreeListSetItemGroup(st, &r), 2);
+  TreeListRunDeferred(st);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_BOLD);
+  EXPECT_TRUE(TLGet(st, d)->state & TLIS_BOLD);
+  EXPECT_FALSE(TLGet(st, b)->state & TLIS_BOLD);
+  r.mask = TLIF_STATE | TLIF_SCOPEANCESTORS;
+  EXPECT_EQ(TreeListSetItemGroup(st, &r), 1);
+  r.mask = TLIF_STATE | TLIF_SCOPESELF | TLIF_SCOPEANCESTORS | TLIF_SCOPESIBLINGS;
+  EXPECT_EQ(TreeListCountItems(st, &r), 3);  // p, a and d are bold, b is not
+  EXPECT_EQ(host.Check(), "");
+}
+
 TEST(TreeListCore, AnOverlayChangeRepaints) {
   FakeHost host;
   TreeListState* st = host.st;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/treelist/tlharness.h"
+#include "treelist/tlwin.h"
 
 #include <uxtheme.h>
 
@@ -978,6 +979,40 @@ TEST(TreeListEditing, TypeAheadFoldsLettersNotTheDivisionSign) {
   EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
   char buf[20];
   EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+}
+
+DWORD g_fakeNow = 0;
+DWORD WINAPI FakeClock() { return g_fakeNow; }
+
+// a and b 600 ms apart search "ab" together, 800 ms apart b alone; a 17th
+// quick character starts a new search
+TEST(TreeListEditing, TypeAheadTiming) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200);
+  uintptr_t x = h.Insert(TLI_ROOT, "x");
+  uintptr_t ab = h.Insert(TLI_ROOT, "ab1");
+  uintptr_t b = h.Insert(TLI_ROOT, "b");
+  uintptr_t as = h.Insert(TLI_ROOT, "aaaaaaaaaaaaaaaa");
+  uintptr_t a2 = h.Insert(TLI_ROOT, "ax");
+  g_tlSearchClock = FakeClock;
+  g_fakeNow = 100000;
+  for (int gap : {600, 800}) {
+    h.Send(TLM_SELECTITEM, TVGN_CARET, x);
+    g_fakeNow += 5000;
+    h.Send(WM_CHAR, 'a', 1);
+    EXPECT_EQ(h.Next(TLGN_CARET, 0), ab);
+    g_fakeNow += static_cast<DWORD>(gap);
+    h.Send(WM_CHAR, 'b', 1);
+    EXPECT_EQ(h.Next(TLGN_CARET, 0), gap == 600 ? ab : b) << gap;
+  }
+  h.Send(TLM_SELECTITEM, TVGN_CARET, b);
+  g_fakeNow += 5000;
+  for (int i = 0; i < 16; i++, g_fakeNow += 10) h.Send(WM_CHAR, 'a', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), as);
+  h.Send(WM_CHAR, 'a', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), a2);
+  char buf[20];
+  EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+  g_tlSearchClock = GetTickCount;
 }
 
 }  // namespace
