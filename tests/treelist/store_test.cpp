@@ -309,6 +309,30 @@ TEST(TreeListStore, OwnColoursOnEveryColumnAndLater) {
   EXPECT_FALSE(GetUpdateRect(h.tl(), nullptr, FALSE));
   h.Send(TLM_RUNDEFERRED);
   EXPECT_TRUE(GetUpdateRect(h.tl(), nullptr, FALSE));
+  // a text colour on one cell repaints that column only
+  UpdateWindow(h.tl());
+  h.Send(TLM_SETITEMTEXTCOLOR, a | (1u << 24), 0x00FF00);
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(h.tl(), &u, FALSE));
+  EXPECT_EQ(u.left, 90);
+  EXPECT_EQ(u.right, 180);
+  // nothing is repainted while redrawing is off; on again, everything is,
+  // and the vertical bar learns the rows added meanwhile
+  for (int i = 0; i < 29; i++) h.Insert(TLI_ROOT, "x");
+  tltest::Pump(20);
+  UpdateWindow(h.tl());
+  h.Send(WM_SETREDRAW, FALSE);
+  h.Insert(TLI_ROOT, "x");
+  EXPECT_FALSE(GetUpdateRect(h.tl(), nullptr, FALSE));
+  h.Send(WM_SETREDRAW, TRUE);
+  ASSERT_TRUE(GetUpdateRect(h.tl(), &u, FALSE));
+  RECT rc;
+  GetClientRect(h.tl(), &rc);
+  EXPECT_EQ(u.right - u.left, rc.right);
+  EXPECT_EQ(u.bottom, rc.bottom);
+  SCROLLINFO si = {sizeof(si), SIF_RANGE, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(h.tl(), SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 31);
 }
 
 TEST(TreeListStore, ExtraSizeAndData) {

@@ -502,14 +502,22 @@ struct Seen {
   UINT msg;
   WPARAM wp;
   TLColumnDesc col;
+  TLInsert ins;
+  TLItem item;
 };
 std::vector<Seen> g_seen;
 WNDPROC g_prev = nullptr;
 
+int TL_CALLBACK ByNewText(uintptr_t, TLHandle, const char* siblingText, const char* newText, intptr_t, intptr_t) {
+  return strcmp(newText, siblingText);
+}
+
 LRESULT CALLBACK Spy(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg >= TLM_FIRST && msg < 0x1180) {
-    Seen s = {msg, wp, {}};
-    if (msg == TLM_INSERTCOLUMN && lp) s.col = *reinterpret_cast<TLColumnDesc*>(lp);
+    Seen s = {msg, wp, {}, {}, {}};
+    if ((msg == TLM_INSERTCOLUMN || msg == TLM_SETCOLUMN) && lp) s.col = *reinterpret_cast<TLColumnDesc*>(lp);
+    if (msg == TLM_INSERTITEM && lp) s.ins = *reinterpret_cast<TLInsert*>(lp);
+    if ((msg == TLM_SETITEMGROUP || msg == TLM_COUNTITEMS) && lp) s.item = *reinterpret_cast<TLItem*>(lp);
     g_seen.push_back(s);
   }
   return CallWindowProcA(g_prev, hwnd, msg, wp, lp);
@@ -566,7 +574,80 @@ TEST(TreeListWrapper, MembersSendTheirRecords) {
   EXPECT_TRUE(tl.GetCellText(0, buf, sizeof(buf), 1));
   EXPECT_STREQ(buf, "cell");
   EXPECT_EQ(tl.FindItemDirect(TVI_ROOT, TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "x"), items[2]);
+  EXPECT_EQ(tl.FindItem(TVI_ROOT, TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "x"), items[2]);
+  // column members
+  g_seen.clear();
+  EXPECT_TRUE(tl.SetColumnText(1, "Anteil"));
+  tl.SetColumnFlag10(1, TRUE);
+  tl.SetColumnFlag80(1, FALSE);
+  tl.SetColumnFlags20(1, TRUE, 50, 1);
+  ASSERT_EQ(g_seen.size(), 4u);
+  for (const Seen& s : g_seen) EXPECT_TRUE(s.msg == TLM_SETCOLUMN && s.wp == 1);
+  EXPECT_EQ(g_seen[0].col.mask, static_cast<UINT>(TLCF_TEXT));
+  EXPECT_STREQ(g_seen[0].col.pszText, "Anteil");
+  EXPECT_EQ(g_seen[1].col.mask, 0x10000000u);
+  EXPECT_EQ(static_cast<UINT>(g_seen[1].col.fmt), 0x10000000u);
+  EXPECT_EQ(g_seen[2].col.mask, 0x80000000u);
+  EXPECT_EQ(g_seen[2].col.fmt, 0);
+  EXPECT_EQ(g_seen[3].col.mask, 0x60000000u | TLCF_WIDTH);
+  EXPECT_EQ(static_cast<UINT>(g_seen[3].col.fmt), 0x60000000u);
+  EXPECT_EQ(g_seen[3].col.cx, 50);
+  HBITMAP bmp = CreateBitmap(8, 8, 1, 1, nullptr);
+  EXPECT_TRUE(tl.SetColumnBitmap(1, bmp, TRUE));
+  HDITEMA hd = {};
+  hd.mask = HDI_FORMAT | HDI_BITMAP;
+  SendMessageA(reinterpret_cast<HWND>(tl.SendMessage(TLM_GETHEADER)), HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&hd));
+  EXPECT_EQ(hd.fmt & (HDF_BITMAP | HDF_BITMAP_ON_RIGHT), HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+  EXPECT_EQ(hd.hbm, bmp);
+  // item members: insert positions, compare fields, the column bit
+  g_seen.clear();
+  LPARAM cmp = reinterpret_cast<LPARAM>(&ByNewText);
+  HTREEITEM cb = tl.InsertItemCB(TLIF_TEXT, "cb", 0, 0, 0, 0, 0, cmp, TVI_ROOT);
+  EXPECT_NE(cb, nullptr);
+  HTREEITEM se = tl.InsertItemSortedEx(TLIF_TEXT, "se", 0, 0, 0, 0, 0, &ByNewText, TVI_ROOT, 9);
+  EXPECT_NE(se, nullptr);
+  EXPECT_EQ(tl.SetItemGroup(se, 1, TLIF_TEXT | TLIF_SCOPESELF, "g", 0, 0, 0, 0, 0), 1);
+  EXPECT_EQ(tl.CountItems(TVI_ROOT, TLIF_COUNTANY, 0, 0, 0, 0), tl.SendMessage(TLM_GETCOUNT));
+  std::vector<Seen> inserts, groups;
+  for (const Seen& s : g_seen) {
+    if (s.msg == TLM_INSERTITEM) inserts.push_back(s);
+    if (s.msg == TLM_SETITEMGROUP || s.msg == TLM_COUNTITEMS) groups.push_back(s);
+  }
+  ASSERT_EQ(inserts.size(), 2u);
+  EXPECT_EQ(inserts[0].ins.hInsertAfter, TLI_SORTCALLBACK);
+  EXPECT_EQ(inserts[0].ins.ex.item.hItem, static_cast<TLHandle>(cmp));
+  EXPECT_EQ(inserts[1].ins.hInsertAfter, TLI_SORTCALLBACK);
+  EXPECT_EQ(inserts[1].ins.ex.item.hItem, reinterpret_cast<TLHandle>(&ByNewText));
+  EXPECT_TRUE(inserts[1].ins.ex.item.mask & TLIF_DATAININTEGRAL);
+  EXPECT_EQ(inserts[1].ins.ex.iIntegral, 9);
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].item.mask & TLIF_COLUMN, TLIF_COLUMN);
+  EXPECT_EQ(groups[0].item.cchTextMax, 256);
+  EXPECT_EQ(groups[1].msg, TLM_COUNTITEMS);
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(se)), 9);
+  CImageList* drag = tl.CreateDragImage(items[0], 0);
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(drag->GetSafeHandle()), 1);
+  delete drag;
+  // the direct members defer the layout and name the column
+  HTREEITEM dcb = tl.InsertItemCBDirect(TLIF_TEXT, "dcb", 0, 0, 0, 0, 0, cmp, TVI_ROOT);
+  HTREEITEM dse = tl.InsertItemSortedExDirect(TLIF_TEXT | TLIF_PARAM, "dse", 0, 0, 0, 0, 11, &ByNewText, TVI_ROOT, 0);
+  ASSERT_TRUE(dcb && dse);
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(dse)), 11);
+  EXPECT_EQ(tl.SetItemGroupDirect(dcb, 1, TLIF_TEXT | TLIF_SCOPESELF, "gd", 0, 0, 0, 0, 0), 1);
+  tl.SendMessage(TLM_RUNDEFERRED);
+  char cell[8] = "";
+  TLItem get = {};
+  get.mask = TLIF_TEXT | TLIF_COLUMN;
+  get.hItem = reinterpret_cast<TLHandle>(dcb);
+  get.cChildren = 1;
+  get.pszText = cell;
+  get.cchTextMax = sizeof(cell);
+  tl.SendMessage(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&get));
+  EXPECT_STREQ(cell, "gd");
+  EXPECT_GE(tl.SendMessage(TLM_GETITEMROW, 0, reinterpret_cast<LPARAM>(dcb)), 0);
   SetWindowLongPtrA(tl.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_prev));
+  DeleteObject(bmp);
   tl.DestroyWindow();
   parent.Detach();
 }
@@ -790,6 +871,30 @@ TEST(TreeListColumns, HeaderNotifications) {
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 150);
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 3), 80);  // locked
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);  // 100 - 50, held at its minimum
+  // a divider double-click sizes to the content (8 for a row without a
+  // cell), raised to the positive minimum
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPTOTALWIDTH, 0);
+  h.Insert(TLI_ROOT, "a");
+  h.Send(TLM_SETCOLUMNWIDTH, 4, 150);
+  ASSERT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 150);
+  note(HDN_DIVIDERDBLCLICKA, 4);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);
+}
+
+// Weights below 1 count as 1, above 255 as 255: two such columns share the
+// width evenly with a column of weight 1 or 255.
+TEST(TreeListColumns, WeightsClampTo1And255) {
+  for (int pair : {0, 1}) {
+    Harness h(WS_CHILD, 400, 200);
+    TLColumnDesc d = {};
+    d.mask = TLCF_WEIGHT;
+    d.cx = pair ? 255 : 1;
+    h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+    d.cx = pair ? 300 : 0;
+    h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), 200) << pair;
+    EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 200) << pair;
+  }
 }
 
 // Property 15 (the folder dialog's tree) widens column 0 to the widest text
