@@ -87,8 +87,10 @@ LRESULT TreeListProperty(TreeListState* st, WPARAM wp, LPARAM lp) {
       prev = st->growMargin;
       if (set && prev != static_cast<uint8_t>(v)) {
         st->growMargin = static_cast<uint8_t>(v);
-        // every row counts as changed once
-        for (uint32_t r = 0; r < st->shownRows; r++) TLGet(st, st->rows[r])->row = 0;
+        // every row counts as changed once; a quiet delete may have left a
+        // freed item in the table until its renumbering runs
+        for (uint32_t r = 0; r < st->shownRows; r++)
+          if (TreeListItem* it = TLGet(st, st->rows[r])) it->row = 0;
         TreeListLayoutRows(st, 0);
       }
       return prev;

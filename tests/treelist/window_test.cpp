@@ -915,6 +915,39 @@ TEST(TreeListColumns, GrowMarginWidensTheTreeColumn) {
   GetTextExtentPoint32A(dc, longest, static_cast<int>(strlen(longest)), &sz);
   DeleteDC(dc);
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), sz.cx + 8);
+  // set while a quiet delete's renumbering still waits in the queue
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 0);
+  h.Send(TLM_DELETEITEM, 0x89, h.Next(TLGN_ROOT, 0));
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 2);
+  h.Send(TLM_RUNDEFERRED);
+  EXPECT_EQ(h.Send(TLM_GETROWCOUNT), 1);
+}
+
+// The insertion placeholder: an empty item beside the given one in the
+// insert-mark colour on every column, a new column's cell included; a new
+// mark replaces it, item 0 removes it.
+TEST(TreeListColumns, InsertionPlaceholder) {
+  Harness h(WS_CHILD, 300, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Insert(TLI_ROOT, "a");
+  uintptr_t b = h.Insert(TLI_ROOT, "b");
+  LRESULT mark = h.Send(TLM_GETINSERTMARKCOLOR);
+  uintptr_t p = static_cast<uintptr_t>(h.Send(TLM_SETINSERTMARK, 1, b));
+  ASSERT_NE(p, 0u);
+  EXPECT_EQ(h.Shape(), "a,,b");
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, p, 0), mark);
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, p, 1), mark);
+  uintptr_t q = static_cast<uintptr_t>(h.Send(TLM_SETINSERTMARK, 0, b));
+  EXPECT_FALSE(h.Valid(p));
+  EXPECT_EQ(h.Shape(), "a,b,");
+  EXPECT_EQ(h.Send(TLM_SETINSERTMARK, 0, 0), 0);
+  EXPECT_FALSE(h.Valid(q));
+  EXPECT_EQ(h.Shape(), "a,b");
+  EXPECT_EQ(h.Send(TLM_GETROWCOUNT), 2);
 }
 
 // Three proportional columns (55 : 99 : 60) and eight fixed ones inserted
