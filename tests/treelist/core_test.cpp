@@ -58,7 +58,7 @@ TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
   // every child list in each TLN_ITEMEXPANDED answer took minutes, with
   // stored texts and with some texts by callback
   for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin",
-                           "subtree-toggle-inserting-parent.bin"}) {
+                           "subtree-toggle-inserting-parent.bin", "delete-deleting-parent.bin"}) {
     std::vector<unsigned char> ops;
     ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath(std::string("tests/fuzz/corpus/treelist_ops/") + name), ops));
     EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size())) << name;
@@ -110,6 +110,34 @@ TEST(TreeListCore, ASubtreeCollapseOrToggleLaysOutTheRowsOnce) {
   EXPECT_EQ(TreeListExpandMsg(st, TLE_TOGGLE | TLE_SUBTREE, TLI_ROOT), 1);
   EXPECT_EQ(st->layoutPasses - before, 1u);
   EXPECT_EQ(st->shownRows, 630u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// A parent that deletes another item in every TLN_DELETEITEM of a subtree's
+// delete: the rows are renumbered once, not once per delete.
+TEST(TreeListCore, DeletesInsideADeleteRenumberOnce) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
+  for (int i = 0; i < 200; i++) Add(st, big, "c");
+  std::vector<uint32_t> others;
+  for (int i = 0; i < 200; i++) others.push_back(Add(st, TLI_ROOT, "o"));
+  bool inside = false;
+  host.parent = [&](TLNmHdr* n) -> intptr_t {
+    if (static_cast<int>(n->code) != TLN_DELETEITEM || inside || others.empty()) return 0;
+    inside = true;
+    TreeListLock again(st);
+    TreeListDeleteItem(st, others.back(), 1);
+    others.pop_back();
+    inside = false;
+    return 0;
+  };
+  uint32_t before = st->layoutPasses;
+  EXPECT_EQ(TreeListDeleteItem(st, big, 1), 1);
+  EXPECT_LE(st->layoutPasses - before, 1u);
+  EXPECT_EQ(st->count, 0u);
+  EXPECT_EQ(st->shownRows, 0u);
   EXPECT_EQ(host.Check(), "");
 }
 
