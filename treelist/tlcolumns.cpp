@@ -159,7 +159,7 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
     // the others give up the new column's width
     st->columns[index].weight = 0;
     int32_t changed[TL_MAXCOLUMNS];
-    TreeListSyncWidths(st, -col.headerWidth, changed);
+    TreeListDivideWidths(st, st->propWidth - col.headerWidth, changed);
     for (uint32_t c = 0; c < st->columnCount; c++)
       if (changed[c]) SetHeaderWidth(st, static_cast<int>(c), st->columns[c].headerWidth);
     st->columns[index].weight = col.weight;
@@ -170,7 +170,7 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
     // a fixed column takes its width from the proportional ones, which
     // otherwise push it out of the client area
     int32_t changed[TL_MAXCOLUMNS];
-    TreeListSyncWidths(st, -col.headerWidth, changed);
+    TreeListDivideWidths(st, st->propWidth - col.headerWidth, changed);
     for (uint32_t c = 0; c < st->columnCount; c++)
       if (changed[c]) SetHeaderWidth(st, static_cast<int>(c), st->columns[c].headerWidth);
   } else {

@@ -8,6 +8,7 @@
 char g_tlSearchText[17];
 int g_tlSearchLength = 0;
 DWORD g_tlSearchTime = 0;
+DWORD(WINAPI* g_tlSearchClock)() = GetTickCount;
 static HWND g_tlSearchWindow = nullptr;
 
 static bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
@@ -299,7 +300,7 @@ void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
     if (started || st->dead) return;
   }
   if (!st->shownRows || (st->options & TLOPT_NOSEARCH)) return;
-  DWORD now = GetTickCount();
+  DWORD now = g_tlSearchClock();
   DWORD gap = now - g_tlSearchTime;
   DWORD limit = g_tlSearchLength >= 3 ? 1000 : g_tlSearchLength ? 750 : 500;
   if (g_tlSearchWindow != w->hwnd || gap > limit || g_tlSearchLength >= 16) g_tlSearchLength = 0;

@@ -11,6 +11,12 @@ LRESULT TreeListSetExtendedStyle(TreeListState* st, uint32_t mask, uint32_t valu
   if ((diff & TLOPT_DISABLEDLOOK) && !st->enabled) TreeListInvalidateAll(st);
   if (diff & (TLOPT_KEEPVSCROLL | TLOPT_GRID)) {
     TreeListMeasure(st);
+    if ((diff & TLOPT_KEEPVSCROLL) && (st->options & TLOPT_KEEPVSCROLL)) {
+      // a range that scrolls shows a hidden bar; the real values below then
+      // leave it shown, disabled, and the columns take the narrower client
+      SCROLLINFO si = {sizeof(si), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+      SetScrollInfo(st->win->hwnd, SB_VERT, &si, !st->redrawOff);
+    }
     st->sbMax[1] = -1;
     TreeListUpdateView(st, true);
   }
@@ -81,8 +87,10 @@ LRESULT TreeListProperty(TreeListState* st, WPARAM wp, LPARAM lp) {
       prev = st->growMargin;
       if (set && prev != static_cast<uint8_t>(v)) {
         st->growMargin = static_cast<uint8_t>(v);
-        // every row counts as changed once
-        for (uint32_t r = 0; r < st->shownRows; r++) TLGet(st, st->rows[r])->row = 0;
+        // every row counts as changed once; a quiet delete may have left a
+        // freed item in the table until its renumbering runs
+        for (uint32_t r = 0; r < st->shownRows; r++)
+          if (TreeListItem* it = TLGet(st, st->rows[r])) it->row = 0;
         TreeListLayoutRows(st, 0);
       }
       return prev;

@@ -26,6 +26,11 @@ static uint32_t NextShown(const TreeListState* st, uint32_t h) {
 
 void TreeListLayoutRows(TreeListState* st, uint32_t h, uint32_t stopAt) {
   if (st->dead) return;
+  if (st->layoutHold) {
+    st->layoutPending = 1;
+    return;
+  }
+  st->layoutPasses++;
   uint32_t oldShown = st->shownRows;
   uint32_t start = 0, row = 1;
   TreeListItem* it = TLGet(st, h);
@@ -83,6 +88,22 @@ void TreeListLayoutRows(TreeListState* st, uint32_t h, uint32_t stopAt) {
   if (pos > 0) r.top = st->headerH + pos * st->rowHeight;
   if (r.top < st->clientH) st->host->HostInvalidate(&r);
   if (st->shownRows != oldShown) TreeListUpdateView(st, false);
+}
+
+TLLayoutHold::TLLayoutHold(TreeListState* s) : st(s) { st->layoutHold++; }
+
+TLLayoutHold::~TLLayoutHold() {
+  if (--st->layoutHold == 0 && st->layoutPending) TLFlushLayout(st);
+}
+
+void TLFlushLayout(TreeListState* st) {
+  if (!st->layoutPending) return;
+  uint32_t hold = st->layoutHold;
+  st->layoutHold = 0;
+  st->layoutPending = 0;
+  TreeListLayoutRows(st, 0);
+  TreeListInvalidateAll(st);
+  st->layoutHold = hold;
 }
 
 int32_t TreeListMaxFirstRow(const TreeListState* st) {

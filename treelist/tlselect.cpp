@@ -362,6 +362,7 @@ int TreeListExpand(TreeListState* st, uint32_t h, uint32_t action) {
   if (!it) return -1;
   if (!expand) {
     if (st->selItem && !TLGet(st, st->selItem)) st->selItem = 0;
+    if (st->selItem && TLIsAncestor(st, h, st->selItem)) TLFlushLayout(st);  // its row must be known
     TreeListItem* si = TLGet(st, st->selItem);
     if (si && !TLRowOf(st, si) && TLIsAncestor(st, h, st->selItem)) {
       TreeListSelectItem(st, h, st->selColumn, 0);

@@ -155,6 +155,10 @@ struct TreeListState {
   uint32_t* rows;  // capacity entries
   uint32_t shownRows, firstRow, rowsInView, fullRows, frozenRows;
   int32_t hOffset;
+  // while held, a renumbering is only noted and done once on release
+  uint32_t layoutHold;
+  uint8_t layoutPending;
+  uint32_t layoutPasses;  // renumberings done, for the tests
 
   // selection and input
   uint32_t selItem, selCount, caretItem, focusItem, anchorItem, hotItem;
@@ -299,6 +303,16 @@ void TreeListDropDeferred(TreeListState* st, uint32_t item);
 // Renumbers rows from h (0: all). stopAt, when known, is the number of shown
 // rows afterwards: the walk ends there instead of climbing a deep branch.
 void TreeListLayoutRows(TreeListState* st, uint32_t h, uint32_t stopAt = 0);
+// Holds the renumbering for an operation over many items; the last release
+// renumbers all rows once when any was asked for. Flush does it at once.
+struct TLLayoutHold {
+  TreeListState* st;
+  explicit TLLayoutHold(TreeListState* s);
+  ~TLLayoutHold();
+  TLLayoutHold(const TLLayoutHold&) = delete;
+  TLLayoutHold& operator=(const TLLayoutHold&) = delete;
+};
+void TLFlushLayout(TreeListState* st);
 void TreeListUpdateView(TreeListState* st, bool forced);  // rows in view and the vertical bar
 void TreeListUpdateHScroll(TreeListState* st);
 int TreeListSetVScroll(TreeListState* st, int32_t first, uint32_t reason);
@@ -333,4 +347,5 @@ int TreeListStricmp(const char* a, const char* b);
 
 // ---- column widths
 void TreeListSyncWidths(TreeListState* st, int32_t delta, int32_t* changed);
+void TreeListDivideWidths(TreeListState* st, int32_t total, int32_t* changed);
 void TreeListColumnPositions(TreeListState* st);

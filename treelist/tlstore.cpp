@@ -684,6 +684,8 @@ static int DeleteRootList(TreeListState* st, uintptr_t which, bool quiet) {
 int TreeListDeleteItem(TreeListState* st, uintptr_t h, uint32_t mode) {
   if (!TLWaitNotBusy(st)) return 0;
   bool quiet = (mode & TLDEL_QUIET) != 0;
+  // a parent deleting inside each notification renumbers once, at the end
+  TLLayoutHold hold(st);
   if (h == TLI_ROOT || h == TLI_UNFROZEN) return DeleteRootList(st, h, quiet);
   TreeListItem* it = TLGet(st, h);
   if (!it) return 0;

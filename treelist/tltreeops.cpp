@@ -82,6 +82,8 @@ intptr_t TreeListExpandMsg(TreeListState* st, uint32_t flags, uintptr_t h) {
   }
   uint32_t single = flags & ~(TLE_SUBTREE | TLE_SIBLINGS | TLE_PARENT | TLE_ANCESTORS);
   int result = 0;
+  // one renumbering for the whole walk, not one per item
+  TLLayoutHold hold(st);
   if (flags & (TLE_SUBTREE | TLE_SIBLINGS)) {
     // the targets first: a parent that reorders inside the notifications
     // cannot make the walk go round

@@ -4,6 +4,27 @@
 
 static bool Proportional(const TreeListColumn& c) { return c.lockedWidth == 0 && c.weight > 0; }
 
+// Shown widths (never below the minimum) to the header slots, and the totals.
+static void TLStoreShownWidths(TreeListState* st, int32_t* changed) {
+  uint32_t n = st->columnCount;
+  st->propWidth = 0;
+  st->fixedWidth = 0;
+  for (uint32_t i = 0; i < n; i++) {
+    TreeListColumn& c = st->columns[i];
+    if (Proportional(c)) {
+      int16_t shown = c.width > c.minWidth ? c.width : c.minWidth;
+      if (shown != c.headerWidth) {
+        c.headerWidth = shown;
+        changed[i] = 1;
+      }
+      st->propWidth += c.width;
+    } else {
+      st->fixedWidth += c.headerWidth;
+    }
+  }
+  TreeListColumnPositions(st);
+}
+
 void TreeListSyncWidths(TreeListState* st, int32_t delta, int32_t* changed) {
   uint32_t n = st->columnCount;
   int32_t total = 0, count = 0, only = -1;
@@ -53,20 +74,27 @@ void TreeListSyncWidths(TreeListState* st, int32_t delta, int32_t* changed) {
       given += add;
     }
   }
-  st->propWidth = 0;
-  st->fixedWidth = 0;
+  TLStoreShownWidths(st, changed);
+}
+
+// A new column's share: the proportional columns divide what is left by their
+// weights anew. Spreading it as a resize does rounds the same way for every
+// insert, and a row of inserts left them several pixels off their weights.
+void TreeListDivideWidths(TreeListState* st, int32_t total, int32_t* changed) {
+  uint32_t n = st->columnCount;
+  int64_t weights = 0, carry = 0;
+  for (uint32_t i = 0; i < n; i++) {
+    changed[i] = 0;
+    if (Proportional(st->columns[i])) weights += st->columns[i].weight;
+  }
+  if (!weights) return;
   for (uint32_t i = 0; i < n; i++) {
     TreeListColumn& c = st->columns[i];
-    if (Proportional(c)) {
-      int16_t shown = c.width > c.minWidth ? c.width : c.minWidth;
-      if (shown != c.headerWidth) {
-        c.headerWidth = shown;
-        changed[i] = 1;
-      }
-      st->propWidth += c.width;
-    } else {
-      st->fixedWidth += c.headerWidth;
-    }
+    if (!Proportional(c)) continue;
+    carry += static_cast<int64_t>(total) * c.weight;
+    int64_t w = carry / weights;
+    carry -= w * weights;
+    c.width = static_cast<int16_t>(w < -32768 ? -32768 : w > 32767 ? 32767 : w);
   }
-  TreeListColumnPositions(st);
+  TLStoreShownWidths(st, changed);
 }

@@ -30,6 +30,8 @@ struct TreeListShared {
   const UxThemeApi* ux;  // its pointers are null where UxTheme is missing
 };
 extern TreeListShared g_tlShared;
+// the incremental search's clock (tests put their own in)
+extern DWORD(WINAPI* g_tlSearchClock)();
 
 struct TreeListWin : public TreeListHost {
   HWND hwnd = nullptr;

@@ -392,7 +392,7 @@ extern DWORD g_tlSearchTime;
 
 static LRESULT ISearch(TreeListState* st, char* buf) {
   (void)st;
-  bool fresh = g_tlSearchLength && GetTickCount() - g_tlSearchTime <= 750;
+  bool fresh = g_tlSearchLength && g_tlSearchClock() - g_tlSearchTime <= 750;
   int n = fresh ? g_tlSearchLength : 0;
   if (buf) {
     memcpy(buf, g_tlSearchText, n);

@@ -57,7 +57,8 @@ TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
   // found by the fuzz target: an expand-all of a subtree whose parent sorts
   // every child list in each TLN_ITEMEXPANDED answer took minutes, with
   // stored texts and with some texts by callback
-  for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin"}) {
+  for (const char* name : {"expand-all-sorting-parent.bin", "expand-all-callback-texts.bin",
+                           "subtree-toggle-inserting-parent.bin", "delete-deleting-parent.bin"}) {
     std::vector<unsigned char> ops;
     ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath(std::string("tests/fuzz/corpus/treelist_ops/") + name), ops));
     EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size())) << name;
@@ -83,6 +84,60 @@ TEST(TreeListCore, DeepChainIsIterative) {
   EXPECT_EQ(host.Check(), "");
   EXPECT_EQ(TreeListDeleteItem(st, chain[0], 1), 1);
   EXPECT_EQ(st->count, 0u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// A collapse or toggle over a subtree renumbers the rows once at the end, not
+// once per item; a selection inside a collapsed branch still moves up.
+TEST(TreeListCore, ASubtreeCollapseOrToggleLaysOutTheRowsOnce) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t root = 0, deep = 0;
+  for (int r = 0; r < 30; r++) {
+    root = Add(st, TLI_ROOT, "r", TLI_LAST, TLIS_EXPANDED);
+    for (int c = 0; c < 10; c++) deep = Add(st, Add(st, root, "c", TLI_LAST, TLIS_EXPANDED), "g");
+  }
+  ASSERT_EQ(st->shownRows, 630u);
+  ASSERT_EQ(TreeListSelectItem(st, deep, 0, 0), 1);
+  uint32_t before = st->layoutPasses;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_LE(st->layoutPasses - before, 2u);  // once for the selection's row, once at the end
+  EXPECT_EQ(st->shownRows, 30u);
+  EXPECT_EQ(st->selItem, root);
+  EXPECT_EQ(host.Check(), "");
+  before = st->layoutPasses;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_TOGGLE | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_EQ(st->layoutPasses - before, 1u);
+  EXPECT_EQ(st->shownRows, 630u);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// A parent that deletes another item in every TLN_DELETEITEM of a subtree's
+// delete: the rows are renumbered once, not once per delete.
+TEST(TreeListCore, DeletesInsideADeleteRenumberOnce) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
+  for (int i = 0; i < 200; i++) Add(st, big, "c");
+  std::vector<uint32_t> others;
+  for (int i = 0; i < 200; i++) others.push_back(Add(st, TLI_ROOT, "o"));
+  bool inside = false;
+  host.parent = [&](TLNmHdr* n) -> intptr_t {
+    if (static_cast<int>(n->code) != TLN_DELETEITEM || inside || others.empty()) return 0;
+    inside = true;
+    TreeListLock again(st);
+    TreeListDeleteItem(st, others.back(), 1);
+    others.pop_back();
+    inside = false;
+    return 0;
+  };
+  uint32_t before = st->layoutPasses;
+  EXPECT_EQ(TreeListDeleteItem(st, big, 1), 1);
+  EXPECT_LE(st->layoutPasses - before, 1u);
+  EXPECT_EQ(st->count, 0u);
+  EXPECT_EQ(st->shownRows, 0u);
   EXPECT_EQ(host.Check(), "");
 }
 
@@ -341,6 +396,66 @@ TEST(TreeListCore, GroupModesCopyAndCompareTheHalves) {
     TreeListRunDeferred(st);
     EXPECT_EQ(TLGet(st, t)->state, c.after) << std::hex << c.mode << " " << c.state;
   }
+}
+
+// Single-expand: the new branch opens; the old one closes up to the common
+// ancestor unless the parent answers TVNRET_SKIPOLD.
+TEST(TreeListCore, SingleExpandKeepsTheOldBranchOnSkipOld) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  st->style |= 0x400;  // TVS_SINGLEEXPAND
+  uint32_t p = Add(st, TLI_ROOT, "p", TLI_LAST, TLIS_EXPANDED);
+  uint32_t a = Add(st, p, "a");
+  uint32_t a1 = Add(st, a, "a1");
+  uint32_t b = Add(st, p, "b");
+  uint32_t b1 = Add(st, b, "b1");
+  EXPECT_EQ(TreeListSelectItem(st, a1, 0, 0), 2);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_EXPANDED);
+  host.parent = [](TLNmHdr* n) -> intptr_t { return static_cast<int>(n->code) == TLN_SINGLEEXPAND ? 1 : 0; };
+  EXPECT_EQ(TreeListSelectItem(st, b1, 0, 0), 2);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_EXPANDED);
+  EXPECT_TRUE(TLGet(st, b)->state & TLIS_EXPANDED);
+  host.parent = nullptr;
+  EXPECT_EQ(TreeListSelectItem(st, a1, 0, 0), 2);
+  EXPECT_FALSE(TLGet(st, b)->state & TLIS_EXPANDED);
+  EXPECT_TRUE(TLGet(st, p)->state & TLIS_EXPANDED);
+  EXPECT_EQ(host.Check(), "");
+}
+
+// Count and group set over the scopes self, ancestors and siblings of b in
+// p(a, b(c), d), q.
+TEST(TreeListCore, CountAndGroupScopes) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t p = Add(st, TLI_ROOT, "p");
+  uint32_t a = Add(st, p, "a");
+  uint32_t b = Add(st, p, "b");
+  Add(st, b, "c");
+  uint32_t d = Add(st, p, "d");
+  Add(st, TLI_ROOT, "q");
+  TLItem r = {};
+  r.hItem = b;
+  struct { uint32_t scope; int n; } counts[] = {{TLIF_SCOPESELF, 1}, {TLIF_SCOPEANCESTORS, 1},
+                                                 {TLIF_SCOPESIBLINGS, 2},
+                                                 {TLIF_SCOPESELF | TLIF_SCOPEANCESTORS | TLIF_SCOPESIBLINGS, 4}};
+  for (auto& c : counts) {
+    r.mask = TLIF_COUNTANY | c.scope;
+    EXPECT_EQ(TreeListCountItems(st, &r), c.n) << std::hex << c.scope;
+  }
+  r.mask = TLIF_STATE | TLIF_SCOPESIBLINGS;
+  r.state = r.stateMask = TLIS_BOLD;
+  EXPECT_EQ(TreeListSetItemGroup(st, &r), 2);
+  TreeListRunDeferred(st);
+  EXPECT_TRUE(TLGet(st, a)->state & TLIS_BOLD);
+  EXPECT_TRUE(TLGet(st, d)->state & TLIS_BOLD);
+  EXPECT_FALSE(TLGet(st, b)->state & TLIS_BOLD);
+  r.mask = TLIF_STATE | TLIF_SCOPEANCESTORS;
+  EXPECT_EQ(TreeListSetItemGroup(st, &r), 1);
+  r.mask = TLIF_STATE | TLIF_SCOPESELF | TLIF_SCOPEANCESTORS | TLIF_SCOPESIBLINGS;
+  EXPECT_EQ(TreeListCountItems(st, &r), 3);  // p, a and d are bold, b is not
+  EXPECT_EQ(host.Check(), "");
 }
 
 TEST(TreeListCore, AnOverlayChangeRepaints) {

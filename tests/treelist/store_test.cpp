@@ -309,6 +309,30 @@ TEST(TreeListStore, OwnColoursOnEveryColumnAndLater) {
   EXPECT_FALSE(GetUpdateRect(h.tl(), nullptr, FALSE));
   h.Send(TLM_RUNDEFERRED);
   EXPECT_TRUE(GetUpdateRect(h.tl(), nullptr, FALSE));
+  // a text colour on one cell repaints that column only
+  UpdateWindow(h.tl());
+  h.Send(TLM_SETITEMTEXTCOLOR, a | (1u << 24), 0x00FF00);
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(h.tl(), &u, FALSE));
+  EXPECT_EQ(u.left, 90);
+  EXPECT_EQ(u.right, 180);
+  // nothing is repainted while redrawing is off; on again, everything is,
+  // and the vertical bar learns the rows added meanwhile
+  for (int i = 0; i < 29; i++) h.Insert(TLI_ROOT, "x");
+  tltest::Pump(20);
+  UpdateWindow(h.tl());
+  h.Send(WM_SETREDRAW, FALSE);
+  h.Insert(TLI_ROOT, "x");
+  EXPECT_FALSE(GetUpdateRect(h.tl(), nullptr, FALSE));
+  h.Send(WM_SETREDRAW, TRUE);
+  ASSERT_TRUE(GetUpdateRect(h.tl(), &u, FALSE));
+  RECT rc;
+  GetClientRect(h.tl(), &rc);
+  EXPECT_EQ(u.right - u.left, rc.right);
+  EXPECT_EQ(u.bottom, rc.bottom);
+  SCROLLINFO si = {sizeof(si), SIF_RANGE, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(h.tl(), SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 31);
 }
 
 TEST(TreeListStore, ExtraSizeAndData) {
@@ -363,6 +387,13 @@ TEST(TreeListStore, MessageLimits) {
   EXPECT_EQ(h.Send(WM_GETDLGCODE, 0, reinterpret_cast<LPARAM>(&m)) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
   EXPECT_EQ(h.Send(TLM_GETIMAGELIST, 1), 0);
   EXPECT_EQ(TreeListRegisterClass(GetModuleHandleA(nullptr)), 1);
+  // a kept vertical bar shows with two rows, and goes again without the option
+  h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPVSCROLL, TLOPT_KEEPVSCROLL);
+  EXPECT_TRUE(GetWindowLongA(h.tl(), GWL_STYLE) & WS_VSCROLL);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPVSCROLL, 0);
+  EXPECT_FALSE(GetWindowLongA(h.tl(), GWL_STYLE) & WS_VSCROLL);
 }
 
 TEST(TreeListStore, ImageListReturnsNoDestroyedList) {

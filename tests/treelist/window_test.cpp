@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/treelist/tlharness.h"
+#include "treelist/tlwin.h"
 
 #include <uxtheme.h>
 
@@ -501,14 +502,22 @@ struct Seen {
   UINT msg;
   WPARAM wp;
   TLColumnDesc col;
+  TLInsert ins;
+  TLItem item;
 };
 std::vector<Seen> g_seen;
 WNDPROC g_prev = nullptr;
 
+int TL_CALLBACK ByNewText(uintptr_t, TLHandle, const char* siblingText, const char* newText, intptr_t, intptr_t) {
+  return strcmp(newText, siblingText);
+}
+
 LRESULT CALLBACK Spy(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg >= TLM_FIRST && msg < 0x1180) {
-    Seen s = {msg, wp, {}};
-    if (msg == TLM_INSERTCOLUMN && lp) s.col = *reinterpret_cast<TLColumnDesc*>(lp);
+    Seen s = {msg, wp, {}, {}, {}};
+    if ((msg == TLM_INSERTCOLUMN || msg == TLM_SETCOLUMN) && lp) s.col = *reinterpret_cast<TLColumnDesc*>(lp);
+    if (msg == TLM_INSERTITEM && lp) s.ins = *reinterpret_cast<TLInsert*>(lp);
+    if ((msg == TLM_SETITEMGROUP || msg == TLM_COUNTITEMS) && lp) s.item = *reinterpret_cast<TLItem*>(lp);
     g_seen.push_back(s);
   }
   return CallWindowProcA(g_prev, hwnd, msg, wp, lp);
@@ -565,7 +574,80 @@ TEST(TreeListWrapper, MembersSendTheirRecords) {
   EXPECT_TRUE(tl.GetCellText(0, buf, sizeof(buf), 1));
   EXPECT_STREQ(buf, "cell");
   EXPECT_EQ(tl.FindItemDirect(TVI_ROOT, TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "x"), items[2]);
+  EXPECT_EQ(tl.FindItem(TVI_ROOT, TLFI_TEXT | TLFI_SUBTREE | TLFI_TESTSTART, 0, 0, 0, 0, "x"), items[2]);
+  // column members
+  g_seen.clear();
+  EXPECT_TRUE(tl.SetColumnText(1, "Anteil"));
+  tl.SetColumnFlag10(1, TRUE);
+  tl.SetColumnFlag80(1, FALSE);
+  tl.SetColumnFlags20(1, TRUE, 50, 1);
+  ASSERT_EQ(g_seen.size(), 4u);
+  for (const Seen& s : g_seen) EXPECT_TRUE(s.msg == TLM_SETCOLUMN && s.wp == 1);
+  EXPECT_EQ(g_seen[0].col.mask, static_cast<UINT>(TLCF_TEXT));
+  EXPECT_STREQ(g_seen[0].col.pszText, "Anteil");
+  EXPECT_EQ(g_seen[1].col.mask, 0x10000000u);
+  EXPECT_EQ(static_cast<UINT>(g_seen[1].col.fmt), 0x10000000u);
+  EXPECT_EQ(g_seen[2].col.mask, 0x80000000u);
+  EXPECT_EQ(g_seen[2].col.fmt, 0);
+  EXPECT_EQ(g_seen[3].col.mask, 0x60000000u | TLCF_WIDTH);
+  EXPECT_EQ(static_cast<UINT>(g_seen[3].col.fmt), 0x60000000u);
+  EXPECT_EQ(g_seen[3].col.cx, 50);
+  HBITMAP bmp = CreateBitmap(8, 8, 1, 1, nullptr);
+  EXPECT_TRUE(tl.SetColumnBitmap(1, bmp, TRUE));
+  HDITEMA hd = {};
+  hd.mask = HDI_FORMAT | HDI_BITMAP;
+  SendMessageA(reinterpret_cast<HWND>(tl.SendMessage(TLM_GETHEADER)), HDM_GETITEMA, 1, reinterpret_cast<LPARAM>(&hd));
+  EXPECT_EQ(hd.fmt & (HDF_BITMAP | HDF_BITMAP_ON_RIGHT), HDF_BITMAP | HDF_BITMAP_ON_RIGHT);
+  EXPECT_EQ(hd.hbm, bmp);
+  // item members: insert positions, compare fields, the column bit
+  g_seen.clear();
+  LPARAM cmp = reinterpret_cast<LPARAM>(&ByNewText);
+  HTREEITEM cb = tl.InsertItemCB(TLIF_TEXT, "cb", 0, 0, 0, 0, 0, cmp, TVI_ROOT);
+  EXPECT_NE(cb, nullptr);
+  HTREEITEM se = tl.InsertItemSortedEx(TLIF_TEXT, "se", 0, 0, 0, 0, 0, &ByNewText, TVI_ROOT, 9);
+  EXPECT_NE(se, nullptr);
+  EXPECT_EQ(tl.SetItemGroup(se, 1, TLIF_TEXT | TLIF_SCOPESELF, "g", 0, 0, 0, 0, 0), 1);
+  EXPECT_EQ(tl.CountItems(TVI_ROOT, TLIF_COUNTANY, 0, 0, 0, 0), tl.SendMessage(TLM_GETCOUNT));
+  std::vector<Seen> inserts, groups;
+  for (const Seen& s : g_seen) {
+    if (s.msg == TLM_INSERTITEM) inserts.push_back(s);
+    if (s.msg == TLM_SETITEMGROUP || s.msg == TLM_COUNTITEMS) groups.push_back(s);
+  }
+  ASSERT_EQ(inserts.size(), 2u);
+  EXPECT_EQ(inserts[0].ins.hInsertAfter, TLI_SORTCALLBACK);
+  EXPECT_EQ(inserts[0].ins.ex.item.hItem, static_cast<TLHandle>(cmp));
+  EXPECT_EQ(inserts[1].ins.hInsertAfter, TLI_SORTCALLBACK);
+  EXPECT_EQ(inserts[1].ins.ex.item.hItem, reinterpret_cast<TLHandle>(&ByNewText));
+  EXPECT_TRUE(inserts[1].ins.ex.item.mask & TLIF_DATAININTEGRAL);
+  EXPECT_EQ(inserts[1].ins.ex.iIntegral, 9);
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].item.mask & TLIF_COLUMN, TLIF_COLUMN);
+  EXPECT_EQ(groups[0].item.cchTextMax, 256);
+  EXPECT_EQ(groups[1].msg, TLM_COUNTITEMS);
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(se)), 9);
+  CImageList* drag = tl.CreateDragImage(items[0], 0);
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(drag->GetSafeHandle()), 1);
+  delete drag;
+  // the direct members defer the layout and name the column
+  HTREEITEM dcb = tl.InsertItemCBDirect(TLIF_TEXT, "dcb", 0, 0, 0, 0, 0, cmp, TVI_ROOT);
+  HTREEITEM dse = tl.InsertItemSortedExDirect(TLIF_TEXT | TLIF_PARAM, "dse", 0, 0, 0, 0, 11, &ByNewText, TVI_ROOT, 0);
+  ASSERT_TRUE(dcb && dse);
+  EXPECT_EQ(tl.SendMessage(TLM_GETITEMDATA, 0, reinterpret_cast<LPARAM>(dse)), 11);
+  EXPECT_EQ(tl.SetItemGroupDirect(dcb, 1, TLIF_TEXT | TLIF_SCOPESELF, "gd", 0, 0, 0, 0, 0), 1);
+  tl.SendMessage(TLM_RUNDEFERRED);
+  char cell[8] = "";
+  TLItem get = {};
+  get.mask = TLIF_TEXT | TLIF_COLUMN;
+  get.hItem = reinterpret_cast<TLHandle>(dcb);
+  get.cChildren = 1;
+  get.pszText = cell;
+  get.cchTextMax = sizeof(cell);
+  tl.SendMessage(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&get));
+  EXPECT_STREQ(cell, "gd");
+  EXPECT_GE(tl.SendMessage(TLM_GETITEMROW, 0, reinterpret_cast<LPARAM>(dcb)), 0);
   SetWindowLongPtrA(tl.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_prev));
+  DeleteObject(bmp);
   tl.DestroyWindow();
   parent.Detach();
 }
@@ -789,6 +871,30 @@ TEST(TreeListColumns, HeaderNotifications) {
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 150);
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 3), 80);  // locked
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);  // 100 - 50, held at its minimum
+  // a divider double-click sizes to the content (8 for a row without a
+  // cell), raised to the positive minimum
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_KEEPTOTALWIDTH, 0);
+  h.Insert(TLI_ROOT, "a");
+  h.Send(TLM_SETCOLUMNWIDTH, 4, 150);
+  ASSERT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 150);
+  note(HDN_DIVIDERDBLCLICKA, 4);
+  EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 4), 80);
+}
+
+// Weights below 1 count as 1, above 255 as 255: two such columns share the
+// width evenly with a column of weight 1 or 255.
+TEST(TreeListColumns, WeightsClampTo1And255) {
+  for (int pair : {0, 1}) {
+    Harness h(WS_CHILD, 400, 200);
+    TLColumnDesc d = {};
+    d.mask = TLCF_WEIGHT;
+    d.cx = pair ? 255 : 1;
+    h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+    d.cx = pair ? 300 : 0;
+    h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+    EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), 200) << pair;
+    EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 1), 200) << pair;
+  }
 }
 
 // Property 15 (the folder dialog's tree) widens column 0 to the widest text
@@ -809,6 +915,60 @@ TEST(TreeListColumns, GrowMarginWidensTheTreeColumn) {
   GetTextExtentPoint32A(dc, longest, static_cast<int>(strlen(longest)), &sz);
   DeleteDC(dc);
   EXPECT_EQ(h.Send(TLM_GETCOLUMNWIDTH, 0), sz.cx + 8);
+  // set while a quiet delete's renumbering still waits in the queue
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 0);
+  h.Send(TLM_DELETEITEM, 0x89, h.Next(TLGN_ROOT, 0));
+  h.Send(TLM_PROPERTY, TLPROP_GROWMARGIN | TLPROP_SET, 2);
+  h.Send(TLM_RUNDEFERRED);
+  EXPECT_EQ(h.Send(TLM_GETROWCOUNT), 1);
+}
+
+// The insertion placeholder: an empty item beside the given one in the
+// insert-mark colour on every column, a new column's cell included; a new
+// mark replaces it, item 0 removes it.
+TEST(TreeListColumns, InsertionPlaceholder) {
+  Harness h(WS_CHILD, 300, 200);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Insert(TLI_ROOT, "a");
+  uintptr_t b = h.Insert(TLI_ROOT, "b");
+  LRESULT mark = h.Send(TLM_GETINSERTMARKCOLOR);
+  uintptr_t p = static_cast<uintptr_t>(h.Send(TLM_SETINSERTMARK, 1, b));
+  ASSERT_NE(p, 0u);
+  EXPECT_EQ(h.Shape(), "a,,b");
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, p, 0), mark);
+  EXPECT_EQ(h.Send(TLM_GETITEMBKCOLOR, p, 1), mark);
+  uintptr_t q = static_cast<uintptr_t>(h.Send(TLM_SETINSERTMARK, 0, b));
+  EXPECT_FALSE(h.Valid(p));
+  EXPECT_EQ(h.Shape(), "a,b,");
+  EXPECT_EQ(h.Send(TLM_SETINSERTMARK, 0, 0), 0);
+  EXPECT_FALSE(h.Valid(q));
+  EXPECT_EQ(h.Shape(), "a,b");
+  EXPECT_EQ(h.Send(TLM_GETROWCOUNT), 2);
+}
+
+// Three proportional columns (55 : 99 : 60) and eight fixed ones inserted
+// after them, as the server list does: the fixed ones' room comes out of the
+// proportional ones, which keep their weights within a pixel and a half.
+TEST(TreeListColumns, FixedColumnsAfterProportionalOnesKeepTheWeights) {
+  for (int width : {706, 723, 800}) {
+    Harness h(WS_CHILD, width, 200);
+    const int widths[] = {-55, -99, -60, 45, 45, 80, 80, 80, 80, 30, 60};
+    for (int c = 0; c < 11; c++) {
+      TLColumnDesc d = {};
+      d.mask = widths[c] < 0 ? TLCF_WEIGHT : TLCF_WIDTH;
+      d.cx = widths[c] < 0 ? -widths[c] : widths[c];
+      ASSERT_EQ(h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d)), c);
+    }
+    int w[11], sum = 0;
+    for (int c = 0; c < 11; c++) sum += w[c] = static_cast<int>(h.Send(TLM_GETCOLUMNWIDTH, c));
+    EXPECT_EQ(sum, width);
+    EXPECT_NEAR(w[1] * 55.0 / 99.0, w[0], 1.5) << width;
+    EXPECT_NEAR(w[1] * 60.0 / 99.0, w[2], 1.5) << width;
+  }
 }
 
 // 1,000 random resizes of the window: five proportional columns beside a
@@ -957,6 +1117,40 @@ TEST(TreeListEditing, TypeAheadFoldsLettersNotTheDivisionSign) {
   EXPECT_EQ(h.Next(TLGN_CARET, 0), ae);
   char buf[20];
   EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+}
+
+DWORD g_fakeNow = 0;
+DWORD WINAPI FakeClock() { return g_fakeNow; }
+
+// a and b 600 ms apart search "ab" together, 800 ms apart b alone; a 17th
+// quick character starts a new search
+TEST(TreeListEditing, TypeAheadTiming) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200);
+  uintptr_t x = h.Insert(TLI_ROOT, "x");
+  uintptr_t ab = h.Insert(TLI_ROOT, "ab1");
+  uintptr_t b = h.Insert(TLI_ROOT, "b");
+  uintptr_t as = h.Insert(TLI_ROOT, "aaaaaaaaaaaaaaaa");
+  uintptr_t a2 = h.Insert(TLI_ROOT, "ax");
+  g_tlSearchClock = FakeClock;
+  g_fakeNow = 100000;
+  for (int gap : {600, 800}) {
+    h.Send(TLM_SELECTITEM, TVGN_CARET, x);
+    g_fakeNow += 5000;
+    h.Send(WM_CHAR, 'a', 1);
+    EXPECT_EQ(h.Next(TLGN_CARET, 0), ab);
+    g_fakeNow += static_cast<DWORD>(gap);
+    h.Send(WM_CHAR, 'b', 1);
+    EXPECT_EQ(h.Next(TLGN_CARET, 0), gap == 600 ? ab : b) << gap;
+  }
+  h.Send(TLM_SELECTITEM, TVGN_CARET, b);
+  g_fakeNow += 5000;
+  for (int i = 0; i < 16; i++, g_fakeNow += 10) h.Send(WM_CHAR, 'a', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), as);
+  h.Send(WM_CHAR, 'a', 1);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), a2);
+  char buf[20];
+  EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
+  g_tlSearchClock = GetTickCount;
 }
 
 }  // namespace
