@@ -499,6 +499,7 @@ void CPathComboBox::SetHot(int e) {
 
 void CPathComboBox::OnMouseMove(POINT pt, UINT keys) {
   SetHot(HitTest(pt));
+  UpdateButton(pt, (keys & MK_LBUTTON) != 0);
   if (m_pressedIcon && (keys & MK_LBUTTON) && (abs(pt.x - m_pressPt.x) > 3 || abs(pt.y - m_pressPt.y) > 4)) {
     m_pressedIcon = false;
     if (m_options & PCO_DRAG) DragOut();
@@ -644,6 +645,13 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
     }
     return FALSE;  // the parent sees it too
   }
+  if (message == WM_COMMAND && HIWORD(wParam) == CBN_DROPDOWN) {
+    // also by the keyboard (F4, Alt+Down)
+    SetTimer(PC_TIMER_TRACK, 100, nullptr);
+    m_buttonState = 3;
+    Invalidate(FALSE);
+    return FALSE;
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) {
     m_textChanged = TRUE;
     return FALSE;
@@ -733,7 +741,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       if (wParam == PC_TIMER_TRACK) {
-        if (!GetDroppedState()) KillTimer(PC_TIMER_TRACK);
+        TrackButton();
         return 0;
       }
       break;
@@ -743,14 +751,26 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSELEAVE:
       m_tracking = false;
       SetHot(-1);
+      UpdateButton({-1, -1}, false);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       int e = HitTest(pt);
+      if (e == PCE_BUTTON && !m_editing && !GetDroppedState()) {
+        // the combo drops its list only once it has seen the focus, which
+        // goes to the hidden edit field: the list is dropped here instead
+        SetFocus();
+        ShowDropDown(TRUE);
+        SetTimer(PC_TIMER_TRACK, 100, nullptr);
+        UpdateButton(pt, true);
+        return 0;
+      }
       if (e == PCE_BUTTON || (m_editing && e != PCE_ICON)) {
         if (GetDroppedState() && !m_editing) StartEdit();
         SetTimer(PC_TIMER_TRACK, 100, nullptr);
-        return CComboBox::WindowProc(message, wParam, lParam);
+        LRESULT r = CComboBox::WindowProc(message, wParam, lParam);
+        UpdateButton(pt, true);
+        return r;
       }
       if (m_breadcrumb) {
         OnLButtonDown(pt, (UINT)wParam);
@@ -763,6 +783,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       if (m_pressedIcon && HitTest(pt) == PCE_ICON) StartEdit();
       m_pressedIcon = false;
+      UpdateButton(pt, false);
       break;
     case WM_RBUTTONUP:
       OnContextMenu(pt);

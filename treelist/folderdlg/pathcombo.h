@@ -114,6 +114,8 @@ class CPathComboBox : public CComboBox {
   void Layout();
   int HitTest(POINT pt) const;
   void SetHot(int element);
+  void UpdateButton(POINT pt, bool leftDown);
+  void TrackButton();
   void OpenList(int k);
   void CloseList();
   void ChooseEntry(int index);

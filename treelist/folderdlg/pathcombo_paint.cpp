@@ -85,7 +85,7 @@ void CPathComboBox::Paint(HDC dc) {
     }
     SelectClipRgn(dc, nullptr);
     RECT btn = {rc.right - btnW, 0, rc.right, rc.bottom};
-    Fill(dc, btn, m_hot == PCE_BUTTON ? GetSysColor(COLOR_SCROLLBAR) : GetSysColor(COLOR_BTNHIGHLIGHT));
+    Fill(dc, btn, m_buttonState >= 2 ? GetSysColor(COLOR_SCROLLBAR) : GetSysColor(COLOR_BTNHIGHLIGHT));
     if (m_buttonState == 3) OffsetRect(&btn, 0, 2);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -93,6 +93,30 @@ void CPathComboBox::Paint(HDC dc) {
   }
   SelectObject(dc, oldFont);
   RestoreDC(dc, save);
+}
+
+// The drop-down button: 3 pressed or while the own list is down, 2 under
+// the mouse, else 1.
+void CPathComboBox::UpdateButton(POINT pt, bool leftDown) {
+  int e = HitTest(pt);
+  int state = GetDroppedState() ? 3 : e == PCE_BUTTON ? (leftDown ? 3 : 2) : 1;
+  if (state == m_buttonState) return;
+  m_buttonState = state;
+  Invalidate(FALSE);
+}
+
+// While the own list is down the list has the mouse: the timer follows it,
+// and ends the hot state once the list is up and the mouse elsewhere.
+void CPathComboBox::TrackButton() {
+  POINT pt;
+  GetCursorPos(&pt);
+  ScreenToClient(&pt);
+  bool down = GetDroppedState() != FALSE;
+  if (!down) {
+    KillTimer(PC_TIMER_TRACK);
+    SetHot(HitTest(pt));
+  }
+  UpdateButton(pt, down && GetKeyState(VK_LBUTTON) < 0);
 }
 
 void CPathComboBox::DrawItem(LPDRAWITEMSTRUCT dis) {

@@ -791,6 +791,33 @@ def test_path_combo_own_list():
     xdo("type", "--delay", 10, "c:\\W3")
     xdo("key", "Return")
     time.sleep(0.5)
+    # the drop-down button: its colour under the mouse, its glyph 2 px lower
+    # while the own list is down, all back once the list is up and the mouse gone
+    normal, hot = (int(x, 16) for x in d.pos()["buttoncolors"].split())
+    cl, ct, cr, cb = d.rect("combo")
+    box = (cr - 15, ct + 3, cr - 3, cb - 3)
+    looks = []
+    for step in ("away", "over", "click", "leave", "escape"):
+        if step == "away" or step == "leave":
+            xdo("mousemove", cl + 100, cb + 60)  # inside the window: the keys go where the mouse is
+        elif step == "over":
+            xdo("mousemove", cr - 8, (ct + cb) // 2)
+        elif step == "click":
+            xdo("click", 1)
+            d.wait(lambda p: p.get("dropped") == "1", 5)
+        else:
+            xdo("key", "Escape")
+            d.wait(lambda p: p.get("dropped") == "0", 5)
+        time.sleep(0.4)
+        w, h, px = xshot.screenshot()
+        dark = [y for y in range(box[1], box[3]) if any(sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
+                                                         for x in range(box[0], box[2]))]
+        bg = tuple(px[((ct + 3) * w + cr - 4) * 3:((ct + 3) * w + cr - 4) * 3 + 3])
+        looks.append((bg, dark[0] if dark else None))
+    rgb = lambda c: (c & 255, (c >> 8) & 255, (c >> 16) & 255)  # noqa: E731
+    y0 = looks[0][1]
+    want = [(rgb(normal), y0), (rgb(hot), y0), (rgb(hot), y0 + 2), (rgb(hot), y0 + 2), (rgb(normal), y0)]
+    check(y0 is not None and looks == want, f"drop-down button states {looks}, expected {want}")
     d.proc.kill()
     d.proc.wait()
     notes = combo_notifications(open(d.out).read())
