@@ -750,6 +750,13 @@ def test_path_combo_popup_keys_and_slow_list():
     xdo("type", "g")
     xdo("key", "Return")
     check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\Größe"), 10), "typed 'g' and Enter choose Größe")
+    # several characters belong together, a space among them
+    d.wait(lambda p: "popup" not in p and last in p)
+    d.click(*d.center(last))                         # the same arrow: the subfolders of l11 again
+    d.wait(lambda p: "popup" in p, 10)
+    xdo("type", "--delay", 100, "x 1")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\x 10"), 10), f"typed 'x 1' chooses x 10: {d.pos().get('path')}")
     d.proc.kill()
     d.proc.wait()
     # a list still being read: the click waits, the list opens when it is ready
