@@ -329,7 +329,15 @@ void CPathComboBox::Notify(UINT code) {
 int CPathComboBox::SetBreadcrumb(BOOL on) {
   BOOL old = m_breadcrumb;
   m_breadcrumb = on;
-  if (on && m_editing && ::GetFocus() != m_edit) EndEdit(TRUE);
+  if (on && m_editing && ::GetFocus() != m_edit) {
+    if (m_textChanged) {
+      // typed text stays for the next OK, as when the field loses the focus
+      m_editing = FALSE;
+      ::ShowWindow(m_edit, SW_HIDE);
+    } else {
+      EndEdit(TRUE);
+    }
+  }
   if (!on) StartEdit();
   Invalidate(FALSE);
   return old;
@@ -346,8 +354,8 @@ void CPathComboBox::StartEdit() {
   if (!m_edit) return;
   CloseList();
   m_editing = TRUE;
-  CallWindowProcA(m_editProc, m_edit, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
-  m_textChanged = FALSE;
+  // text typed before the field lost the focus is kept
+  if (!m_textChanged) CallWindowProcA(m_editProc, m_edit, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
   PlaceEdit();
   ::ShowWindow(m_edit, SW_SHOW);
   ::SetFocus(m_edit);
