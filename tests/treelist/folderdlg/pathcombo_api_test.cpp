@@ -49,7 +49,8 @@ class PathCombo : public ::testing::Test {
     wc.lpszClassName = "PathComboTestHost";
     RegisterClassA(&wc);
     RECT hr = {40, 40, 740, 340};
-    ASSERT_TRUE(host.CreateEx(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW | WS_VISIBLE, hr, nullptr, 0));
+    // hidden: messages drive it, and Wine waits for a shown window to go
+    ASSERT_TRUE(host.CreateEx(0, wc.lpszClassName, "Pfad", WS_OVERLAPPEDWINDOW, hr, nullptr, 0));
   }
   void Make(unsigned options, const char* path) {
     combo.reset(new CPathComboBox);
