@@ -803,27 +803,30 @@ def test_path_combo_own_list():
     normal, hot = (int(x, 16) for x in d.pos()["buttoncolors"].split())
     cl, ct, cr, cb = d.rect("combo")
     box = (cr - 15, ct + 3, cr - 3, cb - 3)
-    looks = []
-    for step in ("away", "over", "click", "leave", "escape"):
-        if step == "away" or step == "leave":
-            xdo("mousemove", cl + 100, cb + 60)  # inside the window: the keys go where the mouse is
-        elif step == "over":
-            xdo("mousemove", cr - 8, (ct + cb) // 2)
-        elif step == "click":
-            xdo("click", 1)
-            d.wait(lambda p: p.get("dropped") == "1", 5)
-        else:
-            xdo("key", "Escape")
-            d.wait(lambda p: p.get("dropped") == "0", 5)
-        time.sleep(0.4)
-        w, h, px = xshot.screenshot()
-        dark = [y for y in range(box[1], box[3]) if any(sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
-                                                         for x in range(box[0], box[2]))]
-        bg = tuple(px[((ct + 3) * w + cr - 4) * 3:((ct + 3) * w + cr - 4) * 3 + 3])
-        looks.append((bg, dark[0] if dark else None))
     rgb = lambda c: (c & 255, (c >> 8) & 255, (c >> 16) & 255)  # noqa: E731
-    y0 = looks[0][1]
-    want = [(rgb(normal), y0), (rgb(hot), y0), (rgb(hot), y0 + 2), (rgb(hot), y0 + 2), (rgb(normal), y0)]
+
+    def look(expect):
+        """The button's colour and its glyph's top row, once they are as expected (3 s at most)."""
+        end = time.time() + 3
+        while True:
+            w, h, px = xshot.screenshot()
+            dark = [y for y in range(box[1], box[3]) if any(sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
+                                                             for x in range(box[0], box[2]))]
+            got = (tuple(px[((ct + 3) * w + cr - 4) * 3:((ct + 3) * w + cr - 4) * 3 + 3]), dark[0] if dark else None)
+            if got == expect or (expect is None and got[1] is not None) or time.time() > end:
+                return got
+            time.sleep(0.1)
+    away = (cl + 100, cb + 60)  # inside the window: the keys go where the mouse is
+    xdo("mousemove", *away)
+    y0 = look(None)[1]
+    steps = [(lambda: xdo("mousemove", cr - 8, (ct + cb) // 2), (rgb(hot), y0)),
+             (lambda: xdo("click", 1), (rgb(hot), y0 + 2)),
+             (lambda: (xdo("mousemove", *away), time.sleep(0.3)), (rgb(hot), y0 + 2)),  # stays while down
+             (lambda: xdo("key", "Escape"), (rgb(normal), y0))]
+    looks, want = [], [w for _, w in steps]
+    for act, expect in steps:
+        act()
+        looks.append(look(expect))
     check(y0 is not None and looks == want, f"drop-down button states {looks}, expected {want}")
     d.proc.kill()
     d.proc.wait()
