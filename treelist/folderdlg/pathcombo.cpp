@@ -9,7 +9,6 @@
 #include "files/shellicons.h"
 #include "files/shellpath.h"
 #include "framework/commondlg.h"
-#include "toolkit/hdrop.h"
 #include "toolkit/uxthemeapi.h"
 #include "treelist/folderdlg/pathcombo_shared.h"
 #include "treelist/folderdlg/pathtext.h"
@@ -329,7 +328,15 @@ void CPathComboBox::Notify(UINT code) {
 int CPathComboBox::SetBreadcrumb(BOOL on) {
   BOOL old = m_breadcrumb;
   m_breadcrumb = on;
-  if (on && m_editing && ::GetFocus() != m_edit) EndEdit(TRUE);
+  if (on && m_editing && ::GetFocus() != m_edit) {
+    if (m_textChanged) {
+      // typed text stays for the next OK, as when the field loses the focus
+      m_editing = FALSE;
+      ::ShowWindow(m_edit, SW_HIDE);
+    } else {
+      EndEdit(TRUE);
+    }
+  }
   if (!on) StartEdit();
   Invalidate(FALSE);
   return old;
@@ -346,8 +353,8 @@ void CPathComboBox::StartEdit() {
   if (!m_edit) return;
   CloseList();
   m_editing = TRUE;
-  CallWindowProcA(m_editProc, m_edit, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
-  m_textChanged = FALSE;
+  // text typed before the field lost the focus is kept
+  if (!m_textChanged) CallWindowProcA(m_editProc, m_edit, WM_SETTEXT, 0, (LPARAM)m_path.c_str());
   PlaceEdit();
   ::ShowWindow(m_edit, SW_SHOW);
   ::SetFocus(m_edit);
@@ -499,6 +506,7 @@ void CPathComboBox::SetHot(int e) {
 
 void CPathComboBox::OnMouseMove(POINT pt, UINT keys) {
   SetHot(HitTest(pt));
+  UpdateButton(pt, (keys & MK_LBUTTON) != 0);
   if (m_pressedIcon && (keys & MK_LBUTTON) && (abs(pt.x - m_pressPt.x) > 3 || abs(pt.y - m_pressPt.y) > 4)) {
     m_pressedIcon = false;
     if (m_options & PCO_DRAG) DragOut();
@@ -565,71 +573,6 @@ bool CPathComboBox::OnKey(UINT vk) {
   return false;
 }
 
-void CPathComboBox::OnContextMenu(POINT pt) {
-  int e = HitTest(pt);
-  if (e == PCE_BUTTON) return;
-  m_menuElem = e;
-  HMENU menu = CreatePopupMenu();
-  AppendMenuA(menu, MF_STRING | (m_path.empty() ? MF_GRAYED : 0), PC_CMD_COPYPATH, "&Pfad kopieren");
-  AppendMenuA(menu, MF_STRING | ((e > 0 && e < PCE_ICON && (e & 1)) ? 0 : MF_GRAYED), PC_CMD_COPYSEGMENT,
-              "&Abschnitt kopieren");
-  POINT sp = pt;
-  ClientToScreen(&sp);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, sp.x, sp.y, 0, m_hWnd, nullptr);
-  DestroyMenu(menu);
-}
-
-void CPathComboBox::CopyText(const std::string& text) {
-  if (text.empty() || !OpenClipboard(m_hWnd)) return;
-  EmptyClipboard();
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
-  if (h) {
-    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
-    GlobalUnlock(h);
-    if (!SetClipboardData(CF_TEXT, h)) GlobalFree(h);
-  }
-  CloseClipboard();
-}
-
-void CPathComboBox::DropFiles(HDROP drop) {
-  char file[MAX_PATH + 1];
-  UINT n = DragQueryFileA(drop, 0, file, sizeof file);
-  DragFinish(drop);
-  if (n == 0 || n >= sizeof file) return;
-  std::string p(file, n);
-  DWORD attr = GetFileAttributesA(p.c_str());
-  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    size_t cut = p.find_last_of("\\/");
-    size_t colon = p.find_last_of(':');
-    if (cut != std::string::npos) p.resize(cut);
-    else if (colon != std::string::npos) p.resize(colon + 1);
-  }
-  if (p.size() > (size_t)FOLDER_MAX_PATH) {
-    MessageBeep(MB_ICONASTERISK);
-    return;
-  }
-  if (SetPath(p.c_str(), (int)(PCS_DROPPED | p.size()))) Notify(PCN_PATHSET);
-}
-
-void CPathComboBox::DragOut() {
-  std::string p = GetPath();
-  if (p.empty()) return;
-  HWND parent = ::GetParent(m_hWnd);
-  NMPATHCOMBO nm = {};
-  nm.hdr = {m_hWnd, (UINT_PTR)::GetWindowLongA(m_hWnd, GWL_ID), PCN_DRAGPATH};
-  nm.kind = 1;
-  nm.path = p.c_str();
-  if (parent && ::SendMessageA(parent, WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm)) return;
-  if (PathTextIsNetwork(p.c_str())) {
-    char resolved[MAX_PATH + 1];
-    if (DirResolveDisplayPath(p.c_str(), resolved, sizeof resolved) > 0) p = resolved;
-  }
-  BOOL accepted = SetDropTarget(FALSE);
-  HDropDoDragDrop(p.c_str());
-  SetDropTarget(accepted);
-  if (parent) ::SendMessageA(parent, WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm);
-}
-
 BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (message == WM_COMMAND && HIWORD(wParam) == CBN_CLOSEUP) {
     int sel = GetCurSel();
@@ -643,6 +586,13 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
       EndEdit(TRUE);
     }
     return FALSE;  // the parent sees it too
+  }
+  if (message == WM_COMMAND && HIWORD(wParam) == CBN_DROPDOWN) {
+    // also by the keyboard (F4, Alt+Down)
+    SetTimer(PC_TIMER_TRACK, 100, nullptr);
+    m_buttonState = 3;
+    Invalidate(FALSE);
+    return FALSE;
   }
   if (message == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) {
     m_textChanged = TRUE;
@@ -733,7 +683,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       if (wParam == PC_TIMER_TRACK) {
-        if (!GetDroppedState()) KillTimer(PC_TIMER_TRACK);
+        TrackButton();
         return 0;
       }
       break;
@@ -743,14 +693,26 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSELEAVE:
       m_tracking = false;
       SetHot(-1);
+      UpdateButton({-1, -1}, false);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       int e = HitTest(pt);
+      if (e == PCE_BUTTON && !m_editing && !GetDroppedState()) {
+        // the combo drops its list only once it has seen the focus, which
+        // goes to the hidden edit field: the list is dropped here instead
+        SetFocus();
+        ShowDropDown(TRUE);
+        SetTimer(PC_TIMER_TRACK, 100, nullptr);
+        UpdateButton(pt, true);
+        return 0;
+      }
       if (e == PCE_BUTTON || (m_editing && e != PCE_ICON)) {
         if (GetDroppedState() && !m_editing) StartEdit();
         SetTimer(PC_TIMER_TRACK, 100, nullptr);
-        return CComboBox::WindowProc(message, wParam, lParam);
+        LRESULT r = CComboBox::WindowProc(message, wParam, lParam);
+        UpdateButton(pt, true);
+        return r;
       }
       if (m_breadcrumb) {
         OnLButtonDown(pt, (UINT)wParam);
@@ -763,6 +725,7 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       if (m_pressedIcon && HitTest(pt) == PCE_ICON) StartEdit();
       m_pressedIcon = false;
+      UpdateButton(pt, false);
       break;
     case WM_RBUTTONUP:
       OnContextMenu(pt);

@@ -11,6 +11,7 @@
 
 #include "framework/controls.h"
 #include "treelist/folderdlg/folderlimits.h"
+#include "treelist/folderdlg/pathtext.h"
 
 enum : unsigned {
   PCO_DRAG = 0x1,           // the path can be dragged out from the icon
@@ -114,6 +115,8 @@ class CPathComboBox : public CComboBox {
   void Layout();
   int HitTest(POINT pt) const;
   void SetHot(int element);
+  void UpdateButton(POINT pt, bool leftDown);
+  void TrackButton();
   void OpenList(int k);
   void CloseList();
   void ChooseEntry(int index);
@@ -153,6 +156,7 @@ class CPathComboBox : public CComboBox {
   bool m_tracking = false, m_pressedIcon = false;
   POINT m_pressPt = {0, 0};
   int m_editTicks = 0, m_menuElem = -1;
+  TypeAhead m_popupTyped;  // the pop-up's search text
   std::vector<std::string> m_history;
   int m_historyPos = -1;
   HWND m_edit = nullptr, m_dropDown = nullptr;

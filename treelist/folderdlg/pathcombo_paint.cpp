@@ -85,7 +85,7 @@ void CPathComboBox::Paint(HDC dc) {
     }
     SelectClipRgn(dc, nullptr);
     RECT btn = {rc.right - btnW, 0, rc.right, rc.bottom};
-    Fill(dc, btn, m_hot == PCE_BUTTON ? GetSysColor(COLOR_SCROLLBAR) : GetSysColor(COLOR_BTNHIGHLIGHT));
+    Fill(dc, btn, m_buttonState >= 2 ? GetSysColor(COLOR_SCROLLBAR) : GetSysColor(COLOR_BTNHIGHLIGHT));
     if (m_buttonState == 3) OffsetRect(&btn, 0, 2);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -93,6 +93,30 @@ void CPathComboBox::Paint(HDC dc) {
   }
   SelectObject(dc, oldFont);
   RestoreDC(dc, save);
+}
+
+// The drop-down button: 3 pressed or while the own list is down, 2 under
+// the mouse, else 1.
+void CPathComboBox::UpdateButton(POINT pt, bool leftDown) {
+  int e = HitTest(pt);
+  int state = GetDroppedState() ? 3 : e == PCE_BUTTON ? (leftDown ? 3 : 2) : 1;
+  if (state == m_buttonState) return;
+  m_buttonState = state;
+  Invalidate(FALSE);
+}
+
+// While the own list is down the list has the mouse: the timer follows it,
+// and ends the hot state once the list is up and the mouse elsewhere.
+void CPathComboBox::TrackButton() {
+  POINT pt;
+  GetCursorPos(&pt);
+  ScreenToClient(&pt);
+  bool down = GetDroppedState() != FALSE;
+  if (!down) {
+    KillTimer(PC_TIMER_TRACK);
+    SetHot(HitTest(pt));
+  }
+  UpdateButton(pt, down && GetKeyState(VK_LBUTTON) < 0);
 }
 
 void CPathComboBox::DrawItem(LPDRAWITEMSTRUCT dis) {
@@ -158,6 +182,7 @@ void CPathComboBox::OpenList(int k) {
     return;
   }
   m_openList = k;
+  m_popupTyped = TypeAhead();  // a list opened anew searches anew
   POINT p = {left, 0};
   RECT rc;
   GetClientRect(&rc);
@@ -250,6 +275,7 @@ LRESULT CPathComboBox::DropDownProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       // typed characters find the next entry that begins with them
       unsigned char c = (unsigned char)wp;
       if (c < 32) return 0;
+      const std::string& typed = m_popupTyped.Add((char)c, GetTickCount());
       PcLock lock;
       if (m_openList < 0) return 0;
       const List& l = m_lists[m_openList];
@@ -259,9 +285,17 @@ LRESULT CPathComboBox::DropDownProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         if (x >= 224 && x <= 254 && x != 247) return (unsigned char)(x - 32);
         return x;
       };
-      for (int i = 1; i <= n; ++i) {
-        int at = (from + i) % n;
-        if (!l.entries[(size_t)at].text.empty() && fold((unsigned char)l.entries[(size_t)at].text[0]) == fold(c)) {
+      auto begins = [&](const std::string& t) {
+        if (t.size() < typed.size()) return false;
+        for (size_t j = 0; j < typed.size(); ++j)
+          if (fold((unsigned char)t[j]) != fold((unsigned char)typed[j])) return false;
+        return true;
+      };
+      // one character looks past the focused entry, more stay on it while it fits
+      int start = from < 0 ? 0 : from + (m_popupTyped.StartsAfterSelection() ? 1 : 0);
+      for (int i = 0; i < n; ++i) {
+        int at = (start + i) % n;
+        if (begins(l.entries[(size_t)at].text)) {
           ListView_SetItemState(w, at, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
           ListView_EnsureVisible(w, at, FALSE);
           break;

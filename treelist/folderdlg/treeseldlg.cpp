@@ -246,7 +246,8 @@ void CTreeSelectDlg::DeleteCaretRow() {
   m_data.DeleteRow(row);
   m_items.erase(m_items.begin() + row);
   m_table.SendMessage(TVM_DELETEITEM, 0, (LPARAM)it);
-  for (size_t r = (size_t)row; r < m_items.size(); ++r) m_table.SendMessage(TLM_SETITEMDATA, (WPARAM)m_items[r], (LPARAM)r);
+  // the data first, the item second
+  for (size_t r = (size_t)row; r < m_items.size(); ++r) m_table.SendMessage(TLM_SETITEMDATA, r, (LPARAM)m_items[r]);
   if (next) m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)next);
 }
 
@@ -262,7 +263,7 @@ void CTreeSelectDlg::EndEdit(const TLNmDispInfo* di) {
     if (row < 0) return;
     m_data.SetCell(row, column, text);
     m_items.push_back(it);
-    m_table.SendMessage(TLM_SETITEMDATA, (WPARAM)it, row);
+    m_table.SendMessage(TLM_SETITEMDATA, (WPARAM)row, (LPARAM)it);
     AppendAddRow();
     m_table.SendMessage(TLM_SETCARET, (WPARAM)column, (LPARAM)it);  // where the user typed
   } else if (row >= 0) {

@@ -463,6 +463,11 @@ TEST_F(DirTree, NetworkPaths) {
   EXPECT_EQ(kind, 0);
   EXPECT_EQ(out, "\\\\nohost\\share\\x");
   EXPECT_FALSE(tree.ResolveNetworkPath("C:\\x", &kind, out));
+  // a shortcut beside the shares: its target
+  MakeLink(unc + "\\ziel.lnk", unc + "\\share2\\x");
+  EXPECT_TRUE(tree.ResolveNetworkPath((net + "\\ziel").c_str(), &kind, out));
+  EXPECT_EQ(kind, 1);
+  EXPECT_EQ(lstrcmpiA(out.c_str(), (unc + "\\share2\\x").c_str()), 0) << out;
   tree.DestroyWindow();
   RemoveTree(unc);
   // refused without the neighbourhood

@@ -213,6 +213,8 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
     if (g_combo->GetElementRect(e, &rc)) fprintf(f, "e%d %ld %ld %ld %ld\n", e, rc.left, rc.top, rc.right, rc.bottom);
   fprintf(f, "colors %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT));
+  fprintf(f, "buttoncolors %06lx %06lx\ndropped %d\n", (unsigned long)GetSysColor(COLOR_BTNHIGHLIGHT),
+          (unsigned long)GetSysColor(COLOR_SCROLLBAR), g_combo->GetDroppedState() ? 1 : 0);
   // the visual style's own header items at the size of the first text shown
   if (HMODULE ux = GetModuleHandleA("uxtheme.dll")) {
     auto open = (HANDLE(WINAPI*)(HWND, LPCWSTR))(void*)GetProcAddress(ux, "OpenThemeData");

@@ -750,6 +750,13 @@ def test_path_combo_popup_keys_and_slow_list():
     xdo("type", "g")
     xdo("key", "Return")
     check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\Größe"), 10), "typed 'g' and Enter choose Größe")
+    # several characters belong together, a space among them
+    d.wait(lambda p: "popup" not in p and last in p)
+    d.click(*d.center(last))                         # the same arrow: the subfolders of l11 again
+    d.wait(lambda p: "popup" in p, 10)
+    xdo("type", "--delay", 100, "x 1")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(WDEEP + "\\x 10"), 10), f"typed 'x 1' chooses x 10: {d.pos().get('path')}")
     d.proc.kill()
     d.proc.wait()
     # a list still being read: the click waits, the list opens when it is ready
@@ -791,6 +798,36 @@ def test_path_combo_own_list():
     xdo("type", "--delay", 10, "c:\\W3")
     xdo("key", "Return")
     time.sleep(0.5)
+    # the drop-down button: its colour under the mouse, its glyph 2 px lower
+    # while the own list is down, all back once the list is up and the mouse gone
+    normal, hot = (int(x, 16) for x in d.pos()["buttoncolors"].split())
+    cl, ct, cr, cb = d.rect("combo")
+    box = (cr - 15, ct + 3, cr - 3, cb - 3)
+    rgb = lambda c: (c & 255, (c >> 8) & 255, (c >> 16) & 255)  # noqa: E731
+
+    def look(expect):
+        """The button's colour and its glyph's top row, once they are as expected (3 s at most)."""
+        end = time.time() + 3
+        while True:
+            w, h, px = xshot.screenshot()
+            dark = [y for y in range(box[1], box[3]) if any(sum(px[(y * w + x) * 3:(y * w + x) * 3 + 3]) < 200
+                                                             for x in range(box[0], box[2]))]
+            got = (tuple(px[((ct + 3) * w + cr - 4) * 3:((ct + 3) * w + cr - 4) * 3 + 3]), dark[0] if dark else None)
+            if got == expect or (expect is None and got[1] is not None) or time.time() > end:
+                return got
+            time.sleep(0.1)
+    away = (cl + 100, cb + 60)  # inside the window: the keys go where the mouse is
+    xdo("mousemove", *away)
+    y0 = look(None)[1]
+    steps = [(lambda: xdo("mousemove", cr - 8, (ct + cb) // 2), (rgb(hot), y0)),
+             (lambda: xdo("click", 1), (rgb(hot), y0 + 2)),
+             (lambda: (xdo("mousemove", *away), time.sleep(0.3)), (rgb(hot), y0 + 2)),  # stays while down
+             (lambda: xdo("key", "Escape"), (rgb(normal), y0))]
+    looks, want = [], [w for _, w in steps]
+    for act, expect in steps:
+        act()
+        looks.append(look(expect))
+    check(y0 is not None and looks == want, f"drop-down button states {looks}, expected {want}")
     d.proc.kill()
     d.proc.wait()
     notes = combo_notifications(open(d.out).read())

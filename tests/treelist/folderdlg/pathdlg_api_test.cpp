@@ -1,11 +1,16 @@
 // The folder dialog's interface without its window: appending, copying the
-// path into a buffer, and the recent list read from the registry by name.
+// path into a buffer, and the recent list read from the registry by name;
+// then the open dialog driven by messages: the path extension, dropped
+// files, "Aufwärts" in tree mode, "Brotkrumen" switched while typing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "tests/support/winpump.h"
+#include "toolkit/hdrop.h"
 #include "treelist/folderdlg/pathdlg.h"
 
 namespace {
@@ -46,6 +51,119 @@ TEST(PathDlgInterface, AppendCopyAndRecentKey) {
   EXPECT_EQ(std::string(dlg.GetPath()), want);
   EXPECT_EQ(dlg.GetRecent().size(), 2u);
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vexa\\OrvApiTest");
+}
+
+std::function<void(HWND)> g_act;
+
+void CALLBACK OnOpen(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dlg = FindWindowA(nullptr, "Ordnertest");
+  if (!dlg || !IsWindowVisible(dlg)) return;
+  KillTimer(nullptr, id);
+  g_act(dlg);
+}
+
+// Runs the dialog on path with flags; act sees it open and closes it.
+INT_PTR RunDlg(CPathDlg& dlg, unsigned flags, const char* path, const std::function<void(HWND)>& act) {
+  dlg.SetFlags(flags);
+  dlg.SetPath(path);
+  dlg.SetTitle("Ordnertest");
+  g_act = act;
+  SetTimer(nullptr, 0, 50, OnOpen);
+  return dlg.Run(nullptr, -1);
+}
+
+bool WaitFor(const std::function<bool()>& ok) {
+  for (DWORD end = GetTickCount() + 10000; !ok(); orvtest::PumpMessages(20))
+    if ((int)(end - GetTickCount()) <= 0) return false;
+  return true;
+}
+
+void Click(HWND dlg, int id, bool checked) {
+  CheckDlgButton(dlg, id, checked ? BST_CHECKED : BST_UNCHECKED);
+  SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
+}
+
+std::string Windows() {
+  char dir[MAX_PATH];
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+std::string CurrentRow(const CPathDlg& dlg) {
+  std::vector<std::string> rows;
+  std::vector<int> indents;
+  int cur = dlg.GetListRows(&rows, &indents);
+  return cur >= 0 && cur < (int)rows.size() ? rows[(size_t)cur] : std::string();
+}
+
+TEST(PathDlgWindow, ExtensionDroppedFileAndUpInTreeMode) {
+  const std::string win = Windows(), sys = win + "\\system32", file = win + "\\win.ini";
+  CPathDlg dlg;
+  dlg.SetPathExtension("system32");
+  RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
+    char text[64] = "";
+    GetMenuStringA(GetSystemMenu(w, FALSE), PD_SC_EXTENSION, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "Pfaderweiterung");
+    SendMessageA(w, WM_SYSCOMMAND, PD_SC_EXTENSION, 0);
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), sys.c_str()), 0) << dlg.GetPath();
+    EXPECT_TRUE(WaitFor([&] { return CurrentRow(dlg) == "system32"; })) << CurrentRow(dlg);
+    // a file dropped on the list: its folder
+    SendMessageA(GetDlgItem(w, IDC_PD_LIST), WM_DROPFILES, (WPARAM)HDropCreate(file.c_str()), 0);
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), win.c_str()), 0) << dlg.GetPath();
+    // tree mode: up to the drive's root, no further; the list mode comes back
+    bool tree = IsDlgButtonChecked(w, IDC_PD_TREEMODE) != 0;
+    Click(w, IDC_PD_TREEMODE, true);
+    for (int i = 0; i < 3; ++i) SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_PD_UP, BN_CLICKED), 0);
+    EXPECT_EQ(dlg.GetPath(), win.substr(0, 3));
+    char shown[MAX_PATH] = "";
+    GetDlgItemTextA(w, IDC_PD_PATH, shown, sizeof shown);
+    EXPECT_EQ(std::string(shown), win.substr(0, 2));
+    Click(w, IDC_PD_TREEMODE, tree);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  // without the breadcrumb a file dropped on the path combo goes the same way
+  CPathDlg plain;
+  RunDlg(plain, PDF_MUSTEXIST | PDF_NOBREADCRUMB, sys.c_str(), [&](HWND w) {
+    SendMessageA(GetDlgItem(w, IDC_PD_PATH), WM_DROPFILES, (WPARAM)HDropCreate(file.c_str()), 0);
+    EXPECT_EQ(lstrcmpiA(plain.GetPath(), win.c_str()), 0) << plain.GetPath();
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// Types text into the path combo's edit field as keys would.
+void TypeInto(HWND edit, const std::string& text) {
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  for (char c : text) SendMessageA(edit, WM_CHAR, (WPARAM)(unsigned char)c, 0);
+}
+
+TEST(PathDlgWindow, BreadcrumbSwitchedWhileTypingKeepsTheText) {
+  const std::string win = Windows(), sys = win + "\\system32";
+  CPathDlg dlg;
+  RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
+    bool crumb = IsDlgButtonChecked(w, IDC_PD_BREADCRUMB) != 0;
+    Click(w, IDC_PD_BREADCRUMB, true);
+    HWND combo = GetDlgItem(w, IDC_PD_PATH), edit = GetWindow(combo, GW_CHILD);
+    SendMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 8));  // the icon: editing
+    SendMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(4, 8));
+    ASSERT_TRUE(IsWindowVisible(edit));
+    TypeInto(edit, sys);
+    SetFocus(GetDlgItem(w, IDC_PD_BREADCRUMB));  // the mouse goes to the box
+    Click(w, IDC_PD_BREADCRUMB, false);
+    char text[MAX_PATH] = "";
+    GetWindowTextA(edit, text, sizeof text);
+    EXPECT_EQ(std::string(text), sys);
+    SendMessageA(w, WM_COMMAND, IDOK, 0);  // lists what was typed, stays open
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), sys.c_str()), 0) << dlg.GetPath();
+    // and back: typed in the text field, then the breadcrumb on
+    SetFocus(edit);
+    TypeInto(edit, win);
+    SetFocus(GetDlgItem(w, IDC_PD_BREADCRUMB));
+    Click(w, IDC_PD_BREADCRUMB, true);
+    SendMessageA(w, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), win.c_str()), 0) << dlg.GetPath();
+    Click(w, IDC_PD_BREADCRUMB, crumb);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
 }
 
 }  // namespace

@@ -198,3 +198,43 @@ TEST(TreeSelectChoice, EscapeEmptyAddRowAndDelete) {
 }
 
 }  // namespace
+
+namespace {
+
+// Delete pressed on the table twice, then "Alles auswählen": every row left,
+// the one made in the add row too, comes back checked.
+TEST(TreeSelectChoice, DeleteByKeyThenCheckAll) {
+  CTreeSelectDlg d;
+  for (const char* t : {"r0", "r1", "r2", "r3"}) d.Data().AddRow(-1, 0, t, false);
+  d.m_options = TSO_MULTI | TSO_CHECKS | TSO_ADDROW | TSO_DELETE;
+  RunDlg(d, [&](HWND w) {
+    HWND t = GetDlgItem(w, IDC_TS_TABLE);
+    LPARAM add = 0;
+    for (LPARAM c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0); c; c = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, c))
+      add = c;
+    TLNmDispInfo di = {};
+    di.hdr = {(uintptr_t)t, IDC_TS_TABLE, (uint32_t)TLN_ENDLABELEDIT};
+    di.item.mask = TLIF_TEXT;
+    di.item.hItem = (TLHandle)add;
+    di.item.pszText = const_cast<char*>("neu");
+    SendMessageA(w, WM_NOTIFY, IDC_TS_TABLE, (LPARAM)&di);
+    LPARAM second = SendMessageA(t, TLM_GETNEXTITEM, TLGN_NEXT, SendMessageA(t, TLM_GETNEXTITEM, TLGN_ROOT, 0));
+    SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, second);
+    SetFocus(t);
+    for (int i = 0; i < 2; ++i) {
+      PostMessageA(t, WM_KEYDOWN, VK_DELETE, 0);
+      MSG m;
+      while (PeekMessageA(&m, t, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+    SendMessageA(w, WM_COMMAND, TS_CMD_ALL, 0);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_EQ(d.Data().RowCount(), 3);
+  const char* left[] = {"r0", "r3", "neu"};
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_STREQ(d.Data().GetCellPtr(r, 0), left[r]);
+    EXPECT_TRUE(d.Data().IsChecked(r)) << r;
+  }
+}
+
+}  // namespace
