@@ -89,7 +89,7 @@ TEST_F(PathCombo, HistoryBackThenNewPathDropsForward) {
 TEST_F(PathCombo, TabGivesTheFocusToTheParentWithOption64) {
   for (unsigned options : {0u, (unsigned)PCO_TABPARENT}) {
     for (bool text : {false, true}) {
-      Make(options | (text ? PCO_NOBREADCRUMB : 0), "C:\\windows");
+      Make(options | (text ? (unsigned)PCO_NOBREADCRUMB : 0u), "C:\\windows");
       HWND keys = text ? ::GetWindow(combo->m_hWnd, GW_CHILD) : combo->m_hWnd;
       ::SetFocus(keys);
       ASSERT_EQ(::GetFocus(), keys);
