@@ -21,6 +21,9 @@ import time
 from PIL import Image
 
 Image.MAX_IMAGE_PIXELS = None
+# one thread: ImageMagick's parallel loops gave a palette picture's compare
+# a few stray pixels once on a loaded machine
+os.environ["MAGICK_THREAD_LIMIT"] = "1"
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
 
