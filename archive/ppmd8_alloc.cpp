@@ -6,11 +6,7 @@
 
 namespace {
 
-const unsigned kNumIndexes = 38;
-const unsigned kUnitSize = 12;
 const uint32_t kEmptyNode = 0xFFFFFFFFu;
-
-inline uint32_t U2B(unsigned nu) { return static_cast<uint32_t>(nu) * kUnitSize; }
 
 }  // namespace
 
@@ -32,11 +28,11 @@ void* PpmdModel::RemoveNode(unsigned indx) {
 
 void PpmdModel::SplitBlock(void* ptr, unsigned oldIndx, unsigned newIndx) {
   unsigned nu = I2U(oldIndx) - I2U(newIndx);
-  uint8_t* p = static_cast<uint8_t*>(ptr) + U2B(I2U(newIndx));
+  uint8_t* p = static_cast<uint8_t*>(ptr) + PpmdUnitsToBytes(I2U(newIndx));
   unsigned i = U2I(nu);
   if (I2U(i) != nu) {
     unsigned k = I2U(--i);
-    InsertNode(p + U2B(k), nu - k - 1);
+    InsertNode(p + PpmdUnitsToBytes(k), nu - k - 1);
   }
   InsertNode(p, i);
 }
@@ -49,7 +45,7 @@ void PpmdModel::GlueFreeBlocks() {
   // a guard where the free gap begins; the top unit is always the root context
   if (m_loUnit != m_hiUnit) reinterpret_cast<Node*>(m_loUnit)->stamp = 0;
 
-  for (unsigned i = 0; i < kNumIndexes; ++i) {
+  for (unsigned i = 0; i < kPpmdNumIndexes; ++i) {
     uint32_t next = m_freeList[i];
     m_freeList[i] = 0;
     while (next != 0) {
@@ -75,7 +71,7 @@ void PpmdModel::GlueFreeBlocks() {
     uint32_t nu = node->nu;
     head = node->next;
     if (nu == 0) continue;
-    for (; nu > 128; nu -= 128, node += 128) InsertNode(node, kNumIndexes - 1);
+    for (; nu > 128; nu -= 128, node += 128) InsertNode(node, kPpmdNumIndexes - 1);
     unsigned i = U2I(nu);
     if (I2U(i) != nu) {
       unsigned k = I2U(--i);
@@ -92,8 +88,8 @@ void* PpmdModel::AllocUnitsRare(unsigned indx) {
   }
   unsigned i = indx;
   do {
-    if (++i == kNumIndexes) {
-      uint32_t numBytes = U2B(I2U(indx));
+    if (++i == kPpmdNumIndexes) {
+      uint32_t numBytes = PpmdUnitsToBytes(I2U(indx));
       m_glueCount--;
       if (static_cast<uint32_t>(m_unitsStart - m_text) > numBytes) return m_unitsStart -= numBytes;
       return nullptr;
@@ -106,7 +102,7 @@ void* PpmdModel::AllocUnitsRare(unsigned indx) {
 
 void* PpmdModel::AllocUnits(unsigned indx) {
   if (m_freeList[indx] != 0) return RemoveNode(indx);
-  uint32_t numBytes = U2B(I2U(indx));
+  uint32_t numBytes = PpmdUnitsToBytes(I2U(indx));
   if (numBytes <= static_cast<uint32_t>(m_hiUnit - m_loUnit)) {
     void* r = m_loUnit;
     m_loUnit += numBytes;
@@ -121,7 +117,7 @@ void* PpmdModel::ShrinkUnits(void* oldPtr, unsigned oldNU, unsigned newNU) {
   if (i0 == i1) return oldPtr;
   if (m_freeList[i1] != 0) {
     void* ptr = RemoveNode(i1);
-    memmove(ptr, oldPtr, U2B(newNU));
+    memmove(ptr, oldPtr, PpmdUnitsToBytes(newNU));
     InsertNode(oldPtr, i0);
     return ptr;
   }
@@ -135,23 +131,23 @@ void PpmdModel::SpecialFreeUnit(void* ptr) {
   if (static_cast<uint8_t*>(ptr) != m_unitsStart)
     InsertNode(ptr, 0);
   else
-    m_unitsStart += kUnitSize;
+    m_unitsStart += kPpmdUnitSize;
 }
 
 void* PpmdModel::MoveUnitsUp(void* oldPtr, unsigned nu) {
   unsigned indx = U2I(nu);
   if (static_cast<uint8_t*>(oldPtr) > m_unitsStart + 16 * 1024 || Ref(oldPtr) > m_freeList[indx]) return oldPtr;
   void* ptr = RemoveNode(indx);
-  memmove(ptr, oldPtr, U2B(nu));
+  memmove(ptr, oldPtr, PpmdUnitsToBytes(nu));
   if (static_cast<uint8_t*>(oldPtr) != m_unitsStart)
     InsertNode(oldPtr, indx);
   else
-    m_unitsStart += U2B(I2U(indx));
+    m_unitsStart += PpmdUnitsToBytes(I2U(indx));
   return ptr;
 }
 
 void PpmdModel::ExpandTextArea() {
-  uint32_t count[kNumIndexes];
+  uint32_t count[kPpmdNumIndexes];
   memset(count, 0, sizeof(count));
   if (m_loUnit != m_hiUnit) reinterpret_cast<Node*>(m_loUnit)->stamp = 0;
   Node* node = reinterpret_cast<Node*>(m_unitsStart);
@@ -160,7 +156,7 @@ void PpmdModel::ExpandTextArea() {
     count[U2I(node->nu)]++;
   }
   m_unitsStart = reinterpret_cast<uint8_t*>(node);
-  for (unsigned i = 0; i < kNumIndexes; ++i) {
+  for (unsigned i = 0; i < kPpmdNumIndexes; ++i) {
     uint32_t* next = &m_freeList[i];
     while (count[i] != 0) {
       Node* n = reinterpret_cast<Node*>(Ptr(*next));
@@ -177,7 +173,7 @@ void PpmdModel::ExpandTextArea() {
 
 uint32_t PpmdModel::GetUsedMemory() const {
   uint32_t v = 0;
-  for (unsigned i = 0; i < kNumIndexes; ++i) v += m_stamps[i] * I2U(i);
-  return m_size - static_cast<uint32_t>(m_hiUnit - m_loUnit) - static_cast<uint32_t>(m_unitsStart - m_text) - U2B(v);
+  for (unsigned i = 0; i < kPpmdNumIndexes; ++i) v += m_stamps[i] * I2U(i);
+  return m_size - static_cast<uint32_t>(m_hiUnit - m_loUnit) - static_cast<uint32_t>(m_unitsStart - m_text) - PpmdUnitsToBytes(v);
 }
 

@@ -6,16 +6,12 @@
 
 namespace {
 
-const unsigned kNumIndexes = 38;
-const unsigned kUnitSize = 12;
 const unsigned kMaxFreq = 124;
 const unsigned kIntBits = 7;
 const unsigned kPeriodBits = 7;
 const unsigned kBinScale = 1u << (kIntBits + kPeriodBits);
 
 const uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
-
-inline uint32_t U2B(unsigned nu) { return static_cast<uint32_t>(nu) * kUnitSize; }
 
 }  // namespace
 
@@ -25,7 +21,7 @@ PpmdModel::PpmdModel()
       m_runLength(0), m_initRL(0), m_glueCount(0), m_loUnit(nullptr), m_hiUnit(nullptr), m_text(nullptr),
       m_unitsStart(nullptr), m_range(0), m_code(0), m_low(0) {
   unsigned k = 0;
-  for (unsigned i = 0; i < kNumIndexes; ++i) {
+  for (unsigned i = 0; i < kPpmdNumIndexes; ++i) {
     unsigned step = i >= 12 ? 4 : (i >> 2) + 1;
     do {
       m_units2Indx[k++] = static_cast<uint8_t>(i);
@@ -54,7 +50,7 @@ bool PpmdModel::Allocate(uint32_t size) {
   if (size < kMinMemory || size > 0xFFFFFFFFu - 64) return false;
   // offset 0 stays null; the units area ends on a 4-byte boundary
   m_alignOffset = 4 - (size & 3);
-  m_base = static_cast<uint8_t*>(malloc(static_cast<size_t>(m_alignOffset) + size + kUnitSize));
+  m_base = static_cast<uint8_t*>(malloc(static_cast<size_t>(m_alignOffset) + size + kPpmdUnitSize));
   if (!m_base) return false;
   m_size = size;
   return true;
@@ -67,21 +63,21 @@ void PpmdModel::RestartModel() {
   memset(m_stamps, 0, sizeof(m_stamps));
   m_text = m_base + m_alignOffset;
   m_hiUnit = m_text + m_size;
-  m_loUnit = m_unitsStart = m_hiUnit - m_size / 8 / kUnitSize * 7 * kUnitSize;
+  m_loUnit = m_unitsStart = m_hiUnit - m_size / 8 / kPpmdUnitSize * 7 * kPpmdUnitSize;
   m_glueCount = 0;
 
   m_orderFall = m_maxOrder;
   m_runLength = m_initRL = -static_cast<int32_t>(m_maxOrder < 12 ? m_maxOrder : 12) - 1;
   m_prevSuccess = 0;
 
-  m_hiUnit -= kUnitSize;
+  m_hiUnit -= kPpmdUnitSize;
   m_minContext = m_maxContext = reinterpret_cast<Context*>(m_hiUnit);
   m_minContext->suffix = 0;
   m_minContext->numStats = 255;
   m_minContext->flags = 0;
   m_minContext->summFreq = 256 + 1;
   m_foundState = reinterpret_cast<State*>(m_loUnit);
-  m_loUnit += U2B(256 / 2);
+  m_loUnit += PpmdUnitsToBytes(256 / 2);
   m_minContext->stats = Ref(m_foundState);
   for (unsigned i = 0; i < 256; ++i) {
     State* s = &m_foundState[i];
@@ -269,7 +265,7 @@ PpmdModel::Context* PpmdModel::CreateSuccessors(bool skip, State* s1, Context* c
   do {
     Context* c1;
     if (m_hiUnit != m_loUnit) {
-      m_hiUnit -= kUnitSize;
+      m_hiUnit -= kPpmdUnitSize;
       c1 = reinterpret_cast<Context*>(m_hiUnit);
     } else if (m_freeList[0] != 0) {
       c1 = static_cast<Context*>(RemoveNode(0));
@@ -424,7 +420,7 @@ void PpmdModel::UpdateModel() {
             return;
           }
           void* oldPtr = Stats(c);
-          memcpy(ptr, oldPtr, U2B(oldNU));
+          memcpy(ptr, oldPtr, PpmdUnitsToBytes(oldNU));
           InsertNode(oldPtr, i);
           c->stats = Ref(ptr);
         }

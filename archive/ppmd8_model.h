@@ -7,6 +7,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The sub-allocator's geometry, one for the model and the allocator: 38
+// size classes of 12-byte units.
+const unsigned kPpmdNumIndexes = 38;
+const unsigned kPpmdUnitSize = 12;
+inline uint32_t PpmdUnitsToBytes(unsigned nu) { return static_cast<uint32_t>(nu) * kPpmdUnitSize; }
+
 class PpmdModel {
  public:
   enum { kMinOrder = 2, kMaxOrder = 16 };
@@ -140,10 +146,10 @@ class PpmdModel {
   uint8_t* m_text;
   uint8_t* m_unitsStart;
   uint32_t m_range, m_code, m_low;
-  uint8_t m_indx2Units[38];
+  uint8_t m_indx2Units[kPpmdNumIndexes];
   uint8_t m_units2Indx[128];
-  uint32_t m_freeList[38];
-  uint32_t m_stamps[38];
+  uint32_t m_freeList[kPpmdNumIndexes];
+  uint32_t m_stamps[kPpmdNumIndexes];
   uint8_t m_ns2BSIndx[256];
   uint8_t m_ns2Indx[260];
   See m_dummySee;

@@ -132,3 +132,12 @@ DWORD HDropDoDragDrop(const char* path) {
   data->Release();
   return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }
+
+bool HDropFirstPath(HDROP drop, std::string* path) {
+  char file[MAX_PATH + 1];
+  UINT n = DragQueryFileA(drop, 0, file, sizeof file);
+  DragFinish(drop);
+  if (n == 0 || n >= sizeof file) return false;
+  path->assign(file, n);
+  return true;
+}

@@ -36,11 +36,8 @@ void CPathComboBox::CopyText(const std::string& text) {
 }
 
 void CPathComboBox::DropFiles(HDROP drop) {
-  char file[MAX_PATH + 1];
-  UINT n = DragQueryFileA(drop, 0, file, sizeof file);
-  DragFinish(drop);
-  if (n == 0 || n >= sizeof file) return;
-  std::string p(file, n);
+  std::string p;
+  if (!HDropFirstPath(drop, &p)) return;
   DWORD attr = GetFileAttributesA(p.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
     size_t cut = p.find_last_of("\\/");

@@ -5,6 +5,7 @@
 
 #include "files/pathname.h"
 #include "toolkit/dlgtemplate.h"
+#include "toolkit/hdrop.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
 #include "treelist/folderdlg/pathdlg_list.h"
@@ -87,11 +88,8 @@ void CPathDlg::SetAndList(const std::string& path) {
 }
 
 void CPathDlg::OnDropped(HDROP drop) {
-  char file[MAX_PATH + 1];
-  UINT n = DragQueryFileA(drop, 0, file, sizeof file);
-  DragFinish(drop);
-  if (n == 0 || n >= sizeof file) return;
-  std::string p(file, n);
+  std::string p;
+  if (!HDropFirstPath(drop, &p)) return;
   int kind = PathGetKindA(p.c_str());
   if (kind == 0) return;
   if (kind == 1) p.resize(p.find_last_of('\\') + 1);
