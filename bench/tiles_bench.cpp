@@ -141,17 +141,14 @@ DWORD WINAPI ServeOne(LPVOID p) {
   return 0;
 }
 
+// A pool of threads, each taking the next connection: a server on another
+// machine costs the client nothing, so no thread is created per request.
 DWORD WINAPI Listen(LPVOID p) {
   SOCKET ls = (SOCKET)(uintptr_t)p;
   for (;;) {
     SOCKET s = accept(ls, nullptr, nullptr);
     if (s == INVALID_SOCKET) return 0;
-    HANDLE t = CreateThread(nullptr, 0x10000, ServeOne, (LPVOID)(uintptr_t)s, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                            nullptr);
-    if (t)
-      CloseHandle(t);
-    else
-      closesocket(s);
+    ServeOne((LPVOID)(uintptr_t)s);
   }
 }
 
@@ -165,7 +162,8 @@ int StartServer() {
   if (bind(ls, (sockaddr*)&a, sizeof a) != 0 || listen(ls, 64) != 0) return 0;
   int len = sizeof a;
   getsockname(ls, (sockaddr*)&a, &len);
-  CloseHandle(CreateThread(nullptr, 0x10000, Listen, (LPVOID)(uintptr_t)ls, 0, nullptr));
+  for (int i = 0; i < 8; i++)
+    CloseHandle(CreateThread(nullptr, 0x10000, Listen, (LPVOID)(uintptr_t)ls, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   return ntohs(a.sin_port);
 }
 

@@ -251,8 +251,11 @@ void Worker::Run() {
   }
   // sources applied before the window ran have posted nothing yet
   if (m_sched->Running()) m_host->PostCompose(m_index);
+  bool queued = false;
   for (;;) {
-    WaitForSingleObject(m_slot->wake, INFINITE);
+    // a queued job follows at once: no wait for the window's thread
+    if (!queued) WaitForSingleObject(m_slot->wake, INFINITE);
+    queued = false;
     TileJob job;
     bool post = true;
     {
@@ -275,11 +278,15 @@ void Worker::Run() {
     if (post) DoJob(job);
     {
       TileJobGuard g(*m_sched);
-      m_slot->idle = 1;
-      // done; a stop that came meanwhile keeps its mark
-      if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
+      queued = m_sched->TakeQueued(m_slot);
+      if (!queued) {
+        m_slot->idle = 1;
+        // done; a stop that came meanwhile keeps its mark
+        if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
+      }
     }
-    if (post && m_sched->Running()) {
+    // the window refills the queue on the same message as ever
+    if ((post || queued) && m_sched->Running()) {
       if (m_ready)
         FlushReady(job, m_index);
       else

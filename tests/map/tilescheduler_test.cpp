@@ -177,3 +177,64 @@ TEST_F(TileSchedulerTest, LayersGoOnTopOfTheSourcesBelowEvenWhenOneFails) {
   Sleep(200);
   EXPECT_EQ(drawn, host.drawn);
 }
+
+namespace {
+
+// Workers that keep their first job: the test takes their queued jobs.
+std::vector<TileWorkerSlot*> g_holding;  // under the job lock
+
+DWORD WINAPI HoldJobs(LPVOID p) {
+  TileWorkerSlot* w = (TileWorkerSlot*)p;
+  for (;;) {
+    WaitForSingleObject(w->wake, INFINITE);
+    TileJobGuard g(*w->owner);
+    if (w->jobX == -1 && w->jobY == -1) break;
+    g_holding.push_back(w);
+  }
+  w->owner->WorkerEnded();
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(TileSchedulerTest, BusyWorkersGetOneQueuedJobEachThatAMoveOfTheGridVoids) {
+  g_holding.clear();
+  FakeHost host;
+  host.tiles.SetWorkerProc(HoldJobs);
+  host.SetSources({"t"});
+  host.tiles.Start();
+  // 16 cells, 8 workers: each holds one and has one queued, nothing left over
+  EXPECT_EQ(16, host.Compose());
+  EXPECT_EQ(-1, host.Compose());
+  auto job = [&](int c, int r) {
+    uint32_t tx, ty;
+    host.view.CellToTile(c, r, &tx, &ty);
+    return TileJob{(int)tx, (int)ty, 9, host.tiles.Sources().Generation(), 0};
+  };
+  auto held = [&]() {
+    TileJobGuard g(host.tiles);
+    int n = 0;
+    for (int i = 0; i < 16; i++) n += host.tiles.Holds(job(i % 4, i / 4));
+    return n;
+  };
+  EXPECT_EQ(16, held());
+  for (DWORD end = GetTickCount() + 10000; (LONG)(GetTickCount() - end) < 0; Sleep(5)) {
+    TileJobGuard g(host.tiles);
+    if (g_holding.size() == 8) break;
+  }
+  TileJobGuard g(host.tiles);
+  ASSERT_EQ(8u, g_holding.size());
+  // the queued job becomes the worker's job, once
+  TileWorkerSlot* w = g_holding[0];
+  int x = w->jobX, y = w->jobY;
+  ASSERT_TRUE(host.tiles.TakeQueued(w));
+  EXPECT_TRUE(w->jobX != x || w->jobY != y);
+  EXPECT_FALSE(host.tiles.TakeQueued(w));
+  // after a move the queued tiles may sit in other cells: none is taken up,
+  // and the cells are free for the scheduler again
+  host.tiles.GridMoved();
+  EXPECT_FALSE(host.tiles.TakeQueued(g_holding[1]));
+  int n = 0;
+  for (int i = 0; i < 16; i++) n += host.tiles.Holds(job(i % 4, i / 4));
+  EXPECT_EQ(8, n);
+}
