@@ -71,7 +71,6 @@ void TileScheduler::Stop() {
   m_running = 0;
   for (TileWorkerSlot& w : m_workers) {
     w.jobX = w.jobY = -1;
-    w.queued = 0;
     if (w.thread) {
       ReleaseSemaphore(w.wake, 1, nullptr);
       // the worker detaches its client under the job lock
@@ -135,13 +134,10 @@ bool TileScheduler::AnyBusy() const {
 }
 
 bool TileScheduler::Holds(const TileJob& job) const {
-  for (const TileWorkerSlot& w : m_workers) {
-    if (!w.thread || w.idle) continue;
-    if (w.jobX == job.tx && w.jobY == job.ty && w.zoom == job.zoom && w.precache == job.precache) return true;
-    if (w.queued && w.nextEpoch == m_epoch && w.next.tx == job.tx && w.next.ty == job.ty &&
-        w.next.zoom == job.zoom && w.next.precache == job.precache)
+  for (const TileWorkerSlot& w : m_workers)
+    if (w.thread && !w.idle && w.jobX == job.tx && w.jobY == job.ty && w.zoom == job.zoom &&
+        w.precache == job.precache)
       return true;
-  }
   return false;
 }
 
@@ -170,30 +166,6 @@ int TileScheduler::HandOut(const TileJob& job) {
   return kTileHandedOut;
 }
 
-int TileScheduler::Queue(const TileJob& job) {
-  for (TileWorkerSlot& w : m_workers)
-    if (w.thread && !w.idle && w.jobX >= 0 && !(w.queued && w.nextEpoch == m_epoch)) {
-      w.next = job;
-      w.nextEpoch = m_epoch;
-      w.queued = 1;
-      return kTileHandedOut;
-    }
-  return kTileNoIdleWorker;
-}
-
-bool TileScheduler::TakeQueued(TileWorkerSlot* w) {
-  bool take = w->queued && w->nextEpoch == m_epoch && m_running && w->jobX >= 0;
-  w->queued = 0;
-  if (!take) return false;
-  w->serial = ++m_serial;
-  w->jobX = w->next.tx;
-  w->jobY = w->next.ty;
-  w->zoom = (uint8_t)w->next.zoom;
-  w->generation = w->next.generation;
-  w->precache = w->next.precache;
-  return true;
-}
-
 bool TileScheduler::JobCurrent(const TileJob& job) {
   return m_running && m_host->JobCurrent(job) && m_sources.Generation() == job.generation;
 }
@@ -217,7 +189,6 @@ bool VisitCell(void* p, int col, int row) {
   c->v->CellToTile(col, row, &tx, &ty);
   TileJob job = {(int)tx, (int)ty, c->v->zoom, c->s->Sources().Generation(), 0};
   int r = c->s->HandOut(job);
-  if (r == kTileNoIdleWorker) r = c->s->Queue(job);
   if (r == kTileNoIdleWorker) return false;
   if (r == kTileHandedOut) {
     if (c->flags & 2) state &= ~(c->mask << 8);
@@ -230,10 +201,9 @@ bool VisitCell(void* p, int col, int row) {
 
 int TileScheduler::Compose(int flags, const TileComposeArea& a) {
   TileJobGuard g(*this);
-  bool room = false;
-  for (TileWorkerSlot& w : m_workers)
-    room |= w.thread && (w.idle || (w.jobX >= 0 && !(w.queued && w.nextEpoch == m_epoch)));
-  if (!room || !m_running || m_sources.Changed() || m_sources.ActiveCount() == 0 || !m_grid.words) return -1;
+  bool idle = false;
+  for (TileWorkerSlot& w : m_workers) idle |= w.thread && w.idle;
+  if (!idle || !m_running || m_sources.Changed() || m_sources.ActiveCount() == 0 || !m_grid.words) return -1;
   const MapView& v = *a.view;
   int t = v.tileSize;
   int cx = (a.scrollX + a.clientW / 2) / t;

@@ -25,11 +25,6 @@ struct TileWorkerSlot {
   uint32_t serial;
   int jobX, jobY;       // (-1, -1) tells the worker to end
   uint8_t zoom, idle, generation, precache;
-  // The job it takes up when done, without a trip through the window's
-  // messages; void once the grid moves (nextEpoch no longer the epoch).
-  TileJob next;
-  LONG nextEpoch;
-  uint8_t queued;
 };
 
 // Holds the job lock for its scope (order: job lock, then the back buffer's).
@@ -93,15 +88,10 @@ class TileScheduler {
   // Gives the job to the highest-numbered idle worker unless a busy one
   // holds its tile.
   int HandOut(const TileJob& job);
-  // Queues a normal job behind a busy worker that has none queued (callers
-  // check Holds first): kTileHandedOut or kTileNoIdleWorker.
-  int Queue(const TileJob& job);
-  // Worker side: its queued job becomes its job, when still valid.
-  bool TakeQueued(TileWorkerSlot* slot);
   // ----
 
-  // The scheduler: missing cells to idle workers, then one queued behind
-  // each busy one, in a spiral from the centre of the client area (flag 1 the visible cells only, flag 2 retry
+  // The scheduler: missing cells to idle workers in a spiral from the
+  // centre of the client area (flag 1 the visible cells only, flag 2 retry
   // failed sources). Jobs handed out, -1 when it cannot run. Takes the lock.
   int Compose(int flags, const TileComposeArea& area);
 

@@ -251,11 +251,8 @@ void Worker::Run() {
   }
   // sources applied before the window ran have posted nothing yet
   if (m_sched->Running()) m_host->PostCompose(m_index);
-  bool queued = false;
   for (;;) {
-    // a queued job follows at once: no wait for the window's thread
-    if (!queued) WaitForSingleObject(m_slot->wake, INFINITE);
-    queued = false;
+    WaitForSingleObject(m_slot->wake, INFINITE);
     TileJob job;
     bool post = true;
     {
@@ -278,15 +275,11 @@ void Worker::Run() {
     if (post) DoJob(job);
     {
       TileJobGuard g(*m_sched);
-      queued = m_sched->TakeQueued(m_slot);
-      if (!queued) {
-        m_slot->idle = 1;
-        // done; a stop that came meanwhile keeps its mark
-        if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
-      }
+      m_slot->idle = 1;
+      // done; a stop that came meanwhile keeps its mark
+      if (m_slot->jobX != -1 || m_slot->jobY != -1) m_slot->jobX = m_slot->jobY = -2;
     }
-    // the window refills the queue on the same message as ever
-    if ((post || queued) && m_sched->Running()) {
+    if (post && m_sched->Running()) {
       if (m_ready)
         FlushReady(job, m_index);
       else
