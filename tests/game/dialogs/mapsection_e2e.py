@@ -387,9 +387,17 @@ def scenario_mapcache(work, srv, log):
         type_into(HEIGHT, "200")
         mark = quiet_log(log) - 1
         click(DLG, 1)
-        time.sleep(1.0)
+        # on a loaded machine the click is taken and the progress shown a
+        # second or more later: the dialog goes first, then the pre-caching
+        # shows its progress or asks the server; both must end
+        wait_gone("^%s$" % DLG, 60)
+        end = time.time() + 60
+        while (time.time() < end and not shown("^%s cachen$" % DLG)
+               and len(open(log).read().split("\n")) - 1 <= mark):
+            time.sleep(0.2)
         wait_gone("^%s cachen$" % DLG, 180)
-        time.sleep(0.5)
+        quiet_log(log)
+        check(not shown("^%s cachen$" % DLG), "the server quiet while pre-caching")
         check(not shown("^Warnung$") and not shown("^Fehler$"), "a message after pre-caching")
         p.close_ok()
     finally:
