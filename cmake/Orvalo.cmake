@@ -236,7 +236,7 @@ endmacro()
 # ----------------------------------------------------------------------- fuzz
 # orv_fuzz_target(name SOURCES ... DEPS ... [CORPUS dir]): a libFuzzer program
 # in the fuzz build; the test suite runs each for a short while on its corpus.
-set(ORV_FUZZ_SECONDS 10 CACHE STRING "seconds of each fuzz target in the test suite")
+set(ORV_FUZZ_SECONDS 5 CACHE STRING "seconds of each fuzz target in the test suite")
 function(orv_fuzz_target name)
   cmake_parse_arguments(A "" "CORPUS" "SOURCES;DEPS" ${ARGN})
   if(NOT ORV_FUZZ)
