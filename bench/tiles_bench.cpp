@@ -163,7 +163,8 @@ int StartServer() {
   int len = sizeof a;
   getsockname(ls, (sockaddr*)&a, &len);
   for (int i = 0; i < 8; i++)
-    CloseHandle(CreateThread(nullptr, 0x10000, Listen, (LPVOID)(uintptr_t)ls, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    CloseHandle(
+        CreateThread(nullptr, 0x10000, Listen, (LPVOID)(uintptr_t)ls, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   return ntohs(a.sin_port);
 }
 
