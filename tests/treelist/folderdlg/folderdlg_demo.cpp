@@ -19,12 +19,14 @@
 //   folderdlg_demo.exe OUTFILE droptarget LEFT
 //       a window "Ziel" taking OLE drops of CF_HDROP; the first path logged
 //   folderdlg_demo.exe OUTFILE drive LETTER MS
-//       defines drive LETTER (as C:\windows) for MS milliseconds, then removes it
+//       defines drive LETTER (as C:\windows) for MS milliseconds or until
+//       OUTFILE.stop exists, then removes it
 //   folderdlg_demo.exe OUTFILE copyfrom
 //       sends WM_COPY to the directory tree of another demo process and logs
 //       the clipboard's CF_HDROP path
 // While a window is up, OUTFILE.pos holds "name left top right bottom" lines:
-// the dialog's controls and their screen rectangles, and the colours.
+// the dialog's controls and their screen rectangles, the colours and the
+// active window's title.
 #include <windows.h>
 #include <shellapi.h>
 #include <ole2.h>
@@ -127,6 +129,9 @@ void WritePositions(HWND dlg) {
   }
   fprintf(f, "colors %06lx %06lx %06lx\n", (unsigned long)GetSysColor(COLOR_WINDOW),
           (unsigned long)GetSysColor(COLOR_HIGHLIGHT), (unsigned long)GetSysColor(COLOR_BTNFACE));
+  char active[256] = "";  // the window the keys go to: the dialog or a box over it
+  GetWindowTextA(GetActiveWindow(), active, sizeof active);
+  fprintf(f, "active %s\n", Hex(active).c_str());
   ClosePos(f);
 }
 
@@ -416,7 +421,12 @@ int RunDrive(const char* letter, int ms) {
   BOOL ok = DefineDosDeviceA(0, letter, "C:\\windows");
   fprintf(g_log, "defined %d\n", ok ? 1 : 0);
   fflush(g_log);
-  Sleep((DWORD)ms);
+  char stop[MAX_PATH + 8];
+  snprintf(stop, sizeof stop, "%s.stop", g_out);
+  for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < (DWORD)ms;) {
+    if (GetFileAttributesA(stop) != INVALID_FILE_ATTRIBUTES) break;
+    Sleep(50);
+  }
   DefineDosDeviceA(DDD_REMOVE_DEFINITION, letter, nullptr);
   return ok ? 0 : 1;
 }
