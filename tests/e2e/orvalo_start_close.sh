@@ -112,10 +112,14 @@ for want in "Select REG_DWORD 0x0" "Name00 REG_SZ WaterColor" "Server00 REG_SZ $
 done
 echo "$srv" | grep -q 'Name01' && fail "the built-in table was written at the first start"
 reg query 'HKCU\Software\Vexa\Orvalo\Layer' | grep -q . && fail "a layer table appeared at the first start"
-vals=$(reg query 'HKCU\Software\Vexa\Orvalo' | sed 's/^ *//; s/  */ /g')
+# read from an exported file: reg's output through a pipe lost a line once
+"$ORV_WINE_RUN" reg export 'HKCU\Software\Vexa\Orvalo' "Z:${work//\//\\}\\view.reg" /y \
+  </dev/null >/dev/null 2>&1 || fail "reg export"
+vals=$(iconv -f UTF-16 -t UTF-8 "$work/view.reg" | tr -d '\r' |
+  awk '/^\[/{top = ($0 == "[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]"); next} top')
 for v in WheelMode CoordMode ShowCoord ComPort OsmMenu OsmZoom OsmPosX OsmPosY; do
-  echo "$vals" | grep -q "^$v REG_DWORD " || fail "view value $v not written"
+  echo "$vals" | grep -q "^\"$v\"=dword:" || fail "view value $v not written"
 done
-echo "$vals" | grep -qx 'WheelMode REG_DWORD 0x1' || fail "WheelMode is not 1"
-echo "$vals" | grep -qx 'OsmZoom REG_DWORD 0x6' || fail "the start zoom is not held in 2..6"
+echo "$vals" | grep -qx '"WheelMode"=dword:00000001' || fail "WheelMode is not 1"
+echo "$vals" | grep -qx '"OsmZoom"=dword:00000006' || fail "the start zoom is not held in 2..6"
 echo "PASS"

@@ -116,9 +116,17 @@ class Host:
     def copied_text(self):
         self.click(600, 3)  # into the page, on no link
         subprocess.run(["xclip", "-selection", "clipboard", "-i", "/dev/null"])
-        self.key("ctrl+c")
-        out = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"],
-                             capture_output=True).stdout.decode("utf-8", "replace")
+        # Wine takes the emptied X clipboard into its own a moment later; when
+        # that lands after the copy, the copy is lost: a person presses again
+        out = ""
+        for _ in range(3):
+            self.key("ctrl+c")
+            for _ in range(15):
+                out = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"],
+                                     capture_output=True).stdout.decode("utf-8", "replace")
+                if out.strip():
+                    return "".join(out.split())
+                time.sleep(0.2)
         return "".join(out.split())
 
     def close(self):
