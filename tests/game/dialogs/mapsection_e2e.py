@@ -29,6 +29,7 @@ LAT_A, LON_A, WIDTH, HEIGHT, FIXED = 1009, 1013, 1039, 1041, 1065
 LAT_B, LON_B = 1018, 1020
 DLG = "Kartenauschnitt"
 ZOOM = 10
+DOUBLE_CLICK = 0.7  # seconds, above Windows' double-click time
 WORLD = 1 << 30
 
 
@@ -53,18 +54,34 @@ def control_rect(title, cid):
     return [int(v) for v in r.stdout.split()]
 
 
-def click(title, cid):
-    rect = None
+def controls(title):
+    """{id: [x, y, w, h]} of a window's controls on the screen."""
     for _ in range(25):
-        rect = control_rect(title, cid)
-        if rect:
-            break
+        r = wine(SPROBE, "rects", title)
+        rects = {}
+        for line in r.stdout.decode().split("\n"):
+            v = [int(a) for a in line.split()]
+            if len(v) == 5:
+                rects.setdefault(v[0], v[1:])
+        if r.returncode == 0 and rects:
+            return rects
         time.sleep(0.2)
-    check(rect, "control %d of '%s' not found" % (cid, title))
-    x, y, w, h = rect
-    mouse("mousemove", x + w // 2, y + h // 2)
-    mouse("click", 1)
-    time.sleep(0.3)
+    raise Failure("no controls in '%s'" % title)
+
+
+last_click = [0.0, None]
+
+
+def click(rects, cid):
+    # the program takes input in order: no wait before the next key or
+    # click, only a second click on the spot must not make a double click
+    check(cid in rects, "no control %d" % cid)
+    x, y, w, h = rects[cid]
+    spot = (x + w // 2, y + h // 2)
+    if last_click[1] == spot:
+        time.sleep(max(0.0, last_click[0] + DOUBLE_CLICK - time.time()))
+    mouse("mousemove", spot[0], spot[1], "click", 1)
+    last_click[:] = [time.time(), spot]
 
 
 def text_of(title, cid):
@@ -73,11 +90,22 @@ def text_of(title, cid):
     return r.stdout.decode("cp1252")
 
 
-def type_into(cid, text):
-    click(DLG, cid)
-    key("End", "shift+Home", delay=0.1)
+def text_when(cid, good, timeout=10):
+    """The dialog's text once good(text) holds, else the last one read: the
+    probe may ask before the typed keys are taken."""
+    end = time.time() + timeout
+    while True:
+        text = text_of(DLG, cid)
+        if good(text) or time.time() > end:
+            return text
+        time.sleep(0.1)
+
+
+def type_into(rects, cid, text):
+    click(rects, cid)
+    key("End", "shift+Home", delay=0)
     subprocess.run(["xdotool", "type", "--delay", "20", text])
-    key("Tab", delay=0.4)
+    key("Tab", delay=0)
 
 
 def shown(title):
@@ -102,39 +130,42 @@ def section(p, command, lat, lon, width, height, fixed=True):
     """Opens the dialog, types corner A and the size (or corner B), OK."""
     open_section(p, command)
     p.wait_window("^%s$" % DLG)
-    time.sleep(0.8)
+    c = controls(DLG)
     if fixed:
-        click(DLG, FIXED)
-        type_into(LAT_A, lat)
-        type_into(LON_A, lon)
-        type_into(WIDTH, str(width))
-        type_into(HEIGHT, str(height))
+        click(c, FIXED)
+        type_into(c, LAT_A, lat)
+        type_into(c, LON_A, lon)
+        type_into(c, WIDTH, str(width))
+        type_into(c, HEIGHT, str(height))
     else:
-        type_into(LAT_A, lat)
-        type_into(LON_A, lon)
-        type_into(LAT_B, width)
-        type_into(LON_B, height)
-    click(DLG, 1)
+        type_into(c, LAT_A, lat)
+        type_into(c, LON_A, lon)
+        type_into(c, LAT_B, width)
+        type_into(c, LON_B, height)
+    click(c, 1)
 
 
 def message(p, title):
-    """The texts of a message box; closes it with Return."""
+    """The texts of a message box; closes it with Return (a command posted
+    while it is up would run in its loop)."""
     p.wait_window("^%s$" % title)
-    time.sleep(0.3)
     r = wine(SPROBE, "texts", title)
-    texts = r.stdout.decode("cp1252")
-    key("Return", delay=0.6)
-    return texts
+    key("Return", delay=0)
+    wait_gone("^%s$" % title, 30)
+    return r.stdout.decode("cp1252")
 
 
 def save_as(p, path, prompt=False):
-    wid = p.wait_window("^%s speichern$" % DLG)
+    title = "^%s speichern$" % DLG
+    wid = p.wait_window(title)
     subprocess.run(["xdotool", "windowactivate", "--sync", str(wid)], capture_output=True)
-    time.sleep(0.4)
     subprocess.run(["xdotool", "type", "--delay", "20", "Z:" + path.replace("/", "\\")])
-    key("Return", delay=1.0)
-    if prompt:  # "replace the file?": yes
-        key("Return", delay=0.8)
+    key("Return", delay=0)
+    if prompt:  # "replace the file?" over the file dialog, of its title: yes
+        end = time.time() + 30
+        while time.time() < end and len(shown(title)) < 2:
+            time.sleep(0.1)
+        key("Return", delay=0)
 
 
 def wait_saved(path, timeout=120):
@@ -219,21 +250,29 @@ def scenario_mapexport(work, srv, log):
         # the pixel edits keep to 64..20000; 20000 wide is refused
         open_section(p, ID_SAVE)
         p.wait_window("^%s$" % DLG)
-        time.sleep(0.8)
+        c = controls(DLG)
         # typed corners 8°E 47°N and 9°E 46°N: the km readout against Vincenty
         for cid, text in ((LAT_A, "47"), (LON_A, "8"), (LAT_B, "46"), (LON_B, "9")):
-            type_into(cid, text)
-        km = text_of(DLG, 1028).split()
+            type_into(c, cid, text)
         want = (geo_reference.vincenty_inverse(8, 47, 9, 47), geo_reference.vincenty_inverse(8, 47, 8, 46))
-        check(len(km) == 8 and all(abs(float(km[i]) * 1000 - w) < w * 5e-4 for i, w in zip((2, 6), want)),
-              "km readout %r, want %.3f and %.3f km" % (" ".join(km), want[0] / 1000, want[1] / 1000))
-        click(DLG, FIXED)
-        type_into(WIDTH, "10")
-        check(text_of(DLG, WIDTH) == "64", "10 gave %r" % text_of(DLG, WIDTH))
-        type_into(WIDTH, "25000")
-        check(text_of(DLG, WIDTH) == "20000", "25000 gave %r" % text_of(DLG, WIDTH))
-        type_into(HEIGHT, "100")
-        click(DLG, 1)
+
+        def km_right(text):
+            km = text.split()
+            try:
+                return len(km) == 8 and all(abs(float(km[i]) * 1000 - w) < w * 5e-4 for i, w in zip((2, 6), want))
+            except ValueError:
+                return False
+        km = text_when(1028, km_right)
+        check(km_right(km), "km readout %r, want %.3f and %.3f km" % (km, want[0] / 1000, want[1] / 1000))
+        click(c, FIXED)
+        type_into(c, WIDTH, "10")
+        got = text_when(WIDTH, "64".__eq__)
+        check(got == "64", "10 gave %r" % got)
+        type_into(c, WIDTH, "25000")
+        got = text_when(WIDTH, "20000".__eq__)
+        check(got == "20000", "25000 gave %r" % got)
+        type_into(c, HEIGHT, "100")
+        click(c, 1)
         check("gr\xf6\xdfer als 18000 Pixel" in message(p, "Fehler"), "20000 x 100 was not refused")
 
         # 63 x 500 from typed corners
@@ -268,10 +307,9 @@ def scenario_mapexport(work, srv, log):
         # map: the picture starts at the north-west corner
         open_section(p, ID_SAVE)
         p.wait_window("^%s$" % DLG)
-        time.sleep(1.0)
-        mx, my, mw, mh = control_rect(DLG, 13398)
+        c = controls(DLG)
+        mx, my, mw, mh = c[13398]
         mouse("mousemove", mx + mw // 2 + 120, my + mh // 2 + 70)
-        time.sleep(0.3)
         e2e.drag([(mx + mw // 2 + 120 - 24 * i, my + mh // 2 + 70 - 14 * i) for i in range(1, 11)])
         time.sleep(0.5)
         px_text = text_of(DLG, 1030)
@@ -279,7 +317,7 @@ def scenario_mapexport(work, srv, log):
         check(len(nums) == 2 and nums[0] < 0 and nums[1] < 0, "pixel readout after the drag %r" % px_text)
         nw_lat, nw_lon = float(text_of(DLG, LAT_B).rstrip("\xb0")), float(text_of(DLG, LON_B).rstrip("\xb0"))
         dragged = os.path.join(work, "dragged.png")
-        click(DLG, 1)
+        click(c, 1)
         save_as(p, dragged)
         wait_saved(dragged)
         check(identify(dragged, "%w %h") == "%d %d" % (-nums[0], -nums[1]),
@@ -379,14 +417,14 @@ def scenario_mapcache(work, srv, log):
         open_section(p, ID_CACHE)
         check("fixierten Cache" in message(p, "Warnung"), "no warning about sources outside the fixed cache")
         p.wait_window("^%s$" % DLG)
-        time.sleep(0.8)
-        click(DLG, FIXED)
-        type_into(LAT_A, lat)
-        type_into(LON_A, lon)
-        type_into(WIDTH, "300")
-        type_into(HEIGHT, "200")
+        c = controls(DLG)
+        click(c, FIXED)
+        type_into(c, LAT_A, lat)
+        type_into(c, LON_A, lon)
+        type_into(c, WIDTH, "300")
+        type_into(c, HEIGHT, "200")
         mark = quiet_log(log) - 1
-        click(DLG, 1)
+        click(c, 1)
         # on a loaded machine the click is taken and the progress shown a
         # second or more later: the dialog goes first, then the pre-caching
         # shows its progress or asks the server; both must end

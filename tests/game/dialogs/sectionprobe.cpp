@@ -1,5 +1,7 @@
 // sectionprobe texts TITLE-PART   prints "id<TAB>text" of each child
-// The map-section test reads message boxes with it.
+// sectionprobe rects TITLE-PART   prints "id x y width height" of each
+//                                 child's client area in screen pixels
+// The map-section test reads message boxes and finds controls with it.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +18,16 @@ BOOL CALLBACK PrintChild(HWND wnd, LPARAM) {
   printf("%d\t%s\n", GetDlgCtrlID(wnd), text);
   return TRUE;
 }
+
+// hidden ones too: the fixed-size switch only swaps which edits are shown
+BOOL CALLBACK PrintRect(HWND wnd, LPARAM) {
+  RECT r;
+  GetClientRect(wnd, &r);
+  POINT p = {0, 0};
+  ClientToScreen(wnd, &p);
+  printf("%d %ld %ld %ld %ld\n", GetDlgCtrlID(wnd), p.x, p.y, r.right - r.left, r.bottom - r.top);
+  return TRUE;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -25,6 +37,12 @@ int main(int argc, char** argv) {
     EnumChildWindows(top, PrintChild, 0);
     return 0;
   }
-  fprintf(stderr, "usage: sectionprobe texts TITLE\n");
+  if (argc >= 3 && !strcmp(argv[1], "rects")) {
+    HWND top = e2e::FindTopWindow(argv[2]);
+    if (!top) return 1;
+    EnumChildWindows(top, PrintRect, 0);
+    return 0;
+  }
+  fprintf(stderr, "usage: sectionprobe texts|rects TITLE\n");
   return 2;
 }

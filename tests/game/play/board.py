@@ -77,3 +77,37 @@ def wait_star(g, players, row, timeout=60):
             return s
         time.sleep(0.3)
     return None
+
+
+def wait_post(x, y, timeout=60):
+    """Whether a board's post stands at the screen pixel (x, y): mostly one
+    dark grey (a ring may run behind it)."""
+    end = time.time() + timeout
+    while time.time() < end:
+        s = xshot.screenshot()
+        block = [pixel(s, x + dx, y + dy) for dx in range(6) for dy in range(0, 36, 3)]
+        grey = max(block, key=block.count)
+        if 3 * block.count(grey) >= 2 * len(block) and max(grey) < 160 and max(grey) - min(grey) < 8:
+            return True
+        time.sleep(0.3)
+    return False
+
+
+def wait_half_board(g, timeout=60):
+    """Whether the half-size board stands at the top left, below the player
+    boxes' row: the round's results are over."""
+    return wait_post(g.mx + 11, g.my + 60, timeout)
+
+
+def wait_counts(g, players, timeout=60):
+    """A screenshot once every row of the final board shows its count of
+    stars, drawn as its bar stops growing (None if not)."""
+    left, top = corner(g, players)
+    end = time.time() + timeout
+    while time.time() < end:
+        s = xshot.screenshot()
+        if all(len({pixel(s, x, top + 16 + 96 * i + y) for x in range(left + 760, left + 797)
+                    for y in range(24, 56, 8)}) > 1 for i in range(players)):
+            return s
+        time.sleep(0.3)
+    return None

@@ -12,10 +12,10 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from board import bar_lengths, click_geo, corner, distance, geo_pixel, run_end, wait_star  # noqa: E402
+from board import (bar_lengths, click_geo, corner, distance, geo_pixel, run_end, wait_counts,  # noqa: E402
+                   wait_half_board, wait_star)
 from gameplay import check, close, finish, start, xshot  # noqa: E402
 
 OFFSETS = [(40, -30), (-45, 35)]  # near the target: both bars long, the animation short
@@ -32,15 +32,13 @@ def pages(folder):
     return out
 
 
-def next_page(g, title, timeout=30):
-    """F5 until the page is there (it loads once the results are finished)."""
-    end = time.time() + timeout
-    while time.time() < end:
-        g.key("F5")
-        if g.title() == title:
-            return True
-        time.sleep(0.7)
-    return False
+def next_page(g, title, first=False):
+    """F5 once the results are over (F5 starts nothing before), the page's
+    name in the title."""
+    if not first:
+        wait_half_board(g)
+    g.key("F5", wait=0)
+    return g.wait_title(title, 10)
 
 
 def main():
@@ -53,16 +51,16 @@ def main():
     g = start(folder, [("GamersCount", 2), ("MaximalTime", 0)], args=["Z:" + folder.replace("/", "\\")])
     try:
         for k, (tgt, name) in enumerate(games[:-1]):
-            if not check(next_page(g, name), "game %d shows %r in the title: %r" % (k + 1, name, g.title())):
+            if not check(next_page(g, name, k == 0), "game %d shows %r in the title: %r" % (k + 1, name, g.title())):
                 break
-            g.key("F5")
+            g.turn_key("F5")
             tx, ty = geo_pixel(g, *tgt)
             dist = [0, 0]
             for turn in range(2):
                 player = (k + turn) % 2  # the first turn moves on by one player per game
                 px, py = tx + OFFSETS[player][0], ty + OFFSETS[player][1]
-                g.click(px, py)
-                g.key("F4")
+                g.click(px, py, wait=0)
+                g.turn_key("F4")
                 dist[player] = distance(tgt, *click_geo(g, px, py))
             want = bar_lengths(dist)
             winner = 0 if dist[0] <= dist[1] else 1
@@ -76,9 +74,8 @@ def main():
                                                                          dist[1] / 1000))
         check(next_page(g, "Ende"), "'FIN' ends the game: %r" % g.title())
         check(g.error(0.5) is None, "no error box on the way")
-        g.key("F5")
-        time.sleep(33)  # the longest final bar grows 6 px a tick
-        shot = xshot.screenshot()
+        g.key("F5", wait=0)
+        shot = wait_counts(g, 2, 90) or xshot.screenshot()  # the longest final bar grows 6 px a tick
         left, top = corner(g, 2)
         most = max(stars)
         want = [17 + 702 * s // most if most else 17 for s in stars]

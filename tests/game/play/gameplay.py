@@ -17,6 +17,7 @@ WINE_RUN = os.environ["ORV_WINE_RUN"]
 EXE = os.path.join(BIN, "game", "Orvalo.exe")
 CLOSER = os.path.join(BIN, "tests", "e2e", "postclose.exe")
 os.environ["DISPLAY"] = xshot.display()
+WIDTH, HEIGHT = 1590, 960  # the frame's size on the screen
 failures = []
 
 
@@ -29,10 +30,6 @@ def check(cond, what):
 
 def wine(*args):
     return subprocess.run([WINE_RUN, *args], capture_output=True, text=True, stdin=subprocess.DEVNULL)
-
-
-def option(name, kind, value):
-    wine("reg", "add", r"HKCU\Software\Vexa\Orvalo\GameOptions", "/v", name, "/t", kind, "/d", str(value), "/f")
 
 
 def page(folder, n, body):
@@ -51,6 +48,10 @@ def xdo(*args):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
 
 
+def pointer():
+    return xdo("getmouselocation").split()[:2]  # "x:.. y:.."
+
+
 class Game:
     def __init__(self, folder, args=()):
         self.proc = subprocess.Popen([WINE_RUN, EXE, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -65,24 +66,48 @@ class Game:
         # wide enough that the web window (1024 px, centred) leaves the
         # player boxes at the left free
         xdo("windowmove", self.win, "0", "0")
-        xdo("windowsize", self.win, "1590", "960")
-        time.sleep(1.5)
-        out = subprocess.run([WINE_RUN, GAMEWIN, "maprect"], capture_output=True, text=True).stdout.split()
-        self.mx, self.my, self.mw, self.mh = map(int, out)
+        xdo("windowsize", self.win, str(WIDTH), str(HEIGHT))
+        # the frame has taken the new size once the map spans its width
+        end = time.time() + 15
+        rect = self.map_rect()
+        while time.time() < end and not (WIDTH - 40 < rect[2] and rect[0] + rect[2] <= WIDTH):
+            time.sleep(0.1)
+            rect = self.map_rect()
+        self.mx, self.my, self.mw, self.mh = rect
+
+    def map_rect(self):
+        """The map's client area on the screen, once the frame holds it."""
+        for _ in range(100):
+            out = subprocess.run([WINE_RUN, GAMEWIN, "maprect"], capture_output=True, text=True).stdout.split()
+            if out:
+                return list(map(int, out))
+            time.sleep(0.1)
+        raise AssertionError("no map window")
 
     def title(self):
         return xdo("getwindowname", self.win)
 
-    def key(self, k):
+    def key(self, k, wait=0.6):
+        """A key to the frame. The program takes input in order, so a wait is
+        needed only before looking at what the key did (0 where a poll or
+        more input follows)."""
         xdo("windowactivate", "--sync", self.win)
         xdo("key", "--window", self.win, k)
-        time.sleep(0.6)
+        time.sleep(wait)
 
-    def click(self, x, y):
-        xdo("mousemove", str(self.mx + x), str(self.my + y))
-        time.sleep(0.2)
-        xdo("click", "1")
-        time.sleep(0.4)
+    def turn_key(self, k, timeout=10):
+        """A key that moves the turn on. The program nudges the pointer by a
+        pixel then: a pointer move sent before that would be undone, so this
+        waits for the nudge."""
+        before = pointer()
+        self.key(k, wait=0)
+        end = time.time() + timeout
+        while pointer() == before and time.time() < end:
+            time.sleep(0.02)
+
+    def click(self, x, y, wait=0.4):
+        xdo("mousemove", str(self.mx + x), str(self.my + y), "click", "1")
+        time.sleep(wait)
 
     def boxes(self):
         """The pixels inside the three player boxes, where the symbols go
@@ -99,14 +124,13 @@ class Game:
         now = self.boxes()
         return [i for i in range(3) if sum(a != b for a, b in zip(now[i], ref[i])) > 40]
 
-    def error(self, timeout=5):
+    def error(self, timeout=10):
         end = time.time() + timeout
         while time.time() < end:
             r = subprocess.run([WINE_RUN, GAMEWIN, "box", "Fehler"], capture_output=True, text=True, encoding="cp1252")
             if r.returncode == 0:
-                time.sleep(0.3)
                 return r.stdout.strip()
-            time.sleep(0.3)
+            time.sleep(0.1)
         return None
 
     def wait_title(self, want, timeout=25):
@@ -114,7 +138,7 @@ class Game:
         while time.time() < end:
             if self.title() == want:
                 return True
-            time.sleep(0.3)
+            time.sleep(0.1)
         return False
 
 
@@ -129,24 +153,33 @@ def make_folder(prefix, pages):
     return folder
 
 
+def reg_value(name, value):
+    if isinstance(value, int):
+        return '"%s"=dword:%08x' % (name, value)
+    return '"%s"="%s"' % (name, value.replace("\\", "\\\\"))
+
+
 def start(folder, options, values=(), args=()):
     """Orvalo.exe on a fresh registry: "GameOptions" values (name, value) as
     numbers, the folder as the info path, view values (name, value)."""
-    wine("reg", "delete", r"HKCU\Software\Vexa\Orvalo", "/f")
+    options = list(options)
+    if not args:
+        options.append(("HtmInfoPath", "Z:" + folder.replace("/", "\\")))
     # a tile server without tiles: the map stays blank, so that the game's
     # pixels can be measured whatever tiles the prefix holds
-    server = r"HKCU\Software\Vexa\Orvalo\Server"
-    for name, kind, value in [("Select", "REG_DWORD", 0), ("Name00", "REG_SZ", "Leer"),
-                              ("Server00", "REG_SZ", "127.0.0.1"), ("Path00", "REG_SZ", "leer/*.png"),
-                              ("ZoomMin00", "REG_SZ", "2"), ("ZoomMax00", "REG_SZ", "6"),
-                              ("Fixed00", "REG_DWORD", 1)]:
-        wine("reg", "add", server, "/v", name, "/t", kind, "/d", str(value), "/f")
-    for name, value in values:
-        wine("reg", "add", r"HKCU\Software\Vexa\Orvalo", "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
-    for name, value in options:
-        option(name, "REG_DWORD", value)
-    if not args:
-        option("HtmInfoPath", "REG_SZ", "Z:" + folder.replace("/", "\\"))
+    server = [("Select", 0), ("Name00", "Leer"), ("Server00", "127.0.0.1"), ("Path00", "leer/*.png"),
+              ("ZoomMin00", "2"), ("ZoomMax00", "6"), ("Fixed00", 1)]
+    key = "HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo"
+    lines = ["REGEDIT4", "", "[-%s]" % key, "", "[%s]" % key] + [reg_value(n, v) for n, v in values]
+    lines += ["", "[%s\\Server]" % key] + [reg_value(n, v) for n, v in server]
+    lines += ["", "[%s\\GameOptions]" % key] + [reg_value(n, v) for n, v in options]
+    # one regedit run instead of a Wine start per value
+    fd, path = tempfile.mkstemp(suffix=".reg")
+    with os.fdopen(fd, "w", encoding="cp1252") as f:
+        f.write("\n".join(lines) + "\n")
+    r = wine("regedit", "/S", "Z:" + path.replace("/", "\\"))
+    os.unlink(path)
+    assert r.returncode == 0, "regedit failed"
     return Game(folder, args)
 
 
