@@ -242,6 +242,16 @@ def save_shot(shot, path):
     subprocess.run(["convert", "-size", "%dx%d" % (sw, sh), "-depth", "8", "rgb:-", path], input=px)
 
 
+def value_when(read, good, timeout=10, every=0.1):
+    """read() once good(value) holds, else the last value read."""
+    end = time.time() + timeout
+    while True:
+        value = read()
+        if good(value) or time.time() > end:
+            return value
+        time.sleep(every)
+
+
 def wait_log(log, pred, timeout=20):
     end = time.time() + timeout
     while time.time() < end:

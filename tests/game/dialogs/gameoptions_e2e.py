@@ -67,12 +67,7 @@ def text_of(title, cid):
 
 def wait_text(title, cid, pred, timeout=10):
     """The control's text once pred holds (or the last one seen)."""
-    end = time.time() + timeout
-    while True:
-        t = text_of(title, cid)
-        if pred(t) or time.time() > end:
-            return t
-        time.sleep(0.2)
+    return e2e.value_when(lambda: text_of(title, cid), pred, timeout, 0.2)
 
 
 def shown(title):

@@ -93,12 +93,7 @@ def text_of(title, cid):
 def text_when(cid, good, timeout=10):
     """The dialog's text once good(text) holds, else the last one read: the
     probe may ask before the typed keys are taken."""
-    end = time.time() + timeout
-    while True:
-        text = text_of(DLG, cid)
-        if good(text) or time.time() > end:
-            return text
-        time.sleep(0.1)
+    return e2e.value_when(lambda: text_of(DLG, cid), good, timeout)
 
 
 def type_into(rects, cid, text):
