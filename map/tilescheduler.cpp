@@ -27,7 +27,7 @@ TileScheduler::TileScheduler(TileHost* host)
   memset(m_workers, 0, sizeof m_workers);
   for (TileWorkerSlot& w : m_workers) {
     w.owner = this;
-    w.wake = CreateSemaphoreA(nullptr, 0, 0x7F000000, nullptr);
+    InitializeConditionVariable(&w.wake);
   }
 }
 
@@ -35,8 +35,6 @@ TileScheduler::~TileScheduler() {
   Stop();
   WaitEnded();
   free(m_grid.words);
-  for (TileWorkerSlot& w : m_workers)
-    if (w.wake) CloseHandle(w.wake);
   if (m_allStopped) CloseHandle(m_allStopped);
   if (m_precacheDone) CloseHandle(m_precacheDone);
   DeleteCriticalSection(&m_lock);
@@ -56,6 +54,7 @@ void TileScheduler::Start() {
   if (!m_proc) return;
   for (TileWorkerSlot& w : m_workers) {
     w.idle = 1;
+    w.jobX = w.jobY = -2;  // a stop before this start is over
     InterlockedIncrement(&m_runningWorkers);
     w.thread = CreateThread(nullptr, 0x20000, m_proc, &w, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!w.thread) {
@@ -72,7 +71,7 @@ void TileScheduler::Stop() {
   for (TileWorkerSlot& w : m_workers) {
     w.jobX = w.jobY = -1;
     if (w.thread) {
-      ReleaseSemaphore(w.wake, 1, nullptr);
+      WakeConditionVariable(&w.wake);
       // the worker detaches its client under the job lock
       if (w.client) w.client->Abort();
     }
@@ -109,6 +108,11 @@ bool TileScheduler::HasWorkers() const {
 void TileScheduler::WorkerEnded() {
   // the owner may go as soon as this count reaches 0: nothing after it
   if (InterlockedDecrement(&m_runningWorkers) == 0) ReleaseSemaphore(m_allStopped, 1, nullptr);
+}
+
+void TileScheduler::WaitForJob(TileWorkerSlot* slot) {
+  while (m_running && slot->idle && !(slot->jobX == -1 && slot->jobY == -1))
+    SleepConditionVariableCS(&slot->wake, &m_lock, INFINITE);
 }
 
 void TileScheduler::ResizeGrid(int cols, int rows) {
@@ -162,7 +166,7 @@ int TileScheduler::HandOut(const TileJob& job) {
   idle->generation = job.generation;
   idle->precache = job.precache;
   idle->idle = 0;
-  ReleaseSemaphore(idle->wake, 1, nullptr);
+  WakeConditionVariable(&idle->wake);
   return kTileHandedOut;
 }
 

@@ -21,7 +21,9 @@ struct TileWorkerSlot {
   HANDLE thread;
   TileScheduler* owner;
   CHttpClient* client;  // present while the thread runs
-  HANDLE wake;          // taken at construction: the worker blocks until released
+  // the worker sleeps on it under the job lock while idle: a condition
+  // variable waits in the process, a kernel object through the wineserver
+  CONDITION_VARIABLE wake;
   uint32_t serial;
   int jobX, jobY;       // (-1, -1) tells the worker to end
   uint8_t zoom, idle, generation, precache;
@@ -111,6 +113,8 @@ class TileScheduler {
   int SlotIndex(const TileWorkerSlot* slot) const { return (int)(slot - m_workers); }
   // Called last by a worker thread on its way out.
   void WorkerEnded();
+  // Job lock held: sleeps until the slot has a job or is told to end.
+  void WaitForJob(TileWorkerSlot* slot);
 
  private:
   friend class TileJobGuard;

@@ -252,11 +252,11 @@ void Worker::Run() {
   // sources applied before the window ran have posted nothing yet
   if (m_sched->Running()) m_host->PostCompose(m_index);
   for (;;) {
-    WaitForSingleObject(m_slot->wake, INFINITE);
     TileJob job;
     bool post = true;
     {
       TileJobGuard g(*m_sched);
+      m_sched->WaitForJob(m_slot);
       if (!m_sched->Running() || (m_slot->jobX == -1 && m_slot->jobY == -1)) {
         m_slot->idle = 0;
         m_slot->client = nullptr;  // no abort reaches it any more

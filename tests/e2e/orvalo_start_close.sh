@@ -4,7 +4,7 @@
 # the registry key the program keeps its settings in.
 set -uo pipefail
 : "${ORV_WINE_RUN:?}" "${ORV_BINARY_DIR:?}"
-export DISPLAY=$(cat "$ORV_BINARY_DIR/wine/display")
+export DISPLAY=$(cat "${ORV_WINE_STATE:-$ORV_BINARY_DIR/wine}/display")
 exe="$ORV_BINARY_DIR/game/Orvalo.exe"
 closer="$ORV_BINARY_DIR/tests/e2e/postclose.exe"
 work=$(mktemp -d); trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill $pid 2>/dev/null' EXIT

@@ -18,7 +18,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "map"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import geo_reference  # noqa: E402
 import tileserver  # noqa: E402
-from xshot import screenshot  # noqa: E402
+from xshot import display, screenshot, wine_state  # noqa: E402
 
 BUILD = os.environ["ORV_BINARY_DIR"]
 SOURCE = os.environ["ORV_SOURCE_DIR"]
@@ -26,8 +26,8 @@ WINE_RUN = os.environ["ORV_WINE_RUN"]
 EXE = os.path.join(BUILD, "game", "Orvalo.exe")
 POSTCLOSE = os.path.join(BUILD, "tests", "e2e", "postclose.exe")
 WININFO = os.path.join(BUILD, "tests", "e2e", "wininfo.exe")
-DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
-PREFIX = os.path.join(BUILD, "wine", "prefix")
+DISPLAY = display()
+PREFIX = os.path.join(wine_state(), "prefix")
 KEY = r"HKCU\Software\Vexa\Orvalo"
 TITLE = "Orvalo"
 MAP_ID = 31973

@@ -5,7 +5,7 @@
 # arrive as Windows-1252.
 set -uo pipefail
 : "${ORV_WINE_RUN:?}" "${ORV_BINARY_DIR:?}"
-export DISPLAY=$(cat "$ORV_BINARY_DIR/wine/display")
+export DISPLAY=$(cat "${ORV_WINE_STATE:-$ORV_BINARY_DIR/wine}/display")
 exe="$ORV_BINARY_DIR/tests/framework/modeless_demo.exe"
 closer="$ORV_BINARY_DIR/tests/e2e/postclose.exe"
 work=$(mktemp -d); trap 'rm -rf "$work"; [ -n "${pid:-}" ] && kill $pid 2>/dev/null' EXIT

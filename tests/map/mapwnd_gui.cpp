@@ -38,9 +38,10 @@ DWORD WINAPI SlowWorker(void* arg) {
   TileWorkerSlot* slot = (TileWorkerSlot*)arg;
   TileScheduler* tiles = slot->owner;
   for (;;) {
-    WaitForSingleObject(slot->wake, INFINITE);
     TileJobGuard g(*tiles);
+    tiles->WaitForJob(slot);
     if (slot->jobX == -1) break;
+    slot->idle = 1;  // no job is done here
   }
   Sleep(300);
   InterlockedIncrement(&g_workersEnded);

@@ -10,12 +10,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xshot import lon_of, screenshot, world_x, world_y  # noqa: E402
+from xshot import display, lon_of, screenshot, world_x, world_y  # noqa: E402
 
 EXE = sys.argv[1]
-BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
-DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
+DISPLAY = display()
 BG = (0xE0, 0xE0, 0xE0)
 
 

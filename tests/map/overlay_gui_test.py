@@ -14,13 +14,12 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from geo_reference import vincenty_inverse  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xshot import lat_of, lon_of, screenshot, world_x  # noqa: E402
+from xshot import display, lat_of, lon_of, screenshot, world_x  # noqa: E402
 from xshot import world_y as _world_y  # noqa: E402
 
 EXE = sys.argv[1]
-BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
-DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
+DISPLAY = display()
 ENV = dict(os.environ, DISPLAY=DISPLAY)
 BG = (0xE0, 0xE0, 0xE0)
 PIN = (0xE0, 0x30, 0x20)      # the built-in marker's head and tip

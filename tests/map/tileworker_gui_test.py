@@ -14,12 +14,11 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tileserver  # noqa: E402
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xshot import screenshot  # noqa: E402
+from xshot import display, screenshot  # noqa: E402
 
 EXE = sys.argv[1]
-BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
-DISPLAY = open(os.path.join(BUILD, "wine", "display")).read().strip()
+DISPLAY = display()
 
 
 def check(state, shot, errors, name):

@@ -207,11 +207,12 @@ std::vector<HandedJob> g_handed;  // under the job lock
 
 DWORD WINAPI RecordJobs(LPVOID p) {
   TileWorkerSlot* w = (TileWorkerSlot*)p;
-  for (;;) {
-    WaitForSingleObject(w->wake, INFINITE);
+  for (uint32_t last = 0;; Sleep(5)) {
     TileJobGuard g(*w->owner);
+    w->owner->WaitForJob(w);
     if (w->jobX == -1 && w->jobY == -1) break;
-    g_handed.push_back({w->serial, w->jobX, w->jobY});
+    if (w->serial != last) g_handed.push_back({w->serial, w->jobX, w->jobY});
+    last = w->serial;
   }
   w->owner->WorkerEnded();
   return 0;

@@ -6,9 +6,15 @@ import os
 import subprocess
 
 
+def wine_state():
+    """The folder of the Wine fixture: prefix, display, sound switch (a
+    second one when the window tests run on two displays)."""
+    return os.environ.get("ORV_WINE_STATE") or os.path.join(os.environ["ORV_BINARY_DIR"], "wine")
+
+
 def display():
     """The private X display of the build's Wine fixture."""
-    return open(os.path.join(os.environ["ORV_BINARY_DIR"], "wine", "display")).read().strip()
+    return open(os.path.join(wine_state(), "display")).read().strip()
 
 
 def read_ppm(data):

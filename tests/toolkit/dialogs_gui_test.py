@@ -8,10 +8,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.environ["ORV_SOURCE_DIR"], "tests", "support"))
+import xshot  # noqa: E402
+
 EXE = sys.argv[1]
-BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
-ENV = dict(os.environ, DISPLAY=open(os.path.join(BUILD, "wine", "display")).read().strip())
+ENV = dict(os.environ, DISPLAY=xshot.display())
 
 
 def xdo(*args):

@@ -3,7 +3,7 @@
 # (HKCU ThemeManager ThemeActive = "0"), and puts the value back afterwards.
 set -u
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
-state="$ORV_BINARY_DIR/wine"
+state="${ORV_WINE_STATE:-$ORV_BINARY_DIR/wine}"
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all
 old=$(wine reg query "$key" /v ThemeActive 2>/dev/null | tr -d '\r' | awk '/ThemeActive/ {print $3}')
 wine reg add "$key" /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1

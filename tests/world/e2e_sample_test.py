@@ -135,7 +135,7 @@ def main():
     exe, closer = sys.argv[1], sys.argv[2]
     with open(os.path.join(os.environ["ORV_SOURCE_DIR"], "game", "tileserver_defaults.h"), encoding="utf-8") as f:
         host = cachepath.first_start_host(f.read())
-    fixed = os.path.join(BUILD, "wine", "prefix", "drive_c", "Temp", "OsmFixed", cachepath.host_folder(host),
+    fixed = os.path.join(xshot.wine_state(), "prefix", "drive_c", "Temp", "OsmFixed", cachepath.host_folder(host),
                          "watercolor")
     assert os.path.isfile(os.path.join(fixed, "6", "34", "22.jpg")), "no world map in the prefix: " + fixed
     sample = os.path.join(BUILD, "sample-game")

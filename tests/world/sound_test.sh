@@ -4,7 +4,8 @@
 set -euo pipefail
 build=$ORV_BINARY_DIR
 envs="$ORV_SOURCE_DIR/scripts/wine-env"
-export WINEPREFIX="$build/wine/prefix" WINEDEBUG=-all
+state="${ORV_WINE_STATE:-$build/wine}"
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all
 audio() { wine reg query 'HKCU\Software\Wine\Drivers' /v Audio </dev/null 2>/dev/null | tr -d '\r' | grep -E '^ +Audio +REG_SZ'; }
 fail() { echo "FAIL: $*" >&2; "$envs" sound off "$build"; exit 1; }
 
@@ -12,7 +13,7 @@ fail() { echo "FAIL: $*" >&2; "$envs" sound off "$build"; exit 1; }
 [ -z "$(audio | awk '{print $3}')" ] || fail "the test prefix names an audio driver: $(audio)"
 "$envs" sound on "$build"
 [ -z "$(audio)" ] || fail "sound on left the driver value: $(audio)"
-[ -f "$build/wine/sound" ] || fail "sound on left no mark for wine-run"
+[ -f "$state/sound" ] || fail "sound on left no mark for wine-run"
 "$envs" sound off "$build"
-[ -n "$(audio)" ] && [ ! -e "$build/wine/sound" ] || fail "sound off did not silence the prefix"
+[ -n "$(audio)" ] && [ ! -e "$state/sound" ] || fail "sound off did not silence the prefix"
 echo "sound: silent, on, silent"

@@ -21,6 +21,7 @@ EXE = sys.argv[1]
 BUILD = os.environ["ORV_BINARY_DIR"]
 WINE_RUN = os.environ["ORV_WINE_RUN"]
 ENV = dict(os.environ, DISPLAY=xshot.display())
+PREFIX = os.path.join(xshot.wine_state(), "prefix")
 ROOT = fixture.build(os.path.join(os.getcwd(), "folderdlg_tree"))
 # each demo's files in a folder of their own below one that stays collapsed in
 # the trees shown: new folders beside the fixture would move its rows under the mouse
@@ -32,7 +33,7 @@ WROOT = fixture.wine_path(ROOT)
 # window it hides, so the demo's windows are left unmanaged
 subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\" + os.path.basename(EXE) + "\\X11 Driver",
                 "/v", "Managed", "/d", "N", "/f"], capture_output=True,
-               env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"))
+               env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all"))
 errors = []
 
 
@@ -438,7 +439,7 @@ def network_share():
     for sub in (("sub", "deep", "inner"), ("sub", "deep", "zweig"), ("sub", "other"), ("oben",), ("leer",)):
         os.makedirs(os.path.join(share, *sub), exist_ok=True)
     open(os.path.join(share, "leer", "datei.txt"), "w").close()  # files only: no subfolder
-    unc = os.path.join(BUILD, "wine", "prefix", "dosdevices", "unc", "srv")
+    unc = os.path.join(PREFIX, "dosdevices", "unc", "srv")
     os.makedirs(unc, exist_ok=True)
     link = os.path.join(unc, "share")
     if not os.path.islink(link):
@@ -583,7 +584,7 @@ def test_anchors_and_saved_rectangle():
 
 def reg_export(key):
     f = os.path.join(tempfile.mkdtemp(dir=RUNS), "r.reg")
-    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all")
     subprocess.run(["wine", "reg", "export", key, "Z:" + f.replace("/", "\\"), "/y"], env=env,
                    capture_output=True)
     if not os.path.exists(f):
@@ -614,7 +615,7 @@ def reg_values(text, key_tail):
 
 def delete_tree_mode():
     subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Vexa\Common", "/v", "PathDlgTreeMode", "/f"],
-                   env=dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all"),
+                   env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all"),
                    capture_output=True)
 
 
@@ -653,7 +654,7 @@ def test_stored_list_with_junk_loads_cleanly():
            f'"ListLast"=hex(7):{hexdata}\r\n')
     f = os.path.join(tempfile.mkdtemp(dir=RUNS), "in.reg")
     open(f, "wb").write(b"\xff\xfe" + reg.encode("utf-16-le"))
-    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all")
     subprocess.run(["wine", "reg", "import", "Z:" + f.replace("/", "\\")], env=env, capture_output=True)
     d = Demo("pathdlg", 1, "#Software\\Vexa\\Stored\\List", WDEEP)
     wait_listed(d, "l11")
@@ -767,7 +768,7 @@ def visual_styles(on):
     """Wine's prefix comes with its "Light" style on; the processes started
     inside see it on or off, and the value is put back afterwards."""
     key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager"
-    env = dict(os.environ, WINEPREFIX=os.path.join(BUILD, "wine", "prefix"), WINEDEBUG="-all")
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all")
     q = subprocess.run(["wine", "reg", "query", key, "/v", "ThemeActive"], env=env, capture_output=True).stdout
     old = [l.split()[-1] for l in q.decode(errors="replace").splitlines() if "ThemeActive" in l]
     reg = lambda *a: subprocess.run(["wine", "reg", *a, "/f"], env=env, capture_output=True)  # noqa: E731
