@@ -113,7 +113,8 @@ class TileScheduler {
   int SlotIndex(const TileWorkerSlot* slot) const { return (int)(slot - m_workers); }
   // Called last by a worker thread on its way out.
   void WorkerEnded();
-  // Job lock held: sleeps until the slot has a job or is told to end.
+  // Job lock held: sleeps until the slot has a job or is told to end (the
+  // slot is not idle, or the workers stop).
   void WaitForJob(TileWorkerSlot* slot);
 
  private:

@@ -262,8 +262,6 @@ void Worker::Run() {
         m_slot->client = nullptr;  // no abort reaches it any more
         break;
       }
-      // woken without a job (a stop that came and went): wait again
-      if (m_slot->idle) continue;
       job.tx = m_slot->jobX;
       job.ty = m_slot->jobY;
       job.zoom = m_slot->zoom;
