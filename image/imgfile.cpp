@@ -101,19 +101,22 @@ int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comme
   if (!writer) return -2;
   if (picture.IsEmpty()) return -4;
   auto stopped = [cancel] { return cancel && *cancel; };
+  // a file that cannot be created is no writer's failure
+  bool created = false;
   try {
     // the temporary goes with `file` unless committed
     ImgReplaceFile file;
     file.Open(fileName);
+    created = true;
     CancelSink sink(file, cancel);
     writer->m_comment = comment;
     writer->Encode(picture, sink);
     if (stopped()) return kImgSaveCancelled;
     file.Commit();
   } catch (const EGraphicsException&) {
-    return stopped() ? kImgSaveCancelled : -1;
+    return stopped() ? kImgSaveCancelled : created ? -1 : -4;
   } catch (const std::exception&) {
-    return stopped() ? kImgSaveCancelled : -1;
+    return stopped() ? kImgSaveCancelled : created ? -1 : -4;
   }
   return 0;
 }

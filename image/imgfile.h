@@ -13,18 +13,23 @@ class CPicture;
 constexpr int64_t kImgMaxDecodePixels = int64_t(1) << 26;  // 64 Mpixel, 256 MiB at 32 bits
 constexpr int kImgMaxDecodeSide = 32767;
 
-// Decodes PNG, JPEG, GIF, TIFF or EPS data (told by content) into picture.
-// 0 done; -1 damaged or truncated data; -2 not a format the library reads;
-// -3 too large or out of memory; -4 bad arguments or another failure. On
-// failure the picture is left as it was. flags: none defined, pass 0.
+// Decodes PNG, JPEG, GIF, TIFF, EPS, BMP, PNM, XPM, ICO/CUR or XWD data
+// (told by content) into picture. 0 done; -1 damaged or truncated data; -2
+// not a format the library reads; -3 too large or out of memory; -4 bad
+// arguments or another failure. On failure the picture is left as it was.
+// flags: none defined, pass 0.
 int ImgLoadMemory(const void* data, size_t size, CPicture& picture, unsigned flags = 0);
 
 // Saves by the file name's extension (".png"; ".jpg", ".jpeg", ".jpe";
-// ".gif"; ".tif", ".tiff"; ".eps", ".epsf") with comment text (PNG: a
+// ".gif"; ".tif", ".tiff"; ".eps", ".epsf"; ".bmp", ".dib"; ".ico"; ".cur";
+// ".pbm", ".pgm", ".ppm", ".pnm"; ".xpm"; ".xwd") with comment text (PNG: a
 // "Comment" text chunk; JPEG: a COM marker; GIF: a comment extension; TIFF:
-// ImageDescription; EPS: %%Title:) when not null or empty. The file is written under a temporary name beside it and
-// renamed into place, so a failure leaves an existing file as it was.
-// 0 done; -1 a writer failed; -2 unknown extension; -4 other failure.
+// ImageDescription; EPS: %%Title:; PNM: "#" lines; XPM: a C comment; XWD: the
+// window name; BMP, ICO and CUR keep none) when not null or empty. The file
+// is written under a temporary name beside it and renamed into place, so a
+// failure leaves an existing file as it was.
+// 0 done; -1 a writer failed or the file could not be put in place; -2
+// unknown extension; -4 the file cannot be created, or another failure.
 int ImgSaveFile(const char* fileName, const CPicture& picture, const char* comment = nullptr);
 // The same, stopped from another thread: once *cancel is nonzero the writer's
 // output fails, the temporary is removed and an existing file stays.

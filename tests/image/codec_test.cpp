@@ -394,7 +394,7 @@ TEST(ImageSave, FailureKeepsTheExistingFile) {
   ASSERT_TRUE(small.Create(24, 4, 4, 0xFF0000));
   EXPECT_EQ(ImgSaveFile((dir + "/map.tlsp").c_str(), small, nullptr), -2);  // the sequence format is not written
   EXPECT_EQ(ImgSaveFile((dir + "/noext").c_str(), small, nullptr), -2);
-  EXPECT_EQ(ImgSaveFile((dir + "/missing/x.png").c_str(), small, nullptr), -1);
+  EXPECT_EQ(ImgSaveFile((dir + "/missing/x.png").c_str(), small, nullptr), -4);  // cannot be created
   EXPECT_EQ(imgtest::ListDir(dir).size(), 1u);
 
   // a successful save replaces the old file and leaves nothing else
