@@ -98,7 +98,8 @@ void ImgDecodeGif(const uint8_t* data, size_t size, CPicture& out) {
   ImgCheckSides(w, h, "GIF");
   ImgCheckSides(imgW ? imgW : 1, imgH ? imgH : 1, "GIF");
   const int minBits = r.Byte();
-  if (minBits < 1 || minBits > 8) throw EGraphicsDataError("GIF: bad code size");  // pixels are bytes
+  // above 8 only wastes bits, but encoders write it; the first codes must fit 12 bits
+  if (minBits < 1 || minBits > 11) throw EGraphicsDataError("GIF: bad code size");
   // the image data's sub-blocks joined
   size_t dataStart = r.pos, dataBytes = 0;
   for (;;) {

@@ -13,7 +13,7 @@ constexpr unsigned kHashSize = 8192;  // power of two above the table
 }  // namespace
 
 size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
-  if (minBits < 1 || minBits > 8) throw EGraphicsDataError("LZW: bad code size");
+  if (minBits < 1 || minBits > 11) throw EGraphicsDataError("LZW: bad code size");
   const bool tiff = kind == ImgLzwKind::Tiff;
   const unsigned clear = 1u << minBits, eoi = clear + 1;
   // Every string of the table is already in the output: a code's string is
@@ -57,6 +57,7 @@ size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSi
     size_t n;
     uint8_t* o = out + done;
     if (code < clear) {
+      if (code > 0xFF) throw EGraphicsDataError("LZW: pixel value past a byte");
       n = 1;
       *o = static_cast<uint8_t>(code);
     } else if (code < next) {

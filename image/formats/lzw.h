@@ -12,7 +12,8 @@ enum class ImgLzwKind { Gif, Tiff };
 
 // Decodes until out holds outSize bytes, the end code, or the input ends;
 // returns the bytes produced. Throws EGraphicsDataError on a code past the
-// next free one. minBits: GIF's minimum code size (1..8); TIFF uses 8.
+// next free one or a literal code above 255. minBits: GIF's minimum code
+// size (1..11); TIFF uses 8.
 size_t ImgLzwDecode(ImgLzwKind kind, int minBits, const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize);
 
 // Streams symbols in, codes out through a sink (in blocks of up to 255

@@ -17,7 +17,7 @@
 namespace {
 
 enum : unsigned {
-  kWidth = 256, kHeight = 257, kBits = 258, kCompression = 259, kPhotometric = 262, kStripOffsets = 273,
+  kWidth = 256, kHeight = 257, kBits = 258, kCompression = 259, kPhotometric = 262, kFillOrder = 266, kStripOffsets = 273,
   kSamples = 277, kRowsPerStrip = 278, kStripBytes = 279, kPlanar = 284, kPredictor = 317, kColorMap = 320,
   kTileWidth = 322, kTileLength = 323, kTileOffsets = 324, kTileBytes = 325, kExtraSamples = 338,
   kSampleFormat = 339, kJpegTables = 347
@@ -105,6 +105,20 @@ class TiffFile {
   }
 };
 
+// Each byte with its bits in reverse order.
+struct MirrorTable {
+  uint8_t v[256];
+  MirrorTable() {
+    for (int i = 0; i < 256; ++i) {
+      int r = 0;
+      for (int b = 0; b < 8; ++b) r |= (i >> b & 1) << (7 - b);
+      v[i] = static_cast<uint8_t>(r);
+    }
+  }
+  uint8_t operator[](uint8_t i) const { return v[i]; }
+};
+const MirrorTable kMirrored;
+
 void UnpackBits(const uint8_t* in, size_t n, uint8_t* out, size_t outSize) {
   size_t i = 0, o = 0;
   while (o < outSize) {
@@ -153,6 +167,7 @@ struct Layout {
   int64_t w, h;
   int bits, spp, colours, planar, photometric, compression, predictor;
   bool alpha, associated;
+  const uint32_t* palette;  // colour map of a palette picture with alpha
   int outBits;
   bool directIndex;  // grey/palette samples go in as indices
 };
@@ -211,8 +226,12 @@ void Place(const Layout& L, CPicture& pic, const uint8_t* seg, size_t rowBytes, 
         s[i] = v;
       }
     }
+    // other depths through 16 bits (rounded) and down to 8 (truncated), as
+    // ImageMagick reads them
     auto to8 = [&](uint32_t v) -> uint32_t {
-      return L.bits == 16 ? v >> 8 : L.bits == 8 ? v : (v * 255 + maxv / 2) / maxv;
+      return L.bits == 16 ? v >> 8
+             : L.bits == 8 ? v
+                           : static_cast<uint32_t>((uint64_t(v) * 131070 + maxv) / (uint64_t(2) * maxv) / 257);
     };
     if (L.outBits <= 8) {
       for (int64_t x = 0; x < n; ++x) {
@@ -231,7 +250,10 @@ void Place(const Layout& L, CPicture& pic, const uint8_t* seg, size_t rowBytes, 
       for (int k = 0; k < sppSeg; ++k) {
         const int channel = L.planar == 2 ? plane : k;
         uint32_t v = to8(s[x * sppSeg + k]);
-        if (channel < L.colours) {
+        if (channel < L.colours && L.palette) {
+          const uint32_t c = L.palette[s[x * sppSeg + k] & 0xFF];
+          d[0] = static_cast<uint8_t>(c), d[1] = static_cast<uint8_t>(c >> 8), d[2] = static_cast<uint8_t>(c >> 16);
+        } else if (channel < L.colours) {
           if (L.photometric == 0) v = 255 - v;
           if (L.colours == 1)
             d[0] = d[1] = d[2] = static_cast<uint8_t>(v);
@@ -342,7 +364,8 @@ void ImgDecodeTiff(const uint8_t* data, size_t size, CPicture& out) {
   // the palette: colour map, or greys (inverted for MinIsWhite)
   uint32_t palette[256];
   for (int i = 0; i < 256; ++i) palette[i] = 0xFF000000u;
-  if (L.outBits <= 8) {
+  L.palette = L.alpha && L.photometric == 3 ? palette : nullptr;
+  if (L.outBits <= 8 || L.palette) {
     if (L.photometric == 3) {
       const uint64_t n = uint64_t(1) << L.bits;
       std::vector<uint64_t> map = f.Values(kColorMap, 3 * n);
@@ -388,8 +411,14 @@ void ImgDecodeTiff(const uint8_t* data, size_t size, CPicture& out) {
   const size_t rowBytes = static_cast<size_t>(rowBytes64);
   const size_t segBytes = rowBytes * static_cast<size_t>(segH);
   const int64_t ratio = L.compression == 1 ? 1 : L.compression == 32773 ? 64 : L.compression == 5 ? 2731 : 1032;
-  if (L.compression != 7)
-    ImgCheckExpansion(static_cast<int64_t>(segBytes) * static_cast<int64_t>(segments), size, ratio, "TIFF");
+  // a last strip holds only the rows left; tiles are whole
+  const int64_t rawBytes = tiled ? static_cast<int64_t>(segBytes) * static_cast<int64_t>(segments)
+                                 : rowBytes64 * L.h * planes;
+  if (L.compression != 7) ImgCheckExpansion(rawBytes, size, ratio, "TIFF");
+  // bits filled from the lowest: every data byte mirrored before decoding
+  // (JPEG data keeps its own order)
+  const bool mirrored = f.Get(kFillOrder, 1) == 2 && L.compression != 7;
+  std::vector<uint8_t> mirror;
   std::vector<uint8_t> jpegTables;
   if (L.compression == 7)
     if (const Entry* t = f.Find(kJpegTables))
@@ -407,6 +436,11 @@ void ImgDecodeTiff(const uint8_t* data, size_t size, CPicture& out) {
         const uint64_t i = static_cast<uint64_t>(plane) * across * down + ty * across + tx;
         const uint8_t* in = data + offsets[i];
         const size_t n = static_cast<size_t>(counts[i]);
+        if (mirrored) {
+          mirror.resize(n);
+          for (size_t k = 0; k < n; ++k) mirror[k] = kMirrored[in[k]];
+          in = mirror.data();
+        }
         const int64_t x0 = tx * segW, y0 = ty * segH;
         // a strip's last rows may be missing from the data
         const int64_t rows = tiled ? segH : (y0 + segH > L.h ? L.h - y0 : segH);

@@ -92,6 +92,53 @@ def gif_local_table(src, dst):
     open(dst, "wb").write(bytes(body[:i + 10]) + table + bytes(body[i + 10:]))
 
 
+def gif_lzw(indices, min_bits):
+    """GIF LZW codes (packed from the low bit up), cleared when the table fills."""
+    clear = 1 << min_bits
+    out, acc, count = bytearray(), 0, 0
+    width, free, table, prefix = min_bits + 1, clear + 2, {}, None
+
+    def put(code):
+        nonlocal acc, count
+        acc |= code << count
+        count += width
+        while count >= 8:
+            out.append(acc & 255)
+            acc >>= 8
+            count -= 8
+    put(clear)
+    for s in indices:
+        if prefix is None:
+            prefix = s
+        elif (prefix, s) in table:
+            prefix = table[prefix, s]
+        else:
+            put(prefix)
+            if free < 4096:
+                table[prefix, s] = free
+                free += 1
+                if free > (1 << width) and width < 12:
+                    width += 1
+            else:
+                put(clear)
+                width, free, table = min_bits + 1, clear + 2, {}
+            prefix = s
+    put(prefix)
+    put(clear + 1)
+    return bytes(out) + (bytes([acc]) if count else b"")
+
+
+def gif_code_size(im, min_bits, dst):
+    """A palette picture as a GIF whose minimum code size is min_bits (above 8
+    as some encoders write it)."""
+    pal = bytes(im.getpalette()[:768])
+    data = gif_lzw(list(im.getdata()), min_bits)
+    blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255] for i in range(0, len(data), 255))
+    w, h = im.size
+    open(dst, "wb").write(b"GIF89a" + struct.pack("<HHBBB", w, h, 0xF7, 0, 0) + pal + bytes(768 - len(pal)) +
+                          b"\x2c" + struct.pack("<HHHHB", 0, 0, w, h, 0) + bytes([min_bits]) + blocks + b"\x00\x3b")
+
+
 def make(outdir):
     made = []
     for name, opts, prefix in MAGICK:
@@ -133,7 +180,33 @@ def make(outdir):
     for name in ("tif_jpeg_ycbcr.tif", "tif_jpeg_tiles.tif"):
         magick_dump(j(outdir, name), outdir, name)
         made.append(name)
+    # strips and fill order as tiffcp rewrites them: 128 rows at 21 a strip
+    # leave a last strip of 2 rows; bits filled from the lowest
+    run("convert", *BASE[:1], "67x128", *BASE[2:], "TIFF:" + j(outdir, "plain.tif"))
+    tiffcp = [("tif_strips21.tif", "plain.tif", ["-c", "none", "-r", "21"]),
+              ("tif_strips21_planar.tif", "plain.tif", ["-c", "none", "-r", "21", "-p", "separate"]),
+              ("tif_fill2_rgb.tif", "plain.tif", ["-c", "none", "-f", "lsb2msb"]),
+              ("tif_fill2_lzw.tif", "plain.tif", ["-c", "lzw", "-f", "lsb2msb", "-r", "21"]),
+              ("tif_fill2_grey2.tif", "tif_grey2.tif", ["-c", "none", "-f", "lsb2msb"]),
+              ("tif_fill2_grey4.tif", "tif_grey4.tif", ["-c", "none", "-f", "lsb2msb"]),
+              ("tif_fill2_grey16.tif", "tif_grey16.tif", ["-c", "zip", "-f", "lsb2msb"])]
+    for name, source, opts in tiffcp:
+        run("tiffcp", *opts, j(outdir, source), j(outdir, name))
+        magick_dump(j(outdir, name), outdir, name)
+        made.append(name)
     os.remove(j(outdir, "plain.tif"))
+    # palette with an alpha sample, by ImageMagick and Pillow (ImageMagick
+    # rounds the 16-bit colour map apart by one: Pillow decodes both)
+    run("convert", *ALPHA, "-colors", "50", "-type", "PaletteAlpha", "TIFF:" + j(outdir, "tif_palette_alpha.tif"))
+    pa = pal.convert("PA")
+    pa.putalpha(Image.linear_gradient("L").resize(pa.size))
+    pa.save(j(outdir, "tif_pillow_pa.tif"))
+    # GIF with minimum code sizes above 8 (no tool here writes one; Pillow reads it)
+    gif_code_size(pal, 9, j(outdir, "gif_codesize9.gif"))
+    gif_code_size(pal, 11, j(outdir, "gif_codesize11.gif"))
+    for name in ("tif_palette_alpha.tif", "tif_pillow_pa.tif", "gif_codesize9.gif", "gif_codesize11.gif"):
+        pillow_dump(Image.open(j(outdir, name)), outdir, name)
+        made.append(name)
     # EPS: DOS-EPS with a TIFF preview by ImageMagick, picture data by Pillow
     run("convert", *BASE, "EPT2:" + j(outdir, "eps_dos.eps"))
     d = open(j(outdir, "eps_dos.eps"), "rb").read()
