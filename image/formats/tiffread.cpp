@@ -17,9 +17,9 @@
 namespace {
 
 enum : unsigned {
-  kWidth = 256, kHeight = 257, kBits = 258, kCompression = 259, kPhotometric = 262, kFillOrder = 266, kStripOffsets = 273,
-  kSamples = 277, kRowsPerStrip = 278, kStripBytes = 279, kPlanar = 284, kPredictor = 317, kColorMap = 320,
-  kTileWidth = 322, kTileLength = 323, kTileOffsets = 324, kTileBytes = 325, kExtraSamples = 338,
+  kWidth = 256, kHeight = 257, kBits = 258, kCompression = 259, kPhotometric = 262, kFillOrder = 266,
+  kStripOffsets = 273, kSamples = 277, kRowsPerStrip = 278, kStripBytes = 279, kPlanar = 284, kPredictor = 317,
+  kColorMap = 320, kTileWidth = 322, kTileLength = 323, kTileOffsets = 324, kTileBytes = 325, kExtraSamples = 338,
   kSampleFormat = 339, kJpegTables = 347
 };
 
@@ -339,7 +339,9 @@ void ImgDecodeTiff(const uint8_t* data, size_t size, CPicture& out) {
   if (L.planar != 1 && L.planar != 2) throw EGraphicsDataError("TIFF: bad planar configuration");
   if (L.spp < L.colours) throw EGraphicsDataError("TIFF: too few samples");
   if (L.bits < 1 || L.bits > 16) throw EGraphicsFormatError("TIFF: sample size not read");
-  if ((L.colours == 3 || L.spp > 1) && L.bits != 8 && L.bits != 16) throw EGraphicsFormatError("TIFF: sample size not read");
+  // several samples: of sizes that every reader widens alike
+  if ((L.colours == 3 || L.spp > 1) && L.bits != 1 && L.bits != 2 && L.bits != 4 && L.bits != 8 && L.bits != 16)
+    throw EGraphicsFormatError("TIFF: sample size not read");
   if (L.photometric == 3 && L.bits > 8) throw EGraphicsFormatError("TIFF: palette too deep");
   if (L.predictor != 1 && !(L.predictor == 2 && (L.bits == 8 || L.bits == 16)))
     throw EGraphicsFormatError("TIFF: predictor not read");

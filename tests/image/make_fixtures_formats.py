@@ -198,6 +198,13 @@ def make(outdir):
     # palette with an alpha sample, by ImageMagick and Pillow (ImageMagick
     # rounds the 16-bit colour map apart by one: Pillow decodes both)
     run("convert", *ALPHA, "-colors", "50", "-type", "PaletteAlpha", "TIFF:" + j(outdir, "tif_palette_alpha.tif"))
+    # with up to 16 colours ImageMagick writes 4-bit index and alpha samples
+    # (its colours reduced to 8 bits first: none rounded apart)
+    run("convert", *ALPHA, "-colors", "12", "PNG32:" + j(outdir, "pa4.png"))
+    run("convert", j(outdir, "pa4.png"), "-type", "PaletteAlpha", "TIFF:" + j(outdir, "tif_palette_alpha4.tif"))
+    os.remove(j(outdir, "pa4.png"))
+    magick_dump(j(outdir, "tif_palette_alpha4.tif"), outdir, "tif_palette_alpha4.tif")
+    made.append("tif_palette_alpha4.tif")
     pa = pal.convert("PA")
     pa.putalpha(Image.linear_gradient("L").resize(pa.size))
     pa.save(j(outdir, "tif_pillow_pa.tif"))
