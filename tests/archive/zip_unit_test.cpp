@@ -6,6 +6,7 @@
 #include <string.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,12 +55,14 @@ namespace {
 struct Calls {
   std::vector<int> codes;
   std::vector<bool> nullText;
+  std::vector<std::string> texts;
   int answerCode = -1;
 };
 Calls* g_calls;
 uint32_t Record(uint32_t, int32_t code, int32_t, CArchiveFile*, const char* text) {
   g_calls->codes.push_back(code);
   g_calls->nullText.push_back(text == nullptr);
+  g_calls->texts.push_back(text ? text : "");
   return code == g_calls->answerCode ? 1 : 0;
 }
 }  // namespace
@@ -100,6 +103,45 @@ TEST(ZipNotify, SkipAnswerLeavesTargetUntouched) {
   const uint32_t* lengths = z.GetLastNotifyLengths();
   EXPECT_EQ(8u, lengths[0]);  // "\nDatei: "
   EXPECT_EQ(9u, lengths[1]);  // "first.txt"
+}
+
+// The name in an error text outlives the entry or the caller's string it
+// came from.
+TEST(ZipNotify, ErrorTextsKeepNamesOfGoneEntriesAndPaths) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string path = MakeArchive(dir);
+  std::string source = orvtest::JoinPath(dir, "vanishing.txt");
+  orvtest::WriteFile(source, "soon gone", 9);
+  const std::string opening = "\nFehler beim Öffnen der Datei: ";
+  auto tail = [](const std::string& s, size_t n) { return s.substr(s.size() - std::min(n, s.size())); };
+  Calls calls;
+  g_calls = &calls;
+  {
+    CZipFile z;
+    z.SetDeferCompression(true);
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
+    ASSERT_EQ(0, z.AddFileAs(source.c_str(), "later.txt"));
+    remove(source.c_str());
+    z.SetCallback(0, Record);
+    EXPECT_EQ(ZIPERR_SOURCE_OPEN, z.Close());
+    ASSERT_EQ(ZIPN_ERROR, calls.codes.back());
+    std::string want = opening + "later.txt";
+    EXPECT_EQ(want, tail(calls.texts.back(), want.size()));
+    EXPECT_EQ(want, tail(z.GetErrorText(), want.size()));
+  }
+  CZipFile z;
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
+  std::string missing = orvtest::JoinPath(dir, "missing.txt");
+  for (int how = 0; how < 3; how++) {
+    char* p = strdup(missing.c_str());
+    ZipErrorCode rc = how == 0   ? z.AddFile(p)
+                      : how == 1 ? z.AddFileAs(p, "m.txt")
+                                 : z.AddFolder(p, nullptr, nullptr, nullptr);
+    memset(p, 'X', strlen(p));
+    free(p);
+    EXPECT_EQ(how == 2 ? -1 : ZIPERR_SOURCE_OPEN, rc);
+    EXPECT_EQ(opening + missing, tail(z.GetErrorText(), opening.size() + missing.size())) << how;
+  }
 }
 
 // ------------------------------------------------------------------ memory
