@@ -95,7 +95,6 @@ class CZipFile : public CArchiveFile {
   // operations (zipadd.cpp, zipextract.cpp, zipcommit.cpp)
   ZipErrorCode WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                               int level);
-  ZipErrorCode AddCommon(const char** name, bool folder, int32_t* existing);
   // replaces: an entry of the name exists and is to be replaced.
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
   ZipErrorCode AddFileData(const char* diskPath, FileFindData* info);
