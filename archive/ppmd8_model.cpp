@@ -531,7 +531,7 @@ void PpmdModel::Rescale() {
   }
   unsigned escFreq = m_minContext->summFreq - s->freq;
   s->freq += 4;
-  unsigned adder = (m_orderFall != 0);
+  unsigned adder = (m_orderFall != 0 || m_restoreMethod > kFreeze);
   s->freq = static_cast<uint8_t>((s->freq + adder) >> 1);
   unsigned sumFreq = s->freq;
 
