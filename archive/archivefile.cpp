@@ -67,7 +67,6 @@ CArchiveFile::CArchiveFile()
       m_callback(nullptr),
       m_fileNamePart(m_name),
       m_errorText(nullptr),
-      m_entryName(""),
       m_addName(nullptr),
       m_error(0),
       m_password(nullptr),
@@ -83,6 +82,7 @@ CArchiveFile::CArchiveFile()
   m_spillName = nullptr;
   m_lastLengths[0] = m_lastLengths[1] = m_lastLengths[2] = 0;
   m_name[0] = 0;
+  m_entryName[0] = 0;
 }
 
 CArchiveFile::~CArchiveFile() {

@@ -171,7 +171,9 @@ class CArchiveFile {
   [[noreturn]] static void Throw(ZipErrorCode code);
   // Stores a code, reports it through code 10 and returns it.
   ZipErrorCode Fail(ZipErrorCode code, int32_t entry);
-  void SetCurrentEntryName(const char* name) { m_entryName = name ? name : ""; }
+  // Copies the name: entries and callers' paths can be gone by the time
+  // the text is read.
+  void SetCurrentEntryName(const char* name);
 
   int32_t m_mode;
   uint32_t m_options;
@@ -197,7 +199,7 @@ class CArchiveFile {
   char m_name[ARCHIVE_NAME_SIZE];
   const char* m_fileNamePart;
   char* m_errorText;
-  const char* m_entryName;  // current entry name for error texts
+  char m_entryName[ARCHIVE_ERROR_TEXT_SIZE];  // current entry name for error texts
   const char* m_addName;    // name of the entry being added
   ZipErrorCode m_error;
   char* m_password;

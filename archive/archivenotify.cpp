@@ -39,8 +39,12 @@ const char* CArchiveFile::GetErrorText() {
   Append(m_errorText, ARCHIVE_ERROR_TEXT_SIZE,
          m_name[0] && m_mode ? m_name : "\n< keine Datei geöffnet >");
   Append(m_errorText, ARCHIVE_ERROR_TEXT_SIZE, text);
-  if (appendName && m_entryName) Append(m_errorText, ARCHIVE_ERROR_TEXT_SIZE, m_entryName);
+  if (appendName) Append(m_errorText, ARCHIVE_ERROR_TEXT_SIZE, m_entryName);
   return m_errorText;
+}
+
+void CArchiveFile::SetCurrentEntryName(const char* name) {
+  snprintf(m_entryName, sizeof m_entryName, "%s", name ? name : "");
 }
 
 uint32_t CArchiveFile::Notify(int32_t code, int32_t entry) {

@@ -15,7 +15,6 @@ const char kWriteError[] = "Fehler beim Speichern";
 const char kReadError[] = "Fehler beim Lesen";
 const char kInternal[] = "Interner Fehler";
 const char kFormatError[] = "Formatfehler";
-const char kUnsupported[] = "Funktion wird nicht unterstützt";
 const char kInputEnded[] = "Ende der Eingabe erreicht";
 
 [[noreturn]] void Raise(uint32_t category) { throw category; }
@@ -166,8 +165,6 @@ uint64_t CZipPpmdCodec::Decompress(int mode) {
   }
   if (order < PpmdModel::kMinOrder || order > PpmdModel::kMaxOrder || restore > 2 || memSize < PpmdModel::kMinMemory)
     Fail(ZIPC_FORMAT, kFormatError);
-  // The freezing method is not built (other tools refuse it as well).
-  if (restore == 2) Fail(ZIPC_UNSUPPORTED, kUnsupported);
   if (memSize > ZIP_CODEC_MAX_DICT) Fail(ZIPC_MEMORY, kNoMemory);
 
   std::lock_guard<std::mutex> hold(PpmdLock());

@@ -180,7 +180,39 @@ uint32_t PpmdModel::CutOff(Context* ctx, unsigned order) {
   return Ref(ctx);
 }
 
-void PpmdModel::RestoreModel(Context* c1) {
+PpmdModel::Context* PpmdModel::Root() const {
+  Context* c = m_maxContext;
+  while (c->suffix) c = Suffix(c);
+  return c;
+}
+
+// Freezing keeps the model's statistics but drops what only serves its
+// growth: links into the text area and binary contexts that lead nowhere.
+uint32_t PpmdModel::RemoveBinContexts(Context* ctx, unsigned order) {
+  if (ctx->numStats == 0) {
+    State* s = OneState(ctx);
+    if (Ptr(Successor(s)) >= m_unitsStart && order < m_maxOrder)
+      SetSuccessor(s, RemoveBinContexts(Ctx(Successor(s)), order + 1));
+    else
+      SetSuccessor(s, 0);
+    // the suffix may have gone already (successors of several contexts can
+    // be one context): a freed unit reads 0xFF in its flags
+    if (!Successor(s) && (Suffix(ctx)->numStats == 0 || Suffix(ctx)->flags == 0xFF)) {
+      FreeUnits(ctx, 1);
+      return 0;
+    }
+    return Ref(ctx);
+  }
+  for (State* s = Stats(ctx) + ctx->numStats; s >= Stats(ctx); s--) {
+    if (Ptr(Successor(s)) >= m_unitsStart && order < m_maxOrder)
+      SetSuccessor(s, RemoveBinContexts(Ctx(Successor(s)), order + 1));
+    else
+      SetSuccessor(s, 0);
+  }
+  return Ref(ctx);
+}
+
+void PpmdModel::RestoreModel(Context* c1, uint32_t fSuccessor) {
   m_text = m_base + m_alignOffset;
   Context* c;
   for (c = m_maxContext; c != c1; c = Suffix(c)) {
@@ -201,10 +233,20 @@ void PpmdModel::RestoreModel(Context* c1) {
     else if ((c->summFreq = static_cast<uint16_t>(c->summFreq + 4)) > 128 + 4 * c->numStats)
       Refresh(c, (c->numStats + 2) >> 1, 1);
   }
-  if (m_restoreMethod == kRestart || GetUsedMemory() < (m_size >> 1)) {
+  if (m_restoreMethod > kFreeze) {
+    // frozen: nothing more is built, coding goes on where it was
+    m_maxContext = Ptr(fSuccessor) >= m_unitsStart ? Ctx(fSuccessor) : Root();
+    m_glueCount += !(m_stamps[1] & 1);
+  } else if (m_restoreMethod == kFreeze) {
+    m_maxContext = Root();
+    RemoveBinContexts(m_maxContext, 0);
+    m_restoreMethod = kFrozen;
+    m_glueCount = 0;
+    m_orderFall = m_maxOrder;
+  } else if (m_restoreMethod == kRestart || GetUsedMemory() < (m_size >> 1)) {
     RestartModel();
   } else {
-    while (m_maxContext->suffix) m_maxContext = Suffix(m_maxContext);
+    m_maxContext = Root();
     do {
       CutOff(m_maxContext, 0);
       ExpandTextArea();
@@ -287,6 +329,10 @@ PpmdModel::Context* PpmdModel::ReduceOrder(State* s1, Context* c) {
   State* s = nullptr;
   Context* c1 = c;
   uint32_t upBranch = Ref(m_text);
+  // a frozen model links the states passed on the way to the context found
+  State* ps[kMaxOrder + 2];
+  unsigned numPs = 0;
+  ps[numPs++] = m_foundState;
   SetSuccessor(m_foundState, upBranch);
   m_orderFall++;
   for (;;) {
@@ -295,7 +341,7 @@ PpmdModel::Context* PpmdModel::ReduceOrder(State* s1, Context* c) {
       s = s1;
       s1 = nullptr;
     } else {
-      if (!c->suffix) return c;
+      if (!c->suffix) return m_restoreMethod > kFreeze ? LinkFrozen(ps, numPs, c) : c;
       c = Suffix(c);
       if (c->numStats) {
         s = Stats(c);
@@ -312,9 +358,11 @@ PpmdModel::Context* PpmdModel::ReduceOrder(State* s1, Context* c) {
       }
     }
     if (Successor(s)) break;
+    if (numPs < sizeof ps / sizeof ps[0]) ps[numPs++] = s;
     SetSuccessor(s, upBranch);
     m_orderFall++;
   }
+  if (m_restoreMethod > kFreeze) return LinkFrozen(ps, numPs, Ctx(Successor(s)));
   if (Successor(s) <= upBranch) {
     State* s2 = m_foundState;
     m_foundState = s;
@@ -328,6 +376,13 @@ PpmdModel::Context* PpmdModel::ReduceOrder(State* s1, Context* c) {
   }
   if (Successor(s) == 0) return nullptr;
   return Ctx(Successor(s));
+}
+
+PpmdModel::Context* PpmdModel::LinkFrozen(State** ps, unsigned numPs, Context* c) {
+  while (numPs) SetSuccessor(ps[--numPs], Ref(c));
+  m_text = m_base + m_alignOffset + 1;
+  m_orderFall = 1;
+  return c;
 }
 
 void PpmdModel::UpdateModel() {
@@ -366,7 +421,7 @@ void PpmdModel::UpdateModel() {
     Context* cs = CreateSuccessors(true, s, m_minContext);
     if (!cs) {
       SetSuccessor(m_foundState, 0);
-      RestoreModel(c);
+      RestoreModel(c, fSuccessor);
     } else {
       SetSuccessor(m_foundState, Ref(cs));
       m_maxContext = cs;
@@ -377,21 +432,21 @@ void PpmdModel::UpdateModel() {
   *m_text++ = m_foundState->symbol;
   uint32_t successor = Ref(m_text);
   if (m_text >= m_unitsStart) {
-    RestoreModel(c);
+    RestoreModel(c, fSuccessor);
     return;
   }
 
   if (!fSuccessor) {
     Context* cs = ReduceOrder(s, m_minContext);
     if (!cs) {
-      RestoreModel(c);
+      RestoreModel(c, 0);
       return;
     }
     fSuccessor = Ref(cs);
   } else if (Ptr(fSuccessor) < m_unitsStart) {
     Context* cs = CreateSuccessors(false, s, m_minContext);
     if (!cs) {
-      RestoreModel(c);
+      RestoreModel(c, 0);
       return;
     }
     fSuccessor = Ref(cs);
@@ -400,6 +455,11 @@ void PpmdModel::UpdateModel() {
   if (--m_orderFall == 0) {
     successor = fSuccessor;
     m_text -= (m_maxContext != m_minContext);
+  } else if (m_restoreMethod > kFreeze) {
+    // a frozen model links to contexts only, never into the text
+    successor = fSuccessor;
+    m_text = m_base + m_alignOffset;
+    m_orderFall = 0;
   }
 
   unsigned ns = m_minContext->numStats;
@@ -416,7 +476,7 @@ void PpmdModel::UpdateModel() {
         if (i != U2I(oldNU + 1)) {
           void* ptr = AllocUnits(i + 1);
           if (!ptr) {
-            RestoreModel(c);
+            RestoreModel(c, fSuccessor);
             return;
           }
           void* oldPtr = Stats(c);
@@ -429,7 +489,7 @@ void PpmdModel::UpdateModel() {
     } else {
       State* s2 = static_cast<State*>(AllocUnits(0));
       if (!s2) {
-        RestoreModel(c);
+        RestoreModel(c, fSuccessor);
         return;
       }
       *s2 = *OneState(c);
@@ -471,7 +531,7 @@ void PpmdModel::Rescale() {
   }
   unsigned escFreq = m_minContext->summFreq - s->freq;
   s->freq += 4;
-  unsigned adder = (m_orderFall != 0);
+  unsigned adder = (m_orderFall != 0 || m_restoreMethod > kFreeze);
   s->freq = static_cast<uint8_t>((s->freq + adder) >> 1);
   unsigned sumFreq = s->freq;
 

@@ -16,7 +16,9 @@ inline uint32_t PpmdUnitsToBytes(unsigned nu) { return static_cast<uint32_t>(nu)
 class PpmdModel {
  public:
   enum { kMinOrder = 2, kMaxOrder = 16 };
-  enum { kRestart = 0, kCutOff = 1 };
+  // restoration methods when the memory is full; a frozen model (past
+  // kFreeze) is no longer built up
+  enum { kRestart = 0, kCutOff = 1, kFreeze = 2, kFrozen = 3 };
   static const uint32_t kMinMemory = 1u << 11;
 
   // Byte source and sink of the range coder.
@@ -108,7 +110,10 @@ class PpmdModel {
   void RestartModel();
   void Refresh(Context* ctx, unsigned oldNU, unsigned scale);
   uint32_t CutOff(Context* ctx, unsigned order);
-  void RestoreModel(Context* c1);
+  void RestoreModel(Context* c1, uint32_t fSuccessor);
+  Context* Root() const;
+  uint32_t RemoveBinContexts(Context* ctx, unsigned order);
+  Context* LinkFrozen(State** ps, unsigned numPs, Context* c);
   Context* CreateSuccessors(bool skip, State* s1, Context* c);
   Context* ReduceOrder(State* s1, Context* c);
   void UpdateModel();

@@ -327,7 +327,17 @@ ZipErrorCode CZipFile::AddFromMemory(const char* name, const void* block, uint32
   return rc;
 }
 
-ZipErrorCode CZipFile::AddFileWithRetry(const char* diskPath, FileFindData* info) {
+ZipErrorCode CZipFile::AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces) {
+  // the new entry takes the place of the existing one even when the caller
+  // asked not to look for names: AddEntry drops the old one once it is done
+  uint32_t savedOptions = m_options;
+  if (replaces) m_options &= ~(uint32_t)ZIPOPT_NO_FIND;
+  ZipErrorCode rc = AddFileData(diskPath, info);
+  m_options = savedOptions;
+  return rc;
+}
+
+ZipErrorCode CZipFile::AddFileData(const char* diskPath, FileFindData* info) {
   const char* name = m_addName;
   if (m_deferCompression) {
     snprintf(info->name, sizeof info->name, "%s", diskPath);
@@ -380,7 +390,7 @@ ZipErrorCode CZipFile::AddFileAs(const char* diskPath, const char* archiveName) 
     if (NotifyEnabled(ZIPN_SKIP) && Notify(ZIPN_SKIP, m_count)) {
       rc = m_error = ZIPERR_ABORT;
     } else {
-      rc = AddFileWithRetry(diskPath, info);
+      rc = AddFileWithRetry(diskPath, info, existing >= 0);
     }
     m_addName = nullptr;
   }

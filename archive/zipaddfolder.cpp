@@ -9,11 +9,6 @@
 #include "files/pathname.h"
 #include "files/pathsafe.h"
 
-namespace {
-
-
-}  // namespace
-
 int32_t CZipFile::AddFolder(const char* folder, const char* include, const char* exclude,
                             const char* prefix) {
   m_error = 0;
@@ -74,7 +69,7 @@ int32_t CZipFile::AddFolder(const char* folder, const char* include, const char*
       continue;
     }
     FileFindData info = *d;
-    if (AddFileWithRetry(diskPath.c_str(), &info) == 0) added++;
+    if (AddFileWithRetry(diskPath.c_str(), &info, existing >= 0) == 0) added++;
     m_addName = nullptr;
   }
   m_addName = nullptr;

@@ -143,8 +143,8 @@ ZipErrorCode CZipFile::ExtractEntry(int32_t index, void* sink, ZipWriteFunc writ
   ZipEntry* e = m_entries[index];
   if (info) {
     memset(info, 0, sizeof *info);
-    // 2 marks a read-only entry here (ExtractToFile then keeps the file's
-    // modification time, as it always did)
+    // 2 marks a read-only entry here; ExtractToFile sets the file's
+    // modification time from the entry either way
     info->attributes = FFD_READABLE | ((e->externalAttributes & 1) ? 2u : 0u);
     info->attributes |= (uint32_t)((e->uncompressedSize >> 32) & 0x3F) << FFD_SIZE_HIGH_SHIFT;
     info->size = (uint32_t)e->uncompressedSize;

@@ -93,10 +93,11 @@ class CZipFile : public CArchiveFile {
   void WriteLocalHeader(ZipEntry* e);
 
   // operations (zipadd.cpp, zipextract.cpp, zipcommit.cpp)
-  ZipErrorCode AddCommon(const char** name, bool folder, int32_t* existing);
   ZipErrorCode WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                               int level);
-  ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info);
+  // replaces: an entry of the name exists and is to be replaced.
+  ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
+  ZipErrorCode AddFileData(const char* diskPath, FileFindData* info);
   void CompressPending(int32_t index);
   void CheckDirectoryRoom(uint64_t end);
   void CompactDeleted();

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive/ppmd8_model.h"
 #include "archive/zipcodec.h"
 
 namespace {
@@ -506,4 +507,69 @@ TEST(ZipPpmdCodec, ThreadsDecompressingAtOnceBothSucceed) {
   EXPECT_EQ(0u, eb);
   EXPECT_EQ(a, ra);
   EXPECT_EQ(b, rb);
+}
+
+namespace {
+
+struct ModelOut : PpmdModel::Output {
+  Buf bytes;
+  void WriteByte(uint8_t b) override { bytes.push_back(b); }
+};
+
+// Method-98 data of a 1 MiB model of order 6 with the given restoration
+// method, made by the model itself (Compress always restarts).
+Buf PpmdEncode(const Buf& in, unsigned restore) {
+  std::unique_ptr<PpmdModel> m(new PpmdModel);
+  EXPECT_TRUE(m->Allocate(1u << 20));
+  ModelOut out;
+  unsigned head = (6 - 1) | (restore << 12);
+  out.bytes = {static_cast<uint8_t>(head), static_cast<uint8_t>(head >> 8)};
+  m->Init(6, restore);
+  m->EncoderInit();
+  for (uint8_t b : in) m->EncodeSymbol(b, out);
+  m->EncodeSymbol(-1, out);
+  m->EncoderFlush(out);
+  return out.bytes;
+}
+
+// Many distinct short words: fills a 1 MiB model several times.
+Buf Words(size_t n) {
+  std::mt19937 rng(99);
+  std::vector<Buf> words(3000);
+  for (auto& w : words) {
+    w.resize(2 + rng() % 8);
+    for (auto& x : w) x = static_cast<uint8_t>(rng());
+  }
+  Buf b;
+  while (b.size() < n) {
+    const Buf& w = words[rng() % words.size()];
+    b.insert(b.end(), w.begin(), w.end());
+  }
+  return b;
+}
+
+}  // namespace
+
+TEST(ZipPpmdCodec, FrozenModelRoundTripsAndDamageIsRefused) {
+  Buf in = Words(600000);
+  Buf frozen = PpmdEncode(in, PpmdModel::kFreeze);
+  // the memory fills: each method goes its own way from there
+  EXPECT_NE(PpmdEncode(in, PpmdModel::kRestart), frozen);
+  EXPECT_NE(PpmdEncode(in, PpmdModel::kCutOff), frozen);
+  Buf back;
+  ASSERT_EQ(0u, Decompress(98, frozen, &back, static_cast<int64_t>(in.size())));
+  EXPECT_TRUE(back == in);
+  back.clear();
+  ASSERT_EQ(0u, Decompress(98, frozen, &back));  // to the end mark
+  EXPECT_TRUE(back == in);
+
+  Buf cut(frozen.begin(), frozen.begin() + static_cast<long>(frozen.size() / 2));
+  EXPECT_NE(0u, Decompress(98, cut, nullptr, static_cast<int64_t>(in.size())));
+  for (size_t at : {size_t(40), frozen.size() / 3, frozen.size() - 30}) {
+    Buf bad = frozen;
+    bad[at] ^= 0x5A;
+    Buf out;
+    uint32_t rc = Decompress(98, bad, &out, static_cast<int64_t>(in.size()));
+    EXPECT_TRUE(rc != 0 || out != in) << at;
+  }
 }

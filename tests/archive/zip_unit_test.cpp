@@ -6,10 +6,12 @@
 #include <string.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "archive/zipfile.h"
+#include "files/fileops.h"
 #include "tests/archive/ziptest.h"
 #include "tests/support/testenv.h"
 
@@ -54,12 +56,14 @@ namespace {
 struct Calls {
   std::vector<int> codes;
   std::vector<bool> nullText;
+  std::vector<std::string> texts;
   int answerCode = -1;
 };
 Calls* g_calls;
 uint32_t Record(uint32_t, int32_t code, int32_t, CArchiveFile*, const char* text) {
   g_calls->codes.push_back(code);
   g_calls->nullText.push_back(text == nullptr);
+  g_calls->texts.push_back(text ? text : "");
   return code == g_calls->answerCode ? 1 : 0;
 }
 }  // namespace
@@ -100,6 +104,71 @@ TEST(ZipNotify, SkipAnswerLeavesTargetUntouched) {
   const uint32_t* lengths = z.GetLastNotifyLengths();
   EXPECT_EQ(8u, lengths[0]);  // "\nDatei: "
   EXPECT_EQ(9u, lengths[1]);  // "first.txt"
+}
+
+// The name in an error text outlives the entry or the caller's string it
+// came from.
+TEST(ZipNotify, ErrorTextsKeepNamesOfGoneEntriesAndPaths) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string path = MakeArchive(dir);
+  std::string source = orvtest::JoinPath(dir, "vanishing.txt");
+  orvtest::WriteFile(source, "soon gone", 9);
+  const std::string opening = "\nFehler beim Öffnen der Datei: ";
+  auto tail = [](const std::string& s, size_t n) { return s.substr(s.size() - std::min(n, s.size())); };
+  Calls calls;
+  g_calls = &calls;
+  {
+    CZipFile z;
+    z.SetDeferCompression(true);
+    ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
+    ASSERT_EQ(0, z.AddFileAs(source.c_str(), "later.txt"));
+    remove(source.c_str());
+    z.SetCallback(0, Record);
+    EXPECT_EQ(ZIPERR_SOURCE_OPEN, z.Close());
+    ASSERT_EQ(ZIPN_ERROR, calls.codes.back());
+    std::string want = opening + "later.txt";
+    EXPECT_EQ(want, tail(calls.texts.back(), want.size()));
+    EXPECT_EQ(want, tail(z.GetErrorText(), want.size()));
+  }
+  CZipFile z;
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_UPDATE));
+  std::string missing = orvtest::JoinPath(dir, "missing.txt");
+  for (int how = 0; how < 3; how++) {
+    char* p = strdup(missing.c_str());
+    ZipErrorCode rc = how == 0   ? z.AddFile(p)
+                      : how == 1 ? z.AddFileAs(p, "m.txt")
+                                 : z.AddFolder(p, nullptr, nullptr, nullptr);
+    memset(p, 'X', strlen(p));
+    free(p);
+    EXPECT_EQ(how == 2 ? -1 : ZIPERR_SOURCE_OPEN, rc);
+    EXPECT_EQ(opening + missing, tail(z.GetErrorText(), opening.size() + missing.size())) << how;
+  }
+}
+
+TEST(ZipNotify, EnableAndDisableByCodeOrMask) {
+  Calls calls;
+  g_calls = &calls;
+  CZipFile z;
+  ASSERT_EQ(0, z.OpenMemory((void*)(intptr_t)1, 1 << 20, 0, 0));
+  z.SetCallback(0, Record);
+  auto count = [&](int code) { return std::count(calls.codes.begin(), calls.codes.end(), code); };
+  EXPECT_EQ(0xFFFFFFFFu, z.DisableNotify(ZIPN_APPEND, 0));
+  const std::string text(500, 'n');  // compresses: one compress notice per entry
+  ASSERT_EQ(0, AddText(z, "a", text));
+  EXPECT_EQ(0, count(ZIPN_APPEND));
+  EXPECT_EQ(1, count(ZIPN_COMPRESS));
+  EXPECT_EQ(~(1u << ZIPN_APPEND), z.DisableNotify((1u << ZIPN_COMPRESS) | (1u << ZIPN_REMOVE), 1));
+  ASSERT_EQ(0, AddText(z, "b", text));
+  ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("a")));
+  EXPECT_EQ(1, count(ZIPN_COMPRESS));
+  EXPECT_EQ(0, count(ZIPN_REMOVE));
+  EXPECT_EQ(0, count(ZIPN_APPEND));
+  EXPECT_EQ(~0xC4u, z.EnableNotify(ZIPN_APPEND, 0));
+  EXPECT_EQ(~0x84u, z.EnableNotify(1u << ZIPN_COMPRESS, 1));
+  ASSERT_EQ(0, AddText(z, "c", text));
+  EXPECT_EQ(1, count(ZIPN_APPEND));
+  EXPECT_EQ(2, count(ZIPN_COMPRESS));
+  EXPECT_EQ(~(1u << ZIPN_REMOVE), z.DisableNotify(0, 1));
 }
 
 // ------------------------------------------------------------------ memory
@@ -529,6 +598,50 @@ TEST(ZipChannels, OutputChannelSpillsIntoATemporaryFile) {
   CArchiveFile::SetTempFolder(nullptr);
 }
 
+TEST(ZipChannels, SecondChannelModesWritesAndTruncation) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::vector<unsigned char> archive = Bytes(MakeArchive(dir));
+  std::vector<unsigned char> block(archive.size() + 100);
+  memcpy(block.data(), archive.data(), archive.size());
+  TestZip z;
+  EXPECT_EQ(ZIPERR_INTERNAL, z.ChangeMode2(1));
+  ASSERT_EQ(0, z.OpenMemory(block.data(), (int32_t)block.size(), (int32_t)archive.size(), 0));
+  ASSERT_EQ(0, z.MoveToSecondChannel());
+  EXPECT_EQ(ZIPERR_MODE, z.ChangeMode2(2));  // update already
+  ASSERT_EQ(0, z.ChangeMode2(1));
+  EXPECT_EQ(ZIPERR_MODE, z.ChangeMode2(1));
+  z.Chan2Seek(0, 2);
+  EXPECT_THROW(z.Chan2Write("tail", 4), ZipErrorCode);
+  ASSERT_EQ(0, z.ChangeMode2(2));
+  EXPECT_EQ(0, z.Chan2Position());
+  z.Chan2Seek(0, 2);
+  ASSERT_EQ(4, z.Chan2Write("tail", 4));
+  EXPECT_EQ((int64_t)archive.size() + 4, z.Chan2Size());
+  char back[4];
+  z.Chan2Seek(-4, 2);
+  ASSERT_EQ(4, z.Chan2Read(back, 4));
+  EXPECT_EQ(0, memcmp(back, "tail", 4));
+  z.TruncateChannel(1);
+  EXPECT_EQ(0, z.Chan2Size());
+  z.Reset();
+
+  // fixed data cannot be switched to writing
+  TestZip f;
+  ASSERT_EQ(0, f.OpenMemory(block.data(), (int32_t)archive.size(), -1, 0));
+  ASSERT_EQ(0, f.MoveToSecondChannel());
+  EXPECT_EQ(ZIPERR_SOURCE_OPEN, f.ChangeMode2(2));
+
+  // the main channel of a disk archive
+  std::string path = orvtest::JoinPath(dir, "trunc.zip");
+  TestZip d;
+  ASSERT_EQ(0, d.Open(path.c_str(), ZIP_OPEN_CREATE));
+  ASSERT_EQ(0, AddText(d, "x.txt", std::string(5000, 'x')));
+  ASSERT_GT(d.ChanSize(), 0);
+  d.TruncateChannel(0);
+  EXPECT_EQ(0, d.ChanSize());
+  EXPECT_EQ(0, d.ChanPosition());
+}
+
 // ------------------------------------------------------ extraction to files
 
 namespace {
@@ -639,4 +752,20 @@ TEST(ZipAdd, GrownDataAreStoredUnlessRetryIsOff) {
   EXPECT_EQ(-1, z.FindEntry("tiny2.txt"));
   EXPECT_EQ(1, z.GetEntryCount());
   EXPECT_EQ("ab", ExtractText(z, "tiny.txt"));
+}
+
+TEST(ZipEntries, UnixModeFollowsReadOnlyAndDirectory) {
+  CZipFile z;
+  ASSERT_EQ(0, z.OpenMemory((void*)(intptr_t)1, 1 << 20, 0, 0));
+  FileFindData ro;
+  memset(&ro, 0, sizeof ro);
+  ro.attributes = FFD_READABLE;  // not writable
+  ASSERT_EQ(0, AddText(z, "rw.txt", "w"));
+  ASSERT_EQ(0, z.AddFromMemory("ro.txt", "r", 1, &ro));
+  ASSERT_EQ(0, z.AddFolderEntry("dir"));
+  EXPECT_EQ((int32_t)0x800001A4, z.GetEntryUnixMode(z.FindEntry("rw.txt")));
+  EXPECT_EQ((int32_t)0x80000124, z.GetEntryUnixMode(z.FindEntry("ro.txt")));
+  EXPECT_EQ((int32_t)0x800041A4, z.GetEntryUnixMode(z.FindEntry("dir")));
+  EXPECT_EQ(-1, z.GetEntryUnixMode(3));
+  EXPECT_EQ(-1, z.GetEntryUnixMode(-1));
 }

@@ -14,7 +14,7 @@ namespace {
 int Usage() {
   fprintf(stderr,
           "zipcheck list A | tlist A | extract A DIR [pw] | test A [pw] | one A INDEX TARGET [pw]\n"
-          "         create A METHOD NAME=PATH|FOLDER/... | update A NAME=PATH... | delete A NAME...\n"
+          "         create A METHOD NAME=PATH|FOLDER/... | update A [-oOPTIONS] NAME=PATH... | delete A NAME...\n"
           "         folder A DIR OPTIONS [include [exclude [prefix]]]\n"
           "         stream A NAME PATH | bulk A COUNT | replace-fail A NAME\n");
   return 2;
@@ -118,6 +118,9 @@ int main(int argc, char** argv) {
       int method = atoi(argv[3]);
       z.SetMethod(method < 0 ? -1 : method);
       if (method == 0) z.SetLevel(0);
+    } else if (argc > 3 && strncmp(argv[3], "-o", 2) == 0) {
+      z.SetOptions((uint32_t)strtoul(argv[3] + 2, nullptr, 0));
+      first++;
     }
     int failures = 0;
     for (int i = first; i < argc; i++) {

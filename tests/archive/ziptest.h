@@ -14,13 +14,18 @@ class TestZip : public CZipFile {
  public:
   using CArchiveFile::Chan2Read;
   using CArchiveFile::Chan2Seek;
+  using CArchiveFile::Chan2Position;
   using CArchiveFile::Chan2Size;
+  using CArchiveFile::Chan2Write;
+  using CArchiveFile::ChangeMode2;
+  using CArchiveFile::ChanPosition;
   using CArchiveFile::ChanRead;
   using CArchiveFile::ChanSeek;
   using CArchiveFile::ChanSize;
   using CArchiveFile::ChanWrite;
   using CArchiveFile::CreateOutputChannel;
   using CArchiveFile::MoveToSecondChannel;
+  using CArchiveFile::TruncateChannel;
   void ForceError(ZipErrorCode code, const char* entry) {
     m_error = code;
     SetCurrentEntryName(entry);

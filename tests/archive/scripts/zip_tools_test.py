@@ -214,6 +214,13 @@ def ours(files):
     check("add 27" in lines and "close 0" in lines, "failed replacement: %s" % lines)
     with zipfile.ZipFile(os.path.join(WORK, "upd.zip")) as zf:
         check(zf.read("a.txt") == read(os.path.join(src, "a.txt")), "failed replacement keeps the old entry")
+    # replacing with the search for names switched off still drops the old entry
+    rc, lines = run(["update", "upd.zip", "-o0x10", "a.txt=" + os.path.join("src", "text.txt")])
+    check(rc == 0, "replace without search: %s" % lines)
+    validate("upd.zip", "replaced without search")
+    with zipfile.ZipFile(os.path.join(WORK, "upd.zip")) as zf:
+        check(zf.namelist().count("a.txt") == 1, "replace without search: %s" % zf.namelist())
+        check(zf.read("a.txt") == read(os.path.join(src, "text.txt")), "replace without search: new content")
     # names that 8-bit text cannot hold survive an update unchanged
     foreign_names = ["\u03a9\u03bc\u03ad\u03b3\u03b1/\u0444\u0430\u0439\u043b.txt", "caf\u00e9.txt"]
     with zipfile.ZipFile(os.path.join(WORK, "names.zip"), "w", zipfile.ZIP_DEFLATED) as zf:
@@ -237,6 +244,8 @@ def ours(files):
     # a folder tree, with patterns and a prefix; the archive inside it stays out
     shutil.copy(os.path.join(WORK, "our_8.zip"), os.path.join(src, "inside.zip"))
     rc, lines = run(["folder", os.path.join("src", "inside.zip"), "src", "0x1000", "*.txt;*.zip", "empty*", "pre\\fix"])
+    # the same tree again without the search for names: replaced, not doubled
+    rc, lines = run(["folder", os.path.join("src", "inside.zip"), "src", "0x1010", "*.txt;*.zip", "empty*", "pre\\fix"])
     want = sorted("pre/fix/" + f for f in files if f.endswith(".txt") and not f.startswith("empty"))
     want += sorted(f for f in files)  # the entries that were there
     with zipfile.ZipFile(os.path.join(src, "inside.zip")) as zf:
