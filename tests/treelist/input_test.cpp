@@ -128,6 +128,8 @@ TEST(TreeListInput, FrozenRowEditingAndLeastEditorWidth) {
   d.cx = 100;
   h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
   h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  d.cx = 30;
+  h.Send(TLM_INSERTCOLUMN, 2, reinterpret_cast<LPARAM>(&d));
   h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT | TLOPT_HIDEITEMS, TLOPT_CELLSELECT | TLOPT_HIDEITEMS);
   static const char choices[] = "rot|gruen";
   h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CYCLE, 0, '|', 0), reinterpret_cast<LPARAM>(choices));
@@ -151,14 +153,16 @@ TEST(TreeListInput, FrozenRowEditingAndLeastEditorWidth) {
   ASSERT_EQ(h.Next(TLGN_CARET, 0), a);
   h.Send(WM_KEYDOWN, VK_RETURN, 1);
   EXPECT_EQ(h.Text(a, 1), "rot");
-  // an edit box for an empty label is 48 pixels wide, a combo 60 and its button
+  // an edit box for an empty label is 48 pixels wide, a combo 60 and its
+  // button; fitted to a cell of 30 pixels they keep 48 and 60
   uintptr_t empty = h.Insert(TLI_ROOT, "");
-  for (uint32_t kind : {0u, 1u}) {
-    HWND ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, kind << 29, empty));
+  for (uint32_t flags : {0u, 1u << 29, 0x80000002u, 0x80000002u | 1u << 29}) {
+    HWND ed = reinterpret_cast<HWND>(h.Send(TLM_EDITLABEL, flags, empty));
     ASSERT_NE(ed, nullptr);
     RECT er;
     GetWindowRect(ed, &er);
-    EXPECT_EQ(er.right - er.left, kind ? 60 + GetSystemMetrics(SM_CXVSCROLL) : 48) << kind;
+    bool combo = (flags & (1u << 29)) != 0, fit = (flags & 0x80000000u) != 0;
+    EXPECT_EQ(er.right - er.left, combo ? 60 + (fit ? 0 : GetSystemMetrics(SM_CXVSCROLL)) : 48) << flags;
     h.Send(TLM_ENDEDITLABELNOW, 1);
   }
 }
