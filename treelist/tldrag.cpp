@@ -22,7 +22,7 @@ int TreeListBeginDrag(TreeListState* st, uint32_t item, uint32_t flags) {
   GetCursorPos(&pt);
   ScreenToClient(w->hwnd, &pt);
   TreeListDragMove(st, pt.x, pt.y, (GetKeyState(VK_CONTROL) & 0x8000) != 0);
-  SetTimer(w->hwnd, TL_TIMER_AUTOSCROLL, 100, nullptr);
+  g_tlSetTimer(w->hwnd, TL_TIMER_AUTOSCROLL, 100, nullptr);
   return 1;
 }
 
@@ -78,7 +78,7 @@ void TreeListSetDropMark(TreeListState* st, uint32_t item, int height, int offse
   if (item == TLI_LAST) TreeListInvalidateAll(st);
   else if (item) TreeListInvalidateItem(st, item, -1);
   w->dropMarkTicks = 0;
-  if (item && item != TLI_LAST) SetTimer(w->hwnd, TL_TIMER_DROPMARK, 500, nullptr);
+  if (item && item != TLI_LAST) g_tlSetTimer(w->hwnd, TL_TIMER_DROPMARK, 500, nullptr);
   else KillTimer(w->hwnd, TL_TIMER_DROPMARK);
 }
 

@@ -196,12 +196,12 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   bool bold = (it->state & TLIS_BOLD) != 0;
   int tw = w->HostMeasureText(text, static_cast<int>(strlen(text)), bold);
   int width;
+  int least = kind ? 60 : 48;
   if (flags & 0x80000000u) {
-    width = r.right - r.left - 2;
+    width = r.right - r.left - 2;  // a narrow cell's editor still gets the least width below
   } else {
     // the least width first; the characters and a combo's button come on top
     width = tw + 10;
-    int least = kind ? 60 : 48;
     if (width < least) width = least;
     width += static_cast<int>(strlen(text));
     if (kind) width += GetSystemMetrics(SM_CXVSCROLL);
@@ -223,7 +223,7 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   TreeListHideTip(st);
   int top = kind ? r.top : r.top + 1;
   int height = kind ? 260 : st->rowHeight + 4;
-  SetWindowPos(ed, HWND_TOP, r.left + 2, top, width, height, SWP_SHOWWINDOW);
+  SetWindowPos(ed, HWND_TOP, r.left + 2, top, width < least ? least : width, height, SWP_SHOWWINDOW);
   SendMessageA(ed, WM_SETFONT, reinterpret_cast<WPARAM>(bold ? w->boldFont : w->font), 0);
   if (kind != 2 || !(flags & TLER_KEEPTEXT)) SetWindowTextA(ed, text);
   w->editChanged = false;

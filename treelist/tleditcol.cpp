@@ -81,11 +81,8 @@ static void FillCombo(HWND combo, const void* list, bool array, char sep, uint32
 static intptr_t ValueNote(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt, int code) {
   TLNmValue nm = {};
   nm.action = trigger;
-  TLFillItem(st, &nm.itemNew, item, 0x801Du, column);
-  uint32_t len = 0;
-  const char* t = TreeListItemText(st, item, column, &len);
-  nm.itemNew.pszText = const_cast<char*>(t);
-  nm.itemNew.cchTextMax = static_cast<int32_t>(len);
+  std::string text;
+  TLFillItemText(st, &nm.itemNew, item, 0x801Du, column, &text);
   nm.ptDrag.x = pt.x;
   nm.ptDrag.y = pt.y;
   return TreeListNotify(st, &nm.hdr, code);
@@ -101,7 +98,10 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
   if (!(st->style & TVS_EDITLABELS) && !(trigger == TLTRIGGER_CLICK && kind >= TLEK_CHECK)) return 0;
   TreeListItem* it = TLGet(st, item);
   if ((col.editFlags & TLEF_READONLYBIT) && (it->state & 0x8000u)) return 0;
-  if (st->editFrozenOnly && TLRowOf(st, it) > st->frozenRows) return 0;
+  if (st->editFrozenOnly) {
+    uint32_t row = TLRowOf(st, it);
+    if (!row || row > st->frozenRows) return 0;
+  }
   bool typed = trigger < 0x10000u && trigger != TLTRIGGER_ENTER;
   if (typed) {
     if ((kind != TLEK_EDIT && kind != TLEK_COMBO && kind != TLEK_EDITCYCLE && kind != TLEK_EDITCHECK) ||
@@ -198,15 +198,9 @@ int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t t
   }
   TLNmEditRequest nm = {};
   nm.tv.action = trigger;
-  TLFillItem(st, &nm.tv.itemNew, item, 0x801Cu, column);
-  uint32_t len = 0;
-  const char* t = TreeListItemText(st, item, column, &len);
-  char* text = static_cast<char*>(malloc(len + 1));
-  if (!text) return 0;
-  memcpy(text, t, len);
-  text[len] = 0;
-  nm.tv.itemNew.pszText = text;
-  nm.tv.itemNew.cchTextMax = static_cast<int32_t>(len);
+  std::string keep;
+  TLFillItemText(st, &nm.tv.itemNew, item, 0x801Cu, column, &keep);
+  const char* text = keep.c_str();
   nm.tv.ptDrag.x = pt.x;
   nm.tv.ptDrag.y = pt.y;
   nm.choiceCount = 255;
@@ -215,7 +209,6 @@ int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t t
   auto done = [&](int r) {
     // a buffer the control was told to free is freed once, with free()
     if ((answer & TLER_FREEBUFFER) && buffer) free(buffer);
-    free(text);
     return r;
   };
   if (!answer || st->dead || !TLGet(st, item)) return done(0);

@@ -8,7 +8,6 @@
 char g_tlSearchText[17];
 int g_tlSearchLength = 0;
 DWORD g_tlSearchTime = 0;
-DWORD(WINAPI* g_tlSearchClock)() = GetTickCount;
 static HWND g_tlSearchWindow = nullptr;
 
 static bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
@@ -59,8 +58,9 @@ int TreeListToggleCheck(TreeListState* st, uint32_t item, uint32_t trigger, POIN
   TreeListInvalidateItem(st, item, 0);
   TLNmValue nm = {};
   nm.action = trigger;
-  TLFillItem(st, &nm.itemOld, previous, 0x801Du, 0);
-  TLFillItem(st, &nm.itemNew, item, 0x801Du, 0);
+  std::string oldText, newText;
+  TLFillItemText(st, &nm.itemOld, previous, 0x801Du, 0, &oldText);
+  TLFillItemText(st, &nm.itemNew, item, 0x801Du, 0, &newText);
   nm.ptDrag.x = pt.x;
   nm.ptDrag.y = pt.y;
   TreeListNotify(st, &nm.hdr, TLN_CHECKCHANGED);
@@ -300,7 +300,7 @@ void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
     if (started || st->dead) return;
   }
   if (!st->shownRows || (st->options & TLOPT_NOSEARCH)) return;
-  DWORD now = g_tlSearchClock();
+  DWORD now = g_tlClock();
   DWORD gap = now - g_tlSearchTime;
   DWORD limit = g_tlSearchLength >= 3 ? 1000 : g_tlSearchLength ? 750 : 500;
   if (g_tlSearchWindow != w->hwnd || gap > limit || g_tlSearchLength >= 16) g_tlSearchLength = 0;

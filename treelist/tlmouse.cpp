@@ -92,8 +92,20 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     return;
   }
   if (!TakeFocus(st)) return;
-  bool dbl = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK;
   bool left = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+  bool dbl = msg == WM_RBUTTONDBLCLK;
+  if (left) {
+    // the control decides, not the system: an armed press less than 700 ms
+    // and at most 6 pixels (across plus down) before
+    DWORD now = g_tlClock();
+    dbl = w->doubleArmed && now - w->lastPressTime < 700 &&
+          abs(pt.x - w->lastPressPt.x) + abs(pt.y - w->lastPressPt.y) <= 6;
+    if (!dbl) {
+      w->lastPressTime = now;
+      w->lastPressPt = pt;
+    }
+  }
+  w->doubleArmed = false;
   if (st->editItem) TreeListEndEdit(st, 0, 0);
   if (st->dead) return;
   TLHitTest ht = {{pt.x, pt.y}, 0, 0};
@@ -103,6 +115,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
   if (!dbl) {
     intptr_t stop = ClickNote(st, left ? NM_CLICK : NM_RCLICK, item, hit, pt);
     if (stop || st->dead) return;
+    w->doubleArmed = left;
   }
   TreeListItem* it = TLGet(st, item);
   if (!it) return;
@@ -264,6 +277,7 @@ void TreeListMouseMove(TreeListState* st, WPARAM keys, int x, int y) {
     w->pressButton = 0;
     w->secondClickArmed = false;
     w->selectOnRelease = false;
+    w->doubleArmed = false;
     TreeListItem* it = TLGet(st, pressed);
     if (!it) return;
     TLNmTreeView nm = {};

@@ -7,6 +7,8 @@
 #include "treelist/tlwin.h"
 
 TreeListShared g_tlShared;
+DWORD(WINAPI* g_tlClock)() = GetTickCount;
+UINT_PTR(WINAPI* g_tlSetTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
 
 static LONG g_sharedRefs = -1;
 

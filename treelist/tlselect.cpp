@@ -32,6 +32,19 @@ void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int c
   out->lParam = it->data;
 }
 
+void TLFillItemText(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column, std::string* keep) {
+  uint32_t len = 0;
+  const char* t = TLGet(st, h) ? TreeListItemText(st, h, column, &len) : "";
+  keep->assign(t, len);
+  TLFillItem(st, out, h, mask, column);
+  if (!TLGet(st, h)) {
+    out->mask &= ~TLIF_TEXT;
+    return;
+  }
+  out->pszText = const_cast<char*>(keep->c_str());
+  out->cchTextMax = static_cast<int32_t>(keep->size());
+}
+
 // The text of an item or cell; a callback text is asked for with
 // TLN_GETDISPINFO into one of two alternating buffers. Null or -1 answers are
 // empty; texts are cut at the length limit.

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <stdint.h>
+#include <string>
 
 #include "treelist/treelist.h"
 
@@ -276,6 +277,10 @@ uint32_t TLFirstRoot(const TreeListState* st);
 // looks its items up again
 intptr_t TreeListNotify(TreeListState* st, TLNmHdr* rec, int code);
 void TLFillItem(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column);
+// The same with the item's (or cell's) text and its length, a callback text
+// asked for first; the text is copied into keep, so that it outlives the
+// next request. Without the item the text bit goes.
+void TLFillItemText(TreeListState* st, TLItem* out, uint32_t h, uint32_t mask, int column, std::string* keep);
 const char* TreeListItemText(TreeListState* st, uint32_t h, int column, uint32_t* length);
 // asks the parent whether an item with children by callback has any; false
 // when the item went meanwhile

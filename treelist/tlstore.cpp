@@ -217,7 +217,7 @@ static void Unlink(TreeListState* st, uint32_t h, TreeListItem* it) {
     p->lastChild = it->prev;
   else
     st->lastRoot = it->prev;
-  if (p && !p->firstChild && (p->flags & TLF_AUTOCHILDREN)) p->flags &= ~TLF_HASCHILDREN;
+  if (p && !p->firstChild) p->flags &= ~TLF_HASCHILDREN;  // one given by cChildren 1 too
   it->prev = it->next = 0;
 }
 

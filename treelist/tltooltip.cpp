@@ -114,7 +114,7 @@ static void ShowTip(TreeListState* st, const RECT& textRect) {
     if (at.x != pt.x || at.y != pt.y) SendMessageA(w->tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
   }
   w->tipShown = true;
-  SetTimer(w->hwnd, TL_TIMER_TIP, 1500, nullptr);
+  g_tlSetTimer(w->hwnd, TL_TIMER_TIP, 1500, nullptr);
 }
 
 void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
@@ -145,11 +145,8 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
   IntersectRect(&rc, &rc, &client);
   if (st->options & TLOPT_INFOTIPS) {
     TLNmTreeView nm = {};
-    TLFillItem(st, &nm.itemNew, item, 0x801Cu, column);
-    uint32_t len = 0;
-    const char* t = TreeListItemText(st, item, column, &len);
-    nm.itemNew.pszText = const_cast<char*>(t);
-    nm.itemNew.cchTextMax = static_cast<int32_t>(len);
+    std::string text;
+    TLFillItemText(st, &nm.itemNew, item, 0x801Cu, column, &text);
     nm.ptDrag.x = rc.left;
     nm.ptDrag.y = rc.top;
     intptr_t answer = TreeListNotify(st, &nm.hdr, TLN_GETINFOTIP);
@@ -160,7 +157,7 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
       if (!SetTipText(w, tip, strnlen(tip, TL_TEXTMAX))) return;
       if (!delayed && (nm.itemNew.mask & TLIF_DELAYTIP) && nm.itemNew.lParam > 0) {
         w->tipTicks = static_cast<int>((nm.itemNew.lParam + 499) / 500);
-        SetTimer(w->hwnd, TL_TIMER_TIP, 500, nullptr);
+        g_tlSetTimer(w->hwnd, TL_TIMER_TIP, 500, nullptr);
         return;
       }
       ShowTip(st, rc);
@@ -177,7 +174,7 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column) {
   if (!delayed) {
     // only once the mouse rests: a tip popping up under a double-click takes its second click
     w->tipTicks = 1;
-    SetTimer(w->hwnd, TL_TIMER_TIP, 400, nullptr);
+    g_tlSetTimer(w->hwnd, TL_TIMER_TIP, 400, nullptr);
     return;
   }
   ShowTip(st, rc);

@@ -30,8 +30,9 @@ struct TreeListShared {
   const UxThemeApi* ux;  // its pointers are null where UxTheme is missing
 };
 extern TreeListShared g_tlShared;
-// the incremental search's clock (tests put their own in)
-extern DWORD(WINAPI* g_tlSearchClock)();
+// the control's clock and timers (tests put their own in)
+extern DWORD(WINAPI* g_tlClock)();
+extern UINT_PTR(WINAPI* g_tlSetTimer)(HWND, UINT_PTR, UINT, TIMERPROC);
 
 struct TreeListWin : public TreeListHost {
   HWND hwnd = nullptr;
@@ -64,6 +65,10 @@ struct TreeListWin : public TreeListHost {
   int pressColumn = 0, pressButton = 0;
   POINT pressPt = {};
   bool secondClickArmed = false;
+  // the last left press, for the control's own double-click rule
+  bool doubleArmed = false;
+  DWORD lastPressTime = 0;
+  POINT lastPressPt = {};
   bool selectOnRelease = false;  // a press on one of several selected items
   intptr_t lastKeyAnswer = 0;
   uint32_t dragFlags = 0;

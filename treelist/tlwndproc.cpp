@@ -392,7 +392,7 @@ extern DWORD g_tlSearchTime;
 
 static LRESULT ISearch(TreeListState* st, char* buf) {
   (void)st;
-  bool fresh = g_tlSearchLength && g_tlSearchClock() - g_tlSearchTime <= 750;
+  bool fresh = g_tlSearchLength && g_tlClock() - g_tlSearchTime <= 750;
   int n = fresh ? g_tlSearchLength : 0;
   if (buf) {
     memcpy(buf, g_tlSearchText, n);
@@ -694,7 +694,7 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
       }
       if (ms < 30) ms = 30;
       if (ms > 900) ms = 900;
-      SetTimer(hwnd, TL_TIMER_AUTOSCROLL, static_cast<UINT>(ms), nullptr);
+      g_tlSetTimer(hwnd, TL_TIMER_AUTOSCROLL, static_cast<UINT>(ms), nullptr);
       return ms;
     }
     case TLM_RUNDEFERRED: return TreeListRunDeferred(st);

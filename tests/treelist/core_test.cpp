@@ -252,6 +252,38 @@ TEST(TreeListCore, HitTestButtonBoundaries) {
   EXPECT_EQ(asked, 2);
 }
 
+// A button given by cChildren 1 goes with the last child, deleted or moved.
+TEST(TreeListCore, LastChildGoneTakesTheButton) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  st->style = 0x7;
+  st->linesAtRoot = 1;
+  uint32_t parents[2];
+  for (uint32_t& p : parents) {
+    TLInsert r = {};
+    r.hParent = TLI_ROOT;
+    r.hInsertAfter = TLI_LAST;
+    r.ex.item.mask = TLIF_TEXT | TLIF_CHILDREN;
+    r.ex.item.pszText = const_cast<char*>("p");
+    r.ex.item.cChildren = 1;
+    p = TreeListInsertItem(st, &r);
+  }
+  auto button = [&](uint32_t p) {
+    TLHitTest ht = {{st->indent / 2, (static_cast<int>(TLRowOf(st, TLGet(st, p))) - 1) * st->rowHeight + 2}, 0, 0};
+    TreeListHitTest(st, &ht);
+    return ht.flags == TLHT_ONITEMBUTTON;
+  };
+  EXPECT_TRUE(button(parents[0]));
+  uint32_t c = Add(st, parents[0], "c");
+  TreeListDeleteItem(st, c, 1);
+  EXPECT_FALSE(button(parents[0]));
+  c = Add(st, parents[1], "c");
+  TreeListMove(st, 1, parents[0], c);  // after the first parent, at the root
+  EXPECT_FALSE(button(parents[1]));
+  EXPECT_EQ(host.Check(), "");
+}
+
 // 1,000 random resizes with up to five proportional columns: the widths grow
 // by exactly the change, and what is shown is never below the minimum.
 TEST(TreeListCore, ProportionalWidthsTakeExactDelta) {

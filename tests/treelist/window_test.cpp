@@ -1131,7 +1131,7 @@ TEST(TreeListEditing, TypeAheadTiming) {
   uintptr_t b = h.Insert(TLI_ROOT, "b");
   uintptr_t as = h.Insert(TLI_ROOT, "aaaaaaaaaaaaaaaa");
   uintptr_t a2 = h.Insert(TLI_ROOT, "ax");
-  g_tlSearchClock = FakeClock;
+  g_tlClock = FakeClock;
   g_fakeNow = 100000;
   for (int gap : {600, 800}) {
     h.Send(TLM_SELECTITEM, TVGN_CARET, x);
@@ -1150,7 +1150,7 @@ TEST(TreeListEditing, TypeAheadTiming) {
   EXPECT_EQ(h.Next(TLGN_CARET, 0), a2);
   char buf[20];
   EXPECT_EQ(h.Send(TLM_GETISEARCHSTRING, 0, reinterpret_cast<LPARAM>(buf)), 1);
-  g_tlSearchClock = GetTickCount;
+  g_tlClock = GetTickCount;
 }
 
 }  // namespace
