@@ -246,7 +246,7 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
   RECT lclip = {x > clip.left ? x : clip.left, top, right < clip.right ? right : clip.right, top + rh};
   bool selected = (it->state & TLIS_SELECTED) && st->selColumn == 0;
   bool drop = (it->state & TLIS_DROPHILITED) != 0;
-  bool caret = (it->flags & TLF_CARETMARK) != 0 && st->focused;
+  bool caret = (it->flags & TLF_CARETMARK) != 0;
   bool ownBackground = false;
   if (st->drawCallback && st->columns[0].ownerDraw) {
     TLRect rr = {x, top, right, top + rh};

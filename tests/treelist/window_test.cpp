@@ -202,6 +202,23 @@ TEST(TreeListPaint, SelectedCellBoxes) {
   EXPECT_GT(count(0x00336699), 20);
 }
 
+// The caret of a multi-selection keeps its dotted frame without the focus:
+// a change of focus repaints only the selection.
+TEST(TreeListPaint, CaretFrameWithoutFocus) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 100);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_MULTISELECT, TLOPT_MULTISELECT);
+  h.Insert(TLI_ROOT, "a");
+  uintptr_t b = h.Insert(TLI_ROOT, "caret");
+  ASSERT_EQ(h.Send(TLM_SETCARET, 0, b), 1);
+  Canvas c(200, 100);
+  PaintInto(h, c);
+  RECT r = ItemRect(h, b);
+  int dots = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = 0; x < 200; x++) dots += c.At(x, y) == Px(GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_GT(dots, 20);
+}
+
 struct OwnerDrawing {
   int answer = 0;
   COLORREF fill = CLR_NONE;  // filled over the record's rectangle
