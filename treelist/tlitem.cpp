@@ -28,7 +28,7 @@ static int SetCell(TreeListState* st, uint32_t h, uint32_t column, const TLItem*
   if ((rec->mask & TLIF_IMAGE) && c->image != rec->iImage) {
     c->image = rec->iImage;
     if (rec->iImage == -1) c->cbFlags |= TLCB_IMAGE; else c->cbFlags &= ~TLCB_IMAGE;
-    if (rec->iImage != -2 && rec->iImage != -1) c->flags |= TLF_HASIMAGE; else c->flags &= ~TLF_HASIMAGE;
+    if (rec->iImage != -2) c->flags |= TLF_HASIMAGE; else c->flags &= ~TLF_HASIMAGE;
     changed = true;
   }
   if (rec->mask & TLIF_TEXT) {

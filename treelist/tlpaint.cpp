@@ -39,23 +39,25 @@ void TLDrawCutText(TreeListWin* w, HDC dc, int x, int y, int right, const RECT& 
   ExtTextOutA(dc, x, y, options, &clip, buf, static_cast<UINT>(fit + 3), nullptr);
 }
 
+int TLAskImage(TreeListState* st, uint32_t h, int column, uint32_t which) {
+  TLNmDispInfo nm = {};
+  TLFillItem(st, &nm.item, h, which | 0x1Cu | (column > 0 ? TLIF_COLUMN : 0), column);
+  nm.item.pszText = nullptr;
+  nm.item.cchTextMax = 0;
+  nm.item.iImage = nm.item.iSelectedImage = -1;
+  TreeListNotify(st, &nm.hdr, TLN_GETDISPINFO);
+  if (!TLGet(st, h)) return -2;
+  int idx = which == TLIF_SELECTEDIMAGE ? nm.item.iSelectedImage : nm.item.iImage;
+  return idx == -1 ? -2 : idx;
+}
+
 int TLImageIndex(TreeListState* st, uint32_t h, bool* fromCellList) {
   TreeListItem* it = TLGet(st, h);
   *fromCellList = false;
   if (!it) return -2;
   bool selected = (it->state & TLIS_SELECTED) != 0;
   int idx = selected ? it->selImage : it->image;
-  if (idx == -1) {
-    TLNmDispInfo nm = {};
-    TLFillItem(st, &nm.item, h, (selected ? TLIF_SELECTEDIMAGE : TLIF_IMAGE) | 0x1Cu, 0);
-    nm.item.pszText = nullptr;
-    nm.item.cchTextMax = 0;
-    nm.item.iImage = nm.item.iSelectedImage = -1;
-    TreeListNotify(st, &nm.hdr, TLN_GETDISPINFO);
-    if (!TLGet(st, h)) return -2;
-    idx = selected ? nm.item.iSelectedImage : nm.item.iImage;
-    if (idx == -1) return -2;
-  }
+  if (idx == -1) idx = TLAskImage(st, h, 0, selected ? TLIF_SELECTEDIMAGE : TLIF_IMAGE);
   if (idx == -2) return -2;
   it = TLGet(st, h);
   bool expandedParent = (it->state & TLIS_EXPANDED) && (it->firstChild || (it->flags & TLF_HASCHILDREN));
@@ -118,24 +120,29 @@ static void DottedV(HDC dc, int x, int y0, int y1) {
   LineTo(dc, x, y1);
 }
 
-void TLDrawSelectionBox(TreeListState* st, HDC dc, const RECT& text, bool focusLook, bool unfocusedFill,
-                        bool caretFrame) {
+void TLDrawSelectionBox(TreeListState* st, HDC dc, const RECT& text, COLORREF bg, uint32_t look) {
   RECT box = {text.left - 2, text.top - 1, text.right + 2, text.bottom + 1};
+  if (look & TLBOX_EMPTY) {
+    // nothing to mark: no box, no frame
+    if (look & (TLBOX_HIGHLIGHT | TLBOX_UNFOCUSED)) TLFill(dc, box, bg);
+    return;
+  }
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
   HBRUSH brush = nullptr;
-  if (focusLook) {
+  if (look & TLBOX_HIGHLIGHT) {
     brush = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-  } else if (unfocusedFill) {
+  } else if (look & TLBOX_UNFOCUSED) {
     brush = CreateSolidBrush((st->options & TLOPT_ALTROWS) ? st->colors[17] : GetSysColor(COLOR_BTNFACE));
   }
   if (brush) {
     HGDIOBJ ob = SelectObject(dc, brush);
+    // without a pen Rectangle leaves out the right and bottom edge
     Rectangle(dc, box.left, box.top, box.right + 1, box.bottom + 1);
     SelectObject(dc, ob);
     DeleteObject(brush);
   }
   SelectObject(dc, oldPen);
-  if (caretFrame) {
+  if (look & TLBOX_CARET) {
     HGDIOBJ op = SelectObject(dc, g_tlShared.dotPen);
     HGDIOBJ ob = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
     Rectangle(dc, box.left, box.top, box.right, box.bottom);
@@ -183,8 +190,9 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     int bx = content - st->indent + st->indent / 2;
     if (st->style & TVS_HASLINES) {
       DottedV(dc, bx, top, it->next ? top + rh : mid + 1);
-      int x0 = bx + 2, x1 = content;
-      for (int x = x0 | 1; x < x1; x += 2) SetPixelV(dc, x, mid, st->colors[5]);
+      // the shared pen draws this one too, so its dots match the vertical ones
+      MoveToEx(dc, (bx + 2) | 1, mid, nullptr);
+      LineTo(dc, content, mid);
     }
     bool kids = it->firstChild || (it->flags & TLF_HASCHILDREN);
     if ((st->style & TVS_HASBUTTONS) && kids) {
@@ -238,33 +246,43 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
   RECT lclip = {x > clip.left ? x : clip.left, top, right < clip.right ? right : clip.right, top + rh};
   bool selected = (it->state & TLIS_SELECTED) && st->selColumn == 0;
   bool drop = (it->state & TLIS_DROPHILITED) != 0;
-  bool caret = (it->flags & TLF_CARETMARK) != 0 && st->focused;
+  bool caret = (it->flags & TLF_CARETMARK) != 0;
+  bool ownBackground = false;
   if (st->drawCallback && st->columns[0].ownerDraw) {
     TLRect rr = {x, top, right, top + rh};
     TLOwnerDraw od = {reinterpret_cast<uintptr_t>(w->hwnd), h, &rr, it->data, text, len, it->state, row0, 0, 2, {0, 0}, bg};
     int r = reinterpret_cast<TLDrawCallback>(st->drawCallback)(reinterpret_cast<uintptr_t>(dc), st->drawUser, &od);
     if (r == 1 || !TLGet(st, h)) return;
+    ownBackground = r > 1;
   }
   if (!selected && !drop && !caret) {
     SetTextColor(dc, fg);
     SetBkColor(dc, bg);
-    TLDrawCutText(w, dc, x + 2, ty, right, lclip, text, static_cast<int>(len), bold, ETO_OPAQUE | ETO_CLIPPED, 0);
+    if (ownBackground) SetBkMode(dc, TRANSPARENT);
+    TLDrawCutText(w, dc, x + 2, ty, right, lclip, text, static_cast<int>(len), bold,
+                  ownBackground ? ETO_CLIPPED : ETO_OPAQUE | ETO_CLIPPED, 0);
+    SetBkMode(dc, OPAQUE);
     return;
   }
-  int tw = static_cast<int>(it->textWidth);
-  if (x + 2 + tw > right) tw = right - x - 2;
-  if (tw < 0) tw = 0;
-  RECT tr = {x + 2, mid - (w->fontH + 2) / 2, x + 2 + tw, mid - (w->fontH + 2) / 2 + w->fontH + 2};
   bool focusLook = (selected && st->focused) || drop;
-  bool unfocusedFill = selected && !st->focused && !(st->options & TLOPT_FULLROWSELECT);
+  bool fullRow = (st->options & TLOPT_FULLROWSELECT) != 0;
+  int tx = x + (selected && !st->focused && fullRow ? 3 : 4);
+  int tw = static_cast<int>(it->textWidth);
+  if (tx + tw > right) tw = right - tx;
+  if (tw < 0) tw = 0;
+  RECT tr = {tx, mid - (w->fontH + 2) / 2, tx + tw, mid - (w->fontH + 2) / 2 + w->fontH + 2};
   HRGN rgn = CreateRectRgnIndirect(&lclip);
   ExtSelectClipRgn(dc, rgn, RGN_AND);
   DeleteObject(rgn);
-  if (selected || drop) TLDrawSelectionBox(st, dc, tr, focusLook, unfocusedFill, caret);
-  else if (caret) TLDrawSelectionBox(st, dc, tr, false, false, true);
+  uint32_t look = len ? 0 : TLBOX_EMPTY;
+  if (focusLook) look |= TLBOX_HIGHLIGHT;
+  else if (selected && !fullRow) look |= TLBOX_UNFOCUSED;
+  if (caret) look |= TLBOX_CARET;
+  if (ownBackground) look &= TLBOX_CARET | TLBOX_EMPTY;
+  TLDrawSelectionBox(st, dc, tr, bg, look);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, focusLook ? GetSysColor(COLOR_HIGHLIGHTTEXT) : fg);
-  TLDrawCutText(w, dc, x + 2, ty, right, lclip, text, static_cast<int>(len), bold, ETO_CLIPPED, 0);
+  TLDrawCutText(w, dc, tx, ty, right, lclip, text, static_cast<int>(len), bold, ETO_CLIPPED, 0);
   SetBkMode(dc, OPAQUE);
 }
 

@@ -47,12 +47,20 @@ void TLPaintCell(TreeListState* st, HDC dc, uint32_t h, int column, uint32_t row
     TLDrawCheck(st, dc, bx, top, idx, list, builtin, hot, pressed);
     c->flags |= TLF_HASIMAGE;
     if (rightBox) xr -= bw + 2; else x += bw + 2;
-  } else if (c->image != -2 && c->image != -1 && w->lists[TLIL_CELL]) {
-    int iw = st->cellImageW;
-    int ix = rightBox ? right - iw : left;
-    ImageList_Draw(w->lists[TLIL_CELL], c->image, dc, ix, top + (rh - st->cellImageH) / 2, ILD_TRANSPARENT);
-    c->flags |= TLF_HASIMAGE;
-    if (rightBox) xr -= iw + 2; else x += iw + 2;
+  } else if (c->image != -2 && w->lists[TLIL_CELL]) {
+    int image = c->image;
+    if (image == -1) {
+      image = TLAskImage(st, h, column, TLIF_IMAGE);
+      c = TLGetCell(st, h, static_cast<uint32_t>(column), false);
+      if (!c) return;
+    }
+    if (image != -2) {
+      int iw = st->cellImageW;
+      int ix = rightBox ? right - iw : left;
+      ImageList_Draw(w->lists[TLIL_CELL], image, dc, ix, top + (rh - st->cellImageH) / 2, ILD_TRANSPARENT);
+      c->flags |= TLF_HASIMAGE;
+      if (rightBox) xr -= iw + 2; else x += iw + 2;
+    }
   }
   uint32_t len = 0;
   const char* text = TreeListItemText(st, h, column, &len);
@@ -66,30 +74,36 @@ void TLPaintCell(TreeListState* st, HDC dc, uint32_t h, int column, uint32_t row
     GetTextExtentPoint32A(dc, text, static_cast<int>(len), &sz);
     c->textWidth = static_cast<uint32_t>(sz.cx);
   }
+  int tw = static_cast<int>(c->textWidth);
+  int avail = xr - x - 4;
+  int shownW = tw <= avail ? tw : avail;
+  int tl = col.align == 1 ? (x + xr) / 2 - shownW / 2 : col.align == 2 ? xr - 2 - shownW : x + 2;
+  bool ownBackground = false;
   if (st->drawCallback && col.ownerDraw) {
     TLRect rr = {x, top, xr, top + rh};
+    int offset = tl - x < 0 ? 0 : tl - x > 255 ? 255 : tl - x;
     TLOwnerDraw od = {reinterpret_cast<uintptr_t>(w->hwnd), h, &rr, it->data, text, len, c->state, row0,
-                      static_cast<uint8_t>(column), static_cast<uint8_t>(x - left), {0, 0}, bg};
+                      static_cast<uint8_t>(column), static_cast<uint8_t>(offset), {0, 0}, bg};
     int r = reinterpret_cast<TLDrawCallback>(st->drawCallback)(reinterpret_cast<uintptr_t>(dc), st->drawUser, &od);
     if (r == 1 || !TLGet(st, h)) return;
+    ownBackground = r > 1;
   }
   bool selected = (it->state & TLIS_SELECTED) && st->selItem == h && st->selColumn == column;
   int ty = top + (rh - w->fontH) / 2;
   RECT clip = {x, top, xr, top + rh};
-  int tw = static_cast<int>(c->textWidth);
-  int avail = xr - x - 4;
-  int shownW = tw <= avail ? tw : avail;
   if (selected) {
-    int tl = col.align == 1 ? (x + xr) / 2 - shownW / 2 : col.align == 2 ? xr - 2 - shownW : x + 2;
     RECT tr = {tl, top + rh / 2 - (w->fontH + 2) / 2, tl + shownW, top + rh / 2 - (w->fontH + 2) / 2 + w->fontH + 2};
-    TLDrawSelectionBox(st, dc, tr, st->focused, !st->focused, false);
+    uint32_t look = len ? 0 : TLBOX_EMPTY;
+    if (st->focused) look |= TLBOX_HIGHLIGHT;
+    else if (!(st->options & TLOPT_FULLROWSELECT)) look |= TLBOX_UNFOCUSED;
+    TLDrawSelectionBox(st, dc, tr, bg, ownBackground ? 0 : look);
     SetTextColor(dc, st->focused ? GetSysColor(COLOR_HIGHLIGHTTEXT) : fg);
-    SetBkMode(dc, TRANSPARENT);
   } else {
     SetTextColor(dc, fg);
     SetBkColor(dc, bg);
   }
-  UINT opts = selected ? ETO_CLIPPED : ETO_OPAQUE | ETO_CLIPPED;
+  if (selected || ownBackground) SetBkMode(dc, TRANSPARENT);
+  UINT opts = selected || ownBackground ? ETO_CLIPPED : ETO_OPAQUE | ETO_CLIPPED;
   if (tw <= avail || !len) {
     if (col.align == 1) {
       SetTextAlign(dc, TA_CENTER | TA_TOP);

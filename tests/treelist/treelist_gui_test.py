@@ -183,10 +183,11 @@ def main():
         r.xdo("key", "Escape")
         st = r.state()
         r.check(r.item(st, "Zeile 1") is not None, "escape: the text changed")
-        # screenshot: the selected row carries the highlight colour
+        # screenshot: the selected row carries the highlight colour (the box
+        # starts 2 pixels right of the label's left edge)
         w, h, data = screenshot()
         row = r.item(st, "Zeile 1")
-        px = (((row["t"] + row["b"]) // 2) * w + row["l"] + 1) * 3
+        px = (((row["t"] + row["b"]) // 2) * w + row["l"] + 3) * 3
         r.check(tuple(data[px:px + 3]) != (255, 255, 255), f"selection box not drawn: {tuple(data[px:px + 3])}")
         # Down moves the caret one row
         caret = st["caret"]

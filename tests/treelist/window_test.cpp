@@ -6,8 +6,10 @@
 #include <string.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/treelist/tlharness.h"
@@ -65,21 +67,264 @@ TEST(TreeListPaint, BackgroundsAndOwnColours) {
   EXPECT_EQ(d.At(150, (rb.top + rb.bottom) / 2), Px(0x00111111));
 }
 
+// 16 x 16 images of one colour each
+HIMAGELIST ColourList(const std::vector<COLORREF>& colours) {
+  HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
+  HDC sdc = GetDC(nullptr);
+  for (COLORREF c : colours) {
+    HDC dc = CreateCompatibleDC(sdc);
+    HBITMAP bm = CreateCompatibleBitmap(sdc, 16, 16);
+    HGDIOBJ old = SelectObject(dc, bm);
+    RECT r = {0, 0, 16, 16};
+    SetBkColor(dc, c);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, "", 0, nullptr);
+    SelectObject(dc, old);
+    ImageList_Add(il, bm, nullptr);
+    DeleteObject(bm);
+    DeleteDC(dc);
+  }
+  ReleaseDC(nullptr, sdc);
+  return il;
+}
+
+// n columns of one width
+void AddColumns(Harness& h, int n, int width, uint32_t mask = TLCF_WIDTH, int fmt = 0) {
+  TLColumnDesc d = {};
+  d.mask = mask;
+  d.fmt = fmt;
+  d.cx = width;
+  for (int c = 0; c < n; c++) h.Send(TLM_INSERTCOLUMN, c, reinterpret_cast<LPARAM>(&d));
+}
+
+void SetCell(Harness& h, uintptr_t item, int column, const char* text, int image = -2) {
+  TLItem it = {};
+  it.mask = TLIF_TEXT | TLIF_COLUMN | TLIF_IMAGE;
+  it.hItem = item;
+  it.cChildren = column;
+  it.pszText = const_cast<char*>(text);
+  it.iImage = image;
+  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+// The leftmost and rightmost column in [x0, x1) of rows y0..y1 holding a pixel
+// other than `bg`; -1 when there is none.
+std::pair<int, int> InkSpan(const Canvas& c, int x0, int x1, int y0, int y1, uint32_t bg) {
+  int lo = -1, hi = -1;
+  for (int x = x0; x < x1; x++)
+    for (int y = y0; y <= y1; y++)
+      if (c.At(x, y) != bg) {
+        if (lo < 0) lo = x;
+        hi = x;
+      }
+  return {lo, hi};
+}
+
+// The box of a selected label runs from label + 2 to the text's end + 2, the
+// text starts at label + 4 (label + 3 unfocused with full-row selection, the
+// box then hollow), and an empty label shows no box.
 TEST(TreeListPaint, SelectionBoxWithFocus) {
   Harness h(WS_CHILD | WS_VISIBLE, 200, 120);
   uintptr_t a = h.Insert(TLI_ROOT, "Selected");
+  uintptr_t e = h.Insert(TLI_ROOT, "");
   h.Send(TLM_SELECTITEM, TVGN_CARET, a);
   h.Send(WM_SETFOCUS);
   Canvas c(200, 120);
   PaintInto(h, c);
   RECT r = ItemRect(h, a, 1);
   int mid = (r.top + r.bottom) / 2;
-  // the box starts 2 pixels left of the text (text at label + 2)
-  EXPECT_EQ(c.At(r.left + 1, mid), Px(GetSysColor(COLOR_HIGHLIGHT)));
+  const uint32_t hi = Px(GetSysColor(COLOR_HIGHLIGHT)), win = Px(GetSysColor(COLOR_WINDOW));
+  // the text drawn here at label + 4 in the control's font
+  Canvas ref(200, 120, hi);
+  SelectObject(ref.dc(), reinterpret_cast<HFONT>(h.Send(WM_GETFONT)));
+  SIZE sz;
+  GetTextExtentPoint32A(ref.dc(), "Selected", 8, &sz);
+  TEXTMETRICA tm;
+  GetTextMetricsA(ref.dc(), &tm);
+  SetBkMode(ref.dc(), TRANSPARENT);
+  SetTextColor(ref.dc(), GetSysColor(COLOR_HIGHLIGHTTEXT));
+  TextOutA(ref.dc(), r.left + 4, r.top + (r.bottom - r.top - tm.tmHeight) / 2, "Selected", 8);
+  EXPECT_EQ(c.At(r.left + 1, mid), win);
+  EXPECT_EQ(c.At(r.left + 2, mid), hi);
+  EXPECT_EQ(c.At(r.left + 4 + sz.cx + 1, mid), hi);
+  EXPECT_EQ(c.At(r.left + 4 + sz.cx + 2, mid), win);
+  int y0 = mid - tm.tmHeight / 2 + 1, y1 = mid + tm.tmHeight / 2 - 1;
+  std::pair<int, int> want = InkSpan(ref, r.left, 200, y0, y1, hi);
+  ASSERT_GE(want.first, 0);
+  EXPECT_EQ(InkSpan(c, r.left + 2, r.left + 6 + sz.cx, y0, y1, hi), want);
+  // an empty selected label: the row keeps the background
+  h.Send(TLM_SELECTITEM, TVGN_CARET, e);
+  Canvas empty(200, 120);
+  PaintInto(h, empty);
+  RECT re = ItemRect(h, e);
+  EXPECT_EQ(InkSpan(empty, 0, 200, re.top, re.bottom - 1, win).first, -1);
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
   h.Send(WM_KILLFOCUS);
   Canvas d(200, 120);
   PaintInto(h, d);
-  EXPECT_EQ(d.At(r.left + 1, mid), Px(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_EQ(d.At(r.left + 1, mid), win);
+  EXPECT_EQ(d.At(r.left + 2, mid), Px(GetSysColor(COLOR_BTNFACE)));
+  // full-row selection without the focus: the row colour, the text one pixel left
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_FULLROWSELECT, TLOPT_FULLROWSELECT);
+  h.Send(TLM_SETBKCOLOR, 8, 0x00336699);
+  Canvas f(200, 120);
+  PaintInto(h, f);
+  std::pair<int, int> got = InkSpan(f, r.left, 200, y0, y1, Px(0x00336699));
+  EXPECT_EQ(got.first, want.first - 1);
+  EXPECT_EQ(got.second, want.second - 1);
+}
+
+// A selected cell gets the label's box, none when it is empty, and an
+// unfilled one without the focus under full-row selection.
+TEST(TreeListPaint, SelectedCellBoxes) {
+  Harness h(WS_CHILD | WS_VISIBLE, 240, 100);
+  AddColumns(h, 2, 120);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  h.Send(TLM_SETBKCOLOR, 8, 0x00336699);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  RECT r = ItemRect(h, a);
+  auto count = [&](COLORREF colour) {
+    Canvas c(240, 100);
+    PaintInto(h, c);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = 120; x < 240; x++) n += c.At(x, y) == Px(colour);
+    return n;
+  };
+  SetCell(h, a, 1, "");
+  h.Send(TLM_SETCARET, 1, a);
+  h.Send(WM_SETFOCUS);
+  EXPECT_EQ(count(GetSysColor(COLOR_HIGHLIGHT)), 0);
+  SetCell(h, a, 1, "Zelle");
+  EXPECT_GT(count(GetSysColor(COLOR_HIGHLIGHT)), 20);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_FULLROWSELECT, TLOPT_FULLROWSELECT);
+  h.Send(WM_KILLFOCUS);
+  EXPECT_EQ(count(GetSysColor(COLOR_BTNFACE)), 0);
+  EXPECT_GT(count(0x00336699), 20);
+}
+
+// The caret of a multi-selection keeps its dotted frame without the focus:
+// a change of focus repaints only the selection.
+TEST(TreeListPaint, CaretFrameWithoutFocus) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 100);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_MULTISELECT, TLOPT_MULTISELECT);
+  h.Insert(TLI_ROOT, "a");
+  uintptr_t b = h.Insert(TLI_ROOT, "caret");
+  ASSERT_EQ(h.Send(TLM_SETCARET, 0, b), 1);
+  Canvas c(200, 100);
+  PaintInto(h, c);
+  RECT r = ItemRect(h, b);
+  int dots = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = 0; x < 200; x++) dots += c.At(x, y) == Px(GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_GT(dots, 20);
+}
+
+struct OwnerDrawing {
+  int answer = 0;
+  COLORREF fill = CLR_NONE;  // filled over the record's rectangle
+  bool text = false;         // draws the text where the record places it
+  int calls = 0;
+};
+
+int TL_CALLBACK DrawOwner(uintptr_t hdc, intptr_t user, TLOwnerDraw* rec) {
+  OwnerDrawing* o = reinterpret_cast<OwnerDrawing*>(user);
+  HDC dc = reinterpret_cast<HDC>(hdc);
+  RECT r = {rec->rect->left, rec->rect->top, rec->rect->right, rec->rect->bottom};
+  o->calls++;
+  if (o->fill != CLR_NONE) {
+    SetBkColor(dc, o->fill);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, "", 0, nullptr);
+  }
+  if (o->text) {
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    SetTextColor(dc, 0);
+    SetBkColor(dc, rec->color);
+    ExtTextOutA(dc, r.left + rec->textOffset, r.top + (r.bottom - r.top - tm.tmHeight) / 2, ETO_OPAQUE | ETO_CLIPPED,
+                &r, rec->text, rec->textLength, nullptr);
+  }
+  return o->answer;
+}
+
+// Owner-drawn label and cell (the cell with an image): answer 2 keeps the
+// background the callback drew, the text over it, also for a selected
+// label; answer 1 leaves the text to the callback; a callback that draws the
+// text where the record says matches the control's own drawing.
+TEST(TreeListPaint, OwnerDraw) {
+  const COLORREF fill = 0x0000C0FF, white = 0x00FFFFFF;
+  Harness h(WS_CHILD | WS_VISIBLE, 260, 100);
+  AddColumns(h, 2, 120, TLCF_WIDTH | TLCF_FMT | TLCF_OWNERDRAW, static_cast<int>(TLCF_OWNERDRAW));
+  HIMAGELIST cells = ColourList({0});
+  h.Send(TLM_SETIMAGELIST, 0x40000000 | 4, reinterpret_cast<LPARAM>(cells));
+  h.Send(TLM_SETBKCOLOR, 0, white);
+  h.Send(TLM_SETBKCOLOR, 4, 0);
+  uintptr_t a = h.Insert(TLI_ROOT, "Wm");
+  SetCell(h, a, 1, "Wm", 0);
+  OwnerDrawing o;
+  h.Send(TLM_PROPERTY, TLPROP_DRAWUSER | TLPROP_SET, reinterpret_cast<LPARAM>(&o));
+  h.Send(TLM_PROPERTY, TLPROP_DRAWCALLBACK | TLPROP_SET, reinterpret_cast<LPARAM>(&DrawOwner));
+  RECT r = ItemRect(h, a);
+  auto paint = [&](int answer, COLORREF f, bool text) {
+    o = OwnerDrawing();
+    o.answer = answer;
+    o.fill = f;
+    o.text = text;
+    auto c = std::make_unique<Canvas>(260, 100);
+    PaintInto(h, *c);
+    EXPECT_EQ(o.calls, 2);
+    return c;
+  };
+  // per column: pixels of the fill and pixels of the text in the row
+  auto count = [&](const Canvas& c, int x0, int x1, uint32_t colour) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = x0; x < x1; x++) n += c.At(x, y) == colour;
+    return n;
+  };
+  std::unique_ptr<Canvas> kept = paint(2, fill, false);
+  for (int x0 : {0, 136}) {
+    EXPECT_GT(count(*kept, x0, x0 + 100, Px(fill)), 70 * (r.bottom - r.top)) << x0;
+    EXPECT_GT(count(*kept, x0, x0 + 100, 0), 5) << "no text at " << x0;
+  }
+  std::unique_ptr<Canvas> wiped = paint(0, fill, false);
+  EXPECT_EQ(count(*wiped, 0, 240, Px(fill)), 0);
+  std::unique_ptr<Canvas> left = paint(1, CLR_NONE, false);
+  EXPECT_EQ(count(*left, 0, 120, Px(white)), 120 * (r.bottom - r.top));
+  EXPECT_EQ(count(*left, 136, 240, Px(white)), 104 * (r.bottom - r.top));
+  std::unique_ptr<Canvas> own = paint(1, CLR_NONE, true);
+  int differ = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = 0; x < 240; x++) differ += own->At(x, y) != wiped->At(x, y);
+  EXPECT_EQ(differ, 0);
+  // selected with the focus: no box over the callback's background
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  h.Send(WM_SETFOCUS);
+  std::unique_ptr<Canvas> sel = paint(2, fill, false);
+  EXPECT_EQ(count(*sel, 0, 120, Px(GetSysColor(COLOR_HIGHLIGHT))), 0);
+  EXPECT_GT(count(*sel, 0, 100, Px(fill)), 70 * (r.bottom - r.top));
+  DestroyWindow(h.tl());
+  ImageList_Destroy(cells);
+}
+
+// Tree lines, the horizontal one included, take the shared pen's colour,
+// not slot 5 (the sign of the hand-drawn buttons).
+TEST(TreeListPaint, TreeLinesInThePenColour) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_LINESATROOT, 200, 100);
+  h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
+  h.Send(TLM_SETBKCOLOR, 5, 0x000000FF);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  Canvas c(200, 100);
+  PaintInto(h, c);
+  RECT r = ItemRect(h, a);
+  int indent = static_cast<int>(h.Send(TLM_GETINDENT));
+  int mid = r.top + (r.bottom - r.top) / 2, pen = 0, slot5 = 0;
+  for (int x = indent / 2 + 1; x < indent; x++) {
+    pen += c.At(x, mid) == Px(GetSysColor(COLOR_BTNSHADOW));
+    slot5 += c.At(x, mid) == Px(0x000000FF);
+  }
+  EXPECT_GE(pen, 2);
+  EXPECT_EQ(slot5, 0);
 }
 
 // Plus and minus of the hand-drawn buttons at their pixels, or the theme's
@@ -408,25 +653,7 @@ TEST(TreeListPaint, CheckBoxImages) {
 // up from the cell list, and a cell's image at its left edge.
 TEST(TreeListPaint, ImagesFromBothLists) {
   const COLORREF red = 0x000000FF, green = 0x0000FF00, blue = 0x00FF0000;
-  auto makeList = [](std::vector<COLORREF> colours) {
-    HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR24, 2, 0);
-    HDC sdc = GetDC(nullptr);
-    for (COLORREF c : colours) {
-      HDC dc = CreateCompatibleDC(sdc);
-      HBITMAP bm = CreateCompatibleBitmap(sdc, 16, 16);
-      HGDIOBJ old = SelectObject(dc, bm);
-      RECT r = {0, 0, 16, 16};
-      SetBkColor(dc, c);
-      ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, "", 0, nullptr);
-      SelectObject(dc, old);
-      ImageList_Add(il, bm, nullptr);
-      DeleteObject(bm);
-      DeleteDC(dc);
-    }
-    ReleaseDC(nullptr, sdc);
-    return il;
-  };
-  HIMAGELIST normal = makeList({red, green}), cells = makeList({blue});
+  HIMAGELIST normal = ColourList({red, green}), cells = ColourList({blue});
   {
     Harness h(WS_CHILD | WS_VISIBLE, 300, 120);
     TLColumnDesc d = {};
@@ -468,6 +695,24 @@ TEST(TreeListPaint, ImagesFromBothLists) {
     EXPECT_EQ(count(items[1], 0, 120, red), 0);
     EXPECT_GE(count(items[0], 120, 140, blue), 15 * 15);  // cell image at the left edge
     EXPECT_EQ(count(items[1], 120, 240, blue), 0);
+    // a cell image by callback is asked of the parent, drawn, and counted
+    // before the cell's text
+    uintptr_t asked = h.Insert(TLI_ROOT, "x");
+    cell.hItem = asked;
+    cell.iImage = -1;
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&cell));
+    h.On(TLN_GETDISPINFO, [](NMHDR* nm) -> LRESULT {
+      TLItem& it = reinterpret_cast<TLNmDispInfo*>(nm)->item;
+      if ((it.mask & TLIF_IMAGE) && (it.mask & TLIF_COLUMN) && it.cChildren == 1) it.iImage = 0;
+      return 0;
+    });
+    EXPECT_EQ(ItemRect(h, asked, 0x81 | (1 << 24)).left, 136);  // before any paint
+    h.Clear();
+    PaintInto(h, c);
+    EXPECT_GE(count(asked, 120, 140, blue), 15 * 15);
+    ASSERT_GE(h.Count(TLN_GETDISPINFO), 1);
+    EXPECT_EQ(h.notes[0].newItem, asked);
+    EXPECT_EQ(h.notes[0].column, 1);
   }
   ImageList_Destroy(normal);
   ImageList_Destroy(cells);
