@@ -109,15 +109,31 @@ void TrackSetName(char* name, const char* src, int n) {
   StrTrimCopyA(name, raw, TRACK_NAME_SIZE);
 }
 
-namespace {
-
-// The Windows-1252 byte of a code point; 0xFF when the code page has none.
-unsigned char To1252(uint32_t cp) {
+unsigned char TrackTo1252(uint32_t cp) {
   if (cp < 0x100) return (unsigned char)cp;
   for (int c = 0x80; c < 0xA0; ++c)
     if (Text1252ToUnicode((unsigned char)c) == cp) return (unsigned char)c;
   return 0xFF;
 }
+
+void TrackWideTo1252(char* dest, const WideChar* src, int size) {
+  int n = 0;
+  for (; src && *src && n < size - 1; ++src) {
+    uint32_t cp = *src;
+    // a surrogate pair is one character the code page lacks
+    if (cp >= 0xD800 && cp < 0xDC00 && src[1] >= 0xDC00 && src[1] < 0xE000) ++src;
+    dest[n++] = (char)TrackTo1252(cp);
+  }
+  dest[n] = 0;
+}
+
+void Track1252ToWide(WideChar* dest, const char* src, int size) {
+  int n = 0;
+  for (; *src && n < size - 1; ++src) dest[n++] = (WideChar)Text1252ToUnicode((unsigned char)*src);
+  dest[n] = 0;
+}
+
+namespace {
 
 // A character reference at p ("&amp;", "&#252;", "&#x2013;"); the bytes it
 // takes, 0 when there is none.
@@ -159,7 +175,7 @@ void TrackTakeXmlName(const char* p, const char* end, char* name) {
     // bytes that are no UTF-8 stay as they are (a file in Windows-1252)
     if (used == 0) used = UtfDecodeCharA(p, &cp, (int)(stop - p));
     p += used;
-    latin[n++] = (char)To1252(cp);
+    latin[n++] = (char)TrackTo1252(cp);
   }
   TrackSetName(name, latin, n);
 }
