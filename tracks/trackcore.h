@@ -35,6 +35,12 @@ void TrackTakeXmlName(const char* p, const char* end, char* name);
 // Copies at most 127 characters of src (n of them) into name, trimmed.
 void TrackSetName(char* name, const char* src, int n);
 
+// Names are Windows-1252: the byte of a code point (0xFF when the code page
+// has none) and 16-bit text both ways, cut to size - 1 and terminated.
+unsigned char TrackTo1252(uint32_t cp);
+void TrackWideTo1252(char* dest, const WideChar* src, int size);
+void Track1252ToWide(WideChar* dest, const char* src, int size);
+
 // seconds since 1970 of an ISO date at text (UTC when it names no zone);
 // the point's time value, or 0 when there is no valid date.
 double TrackParseTime(const char* text);

@@ -5,6 +5,7 @@
 
 #include "files/fileops.h"
 #include "text/datetime.h"
+#include "text/htmlentity.h"
 #include "text/number.h"
 #include "text/strcopy.h"
 #include "text/utf.h"
@@ -108,14 +109,44 @@ void TrackSetName(char* name, const char* src, int n) {
   StrTrimCopyA(name, raw, TRACK_NAME_SIZE);
 }
 
+unsigned char TrackTo1252(uint32_t cp) {
+  if (cp < 0x100) return (unsigned char)cp;
+  for (int c = 0x80; c < 0xA0; ++c)
+    if (Text1252ToUnicode((unsigned char)c) == cp) return (unsigned char)c;
+  return 0xFF;
+}
+
+void TrackWideTo1252(char* dest, const WideChar* src, int size) {
+  int n = 0;
+  for (; src && *src && n < size - 1; ++src) {
+    uint32_t cp = *src;
+    // a surrogate pair is one character the code page lacks
+    if (cp >= 0xD800 && cp < 0xDC00 && src[1] >= 0xDC00 && src[1] < 0xE000) ++src;
+    dest[n++] = (char)TrackTo1252(cp);
+  }
+  dest[n] = 0;
+}
+
+void Track1252ToWide(WideChar* dest, const char* src, int size) {
+  int n = 0;
+  for (; *src && n < size - 1; ++src) dest[n++] = (WideChar)Text1252ToUnicode((unsigned char)*src);
+  dest[n] = 0;
+}
+
 namespace {
 
-struct Entity {
-  const char* text;
-  char ch;
-};
-const Entity kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'},
-                            {"&apos;", '\''}};
+// A character reference at p ("&amp;", "&#252;", "&#x2013;"); the bytes it
+// takes, 0 when there is none.
+int TakeReference(const char* p, const char* stop, uint32_t* cp) {
+  if (stop - p >= 6 && memcmp(p, "&apos;", 6) == 0) {
+    *cp = '\'';
+    return 6;
+  }
+  WideChar wide[16];
+  int n = 0;
+  while (n < 16 && p + n < stop && (unsigned char)p[n] < 0x80) wide[n] = (WideChar)p[n], ++n;
+  return HtmlEntityDecode(wide, n, cp);
+}
 
 }  // namespace
 
@@ -131,33 +162,22 @@ void TrackTakeXmlName(const char* p, const char* end, char* name) {
     stop = TrackFind(p, end - p > 103 ? p + 103 : end, "]]>");
     if (!stop || stop > limit) stop = limit;
   } else {
-    // UTF-8 of 127 characters with entities fits into far fewer bytes
-    const char* limit = end - p > 1024 ? p + 1024 : end;
+    // 127 characters, even as references, fit into far fewer bytes
+    const char* limit = end - p > 2048 ? p + 2048 : end;
     stop = (const char*)memchr(p, '<', (size_t)(limit - p));
     if (!stop) stop = limit;
   }
-  char decoded[1100];
-  int n = 0;
-  while (p < stop && n < (int)sizeof decoded - 1) {
-    if (*p == '&' && !cdata) {
-      bool done = false;
-      for (const Entity& e : kEntities) {
-        size_t len = strlen(e.text);
-        if ((size_t)(stop - p) >= len && memcmp(p, e.text, len) == 0) {
-          decoded[n++] = e.ch;
-          p += len;
-          done = true;
-          break;
-        }
-      }
-      if (done) continue;
-    }
-    decoded[n++] = *p++;
-  }
-  decoded[n] = 0;
   char latin[TRACK_NAME_SIZE * 2];
-  int m = Utf8ToLatin1N(latin, decoded, (int)sizeof latin, n);
-  TrackSetName(name, latin, m);
+  int n = 0;
+  while (p < stop && n < (int)sizeof latin - 1) {
+    uint32_t cp = 0;
+    int used = *p == '&' && !cdata ? TakeReference(p, stop, &cp) : 0;
+    // bytes that are no UTF-8 stay as they are (a file in Windows-1252)
+    if (used == 0) used = UtfDecodeCharA(p, &cp, (int)(stop - p));
+    p += used;
+    latin[n++] = (char)TrackTo1252(cp);
+  }
+  TrackSetName(name, latin, n);
 }
 
 double TrackParseTime(const char* text) {

@@ -4,7 +4,7 @@
 
 #include "files/shellpath.h"
 #include "text/utf.h"
-#include "tracks/trackpoint.h"
+#include "tracks/trackcore.h"
 
 int TrackReadFileW(const WideChar* path, TrackPoint** points, WideChar* name) {
   *points = nullptr;
@@ -16,6 +16,6 @@ int TrackReadFileW(const WideChar* path, TrackPoint** points, WideChar* name) {
   UtfWideToLatin1(narrow, shortName, MAX_PATH, -1);
   char title[TRACK_NAME_SIZE];
   int rc = TrackReadFileA(narrow, points, title);
-  if (name) UtfLatin1ToWide(name, title, TRACK_NAME_SIZE, -1);
+  if (name) Track1252ToWide(name, title, TRACK_NAME_SIZE);
   return rc;
 }

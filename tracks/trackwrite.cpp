@@ -5,19 +5,10 @@
 
 #include "files/fileio.h"
 #include "files/pathname.h"
+#include "text/htmlentity.h"
 #include "text/strcopy.h"
 #include "text/utf.h"
 #include "tracks/trackwrite.h"
-
-namespace {
-
-// Unicode of Windows-1252 0x80..0x9F (0: unused code).
-const uint16_t k1252High[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-}  // namespace
 
 void TrackXmlText(const char* name, char* dest, int size) {
   if (size < 1) return;
@@ -32,9 +23,9 @@ void TrackXmlText(const char* name, char* dest, int size) {
       case '"': len = 6, memcpy(buf, "&quot;", 6); break;
       case '\'': len = 6, memcpy(buf, "&apos;", 6); break;
       default: {
-        uint32_t cp = *p;
-        if (cp >= 0x80 && cp < 0xA0) cp = k1252High[cp - 0x80];
-        if ((cp < 0x20 && cp != '\t') || cp == 0) continue;
+        // codes the code page leaves undefined are dropped, as controls are
+        uint32_t cp = Text1252ToUnicode(*p);
+        if ((cp < 0x20 && cp != '\t') || (cp >= 0x80 && cp < 0xA0)) continue;
         len = UtfEncodeCharA(cp, buf, (int)sizeof buf);
       }
     }

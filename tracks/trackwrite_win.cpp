@@ -6,7 +6,7 @@
 #include <string>
 
 #include "files/pathname.h"
-#include "text/utf.h"
+#include "tracks/trackcore.h"
 #include "tracks/trackwrite.h"
 
 namespace {
@@ -17,17 +17,17 @@ int WriteFileW(TrackWriteKind kind, const WideChar* path, const TrackPoint* poin
   if (!path || !*path) return -1;
   char title[TRACK_NAME_SIZE];
   if (name && *name) {
-    UtfWideToLatin1(title, name, TRACK_NAME_SIZE, -1);
+    TrackWideTo1252(title, name, TRACK_NAME_SIZE);
   } else {
     WideChar wide[256];
     PathGetTitleW(wide, -1, path, 256);
-    UtfWideToLatin1(title, wide, TRACK_NAME_SIZE, -1);
+    TrackWideTo1252(title, wide, TRACK_NAME_SIZE);
   }
   int nameLength = 0;
   const WideChar* fileName = PathFindNameW(-1, path, &nameLength);
   if (nameLength == 0) return -1;
   char document[TRACK_NAME_SIZE];
-  UtfWideToLatin1(document, fileName, TRACK_NAME_SIZE, -1);
+  TrackWideTo1252(document, fileName, TRACK_NAME_SIZE);
   // Windows refuses to replace a read-only file; Wine does not, so ask first
   DWORD attributes = GetFileAttributesW(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&

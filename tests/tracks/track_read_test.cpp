@@ -65,6 +65,10 @@ const Case kCases[] = {
      Gpx("<trk><name> M\xc3\xbcller &amp; &lt;S\xc3\xb6hne&gt; (2) </name><trkpt lat=\"1\" lon=\"2\"/>"
          "<trkpt lat=\"3\" lon=\"4\"/></trk>"),
      2, 2, 1, 4, 3, "Müller & <Söhne> (2)"},
+    {"GPX name with character references", TrackParseGpx,
+     Gpx("<trk><name>M&#252;ller &#x2013;&#150; &apos;&#8364;&#937;</name><trkpt lat=\"1\" lon=\"2\"/>"
+         "<trkpt lat=\"3\" lon=\"4\"/></trk>"),
+     2, 2, 1, 4, 3, "M\xfcller \x96\x96 '\x80\xff"},
     {"GPX name in CDATA", TrackParseGpx,
      Gpx("<trk><name><![CDATA[a<b & c]]></name><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"3\" lon=\"4\"/></trk>"),
      2, 2, 1, 4, 3, "a<b & c"},

@@ -9,7 +9,9 @@ points, 2-tuples, a two-segment MultiGeometry), csv for the TK reader and
 the library's CSV form (xcsv style in data/); every file is compared point
 by point with gpsbabel's own unicsv dump of it. Info-ZIP zip makes KMZ
 archives. The files the library writes pass xmllint, a GPX 1.1 structure
-check, gpsbabel and Python's csv module, also under a German locale.
+check, gpsbabel and Python's csv module, also under a German locale. Names
+with Windows-1252's letters beyond Latin-1 pass as UTF-8 and as character
+references (Python's ElementTree and codecs).
 """
 import csv
 import os
@@ -233,6 +235,42 @@ def german_locale(tool, c, d, rnd):
         c.ok(tool.read(b, locale=name, env=env)[2] == tool.read(a, env=env)[2], f"{k} read under {name}")
 
 
+def windows_1252_names(tool, c, d, rnd):
+    """Names with the letters Windows-1252 has beyond Latin-1 (and one it has
+    not), as UTF-8 and as character references, read and written."""
+    text = "Weg \u2013 80 \u20ac \u201eS\u00fcd\u201c \u0153 \u03a9"
+    want = text.encode("cp1252", errors="replace").replace(b"?", b"\xff")
+    track = random_track(rnd, 5)
+    src = os.path.join(d, "names_src.gpx")
+    gpx_source(src, tracks=[[track]], name=text)
+    files = {"gpsbabel GPX": os.path.join(d, "names_babel.gpx")}
+    babel("-t", "-i", "gpx", "-f", src, "-o", "gpx", "-F", files["gpsbabel GPX"])
+    kml = ET.Element("kml")
+    mark = ET.SubElement(ET.SubElement(kml, "Document"), "Placemark")
+    ET.SubElement(mark, "name").text = text
+    ET.SubElement(ET.SubElement(mark, "LineString"), "coordinates").text = " ".join(
+        f"{p[0]},{p[1]},0" for p in track)
+    for enc in ("us-ascii", "utf-8"):  # us-ascii: every letter beyond it as a reference
+        files["ElementTree KML " + enc] = os.path.join(d, f"names_{enc}.kml")
+        ET.ElementTree(kml).write(files["ElementTree KML " + enc], encoding=enc, xml_declaration=True)
+    files["gpsbabel GPX as references"] = os.path.join(d, "names_ascii.gpx")
+    with open(files["gpsbabel GPX as references"], "wb") as f:
+        f.write(open(files["gpsbabel GPX"], encoding="utf-8").read().encode("ascii", "xmlcharrefreplace"))
+    for what, path in files.items():
+        if "us-ascii" in what or "references" in what:
+            c.ok(b"&#8364;" in open(path, "rb").read(), f"{what}: references written")
+        n, name, _ = tool.read(path)
+        c.ok(n == 5 and name == want, f"{what} name {name!r}, expected {want!r}")
+    # ours: the name as Python reads it, and back through the library
+    mine = "Weg \u2013 80 \u20ac \u201eS\u00fcd\u201c \u0153".encode("cp1252")
+    for k in ("gpx", "kml"):
+        p = os.path.join(d, "names_ours." + k)
+        tool.write(k, p, track, mine)
+        names = [e.text for e in ET.parse(p).iter() if e.tag.endswith("}name")]
+        c.ok(mine.decode("cp1252") in names, f"our {k} names as Python reads them: {names}")
+        c.ok(tool.read(p)[1] == mine, f"our {k} name read back: {tool.read(p)[1]!r}")
+
+
 def _points(d, track):
     from trackrun import write_points
     p = os.path.join(d, "locale.points")
@@ -248,6 +286,7 @@ def main():
         kml16 = gpsbabel_files(tool, c, d, rnd)
         kmz_files(tool, c, d, kml16)
         written_files(tool, c, d, rnd)
+        windows_1252_names(tool, c, d, rnd)
         german_locale(tool, c, d, rnd)
     return c.finish()
 
