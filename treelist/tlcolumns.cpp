@@ -105,9 +105,11 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
     }
     if (width < col.minWidth) width = col.minWidth;
   }
-  if ((mask & TLCF_SHADED) && (fmt & TLCF_SHADED)) col.shaded = 1;
-  if ((mask & TLCF_LOCKED) && (fmt & TLCF_LOCKED)) col.lockedWidth = static_cast<uint16_t>(width ? width : 100);
-  if ((mask & TLCF_OWNERDRAW) && (fmt & TLCF_OWNERDRAW)) col.ownerDraw = 1;
+  // the column flags come with their own mask bits, with or without the alignment
+  const uint32_t flags = static_cast<uint32_t>(desc->fmt) & mask;
+  if (flags & TLCF_SHADED) col.shaded = 1;
+  if (flags & TLCF_LOCKED) col.lockedWidth = static_cast<uint16_t>(width ? width : 100);
+  if (flags & TLCF_OWNERDRAW) col.ownerDraw = 1;
   col.width = col.headerWidth = static_cast<int16_t>(width > 32767 ? 32767 : width);
 
   HDITEMA hd = {};

@@ -253,7 +253,7 @@ int TL_CALLBACK DrawOwner(uintptr_t hdc, intptr_t user, TLOwnerDraw* rec) {
 TEST(TreeListPaint, OwnerDraw) {
   const COLORREF fill = 0x0000C0FF, white = 0x00FFFFFF;
   Harness h(WS_CHILD | WS_VISIBLE, 260, 100);
-  AddColumns(h, 2, 120, TLCF_WIDTH | TLCF_FMT | TLCF_OWNERDRAW, static_cast<int>(TLCF_OWNERDRAW));
+  AddColumns(h, 2, 120, TLCF_WIDTH | TLCF_OWNERDRAW, static_cast<int>(TLCF_OWNERDRAW));  // no alignment bit
   HIMAGELIST cells = ColourList({0});
   h.Send(TLM_SETIMAGELIST, 0x40000000 | 4, reinterpret_cast<LPARAM>(cells));
   h.Send(TLM_SETBKCOLOR, 0, white);
