@@ -2,9 +2,13 @@
 //   gamewin maprect        screen rectangle of the map window's client area
 //   gamewin box CAPTION    text of the message box with that caption, then
 //                          closes it with OK (exit 1 when there is none)
+//   gamewin rect TITLE ID  screen rectangle of control ID's client area in
+//                          the visible window TITLE
+//   gamewin cmd ID         posts WM_COMMAND ID to the main window
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -71,6 +75,22 @@ int main(int argc, char** argv) {
     fflush(stdout);
     PostMessageA(s.box, WM_COMMAND, IDOK, 0);
     return 0;
+  }
+  if (argc >= 4 && !strcmp(argv[1], "rect")) {
+    HWND top = FindWindowA(nullptr, argv[2]);
+    HWND c = top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr;
+    if (!c) return 1;
+    RECT r;
+    GetClientRect(c, &r);
+    POINT p = {0, 0};
+    ClientToScreen(c, &p);
+    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
+    return 0;
+  }
+  if (argc >= 3 && !strcmp(argv[1], "cmd")) {
+    HWND map = nullptr;
+    EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
+    return map && PostMessageA(GetAncestor(map, GA_ROOT), WM_COMMAND, atoi(argv[2]), 0) ? 0 : 1;
   }
   return 2;
 }

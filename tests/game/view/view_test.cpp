@@ -319,9 +319,10 @@ TEST_F(GameView, SelectionCopiedOnlyWhenARectangleEndsByTheMouse) {
   EXPECT_FALSE(clipboardHasBitmap());
   Command(ID_MOUSE_COPYRECT);
   EXPECT_EQ(2, v->Map().GetMouseMode(0));
-  notify(1);  // cancelled by Escape
+  notify(1);  // cancelled by Escape: nothing copied, the copy mode ends
   EXPECT_FALSE(clipboardHasBitmap());
-  EXPECT_EQ(2, v->Map().GetMouseMode(0));
+  EXPECT_EQ(1, v->Map().GetMouseMode(0));
+  Command(ID_MOUSE_COPYRECT);
   notify(0);
   EXPECT_EQ(1, v->Map().GetMouseMode(0));
   frame->ShowWindow(SW_HIDE);
