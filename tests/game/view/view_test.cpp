@@ -392,10 +392,49 @@ TEST_F(GameView, MarkerImagesFollowTheTintAndKeepGdiCount) {
   orvtest::PumpMessages(50);
   DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   EXPECT_LE(after, before + 2) << before << " -> " << after;
+  // the map showing player 1's cursor gets the new one when it is remade
+  v->Map().SetWindowCursor(img.Cursor(0));
+  img.MakeMarker(0, 0x00FF00, &v->Map());
+  EXPECT_EQ(img.Cursor(0), v->Map().WindowCursor());
   // a kind of the same colour is not made again
   HBITMAP b = img.Marker(8);
   EXPECT_FALSE(img.MakeMarker(8, img.MarkerColour(8), &v->Map()));
   EXPECT_EQ(b, img.Marker(8));
+  frame->ShowWindow(SW_HIDE);
+}
+
+TEST_F(GameView, FileCommandsFollowTheTracks) {
+  ASSERT_TRUE(Open());
+  frame->ShowWindow(SW_SHOWNA);
+  orvtest::PumpMessages(100);
+  struct Probe : CCmdUI {
+    int on = -1;
+    void Enable(BOOL b) override { on = b ? 1 : 0; }
+  };
+  auto enabled = [&](UINT id) {
+    Probe p;
+    p.m_nID = id;
+    p.DoUpdate(v, FALSE);
+    return p.on;
+  };
+  EXPECT_EQ(1, enabled(ID_FILE_OPEN));
+  EXPECT_EQ(0, enabled(ID_FILE_SAVE));
+  EXPECT_EQ(0, enabled(ID_FILE_SAVE_AS));
+  // a point added by a click marks its track modified
+  v->Map().SetTrackEditable(1, TRUE, FALSE);
+  v->Map().SetMouseMode(0, 4);
+  v->Map().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
+  v->Map().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(60, 50));
+  bool modified = false;
+  for (int t = 0; t < kMapTracks; t++) modified = modified || v->Map().IsTrackModified(t);
+  ASSERT_TRUE(modified);
+  EXPECT_EQ(1, enabled(ID_FILE_SAVE));
+  EXPECT_EQ(1, enabled(ID_FILE_SAVE_AS));
+  // no slot 1..7 free: nothing to open into
+  for (int t = 1; t <= 7; t++)
+    if (v->Map().GetTrackCount(t) == 0) v->Map().InsertTrackPoint(t, 1u << 29, 1u << 29, 0, FALSE);
+  EXPECT_EQ(0, enabled(ID_FILE_OPEN));
+  v->Map().SetMouseMode(0, 0);
   frame->ShowWindow(SW_HIDE);
 }
 
