@@ -3,7 +3,8 @@
 game folder in order with a missing one skipped, the "Fehler" boxes of bad
 pages (their text read by gamewin.exe), turns moving on by one player per
 game, F4 and F5 where they must do nothing, the "FIN" page, and the
-player's cursor on the map only (not on the section dialog's map).
+player's cursor on the map only (not on the section dialog's map) and the
+guess's pin with its tip at the click.
 
     game_e2e_test.py GAMEWIN.exe
 """
@@ -16,6 +17,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from board import corner, wait_half_board, wait_post  # noqa: E402
 from gameplay import (GAMEWIN, WINE_RUN, check, close, cursor_at, finish, make_folder, page, start,  # noqa: E402
                       target, xdo)
+import xshot  # noqa: E402
 
 
 def marked_soon(g, ref, want, timeout=10):
@@ -54,7 +56,35 @@ def cursors_in_turn(g, arrow):
         check(shown == arrow, "the section dialog's map shows the arrow (hot spot %d,%d, %d blue pixels)"
               % (shown[0], shown[1], blue(shown[4])))
         xdo("key", "Escape")
-        time.sleep(0.5)
+        gone = False
+        for _ in range(50):
+            gone = subprocess.run([WINE_RUN, GAMEWIN, "rect", "Kartenauschnitt", "13398"],
+                                  capture_output=True).returncode != 0
+            if gone:
+                break
+            time.sleep(0.2)
+        check(gone, "Escape closes the section dialog")
+
+
+def pin_tip(g, before, cx, cy):
+    """The guess's pin, drawn between two screenshots, has its tip at the
+    clicked pixel and its 21-pixel head centred above it."""
+    end = time.time() + 10
+    while True:
+        w, _, after = xshot.screenshot()
+        changed = [(x, y) for y in range(cy - 34, cy + 4) for x in range(cx - 12, cx + 13)
+                   if before[3 * (y * w + x):3 * (y * w + x) + 3] != after[3 * (y * w + x):3 * (y * w + x) + 3]]
+        if changed or time.time() > end:
+            break
+        time.sleep(0.2)
+    if not check(changed, "the guess's pin is drawn at the click"):
+        return
+    bottom = max(y for _, y in changed)
+    tip = [x for x, y in changed if y == bottom]
+    head = [x for x, y in changed if y == cy - 20]
+    check(bottom == cy and min(tip) <= cx <= max(tip) and abs(min(head) + max(head) - 2 * cx) <= 1,
+          "pin tip at row %d, columns %s, head %d..%d; clicked %d,%d" % (bottom, tip, min(head, default=-1),
+                                                                         max(head, default=-1), cx, cy))
 
 
 def play_round(g, first, ref, arrow=None):
@@ -67,7 +97,10 @@ def play_round(g, first, ref, arrow=None):
         cursors_in_turn(g, arrow)
     for k in range(3):
         # the same spot each time: clicks further apart than a double click
+        before = xshot.screenshot()[2] if arrow and k == 0 else None
         g.click(g.mw // 2 + 40, g.mh // 2 + 30, wait=0.8)
+        if before:
+            pin_tip(g, before, g.mx + g.mw // 2 + 40, g.my + g.mh // 2 + 30)
         g.turn_key("F4")
     # equal guesses: every bar ends at once; the results then stand ~5 s
     check(wait_half_board(g), "the results give way to the map")
