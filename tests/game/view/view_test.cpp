@@ -403,6 +403,44 @@ TEST_F(GameView, MarkerImagesFollowTheTintAndKeepGdiCount) {
   frame->ShowWindow(SW_HIDE);
 }
 
+TEST_F(GameView, CopyTakesTheHighlightElseTheVisibleMap) {
+  ASSERT_TRUE(Open());
+  frame->ShowWindow(SW_SHOWNA);
+  orvtest::PumpMessages(100);
+  auto copied = [&] {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    Command(ID_EDIT_COPY);
+  };
+  auto size = [] {
+    SIZE s = {0, 0};
+    if (!OpenClipboard(nullptr)) return s;
+    if (HANDLE h = GetClipboardData(CF_DIB)) {
+      const BITMAPINFOHEADER* bi = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
+      s = SIZE{bi->biWidth, abs(bi->biHeight)};
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return s;
+  };
+  CRect client;
+  v->Map().GetClientRect(&client);
+  copied();
+  SIZE all = size();
+  EXPECT_EQ(client.Width(), all.cx);
+  EXPECT_EQ(client.Height(), all.cy);
+  uint32_t x1, y1, x2, y2;
+  v->Map().ClientToWorld(100, 80, &x1, &y1);
+  v->Map().ClientToWorld(300, 200, &x2, &y2);
+  v->Map().SetHighlightRect(x1, y1, x2, y2, RGB(255, 0, 0));
+  copied();
+  SIZE part = size();
+  EXPECT_NEAR(200, part.cx, 1);
+  EXPECT_NEAR(120, part.cy, 1);
+  frame->ShowWindow(SW_HIDE);
+}
+
 TEST_F(GameView, FileCommandsFollowTheTracks) {
   ASSERT_TRUE(Open());
   frame->ShowWindow(SW_SHOWNA);
