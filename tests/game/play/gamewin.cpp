@@ -53,19 +53,24 @@ BOOL CALLBACK PrintStatic(HWND w, LPARAM) {
   return TRUE;
 }
 
+// The window's client area on the screen: left, top, width, height.
+int PrintClientRect(HWND w) {
+  if (!w) return 1;
+  RECT r;
+  GetClientRect(w, &r);
+  POINT p = {0, 0};
+  ClientToScreen(w, &p);
+  printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && !strcmp(argv[1], "maprect")) {
     HWND map = nullptr;
     EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
-    if (!map) return 1;
-    RECT r;
-    GetClientRect(map, &r);
-    POINT p = {0, 0};
-    ClientToScreen(map, &p);
-    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
-    return 0;
+    return PrintClientRect(map);
   }
   if (argc >= 3 && !strcmp(argv[1], "box")) {
     BoxSearch s = {argv[2], nullptr};
@@ -78,14 +83,7 @@ int main(int argc, char** argv) {
   }
   if (argc >= 4 && !strcmp(argv[1], "rect")) {
     HWND top = FindWindowA(nullptr, argv[2]);
-    HWND c = top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr;
-    if (!c) return 1;
-    RECT r;
-    GetClientRect(c, &r);
-    POINT p = {0, 0};
-    ClientToScreen(c, &p);
-    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
-    return 0;
+    return PrintClientRect(top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr);
   }
   if (argc >= 3 && !strcmp(argv[1], "cmd")) {
     HWND map = nullptr;
