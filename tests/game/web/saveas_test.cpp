@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/afxwin.h"
 #include "game/web/htmlctrl.h"
@@ -55,6 +56,7 @@ struct Watch {
   bool answered = false;
   int ticks = 0;
   bool rescued = false;     // the Save-As dialog was left waiting
+  bool answerNo = false;
 } g_watch;
 
 HWND FindVisibleDialog(const char* title) {
@@ -85,7 +87,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     g_watch.questionCentred = abs(cx - GetSystemMetrics(SM_CXSCREEN) / 2) <= 1 &&
                               abs(cy - GetSystemMetrics(SM_CYSCREEN) / 2) <= 1;
     g_watch.answered = true;
-    PostMessageA(save, WM_COMMAND, GetDlgItem(save, IDYES) ? IDYES : IDOK, 0);
+    PostMessageA(save, WM_COMMAND, !GetDlgItem(save, IDYES) ? IDOK : g_watch.answerNo ? IDNO : IDYES, 0);
   }
   // a Save-As dialog still open after 3 s would never end by itself
   if (++g_watch.ticks > 20) {
@@ -145,6 +147,17 @@ TEST_F(SaveAs, CentreOnlyLeavesTheQuestionCentredForTheUser) {
   EXPECT_TRUE(g_watch.answered);
   EXPECT_TRUE(g_watch.questionCentred);
   EXPECT_EQ(-1, g_watch.nested);  // also from inside the dialog's modal loop
+}
+
+TEST_F(SaveAs, CentreOnlyAnsweredNoEndsTheCallUnsaved) {
+  orvtest::WriteFile(target, "alt", 3);
+  g_watch.answerNo = true;
+  EXPECT_EQ(-1, SaveAsDialogRun(nullptr, target.c_str(), 0, TRUE, &RunSaveDialog, &call));
+  EXPECT_TRUE(g_watch.answered);
+  EXPECT_FALSE(g_watch.rescued);
+  std::vector<unsigned char> kept;
+  ASSERT_TRUE(orvtest::ReadFile(target, kept));
+  EXPECT_EQ(std::string("alt"), std::string(kept.begin(), kept.end()));
 }
 
 TEST_F(SaveAs, ADialogWithoutTheNameBoxIsLeftAlone) {
