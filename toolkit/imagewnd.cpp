@@ -7,12 +7,13 @@ BEGIN_MESSAGE_MAP(CImageWnd, CWnd)
   ON_WM_ERASEBKGND()
   ON_WM_SIZE()
   ON_WM_DESTROY()
+  ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 CImageWnd::CImageWnd()
     : m_clientW(0), m_clientH(0), m_scrollX(0), m_scrollY(0), m_backColour(0xFFFFFF), m_fixedW(0),
       m_fixedH(0), m_options(0), m_paintProc(nullptr), m_paintContext(nullptr), m_mouseProc(nullptr),
-      m_mouseContext(nullptr) {
+      m_mouseContext(nullptr), m_cursor(nullptr) {
   InitializeCriticalSection(&m_updateLock);
 }
 
@@ -40,6 +41,15 @@ BOOL CImageWnd::CreateAtDlgItem(DWORD exStyle, DWORD style, UINT placeholderId, 
   if (!Create(exStyle, style, rc, parentDlg, id)) return FALSE;
   ::SetWindowPos(m_hWnd, after ? after : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return TRUE;
+}
+
+BOOL CImageWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+  // not for child windows (the map's web page keeps its own)
+  if (nHitTest == HTCLIENT && m_cursor && pWnd && pWnd->GetSafeHwnd() == m_hWnd) {
+    ::SetCursor(m_cursor);
+    return TRUE;
+  }
+  return CWnd::OnSetCursor(pWnd, nHitTest, message);
 }
 
 bool CImageWnd::SetFixedBufferSize(int width, int height) {

@@ -41,6 +41,11 @@ class CImageWnd : public CWnd {
   void SetMouseCallback(ImageWndMouseProc proc, void* context);
   // Background in the picture order 0x00RRGGBB (areas outside the buffer).
   void SetBackgroundColour(uint32_t colour) { m_backColour = colour & 0xFFFFFF; }
+  // The pointer over this window's client area; null: the class's arrow.
+  // Kept per window, as every image window shares one class. The caller
+  // owns the cursor and sets another before destroying it.
+  void SetWindowCursor(HCURSOR cursor) { m_cursor = cursor; }
+  HCURSOR WindowCursor() const { return m_cursor; }
 
   void LockUpdate() { EnterCriticalSection(&m_updateLock); }
   void UnlockUpdate() { LeaveCriticalSection(&m_updateLock); }
@@ -71,12 +76,14 @@ class CImageWnd : public CWnd {
   void* m_paintContext;
   ImageWndMouseProc m_mouseProc;
   void* m_mouseContext;
+  HCURSOR m_cursor;
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnPaint();
   BOOL OnEraseBkgnd(CDC* pDC);
   void OnSize(UINT nType, int cx, int cy);
   void OnDestroy();
+  BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
   DECLARE_MESSAGE_MAP()
 
  private:

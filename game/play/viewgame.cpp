@@ -95,10 +95,9 @@ void ViewGame::SetCursor(MapCursor cursor, int player) {
   HCURSOR c = cursor == MapCursor::Player ? m_images.Cursor(player)
               : cursor == MapCursor::No   ? ::LoadCursor(nullptr, IDC_NO)
                                           : nullptr;
-  if (!c) c = ::LoadCursor(nullptr, IDC_ARROW);
-  HWND map = m_map.GetSafeHwnd();
-  if (map) ::SetClassLongPtrA(map, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(c));
-  ::SetCursor(c);
+  // the map window's own, not its class's: other image windows share that
+  m_map.SetWindowCursor(c);
+  ::SetCursor(c ? c : ::LoadCursor(nullptr, IDC_ARROW));
 }
 
 void ViewGame::CaptureMouse(bool capture) {

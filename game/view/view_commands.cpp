@@ -68,6 +68,12 @@ void COrvaloView::OnUpdateCoordMode(CCmdUI* pCmdUI) {
 void COrvaloView::CopyMapToClipboard(int what) { m_map.CopyToImage(what, nullptr); }
 
 void COrvaloView::OnEditCopy() {
+  // the frame's Ctrl+C comes here first: over the focused page it copies
+  // the page
+  if (m_web.GetSafeHwnd() && m_web.IsWindowVisible() && m_web.HasFocusWithin()) {
+    m_web.SendMessage(WM_COPY);
+    return;
+  }
   // the highlighted section, else what is visible
   if (!m_map.CopyToImage(2, nullptr)) m_map.CopyToImage(0, nullptr);
 }
@@ -184,11 +190,10 @@ void COrvaloView::OnMapNotify(NMHDR* pNotify, LRESULT* pResult) {
   switch (pNotify->code) {
     case MAPN_SELECTION:
       // the centre notification has the same code: only a copy rectangle
-      // that the mouse completed is copied
-      if (m_map.GetMouseMode(0) == 2 && n->state == 0) {
-        CopyMapToClipboard(1);
-        m_map.SetMouseMode(0, 1);
-      }
+      // that the mouse completed is copied; one ended by Escape (state 1)
+      // ends the copy mode all the same
+      if (m_map.GetMouseMode(0) == 2 && n->state == 0) CopyMapToClipboard(1);
+      m_map.SetMouseMode(0, 1);
       break;
     case MAPN_MENU: {
       POINT p;

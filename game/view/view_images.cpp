@@ -99,6 +99,8 @@ bool ViewImages::MakeMarker(int kind, game::Colour colour, CMapWnd* map) {
   if (kind < game::kMaxPlayers) {
     HCURSOR c = MakeCursor(colour);
     if (c) {
+      // the map may be showing the old one
+      if (map && m_cursors[kind] && map->WindowCursor() == m_cursors[kind]) map->SetWindowCursor(c);
       if (m_cursors[kind]) DestroyCursor(m_cursors[kind]);
       m_cursors[kind] = c;
     }

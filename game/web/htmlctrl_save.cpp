@@ -54,7 +54,10 @@ LRESULT CALLBACK QuestionProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
   }
   LRESULT r = CallWindowProcA(old, hWnd, msg, wParam, lParam);
   if (msg == WM_INITDIALOG) {
-    if (g_state.centreOnly) {
+    // only the overwrite question asks yes or no; any other message (no
+    // such folder, a name refused) is for the user
+    bool overwrite = GetDlgItem(hWnd, IDYES) && GetDlgItem(hWnd, IDNO);
+    if (g_state.centreOnly || !overwrite) {
       CentreOnScreen(hWnd);
     } else {
       MoveOffScreen(hWnd);
@@ -72,6 +75,11 @@ LRESULT CALLBACK DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallWindowProcA(old, hWnd, msg, wParam, lParam);
   }
   LRESULT r = CallWindowProcA(old, hWnd, msg, wParam, lParam);
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDOK && g_state.filled && IsWindowVisible(hWnd)) {
+    // our OK did not end the dialog (its message has been shown): it
+    // would wait off the screen for good
+    PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  }
   if (msg == WM_INITDIALOG) {
     HWND name = GetDlgItem(hWnd, kIdFileName);
     if (!name) {

@@ -1,7 +1,9 @@
 // Fills and confirms a Save-As dialog without the user: the dialog that a
 // call opens on this thread is caught by a CBT hook, kept off the screen,
 // given the file name and type, and its OK pressed; an overwrite question
-// is answered Yes (or, centre only, shown centred for the user).
+// is answered Yes (or, centre only, shown centred for the user). Any other
+// message the dialog shows is centred for the user, and a dialog that our
+// OK did not end is cancelled.
 #pragma once
 
 #include <windows.h>

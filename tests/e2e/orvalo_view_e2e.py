@@ -475,8 +475,9 @@ def clipboard_targets():
 
 
 def scenario_copy(work, srv, log):
-    """Ctrl+D copies the pointer's position; a drag in copy mode copies a
-    bitmap of the dragged size and goes back to moving the map."""
+    """Ctrl+D copies the pointer's position, Ctrl+C the visible map; a drag
+    in copy mode copies a bitmap of the dragged size and goes back to moving
+    the map."""
     port = srv.server_address[1]
     fresh_table(port, [("Punkte", "t", 0)])
     p = Program()
@@ -497,6 +498,24 @@ def scenario_copy(work, srv, log):
         px = (world_x(lon) >> s) - (0x22000000 >> s) + w // 2
         py = int(world_y(lat)) // (1 << s) - (0x16000000 >> s) + h // 2
         check(abs(px - u) <= 1 and abs(py - v) <= 1, "copied position lies at %d,%d, pointer at %d,%d" % (px, py, u, v))
+        # Ctrl+C without a highlighted section: the visible map, as shown
+        key("ctrl+c", delay=0.8)
+        bmp = clipboard("image/bmp")
+        check(bmp and bmp[:2] == b"BM", "Ctrl+C: no bitmap on the clipboard (targets %s)" % clipboard_targets())
+        bw = int.from_bytes(bmp[18:22], "little", signed=True)
+        bh = abs(int.from_bytes(bmp[22:26], "little", signed=True))
+        check((bw, bh) == (w, h), "Ctrl+C copied %dx%d, the map is %dx%d" % (bw, bh, w, h))
+        sw, _, rgb = screenshot()
+        bpp, data, up = bmp[28] // 8, int.from_bytes(bmp[10:14], "little"), bmp[22:26][3] < 128
+        stride = (bw * bpp + 3) & ~3
+        off = 0
+        for i in range(1, 8):
+            for j in range(1, 8):
+                x, y = bw * i // 8, bh * j // 8
+                o = data + (bh - 1 - y if up else y) * stride + x * bpp
+                q = 3 * ((y0 + y) * sw + x0 + x)
+                off += any(abs(bmp[o + 2 - k] - rgb[q + k]) > 8 for k in range(3))
+        check(off == 0, "Ctrl+C: %d of 49 pixels differ from the screen" % off)
 
         # "Distanz messen": while the line is dragged the status bar shows its
         # length, against Vincenty between the two pixels' places

@@ -1,6 +1,7 @@
 """What the game's window tests share: Orvalo.exe under Wine on the test
 display with a game folder of its own, X input, the player boxes and the
 "Fehler" boxes (read by gamewin.exe, the first argument of every test)."""
+import ctypes
 import os
 import shutil
 import subprocess
@@ -44,6 +45,39 @@ def target(lon, lat, name=None):
     return s + ('<!--NAME "%s" -->' % name if name else "")
 
 
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def cursor_image():
+    """The pointer's shape as the X server shows it: (hot x, hot y, width,
+    height, ARGB pixels), read through XFixes."""
+    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_CursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+    try:
+        img = xfixes.XFixesGetCursorImage(dpy)[0]
+        pixels = [img.pixels[i] & 0xFFFFFFFF for i in range(img.width * img.height)]
+        return img.xhot, img.yhot, img.width, img.height, pixels
+    finally:
+        x11.XCloseDisplay(dpy)
+
+
+def cursor_at(x, y):
+    """The pointer's shape once it rests at (x, y) on the screen."""
+    xdo("mousemove", str(x), str(y))
+    time.sleep(0.4)
+    return cursor_image()
+
+
 def xdo(*args):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
 
@@ -83,6 +117,9 @@ class Game:
                 return list(map(int, out))
             time.sleep(0.1)
         raise AssertionError("no map window")
+
+    def command(self, cid):
+        wine(GAMEWIN, "cmd", str(cid))
 
     def title(self):
         return xdo("getwindowname", self.win)

@@ -2,9 +2,13 @@
 //   gamewin maprect        screen rectangle of the map window's client area
 //   gamewin box CAPTION    text of the message box with that caption, then
 //                          closes it with OK (exit 1 when there is none)
+//   gamewin rect TITLE ID  screen rectangle of control ID's client area in
+//                          the visible window TITLE
+//   gamewin cmd ID         posts WM_COMMAND ID to the main window
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -49,19 +53,24 @@ BOOL CALLBACK PrintStatic(HWND w, LPARAM) {
   return TRUE;
 }
 
+// The window's client area on the screen: left, top, width, height.
+int PrintClientRect(HWND w) {
+  if (!w) return 1;
+  RECT r;
+  GetClientRect(w, &r);
+  POINT p = {0, 0};
+  ClientToScreen(w, &p);
+  printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && !strcmp(argv[1], "maprect")) {
     HWND map = nullptr;
     EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
-    if (!map) return 1;
-    RECT r;
-    GetClientRect(map, &r);
-    POINT p = {0, 0};
-    ClientToScreen(map, &p);
-    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
-    return 0;
+    return PrintClientRect(map);
   }
   if (argc >= 3 && !strcmp(argv[1], "box")) {
     BoxSearch s = {argv[2], nullptr};
@@ -71,6 +80,15 @@ int main(int argc, char** argv) {
     fflush(stdout);
     PostMessageA(s.box, WM_COMMAND, IDOK, 0);
     return 0;
+  }
+  if (argc >= 4 && !strcmp(argv[1], "rect")) {
+    HWND top = FindWindowA(nullptr, argv[2]);
+    return PrintClientRect(top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr);
+  }
+  if (argc >= 3 && !strcmp(argv[1], "cmd")) {
+    HWND map = nullptr;
+    EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
+    return map && PostMessageA(GetAncestor(map, GA_ROOT), WM_COMMAND, atoi(argv[2]), 0) ? 0 : 1;
   }
   return 2;
 }

@@ -319,9 +319,10 @@ TEST_F(GameView, SelectionCopiedOnlyWhenARectangleEndsByTheMouse) {
   EXPECT_FALSE(clipboardHasBitmap());
   Command(ID_MOUSE_COPYRECT);
   EXPECT_EQ(2, v->Map().GetMouseMode(0));
-  notify(1);  // cancelled by Escape
+  notify(1);  // cancelled by Escape: nothing copied, the copy mode ends
   EXPECT_FALSE(clipboardHasBitmap());
-  EXPECT_EQ(2, v->Map().GetMouseMode(0));
+  EXPECT_EQ(1, v->Map().GetMouseMode(0));
+  Command(ID_MOUSE_COPYRECT);
   notify(0);
   EXPECT_EQ(1, v->Map().GetMouseMode(0));
   frame->ShowWindow(SW_HIDE);
@@ -391,10 +392,87 @@ TEST_F(GameView, MarkerImagesFollowTheTintAndKeepGdiCount) {
   orvtest::PumpMessages(50);
   DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   EXPECT_LE(after, before + 2) << before << " -> " << after;
+  // the map showing player 1's cursor gets the new one when it is remade
+  v->Map().SetWindowCursor(img.Cursor(0));
+  img.MakeMarker(0, 0x00FF00, &v->Map());
+  EXPECT_EQ(img.Cursor(0), v->Map().WindowCursor());
   // a kind of the same colour is not made again
   HBITMAP b = img.Marker(8);
   EXPECT_FALSE(img.MakeMarker(8, img.MarkerColour(8), &v->Map()));
   EXPECT_EQ(b, img.Marker(8));
+  frame->ShowWindow(SW_HIDE);
+}
+
+TEST_F(GameView, CopyTakesTheHighlightElseTheVisibleMap) {
+  ASSERT_TRUE(Open());
+  frame->ShowWindow(SW_SHOWNA);
+  orvtest::PumpMessages(100);
+  auto copied = [&] {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    Command(ID_EDIT_COPY);
+  };
+  auto size = [] {
+    SIZE s = {0, 0};
+    if (!OpenClipboard(nullptr)) return s;
+    if (HANDLE h = GetClipboardData(CF_DIB)) {
+      const BITMAPINFOHEADER* bi = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h));
+      s = SIZE{bi->biWidth, abs(bi->biHeight)};
+      GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return s;
+  };
+  CRect client;
+  v->Map().GetClientRect(&client);
+  copied();
+  SIZE all = size();
+  EXPECT_EQ(client.Width(), all.cx);
+  EXPECT_EQ(client.Height(), all.cy);
+  uint32_t x1, y1, x2, y2;
+  v->Map().ClientToWorld(100, 80, &x1, &y1);
+  v->Map().ClientToWorld(300, 200, &x2, &y2);
+  v->Map().SetHighlightRect(x1, y1, x2, y2, RGB(255, 0, 0));
+  copied();
+  SIZE part = size();
+  EXPECT_NEAR(200, part.cx, 1);
+  EXPECT_NEAR(120, part.cy, 1);
+  frame->ShowWindow(SW_HIDE);
+}
+
+TEST_F(GameView, FileCommandsFollowTheTracks) {
+  ASSERT_TRUE(Open());
+  frame->ShowWindow(SW_SHOWNA);
+  orvtest::PumpMessages(100);
+  struct Probe : CCmdUI {
+    int on = -1;
+    void Enable(BOOL b) override { on = b ? 1 : 0; }
+  };
+  auto enabled = [&](UINT id) {
+    Probe p;
+    p.m_nID = id;
+    p.DoUpdate(v, FALSE);
+    return p.on;
+  };
+  EXPECT_EQ(1, enabled(ID_FILE_OPEN));
+  EXPECT_EQ(0, enabled(ID_FILE_SAVE));
+  EXPECT_EQ(0, enabled(ID_FILE_SAVE_AS));
+  // a point added by a click marks its track modified
+  v->Map().SetTrackEditable(1, TRUE, FALSE);
+  v->Map().SetMouseMode(0, 4);
+  v->Map().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
+  v->Map().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(60, 50));
+  bool modified = false;
+  for (int t = 0; t < kMapTracks; t++) modified = modified || v->Map().IsTrackModified(t);
+  ASSERT_TRUE(modified);
+  EXPECT_EQ(1, enabled(ID_FILE_SAVE));
+  EXPECT_EQ(1, enabled(ID_FILE_SAVE_AS));
+  // no slot 1..7 free: nothing to open into
+  for (int t = 1; t <= 7; t++)
+    if (v->Map().GetTrackCount(t) == 0) v->Map().InsertTrackPoint(t, 1u << 29, 1u << 29, 0, FALSE);
+  EXPECT_EQ(0, enabled(ID_FILE_OPEN));
+  v->Map().SetMouseMode(0, 0);
   frame->ShowWindow(SW_HIDE);
 }
 

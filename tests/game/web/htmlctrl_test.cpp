@@ -5,6 +5,7 @@
 
 #include <exdispid.h>
 #include <olectl.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -204,6 +205,100 @@ TEST_F(WebWindow, BeforeNavigate2UnpacksItsArguments) {
   ctrl.Navigate(a.c_str(), 0, nullptr, nullptr, const_cast<BYTE*>(bytes), 3);
   EXPECT_EQ(std::string("\x01\x00\x02", 3), ctrl.lastPost);
   EXPECT_EQ("", ctrl.lastHeaders);
+}
+
+// What IWebBrowser2::Navigate2 was called with, recorded in its stead.
+struct Navigate2Call {
+  VARIANT url, flags, target, post, headers;
+  int calls = 0;
+} g_nav;
+
+HRESULT STDMETHODCALLTYPE RecordNavigate2(IWebBrowser2*, VARIANT* url, VARIANT* flags, VARIANT* target, VARIANT* post,
+                                          VARIANT* headers) {
+  ++g_nav.calls;
+  VARIANT* in[] = {url, flags, target, post, headers};
+  VARIANT* out[] = {&g_nav.url, &g_nav.flags, &g_nav.target, &g_nav.post, &g_nav.headers};
+  for (int i = 0; i < 5; i++) {
+    VariantClear(out[i]);
+    if (in[i]) VariantCopy(out[i], in[i]);
+  }
+  return S_OK;
+}
+
+// Puts the recorder into the browser's Navigate2 slot (IUnknown 3,
+// IDispatch 4, IWebBrowser 25, IWebBrowserApp 20 entries before it) for
+// the life of the object.
+class Navigate2Recorder {
+ public:
+  explicit Navigate2Recorder(IWebBrowser2* wb) : m_slot(*reinterpret_cast<void***>(wb) + 52) {
+    VirtualProtect(m_slot, sizeof(void*), PAGE_READWRITE, &m_protect);
+    m_old = *m_slot;
+    *m_slot = reinterpret_cast<void*>(&RecordNavigate2);
+  }
+  ~Navigate2Recorder() {
+    *m_slot = m_old;
+    VirtualProtect(m_slot, sizeof(void*), m_protect, &m_protect);
+  }
+
+ private:
+  void** m_slot;
+  void* m_old;
+  DWORD m_protect = 0;
+};
+
+std::string VariantString(const VARIANT& v) {
+  if (V_VT(&v) != VT_BSTR || !V_BSTR(&v)) return std::string();
+  char text[1024] = "";
+  WideCharToMultiByte(CP_ACP, 0, V_BSTR(&v), -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+TEST_F(WebWindow, PidlAndPostDataReachNavigate2AsGiven) {
+  IWebBrowser2* wb = ctrl.GetBrowser();
+  ASSERT_NE(nullptr, wb);
+  Navigate2Recorder rec(wb);
+  VARIANT url;
+  VariantInit(&url);
+  V_VT(&url) = VT_BSTR;
+  V_BSTR(&url) = SysAllocString(L"probe");
+  wb->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
+  VariantClear(&url);
+  ASSERT_EQ(1, g_nav.calls);  // the slot is Navigate2's
+  ASSERT_EQ("probe", VariantString(g_nav.url));
+
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, a.c_str(), -1, wide, MAX_PATH);
+  LPITEMIDLIST pidl = ILCreateFromPathW(wide);
+  ASSERT_NE(nullptr, pidl);
+  ctrl.Navigate2Pidl(pidl, 0x20, "_blank");
+  ASSERT_EQ(2, g_nav.calls);
+  ASSERT_EQ(VT_ARRAY | VT_UI1, V_VT(&g_nav.url));
+  SAFEARRAY* sa = V_ARRAY(&g_nav.url);
+  EXPECT_EQ(ILGetSize(pidl), sa->rgsabound[0].cElements);
+  EXPECT_TRUE(ILIsEqual(pidl, static_cast<LPCITEMIDLIST>(sa->pvData)));
+  ILFree(pidl);
+  EXPECT_EQ(VT_I4, V_VT(&g_nav.flags));
+  EXPECT_EQ(0x20, V_I4(&g_nav.flags));
+  EXPECT_EQ("_blank", VariantString(g_nav.target));
+
+  SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, 4);
+  ASSERT_NE(nullptr, bytes);
+  memcpy(bytes->pvData, "a\0b\xff", 4);
+  VARIANT post;
+  VariantInit(&post);
+  V_VT(&post) = VT_ARRAY | VT_UI1;
+  V_ARRAY(&post) = bytes;
+  ctrl.Navigate2Post(b.c_str(), 0x10, "_top", post, "X-Post: 1\r\n");
+  VariantClear(&post);
+  ASSERT_EQ(3, g_nav.calls);
+  EXPECT_EQ(b, VariantString(g_nav.url));
+  EXPECT_EQ(0x10, V_I4(&g_nav.flags));
+  EXPECT_EQ("_top", VariantString(g_nav.target));
+  EXPECT_EQ("X-Post: 1\r\n", VariantString(g_nav.headers));
+  ASSERT_EQ(VT_ARRAY | VT_UI1, V_VT(&g_nav.post));
+  EXPECT_EQ(std::string("a\0b\xff", 4),
+            std::string(static_cast<const char*>(V_ARRAY(&g_nav.post)->pvData), V_ARRAY(&g_nav.post)->rgsabound[0].cElements));
+  for (VARIANT* v : {&g_nav.url, &g_nav.flags, &g_nav.target, &g_nav.post, &g_nav.headers}) VariantClear(v);
 }
 
 TEST_F(WebWindow, CancelKeepsTheOldPageAndNothingMoreFires) {

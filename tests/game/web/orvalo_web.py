@@ -2,7 +2,8 @@
 """The web window in the real program: Orvalo.exe started on a game folder
 shows its welcome page over the map at start; after a click into the page,
 F5 reaches the frame's accelerators (the next game loads: its page is shown
-and the frame takes the target's name)."""
+and the frame takes the target's name); Ctrl+C there copies the page's
+text."""
 import os
 import shutil
 import subprocess
@@ -78,6 +79,14 @@ def main():
         print("ok   welcome page shown at start:", green)
         subprocess.run(["xdotool", "mousemove", str(green[0] + 20), str(green[1] + 5), "click", "1"], check=True)
         time.sleep(0.5)
+        # Ctrl+C over the focused page copies the page's text, not the map
+        subprocess.run(["xdotool", "key", "ctrl+c"], check=True)
+        time.sleep(0.8)
+        text = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"],
+                              capture_output=True, timeout=10).stdout.decode("utf-8", "replace")
+        if "Start mit F5" not in text:
+            fail("Ctrl+C on the page put %r on the clipboard" % text[:80])
+        print("ok   Ctrl+C on the focused page copied its text")
         subprocess.run(["xdotool", "key", "F5"], check=True)
         if not window_named("^Rom", 10):
             fail("F5 with the page focused did not reach the frame (title stays)")

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/afxwin.h"
 #include "game/web/htmlctrl.h"
@@ -53,6 +54,9 @@ struct Watch {
   bool questionCentred = false;
   bool messageOnScreen = false;
   bool answered = false;
+  int ticks = 0;
+  bool rescued = false;     // the Save-As dialog was left waiting
+  bool answerNo = false;
 } g_watch;
 
 HWND FindVisibleDialog(const char* title) {
@@ -83,7 +87,15 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     g_watch.questionCentred = abs(cx - GetSystemMetrics(SM_CXSCREEN) / 2) <= 1 &&
                               abs(cy - GetSystemMetrics(SM_CYSCREEN) / 2) <= 1;
     g_watch.answered = true;
-    PostMessageA(save, WM_COMMAND, IDYES, 0);
+    PostMessageA(save, WM_COMMAND, !GetDlgItem(save, IDYES) ? IDOK : g_watch.answerNo ? IDNO : IDYES, 0);
+  }
+  // a Save-As dialog still open after 3 s would never end by itself
+  if (++g_watch.ticks > 20) {
+    for (HWND h = FindWindowA("#32770", nullptr); h; h = FindWindowExA(nullptr, h, "#32770", nullptr))
+      if (GetDlgItem(h, 1148)) {
+        g_watch.rescued = true;
+        PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+      }
   }
 }
 
@@ -137,11 +149,31 @@ TEST_F(SaveAs, CentreOnlyLeavesTheQuestionCentredForTheUser) {
   EXPECT_EQ(-1, g_watch.nested);  // also from inside the dialog's modal loop
 }
 
+TEST_F(SaveAs, CentreOnlyAnsweredNoEndsTheCallUnsaved) {
+  orvtest::WriteFile(target, "alt", 3);
+  g_watch.answerNo = true;
+  EXPECT_EQ(-1, SaveAsDialogRun(nullptr, target.c_str(), 0, TRUE, &RunSaveDialog, &call));
+  EXPECT_TRUE(g_watch.answered);
+  EXPECT_FALSE(g_watch.rescued);
+  std::vector<unsigned char> kept;
+  ASSERT_TRUE(orvtest::ReadFile(target, kept));
+  EXPECT_EQ(std::string("alt"), std::string(kept.begin(), kept.end()));
+}
+
 TEST_F(SaveAs, ADialogWithoutTheNameBoxIsLeftAlone) {
   call.messageBoxFirst = true;
   EXPECT_EQ(0, SaveAsDialogRun(nullptr, target.c_str(), 0, FALSE, &RunSaveDialog, &call));
   EXPECT_TRUE(g_watch.messageOnScreen);
   EXPECT_EQ(target, call.file);
+}
+
+TEST_F(SaveAs, AMissingFolderIsShownAndTheCallFails) {
+  std::string missing = call.dir + "\\fehlt\\seite.html";
+  EXPECT_EQ(-1, SaveAsDialogRun(nullptr, missing.c_str(), 0, FALSE, &RunSaveDialog, &call));
+  EXPECT_TRUE(g_watch.answered);  // the dialog's message reached the user
+  EXPECT_TRUE(g_watch.questionCentred);
+  EXPECT_FALSE(g_watch.rescued);  // and the dialog ended by itself
+  EXPECT_FALSE(call.result);
 }
 
 // The system's WebBrowser forced: its BeforeNavigate2 reaches our handler
