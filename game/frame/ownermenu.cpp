@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "framework/cmdtarget.h"
 #include "text/strcopy.h"
 #include "toolkit/dibfx.h"
 #include "toolkit/drawutil.h"
@@ -9,6 +10,9 @@
 
 bool g_menuStyleFlat = true;
 void MenuToggleStyle() { g_menuStyleFlat = !g_menuStyleFlat; }
+void MenuUpdateStyle(CCmdUI* ui) {
+  if (ui) ui->SetCheck(g_menuStyleFlat ? 1 : 0);
+}
 
 namespace {
 
@@ -78,6 +82,8 @@ COwnerMenu::~COwnerMenu() {
   }
   for (MenuItemRecord* r : m_records) HeapFree(GetProcessHeap(), 0, r);
   if (m_font) DeleteObject(m_font);
+  for (HPEN pen : m_pens)
+    if (pen) DeleteObject(pen);
   if (m_normal) ImageList_Destroy(m_normal);
   if (m_disabled) ImageList_Destroy(m_disabled);
 }
@@ -174,6 +180,12 @@ void COwnerMenu::EnsureDrawingTools() {
     m_font = CreateFontIndirectA(&ncm.lfMenuFont);
     if (!m_font) m_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   }
+  static const struct {
+    int width;
+    COLORREF colour;
+  } kPens[MENU_PEN_COUNT] = {{2, 0x008000}, {1, 0x00FF00}, {2, 0x808080}, {1, 0xDEDEDE}};
+  for (int i = 0; i < MENU_PEN_COUNT; i++)
+    if (!m_pens[i]) m_pens[i] = CreatePen(PS_SOLID, kPens[i].width, kPens[i].colour);
 }
 
 int COwnerMenu::MeasureText(const char* text, int length) const {
@@ -212,6 +224,10 @@ void COwnerMenu::Remeasure(HMENU menu, MenuItemRecord* rec) {
   rec->height = static_cast<uint16_t>(h > m_cy ? h : m_cy);
   rec->width = static_cast<uint16_t>(w > 0xFFFF ? 0xFFFF : w);
   rec->accelWidth = 0;
+  if (textLen > 0 && static_cast<unsigned char>(rec->text[textLen - 1]) == 0xA0)
+    m_noBreak.insert(rec);
+  else
+    m_noBreak.erase(rec);
   if (menu) SetAccelColumn(menu);
 }
 
@@ -255,6 +271,7 @@ bool COwnerMenu::FreeRecord(HMENU menu, int pos) {
   MenuItemRecord* rec = RecordAt(menu, pos);
   if (!rec) return false;
   m_records.erase(rec);
+  m_noBreak.erase(rec);
   HeapFree(GetProcessHeap(), 0, rec);
   MENUITEMINFOA mii = {};
   mii.cbSize = sizeof mii;
@@ -397,6 +414,18 @@ bool COwnerMenu::Measure(MEASUREITEMSTRUCT* mis) const {
   return true;
 }
 
+// A small tick ending at the image's bottom right corner, so that a checked
+// image shows its state even where the sunken box is hard to see.
+void COwnerMenu::DrawCheckMark(HDC dc, int right, int bottom, bool disabled) const {
+  const POINT tick[3] = {{right - 8, bottom - 5}, {right - 5, bottom - 2}, {right, bottom - 7}};
+  HGDIOBJ old = SelectObject(dc, m_pens[disabled ? MENU_PEN_GREY : MENU_PEN_CHECK]);
+  Polyline(dc, tick, 3);
+  SelectObject(dc, m_pens[disabled ? MENU_PEN_GREY_LIGHT : MENU_PEN_CHECK_LIGHT]);
+  const POINT light[3] = {{right - 8, bottom - 6}, {right - 5, bottom - 3}, {right, bottom - 8}};
+  Polyline(dc, light, 3);
+  SelectObject(dc, old);
+}
+
 bool COwnerMenu::Draw(const DRAWITEMSTRUCT* dis) const {
   if (!(dis->itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return true;
   ULONG_PTR data = dis->itemData;
@@ -457,6 +486,7 @@ bool COwnerMenu::Draw(const DRAWITEMSTRUCT* dis) const {
       DrawBox3D(dc, &box, DRAW_BOX_SUNKEN);
     }
     ImageList_Draw(disabled ? m_disabled : m_normal, image, dc, x, y, ILD_TRANSPARENT);
+    if (checked) DrawCheckMark(dc, x + m_cx, y + m_cy, disabled);
   } else if (checked) {
     DrawGlyph(dc, &imageCol, disabled ? DRAW_GLYPH_CHECK_DISABLED : DRAW_GLYPH_CHECK, 0);
   }

@@ -27,9 +27,17 @@ static_assert(sizeof(MenuItemRecord) == 76, "the record layout is fixed");
 #define MENU_RECENT_LAST 57631
 #define MENU_RECENT_TEXT 64
 
+class CCmdUI;
+
 // The global menu-style flag: light colours and 2 more pixels of width.
 extern bool g_menuStyleFlat;
 void MenuToggleStyle();
+// Shows the flag as the check state of the command's element.
+void MenuUpdateStyle(CCmdUI* ui);
+
+// The check mark's pens: a wide stroke under a thin light line, green for
+// an enabled item and grey for a disabled one.
+enum { MENU_PEN_CHECK, MENU_PEN_CHECK_LIGHT, MENU_PEN_GREY, MENU_PEN_GREY_LIGHT, MENU_PEN_COUNT };
 
 class COwnerMenu {
  public:
@@ -69,6 +77,9 @@ class COwnerMenu {
   int GetImageHeight() const { return m_cy; }
   size_t GetRecordCount() const { return m_records.size(); }
   const char* GetRecentText(int index) const;
+  // Whether the item's text ends in a no-break space before its tab.
+  bool IsNoBreak(const MenuItemRecord* rec) const { return m_noBreak.count(rec) != 0; }
+  HPEN GetPen(int which) const { return which >= 0 && which < MENU_PEN_COUNT ? m_pens[which] : nullptr; }
   HIMAGELIST GetImageList(bool disabled) const { return disabled ? m_disabled : m_normal; }
 
  private:
@@ -76,7 +87,9 @@ class COwnerMenu {
   HIMAGELIST m_normal = nullptr, m_disabled = nullptr;
   std::vector<UINT> m_commands;
   std::set<MenuItemRecord*> m_records;
+  std::set<const MenuItemRecord*> m_noBreak;
   HFONT m_font = nullptr;
+  HPEN m_pens[MENU_PEN_COUNT] = {};
   mutable HDC m_measureDC = nullptr;
   mutable HGDIOBJ m_oldFont = nullptr;
   char m_recent[16][MENU_RECENT_TEXT] = {};
@@ -89,6 +102,7 @@ class COwnerMenu {
   int AccelTextWidth(const MenuItemRecord* rec) const;
   void SetAccelColumn(HMENU popup);
   void MakeRecentEntry(HMENU popup, int pos, UINT id);
+  void DrawCheckMark(HDC dc, int right, int bottom, bool disabled) const;
 
   COwnerMenu(const COwnerMenu&) = delete;
   COwnerMenu& operator=(const COwnerMenu&) = delete;

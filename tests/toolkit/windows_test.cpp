@@ -4,6 +4,9 @@
 
 #include <string.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "toolkit/dib.h"
 #include "toolkit/imagewnd.h"
 #include "toolkit/progressdlg.h"
@@ -212,6 +215,46 @@ TEST(ProgressDlg, RunAgainAfterCancelEndsTheFirstWorkerFirst) {
   }
   EXPECT_EQ(0, g_liveWorkers);  // nothing runs on a dialog that is gone
   CloseHandle(g_stepDone);
+}
+
+namespace {
+// The worker sets the bar's state and waits until the bar has been told.
+// This Wine's progress bar keeps no state of its own, so the test listens
+// to what the dialog sends it.
+volatile LONG g_barState = -1, g_listening = 0;
+WNDPROC g_barProc;
+LRESULT CALLBACK BarListener(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == PBM_SETSTATE) InterlockedExchange(&g_barState, (LONG)wp);
+  return CallWindowProcA(g_barProc, wnd, msg, wp, lp);
+}
+int StatesWorker(CProgressDlg* d) {
+  const int states[] = {1, 2, 0};
+  const LONG shown[] = {PBST_ERROR, PBST_PAUSED, PBST_NORMAL};
+  int seen = 0;
+  for (int t = 0; t < 200 && !g_listening; t++) Sleep(10);
+  for (int i = 0; i < 3 && !d->IsCancelled(); i++) {
+    d->SetState(states[i]);
+    for (int t = 0; t < 200 && g_barState != shown[i]; t++) Sleep(10);
+    seen += g_barState == shown[i];
+  }
+  return seen;
+}
+int ListenToTheBar(CProgressDlg* d, void*) {
+  if (!g_listening) {
+    HWND bar = ::GetDlgItem(d->m_hWnd, 1005);
+    g_barProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)BarListener);
+    InterlockedExchange(&g_listening, 1);
+  }
+  return 0;
+}
+}  // namespace
+
+TEST(ProgressDlg, TheBarShowsTheStateTheWorkerSets) {
+  CProgressDlg dlg;
+  dlg.SetWorker(StatesWorker);
+  dlg.SetTimerCallback(ListenToTheBar, 20, nullptr);
+  EXPECT_EQ(IDOK, dlg.DoModal());
+  EXPECT_EQ(3, dlg.GetResult());  // error, paused, normal each sent to the bar
 }
 
 TEST(ProgressDlg, WithoutWorker) {

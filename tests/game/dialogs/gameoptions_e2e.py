@@ -24,7 +24,8 @@ TITLE = "Spieloptionen"
 FOLDER_TITLE = "Pfad für HTML-Ziel-Informationen"
 ID_EDIT_GAMEOPTIONS = 32795
 IDOK = 1
-COUNT, INFOPATH, TIME, BROWSE = 1016, 1022, 1024, 1068
+COUNT, INFOPATH, TIME, BROWSE, STATS = 1016, 1022, 1024, 1068, 1026
+CHECKS = (1065, 1064, 1067, 1070, 1071)  # hide, zoom out, star second, HTML, single click
 NAME1, SWATCH1, COLOUR1, GOTO1 = 1009, 1006, 1035, 1036
 OPTIONS_KEY = e2e.KEY + r"\GameOptions"
 
@@ -111,6 +112,19 @@ def game_folder(root, name):
     return wine_path(path)
 
 
+def exported_options(text):
+    """name -> value text of the "GameOptions" section of a `reg export`."""
+    lines = text.decode("utf-16" if text[:2] == b"\xff\xfe" else "latin-1").replace("\r", "").split("\n")
+    out, inside = {}, False
+    for line in lines:
+        if line.startswith("["):
+            inside = line.strip().lower().endswith("\\gameoptions]")
+        elif inside and line.startswith('"') and '"=' in line:
+            name, value = line[1:].split('"=', 1)
+            out[name] = value
+    return out
+
+
 def swatch_rgb(shot, title, cid):
     sw, sh, px = shot
     x, y, w, h = rect_of(title, cid)
@@ -139,10 +153,12 @@ def choose_colour(rgb):
 
 
 def scenario_gameoptions(work, srv, log):
-    """OK without a change writes nothing; time, a name and a colour chosen
-    in the colour dialog are stored, the swatch shows the colour; "-5" is no
+    """OK without a change writes nothing; time, a name, the check boxes, the
+    player boxes' place and a colour chosen in the colour dialog are stored
+    (read back by `reg export`), the swatch shows the colour; "-5" is no
     time limit; "Infopfad" fills the combo and the path is in its history at
-    the next opening; "Gehe zu" is off without a guess."""
+    the next opening; "Gehe zu" is off without a guess; a moved dialog
+    reopens where it was left."""
     e2e.fresh_table(srv.server_address[1], [("Punkte", "t", 0)])
     first, second = game_folder(work, "SpielA"), game_folder(work, "SpielB")
     e2e.reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\GameOptions]",
@@ -166,6 +182,12 @@ def scenario_gameoptions(work, srv, log):
         open_options(p)
         replace_text(TITLE, TIME, "25 s")
         replace_text(TITLE, NAME1, "Anna")
+        # every check box turned round, the player boxes to the right
+        for cid in CHECKS:
+            click(TITLE, cid, dx=6)
+        click(TITLE, STATS)
+        key("End", "Return", delay=0.3)
+        check(text_of(TITLE, STATS) == "rechts", "player boxes shown %r" % text_of(TITLE, STATS))
         rgb = (18, 52, 86)
         choose_colour(rgb)
         got = None
@@ -183,6 +205,10 @@ def scenario_gameoptions(work, srv, log):
         check(v.get("Color00") == ("REG_DWORD", want), "Color00 %r, expected %s" % (v.get("Color00"), want))
         check(v.get("Name01") == ("REG_SZ", "Spieler2"), "Name01 %r" % (v.get("Name01"),))
         check(v.get("GamersCount") == ("REG_DWORD", "0x4"), "GamersCount %r" % (v.get("GamersCount"),))
+        exported = exported_options(reg_export(os.path.join(work, "checks.reg")))
+        for name, want in (("HideOpponent", 0), ("ZoomOut", 0), ("StarSecond", 1), ("ShowHtml", 0),
+                           ("SingleClick", 1), ("PlayerStats", 2)):
+            check(exported.get(name) == "dword:%08x" % want, "%s exported as %r" % (name, exported.get(name)))
 
         # a negative time is none; the folder dialog fills the path
         open_options(p)
@@ -213,6 +239,20 @@ def scenario_gameoptions(work, srv, log):
         items = [l.rstrip("\r") for l in wine(OPTPROBE, "items", TITLE, str(INFOPATH)).stdout.decode("cp1252").split("\n") if l]
         check(items and items[0].rstrip("\\") == second, "history in the combo %r" % items)
         check(text_of(TITLE, TIME) == "keine", "time shown %r" % text_of(TITLE, TIME))
+        # moved, closed and opened again: where it was left
+        at = rect_of(TITLE, IDOK)
+        wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % TITLE],
+                             capture_output=True).stdout.split()[0]
+        geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True, text=True).stdout
+        pos = dict(l.split("=") for l in geo.split() if "=" in l)
+        subprocess.run(["xdotool", "windowmove", "--sync", wid, str(int(pos["X"]) + 47), str(int(pos["Y"]) + 31)])
+        moved = [at[0] + 47, at[1] + 31, at[2], at[3]]
+        check(e2e.value_when(lambda: rect_of(TITLE, IDOK), lambda r: r == moved, 10, 0.2) == moved,
+              "the dialog did not move to %s" % moved)
+        key("Escape")
+        wait_gone(TITLE)
+        open_options(p)
+        check(rect_of(TITLE, IDOK) == moved, "reopened with OK at %s, left at %s" % (rect_of(TITLE, IDOK), moved))
         # Ctrl+A selects the whole path (the edit control alone does not)
         replace_text(TITLE, INFOPATH, "C:\\Neu", select="Home ctrl+a")
         check(text_of(TITLE, INFOPATH) == "C:\\Neu", "Ctrl+A and typing gave %r" % text_of(TITLE, INFOPATH))

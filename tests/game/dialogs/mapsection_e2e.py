@@ -234,7 +234,7 @@ def start(port):
 
 
 def scenario_mapexport(work, srv, log):
-    """Sizes refused and saved, the pixel edits' range, a typed section
+    """Sizes refused and saved, the pixel edits' range, a pasted pair, a typed section
     checked pixel by pixel, a dragged rectangle normalised, Cancel, a
     read-only target."""
     p = start(srv.server_address[1])
@@ -259,6 +259,19 @@ def scenario_mapexport(work, srv, log):
                 return False
         km = text_when(1028, km_right)
         check(km_right(km), "km readout %r, want %.3f and %.3f km" % (km, want[0] / 1000, want[1] / 1000))
+        # a pasted "lat, lon" fills both edits of its corner (the latitude
+        # formatted, the longitude as pasted), the focus goes on to the latter
+        for lat_id, lon_id, pair in ((LAT_A, LON_A, (47.25, 8.5)), (LAT_B, LON_B, (46.5, 9.25))):
+            subprocess.run(["xclip", "-selection", "clipboard"], input=b"%s, %s" % (b"%g" % pair[0], b"%g" % pair[1]),
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(2.2)  # Wine looks for a new clipboard owner every 2 s
+            click(c, lat_id)
+            key("End", "shift+Home", "ctrl+v", delay=0)
+            got = e2e.value_when(lambda: (text_of(DLG, lat_id), text_of(DLG, lon_id)),
+                                 lambda t: t[1] == "%g" % pair[1])
+            check(got == ("%f\xb0" % pair[0], "%g" % pair[1]), "pasted %s into %d gave %r" % (pair, lat_id, got))
+            focus = wine(PROBE, "focus", DLG).stdout.decode()
+            check(focus == str(lon_id), "after the paste into %d the focus is on %r" % (lat_id, focus))
         click(c, FIXED)
         type_into(c, WIDTH, "10")
         got = text_when(WIDTH, "64".__eq__)

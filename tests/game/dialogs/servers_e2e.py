@@ -175,7 +175,8 @@ def scenario_keep(work, srv, log):
 
 def scenario_rows(work, srv, log):
     """The buttons at both ends, up and down, and deleting the last two of
-    five: 03 and 04 go, their "Fixed" stays, "Interface02" = 3 survives."""
+    five: 03 and 04 go, their "Fixed" stays, "Interface02" = 3 survives;
+    then another base map checked and moved up is written as "Select"."""
     table(srv.server_address[1], 5, ['"Fixed03"=dword:00000001', '"Fixed04"=dword:00000001',
                                      '"Interface02"=dword:00000003'])
     p = Program()
@@ -201,15 +202,27 @@ def scenario_rows(work, srv, log):
         click_button(B_DELETE)
         check(rows(BASE) == 4 and cell(BASE, 2, 0) == "Karte2", "two deletes leave %d rows" % rows(BASE))
         close_ok(p)
+        v = reg_values(SERVER)
+        for name in ("Name03", "Name04", "Server03", "Path04", "Interface04"):
+            check(name not in v, "%s was not deleted" % name)
+        check(v.get("Fixed03") == ("REG_DWORD", "0x1") and v.get("Fixed04") == ("REG_DWORD", "0x1"), "Fixed03/04 went")
+        check(v.get("Interface02") == ("REG_DWORD", "0x3"), "Interface02 is %r" % (v.get("Interface02"),))
+        check(v.get("Name02") == ("REG_SZ", "Karte2"), "Name02 is %r" % (v.get("Name02"),))
+
+        # another base map chosen by its box, then moved up: "Select" follows it
+        open_dialog(p)
+        click_cell(BASE, 2, 0, dx=9)
+        check(box(BASE, 2, 0) == 2, "Karte2's box is not checked")
+        click_cell(BASE, 2, 1)
+        click_button(B_UP)
+        check(cell(BASE, 1, 0) == "Karte2" and box(BASE, 1, 0) == 2, "the checked row did not move up")
+        close_ok(p)
+        v = reg_values(SERVER)
+        check(v.get("Select") == ("REG_DWORD", "0x1"), "Select is %r" % (v.get("Select"),))
+        check(v.get("Name01") == ("REG_SZ", "Karte2"), "Name01 is %r" % (v.get("Name01"),))
         p.close_ok()
     finally:
         p.kill()
-    v = reg_values(SERVER)
-    for name in ("Name03", "Name04", "Server03", "Path04", "Interface04"):
-        check(name not in v, "%s was not deleted" % name)
-    check(v.get("Fixed03") == ("REG_DWORD", "0x1") and v.get("Fixed04") == ("REG_DWORD", "0x1"), "Fixed03/04 went")
-    check(v.get("Interface02") == ("REG_DWORD", "0x3"), "Interface02 is %r" % (v.get("Interface02"),))
-    check(v.get("Name02") == ("REG_SZ", "Karte2"), "Name02 is %r" % (v.get("Name02"),))
 
 
 def scenario_edit(work, srv, log):

@@ -234,6 +234,69 @@ TEST_F(Frame, DisabledItemsAreTintedAndEmbossed) {
   DibFree(dib);
 }
 
+// A checked image gets its tick in the pens' colours, green when enabled
+// and grey when disabled; the menu-style flag shows as a check state.
+TEST_F(Frame, CheckedImagesShowATickAndTheStyleItsCheck) {
+  HMENU game = Popup("&Spiel");
+  ASSERT_NE(nullptr, game);
+  MENUITEMINFOA mii = Item(game, 0);
+  HDIB dib = DibCreate(nullptr, 300, 24, 32, nullptr);
+  ASSERT_NE(nullptr, dib);
+  HDC dc = DibGetDC(dib);
+  auto exact = [&](UINT state, COLORREF colour) {
+    DRAWITEMSTRUCT dis = {ODT_MENU, 0, mii.wID, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(game), dc,
+                          {0, 0, 300, 24}, mii.dwItemData};
+    frame->SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+    GdiFlush();
+    int n = 0;
+    for (int y = 0; y < 24; y++)
+      for (int x = 0; x < 30; x++) n += GetPixel(dc, x, y) == colour;
+    return n;
+  };
+  const COLORREF kDark = RGB(0, 128, 0), kLight = RGB(0, 255, 0), kGrey = RGB(128, 128, 128),
+                 kPale = RGB(0xDE, 0xDE, 0xDE);
+  int darkBefore = exact(0, kDark), lightBefore = exact(0, kLight);
+  EXPECT_GT(exact(ODS_CHECKED, kDark), darkBefore + 4);
+  EXPECT_GT(exact(ODS_CHECKED, kLight), lightBefore + 4);
+  int greyBefore = exact(ODS_DISABLED, kGrey), paleBefore = exact(ODS_DISABLED, kPale);
+  EXPECT_GT(exact(ODS_DISABLED | ODS_CHECKED, kGrey), greyBefore + 4);
+  EXPECT_GT(exact(ODS_DISABLED | ODS_CHECKED, kPale), paleBefore + 4);
+  EXPECT_EQ(0, exact(ODS_DISABLED | ODS_CHECKED, kLight));
+  DibFree(dib);
+
+  struct Probe : CCmdUI {
+    int check = -1;
+    void SetCheck(int n) override { check = n; }
+  } ui;
+  bool was = g_menuStyleFlat;
+  MenuUpdateStyle(&ui);
+  EXPECT_EQ(was ? 1 : 0, ui.check);
+  MenuToggleStyle();
+  MenuUpdateStyle(&ui);
+  EXPECT_EQ(was ? 0 : 1, ui.check);
+  MenuToggleStyle();
+}
+
+// A no-break space at the end of the text part marks the item, whether
+// the record is made on opening or its text is set later.
+TEST_F(Frame, NoBreakSpaceBeforeTheTabMarksTheItem) {
+  HMENU game = Popup("&Spiel");
+  ASSERT_NE(nullptr, game);
+  ASSERT_TRUE(AppendMenuA(game, MF_STRING, 0x7701, "Karte\xA0\tStrg+K"));
+  ASSERT_TRUE(AppendMenuA(game, MF_STRING, 0x7702, "Karte \tStrg+L"));
+  frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(game), 0);
+  const COwnerMenu& menus = frame->GetOwnerMenu();
+  MenuItemRecord* marked = MenuFindItemByCommand(0x7701);
+  MenuItemRecord* plain = MenuFindItemByCommand(0x7702);
+  ASSERT_TRUE(marked && plain);
+  EXPECT_TRUE(menus.IsNoBreak(marked));
+  EXPECT_FALSE(menus.IsNoBreak(plain));
+  ASSERT_EQ(1, MenuSetItemText(0x7702, "Ohne\xA0"));
+  EXPECT_TRUE(menus.IsNoBreak(plain));
+  ASSERT_EQ(1, MenuSetItemText(0x7701, "Karte\tStrg+K"));
+  EXPECT_FALSE(menus.IsNoBreak(marked));
+}
+
 TEST_F(Frame, RecentEntriesArePackedAndBounded) {
   std::string longPath = "C:\\" + std::string(300, 'x') + ".gpx";
   app.AddToRecentFileList(longPath.c_str());
