@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -63,6 +64,7 @@ class FakeHost : public TileHost {
   }
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) override {
     if (client->IsConnected()) return 1;
+    connects++;
     return tiles.Running() && client->Connect(server, port, timeoutMs < 10000 ? timeoutMs : 10000) == 0;
   }
   void PostTileReady(uint32_t, uint32_t, int) override {}
@@ -82,8 +84,8 @@ class FakeHost : public TileHost {
     tiles.ClearGrid();
     tiles.AbortBusy();
   }
-  void SetSources(const std::vector<std::string>& paths, bool isAlt = false) {
-    std::string server = "127.0.0.1:" + std::to_string(Port());
+  void SetSources(const std::vector<std::string>& paths, bool isAlt = false, int port = Port()) {
+    std::string server = "127.0.0.1:" + std::to_string(port);
     TileJobGuard g(tiles);
     std::lock_guard<std::mutex> b(bufferLock);
     for (size_t i = 0; i < paths.size(); i++)
@@ -120,6 +122,7 @@ class FakeHost : public TileHost {
   volatile int zoom = 9;
   bool alt = false;
   int stale = 0, drawn = 0;
+  std::atomic<int> connects{0};
   std::vector<int> order[16];
   TileScheduler tiles;
 };
@@ -176,4 +179,63 @@ TEST_F(TileSchedulerTest, LayersGoOnTopOfTheSourcesBelowEvenWhenOneFails) {
   for (int i = 0; i < 5; i++) host.Compose();
   Sleep(200);
   EXPECT_EQ(drawn, host.drawn);
+}
+
+namespace {
+DWORD g_now = 5000;
+DWORD WINAPI FakeClock() { return g_now; }
+
+// Asks the tile server to open or close its gate port.
+void Gate(bool open) {
+  CHttpClient c;
+  ASSERT_EQ(0, c.Connect(("127.0.0.1:" + std::to_string(Port())).c_str(), 0));
+  std::string f = orvtest::MakeTempDir("gate") + "\\r.txt";
+  ASSERT_GT(c.Get(f.c_str(), open ? "/gate/open" : "/gate/close", 5000, 0), 0);
+}
+}  // namespace
+
+// A server that refuses connections (no network yet): the cells stay due,
+// the workers try again only after a back-off that doubles, one job at a
+// time, and fill the cells once it serves.
+TEST_F(TileSchedulerTest, AnUnreachableServerIsAskedAgainAfterABackOff) {
+  int gate = atoi(getenv("ORV_TILE_GATE_PORT") ? getenv("ORV_TILE_GATE_PORT") : "0");
+  ASSERT_NE(0, gate);
+  FakeHost host;
+  host.tiles.SetClock(FakeClock);
+  host.SetSources({"t"}, false, gate);
+  host.tiles.Start();
+  // runs the scheduler until the workers are idle and have been for a while
+  auto run = [&]() {
+    for (int quiet = 0; quiet < 20; Sleep(10)) {
+      host.Compose();
+      TileJobGuard g(host.tiles);
+      quiet = host.tiles.AnyBusy() ? 0 : quiet + 1;
+    }
+  };
+  run();
+  int first = host.connects;
+  EXPECT_GE(first, 1);
+  EXPECT_LE(first, MAP_WORKERS);  // the jobs handed out before the first refusal
+  for (int r = 0; r < 4; r++)
+    for (int c = 0; c < 4; c++) EXPECT_EQ(0u, host.State(c, r) & 0x1FF) << c << "," << r;
+  run();
+  EXPECT_EQ(first, host.connects);
+  // 2 s, then 4 s, 8 s: one probe each time the back-off runs out
+  int expect = first;
+  struct Step {
+    DWORD wait;
+    bool probe;
+  } steps[] = {{1999, false}, {1, true}, {2000, false}, {2000, true}, {4000, false}, {4000, true}, {8000, false}};
+  for (const Step& st : steps) {
+    g_now += st.wait;
+    run();
+    expect += st.probe;
+    EXPECT_EQ(expect, host.connects) << "at " << g_now;
+  }
+  Gate(true);
+  g_now += 16000;
+  EXPECT_TRUE(host.Settle(20000, 1));
+  for (int r = 0; r < 4; r++)
+    for (int c = 0; c < 4; c++) EXPECT_EQ(1u, host.State(c, r) & 0x1FF) << c << "," << r;
+  Gate(false);
 }

@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <set>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "comm/httpclient.h"
+#include "comm/socket.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
 #include "files/filetime.h"
@@ -740,4 +742,91 @@ TEST_F(TileWorkerTest, CacheReadsStampTheFilesAndTheTrimSparesTheView) {
   EXPECT_EQ(15u, r.deleted);
   for (const std::string& f : view) EXPECT_GT(FileGetSizeA(f.c_str()), 0) << f;
   for (int i = 0; i < 20; i++) EXPECT_EQ(i >= 15, FileGetSizeA(others[i].c_str()) > 0) << i;
+}
+
+namespace {
+DWORD g_clock = 1000;
+DWORD WINAPI FakeClock() { return g_clock; }
+
+// A window whose tile back-off runs on the test's clock.
+class ClockMap : public CMapWnd {
+ public:
+  ClockMap() { Tiles().SetClock(FakeClock); }
+  bool BackingOff() {
+    TileJobGuard g(Tiles());
+    return !Tiles().MayConnect(0, 0);
+  }
+  bool Busy() {
+    TileJobGuard g(Tiles());
+    return Tiles().AnyBusy();
+  }
+};
+
+void Gate(bool open) {
+  CHttpClient c;
+  ASSERT_EQ(0, c.Connect(("127.0.0.1:" + std::to_string(Port())).c_str(), 0));
+  std::string f = orvtest::MakeTempDir("gate") + "\\r.txt";
+  ASSERT_GT(c.Get(f.c_str(), open ? "/gate/open" : "/gate/close", 5000, 0), 0);
+}
+
+HANDLE g_lookupGo;
+std::atomic<int> g_lookups{0};
+int WSAAPI HangingLookup(const char*, const char* service, const addrinfo* hints, addrinfo** list) {
+  g_lookups++;
+  WaitForSingleObject(g_lookupGo, 30000);
+  return getaddrinfo("127.0.0.1", service, hints, list);
+}
+}  // namespace
+
+// Started while the server refuses connections: nothing is marked failed,
+// and once it serves the cells fill by themselves (the window's timer).
+TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) {
+  const char* gate = getenv("ORV_TILE_GATE_PORT");
+  ASSERT_TRUE(gate);
+  server = std::string("127.0.0.1:") + gate;
+  ClockMap* m = new ClockMap;
+  map = m;
+  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+  map->ApplySources();
+  RECT rc = {0, 0, 640, 480};
+  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  for (DWORD end = GetTickCount() + 20000; !m->BackingOff() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  ASSERT_TRUE(m->BackingOff());
+  for (DWORD end = GetTickCount() + 20000; m->Busy() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  Pump(100);
+  int c0, c1, r0, r1;
+  Visible(&c0, &c1, &r0, &r1);
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) EXPECT_EQ(0u, map->GetCellState(c, r) & 0x1FF) << c << "," << r;
+  Gate(true);
+  g_clock += 2000;
+  bool filled = false;
+  for (DWORD end = GetTickCount() + 30000; !filled && (LONG)(GetTickCount() - end) < 0;) {
+    Pump(20);
+    filled = true;
+    for (int r = r0; r <= r1; r++)
+      for (int c = c0; c <= c1; c++) filled &= (map->GetCellState(c, r) & 0x1FF) == 1;
+  }
+  EXPECT_TRUE(filled);
+  Gate(false);
+}
+
+// The workers' host-name lookups hang: closing the window does not wait for
+// them.
+TEST_F(TileWorkerTest, AHangingLookupDoesNotHoldTheWindowsEnd) {
+  g_lookupGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  g_lookups = 0;
+  SockSetLookup(HangingLookup);
+  server = "tiles.example:" + std::to_string(Port());
+  Make("t", 0, 60000);
+  for (DWORD end = GetTickCount() + 10000; g_lookups < 1 && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  EXPECT_GE(g_lookups.load(), 1);
+  DWORD t0 = GetTickCount();
+  delete map;
+  map = nullptr;
+  EXPECT_LT(GetTickCount() - t0, 3000u);
+  SetEvent(g_lookupGo);
+  SockSetLookup(nullptr);
+  Pump(200);  // the lookups left behind end by themselves
+  CloseHandle(g_lookupGo);
 }
