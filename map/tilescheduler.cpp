@@ -196,10 +196,10 @@ void TileScheduler::SourceUnreachable(int L, uint32_t serial) {
   Backoff& b = m_backoff[L];
   DWORD now = m_clock();
   if (!BackingOff(L)) {
+    if (!b.delay) InterlockedIncrement(&m_backingOff);  // not one of other sources
     b.delay = kBackoffFirstMs;
     b.generation = m_sources[L].generation;
     b.probe = 0;
-    InterlockedIncrement(&m_backingOff);
   } else if (serial && serial == b.probe) {
     b.delay = b.delay >= kBackoffMaxMs / 2 ? kBackoffMaxMs : b.delay * 2;
     b.probe = 0;

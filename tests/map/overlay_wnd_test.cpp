@@ -338,6 +338,41 @@ TEST(TrackLines, DrawnLikeGdisSolidPenForEachWidthAndClipped) {
   CompareWithGdi(3, true, false, 20000);
 }
 
+// A point at buffer pixel (-100, -100) is passed over: the line joins its
+// neighbours. A short track, and one long enough for several threads with
+// such points throughout (also where the threads' shares meet).
+TEST(TrackLines, APointAtMinus100IsPassedOver) {
+  const int W = 500, H = 300, ox = -150, oy = -150;  // the DIB from buffer pixel (-150, -150)
+  MapView view;
+  view.Init(1024, 1024);
+  view.ApplyZoom(10);
+  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  for (int n : {3, 9001}) {
+    MapOverlay ov;
+    ov.Bind(&view, nullptr);
+    ov.SetTrackStyle(0, RGB(200, 30, 60), 1, false);
+    for (int i = 0; i < n; i++) {
+      // every third point the skipped one, the others back and forth along y = 50
+      POINT b = i % 3 == 1 ? POINT{-100, -100} : POINT{i % 3 ? 260 : 20, 50};
+      uint32_t x, y;
+      view.ClientToWorld(b.x, b.y, &x, &y);
+      ov.InsertTrackPoint(0, x, y, -1, false);
+    }
+    Dib dib(W, H);
+    SetViewportOrgEx(dib.dc, -ox, -oy, nullptr);
+    MapOverlayPainter painter;
+    painter.PaintTracks(dib.dc, nullptr, ov);
+    GdiFlush();
+    int off = 0, along = 0;
+    for (int y = 0; y < H; y++)
+      for (int x = 0; x < W; x++)
+        if (dib.On(x, y)) (y + oy == 50 ? along : off)++;
+    SCOPED_TRACE(n);
+    EXPECT_EQ(0, off);
+    EXPECT_GE(along, 240);
+  }
+}
+
 // Marker icons blended from their own pixels into a DIB against AlphaBlend
 // (the same painter made to use GDI by a clip region with a hole): the
 // built-in pin and an icon of every alpha level, one with a label.
