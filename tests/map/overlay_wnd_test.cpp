@@ -440,3 +440,54 @@ TEST(MarkerIcons, BlendedLikeAlphaBlend) {
   for (HDC dc : {ours.dc, gdi.dc}) SelectObject(dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(big);
 }
+
+// The menu takes the background colour (given as 0x00BBGGRR) made lighter,
+// also when its bitmap was made before.
+TEST_F(OverlayWndTest, BackgroundColourTintsTheMenu) {
+  map->ShowMapMenu(TRUE);
+  ASSERT_TRUE(MapSharedBitmapsExist());
+  const MapView& v = map->View();
+  MapRect r = MapMenuRect(v);
+  for (COLORREF c : {RGB(0x10, 0x80, 0xF0), RGB(0xFF, 0x00, 0x3C)}) {
+    map->SetBackgroundColour(c);
+    Dib dib(kMapMenuW, kMapMenuH);
+    for (int i = 0; i < kMapMenuW * kMapMenuH; i++) dib.px[i] = 0;
+    SetViewportOrgEx(dib.dc, -r.left, -r.top, nullptr);
+    MapPaintMenu(dib.dc, v, 1);  // the plus lit: its pixels opaque
+    GdiFlush();
+    uint32_t want = (uint32_t)(GetRValue(c) + 255) / 2 << 16 | (uint32_t)(GetGValue(c) + 255) / 2 << 8 |
+                    (uint32_t)(GetBValue(c) + 255) / 2;
+    EXPECT_EQ(want, dib.px[17 * kMapMenuW + 17] & 0xFFFFFF) << std::hex << c;
+  }
+  map->ShowMapMenu(FALSE);
+}
+
+// The highlight line runs from the top-left corner to the bottom-right one
+// whichever corners it was given; cleared, it is not drawn.
+TEST(Highlights, TheLineRunsBetweenTheOrderedCorners) {
+  MapView v;
+  v.Init(1024, 1024);
+  v.ApplyZoom(10);
+  v.originX = 0x22000000u, v.originY = 0x16000000u;
+  const int x0 = 300, y0 = 350;
+  MapOverlay ov;
+  ov.Bind(&v, nullptr);
+  uint32_t ax, ay, bx, by;
+  v.ClientToWorld(x0 + 20, y0 + 120, &ax, &ay);  // bottom left
+  v.ClientToWorld(x0 + 120, y0 + 20, &bx, &by);  // top right
+  ov.SetSecondRect(ax, ay, bx, by, RGB(0, 0, 255));
+  MapOverlayPainter painter;
+  for (int round = 0; round < 2; round++) {
+    Dib dib(140, 140);
+    SetViewportOrgEx(dib.dc, -x0, -y0, nullptr);
+    painter.PaintHighlights(dib.dc, ov);
+    GdiFlush();
+    int main = 0, anti = 0;
+    for (int k = 25; k < 115; k++) main += dib.On(k, k), anti += abs(k - 70) > 1 && dib.On(k, 140 - k);
+    SCOPED_TRACE(round);
+    EXPECT_EQ(round ? 0 : 90, main);
+    EXPECT_EQ(0, anti);
+    if (round == 0) EXPECT_EQ(0xFFu, dib.px[60 * 140 + 60] & 0xFFFFFF);
+    ov.ClearSecondRect();
+  }
+}
