@@ -215,6 +215,9 @@ void TileScheduler::SourceReached(int L) {
   if (!m_backoff[L].delay) return;
   m_backoff[L].delay = 0;
   InterlockedDecrement(&m_backingOff);
+  // the cells that waited for this server are due again
+  size_t n = (size_t)m_grid.cols * m_grid.rows;
+  for (size_t i = 0; m_grid.words && i < n; i++) m_grid.words[i] &= ~(kMapCellWaiting << L);
 }
 
 bool TileScheduler::AnyProbeDue() {
@@ -244,11 +247,11 @@ bool TileScheduler::VisitCell(void* p, int col, int row) {
   uint32_t done = (state & 0xFF) | ((c->flags & 2) ? 0 : (state >> 8) & 0xFF);
   uint32_t missing = c->mask & ~done;
   if (!missing) return true;
-  // the job starts at the lowest missing source: while its server is out of
-  // reach only the probe goes, so the workers do not spin
+  // the job starts at the lowest missing source; a cell that waits for its
+  // server goes only as the probe, so the workers do not spin
   int L = 0;
   while (!(missing & (1u << L))) L++;
-  bool probe = s->BackingOff(L);
+  bool probe = (state & (kMapCellWaiting << L)) && s->BackingOff(L);
   if (probe && !s->ProbeDue(L)) return true;
   uint32_t tx, ty;
   c->v->CellToTile(col, row, &tx, &ty);

@@ -98,7 +98,8 @@ class TileScheduler {
 
   // Source L's server could not be reached (by the job of this serial), or
   // was: the first failure starts a back-off of 2 s, each failed probe
-  // doubles it up to a minute, a success ends it. Take the lock.
+  // doubles it up to a minute, a success ends it and makes the cells that
+  // waited for the server due again. Take the lock.
   void SourceUnreachable(int L, uint32_t serial);
   void SourceReached(int L);
   // Whether a probe is due for any source (the window's timer runs the

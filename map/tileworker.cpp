@@ -159,7 +159,10 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     // asked again after a back-off
     if (!job.precache) {
       TileJobGuard g(*m_sched);
-      if (!m_sched->MayConnect(L, job.serial)) return -1;
+      if (!m_sched->MayConnect(L, job.serial)) {
+        if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
+        return -1;
+      }
     }
     bool unreachable = !m_host->ConnectWorker(m_client, s.server, s.port, s.timeout);
     int got = -1;
@@ -169,7 +172,10 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     }
     if (unreachable && m_sched->Running()) {
       m_sched->SourceUnreachable(L, job.serial);
-      return job.precache ? 0 : -1;
+      if (job.precache) return 0;
+      TileJobGuard g(*m_sched);
+      if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
+      return -1;
     }
     if (got <= 0) return 0;
     if (!m_sched->JobCurrent(job)) return -1;
@@ -222,7 +228,7 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     if (!m_sched->JobCurrent(job) || m_sched->Epoch() != epoch) return -1;
     for (int i = 0; i < k; i++) {
       uint32_t& st = m_sched->Grid().At(take[i], row);
-      st = (st | (1u << L)) & ~kMapCellPreview;
+      st = (st | (1u << L)) & ~(kMapCellPreview | kMapCellWaiting << L);
     }
   }
   // the window thread takes the job lock to schedule: no post while held

@@ -779,10 +779,20 @@ int WSAAPI HangingLookup(const char*, const char* service, const addrinfo* hints
 }  // namespace
 
 // Started while the server refuses connections: nothing is marked failed,
-// and once it serves the cells fill by themselves (the window's timer).
+// tiles in the cache still come (here one of the next zoom), and once the
+// server serves the cells fill by themselves (the window's timer).
 TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) {
   const char* gate = getenv("ORV_TILE_GATE_PORT");
   ASSERT_TRUE(gate);
+  // the centre's tile of zoom 10 in the gate's cache, fetched from the open port
+  uint32_t tx = 0x22000000u >> 20, ty = 0x16000000u >> 20;
+  char cached[400], url[100];
+  snprintf(cached, sizeof cached, "%s127.0.0.1_%s/t/10/%u/%u.png", root.c_str(), gate, tx, ty);
+  snprintf(url, sizeof url, "/t/10/%u/%u.png", tx, ty);
+  DirCreateExA(cached, DIRCREATE_PARENT);
+  CHttpClient c;
+  ASSERT_EQ(0, c.Connect(server.c_str(), 0));
+  ASSERT_GT(c.Get(cached, url, 5000, 0), 0);
   server = std::string("127.0.0.1:") + gate;
   ClockMap* m = new ClockMap;
   map = m;
@@ -798,6 +808,21 @@ TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) 
   Visible(&c0, &c1, &r0, &r1);
   for (int r = r0; r <= r1; r++)
     for (int c = c0; c <= c1; c++) EXPECT_EQ(0u, map->GetCellState(c, r) & 0x1FF) << c << "," << r;
+  ASSERT_EQ(9, map->GetZoom());
+  map->SetZoom(10);
+  int col, row;
+  ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+  for (DWORD end = GetTickCount() + 20000; !(map->GetCellState(col, row) & 1) && (LONG)(GetTickCount() - end) < 0;)
+    Pump(20);
+  EXPECT_EQ(1u, map->GetCellState(col, row) & 0x1FF);
+  EXPECT_EQ(Colour(10, tx, ty), map->GetBackBuffer()->GetPixel(col * 256 + 128, row * 256 + 128) & 0xFFFFFF);
+  for (DWORD end = GetTickCount() + 20000; m->Busy() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  Pump(100);
+  Visible(&c0, &c1, &r0, &r1);
+  int open = 0;
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) open += !(map->GetCellState(c, r) & 0x1FF);
+  EXPECT_EQ((c1 - c0 + 1) * (r1 - r0 + 1) - 1, open);
   Gate(true);
   g_clock += 2000;
   bool filled = false;
