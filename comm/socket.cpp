@@ -31,6 +31,17 @@ DWORD Remaining(ULONGLONG deadline) {
   return now >= deadline ? 0 : (DWORD)(deadline - now);
 }
 
+// The next slice of a wait, or 0 with *err set when aborted or out of time.
+DWORD NextSlice(const std::atomic<bool>* abort, ULONGLONG deadline, int* err) {
+  if (Aborted(abort)) {
+    *err = SOCK_ERR_ABORTED;
+    return 0;
+  }
+  DWORD left = Remaining(deadline);
+  if (left == 0) *err = SOCK_ERR_TIMEOUT;
+  return left < kSliceMs ? left : kSliceMs;
+}
+
 std::atomic<SockLookupFn> g_lookup{nullptr};
 
 // One name lookup on a thread of its own: the caller may stop waiting for
@@ -84,18 +95,8 @@ addrinfo* Resolve(const char* host, const char* service, const addrinfo& hints, 
     l->rc = fn(host, service, &hints, &l->list);
   } else {
     CloseHandle(t);
-    for (;;) {
-      if (Aborted(abort)) {
-        *err = SOCK_ERR_ABORTED;
-        break;
-      }
-      DWORD left = Remaining(deadline);
-      if (left == 0) {
-        *err = SOCK_ERR_TIMEOUT;
-        break;
-      }
-      if (WaitForSingleObject(l->done, left < kSliceMs ? left : kSliceMs) == WAIT_OBJECT_0) break;
-    }
+    for (DWORD slice; (slice = NextSlice(abort, deadline, err)) != 0;)
+      if (WaitForSingleObject(l->done, slice) == WAIT_OBJECT_0) break;
   }
   if (WaitForSingleObject(l->done, 0) == WAIT_OBJECT_0 || !t) {
     if (l->rc == 0 && l->list) {
@@ -155,17 +156,8 @@ SOCKET SockConnect(const char* host, unsigned short port, DWORD timeoutMs,
       closesocket(s);
       continue;
     }
-    for (;;) {
-      if (Aborted(abort)) {
-        *err = SOCK_ERR_ABORTED;
-        break;
-      }
-      DWORD left = Remaining(deadline);
-      if (left == 0) {
-        *err = SOCK_ERR_TIMEOUT;
-        break;
-      }
-      int w = WaitSlice(s, true, left < kSliceMs ? left : kSliceMs);
+    for (DWORD slice; (slice = NextSlice(abort, deadline, err)) != 0;) {
+      int w = WaitSlice(s, true, slice);
       if (w < 0) break;
       if (w > 0) {
         int soerr = 0;
@@ -185,10 +177,10 @@ SOCKET SockConnect(const char* host, unsigned short port, DWORD timeoutMs,
 int SockSendAll(SOCKET s, const char* data, int len, ULONGLONG deadline,
                 const std::atomic<bool>* abort) {
   while (len > 0) {
-    if (Aborted(abort)) return SOCK_ERR_ABORTED;
-    DWORD left = Remaining(deadline);
-    if (left == 0) return SOCK_ERR_TIMEOUT;
-    int w = WaitSlice(s, true, left < kSliceMs ? left : kSliceMs);
+    int err = 0;
+    DWORD slice = NextSlice(abort, deadline, &err);
+    if (!slice) return err;
+    int w = WaitSlice(s, true, slice);
     if (w < 0) return SOCK_ERR_IO;
     if (w == 0) continue;
     int n = send(s, data, len, 0);
@@ -205,10 +197,10 @@ int SockSendAll(SOCKET s, const char* data, int len, ULONGLONG deadline,
 int SockRecv(SOCKET s, char* buf, int len, ULONGLONG deadline,
              const std::atomic<bool>* abort) {
   for (;;) {
-    if (Aborted(abort)) return SOCK_ERR_ABORTED;
-    DWORD left = Remaining(deadline);
-    if (left == 0) return SOCK_ERR_TIMEOUT;
-    int w = WaitSlice(s, false, left < kSliceMs ? left : kSliceMs);
+    int err = 0;
+    DWORD slice = NextSlice(abort, deadline, &err);
+    if (!slice) return err;
+    int w = WaitSlice(s, false, slice);
     if (w < 0) return SOCK_ERR_IO;
     if (w == 0) continue;
     int n = recv(s, buf, len, 0);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "comm/httpclient.h"
-#include "comm/socket.h"
 #include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"
 
@@ -197,20 +196,8 @@ TEST_F(Http, AbortEndsAConnectThatHangs) {
   EXPECT_FALSE(c.IsConnected());
 }
 
-namespace {
-HANDLE g_lookupGo;
-std::atomic<int> g_lookups{0};
-// a resolver that answers only when the test lets it
-int WSAAPI HangingLookup(const char*, const char* service, const addrinfo* hints, addrinfo** list) {
-  g_lookups++;
-  WaitForSingleObject(g_lookupGo, 30000);
-  return getaddrinfo("127.0.0.1", service, hints, list);
-}
-}  // namespace
-
 TEST_F(Http, AbortAndTheTimeOutEndALookupThatHangs) {
-  g_lookupGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  SockSetLookup(HangingLookup);
+  orvtest::HangingLookup lookup;
   CHttpClient c;
   ULONGLONG t0 = GetTickCount64();
   std::atomic<bool> over(false);
@@ -225,14 +212,11 @@ TEST_F(Http, AbortAndTheTimeOutEndALookupThatHangs) {
   t0 = GetTickCount64();
   EXPECT_EQ(HTTP_ERR_TIMEOUT, c.Connect("tiles.example", Port(), 500));
   EXPECT_LT(GetTickCount64() - t0, 3000u);
-  EXPECT_EQ(2, g_lookups.load());
+  EXPECT_EQ(2, lookup.Count());
   // the name comes through the same lookup when it answers
-  SetEvent(g_lookupGo);
+  lookup.Answer();
   EXPECT_EQ(0, c.Connect("tiles.example", Port(), 5000));
   EXPECT_EQ(100, c.Get(file_.c_str(), "/bytes/100", 5000, 0));
-  SockSetLookup(nullptr);
-  Sleep(100);  // the abandoned lookups end by themselves
-  CloseHandle(g_lookupGo);
 }
 
 TEST_F(Http, RefusedAndUnknownHosts) {

@@ -205,6 +205,15 @@ TEST_F(OverlayWndTest, WheelModesMapToStyleBits) {
 
 namespace {
 
+// The view of the painting tests: zoom 10 at the start centre.
+MapView PaintView() {
+  MapView view;
+  view.Init(1024, 1024);
+  view.ApplyZoom(10);
+  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  return view;
+}
+
 // A 32-bit top-down DIB in a memory DC, filled grey.
 struct Dib {
   HDC dc = nullptr;
@@ -234,10 +243,7 @@ struct Dib {
 // long enough to be drawn by several threads.
 void CompareWithGdi(int width, bool clipped, bool level = false, int curve = 0) {
   const int W = 420, H = 300;
-  MapView view;
-  view.Init(1024, 1024);
-  view.ApplyZoom(10);
-  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  MapView view = PaintView();
   // the DIB shows buffer pixels from (300, 350) on
   const int ox = 300, oy = 350;
   std::vector<POINT> pts;
@@ -343,10 +349,7 @@ TEST(TrackLines, DrawnLikeGdisSolidPenForEachWidthAndClipped) {
 // such points throughout (also where the threads' shares meet).
 TEST(TrackLines, APointAtMinus100IsPassedOver) {
   const int W = 500, H = 300, ox = -150, oy = -150;  // the DIB from buffer pixel (-150, -150)
-  MapView view;
-  view.Init(1024, 1024);
-  view.ApplyZoom(10);
-  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  MapView view = PaintView();
   for (int n : {3, 9001}) {
     MapOverlay ov;
     ov.Bind(&view, nullptr);
@@ -378,10 +381,7 @@ TEST(TrackLines, APointAtMinus100IsPassedOver) {
 // built-in pin and an icon of every alpha level, one with a label.
 TEST(MarkerIcons, BlendedLikeAlphaBlend) {
   const int W = 300, H = 200;
-  MapView view;
-  view.Init(1024, 1024);
-  view.ApplyZoom(10);
-  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  MapView view = PaintView();
   const int ox = 300, oy = 350;
   MapOverlay ov;
   ov.Bind(&view, nullptr);
@@ -465,10 +465,7 @@ TEST_F(OverlayWndTest, BackgroundColourTintsTheMenu) {
 // The highlight line runs from the top-left corner to the bottom-right one
 // whichever corners it was given; cleared, it is not drawn.
 TEST(Highlights, TheLineRunsBetweenTheOrderedCorners) {
-  MapView v;
-  v.Init(1024, 1024);
-  v.ApplyZoom(10);
-  v.originX = 0x22000000u, v.originY = 0x16000000u;
+  MapView v = PaintView();
   const int x0 = 300, y0 = 350;
   MapOverlay ov;
   ov.Bind(&v, nullptr);
@@ -487,7 +484,9 @@ TEST(Highlights, TheLineRunsBetweenTheOrderedCorners) {
     SCOPED_TRACE(round);
     EXPECT_EQ(round ? 0 : 90, main);
     EXPECT_EQ(0, anti);
-    if (round == 0) EXPECT_EQ(0xFFu, dib.px[60 * 140 + 60] & 0xFFFFFF);
+    if (round == 0) {
+      EXPECT_EQ(0xFFu, dib.px[60 * 140 + 60] & 0xFFFFFF);
+    }
     ov.ClearSecondRect();
   }
 }

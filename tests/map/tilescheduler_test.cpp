@@ -16,11 +16,12 @@
 #include "map/tilefx.h"
 #include "map/tilescheduler.h"
 #include "map/tileworker.h"
+#include "tests/map/tileserver_env.h"
 #include "tests/support/testenv.h"
 
 namespace {
 
-int Port() { return atoi(getenv("ORV_TILE_PORT") ? getenv("ORV_TILE_PORT") : "0"); }
+int Port() { return orvtest::TileServerPort(); }
 
 uint32_t Colour(uint32_t z, uint32_t x, uint32_t y) {
   return (40 + (x % 5) * 40) << 16 | (40 + (y % 5) * 40) << 8 | (30 + (z % 6) * 30);
@@ -181,27 +182,14 @@ TEST_F(TileSchedulerTest, LayersGoOnTopOfTheSourcesBelowEvenWhenOneFails) {
   EXPECT_EQ(drawn, host.drawn);
 }
 
-namespace {
-DWORD g_now = 5000;
-DWORD WINAPI FakeClock() { return g_now; }
-
-// Asks the tile server to open or close its gate port.
-void Gate(bool open) {
-  CHttpClient c;
-  ASSERT_EQ(0, c.Connect(("127.0.0.1:" + std::to_string(Port())).c_str(), 0));
-  std::string f = orvtest::MakeTempDir("gate") + "\\r.txt";
-  ASSERT_GT(c.Get(f.c_str(), open ? "/gate/open" : "/gate/close", 5000, 0), 0);
-}
-}  // namespace
-
 // A server that refuses connections (no network yet): the cells stay due,
 // the workers try again only after a back-off that doubles, one job at a
 // time, and fill the cells once it serves.
 TEST_F(TileSchedulerTest, AnUnreachableServerIsAskedAgainAfterABackOff) {
-  int gate = atoi(getenv("ORV_TILE_GATE_PORT") ? getenv("ORV_TILE_GATE_PORT") : "0");
+  int gate = orvtest::TileGatePort();
   ASSERT_NE(0, gate);
   FakeHost host;
-  host.tiles.SetClock(FakeClock);
+  host.tiles.SetClock(orvtest::HandClock::Read);
   host.SetSources({"t"}, false, gate);
   host.tiles.Start();
   // runs the scheduler until the workers are idle and have been for a while
@@ -227,15 +215,15 @@ TEST_F(TileSchedulerTest, AnUnreachableServerIsAskedAgainAfterABackOff) {
     bool probe;
   } steps[] = {{1999, false}, {1, true}, {2000, false}, {2000, true}, {4000, false}, {4000, true}, {8000, false}};
   for (const Step& st : steps) {
-    g_now += st.wait;
+    orvtest::HandClock::Now() += st.wait;
     run();
     expect += st.probe;
-    EXPECT_EQ(expect, host.connects) << "at " << g_now;
+    EXPECT_EQ(expect, host.connects) << "at " << orvtest::HandClock::Now();
   }
-  Gate(true);
-  g_now += 16000;
+  orvtest::SetTileGate(true);
+  orvtest::HandClock::Now() += 16000;
   EXPECT_TRUE(host.Settle(20000, 1));
   for (int r = 0; r < 4; r++)
     for (int c = 0; c < 4; c++) EXPECT_EQ(1u, host.State(c, r) & 0x1FF) << c << "," << r;
-  Gate(false);
+  orvtest::SetTileGate(false);
 }

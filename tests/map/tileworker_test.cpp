@@ -9,7 +9,6 @@
 #include <string.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <map>
 #include <set>
@@ -17,7 +16,6 @@
 #include <vector>
 
 #include "comm/httpclient.h"
-#include "comm/socket.h"
 #include "files/fileio.h"
 #include "files/fileops.h"
 #include "files/filetime.h"
@@ -27,13 +25,14 @@
 #include "map/tilepath.h"
 #include "map/mapwnd.h"
 #include "map/tileworker.h"
+#include "tests/map/tileserver_env.h"
 #include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"
 #include "tests/support/winpump.h"
 
 namespace {
 
-int Port() { return atoi(getenv("ORV_TILE_PORT") ? getenv("ORV_TILE_PORT") : "0"); }
+int Port() { return orvtest::TileServerPort(); }
 
 std::vector<std::string> LogLines() {
   std::vector<std::string> out;
@@ -86,8 +85,9 @@ class TileWorkerTest : public ::testing::Test {
     DestroyWindow(host);
     Pump(10);
   }
-  void Make(const char* path, int iface = 0, int timeout = 0) {
-    map = new CMapWnd;
+  // into: a window of the caller's (a subclass), else a new CMapWnd
+  void Make(const char* path, int iface = 0, int timeout = 0, CMapWnd* into = nullptr) {
+    map = into ? into : new CMapWnd;
     map->SetSource(0, server.c_str(), path, 0, 0, iface, nullptr, timeout);
     map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
     map->ApplySources();
@@ -745,13 +745,10 @@ TEST_F(TileWorkerTest, CacheReadsStampTheFilesAndTheTrimSparesTheView) {
 }
 
 namespace {
-DWORD g_clock = 1000;
-DWORD WINAPI FakeClock() { return g_clock; }
-
 // A window whose tile back-off runs on the test's clock.
 class ClockMap : public CMapWnd {
  public:
-  ClockMap() { Tiles().SetClock(FakeClock); }
+  ClockMap() { Tiles().SetClock(orvtest::HandClock::Read); }
   bool BackingOff() {
     TileJobGuard g(Tiles());
     return !Tiles().MayConnect(0, 0);
@@ -762,32 +759,18 @@ class ClockMap : public CMapWnd {
   }
 };
 
-void Gate(bool open) {
-  CHttpClient c;
-  ASSERT_EQ(0, c.Connect(("127.0.0.1:" + std::to_string(Port())).c_str(), 0));
-  std::string f = orvtest::MakeTempDir("gate") + "\\r.txt";
-  ASSERT_GT(c.Get(f.c_str(), open ? "/gate/open" : "/gate/close", 5000, 0), 0);
-}
-
-HANDLE g_lookupGo;
-std::atomic<int> g_lookups{0};
-int WSAAPI HangingLookup(const char*, const char* service, const addrinfo* hints, addrinfo** list) {
-  g_lookups++;
-  WaitForSingleObject(g_lookupGo, 30000);
-  return getaddrinfo("127.0.0.1", service, hints, list);
-}
 }  // namespace
 
 // Started while the server refuses connections: nothing is marked failed,
 // tiles in the cache still come (here one of the next zoom), and once the
 // server serves the cells fill by themselves (the window's timer).
 TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) {
-  const char* gate = getenv("ORV_TILE_GATE_PORT");
-  ASSERT_TRUE(gate);
+  std::string gate = std::to_string(orvtest::TileGatePort());
+  ASSERT_NE(0, orvtest::TileGatePort());
   // the centre's tile of zoom 10 in the gate's cache, fetched from the open port
   uint32_t tx = 0x22000000u >> 20, ty = 0x16000000u >> 20;
   char cached[400], url[100];
-  snprintf(cached, sizeof cached, "%s127.0.0.1_%s/t/10/%u/%u.png", root.c_str(), gate, tx, ty);
+  snprintf(cached, sizeof cached, "%s127.0.0.1_%s/t/10/%u/%u.png", root.c_str(), gate.c_str(), tx, ty);
   snprintf(url, sizeof url, "/t/10/%u/%u.png", tx, ty);
   DirCreateExA(cached, DIRCREATE_PARENT);
   CHttpClient c;
@@ -795,11 +778,7 @@ TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) 
   ASSERT_GT(c.Get(cached, url, 5000, 0), 0);
   server = std::string("127.0.0.1:") + gate;
   ClockMap* m = new ClockMap;
-  map = m;
-  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
-  map->ApplySources();
-  RECT rc = {0, 0, 640, 480};
-  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  Make("t", 0, 0, m);
   for (DWORD end = GetTickCount() + 20000; !m->BackingOff() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
   ASSERT_TRUE(m->BackingOff());
   for (DWORD end = GetTickCount() + 20000; m->Busy() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
@@ -823,8 +802,8 @@ TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) 
   for (int r = r0; r <= r1; r++)
     for (int c = c0; c <= c1; c++) open += !(map->GetCellState(c, r) & 0x1FF);
   EXPECT_EQ((c1 - c0 + 1) * (r1 - r0 + 1) - 1, open);
-  Gate(true);
-  g_clock += 2000;
+  orvtest::SetTileGate(true);
+  orvtest::HandClock::Now() += 2000;
   bool filled = false;
   for (DWORD end = GetTickCount() + 30000; !filled && (LONG)(GetTickCount() - end) < 0;) {
     Pump(20);
@@ -833,25 +812,19 @@ TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) 
       for (int c = c0; c <= c1; c++) filled &= (map->GetCellState(c, r) & 0x1FF) == 1;
   }
   EXPECT_TRUE(filled);
-  Gate(false);
+  orvtest::SetTileGate(false);
 }
 
 // The workers' host-name lookups hang: closing the window does not wait for
 // them.
 TEST_F(TileWorkerTest, AHangingLookupDoesNotHoldTheWindowsEnd) {
-  g_lookupGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  g_lookups = 0;
-  SockSetLookup(HangingLookup);
+  orvtest::HangingLookup lookup;
   server = "tiles.example:" + std::to_string(Port());
   Make("t", 0, 60000);
-  for (DWORD end = GetTickCount() + 10000; g_lookups < 1 && (LONG)(GetTickCount() - end) < 0;) Pump(20);
-  EXPECT_GE(g_lookups.load(), 1);
+  for (DWORD end = GetTickCount() + 10000; lookup.Count() < 1 && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  EXPECT_GE(lookup.Count(), 1);
   DWORD t0 = GetTickCount();
   delete map;
   map = nullptr;
   EXPECT_LT(GetTickCount() - t0, 3000u);
-  SetEvent(g_lookupGo);
-  SockSetLookup(nullptr);
-  Pump(200);  // the lookups left behind end by themselves
-  CloseHandle(g_lookupGo);
 }
