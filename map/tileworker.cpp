@@ -28,10 +28,12 @@ volatile long g_workerSerial = 0;
 // and worker, in at most two tries; only a 256 x 256 image body is moved
 // into place; each try is dropped when the job is no longer wanted. The
 // body's length, or a value <= 0 on failure.
-// *unreachable: the server could not be reached at all.
+// *unreachable: the server could not be reached at all; *answered: it sent
+// an answer (whatever it was).
 int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, const char* folder,
-             const char* file, const char* url, const TileJob& job, unsigned worker, bool* unreachable) {
-  *unreachable = false;
+             const char* file, const char* url, const TileJob& job, unsigned worker, bool* unreachable,
+             bool* answered) {
+  *unreachable = *answered = false;
   char tmp[MAX_PATH + 4];
   if (TileMakeTempName(tmp, sizeof tmp, folder, (uint32_t)job.ty, GetCurrentProcessId(), worker) < 0) return -1;
   DirCreateA(folder);
@@ -43,6 +45,7 @@ int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, 
       return -1;
     }
     got = TileFetchOnce(client, tmp, url, s.timeout);
+    if (got > 0 || client->GetStatus()) *answered = true;
     // no answer at all: the connection is in doubt
     if (got <= 0 && !client->GetStatus()) client->Close();
   }
@@ -164,12 +167,13 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
         return -1;
       }
     }
-    bool unreachable = !m_host->ConnectWorker(m_client, s.server, s.port, s.timeout);
+    bool unreachable = !m_host->ConnectWorker(m_client, s.server, s.port, s.timeout), answered = false;
     int got = -1;
-    if (!unreachable) {
-      m_sched->SourceReached(L);
-      got = Download(m_sched, m_client, s, p.folder, p.file, p.url, job, m_tmpId, &unreachable);
-    }
+    if (!unreachable)
+      got = Download(m_sched, m_client, s, p.folder, p.file, p.url, job, m_tmpId, &unreachable, &answered);
+    // a client counts as connected until a request fails: only an answer
+    // tells that the server is there again
+    if (answered) m_sched->SourceReached(L);
     if (unreachable && m_sched->Running()) {
       m_sched->SourceUnreachable(L, job.serial);
       if (job.precache) return 0;
