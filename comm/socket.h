@@ -20,8 +20,9 @@ enum {
 };
 
 // Connects to host:port (IPv4 or IPv6, each address in turn) within the
-// time-out; stops early when *abort becomes true. Returns a socket or a
-// negative code in *err.
+// time-out, the name's lookup included; stops early when *abort becomes
+// true, also while a lookup hangs. Returns a socket or a negative code in
+// *err.
 SOCKET SockConnect(const char* host, unsigned short port, DWORD timeoutMs,
                    const std::atomic<bool>* abort, int* err);
 
@@ -33,3 +34,8 @@ int SockSendAll(SOCKET s, const char* data, int len, ULONGLONG deadline,
 // 0 when the peer closed, or a negative code.
 int SockRecv(SOCKET s, char* buf, int len, ULONGLONG deadline,
              const std::atomic<bool>* abort);
+
+// The host-name lookup of SockConnect, getaddrinfo's signature; its list
+// must be one that freeaddrinfo frees. nullptr restores getaddrinfo.
+typedef int(WSAAPI* SockLookupFn)(const char* host, const char* service, const addrinfo* hints, addrinfo** list);
+void SockSetLookup(SockLookupFn fn);

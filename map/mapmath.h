@@ -149,3 +149,6 @@ void MapZoomGrid(const MapCellGrid& old, MapCellGrid* out, const int* colMap, co
                  int tileSize);
 
 const uint32_t kMapCellPreview = 0x80000000u;
+// Bit 16 + L: source L's tile is not in the cache and its server is out of
+// reach for now; the cell waits for a probe of the server.
+const uint32_t kMapCellWaiting = 0x10000u;

@@ -264,24 +264,35 @@ namespace {
 // the last to the first, as runs of whole buffer pixels: clipped to the
 // bounds, a run at most kMaxRun points long, points within a pixel of the
 // last one drawn left out. squares (when not null) gets the points inside.
+// A point at the buffer pixel (-100, -100) is passed over: the line joins
+// its neighbours (past from when it is the point at from, so that a
+// neighbouring share's walk, which starts past it, misses nothing).
 struct TrackBounds {
   int64_t left, top, right, bottom;
 };
+const int64_t kPassOver = -100;
 void CollectRuns(const MapView& v, const std::vector<MapWorldPoint>& p, int from, int to, const TrackBounds& b,
                  std::vector<POINT>* points, std::vector<DWORD>* runs, std::vector<POINT>* squares,
                  int* selSquare, int selIndex) {
-  int64_t px, py, prevX, prevY;
-  MapWorldToBuffer64(v, p[to].x, p[to].y, &prevX, &prevY);
-  bool prevInside = prevX >= b.left && prevX <= b.right && prevY >= b.top && prevY <= b.bottom;
+  int64_t px, py, prevX = 0, prevY = 0;
+  bool prevInside = false, started = false;
   bool open = false;
   POINT prevEnd = {0, 0};
-  for (int i = to; i >= from; i--) {
+  for (int i = to; i >= 0; i--) {
     MapWorldToBuffer64(v, p[i].x, p[i].y, &px, &py);
+    if (px == kPassOver && py == kPassOver) continue;
+    bool final = i <= from;
     if (squares && px >= b.left && px < b.right && py >= b.top && py < b.bottom) {
       squares->push_back(POINT{(LONG)px, (LONG)py});
       if (i == selIndex) *selSquare = (int)squares->size() - 1;
     }
-    if (i == to) continue;
+    if (!started) {
+      started = true;
+      prevX = px, prevY = py;
+      prevInside = px >= b.left && px <= b.right && py >= b.top && py <= b.bottom;
+      if (final) break;
+      continue;
+    }
     bool inside = px >= b.left && px <= b.right && py >= b.top && py <= b.bottom;
     POINT a, e;
     bool clipped = false;
@@ -293,6 +304,7 @@ void CollectRuns(const MapView& v, const std::vector<MapWorldPoint>& p, int from
       if (!TrackClipSegment(&x1, &y1, &x2, &y2, (double)b.left, (double)b.top, (double)b.right, (double)b.bottom)) {
         prevX = px, prevY = py, prevInside = inside;
         open = false;
+        if (final) break;
         continue;
       }
       a = POINT{(LONG)lround(x1), (LONG)lround(y1)}, e = POINT{(LONG)lround(x2), (LONG)lround(y2)};
@@ -311,13 +323,14 @@ void CollectRuns(const MapView& v, const std::vector<MapWorldPoint>& p, int from
     // points within a pixel of the last one drawn add nothing to see
     const POINT& last = points->back();
     bool beside = labs(e.x - last.x) <= 1 && labs(e.y - last.y) <= 1;
-    if (!beside || runs->back() == 1 || i == from || clipped) {
+    if (!beside || runs->back() == 1 || final || clipped) {
       points->push_back(e);
       runs->back()++;
     }
     prevEnd = e;
     // a clipped end leaves the rectangle: the next segment starts anew
     open = !clipped;
+    if (final) break;
   }
 }
 

@@ -468,7 +468,8 @@ void CMapWnd::OnTimer(UINT_PTR id) {
     return;
   }
   m_ticks++;
-  if (m_ticks % 8 == 0) RunComposer();
+  // a server out of reach is asked again when its back-off has run out
+  if (m_ticks % 8 == 0 || m_tiles.AnyProbeDue()) RunComposer();
   if (m_ticks % 32 == 0 && m_tiles.HasWorkers()) TileCacheStartTrim(TileLiveWorkers());
 }
 

@@ -12,6 +12,7 @@ class CPicture;
 struct TileJob {
   int tx, ty, zoom;
   uint8_t generation, precache;
+  uint32_t serial;  // as handed out (0: not by the scheduler)
 };
 
 // Most buffer columns one tile can show (a world narrower than the buffer

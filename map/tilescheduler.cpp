@@ -18,7 +18,10 @@ TileScheduler::TileScheduler(TileHost* host)
       m_proc(TileWorkerThread),
       m_running(0),
       m_runningWorkers(0),
-      m_epoch(0) {
+      m_epoch(0),
+      m_backingOff(0),
+      m_clock(GetTickCount) {
+  memset(m_backoff, 0, sizeof m_backoff);
   // a critical section: under Wine every wait on a kernel object is a trip
   // to the wineserver, and the lock is taken hundreds of times a fill
   InitializeCriticalSection(&m_lock);
@@ -170,13 +173,66 @@ int TileScheduler::HandOut(const TileJob& job) {
   return kTileHandedOut;
 }
 
+namespace {
+const DWORD kBackoffFirstMs = 2000;
+const DWORD kBackoffMaxMs = 60000;
+}  // namespace
+
+bool TileScheduler::BackingOff(int L) const {
+  const Backoff& b = m_backoff[L];
+  // a failure seen with other sources says nothing of these
+  return b.delay && b.generation == m_sources[L].generation;
+}
+
+bool TileScheduler::ProbeDue(int L) const { return BackingOff(L) && (LONG)(m_clock() - m_backoff[L].due) >= 0; }
+
+bool TileScheduler::MayConnect(int L, uint32_t serial) const {
+  return !BackingOff(L) || (serial && m_backoff[L].probe == serial);
+}
+
+void TileScheduler::SourceUnreachable(int L, uint32_t serial) {
+  if (L < 0 || L >= kMapSources) return;
+  TileJobGuard g(*this);
+  Backoff& b = m_backoff[L];
+  DWORD now = m_clock();
+  if (!BackingOff(L)) {
+    if (!b.delay) InterlockedIncrement(&m_backingOff);  // not one of other sources
+    b.delay = kBackoffFirstMs;
+    b.generation = m_sources[L].generation;
+    b.probe = 0;
+  } else if (serial && serial == b.probe) {
+    b.delay = b.delay >= kBackoffMaxMs / 2 ? kBackoffMaxMs : b.delay * 2;
+    b.probe = 0;
+  } else {
+    return;  // a job handed out before the back-off began
+  }
+  b.due = now + b.delay;
+}
+
+void TileScheduler::SourceReached(int L) {
+  if (!m_backingOff || L < 0 || L >= kMapSources) return;
+  TileJobGuard g(*this);
+  if (!m_backoff[L].delay) return;
+  m_backoff[L].delay = 0;
+  InterlockedDecrement(&m_backingOff);
+  // the cells that waited for this server are due again
+  size_t n = (size_t)m_grid.cols * m_grid.rows;
+  for (size_t i = 0; m_grid.words && i < n; i++) m_grid.words[i] &= ~(kMapCellWaiting << L);
+}
+
+bool TileScheduler::AnyProbeDue() {
+  if (!m_backingOff) return false;
+  TileJobGuard g(*this);
+  for (int L = 0; L < m_sources.ActiveCount() && L < kMapSources; L++)
+    if (ProbeDue(L)) return true;
+  return false;
+}
+
 bool TileScheduler::JobCurrent(const TileJob& job) {
   return m_running && m_host->JobCurrent(job) && m_sources.Generation() == job.generation;
 }
 
-namespace {
-
-struct SpiralCtx {
+struct TileScheduler::SpiralCtx {
   TileScheduler* s;
   const MapView* v;
   int flags;
@@ -184,24 +240,36 @@ struct SpiralCtx {
   int handed;
 };
 
-bool VisitCell(void* p, int col, int row) {
+bool TileScheduler::VisitCell(void* p, int col, int row) {
   SpiralCtx* c = (SpiralCtx*)p;
-  uint32_t& state = c->s->Grid().At(col, row);
+  TileScheduler* s = c->s;
+  uint32_t& state = s->Grid().At(col, row);
   uint32_t done = (state & 0xFF) | ((c->flags & 2) ? 0 : (state >> 8) & 0xFF);
-  if ((done & c->mask) == c->mask) return true;
+  uint32_t missing = c->mask & ~done;
+  if (!missing) return true;
+  // the job starts at the lowest missing source; a cell that waits for its
+  // server goes only as the probe, so the workers do not spin
+  int L = 0;
+  while (!(missing & (1u << L))) L++;
+  bool probe = (state & (kMapCellWaiting << L)) && s->BackingOff(L);
+  if (probe && !s->ProbeDue(L)) return true;
   uint32_t tx, ty;
   c->v->CellToTile(col, row, &tx, &ty);
-  TileJob job = {(int)tx, (int)ty, c->v->zoom, c->s->Sources().Generation(), 0};
-  int r = c->s->HandOut(job);
+  TileJob job = {(int)tx, (int)ty, c->v->zoom, s->Sources().Generation(), 0, 0};
+  int r = s->HandOut(job);
   if (r == kTileNoIdleWorker) return false;
   if (r == kTileHandedOut) {
+    if (probe) {
+      Backoff& b = s->m_backoff[L];
+      b.probe = s->m_serial;
+      // a probe that is dropped unanswered is followed by the next in time
+      b.due = s->m_clock() + b.delay;
+    }
     if (c->flags & 2) state &= ~(c->mask << 8);
     c->handed++;
   }
   return true;
 }
-
-}  // namespace
 
 int TileScheduler::Compose(int flags, const TileComposeArea& a) {
   TileJobGuard g(*this);

@@ -90,7 +90,23 @@ class TileScheduler {
   // Gives the job to the highest-numbered idle worker unless a busy one
   // holds its tile.
   int HandOut(const TileJob& job);
+  // Whether a normal job may try to reach source L's server: always, unless
+  // the server could not be reached lately; then only the one job handed
+  // out as the probe once the back-off ran out.
+  bool MayConnect(int L, uint32_t serial) const;
   // ----
+
+  // Source L's server could not be reached (by the job of this serial), or
+  // was: the first failure starts a back-off of 2 s, each failed probe
+  // doubles it up to a minute, a success ends it and makes the cells that
+  // waited for the server due again. Take the lock.
+  void SourceUnreachable(int L, uint32_t serial);
+  void SourceReached(int L);
+  // Whether a probe is due for any source (the window's timer runs the
+  // scheduler then). Takes the lock.
+  bool AnyProbeDue();
+  // The clock of the back-off (milliseconds; GetTickCount by default).
+  void SetClock(DWORD(WINAPI* clock)()) { m_clock = clock ? clock : GetTickCount; }
 
   // The scheduler: missing cells to idle workers in a spiral from the
   // centre of the client area (flag 1 the visible cells only, flag 2 retry
@@ -131,4 +147,21 @@ class TileScheduler {
   volatile LONG m_epoch;
   HANDLE m_allStopped;
   HANDLE m_precacheDone;
+  // per source, under the job lock: back-off in ms (0: none), the time
+  // the next probe is due, the serial of the probe out, the generation
+  // the failure was seen with (another server clears it)
+  struct Backoff {
+    DWORD delay, due;
+    uint32_t probe;
+    uint8_t generation;
+  };
+  Backoff m_backoff[kMapSources];
+  volatile LONG m_backingOff;  // sources with a back-off, read without the lock
+  DWORD(WINAPI* m_clock)();
+  bool BackingOff(int L) const;
+  // whether a probe for source L may go out now
+  bool ProbeDue(int L) const;
+  struct SpiralCtx;
+  static bool VisitCell(void* ctx, int col, int row);
+
 };

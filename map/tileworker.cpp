@@ -28,16 +28,24 @@ volatile long g_workerSerial = 0;
 // and worker, in at most two tries; only a 256 x 256 image body is moved
 // into place; each try is dropped when the job is no longer wanted. The
 // body's length, or a value <= 0 on failure.
+// *unreachable: the server could not be reached at all; *answered: it sent
+// an answer (whatever it was).
 int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, const char* folder,
-             const char* file, const char* url, const TileJob& job, unsigned worker) {
+             const char* file, const char* url, const TileJob& job, unsigned worker, bool* unreachable,
+             bool* answered) {
+  *unreachable = *answered = false;
   char tmp[MAX_PATH + 4];
   if (TileMakeTempName(tmp, sizeof tmp, folder, (uint32_t)job.ty, GetCurrentProcessId(), worker) < 0) return -1;
   DirCreateA(folder);
   int got = -1;
   for (int attempt = 0; attempt < 2 && got <= 0; attempt++) {
     if (!sched->Running() || !sched->Host()->JobCurrent(job)) return -1;
-    if (!sched->Host()->ConnectWorker(client, s.server, s.port, s.timeout)) return -1;
+    if (!sched->Host()->ConnectWorker(client, s.server, s.port, s.timeout)) {
+      *unreachable = sched->Running();
+      return -1;
+    }
     got = TileFetchOnce(client, tmp, url, s.timeout);
+    if (got > 0 || client->GetStatus()) *answered = true;
     // no answer at all: the connection is in doubt
     if (got <= 0 && !client->GetStatus()) client->Close();
   }
@@ -150,8 +158,29 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
       return 1;
     }
   } else {
-    if (!m_host->ConnectWorker(m_client, s.server, s.port, s.timeout)) return 0;
-    int got = Download(m_sched, m_client, s, p.folder, p.file, p.url, job, m_tmpId);
+    // a server out of reach (no network yet) leaves the cell due: it is
+    // asked again after a back-off
+    if (!job.precache) {
+      TileJobGuard g(*m_sched);
+      if (!m_sched->MayConnect(L, job.serial)) {
+        if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
+        return -1;
+      }
+    }
+    bool unreachable = !m_host->ConnectWorker(m_client, s.server, s.port, s.timeout), answered = false;
+    int got = -1;
+    if (!unreachable)
+      got = Download(m_sched, m_client, s, p.folder, p.file, p.url, job, m_tmpId, &unreachable, &answered);
+    // a client counts as connected until a request fails: only an answer
+    // tells that the server is there again
+    if (answered) m_sched->SourceReached(L);
+    if (unreachable && m_sched->Running()) {
+      m_sched->SourceUnreachable(L, job.serial);
+      if (job.precache) return 0;
+      TileJobGuard g(*m_sched);
+      if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
+      return -1;
+    }
     if (got <= 0) return 0;
     if (!m_sched->JobCurrent(job)) return -1;
     if (job.precache) {
@@ -203,7 +232,7 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     if (!m_sched->JobCurrent(job) || m_sched->Epoch() != epoch) return -1;
     for (int i = 0; i < k; i++) {
       uint32_t& st = m_sched->Grid().At(take[i], row);
-      st = (st | (1u << L)) & ~kMapCellPreview;
+      st = (st | (1u << L)) & ~(kMapCellPreview | kMapCellWaiting << L);
     }
   }
   // the window thread takes the job lock to schedule: no post while held
@@ -267,6 +296,7 @@ void Worker::Run() {
       job.zoom = m_slot->zoom;
       job.generation = m_slot->generation;
       job.precache = m_slot->precache;
+      job.serial = m_slot->serial;
       int row, cols[kTileMaxRepeats];
       if (!job.precache && !m_host->TileCells((uint32_t)job.tx, (uint32_t)job.ty, &row, cols)) post = false;
     }

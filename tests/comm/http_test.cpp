@@ -196,6 +196,29 @@ TEST_F(Http, AbortEndsAConnectThatHangs) {
   EXPECT_FALSE(c.IsConnected());
 }
 
+TEST_F(Http, AbortAndTheTimeOutEndALookupThatHangs) {
+  orvtest::HangingLookup lookup;
+  CHttpClient c;
+  ULONGLONG t0 = GetTickCount64();
+  std::atomic<bool> over(false);
+  std::thread t([&c, &over] {
+    for (Sleep(300); !over; Sleep(20)) c.Abort();
+  });
+  int r = c.Connect("tiles.example", Port(), 8000);
+  over = true;
+  t.join();
+  EXPECT_EQ(HTTP_ERR_ABORTED, r);
+  EXPECT_LT(GetTickCount64() - t0, 3000u);
+  t0 = GetTickCount64();
+  EXPECT_EQ(HTTP_ERR_TIMEOUT, c.Connect("tiles.example", Port(), 500));
+  EXPECT_LT(GetTickCount64() - t0, 3000u);
+  EXPECT_EQ(2, lookup.Count());
+  // the name comes through the same lookup when it answers
+  lookup.Answer();
+  EXPECT_EQ(0, c.Connect("tiles.example", Port(), 5000));
+  EXPECT_EQ(100, c.Get(file_.c_str(), "/bytes/100", 5000, 0));
+}
+
 TEST_F(Http, RefusedAndUnknownHosts) {
   CHttpClient c;
   EXPECT_EQ(HTTP_ERR_NOT_CONNECTED, c.Get(file_.c_str(), "/bytes/1", 1000, 0));

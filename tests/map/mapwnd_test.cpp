@@ -294,3 +294,87 @@ TEST_F(MapWndTest, AreaAcrossTheDateLine) {
   // zoom 4 (229) is the last below the client's 480 less 30
   EXPECT_EQ(4, map->GetZoom());
 }
+
+// A copy fetches what the original fetches: every slot's server, path with
+// its suffix, port, scheme, fixed flag, time-out, option words and alpha;
+// the base map gets no options.
+TEST_F(MapWndTest, CopySourcesFromCarriesEverySlotWithItsAlpha) {
+  CMapWnd from, to;
+  from.SetSource(0, "tiles.example:8080", "/base/*.jpg", 0, 1, 1, nullptr, 5000);
+  from.SetSource(1, "layer.example", "lay?key=1", 81, 0, 2, "TRANS 0x10FF00FF 0x112233", 0);
+  from.SetLayerAlpha(1, -20, 300);
+  from.SetSource(2, "gray.example", "g", 0, 0, 3, "GRAY 0x08FF0000", 7000);
+  from.SetLayerAlpha(2, 7, 0);
+  EXPECT_EQ(0, to.CopySourcesFrom(nullptr));
+  to.SetSource(3, "old.example", "x", 0, 0, 0, nullptr, 0);  // beyond the copied ones: emptied
+  EXPECT_EQ(1, to.CopySourcesFrom(&from));
+  for (int i = 0; i < 4; i++) {
+    MapTileSource a = from.GetSource(i), b = to.GetSource(i);
+    SCOPED_TRACE(i);
+    EXPECT_STREQ(a.server, b.server);
+    EXPECT_STREQ(a.folder, b.folder);
+    EXPECT_STREQ(a.suffix, b.suffix);
+    EXPECT_STREQ(a.ext, b.ext);
+    EXPECT_EQ(a.port, b.port);
+    EXPECT_EQ(a.fixed, b.fixed);
+    EXPECT_EQ(a.iface, b.iface);
+    EXPECT_EQ(a.timeout, b.timeout);
+    ASSERT_EQ(a.optionCount, b.optionCount);
+    for (int k = 0; k < a.optionCount; k++) EXPECT_EQ(a.options[k], b.options[k]);
+    EXPECT_EQ(a.alphaOffset, b.alphaOffset);
+    EXPECT_EQ(a.alphaScale, b.alphaScale);
+  }
+  EXPECT_STREQ(".jpg", to.GetSource(0).suffix);
+  EXPECT_EQ(3, to.GetSource(1).optionCount);
+  EXPECT_EQ(-20, to.GetSource(1).alphaOffset);
+  EXPECT_EQ(300, to.GetSource(1).alphaScale);
+  EXPECT_EQ(7, to.GetSource(2).alphaOffset);
+  EXPECT_STREQ("", to.GetSource(3).server);
+}
+
+namespace {
+struct PaintLog {
+  std::vector<char> order;
+} g_paint;
+void PrePaint(void* ctx, HDC dc) {
+  static_cast<PaintLog*>(ctx)->order.push_back('<');
+  // a black square that the highlight rectangle's outline crosses
+  RECT r = {0, 0, 4096, 4096};
+  FillRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+}
+}  // namespace
+
+// The owner's pre-paint drawing comes first, under the overlays; the
+// post-paint one last, over them.
+TEST_F(MapWndTest, PrePaintDrawsUnderTheOverlaysPostPaintOverThem) {
+  Make(0);
+  g_paint = PaintLog();
+  int x0 = map->ScrollX(), y0 = map->ScrollY();
+  uint32_t ax, ay, bx, by;
+  map->ClientToWorld(x0 + 100, y0 + 100, &ax, &ay);
+  map->ClientToWorld(x0 + 300, y0 + 200, &bx, &by);
+  map->SetHighlightRect(ax, ay, bx, by, RGB(0, 255, 0));
+  struct Probe {
+    int x, y;
+    COLORREF got[2];
+  } probe = {x0 + 100, y0 + 150, {CLR_INVALID, CLR_INVALID}};
+  static Probe* s_probe;
+  s_probe = &probe;
+  map->SetPrePaintCallback(PrePaint, &g_paint);
+  map->SetPostPaintCallback(
+      [](void* ctx, HDC dc) {
+        static_cast<PaintLog*>(ctx)->order.push_back('>');
+        s_probe->got[0] = GetPixel(dc, s_probe->x, s_probe->y);       // on the outline
+        s_probe->got[1] = GetPixel(dc, s_probe->x + 50, s_probe->y);  // inside it
+      },
+      &g_paint);
+  map->InvalidateRect(nullptr, FALSE);
+  map->UpdateWindow();
+  ASSERT_EQ(2u, g_paint.order.size());
+  EXPECT_EQ('<', g_paint.order[0]);
+  EXPECT_EQ('>', g_paint.order[1]);
+  EXPECT_EQ(RGB(0, 255, 0), probe.got[0]);
+  EXPECT_EQ(RGB(0, 0, 0), probe.got[1]);
+  map->SetPrePaintCallback(nullptr, nullptr);
+  map->SetPostPaintCallback(nullptr, nullptr);
+}

@@ -251,6 +251,70 @@ TEST_F(OverlayTest, HighlightCornersAreOrdered) {
   EXPECT_EQ(-1, ov.GetHighlight(0).colour);
 }
 
+// The line's corners are ordered like the rectangle's; setting and clearing
+// it redraws where it was and is, and leaves the rectangle alone.
+TEST_F(OverlayTest, SecondRectIsOrderedRedrawnAndCleared) {
+  uint32_t ax, ay, bx, by;
+  World(1900, 1100, &ax, &ay);
+  World(2100, 1000, &bx, &by);
+  ov.SetHighlightRect(ax, ay, bx, by, 0x00FF00);
+  sink.rects.clear();
+  ov.SetSecondRect(ax, ay, bx, by, 0x120000FF);
+  MapOverlay::Highlight h = ov.GetHighlight(1);
+  EXPECT_EQ(0x0000FF, h.colour);
+  EXPECT_EQ(ax, h.x1);
+  EXPECT_EQ(by, h.y1);
+  EXPECT_EQ(bx, h.x2);
+  EXPECT_EQ(ay, h.y2);
+  ASSERT_EQ(1u, sink.rects.size());
+  MapRect r = sink.rects[0];
+  EXPECT_TRUE(r.left <= 1900 && r.top <= 1000 && r.right > 2100 && r.bottom > 1100);
+  EXPECT_LT(r.Width(), 210);
+  sink.rects.clear();
+  ov.ClearSecondRect();
+  EXPECT_EQ(-1, ov.GetHighlight(1).colour);
+  ASSERT_EQ(1u, sink.rects.size());
+  EXPECT_EQ(r.left, sink.rects[0].left);
+  EXPECT_EQ(r.bottom, sink.rects[0].bottom);
+  EXPECT_EQ(0x00FF00, ov.GetHighlight(0).colour);
+  // cleared again: nothing to redraw
+  ov.ClearSecondRect();
+  EXPECT_EQ(1u, sink.rects.size());
+}
+
+TEST_F(OverlayTest, GetMarkerWorldAndDeleteMarker) {
+  double lon, lat;
+  Geo(2000, 1000, &lon, &lat);
+  // the start centre: its position is the world point (0x22000000, 0x16000000)
+  ov.InsertMarker(-1, "Mitte", 11.25, 48.92249926375824, MAPMK_VISIBLE, 0, false);
+  ov.InsertMarker(-1, "Hier", lon, lat, MAPMK_VISIBLE, 0, false);
+  ov.InsertMarker(-1, "Null", 0, 0, MAPMK_VISIBLE, 0, false);
+  uint32_t x = 1, y = 1;
+  char text[16];
+  EXPECT_EQ(5, ov.GetMarkerWorld(0, &x, &y, text, sizeof text));
+  EXPECT_STREQ("Mitte", text);
+  EXPECT_EQ(0x22000000u, x);
+  EXPECT_EQ(0x16000000u, y);
+  EXPECT_EQ(4, ov.GetMarkerWorld(2, &x, &y, text, sizeof text));
+  EXPECT_EQ(0x20000000u, x);
+  EXPECT_EQ(0x20000000u, y);
+  EXPECT_EQ(-1, ov.GetMarkerWorld(3, &x, &y, text, sizeof text));
+  EXPECT_STREQ("", text);
+  // with redraw the marker's square is redrawn; the ones behind move up
+  sink.rects.clear();
+  EXPECT_EQ(1, ov.DeleteMarker(1, true));
+  ASSERT_EQ(1u, sink.rects.size());
+  EXPECT_EQ(2000 - 12, sink.rects[0].left);
+  EXPECT_EQ(1000 - 31, sink.rects[0].top);
+  EXPECT_EQ(2, ov.GetMarkerCount());
+  EXPECT_EQ(4, ov.GetMarkerWorld(1, &x, &y, text, sizeof text));
+  EXPECT_STREQ("Null", text);
+  EXPECT_EQ(0, ov.DeleteMarker(2, true));
+  EXPECT_EQ(1, ov.DeleteMarker(0, false));
+  EXPECT_EQ(1u, sink.rects.size());
+  EXPECT_EQ(1, ov.GetMarkerCount());
+}
+
 TEST_F(OverlayTest, WorldRectToBufferOrdersClipsAndRefusesEmpty) {
   uint32_t ax, ay, bx, by;
   World(3000, 1500, &ax, &ay);

@@ -205,6 +205,15 @@ TEST_F(OverlayWndTest, WheelModesMapToStyleBits) {
 
 namespace {
 
+// The view of the painting tests: zoom 10 at the start centre.
+MapView PaintView() {
+  MapView view;
+  view.Init(1024, 1024);
+  view.ApplyZoom(10);
+  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  return view;
+}
+
 // A 32-bit top-down DIB in a memory DC, filled grey.
 struct Dib {
   HDC dc = nullptr;
@@ -234,10 +243,7 @@ struct Dib {
 // long enough to be drawn by several threads.
 void CompareWithGdi(int width, bool clipped, bool level = false, int curve = 0) {
   const int W = 420, H = 300;
-  MapView view;
-  view.Init(1024, 1024);
-  view.ApplyZoom(10);
-  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  MapView view = PaintView();
   // the DIB shows buffer pixels from (300, 350) on
   const int ox = 300, oy = 350;
   std::vector<POINT> pts;
@@ -338,15 +344,44 @@ TEST(TrackLines, DrawnLikeGdisSolidPenForEachWidthAndClipped) {
   CompareWithGdi(3, true, false, 20000);
 }
 
+// A point at buffer pixel (-100, -100) is passed over: the line joins its
+// neighbours. A short track, and one long enough for several threads with
+// such points throughout (also where the threads' shares meet).
+TEST(TrackLines, APointAtMinus100IsPassedOver) {
+  const int W = 500, H = 300, ox = -150, oy = -150;  // the DIB from buffer pixel (-150, -150)
+  MapView view = PaintView();
+  for (int n : {3, 9001}) {
+    MapOverlay ov;
+    ov.Bind(&view, nullptr);
+    ov.SetTrackStyle(0, RGB(200, 30, 60), 1, false);
+    for (int i = 0; i < n; i++) {
+      // every third point the skipped one, the others back and forth along y = 50
+      POINT b = i % 3 == 1 ? POINT{-100, -100} : POINT{i % 3 ? 260 : 20, 50};
+      uint32_t x, y;
+      view.ClientToWorld(b.x, b.y, &x, &y);
+      ov.InsertTrackPoint(0, x, y, -1, false);
+    }
+    Dib dib(W, H);
+    SetViewportOrgEx(dib.dc, -ox, -oy, nullptr);
+    MapOverlayPainter painter;
+    painter.PaintTracks(dib.dc, nullptr, ov);
+    GdiFlush();
+    int off = 0, along = 0;
+    for (int y = 0; y < H; y++)
+      for (int x = 0; x < W; x++)
+        if (dib.On(x, y)) (y + oy == 50 ? along : off)++;
+    SCOPED_TRACE(n);
+    EXPECT_EQ(0, off);
+    EXPECT_GE(along, 240);
+  }
+}
+
 // Marker icons blended from their own pixels into a DIB against AlphaBlend
 // (the same painter made to use GDI by a clip region with a hole): the
 // built-in pin and an icon of every alpha level, one with a label.
 TEST(MarkerIcons, BlendedLikeAlphaBlend) {
   const int W = 300, H = 200;
-  MapView view;
-  view.Init(1024, 1024);
-  view.ApplyZoom(10);
-  view.originX = 0x22000000u, view.originY = 0x16000000u;
+  MapView view = PaintView();
   const int ox = 300, oy = 350;
   MapOverlay ov;
   ov.Bind(&view, nullptr);
@@ -404,4 +439,54 @@ TEST(MarkerIcons, BlendedLikeAlphaBlend) {
   }
   for (HDC dc : {ours.dc, gdi.dc}) SelectObject(dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(big);
+}
+
+// The menu takes the background colour (given as 0x00BBGGRR) made lighter,
+// also when its bitmap was made before.
+TEST_F(OverlayWndTest, BackgroundColourTintsTheMenu) {
+  map->ShowMapMenu(TRUE);
+  ASSERT_TRUE(MapSharedBitmapsExist());
+  const MapView& v = map->View();
+  MapRect r = MapMenuRect(v);
+  for (COLORREF c : {RGB(0x10, 0x80, 0xF0), RGB(0xFF, 0x00, 0x3C)}) {
+    map->SetBackgroundColour(c);
+    Dib dib(kMapMenuW, kMapMenuH);
+    for (int i = 0; i < kMapMenuW * kMapMenuH; i++) dib.px[i] = 0;
+    SetViewportOrgEx(dib.dc, -r.left, -r.top, nullptr);
+    MapPaintMenu(dib.dc, v, 1);  // the plus lit: its pixels opaque
+    GdiFlush();
+    uint32_t want = (uint32_t)(GetRValue(c) + 255) / 2 << 16 | (uint32_t)(GetGValue(c) + 255) / 2 << 8 |
+                    (uint32_t)(GetBValue(c) + 255) / 2;
+    EXPECT_EQ(want, dib.px[17 * kMapMenuW + 17] & 0xFFFFFF) << std::hex << c;
+  }
+  map->ShowMapMenu(FALSE);
+}
+
+// The highlight line runs from the top-left corner to the bottom-right one
+// whichever corners it was given; cleared, it is not drawn.
+TEST(Highlights, TheLineRunsBetweenTheOrderedCorners) {
+  MapView v = PaintView();
+  const int x0 = 300, y0 = 350;
+  MapOverlay ov;
+  ov.Bind(&v, nullptr);
+  uint32_t ax, ay, bx, by;
+  v.ClientToWorld(x0 + 20, y0 + 120, &ax, &ay);  // bottom left
+  v.ClientToWorld(x0 + 120, y0 + 20, &bx, &by);  // top right
+  ov.SetSecondRect(ax, ay, bx, by, RGB(0, 0, 255));
+  MapOverlayPainter painter;
+  for (int round = 0; round < 2; round++) {
+    Dib dib(140, 140);
+    SetViewportOrgEx(dib.dc, -x0, -y0, nullptr);
+    painter.PaintHighlights(dib.dc, ov);
+    GdiFlush();
+    int main = 0, anti = 0;
+    for (int k = 25; k < 115; k++) main += dib.On(k, k), anti += abs(k - 70) > 1 && dib.On(k, 140 - k);
+    SCOPED_TRACE(round);
+    EXPECT_EQ(round ? 0 : 90, main);
+    EXPECT_EQ(0, anti);
+    if (round == 0) {
+      EXPECT_EQ(0xFFu, dib.px[60 * 140 + 60] & 0xFFFFFF);
+    }
+    ov.ClearSecondRect();
+  }
 }

@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,11 +16,12 @@
 #include "map/tilefx.h"
 #include "map/tilescheduler.h"
 #include "map/tileworker.h"
+#include "tests/map/tileserver_env.h"
 #include "tests/support/testenv.h"
 
 namespace {
 
-int Port() { return atoi(getenv("ORV_TILE_PORT") ? getenv("ORV_TILE_PORT") : "0"); }
+int Port() { return orvtest::TileServerPort(); }
 
 uint32_t Colour(uint32_t z, uint32_t x, uint32_t y) {
   return (40 + (x % 5) * 40) << 16 | (40 + (y % 5) * 40) << 8 | (30 + (z % 6) * 30);
@@ -63,6 +65,7 @@ class FakeHost : public TileHost {
   }
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) override {
     if (client->IsConnected()) return 1;
+    connects++;
     return tiles.Running() && client->Connect(server, port, timeoutMs < 10000 ? timeoutMs : 10000) == 0;
   }
   void PostTileReady(uint32_t, uint32_t, int) override {}
@@ -82,8 +85,8 @@ class FakeHost : public TileHost {
     tiles.ClearGrid();
     tiles.AbortBusy();
   }
-  void SetSources(const std::vector<std::string>& paths, bool isAlt = false) {
-    std::string server = "127.0.0.1:" + std::to_string(Port());
+  void SetSources(const std::vector<std::string>& paths, bool isAlt = false, int port = Port()) {
+    std::string server = "127.0.0.1:" + std::to_string(port);
     TileJobGuard g(tiles);
     std::lock_guard<std::mutex> b(bufferLock);
     for (size_t i = 0; i < paths.size(); i++)
@@ -120,6 +123,7 @@ class FakeHost : public TileHost {
   volatile int zoom = 9;
   bool alt = false;
   int stale = 0, drawn = 0;
+  std::atomic<int> connects{0};
   std::vector<int> order[16];
   TileScheduler tiles;
 };
@@ -176,4 +180,50 @@ TEST_F(TileSchedulerTest, LayersGoOnTopOfTheSourcesBelowEvenWhenOneFails) {
   for (int i = 0; i < 5; i++) host.Compose();
   Sleep(200);
   EXPECT_EQ(drawn, host.drawn);
+}
+
+// A server that refuses connections (no network yet): the cells stay due,
+// the workers try again only after a back-off that doubles, one job at a
+// time, and fill the cells once it serves.
+TEST_F(TileSchedulerTest, AnUnreachableServerIsAskedAgainAfterABackOff) {
+  int gate = orvtest::TileGatePort();
+  ASSERT_NE(0, gate);
+  FakeHost host;
+  host.tiles.SetClock(orvtest::HandClock::Read);
+  host.SetSources({"t"}, false, gate);
+  host.tiles.Start();
+  // runs the scheduler until the workers are idle and have been for a while
+  auto run = [&]() {
+    for (int quiet = 0; quiet < 20; Sleep(10)) {
+      host.Compose();
+      TileJobGuard g(host.tiles);
+      quiet = host.tiles.AnyBusy() ? 0 : quiet + 1;
+    }
+  };
+  run();
+  int first = host.connects;
+  EXPECT_GE(first, 1);
+  EXPECT_LE(first, MAP_WORKERS);  // the jobs handed out before the first refusal
+  for (int r = 0; r < 4; r++)
+    for (int c = 0; c < 4; c++) EXPECT_EQ(0u, host.State(c, r) & 0x1FF) << c << "," << r;
+  run();
+  EXPECT_EQ(first, host.connects);
+  // 2 s, then 4 s, 8 s: one probe each time the back-off runs out
+  int expect = first;
+  struct Step {
+    DWORD wait;
+    bool probe;
+  } steps[] = {{1999, false}, {1, true}, {2000, false}, {2000, true}, {4000, false}, {4000, true}, {8000, false}};
+  for (const Step& st : steps) {
+    orvtest::HandClock::Now() += st.wait;
+    run();
+    expect += st.probe;
+    EXPECT_EQ(expect, host.connects) << "at " << orvtest::HandClock::Now();
+  }
+  orvtest::SetTileGate(true);
+  orvtest::HandClock::Now() += 16000;
+  EXPECT_TRUE(host.Settle(20000, 1));
+  for (int r = 0; r < 4; r++)
+    for (int c = 0; c < 4; c++) EXPECT_EQ(1u, host.State(c, r) & 0x1FF) << c << "," << r;
+  orvtest::SetTileGate(false);
 }

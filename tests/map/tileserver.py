@@ -13,6 +13,8 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /small/... 128x128 PNG        /missing/... 404
   /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
   /rgba/...  RGBA PNG (layer_rgba)   /keyed/...  RGB PNG, part key colour (layer_keyed)
+A second port, the gate, refuses connections until /gate/open (and again
+after /gate/close) is asked of the first; open, it serves the same paths.
 """
 import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
 
@@ -122,6 +124,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with open(self.server.log_path, "a") as f:
                 f.write(self.path + "\n")
         path, _, qs = self.path.partition("?")
+        if path in ("/gate/open", "/gate/close"):
+            self.server.gate.set(path == "/gate/open")
+            return self.reply(b"ok", 200, "text/plain")
         query = dict(kv.partition("=")[::2] for kv in qs.split("&") if kv)
         zxy = numbers(path, query)
         if zxy is None:
@@ -190,11 +195,33 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
         pass  # clients that hang up (aborted downloads) are expected
 
 
+class Gate:
+    """A port that refuses connections while closed: nothing listens on it."""
+
+    def __init__(self, main):
+        self.main, self.srv, self.lock = main, None, threading.Lock()
+        probe = Server(("127.0.0.1", 0), Handler)
+        self.port = probe.server_address[1]
+        probe.server_close()
+
+    def set(self, open_):
+        with self.lock:
+            if open_ and not self.srv:
+                self.srv = Server(("127.0.0.1", self.port), Handler)
+                self.srv.log_path, self.srv.log_lock, self.srv.gate = self.main.log_path, self.main.log_lock, self
+                threading.Thread(target=self.srv.serve_forever, daemon=True).start()
+            elif not open_ and self.srv:
+                self.srv.shutdown()
+                self.srv.server_close()
+                self.srv = None
+
+
 def start(log_path):
     """Starts a server in this process (for the Python-driven tests)."""
     srv = Server(("127.0.0.1", 0), Handler)
     srv.log_path = log_path
     srv.log_lock = threading.Lock()
+    srv.gate = Gate(srv)
     threading.Thread(target=srv.serve_forever, daemon=True).start()
     return srv
 
@@ -204,7 +231,7 @@ if __name__ == "__main__":
     ap.add_argument("--log", required=True)
     a = ap.parse_args()
     srv = start(a.log)
-    print(srv.server_address[1], flush=True)
+    print("%d\n%d" % (srv.server_address[1], srv.gate.port), flush=True)
     try:
         while True:
             time.sleep(3600)

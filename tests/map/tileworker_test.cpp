@@ -25,13 +25,14 @@
 #include "map/tilepath.h"
 #include "map/mapwnd.h"
 #include "map/tileworker.h"
+#include "tests/map/tileserver_env.h"
 #include "tests/support/netfixtures.h"
 #include "tests/support/testenv.h"
 #include "tests/support/winpump.h"
 
 namespace {
 
-int Port() { return atoi(getenv("ORV_TILE_PORT") ? getenv("ORV_TILE_PORT") : "0"); }
+int Port() { return orvtest::TileServerPort(); }
 
 std::vector<std::string> LogLines() {
   std::vector<std::string> out;
@@ -84,8 +85,9 @@ class TileWorkerTest : public ::testing::Test {
     DestroyWindow(host);
     Pump(10);
   }
-  void Make(const char* path, int iface = 0, int timeout = 0) {
-    map = new CMapWnd;
+  // into: a window of the caller's (a subclass), else a new CMapWnd
+  void Make(const char* path, int iface = 0, int timeout = 0, CMapWnd* into = nullptr) {
+    map = into ? into : new CMapWnd;
     map->SetSource(0, server.c_str(), path, 0, 0, iface, nullptr, timeout);
     map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
     map->ApplySources();
@@ -740,4 +742,89 @@ TEST_F(TileWorkerTest, CacheReadsStampTheFilesAndTheTrimSparesTheView) {
   EXPECT_EQ(15u, r.deleted);
   for (const std::string& f : view) EXPECT_GT(FileGetSizeA(f.c_str()), 0) << f;
   for (int i = 0; i < 20; i++) EXPECT_EQ(i >= 15, FileGetSizeA(others[i].c_str()) > 0) << i;
+}
+
+namespace {
+// A window whose tile back-off runs on the test's clock.
+class ClockMap : public CMapWnd {
+ public:
+  ClockMap() { Tiles().SetClock(orvtest::HandClock::Read); }
+  bool BackingOff() {
+    TileJobGuard g(Tiles());
+    return !Tiles().MayConnect(0, 0);
+  }
+  bool Busy() {
+    TileJobGuard g(Tiles());
+    return Tiles().AnyBusy();
+  }
+};
+
+}  // namespace
+
+// Started while the server refuses connections: nothing is marked failed,
+// tiles in the cache still come (here one of the next zoom), and once the
+// server serves the cells fill by themselves (the window's timer).
+TEST_F(TileWorkerTest, TilesOfAServerThatWasOutOfReachComeWithoutAnyUserAction) {
+  std::string gate = std::to_string(orvtest::TileGatePort());
+  ASSERT_NE(0, orvtest::TileGatePort());
+  // the centre's tile of zoom 10 in the gate's cache, fetched from the open port
+  uint32_t tx = 0x22000000u >> 20, ty = 0x16000000u >> 20;
+  char cached[400], url[100];
+  snprintf(cached, sizeof cached, "%s127.0.0.1_%s/t/10/%u/%u.png", root.c_str(), gate.c_str(), tx, ty);
+  snprintf(url, sizeof url, "/t/10/%u/%u.png", tx, ty);
+  DirCreateExA(cached, DIRCREATE_PARENT);
+  CHttpClient c;
+  ASSERT_EQ(0, c.Connect(server.c_str(), 0));
+  ASSERT_GT(c.Get(cached, url, 5000, 0), 0);
+  server = std::string("127.0.0.1:") + gate;
+  ClockMap* m = new ClockMap;
+  Make("t", 0, 0, m);
+  for (DWORD end = GetTickCount() + 20000; !m->BackingOff() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  ASSERT_TRUE(m->BackingOff());
+  for (DWORD end = GetTickCount() + 20000; m->Busy() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  Pump(100);
+  int c0, c1, r0, r1;
+  Visible(&c0, &c1, &r0, &r1);
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) EXPECT_EQ(0u, map->GetCellState(c, r) & 0x1FF) << c << "," << r;
+  ASSERT_EQ(9, map->GetZoom());
+  map->SetZoom(10);
+  int col, row;
+  ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+  for (DWORD end = GetTickCount() + 20000; !(map->GetCellState(col, row) & 1) && (LONG)(GetTickCount() - end) < 0;)
+    Pump(20);
+  EXPECT_EQ(1u, map->GetCellState(col, row) & 0x1FF);
+  EXPECT_EQ(Colour(10, tx, ty), map->GetBackBuffer()->GetPixel(col * 256 + 128, row * 256 + 128) & 0xFFFFFF);
+  for (DWORD end = GetTickCount() + 20000; m->Busy() && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  Pump(100);
+  Visible(&c0, &c1, &r0, &r1);
+  int open = 0;
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) open += !(map->GetCellState(c, r) & 0x1FF);
+  EXPECT_EQ((c1 - c0 + 1) * (r1 - r0 + 1) - 1, open);
+  orvtest::SetTileGate(true);
+  orvtest::HandClock::Now() += 2000;
+  bool filled = false;
+  for (DWORD end = GetTickCount() + 30000; !filled && (LONG)(GetTickCount() - end) < 0;) {
+    Pump(20);
+    filled = true;
+    for (int r = r0; r <= r1; r++)
+      for (int c = c0; c <= c1; c++) filled &= (map->GetCellState(c, r) & 0x1FF) == 1;
+  }
+  EXPECT_TRUE(filled);
+  orvtest::SetTileGate(false);
+}
+
+// The workers' host-name lookups hang: closing the window does not wait for
+// them.
+TEST_F(TileWorkerTest, AHangingLookupDoesNotHoldTheWindowsEnd) {
+  orvtest::HangingLookup lookup;
+  server = "tiles.example:" + std::to_string(Port());
+  Make("t", 0, 60000);
+  for (DWORD end = GetTickCount() + 10000; lookup.Count() < 1 && (LONG)(GetTickCount() - end) < 0;) Pump(20);
+  EXPECT_GE(lookup.Count(), 1);
+  DWORD t0 = GetTickCount();
+  delete map;
+  map = nullptr;
+  EXPECT_LT(GetTickCount() - t0, 3000u);
 }

@@ -3,9 +3,49 @@
 
 #include <winsock2.h>
 
+#include <atomic>
 #include <vector>
 
+#include "comm/socket.h"
+
 namespace orvtest {
+
+// While it lives, every host-name lookup of the sockets hangs until Answer
+// (then it resolves to 127.0.0.1), as with a resolver that does not reply.
+class HangingLookup {
+ public:
+  HangingLookup() {
+    Go() = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Calls() = 0;
+    SockSetLookup(Lookup);
+  }
+  ~HangingLookup() {
+    Answer();
+    SockSetLookup(nullptr);
+    Sleep(200);  // the lookups left behind end by themselves
+    CloseHandle(Go());
+  }
+  HangingLookup(const HangingLookup&) = delete;
+  HangingLookup& operator=(const HangingLookup&) = delete;
+
+  void Answer() { SetEvent(Go()); }
+  static int Count() { return Calls(); }
+
+ private:
+  static HANDLE& Go() {
+    static HANDLE h;
+    return h;
+  }
+  static std::atomic<int>& Calls() {
+    static std::atomic<int> n;
+    return n;
+  }
+  static int WSAAPI Lookup(const char*, const char* service, const addrinfo* hints, addrinfo** list) {
+    Calls()++;
+    WaitForSingleObject(Go(), 30000);
+    return getaddrinfo("127.0.0.1", service, hints, list);
+  }
+};
 
 // A listener on 127.0.0.1 whose queue is full: further connection attempts
 // get no answer at all, as from a server that has hung.
