@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -26,6 +27,17 @@ inline HWND FindTopWindow(const char* titlePart) {
   TitleSearch s = {titlePart, nullptr};
   EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&s));
   return s.found;
+}
+
+// Prints a window's client area on the screen: left, top, width, height.
+inline int PrintClientRect(HWND w) {
+  if (!w) return 1;
+  RECT r;
+  GetClientRect(w, &r);
+  POINT p = {0, 0};
+  ClientToScreen(w, &p);
+  printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
+  return 0;
 }
 
 }  // namespace e2e

@@ -61,15 +61,8 @@ int main(int argc, char** argv) {
     printf("%d\n", IsWindowEnabled(tl) ? 1 : 0);
     return 0;
   }
-  if (!strcmp(what, "rect")) {
-    // a direct child: the lists' headers carry id 1 as well
-    RECT r;
-    GetClientRect(tl, &r);
-    POINT p = {0, 0};
-    ClientToScreen(tl, &p);
-    printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
-    return 0;
-  }
+  // a direct child: the lists' headers carry id 1 as well
+  if (!strcmp(what, "rect")) return e2e::PrintClientRect(tl);
   if (!strcmp(what, "rows")) {
     int n = 0;
     for (uintptr_t it = RowItem(tl, 0); it; it = static_cast<uintptr_t>(SendMessageA(tl, TLM_GETNEXTITEM, TLGN_NEXT, it)))

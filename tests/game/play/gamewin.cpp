@@ -11,6 +11,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "tests/e2e/findwindow.h"
+
 namespace {
 
 constexpr int kMapId = 31973;
@@ -53,24 +55,13 @@ BOOL CALLBACK PrintStatic(HWND w, LPARAM) {
   return TRUE;
 }
 
-// The window's client area on the screen: left, top, width, height.
-int PrintClientRect(HWND w) {
-  if (!w) return 1;
-  RECT r;
-  GetClientRect(w, &r);
-  POINT p = {0, 0};
-  ClientToScreen(w, &p);
-  printf("%ld %ld %ld %ld\n", p.x, p.y, r.right, r.bottom);
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 2 && !strcmp(argv[1], "maprect")) {
     HWND map = nullptr;
     EnumWindows(TopLevel, reinterpret_cast<LPARAM>(&map));
-    return PrintClientRect(map);
+    return e2e::PrintClientRect(map);
   }
   if (argc >= 3 && !strcmp(argv[1], "box")) {
     BoxSearch s = {argv[2], nullptr};
@@ -83,7 +74,7 @@ int main(int argc, char** argv) {
   }
   if (argc >= 4 && !strcmp(argv[1], "rect")) {
     HWND top = FindWindowA(nullptr, argv[2]);
-    return PrintClientRect(top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr);
+    return e2e::PrintClientRect(top && IsWindowVisible(top) ? GetDlgItem(top, atoi(argv[3])) : nullptr);
   }
   if (argc >= 3 && !strcmp(argv[1], "cmd")) {
     HWND map = nullptr;
