@@ -582,8 +582,11 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
       std::string before = m_path;
       if (SetPath(text, -1) && m_path != before) Notify(PCN_PATHSET);
       SetFocus();
-    } else if (m_breadcrumb && m_editing) {
-      EndEdit(TRUE);
+    } else if (m_breadcrumb && m_editing && m_edit) {
+      // typed text not yet committed stays for Enter
+      char text[FOLDER_MAX_PATH + 2];
+      CallWindowProcA(m_editProc, m_edit, WM_GETTEXT, sizeof text, (LPARAM)text);
+      if (GetPath() == text) EndEdit(TRUE);
     }
     return FALSE;  // the parent sees it too
   }
@@ -609,7 +612,11 @@ LRESULT CALLBACK CPathComboBox::EditThunk(HWND w, UINT m, WPARAM wp, LPARAM lp) 
       return 0;
     }
     if (wp == VK_ESCAPE && self->m_breadcrumb) {
-      self->EndEdit(TRUE);
+      // with the own list down Escape closes only the list
+      if (self->GetDroppedState())
+        self->ShowDropDown(FALSE);
+      else
+        self->EndEdit(TRUE);
       return 0;
     }
     if (wp == VK_TAB && (self->m_options & PCO_TABPARENT)) {
