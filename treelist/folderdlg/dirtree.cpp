@@ -227,7 +227,13 @@ HTREEITEM CDirTreeCtrl::AddPathItem(HTREEITEM parent, const std::string& name, U
   SHGetFileInfoA(sofar.c_str(), FILE_ATTRIBUTE_DIRECTORY, &fi, sizeof fi,
                  SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (drive ? 0u : (UINT)SHGFI_USEFILEATTRIBUTES));
   r.ex.item.iImage = r.ex.item.iSelectedImage = fi.iIcon;
-  return reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+  // the caret stays in view when the new row pushes it out
+  LPARAM caret = SendMessage(TLM_GETNEXTITEM, TLGN_CARET, 0);
+  int before = caret ? (int)SendMessage(TLM_GETVISIBILITY, 0, caret) : 0;
+  auto added = reinterpret_cast<HTREEITEM>(SendMessage(TLM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&r)));
+  if (before > 0 && SendMessage(TLM_GETVISIBILITY, 0, caret) < 4)
+    PostMessage(TLM_ENSUREVISIBLE, before == 4 ? 0 : (WPARAM)-1, caret);
+  return added;
 }
 
 HTREEITEM CDirTreeCtrl::ItemWithData(HTREEITEM parent, intptr_t data, int depth) {
@@ -318,13 +324,13 @@ BOOL CDirTreeCtrl::GetItemPath(HTREEITEM item, char* buffer, int size) {
   return TRUE;
 }
 
-bool CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front, bool anyWord) {
+bool CDirTreeCtrl::Queue(HTREEITEM item, UINT word, int at, bool anyWord) {
   DtLock l(m_s);
   for (const DtRequest& r : m_s->queue)
     if (r.item == item && (r.word == word || (anyWord && r.word))) return false;
   DtRequest r = {item, word, nullptr};
-  if (front)
-    m_s->queue.push_front(r);
+  if (at >= 0 && (size_t)at <= m_s->queue.size())
+    m_s->queue.insert(m_s->queue.begin() + at, r);
   else
     m_s->queue.push_back(r);
   ++m_s->pending;
@@ -333,6 +339,17 @@ bool CDirTreeCtrl::Queue(HTREEITEM item, UINT word, bool front, bool anyWord) {
 }
 
 bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
+  bool done = ListOne(item, timeoutMs);
+  // the servers below the neighbourhood show only when listed themselves
+  std::vector<HTREEITEM> virtuals;
+  for (HTREEITEM c = m_s ? Nav(TLGN_CHILD, item) : nullptr; c; c = Nav(TLGN_NEXT, c))
+    if (GetItemState(c, DTS_VIRTUAL)) virtuals.push_back(c);
+  for (HTREEITEM c : virtuals)
+    if (m_s) ListOne(c, 5000);
+  return done;
+}
+
+bool CDirTreeCtrl::ListOne(HTREEITEM item, DWORD timeoutMs) {
   if (!m_s) return false;
   HANDLE sem = CreateSemaphoreA(nullptr, 0, 16, nullptr);
   if (!sem) return false;
@@ -355,7 +372,12 @@ bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
 
 LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
   HTREEITEM item = reinterpret_cast<HTREEITEM>(lp);
-  if (!m_s || !SendMessage(TVM_SELECTITEM, TVGN_CARET, lp)) return 0;
+  // its TVN_SELCHANGEDA is no new choice: a later selection reported
+  // meanwhile would be taken back and forth without end
+  m_selecting = true;
+  LRESULT selected = m_s ? SendMessage(TVM_SELECTITEM, TVGN_CARET, lp) : 0;
+  m_selecting = false;
+  if (!selected) return 0;
   ShowOpenIcon(item);
   UINT request = Notify(DTN_SELMOVED, item) ? 0 : (UINT)wp;
   SendMessage(TLM_ENSUREVISIBLE, 0, lp);
@@ -371,11 +393,12 @@ LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
     m_pruneTicks = 5;
     SetTimer(DT_TIMER_PRUNE, 200, nullptr);
   }
-  Queue(item, DTR_SELECTED | gen, true);
+  Queue(item, DTR_SELECTED | gen, 0);
+  // right behind it, before older requests: the root's first
   for (HTREEITEM a = Nav(TLGN_PARENT, item); a; a = Nav(TLGN_PARENT, a)) {
     UINT st = GetItemState(a, 0xFFFFFFFFu);
     if (st & DTS_VIRTUAL) break;
-    if (!(st & DTS_SLOW)) Queue(a, DTR_ANCESTOR | gen, false);
+    if (!(st & DTS_SLOW)) Queue(a, DTR_ANCESTOR | gen, 1);
   }
   return 0;
 }
@@ -385,7 +408,7 @@ void CDirTreeCtrl::OnSelChanged(NMHDR* nm, LRESULT* result) {
   const TLNmTreeView* tv = reinterpret_cast<const TLNmTreeView*>(nm);
   HTREEITEM item = reinterpret_cast<HTREEITEM>(tv->itemNew.hItem);
   if (!item || !(GetItemState(item, TVIS_SELECTED) & TVIS_SELECTED)) return;
-  if (item == m_selected) {
+  if (item == m_selected || m_selecting) {
     m_keyTicks = 0;
     return;
   }
@@ -414,7 +437,7 @@ void CDirTreeCtrl::OnExpanded(NMHDR* nm, LRESULT* result) {
   if (!m_s || !item || (GetItemState(item, DTS_LISTED) & DTS_LISTED)) return;
   // counted before the worker can take it off again
   ++m_s->counted;
-  if (Queue(item, DTR_EXPAND, false))
+  if (Queue(item, DTR_EXPAND, -1))
     SetTimer(DT_TIMER_BUSY, 300, nullptr);
   else
     --m_s->counted;
@@ -447,7 +470,7 @@ void CDirTreeCtrl::QueueRefresh() {
     // an expanded folder goes even unlisted: SelectPath opens the chain
     // down to its folder without listing it
     if (!(st & DTS_SLOW) && (st & TVIS_EXPANDED))
-      Queue(c, DTR_EXPANDED | gen, false, true);
+      Queue(c, DTR_EXPANDED | gen, -1, true);
     else if (!(st & DTS_SLOW) && (st & DTS_LISTED))
       others.push_back(c);
     HTREEITEM child = (st & TVIS_EXPANDED) && depth < 64 ? Nav(TLGN_CHILD, c) : nullptr;
@@ -466,9 +489,9 @@ void CDirTreeCtrl::QueueRefresh() {
     if ((st & openListed) != openListed || (st & DTS_SLOW)) continue;
     for (HTREEITEM c = Nav(TLGN_CHILD, a); c && !full(); c = Nav(TLGN_NEXT, c))
       // an open folder is re-listed above, not checked
-      if (!GetItemState(c, DTS_SLOW | TVIS_EXPANDED)) Queue(c, DTR_CHECK | gen, false, true);
+      if (!GetItemState(c, DTS_SLOW | TVIS_EXPANDED)) Queue(c, DTR_CHECK | gen, -1, true);
   }
-  for (size_t i = 0; i < others.size() && !full(); ++i) Queue(others[i], DTR_CHECK | gen, false, true);
+  for (size_t i = 0; i < others.size() && !full(); ++i) Queue(others[i], DTR_CHECK | gen, -1, true);
 }
 
 void CDirTreeCtrl::BusyTick() {

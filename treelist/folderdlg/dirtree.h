@@ -132,7 +132,8 @@ class CDirTreeCtrl : public CTreeListCtrl {
   // A path with two leading separators, its components looked up on the
   // network: kind 2 a found entry, 1 a link's target, 0 the plain full path.
   BOOL ResolveNetworkPath(const char* path, int* kind, std::string& result);
-  // Lists item on the worker now; false when it did not finish in timeoutMs.
+  // Lists item on the worker now, then each of its virtual children (5 s
+  // each); false when the item's own listing did not finish in timeoutMs.
   bool ListNow(HTREEITEM item, DWORD timeoutMs);
   void Stop();
 
@@ -158,8 +159,10 @@ class CDirTreeCtrl : public CTreeListCtrl {
   void ShowOpenIcon(HTREEITEM item);
   void BusyTick();
   void Report(HTREEITEM item, UINT flags, int* result);
-  // false when the item already waits with that word (or any, anyWord)
-  bool Queue(HTREEITEM item, UINT word, bool front, bool anyWord = false);
+  // at: the queue position, -1 the end; false when the item already waits
+  // with that word (or any, anyWord)
+  bool Queue(HTREEITEM item, UINT word, int at, bool anyWord = false);
+  bool ListOne(HTREEITEM item, DWORD timeoutMs);
   HTREEITEM Child(HTREEITEM parent, const char* text);
   int SelectNetworkPath(const char* full, UINT flags);
   int ExpandAndReport(HTREEITEM item, UINT flags);
@@ -181,4 +184,5 @@ class CDirTreeCtrl : public CTreeListCtrl {
   HTREEITEM m_openItem = nullptr;  // shown with the open-folder icon
   int m_openImage = -1;            // its own image
   bool m_networkListed = false;
+  bool m_selecting = false;  // selecting a reported item
 };

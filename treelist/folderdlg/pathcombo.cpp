@@ -113,8 +113,8 @@ BOOL CPathComboBox::Create(DWORD exStyle, DWORD style, const RECT& rect, CWnd* p
   PcGetShared();
   // the options are taken before the combo style is forced over them
   m_options = style & 0xFFFF;
-  DWORD s = (style & ~0xFFFFu) | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
-  if (!CreateEx(exStyle | WS_EX_NOPARENTNOTIFY, "COMBOBOX", nullptr, s, rect, parent, id)) return FALSE;
+  if (!CreateEx(exStyle | WS_EX_NOPARENTNOTIFY, "COMBOBOX", nullptr, PcComboStyle(style), rect, parent, id))
+    return FALSE;
   Setup();
   return TRUE;
 }
@@ -169,6 +169,7 @@ void CPathComboBox::Setup() {
     col.cx = 250;
     ::SendMessageA(m_dropDown, LVM_INSERTCOLUMNA, 0, (LPARAM)&col);
     ::PostMessageA(m_dropDown, WM_SETFONT, (WPARAM)sh.font, 0);
+    MeasureListMargin();
   }
   SetDropTarget((m_options & PCO_DROP) != 0);
   StartWorker();
@@ -177,6 +178,24 @@ void CPathComboBox::Setup() {
   PostMessage(WM_SETFONT, (WPARAM)sh.font, 0);
   PostMessage(WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
   if (!m_breadcrumb) StartEdit();
+}
+
+// Once per process: what a drop-down row needs besides its text, as the
+// list view sizes its column to one row without text (its item rectangles
+// leave out the label's padding).
+void CPathComboBox::MeasureListMargin() {
+  PcShared& sh = PcGetShared();
+  {
+    PcLock lock;
+    if (sh.listMargin >= 0) return;
+  }
+  ::SendMessageA(m_dropDown, LVM_SETITEMCOUNT, 1, 0);  // no list open: an empty row
+  ::SendMessageA(m_dropDown, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+  int w = (int)::SendMessageA(m_dropDown, LVM_GETCOLUMNWIDTH, 0, 0);
+  ::SendMessageA(m_dropDown, LVM_SETITEMCOUNT, 0, 0);
+  PcLock lock;
+  // and the border: the column is the list's width less 2
+  sh.listMargin = (w > 0 ? w : sh.iconW + 16) + 2;
 }
 
 std::string CPathComboBox::GetPath() const {
@@ -340,6 +359,17 @@ int CPathComboBox::SetBreadcrumb(BOOL on) {
   if (!on) StartEdit();
   Invalidate(FALSE);
   return old;
+}
+
+void CPathComboBox::ApplyOptions(unsigned options) {
+  m_options = (m_options & ~0xFFFFu) | options;
+  {
+    PcLock lock;
+    if (m_worker) m_worker->options = m_options;
+  }
+  SetDropTarget((m_options & PCO_DROP) != 0);
+  BOOL crumb = !(m_options & PCO_NOBREADCRUMB);
+  if (crumb != m_breadcrumb) SetBreadcrumb(crumb);
 }
 
 int CPathComboBox::SetDropTarget(BOOL on) {
@@ -582,8 +612,11 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
       std::string before = m_path;
       if (SetPath(text, -1) && m_path != before) Notify(PCN_PATHSET);
       SetFocus();
-    } else if (m_breadcrumb && m_editing) {
-      EndEdit(TRUE);
+    } else if (m_breadcrumb && m_editing && m_edit) {
+      // typed text not yet committed stays for Enter
+      char text[FOLDER_MAX_PATH + 2];
+      CallWindowProcA(m_editProc, m_edit, WM_GETTEXT, sizeof text, (LPARAM)text);
+      if (GetPath() == text) EndEdit(TRUE);
     }
     return FALSE;  // the parent sees it too
   }
@@ -609,7 +642,11 @@ LRESULT CALLBACK CPathComboBox::EditThunk(HWND w, UINT m, WPARAM wp, LPARAM lp) 
       return 0;
     }
     if (wp == VK_ESCAPE && self->m_breadcrumb) {
-      self->EndEdit(TRUE);
+      // with the own list down Escape closes only the list
+      if (self->GetDroppedState())
+        self->ShowDropDown(FALSE);
+      else
+        self->EndEdit(TRUE);
       return 0;
     }
     if (wp == VK_TAB && (self->m_options & PCO_TABPARENT)) {
@@ -787,6 +824,18 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
       if (m_dropDown && ((NMHDR*)lParam)->hwndFrom == m_dropDown) return OnDropDownNotify((NMHDR*)lParam);
       break;
+    case WM_STYLECHANGED: {
+      // options set through the style: taken, then the combo's own bits back
+      const STYLESTRUCT* ss = reinterpret_cast<const STYLESTRUCT*>(lParam);
+      if (wParam == (WPARAM)GWL_STYLE && !m_restyling && ((ss->styleNew ^ ss->styleOld) & 0xFFFF)) {
+        DWORD own = PcComboStyle(ss->styleNew);
+        ApplyOptions(ss->styleNew & 0xFFFF);
+        m_restyling = true;
+        ::SetWindowLongA(m_hWnd, GWL_STYLE, (LONG)own);
+        m_restyling = false;
+      }
+      break;
+    }
     case WM_THEMECHANGED:
       OpenTheme();
       Invalidate();

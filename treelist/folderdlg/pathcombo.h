@@ -85,6 +85,8 @@ class CPathComboBox : public CComboBox {
   // for tests: the screen rectangle of an element; false when not visible
   bool GetElementRect(int element, RECT* rc) const;
   int GetOpenList() const { return m_openList; }
+  int GetIconIndex() const { return m_icon; }
+  HWND GetDropDown() const { return m_dropDown; }
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -106,6 +108,8 @@ class CPathComboBox : public CComboBox {
   };
 
   void Setup();
+  void ApplyOptions(unsigned options);
+  void MeasureListMargin();
   void OpenTheme();
   void StartWorker();
   void RequestList(int k);
@@ -153,7 +157,7 @@ class CPathComboBox : public CComboBox {
   int m_hot = -1, m_keyElem = -1, m_openList = -1, m_waitList = -1, m_buttonState = 1;
   DWORD m_closedAt = 0;
   BOOL m_editing = FALSE, m_textChanged = FALSE, m_breadcrumb = TRUE, m_dropTarget = FALSE;
-  bool m_tracking = false, m_pressedIcon = false;
+  bool m_tracking = false, m_pressedIcon = false, m_restyling = false;
   POINT m_pressPt = {0, 0};
   int m_editTicks = 0, m_menuElem = -1;
   TypeAhead m_popupTyped;  // the pop-up's search text

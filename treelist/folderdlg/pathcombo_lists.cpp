@@ -164,7 +164,7 @@ void CPathComboBox::OnWorkerDone(uint32_t tag) {
     m_worker->result.clear();
     l.tag = tag;
     const PcShared& sh = PcGetShared();
-    l.width = widest + sh.iconW + 16;
+    l.width = widest + sh.listMargin;
     l.height = (int)l.entries.size() * sh.rowHeight + 3;
     if (l.height > 450) {
       l.height = 453 - 450 % sh.rowHeight;

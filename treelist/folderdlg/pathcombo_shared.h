@@ -18,6 +18,7 @@ struct PcShared {
   HIMAGELIST images = nullptr;
   int folderIcon = -1;
   int charWidth[256] = {};  // of the font, for measuring many names fast
+  int listMargin = -1;      // a drop-down row's width besides its text; -1 not measured yet
   CRITICAL_SECTION lock;  // every path combo's path, segments, lists and worker block
 };
 
@@ -30,6 +31,13 @@ int PcTextWidth(const std::string& text, int limit);
 
 // Set up on first use; never freed (the font and lock live for the process).
 PcShared& PcGetShared();
+
+// The combo's own window style over the options' low word: a drop-down
+// owner-drawn combo with strings (0x100 left there would make it convert
+// typed text to the OEM code page and back).
+inline DWORD PcComboStyle(DWORD style) {
+  return (style & ~0xFFFFu) | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
+}
 
 class PcLock {
  public:
@@ -50,7 +58,7 @@ struct PcWorker {
   std::atomic<int> state{1};   // 1 running, 2 stop requested
   std::atomic<int> cancel{0};  // stops the running listing
   HANDLE wake = nullptr;       // semaphore
-  unsigned options = 0;
+  std::atomic<unsigned> options{0};
   // guarded by the shared lock
   HWND owner = nullptr;  // null once the control has left
   uint32_t requested = 0;

@@ -153,6 +153,8 @@ void CPathDlg::Layout(int cx, int cy) {
     return;
   }
   if (cx == 0 && cy == 0) {
+    // no size to grow from: the next opening takes the rectangles afresh
+    g_layout.initialised = false;
     return;
   }
   if (!g_layout.initialised) return;
@@ -281,7 +283,6 @@ LRESULT CPathDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SIZE:
-      if (LOWORD(lParam) == 0 && HIWORD(lParam) == 0) break;
       Layout(LOWORD(lParam), HIWORD(lParam));
       break;
     case WM_SIZING:

@@ -117,10 +117,7 @@ BOOL CTreeSelectDlg::OnInitDialog() {
     int r = m_initialRow < 0 ? 0 : m_initialRow >= m_data.RowCount() ? m_data.RowCount() - 1 : m_initialRow;
     m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)ItemOfRow(r));
     // with checks OK reads them: the initial row is checked, not only selected
-    if (m_options & TSO_CHECKS) {
-      TVITEMA ti = {TVIF_STATE, ItemOfRow(r), TLIS_CHECKED, 0xF000};
-      m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
-    }
+    if (m_options & TSO_CHECKS) SetChecked(ItemOfRow(r), true);
   }
   if (m_options & TSO_ADDROW) AppendAddRow();
   m_table.SendMessage(WM_SETREDRAW, TRUE, 0);
@@ -277,16 +274,19 @@ void CTreeSelectDlg::EndEdit(const TLNmDispInfo* di) {
   }
 }
 
+// The check box with check boxes, else the selection.
+void CTreeSelectDlg::SetChecked(HTREEITEM item, bool on) {
+  TVITEMA ti = {};
+  ti.mask = TVIF_STATE;
+  ti.hItem = item;
+  ti.stateMask = (m_options & TSO_CHECKS) ? 0xF000 : TVIS_SELECTED;
+  ti.state = (m_options & TSO_CHECKS) ? (on ? TLIS_CHECKED : TLIS_UNCHECKED) : (on ? TVIS_SELECTED : 0);
+  m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
+}
+
 void CTreeSelectDlg::CheckAll(bool on) {
   if (!(m_options & TSO_MULTI)) return;
-  for (HTREEITEM it : m_items) {
-    TVITEMA ti = {};
-    ti.mask = TVIF_STATE;
-    ti.hItem = it;
-    ti.stateMask = (m_options & TSO_CHECKS) ? 0xF000 : TVIS_SELECTED;
-    ti.state = (m_options & TSO_CHECKS) ? (on ? TLIS_CHECKED : TLIS_UNCHECKED) : (on ? TVIS_SELECTED : 0);
-    m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
-  }
+  for (HTREEITEM it : m_items) SetChecked(it, on);
 }
 
 void CTreeSelectDlg::ShowMenu(HTREEITEM item, int column) {
@@ -331,10 +331,10 @@ BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
         OnOK();
       } else if (m_options == TSO_CHECKS) {
         HTREEITEM it = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);
-        if (it && it != m_addItem) {
-          TVITEMA ti = {TVIF_STATE, it, TLIS_CHECKED, 0xF000};
-          m_table.SendMessage(TVM_SETITEMA, 0, (LPARAM)&ti);
-        }
+        // the control's one-check rule covers only its own toggle: the
+        // initial row's check goes here, or OK would find two
+        if (it && it != m_addItem)
+          for (HTREEITEM other : m_items) SetChecked(other, other == it);
         OnOK();
       }
       return TRUE;

@@ -81,6 +81,7 @@ class CTreeSelectDlg : public CDialog {
   void DeleteCaretRow();
   void EndEdit(const TLNmDispInfo* di);
   void ShowMenu(HTREEITEM item, int column);
+  void SetChecked(HTREEITEM item, bool on);
   void CheckAll(bool on);
   void Layout(int cx, int cy);
   void PlaceWindow();

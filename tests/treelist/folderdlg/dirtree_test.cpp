@@ -1,6 +1,7 @@
 // The directory tree in one process over a folder made here: links, the
 // open-folder icon, the background refresh and a folder that goes, sorting,
-// keys, drags, dropped files and the busy cursor.
+// keys, drags, dropped files, the busy cursor, the order of the listings
+// and the caret kept in view.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -381,6 +382,95 @@ TEST_F(DirTree, WaitCursorWhileAnExpansionIsListed) {
   EXPECT_EQ(Children(t, e).size(), 40u);
 }
 
+// The worker held inside a listing by the entry hook, so that requests queue
+// up behind it; the names listed after it lets go, in their order.
+struct Gate {
+  static CRITICAL_SECTION lock;
+  static HANDLE open;
+  static const char* at;  // the entry that holds the worker
+  static bool recording;
+  static std::vector<std::string> names;
+  static void Hook(const char* name) {
+    if (at && !strcmp(name, at)) WaitForSingleObject(open, 20000);
+    EnterCriticalSection(&lock);
+    if (recording) names.push_back(name);
+    LeaveCriticalSection(&lock);
+  }
+  static size_t Index(const std::string& name) {
+    EnterCriticalSection(&lock);
+    size_t i = std::find(names.begin(), names.end(), name) - names.begin();
+    LeaveCriticalSection(&lock);
+    return i;
+  }
+};
+CRITICAL_SECTION Gate::lock;
+HANDLE Gate::open;
+const char* Gate::at;
+bool Gate::recording;
+std::vector<std::string> Gate::names;
+
+// A new selection's ancestors are listed right after it, before requests that
+// waited longer; a folder inserted above the caret keeps the caret in view.
+TEST_F(DirTree, AncestorsFirstAndTheCaretKeptInView) {
+  for (const char* d : {"\\G", "\\G\\gate", "\\T\\U", "\\T\\Z"}) CreateDirectoryA((root + d).c_str(), nullptr);
+  for (int i = 10; i < 50; ++i) CreateDirectoryA((root + "\\T\\a" + std::to_string(i)).c_str(), nullptr);
+  Make(0);
+  HTREEITEM z = Select(root + "\\T\\Z");
+  HTREEITEM tItem = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)z);
+  HTREEITEM top = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)tItem);
+  ASSERT_TRUE(WaitFor([&] { return Child(t, tItem, "U") && Child(t, top, "G"); }));
+  Pump(300);
+  // the caret on the last row shown; a folder inserted above pushes it out
+  HTREEITEM last = nullptr;
+  SendMessageA(t, TLM_ENSUREVISIBLE, 0, (LPARAM)tItem);
+  for (int i = 0; i < 100 && !last; ++i) {
+    for (auto c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)tItem); c && !last;
+         c = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
+      auto next = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c);
+      if (next && SendMessageA(t, TLM_GETVISIBILITY, 0, (LPARAM)c) == 4 &&
+          SendMessageA(t, TLM_GETVISIBILITY, 0, (LPARAM)next) < 4)
+        last = c;
+    }
+    if (!last) SendMessageA(t, WM_VSCROLL, SB_LINEUP, 0);
+  }
+  ASSERT_TRUE(last);
+  Select(root + "\\T\\" + Text(t, last));
+  Pump(300);
+  ASSERT_EQ(SendMessageA(t, TLM_GETVISIBILITY, 0, (LPARAM)last), 4);
+  CreateDirectoryA((root + "\\T\\a0").c_str(), nullptr);
+  CreateDirectoryA((root + "\\T\\a0\\innen").c_str(), nullptr);
+  EXPECT_EQ(tree.SelectPath((root + "\\T\\a0\\innen").c_str(), nullptr, 0), 2);
+  EXPECT_LT(SendMessageA(t, TLM_GETVISIBILITY, 0, (LPARAM)last), 4);
+  MSG m;
+  EXPECT_TRUE(PeekMessageA(&m, t, TLM_ENSUREVISIBLE, TLM_ENSUREVISIBLE, PM_NOREMOVE) && m.lParam == (LPARAM)last);
+  Select(root + "\\T\\Z");
+  Pump(1500);  // the background refreshes settle
+  // the worker held in G's expansion; then A's expansion waits behind it
+  InitializeCriticalSection(&Gate::lock);
+  Gate::open = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  Gate::at = "gate";
+  DirListSetEntryHook(Gate::Hook);
+  Reflect(TVN_ITEMEXPANDEDA, Child(t, top, "G"));
+  Pump(300);
+  HTREEITEM a = Child(t, top, "A");
+  EXPECT_FALSE(Item(t, a).state & DTS_LISTED);
+  Reflect(TVN_ITEMEXPANDEDA, a);
+  EXPECT_EQ(tree.SelectPath((root + "\\T\\U").c_str(), nullptr, 1), 2);
+  Pump(1400);  // the selection queues its listings; the prune delay drops older refreshes
+  EnterCriticalSection(&Gate::lock);
+  Gate::recording = true;
+  LeaveCriticalSection(&Gate::lock);
+  SetEvent(Gate::open);
+  EXPECT_TRUE(WaitFor([&] { return (Item(t, a).state & DTS_LISTED) != 0; }));
+  DirListSetEntryHook(nullptr);
+  Gate::at = nullptr;
+  // T's listing names U, A's names B
+  size_t u = Gate::Index("U"), b = Gate::Index("B");
+  EXPECT_LT(u, b);
+  EXPECT_LT(b, Gate::names.size());
+  CloseHandle(Gate::open);
+}
+
 // Wine reaches "\\server\share" through the prefix's dosdevices\unc folder.
 std::string UncServerFolder(const std::string& server) {
   char prefix[MAX_PATH];
@@ -420,9 +510,13 @@ TEST_F(DirTree, NetworkPaths) {
   EXPECT_TRUE(Item(t, deep).state & DTS_SLOW);
   ASSERT_TRUE(tree.GetItemPath(srv, p, sizeof p));
   EXPECT_EQ(lstrcmpiA(p, net.c_str()), 0) << p;
-  // the neighbourhood lists nothing here: what was found by path stays
+  // the neighbourhood lists nothing here: what was found by path stays;
+  // listing it lists the server below it too
   HTREEITEM root = (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_PARENT, (LPARAM)srv);
   ASSERT_TRUE(WaitFor([&] { return (Item(t, root).state & DTS_LISTED) != 0; }));
+  EXPECT_TRUE(tree.ListNow(root, 5000));
+  EXPECT_TRUE(Item(t, srv).state & DTS_LISTED);
+  EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share", "share2"}));
   // the neighbourhood has no path to copy: the clipboard stays empty
   SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, (LPARAM)root);
   Reflect(TVN_SELCHANGEDA, root, TVC_BYMOUSE);

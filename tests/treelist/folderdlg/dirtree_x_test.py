@@ -88,7 +88,10 @@ def test_selection_copy_cell_and_checks():
     time.sleep(0.5)
     got = g.subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=g.ENV, capture_output=True).stdout
     g.check(got == b"10", f"the cell of row c, column 2 copied: {got!r}")
-    close_dialog(d)
+    g.Demo.apart()
+    d.click(*rows["b"], repeat=2)                 # options 0: a double-click is OK
+    res = d.finish(20)
+    g.check(res.get("result") == "1" and res.get("text") == "b", f"double-click chose b: {res}")
     # several check boxes (options 1 and 2): Space checks the caret row
     d = g.Demo("treesel", 3, wait_pos=False)
     if not g.check(d.wait(lambda p: len(g.sel_rows(d)) == 3, 30) is not None, "the checked table"):
@@ -99,11 +102,20 @@ def test_selection_copy_cell_and_checks():
         time.sleep(0.3)
         g.xdo("key", "space")
         time.sleep(0.3)
+    checked = lambda p: sorted(r[0] for r in g.sel_rows(d) if r[3] == "1")  # noqa: E731
+    g.check(d.wait(lambda p: checked(p) == ["a", "b"], 5) is not None, f"a and b checked: {g.sel_rows(d)}")
+    # "&Alles abwählen", the menu's last entry, unchecks them; Space checks b again
+    d.click(*rows["b"], button=3)
+    time.sleep(0.5)
+    g.xdo("key", "Up", "Return")
+    g.check(d.wait(lambda p: checked(p) == [], 5) is not None, f"none checked: {g.sel_rows(d)}")
+    g.xdo("key", "space")
+    d.wait(lambda p: checked(p) == ["b"], 5)
     l, t, r, b = map(int, d.pos()["ok"].split())
     d.click((l + r) // 2, (t + b) // 2)
     res = d.finish(20)
-    g.check(res.get("result") == "1" and sorted(res.get("checked", "").split()) == ["a", "b"],
-            f"two rows checked: {res}")
+    g.check(res.get("result") == "1" and res.get("checked", "").split() == ["b"],
+            f"b checked again after all were unchecked: {res}")
 
 
 def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
@@ -147,12 +159,6 @@ def test_selection_cells_edited():
     res = d.finish(20)
     cells = res.get("cells", "").split()
     g.check("c=77" in cells and "neu=" in cells and len(cells) == 4, f"the edited cells: {res}")
-
-
-def close_dialog(d):
-    l, t, r, b = map(int, d.pos()["cancel"].split())
-    d.click((l + r) // 2, (t + b) // 2)
-    d.finish(20)
 
 
 def wait_file(path, text, timeout):

@@ -11,8 +11,9 @@
 //       path once; every WM_NOTIFY of the tree logged with its thread
 //   folderdlg_demo.exe OUTFILE treesel OPTIONS
 //       the tree selection dialog over rows "b" "c" "a" (values 2 3 1) with a
-//       second column (OPTIONS 0x100: both columns editable); the result
-//       and the cells logged
+//       second column (OPTIONS 0x100: both columns editable; 0x200: rows "e"
+//       "d" added, "e" found as the initial row; 0x400: three dialogs in
+//       turn); each result and the cells logged
 //   folderdlg_demo.exe OUTFILE combo OPTIONS PATH [SLOWMS [DESTROYMS [LEFT]]]
 //       a path combo in a window (its left edge at LEFT); notifications
 //       logged; DESTROYMS ends the program after that time
@@ -254,6 +255,9 @@ void CALLBACK ReportCombo(HWND, UINT, UINT_PTR, DWORD) {
   }
   fprintf(f, "\n");
   fprintf(f, "editing %d\n", g_combo->IsEditing() ? 1 : 0);
+  char edited[300] = "";
+  if (HWND edit = GetWindow(g_combo->m_hWnd, GW_CHILD)) GetWindowTextA(edit, edited, sizeof edited);
+  fprintf(f, "edittext %s\n", Hex(edited).c_str());
   fprintf(f, "segments %d\nopen %d\npath %s\n", g_combo->GetSegmentCount(), g_combo->GetOpenList(),
           Hex(g_combo->GetPath().c_str()).c_str());
   HWND pop = FindWindowExA(nullptr, nullptr, "SysListView32", nullptr);
@@ -546,42 +550,51 @@ void CALLBACK ReportSel(HWND, UINT, UINT_PTR, DWORD) {
     SendMessageA(t, TVM_GETITEMRECT, TRUE, (LPARAM)&rc);
     MapWindowPoints(t, nullptr, (POINT*)&rc, 2);
     std::string text = ItemText(t, c);
-    fprintf(f, " %s:%ld:%ld", text.empty() ? "-" : text.c_str(), (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    UINT st = (UINT)SendMessageA(t, TVM_GETITEMSTATE, (WPARAM)c, 0xFFFFFFFFu);
+    fprintf(f, " %s:%ld:%ld:%d", text.empty() ? "-" : text.c_str(), (rc.left + rc.right) / 2,
+            (rc.top + rc.bottom) / 2, (st & 0xF000) == 0x2000 ? 1 : 0);
   }
   fprintf(f, "\n");
   ClosePos(f);
 }
 
 int RunTreeSel(int, char** argv) {
-  CTreeSelectDlg dlg;
-  g_sel = &dlg;
   unsigned options = (unsigned)strtoul(argv[3], nullptr, 0);
-  dlg.m_options = options & 0xFF;
-  dlg.m_prompt = "Bitte wählen";
-  bool editable = (options & 0x100) != 0;  // both columns edited in place
-  dlg.Data().AddColumn("Name", 80, 0, editable);
-  dlg.Data().AddColumn("Wert", 60, 0, editable);
-  const char* names[] = {"b", "c", "a"};
-  for (int i = 0; i < 3; ++i) {
-    int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
-    char cell[8];
-    snprintf(cell, sizeof cell, "%d", r * 10);
-    dlg.Data().SetCell(r, 1, cell);
+  for (int run = 0; run < ((options & 0x400) ? 3 : 1); ++run) {
+    CTreeSelectDlg dlg;
+    g_sel = &dlg;
+    dlg.m_options = options & 0xFF;
+    dlg.m_prompt = "Bitte wählen";
+    bool editable = (options & 0x100) != 0;  // both columns edited in place
+    dlg.Data().AddColumn("Name", 80, 0, editable);
+    dlg.Data().AddColumn("Wert", 60, 0, editable);
+    const char* names[] = {"b", "c", "a", "e", "d"};
+    for (int i = 0; i < ((options & 0x200) ? 5 : 3); ++i) {
+      int r = dlg.Data().AddRow(-1, (uint32_t)(names[i][0] - 'a' + 1), names[i], false);
+      char cell[8];
+      snprintf(cell, sizeof cell, "%d", r * 10);
+      dlg.Data().SetCell(r, 1, cell);
+    }
+    if (options & 0x200) dlg.FindRow("e", false);
+    UINT_PTR report = SetTimer(nullptr, 0, 100, ReportSel);
+    INT_PTR r = dlg.DoModal();
+    KillTimer(nullptr, report);
+    g_sel = nullptr;
+    char pos[MAX_PATH + 8];
+    snprintf(pos, sizeof pos, "%s.pos", g_out);
+    DeleteFileA(pos);
+    char text[64];
+    dlg.GetResult(text, sizeof text);
+    fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\nchecked", (int)r, dlg.GetChosenRow(), text,
+            (unsigned)dlg.GetResultValue());
+    for (int i = 0; i < dlg.Data().RowCount(); ++i)
+      if (dlg.Data().IsChecked(i)) fprintf(g_log, " %s", dlg.Data().GetCellPtr(i, 0));
+    fprintf(g_log, "\ncells");
+    for (int i = 0; i < dlg.Data().RowCount(); ++i)
+      fprintf(g_log, " %s=%s", dlg.Data().GetCellPtr(i, 0), dlg.Data().GetCellPtr(i, 1));
+    fprintf(g_log, "\n");
+    fflush(g_log);
   }
-  UINT_PTR report = SetTimer(nullptr, 0, 100, ReportSel);
-  INT_PTR r = dlg.DoModal();
-  KillTimer(nullptr, report);
-  g_sel = nullptr;
-  char text[64];
-  dlg.GetResult(text, sizeof text);
-  fprintf(g_log, "result %d\nchosen %d\ntext %s\nvalue %u\nchecked", (int)r, dlg.GetChosenRow(), text,
-          (unsigned)dlg.GetResultValue());
-  for (int i = 0; i < dlg.Data().RowCount(); ++i)
-    if (dlg.Data().IsChecked(i)) fprintf(g_log, " %s", dlg.Data().GetCellPtr(i, 0));
-  fprintf(g_log, "\ncells");
-  for (int i = 0; i < dlg.Data().RowCount(); ++i)
-    fprintf(g_log, " %s=%s", dlg.Data().GetCellPtr(i, 0), dlg.Data().GetCellPtr(i, 1));
-  fprintf(g_log, "\n");
   return 0;
 }
 

@@ -923,10 +923,24 @@ def test_path_combo_own_list():
         act()
         looks.append(look(expect))
     check(y0 is not None and looks == want, f"drop-down button states {looks}, expected {want}")
+    # typed text stays when the own list closes with nothing chosen; Enter commits it
+    kept = "C:\\windows\\system32"                    # no entry begins so: none selected
+    Demo.apart()
+    d.click(l + 5, (t + b) // 2)
+    d.wait(lambda p: p.get("editing") == "1", 5)
+    xdo("key", "ctrl+a", "type", "--delay", 10, kept)
+    xdo("mousemove", cr - 8, (ct + cb) // 2, "click", 1)
+    d.wait(lambda p: p.get("dropped") == "1", 5)
+    xdo("key", "Escape")
+    p = d.wait(lambda p: p.get("dropped") == "0", 5) and d.settle() and d.pos()
+    check(p and p.get("editing") == "1" and p.get("edittext") == cp(kept),
+          f"the typed text kept after the list closed: {p and (p.get('editing'), text_of(p.get('edittext', '')))}")
+    xdo("key", "Return")
+    check(d.wait(lambda p: p.get("path") == cp(kept), 5), f"Enter commits it: {d.pos().get('path')}")
     d.proc.kill()
     d.proc.wait()
     notes = combo_notifications(open(d.out).read())
-    check(len(notes) == len(typed), f"one notification per changed path: {len(notes)} for {len(typed)}")
+    check(len(notes) == len(typed) + 1, f"one notification per changed path: {len(notes)} for {len(typed) + 1}")
     # option 16: a missing folder typed is refused, the editing ends, the path stays
     d = Demo("combo", 0x10, "C:\\windows")
     d.wait(lambda p: "e1" in p)
@@ -1096,6 +1110,37 @@ def test_tree_select_sort_keeps_add_row_last_and_ok():
     res = d.finish(timeout=20)
     check(res.get("result") == "1" and res.get("text") == "b" and res.get("value") == "2" and res.get("chosen") == "0",
           f"OK returns the selected row: {res}")
+
+
+
+def test_tree_select_double_click_checks_one_row():
+    # check boxes for one row (options 2) over five rows, "e" (row 3) found as
+    # the initial row; three dialogs in one process, the last two sorted by
+    # a click on the first header: the direction is kept from one to the next
+    d = Demo("treesel", 2 | 0x200 | 0x400, wait_pos=False)
+    orders = []
+    for run, sort in enumerate((False, True, True)):
+        p = d.wait(lambda p: "header0" in p and len(sel_rows(d)) == 5, 30)
+        if not check(p is not None, f"dialog {run} open: {d.pos()}"):
+            break
+        check([x[0] for x in sel_rows(d) if x[3] == "1"] == ["e"], f"the initial row checked: {sel_rows(d)}")
+        if sort:
+            Demo.apart()
+            l, t, r, b = map(int, d.pos()["header0"].split())
+            before = [x[0] for x in sel_rows(d)]
+            d.click((l + r) // 2, (t + b) // 2)
+            d.wait(lambda p: [x[0] for x in sel_rows(d)] != before, 5)
+        orders.append([x[0] for x in sel_rows(d)])
+        row_c = [x for x in sel_rows(d) if x[0] == "c"][0]
+        Demo.apart()
+        d.click(int(row_c[1]), int(row_c[2]), repeat=2)   # row 1
+        poll(lambda: d.log().count("text ") > run, 10)
+    d.finish(20)
+    log = d.log().splitlines()
+    texts = [x[5:] for x in log if x.startswith("text ")]
+    chosen = [x[7:] for x in log if x.startswith("chosen ")]
+    check(texts == ["c"] * 3 and chosen == ["1"] * 3, f"the double-clicked row returned: {texts} {chosen}")
+    check(orders == [list("bcaed"), list("abcde"), list("edcba")], f"unsorted, up, then down: {orders}")
 
 
 if __name__ == "__main__":  # the tree's own script borrows the helpers

@@ -1,5 +1,7 @@
 // The path combo driven by messages in one process: the history, Tab to the
-// parent, the notifications around a drag of the path and a dropped file.
+// parent, the notifications around a drag of the path and a dropped file,
+// options set through the window style, a drop-down's width and the icon a
+// chosen entry brings along.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files/shellicons.h"
 #include "tests/support/winpump.h"
 #include "toolkit/hdrop.h"
 #include "treelist/folderdlg/pathcombo.h"
@@ -127,6 +130,73 @@ TEST_F(PathCombo, DroppedFileGivesItsFolder) {
   ::SendMessageA(combo->m_hWnd, WM_DROPFILES, (WPARAM)HDropCreate((windows + "\\system32").c_str()), 0);
   EXPECT_EQ(combo->GetPath(), windows + "\\system32");  // a folder as it is
   EXPECT_EQ(host.Count(PCN_PATHSET), 2);
+}
+
+TEST_F(PathCombo, OptionsTakenFromTheStyleWhenItChanges) {
+  Make(0, "C:\\windows");
+  HWND w = combo->m_hWnd;
+  LONG style = GetWindowLongA(w, GWL_STYLE);
+  const LONG own = CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
+  SetWindowLongA(w, GWL_STYLE, (style & ~0xFFFF) | PCO_MUSTEXIST | PCO_NOBREADCRUMB);
+  EXPECT_EQ(combo->GetOptions(), (unsigned)(PCO_MUSTEXIST | PCO_NOBREADCRUMB));
+  EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & 0xFFFF, own);
+  EXPECT_TRUE(combo->IsEditing());
+  EXPECT_EQ(combo->SetPath("C:\\fehlt\\nirgends"), 0);
+  SetFocus(host.m_hWnd);  // the breadcrumb ends an editing only without the focus
+  SetWindowLongA(w, GWL_STYLE, style & ~0xFFFF);
+  EXPECT_EQ(combo->GetOptions(), 0u);
+  EXPECT_EQ(GetWindowLongA(w, GWL_STYLE) & 0xFFFF, own);
+  EXPECT_FALSE(combo->IsEditing());
+  EXPECT_EQ(combo->SetPath("C:\\fehlt\\nirgends"), 1);
+}
+
+// Opens the drop-down of list k by a click on its arrow; false when it did not open.
+bool OpenArrow(CPathComboBox& c, int k) {
+  RECT r;
+  if (!c.GetElementRect(2 * k, &r)) return false;
+  MapWindowPoints(nullptr, c.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+  SendMessageA(c.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  for (DWORD end = GetTickCount() + 10000; c.GetOpenList() != k; orvtest::PumpMessages(20))
+    if ((int)(end - GetTickCount()) <= 0) return false;
+  return true;
+}
+
+// The list view's own need (its column sized to its items) fits the
+// drop-down with little to spare; a drive chosen there keeps the drive's icon.
+TEST_F(PathCombo, DropDownWidthAndChosenIcon) {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string dir = std::string(tmp) + "orv_pathcombo_" + std::to_string(GetCurrentProcessId());
+  std::string sub = dir + "\\ein recht langer Ordnername";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  CreateDirectoryA((dir + "\\kurz").c_str(), nullptr);
+  Make(0, dir.c_str());
+  host.ShowWindow(SW_SHOW);  // the pop-up takes the focus
+  bool opened = OpenArrow(*combo, combo->GetSegmentCount());
+  HWND pop = combo->GetDropDown();
+  int given = (int)SendMessageA(pop, LVM_GETCOLUMNWIDTH, 0, 0);
+  SendMessageA(pop, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+  int needed = (int)SendMessageA(pop, LVM_GETCOLUMNWIDTH, 0, 0);
+  SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
+  RemoveDirectoryA(sub.c_str());
+  RemoveDirectoryA((dir + "\\kurz").c_str());
+  RemoveDirectoryA(dir.c_str());
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(SendMessageA(pop, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_GE(given, needed);
+  EXPECT_LE(given, needed + 4);
+  Sleep(60);  // an arrow pressed right after a close does not open again
+  // the drives: "C:" chosen by Enter; a folder's icon had it been looked up by path
+  ASSERT_TRUE(OpenArrow(*combo, 0));
+  LVFINDINFOA find = {LVFI_STRING, "C:"};
+  int c = (int)SendMessageA(pop, LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find);
+  ASSERT_GE(c, 0);
+  ListView_SetItemState(pop, c, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  SendMessageA(pop, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(combo->GetPath(), "C:");
+  EXPECT_NE(ShellGetDriveIconIndex('C', 1), ShellGetFolderIconIndex(1));
+  EXPECT_EQ(combo->GetIconIndex(), ShellGetDriveIconIndex('C', 1));
 }
 
 }  // namespace

@@ -1,16 +1,19 @@
 // The folder dialog's interface without its window: appending, copying the
 // path into a buffer, and the recent list read from the registry by name;
 // then the open dialog driven by messages: the path extension, dropped
-// files, "Aufwärts" in tree mode, "Brotkrumen" switched while typing.
+// files, "Aufwärts" in tree mode, "Brotkrumen" switched while typing, the
+// tree followed after three timer ticks, the layout after a size of 0.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/support/winpump.h"
 #include "toolkit/hdrop.h"
+#include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
 
 namespace {
@@ -164,6 +167,61 @@ TEST(PathDlgWindow, BreadcrumbSwitchedWhileTypingKeepsTheText) {
     Click(w, IDC_PD_BREADCRUMB, crumb);
     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
   });
+}
+
+// The dialog's timer is the clock here: killed, and its ticks sent by hand.
+TEST(PathDlgWindow, TreeSelectionTakenThreeTicksLater) {
+  const std::string win = Windows(), sys = win + "\\system32";
+  CPathDlg dlg;
+  RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
+    bool mode = IsDlgButtonChecked(w, IDC_PD_TREEMODE) != 0;
+    Click(w, IDC_PD_TREEMODE, true);
+    KillTimer(w, PD_TIMER);
+    auto* tree = dynamic_cast<CDirTreeCtrl*>(CWnd::FromHandlePermanent(GetDlgItem(w, IDC_PD_TREE)));
+    std::vector<std::string> seen;
+    if (tree) {
+      char p[MAX_PATH] = "";
+      EXPECT_TRUE(WaitFor([&] { return tree->GetPath(p, sizeof p, nullptr) && !lstrcmpiA(p, win.c_str()); })) << p;
+      orvtest::PumpMessages(200);  // the selection's report is posted
+      for (int i = 0; i < 3; ++i) SendMessageA(w, WM_TIMER, PD_TIMER, 0);
+      EXPECT_EQ(tree->SelectPath(sys.c_str(), nullptr, 0), 2);
+      orvtest::PumpMessages(200);
+      for (int i = 0; i < 4; ++i) {
+        seen.push_back(dlg.GetPath());
+        SendMessageA(w, WM_TIMER, PD_TIMER, 0);
+      }
+    }
+    ASSERT_EQ(seen.size(), 4u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(lstrcmpiA(seen[(size_t)i].c_str(), win.c_str()), 0) << i << seen[(size_t)i];
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), sys.c_str()), 0) << dlg.GetPath();
+    Click(w, IDC_PD_TREEMODE, mode);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// A size of 0 leaves nothing to lay out from: the minimum is no longer kept
+// until the next dialog takes its rectangles again.
+TEST(PathDlgWindow, SizeZeroLaysOutAfreshAtTheNextOpening) {
+  auto tiny = [](HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    r.right = r.left + 20;
+    r.bottom = r.top + 20;
+    SendMessageA(w, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&r);
+    return r.right - r.left;
+  };
+  const std::string win = Windows();
+  for (int run = 0; run < 2; ++run) {
+    CPathDlg dlg;
+    RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
+      EXPECT_GT(tiny(w), 100) << run;
+      if (run == 0) {
+        SendMessageA(w, WM_SIZE, SIZE_MINIMIZED, 0);
+        EXPECT_EQ(tiny(w), 20);
+      }
+      PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
 }
 
 }  // namespace
