@@ -35,7 +35,10 @@ def test_drag_to_another_program_and_copy():
     want = wfolder.encode("cp1252").hex()
     got = wait_file(target.out, "dropped " + want, 10)
     g.check(got, f"the other program got the dragged folder: {open(target.out).read()[-300:]}")
-    log = open(tree.out).read()
+    # the drop arrives before the tree's drag loop has returned and told its parent
+    end = time.time() + 10
+    while (log := open(tree.out).read()).count("notify 1205 " + want) < 2 and time.time() < end:
+        time.sleep(0.1)
     g.check(log.count("notify 1205 " + want) == 2, f"0x1205 before and after the drag: {log[-400:]}")
     # the other program copies the tree's folder
     cp = g.Demo("copyfrom", "-", wait_pos=False)
