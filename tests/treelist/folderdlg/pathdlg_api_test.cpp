@@ -86,6 +86,15 @@ void Click(HWND dlg, int id, bool checked) {
   SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dlg, id));
 }
 
+// A check box the dialog saves, set for one test and put back after it.
+struct BoxSet {
+  HWND dlg;
+  int id;
+  bool was;
+  BoxSet(HWND d, int i, bool on) : dlg(d), id(i), was(IsDlgButtonChecked(d, i) != 0) { Click(dlg, id, on); }
+  ~BoxSet() { Click(dlg, id, was); }
+};
+
 std::string Windows() {
   char dir[MAX_PATH];
   GetWindowsDirectoryA(dir, sizeof dir);
@@ -114,14 +123,12 @@ TEST(PathDlgWindow, ExtensionDroppedFileAndUpInTreeMode) {
     SendMessageA(GetDlgItem(w, IDC_PD_LIST), WM_DROPFILES, (WPARAM)HDropCreate(file.c_str()), 0);
     EXPECT_EQ(lstrcmpiA(dlg.GetPath(), win.c_str()), 0) << dlg.GetPath();
     // tree mode: up to the drive's root, no further; the list mode comes back
-    bool tree = IsDlgButtonChecked(w, IDC_PD_TREEMODE) != 0;
-    Click(w, IDC_PD_TREEMODE, true);
+    BoxSet tree(w, IDC_PD_TREEMODE, true);
     for (int i = 0; i < 3; ++i) SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_PD_UP, BN_CLICKED), 0);
     EXPECT_EQ(dlg.GetPath(), win.substr(0, 3));
     char shown[MAX_PATH] = "";
     GetDlgItemTextA(w, IDC_PD_PATH, shown, sizeof shown);
     EXPECT_EQ(std::string(shown), win.substr(0, 2));
-    Click(w, IDC_PD_TREEMODE, tree);
     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
   });
   // without the breadcrumb a file dropped on the path combo goes the same way
@@ -143,8 +150,7 @@ TEST(PathDlgWindow, BreadcrumbSwitchedWhileTypingKeepsTheText) {
   const std::string win = Windows(), sys = win + "\\system32";
   CPathDlg dlg;
   RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
-    bool crumb = IsDlgButtonChecked(w, IDC_PD_BREADCRUMB) != 0;
-    Click(w, IDC_PD_BREADCRUMB, true);
+    BoxSet crumb(w, IDC_PD_BREADCRUMB, true);
     HWND combo = GetDlgItem(w, IDC_PD_PATH), edit = GetWindow(combo, GW_CHILD);
     SendMessageA(combo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 8));  // the icon: editing
     SendMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(4, 8));
@@ -164,7 +170,6 @@ TEST(PathDlgWindow, BreadcrumbSwitchedWhileTypingKeepsTheText) {
     Click(w, IDC_PD_BREADCRUMB, true);
     SendMessageA(w, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(lstrcmpiA(dlg.GetPath(), win.c_str()), 0) << dlg.GetPath();
-    Click(w, IDC_PD_BREADCRUMB, crumb);
     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
   });
 }
@@ -174,8 +179,7 @@ TEST(PathDlgWindow, TreeSelectionTakenThreeTicksLater) {
   const std::string win = Windows(), sys = win + "\\system32";
   CPathDlg dlg;
   RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
-    bool mode = IsDlgButtonChecked(w, IDC_PD_TREEMODE) != 0;
-    Click(w, IDC_PD_TREEMODE, true);
+    BoxSet mode(w, IDC_PD_TREEMODE, true);
     KillTimer(w, PD_TIMER);
     auto* tree = dynamic_cast<CDirTreeCtrl*>(CWnd::FromHandlePermanent(GetDlgItem(w, IDC_PD_TREE)));
     std::vector<std::string> seen;
@@ -194,7 +198,6 @@ TEST(PathDlgWindow, TreeSelectionTakenThreeTicksLater) {
     ASSERT_EQ(seen.size(), 4u);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(lstrcmpiA(seen[(size_t)i].c_str(), win.c_str()), 0) << i << seen[(size_t)i];
     EXPECT_EQ(lstrcmpiA(dlg.GetPath(), sys.c_str()), 0) << dlg.GetPath();
-    Click(w, IDC_PD_TREEMODE, mode);
     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
   });
 }
