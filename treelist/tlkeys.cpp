@@ -12,14 +12,15 @@ static HWND g_tlSearchWindow = nullptr;
 
 static bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
-static bool TakeFocus(TreeListState* st) {
+bool TreeListTakeFocus(TreeListState* st, bool click) {
   HWND hwnd = st->win->hwnd;
   if (GetFocus() == hwnd) return true;
+  if (click && st->editItem) return true;
   {
     TreeListUnlocked out(st);
     SetFocus(hwnd);
   }
-  return !st->dead && GetFocus() == hwnd;
+  return !st->dead && (click || GetFocus() == hwnd);
 }
 
 int TreeListToggleCheck(TreeListState* st, uint32_t item, uint32_t trigger, POINT pt) {
@@ -140,7 +141,7 @@ static int NextColumn(TreeListState* st, uint32_t item, int column, int dir) {
 
 void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   TreeListWin* w = st->win;
-  if (!st->enabled || !TakeFocus(st)) return;
+  if (!st->enabled || !TreeListTakeFocus(st, false)) return;
   bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
@@ -273,7 +274,7 @@ notify:
 
 // ---------------------------------------------------------------- characters
 
-static int Fold(int c) {
+static int SearchUpper(int c) {
   if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
   return c;
 }
@@ -281,7 +282,7 @@ static int Fold(int c) {
 static bool StartsWith(const char* text, uint32_t len, const char* key, int n) {
   if (len < static_cast<uint32_t>(n)) return false;
   for (int i = 0; i < n; i++)
-    if (Fold(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(key[i])) return false;
+    if (SearchUpper(static_cast<unsigned char>(text[i])) != static_cast<unsigned char>(key[i])) return false;
   return true;
 }
 
@@ -306,7 +307,7 @@ void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
   if (g_tlSearchWindow != w->hwnd || gap > limit || g_tlSearchLength >= 16) g_tlSearchLength = 0;
   g_tlSearchWindow = w->hwnd;
   g_tlSearchTime = now;
-  g_tlSearchText[g_tlSearchLength++] = static_cast<char>(Fold(static_cast<int>(ch & 0xFF)));
+  g_tlSearchText[g_tlSearchLength++] = static_cast<char>(SearchUpper(static_cast<int>(ch & 0xFF)));
   g_tlSearchText[g_tlSearchLength] = 0;
   char key[17];
   int n = g_tlSearchLength;

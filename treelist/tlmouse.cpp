@@ -24,17 +24,6 @@ static bool OnItem(TreeListState* st, uint32_t hit) {
   return false;
 }
 
-static bool TakeFocus(TreeListState* st) {
-  HWND hwnd = st->win->hwnd;
-  if (GetFocus() == hwnd) return true;
-  if (st->editItem) return true;
-  {
-    TreeListUnlocked out(st);
-    SetFocus(hwnd);
-  }
-  return !st->dead;
-}
-
 void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
   TreeListWin* w = st->win;
   POINT pt = {static_cast<int16_t>(LOWORD(lp)), static_cast<int16_t>(HIWORD(lp))};
@@ -91,7 +80,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     }
     return;
   }
-  if (!TakeFocus(st)) return;
+  if (!TreeListTakeFocus(st, true)) return;
   bool left = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
   bool dbl = msg == WM_RBUTTONDBLCLK;
   if (left) {

@@ -153,4 +153,7 @@ void TreeListHoverTip(TreeListState* st, uint32_t item, int column);
 LRESULT TreeListTipText(TreeListState* st, NMHDR* nm);
 void TreeListTimer(TreeListState* st, WPARAM id);
 int TreeListToggleCheck(TreeListState* st, uint32_t item, uint32_t trigger, POINT pt);
+// Takes the focus with the lock released; false when the window went or, for
+// a key, did not get it. A click goes on while an open editor holds the focus.
+bool TreeListTakeFocus(TreeListState* st, bool click);
 HIMAGELIST TreeListCreateDragImage(TreeListState* st, uint32_t item, int column);
