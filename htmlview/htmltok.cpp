@@ -3,12 +3,12 @@
 #include <string.h>
 
 #include "htmlview/htmllimits.h"
+#include "text/casefold.h"
 #include "text/htmlentity.h"
 
 namespace {
 
-inline char LowerAscii(unsigned c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); }
-inline bool IsSpace(unsigned c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+inline bool IsHtmlSpace(unsigned c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 inline bool IsAlpha(unsigned c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Finds a lower-case ASCII word in bytes, ignoring case; npos when absent.
@@ -16,7 +16,7 @@ size_t FindNoCase(const uint8_t* d, size_t size, size_t from, const char* word) 
   size_t n = strlen(word);
   for (size_t i = from; i + n <= size; ++i) {
     size_t k = 0;
-    while (k < n && LowerAscii(d[i + k]) == word[k]) ++k;
+    while (k < n && CaseLowerAscii(d[i + k]) == static_cast<unsigned char>(word[k])) ++k;
     if (k == n) return i;
   }
   return std::string::npos;
@@ -30,7 +30,7 @@ bool MetaSaysUtf8(const uint8_t* d, size_t size) {
     size_t cs = FindNoCase(d, end, pos, "charset");
     if (cs != std::string::npos) {
       size_t i = cs + 7;
-      while (i < end && (IsSpace(d[i]) || d[i] == '=' || d[i] == '"' || d[i] == '\'')) ++i;
+      while (i < end && (IsHtmlSpace(d[i]) || d[i] == '=' || d[i] == '"' || d[i] == '\'')) ++i;
       if (FindNoCase(d, end, i, "utf-8") == i || FindNoCase(d, end, i, "utf8") == i) return true;
       return false;
     }
@@ -55,7 +55,7 @@ bool HtmlEqualsAscii(const HtmlString& s, const char* lower) {
   size_t n = strlen(lower);
   if (s.size() != n) return false;
   for (size_t i = 0; i < n; ++i)
-    if (s[i] > 127 || LowerAscii(s[i]) != lower[i]) return false;
+    if (s[i] > 127 || CaseLowerAscii(s[i]) != static_cast<unsigned char>(lower[i])) return false;
   return true;
 }
 
@@ -128,7 +128,7 @@ void HtmlTokenizer::SkipRawText(const char* name) {
   while (m_pos < m_s.size()) {
     if (m_s[m_pos] == '<' && m_pos + 1 < m_s.size() && m_s[m_pos + 1] == '/') {
       size_t k = 0;
-      while (k < n && m_pos + 2 + k < m_s.size() && LowerAscii(m_s[m_pos + 2 + k]) == name[k]) ++k;
+      while (k < n && m_pos + 2 + k < m_s.size() && CaseLowerAscii(m_s[m_pos + 2 + k]) == static_cast<unsigned char>(name[k])) ++k;
       if (k == n) return;  // the end tag is read as a token
     }
     ++m_pos;
@@ -138,12 +138,12 @@ void HtmlTokenizer::SkipRawText(const char* name) {
 void HtmlTokenizer::ReadTag(HtmlToken& t, bool end) {
   const size_t size = m_s.size();
   t.kind = end ? HtmlToken::kEndTag : HtmlToken::kStartTag;
-  while (m_pos < size && !IsSpace(m_s[m_pos]) && m_s[m_pos] != '>' && m_s[m_pos] != '/') {
-    if (t.name.size() < 16) t.name.push_back(LowerAscii(m_s[m_pos] < 128 ? m_s[m_pos] : '?'));
+  while (m_pos < size && !IsHtmlSpace(m_s[m_pos]) && m_s[m_pos] != '>' && m_s[m_pos] != '/') {
+    if (t.name.size() < 16) t.name.push_back(static_cast<char>(CaseLowerAscii(m_s[m_pos] < 128 ? m_s[m_pos] : '?')));
     ++m_pos;
   }
   for (;;) {
-    while (m_pos < size && (IsSpace(m_s[m_pos]) || m_s[m_pos] == '/')) {
+    while (m_pos < size && (IsHtmlSpace(m_s[m_pos]) || m_s[m_pos] == '/')) {
       if (m_s[m_pos] == '/') t.selfClosing = true;
       ++m_pos;
     }
@@ -154,15 +154,15 @@ void HtmlTokenizer::ReadTag(HtmlToken& t, bool end) {
     }
     t.selfClosing = false;
     HtmlAttr a;
-    while (m_pos < size && !IsSpace(m_s[m_pos]) && m_s[m_pos] != '>' && m_s[m_pos] != '/' && m_s[m_pos] != '=') {
-      if (a.name.size() < 32) a.name.push_back(LowerAscii(m_s[m_pos] < 128 ? m_s[m_pos] : '?'));
+    while (m_pos < size && !IsHtmlSpace(m_s[m_pos]) && m_s[m_pos] != '>' && m_s[m_pos] != '/' && m_s[m_pos] != '=') {
+      if (a.name.size() < 32) a.name.push_back(static_cast<char>(CaseLowerAscii(m_s[m_pos] < 128 ? m_s[m_pos] : '?')));
       ++m_pos;
     }
-    if (a.name.empty()) a.name.push_back(LowerAscii(m_s[m_pos++] < 128 ? m_s[m_pos - 1] : '?'));
-    while (m_pos < size && IsSpace(m_s[m_pos])) ++m_pos;
+    if (a.name.empty()) a.name.push_back(static_cast<char>(CaseLowerAscii(m_s[m_pos++] < 128 ? m_s[m_pos - 1] : '?')));
+    while (m_pos < size && IsHtmlSpace(m_s[m_pos])) ++m_pos;
     if (m_pos < size && m_s[m_pos] == '=') {
       ++m_pos;
-      while (m_pos < size && IsSpace(m_s[m_pos])) ++m_pos;
+      while (m_pos < size && IsHtmlSpace(m_s[m_pos])) ++m_pos;
       size_t from = m_pos, to;
       if (m_pos < size && (m_s[m_pos] == '"' || m_s[m_pos] == '\'')) {
         WideChar q = m_s[m_pos++];
@@ -171,7 +171,7 @@ void HtmlTokenizer::ReadTag(HtmlToken& t, bool end) {
         to = m_pos;
         if (m_pos < size) ++m_pos;
       } else {
-        while (m_pos < size && !IsSpace(m_s[m_pos]) && m_s[m_pos] != '>') ++m_pos;
+        while (m_pos < size && !IsHtmlSpace(m_s[m_pos]) && m_s[m_pos] != '>') ++m_pos;
         to = m_pos;
       }
       a.value = Decode(from, to);

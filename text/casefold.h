@@ -25,3 +25,6 @@ inline unsigned char CaseLower1252(unsigned char c) {
     default: return c;
   }
 }
+
+// ASCII letters only: markup names, wildcards, protocol words.
+inline unsigned CaseLowerAscii(unsigned c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <vector>
 
+#include "text/casefold.h"
 #include "text/strclass.h"
 
 namespace {
@@ -18,11 +19,9 @@ struct Node {
 
 inline bool IsLoop(NodeKind k) { return k == kAlnumRun || k == kBlankRun || k == kAnyRun; }
 
-inline unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-
 bool Accepts(const Node& n, unsigned char c, bool noCase) {
   switch (n.kind) {
-    case kLiteral: return noCase ? Fold(c) == Fold((unsigned char)n.ch) : c == (unsigned char)n.ch;
+    case kLiteral: return noCase ? CaseLowerAscii(c) == CaseLowerAscii((unsigned char)n.ch) : c == (unsigned char)n.ch;
     case kDigit: return c >= '0' && c <= '9';
     case kAlnumRun: return (StrCharClassTable[c] & STRCLS_ALNUM) != 0;
     case kBlankRun: return c == ' ' || c == '\t';
