@@ -330,14 +330,12 @@ ZipErrorCode CZipFile::AddFromMemory(const char* name, const void* block, uint32
 ZipErrorCode CZipFile::AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces) {
   // the new entry takes the place of the existing one even when the caller
   // asked not to look for names: AddEntry drops the old one once it is done
-  uint32_t savedOptions = m_options;
+  struct Restore {
+    uint32_t& word;
+    uint32_t saved;
+    ~Restore() { word = saved; }
+  } options = {m_options, m_options};
   if (replaces) m_options &= ~(uint32_t)ZIPOPT_NO_FIND;
-  ZipErrorCode rc = AddFileData(diskPath, info);
-  m_options = savedOptions;
-  return rc;
-}
-
-ZipErrorCode CZipFile::AddFileData(const char* diskPath, FileFindData* info) {
   const char* name = m_addName;
   if (m_deferCompression) {
     snprintf(info->name, sizeof info->name, "%s", diskPath);

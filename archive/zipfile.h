@@ -97,7 +97,6 @@ class CZipFile : public CArchiveFile {
                               int level);
   // replaces: an entry of the name exists and is to be replaced.
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
-  ZipErrorCode AddFileData(const char* diskPath, FileFindData* info);
   void CompressPending(int32_t index);
   void CheckDirectoryRoom(uint64_t end);
   void CompactDeleted();

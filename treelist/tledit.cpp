@@ -198,7 +198,9 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   int width;
   int least = kind ? 60 : 48;
   if (flags & 0x80000000u) {
-    width = r.right - r.left - 2;  // a narrow cell's editor still gets the least width below
+    // fitted to the cell, but a narrow cell's editor keeps the least width
+    width = r.right - r.left - 2;
+    if (width < least) width = least;
   } else {
     // the least width first; the characters and a combo's button come on top
     width = tw + 10;
@@ -223,7 +225,7 @@ HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags) {
   TreeListHideTip(st);
   int top = kind ? r.top : r.top + 1;
   int height = kind ? 260 : st->rowHeight + 4;
-  SetWindowPos(ed, HWND_TOP, r.left + 2, top, width < least ? least : width, height, SWP_SHOWWINDOW);
+  SetWindowPos(ed, HWND_TOP, r.left + 2, top, width, height, SWP_SHOWWINDOW);
   SendMessageA(ed, WM_SETFONT, reinterpret_cast<WPARAM>(bold ? w->boldFont : w->font), 0);
   if (kind != 2 || !(flags & TLER_KEEPTEXT)) SetWindowTextA(ed, text);
   w->editChanged = false;
