@@ -1,5 +1,6 @@
 #include "text/cstring.h"
 #include "text/casefold.h"
+#include "text/htmlentity.h"
 
 #include <climits>
 #include <cstdio>
@@ -16,19 +17,7 @@
 namespace {
 char g_empty[1] = {0};
 
-// Windows-1252 characters 0x80..0x9F in UTF-16 (0 where the code is unused)
-const unsigned short kHigh1252[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
-
-char WideTo1252(wchar_t w) {
-  if (w < 0x80 || (w >= 0xA0 && w <= 0xFF)) return static_cast<char>(w);
-  for (int i = 0; i < 32; ++i)
-    if (kHigh1252[i] != 0 && kHigh1252[i] == w) return static_cast<char>(0x80 + i);
-  return '?';
-}
+char WideTo1252(wchar_t w) { return static_cast<char>(TextUnicodeTo1252(static_cast<uint32_t>(w), '?')); }
 
 int ClampLen(size_t n) {
   if (n > static_cast<size_t>(INT_MAX / 2)) throw std::bad_alloc();

@@ -90,6 +90,13 @@ uint32_t CheckedCode(uint32_t v) {
 
 uint32_t Text1252ToUnicode(unsigned char c) { return c >= 0x80 && c < 0xA0 ? k1252High[c - 0x80] : c; }
 
+unsigned char TextUnicodeTo1252(uint32_t cp, unsigned char missing) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  for (uint32_t i = 0; i < 32; ++i)
+    if (k1252High[i] == cp && cp != 0x80 + i) return static_cast<unsigned char>(0x80 + i);
+  return missing;
+}
+
 int32_t HtmlEntityLookup(const char* name, int length) {
   if (!name) return -1;
   size_t n = length < 0 ? strlen(name) : static_cast<size_t>(length);

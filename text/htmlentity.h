@@ -7,6 +7,10 @@
 // 0x80..0x9F keep their value, as browsers do).
 uint32_t Text1252ToUnicode(unsigned char c);
 
+// The Windows-1252 byte of a code point; missing where the code page has
+// none (the unused codes of 0x80..0x9F included).
+unsigned char TextUnicodeTo1252(uint32_t cp, unsigned char missing);
+
 // The code point of a named entity ("auml" -> 0xE4), case-sensitive; -1 when
 // unknown. length -1: up to the zero.
 int32_t HtmlEntityLookup(const char* name, int length = -1);

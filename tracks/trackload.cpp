@@ -110,10 +110,8 @@ void TrackSetName(char* name, const char* src, int n) {
 }
 
 unsigned char TrackTo1252(uint32_t cp) {
-  if (cp < 0x100) return (unsigned char)cp;
-  for (int c = 0x80; c < 0xA0; ++c)
-    if (Text1252ToUnicode((unsigned char)c) == cp) return (unsigned char)c;
-  return 0xFF;
+  // bytes below 0x100 stay as they are, the unused codes of 0x80..0x9F too
+  return cp < 0x100 ? (unsigned char)cp : TextUnicodeTo1252(cp, 0xFF);
 }
 
 void TrackWideTo1252(char* dest, const WideChar* src, int size) {
