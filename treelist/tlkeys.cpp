@@ -180,11 +180,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {
-    const TreeListColumn& col = st->columns[column];
-    bool kindEdits = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
-                      col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
-    if (kindEdits) TreeListColumnEdit(st, caret, column, TLTRIGGER_PASTE, none);
-    else TreeListEditRequest(st, caret, column, TLTRIGGER_PASTE, none);
+    TreeListPaste(st, caret, column);
     goto notify;
   }
   if (ctrl && !(((key == VK_HOME) || (key == VK_END)) && (st->options & TLOPT_CTRLHOMEEND))) {

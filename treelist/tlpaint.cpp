@@ -208,7 +208,7 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     if (st->options & TLOPT_PLAINCHECK) idx = (it->state & 0x1000u) ? 2 : 1;
     bool hot = st->win->hotBoxItem == h && st->win->hotBoxColumn == 0 && !st->pressedItem;
     bool pressed = st->pressedItem == h && st->pressedColumn == 0;
-    TLDrawCheck(st, dc, x, top, idx, w->lists[TLIL_STATE], st->builtinChecks != 0, hot, pressed);
+    TLDrawCheck(st, dc, x, top, idx, w->lists[TLIL_STATE], (st->builtinChecks & TL_CHECKS_ITEMS) != 0, hot, pressed);
     it->paintFlags |= TLP_SHOWSCHECK;
     x += st->stateW;
   }
@@ -292,8 +292,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
   int n = st->columnCount ? static_cast<int>(st->columnCount) : 1;
   RECT colRect[TL_MAXCOLUMNS + 1];
   for (int p = 0; p < n; p++) {
-    int l = st->columnCount ? st->colX[p] - st->hOffset : 0;
-    int r = st->columnCount ? st->colX[p + 1] - st->hOffset : (st->clientW > TreeListTotalWidth(st) ? st->clientW : TreeListTotalWidth(st));
+    int32_t l, r;
+    TreeListColumnSpan(st, st->columnCount ? st->order[p] : 0, &l, &r);
     colRect[p] = RECT{l, area.top, r, area.bottom};
     IntersectRect(&colRect[p], &colRect[p], &area);
   }
@@ -328,8 +328,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       HRGN rgn = CreateRectRgnIndirect(&colRect[p]);
       SelectClipRgn(dc, rgn);
       DeleteObject(rgn);
-      int l = st->columnCount ? st->colX[p] - st->hOffset : 0;
-      int r = st->columnCount ? st->colX[p + 1] - st->hOffset : colRect[p].right;
+      int32_t l, r;
+      TreeListColumnSpan(st, column, &l, &r);
       if (column == 0) {
         PaintTreeCell(st, dc, h, static_cast<uint32_t>(row0), top, l, r, bg, colRect[p]);
       } else {

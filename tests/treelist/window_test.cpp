@@ -307,7 +307,8 @@ TEST(TreeListPaint, OwnerDraw) {
 }
 
 // Tree lines, the horizontal one included, take the shared pen's colour,
-// not slot 5 (the sign of the hand-drawn buttons).
+// not slot 5 (the sign of the hand-drawn buttons); scrolled sideways they
+// move with the labels.
 TEST(TreeListPaint, TreeLinesInThePenColour) {
   Harness h(WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_LINESATROOT, 200, 100);
   h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
@@ -325,6 +326,20 @@ TEST(TreeListPaint, TreeLinesInThePenColour) {
   }
   EXPECT_GE(pen, 2);
   EXPECT_EQ(slot5, 0);
+  // without columns a label wider than the window scrolls, and the picture
+  // moves with it as far as the clicks do
+  uintptr_t wide = h.Insert(TLI_ROOT, std::string(60, 'W').c_str());
+  PaintInto(h, c);  // measures the label: the range is known from here on
+  PaintInto(h, c);
+  RECT before = ItemRect(h, wide, 1);
+  h.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 20));
+  ASSERT_EQ(ItemRect(h, wide, 1).left, before.left - 20);
+  Canvas s(200, 100);
+  PaintInto(h, s);
+  int moved = 0;
+  for (int y = r.top; y < ItemRect(h, wide).bottom; y++)
+    for (int x = 0; x < 180; x++) moved += s.At(x, y) != c.At(x + 20, y);
+  EXPECT_EQ(moved, 0);
 }
 
 // Plus and minus of the hand-drawn buttons at their pixels, or the theme's
@@ -647,6 +662,34 @@ TEST(TreeListPaint, CheckBoxImages) {
   wrong = 0;
   for (size_t i = 0; i < unchecked.size(); i += rowW) wrong += unchecked[i] != Px(0x00308050);  // left of the box
   EXPECT_EQ(wrong, 0) << "the unchecked box has a frame of another colour";
+}
+
+// A check-box column on a control without item check boxes draws its boxes
+// and leaves the labels where they were.
+TEST(TreeListPaint, CheckColumnWithoutItemBoxes) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 100);
+  h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  for (int i = 0; i < 2; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&d));
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  RECT label = ItemRect(h, a, 1);
+  ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, 0, 0, 0), 0), 1);
+  TLItem it = {};
+  it.mask = TLIF_STATE | TLIF_COLUMN;
+  it.hItem = a;
+  it.cChildren = 1;
+  it.state = 0x1000;
+  it.stateMask = 0xF000;
+  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  EXPECT_EQ(ItemRect(h, a, 1).left, label.left);
+  Canvas c(300, 100);
+  PaintInto(h, c);
+  int ink = 0;
+  for (int y = label.top; y < label.bottom; y++)
+    for (int x = 100; x < 116; x++) ink += c.At(x, y) != Px(0x00FFFFFF);
+  EXPECT_GT(ink, 10) << "no box in the cell";
 }
 
 // Images: the item's image from the normal list, an index of 0x40000000 and
@@ -1028,6 +1071,23 @@ TEST(TreeListColumns, InsertDeleteAndWeights) {
   int got[3] = {};
   EXPECT_EQ(h.Send(TLM_GETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(got)), 1);
   EXPECT_EQ(got[1], 2);
+}
+
+// The focus cell of a multi-selection leaves a column that goes.
+TEST(TreeListColumns, DeletingTheFocusColumn) {
+  Harness h(WS_CHILD, 400, 200);
+  h.Send(TLM_SETEXTENDEDSTYLE, 0, TLOPT_CELLSELECT | TLOPT_MULTISELECT);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 80;
+  for (int i = 0; i < 3; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&d));
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SETCARET, 2, a);
+  h.Send(WM_KEYDOWN, VK_DOWN, 1);
+  ASSERT_EQ(h.Send(TLM_GETNEXTITEM, TLGN_FOCUSCOLUMN, 0), 2);
+  EXPECT_EQ(h.Send(TLM_DELETECOLUMN, 2), 1);
+  EXPECT_EQ(h.Send(TLM_GETNEXTITEM, TLGN_FOCUSCOLUMN, 0), 0);
 }
 
 // Widths and scroll positions past 16 bits: widths stop at 32767, the thumb
