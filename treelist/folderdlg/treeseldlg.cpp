@@ -315,7 +315,7 @@ void CTreeSelectDlg::ShowMenu(HTREEITEM item, int column) {
     const char* t = m_data.GetCellPtr(RowOfItem(item), column);
     if (t) WndSetClipboardText(t, (int)strlen(t));
   } else if (cmd == TS_CMD_DELETE) {
-    DeleteRow(item);  // the right-click does not move the caret
+    DeleteRow(item ? item : CaretItem());  // the right-click leaves the caret where it was
   } else if (cmd) {
     SendMessage(WM_COMMAND, (WPARAM)cmd, 0);
   }
