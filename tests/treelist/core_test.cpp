@@ -65,6 +65,28 @@ TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
   }
 }
 
+// A quiet delete leaves the renumbering to the deferred queue; an insert
+// before that queue runs must not trust the rows numbered before it.
+TEST(TreeListCore, AnInsertAfterAQuietDeleteRenumbersFromTheTop) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
+  for (int i = 0; i < 50; i++) Add(st, big, "c");
+  uint32_t first = 0;
+  for (int i = 0; i < 13; i++) {
+    uint32_t r = Add(st, TLI_ROOT, "r", TLI_LAST, TLIS_EXPANDED);
+    if (!first) first = r;
+  }
+  ASSERT_EQ(st->count, st->capacity);  // the insert below needs no new table
+  ASSERT_EQ(TreeListDeleteItem(st, big, TLDEL_QUIET | TLDEL_RENUMBER), 1);
+  ASSERT_NE(Add(st, first, "new"), 0u);
+  EXPECT_EQ(st->shownRows, 14u);
+  EXPECT_EQ(host.Check(), "");
+  TreeListRunDeferred(st);
+  EXPECT_EQ(host.Check(), "");
+}
+
 TEST(TreeListCore, DeepChainIsIterative) {
   FakeHost host;
   TreeListState* st = host.st;
