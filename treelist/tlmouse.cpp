@@ -194,7 +194,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     ClickNote(st, NM_RDBLCLK, item, hit, pt);
     return;
   }
-  if (left && boxHit && (col.editFlags & TLEF_CHECKCLICK) && !((col.editFlags & TLEF_READONLYBIT) && (it->state & 0x8000u))) {
+  if (left && boxHit && (col.editFlags & TLEF_CHECKCLICK) && !TLReadOnlyCell(st, item, column)) {
     st->pressedItem = item;
     st->pressedColumn = column;
     TreeListInvalidateItem(st, item, column);

@@ -136,6 +136,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc);
 HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags);
 int TreeListEndEdit(TreeListState* st, int cancel, int how);
 int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
+// edit flag 32: the item's bit 15, or in another column the cell's own, makes the cell read-only
+bool TLReadOnlyCell(TreeListState* st, uint32_t item, int column);
 int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
 
 // input (tlkeys.cpp, tlmouse.cpp, tldrag.cpp, tltooltip.cpp)
