@@ -373,6 +373,17 @@ TEST(TreeListCore, SelectionAndExpansionAnswers) {
   host.codes.clear();
   EXPECT_EQ(TreeListExpand(st, a, TLE_EXPAND), 0);
   EXPECT_EQ(host.codes, (std::vector<int>{TLN_ITEMEXPANDING, TLN_ITEMEXPANDED}));
+  // a partial expansion expanded again with 0x4000: fully once it was
+  // expanded before, partially again when it never was
+  const uint32_t partly = TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE, b), 1);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b), 1);
+  EXPECT_EQ(TLGet(st, b)->state & partly, partly);
+  TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b);
+  EXPECT_EQ(TLGet(st, b)->state & partly, TLIS_EXPANDED);
+  TLGet(st, b)->state = (TLGet(st, b)->state | TLIS_EXPANDPARTIAL) & ~TLIS_EXPANDEDONCE;
+  TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b);
+  EXPECT_EQ(TLGet(st, b)->state & partly, partly);
   // collapsing the parent of the selection selects the parent
   EXPECT_EQ(TreeListSelectItem(st, c, 0, 0), 1);
   EXPECT_EQ(TreeListExpand(st, b, TLE_COLLAPSE), 1);
