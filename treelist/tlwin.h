@@ -48,7 +48,6 @@ struct TreeListWin : public TreeListHost {
   bool owned[TLIL_COUNT] = {};
   bool cellListOwn = false, headerListOwn = false;  // set on their own, not following the normal list
   HTHEME theme = nullptr, buttonTheme = nullptr;
-  bool useThemeColors = false;
   // the tooltip: its text grows in steps of 256 bytes
   char* tipBuf = nullptr;
   size_t tipCap = 0;
