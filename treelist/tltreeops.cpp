@@ -46,6 +46,7 @@ static int ExpandOne(TreeListState* st, uint32_t h, uint32_t flags) {
       r = TreeListExpand(st, h, TLE_EXPAND);
       it = TLGet(st, h);
       if (it && (flags & TLE_PARTIAL) && !(flags & TLE_NOREPARTIAL) && !once) it->state |= TLIS_EXPANDPARTIAL;
+      if (it && !(it->state & TLIS_EXPANDPARTIAL)) r = 1;  // now fully expanded: the item changed
     } else {
       r = TreeListExpand(st, h, TLE_EXPAND);  // both notifications, nothing changes
     }

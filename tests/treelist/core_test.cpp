@@ -379,7 +379,7 @@ TEST(TreeListCore, SelectionAndExpansionAnswers) {
   EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE, b), 1);
   EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b), 1);
   EXPECT_EQ(TLGet(st, b)->state & partly, partly);
-  TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b), 1);  // the item changed
   EXPECT_EQ(TLGet(st, b)->state & partly, TLIS_EXPANDED);
   TLGet(st, b)->state = (TLGet(st, b)->state | TLIS_EXPANDPARTIAL) & ~TLIS_EXPANDEDONCE;
   TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b);
