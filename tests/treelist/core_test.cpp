@@ -25,6 +25,13 @@ uint32_t Add(TreeListState* st, uintptr_t parent, const char* text, uintptr_t af
   return TreeListInsertItem(st, &r);
 }
 
+// an expanded root with n children
+uint32_t AddExpandedParent(TreeListState* st, int n) {
+  uint32_t p = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
+  for (int i = 0; i < n; i++) Add(st, p, "c");
+  return p;
+}
+
 TEST(TreeListCore, RandomOperationsKeepTheTreeConsistent) {
   std::mt19937 rng(12345);
   for (int round = 0; round < 300; round++) {
@@ -71,8 +78,7 @@ TEST(TreeListCore, AnInsertAfterAQuietDeleteRenumbersFromTheTop) {
   FakeHost host;
   TreeListState* st = host.st;
   TreeListLock lock(st);
-  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
-  for (int i = 0; i < 50; i++) Add(st, big, "c");
+  uint32_t big = AddExpandedParent(st, 50);
   uint32_t first = 0;
   for (int i = 0; i < 13; i++) {
     uint32_t r = Add(st, TLI_ROOT, "r", TLI_LAST, TLIS_EXPANDED);
@@ -141,8 +147,7 @@ TEST(TreeListCore, DeletesInsideADeleteRenumberOnce) {
   FakeHost host;
   TreeListState* st = host.st;
   TreeListLock lock(st);
-  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
-  for (int i = 0; i < 200; i++) Add(st, big, "c");
+  uint32_t big = AddExpandedParent(st, 200);
   std::vector<uint32_t> others;
   for (int i = 0; i < 200; i++) others.push_back(Add(st, TLI_ROOT, "o"));
   bool inside = false;
