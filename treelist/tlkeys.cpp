@@ -20,7 +20,8 @@ bool TreeListTakeFocus(TreeListState* st, bool click) {
     TreeListUnlocked out(st);
     SetFocus(hwnd);
   }
-  return !st->dead && (click || GetFocus() == hwnd);
+  // refused (a hook, or the old focus taking it back): the press or key is ignored
+  return !st->dead && GetFocus() == hwnd;
 }
 
 int TreeListToggleCheck(TreeListState* st, uint32_t item, uint32_t trigger, POINT pt) {

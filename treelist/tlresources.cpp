@@ -81,8 +81,6 @@ void TreeListResetColors(TreeListState* st) {
   if (!(st->colorSet & (1u << 8))) st->colors[8] = Eighths(st->colors[1], highlight);
   if (!(st->colorSet & (1u << 9))) st->colors[9] = Eighths(st->colors[2], highlight);
   if (!(st->colorSet & (1u << 13))) st->colors[13] = Darken(st->colors[1]);
-  TreeListWin* w = st->win;
-  w->useThemeColors = w->theme && !(st->colorSet & ((1u << 5) | (1u << 6) | (1u << 11)));
 }
 
 // ---------------------------------------------------------------- fonts

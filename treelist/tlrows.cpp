@@ -31,6 +31,12 @@ void TreeListLayoutRows(TreeListState* st, uint32_t h, uint32_t stopAt) {
     return;
   }
   st->layoutPasses++;
+  if (st->rowsStale) {
+    // a row noted before the removal may count items that are gone
+    h = 0;
+    stopAt = 0;
+    st->rowsStale = 0;
+  }
   uint32_t oldShown = st->shownRows;
   uint32_t start = 0, row = 1;
   TreeListItem* it = TLGet(st, h);

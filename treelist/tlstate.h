@@ -159,6 +159,9 @@ struct TreeListState {
   // while held, a renumbering is only noted and done once on release
   uint32_t layoutHold;
   uint8_t layoutPending;
+  // items left the rows without a renumbering (quiet deletes wait for the
+  // deferred queue): the next renumbering starts at the top
+  uint8_t rowsStale;
   uint32_t layoutPasses;  // renumberings done, for the tests
 
   // selection and input

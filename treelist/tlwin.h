@@ -50,7 +50,6 @@ struct TreeListWin : public TreeListHost {
   bool owned[TLIL_COUNT] = {};
   bool cellListOwn = false, headerListOwn = false;  // set on their own, not following the normal list
   HTHEME theme = nullptr, buttonTheme = nullptr;
-  bool useThemeColors = false;
   // the tooltip: its text grows in steps of 256 bytes
   char* tipBuf = nullptr;
   size_t tipCap = 0;
@@ -139,6 +138,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc);
 HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags);
 int TreeListEndEdit(TreeListState* st, int cancel, int how);
 int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
+// edit flag 32: the item's bit 15, or in another column the cell's own, makes the cell read-only
+bool TLReadOnlyCell(TreeListState* st, uint32_t item, int column);
 int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
 // a paste on a cell (keys or WM_PASTE): a column that takes typed text opens
 // its editor, any other asks the parent

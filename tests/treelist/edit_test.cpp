@@ -134,6 +134,35 @@ TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
   h.Send(TLM_ENDEDITLABELNOW, 1);
 }
 
+// With edit flag 32 a cell whose state has bit 15 is read-only: neither a
+// click on its box nor Ctrl+Enter toggles it, nor tells the parent.
+TEST(TreeListEditKinds, ReadOnlyCheckCellsStayAsTheyAre) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 400, 200, 0, true);
+  AddColumns(h, 2);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, TLEF_READONLYBIT | TLEF_CHECKCLICK, 0, 0), 0), 1);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  TLItem set = {};
+  set.mask = TLIF_STATE | TLIF_COLUMN;
+  set.hItem = a;
+  set.cChildren = 1;
+  set.state = 0x9000u;
+  set.stateMask = 0xF000u;
+  ASSERT_EQ(h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&set)), 1);
+  SetFocus(h.tl());
+  h.Send(TLM_SETCARET, 1, a);
+  RECT r = {static_cast<LONG>(a), 0, 0, 0};
+  h.Send(TLM_GETITEMRECT, 0x80u | (1u << 24), reinterpret_cast<LPARAM>(&r));  // the cell of column 1
+  h.Clear();
+  for (int i = 0; i < 2; i++) {
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2));
+    h.Send(WM_LBUTTONUP, 0, MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2));
+    Key(h, VK_RETURN, true);
+  }
+  EXPECT_EQ(h.Count(TLN_CHECKCHANGED), 0);
+  EXPECT_EQ(Cell(h, a, 1).state & 0xF000u, 0x9000u);
+}
+
 // Edit requests: the parent's answer picks the editor and may hand in a
 // choice buffer; with bit 7 the control frees it (after use), else not.
 TEST(TreeListEditKinds, EditRequestAnswers) {

@@ -365,16 +365,19 @@ TEST(TreeListPaint, Buttons) {
   if (env) {
     EXPECT_EQ(themed, env[0] == '1') << "the run's theme setting took no effect";
   }
-  if (!themed) {
-    int hh = GetSystemMetrics(SM_CYICON) / 8;
-    EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
-    EXPECT_EQ(c.At(cx - hh + 1, py - 1), Px(0x00FF0000)); // inside
-    EXPECT_EQ(c.At(cx, py), Px(0x000000FF));             // centre of the plus
-    EXPECT_EQ(c.At(cx, py - hh + 2), Px(0x000000FF));    // vertical bar of the plus
-    EXPECT_EQ(c.At(cx, qy - hh + 2), Px(0x00FF0000));    // the minus has none
-    EXPECT_EQ(c.At(cx - hh + 2, qy), Px(0x000000FF));    // horizontal bar of the minus
-  } else {
-    // the glyphs differ from the background and from each other
+  // colours set by the caller are drawn by hand, themed or not
+  int hh = GetSystemMetrics(SM_CYICON) / 8;
+  EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
+  EXPECT_EQ(c.At(cx - hh + 1, py - 1), Px(0x00FF0000)); // inside
+  EXPECT_EQ(c.At(cx, py), Px(0x000000FF));             // centre of the plus
+  EXPECT_EQ(c.At(cx, py - hh + 2), Px(0x000000FF));    // vertical bar of the plus
+  EXPECT_EQ(c.At(cx, qy - hh + 2), Px(0x00FF0000));    // the minus has none
+  EXPECT_EQ(c.At(cx - hh + 2, qy), Px(0x000000FF));    // horizontal bar of the minus
+  if (themed) {
+    // all three back at their defaults: the theme's glyphs, which differ
+    // from the background and from each other
+    for (int slot : {5, 6, 11}) h.Send(TLM_SETBKCOLOR, slot, -1);
+    PaintInto(h, c);
     int differ = 0, open = 0;
     for (int dy = -4; dy <= 4; dy++) {
       for (int dx = -4; dx <= 4; dx++) {
@@ -385,6 +388,41 @@ TEST(TreeListPaint, Buttons) {
     EXPECT_GT(differ, 4);
     EXPECT_GT(open, 0);
   }
+}
+
+// A focused label (state bit 1, or 0x80000 where column 3 does not merge)
+// is underlined by a bar in its text colour; an empty one is not.
+TEST(TreeListPaint, FocusedLabelBar) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 120);
+  uintptr_t items[] = {h.Insert(TLI_ROOT, "Fokus"), h.Insert(TLI_ROOT, "Merge"), h.Insert(TLI_ROOT, "Plain"),
+                       h.Insert(TLI_ROOT, "")};
+  const uint32_t states[] = {TLIS_FOCUSED, 0x80000u, 0, TLIS_FOCUSED};
+  for (int i = 0; i < 4; i++) {
+    TLItem it = {};
+    it.mask = TLIF_STATE;
+    it.hItem = items[i];
+    it.state = it.stateMask = states[i];
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  }
+  h.Send(TLM_SETTEXTCOLOR, 0, 0x00008000);
+  Canvas c(200, 120);
+  PaintInto(h, c);
+  // a bar: a pixel row in the label where the whole text's width is the text colour
+  auto bar = [&](uintptr_t item) {
+    RECT r = ItemRect(h, item, 1);
+    int runs = 0;
+    for (int y = r.top; y < r.bottom; y++) {
+      int n = 0;
+      for (int x = r.left + 2; x < r.right - 2; x++) n += c.At(x, y) == Px(0x00008000);
+      runs += n >= r.right - r.left - 6;
+    }
+    return runs;
+  };
+  EXPECT_GT(bar(items[0]), 0);
+  EXPECT_GT(bar(items[1]), 0);
+  EXPECT_EQ(bar(items[2]), 0);
+  RECT e = ItemRect(h, items[3]);
+  EXPECT_EQ(InkSpan(c, 0, 200, e.top, e.bottom - 1, Px(GetSysColor(COLOR_WINDOW))).first, -1);
 }
 
 // A label exactly as wide as the room is drawn whole; one pixel less cuts it
