@@ -70,6 +70,7 @@ CArchiveFile::CArchiveFile()
       m_addName(nullptr),
       m_error(0),
       m_password(nullptr),
+      m_lastLength(0),
       m_internalOpen(false) {
   memset(&m_main, 0, sizeof m_main);
   m_main.file = FIO_INVALID;
@@ -356,6 +357,7 @@ ZipErrorCode CArchiveFile::OpenMemory(void* block, int32_t size, int32_t length,
       memcpy(m_main.owned, block, (size_t)length);
       m_main.block = m_main.owned;
       m_main.caller = (uint8_t*)block;
+      m_lastLength = (uint32_t)length;
     }
     m_main.size = (uint32_t)size;
     m_main.limit = (uint32_t)size;
@@ -453,7 +455,14 @@ void CArchiveFile::CloseChannel(ArchiveChannel& c) {
   c.fileSize = 0;
 }
 
+uint32_t CArchiveFile::MemoryDataLength() const {
+  if (!IsMemory() || !m_main.block) return 0;
+  return m_main.length < 0 ? m_main.size : (uint32_t)m_main.length;
+}
+
 void CArchiveFile::CloseFiles() {
+  // the work copy of a caller's block counts only once it was committed
+  if (m_mode != 0 && !m_main.caller) m_lastLength = MemoryDataLength();
   CloseChannel(m_main);
   if (m_secondInUse) {
     FreeChannel(m_second);
@@ -468,6 +477,7 @@ ZipErrorCode CArchiveFile::CommitWorkFile() {
     // the copy fits the caller's block: it can never grow beyond it
     uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
     memcpy(m_main.caller, m_main.owned, length);
+    m_lastLength = length;
     return 0;
   }
   if (m_main.file == FIO_INVALID || !m_main.workPath[0]) return 0;
@@ -535,8 +545,8 @@ ZipErrorCode CArchiveFile::ChangeMode(int32_t newMode, int commitFirst) {
 }
 
 uint32_t CArchiveFile::GetMemoryBlock(void** blockOut, int detach) {
-  if (m_mode != 0) return IsMemory() && m_main.length > 0 ? (uint32_t)m_main.length : 0;
-  uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
+  if (m_mode != 0) return MemoryDataLength();
+  uint32_t length = m_lastLength;
   if (blockOut && m_main.owned) {
     *blockOut = m_main.owned;
     if (detach) {

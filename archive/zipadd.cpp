@@ -130,6 +130,20 @@ void CZipFile::CheckDirectoryRoom(uint64_t end) {
   if (need > capacity) Throw(ZIPERR_NO_SPACE);
 }
 
+void CZipFile::ChooseMethod(bool store, uint64_t size, int* method, int* level) const {
+  *method = m_method;
+  *level = m_level;
+  if (store || size == 0) {
+    *method = 0;
+    *level = 0;
+  } else if (*method == -1) {
+    *method = 8;
+    *level = 9;
+  } else if (*method == 0) {
+    *level = 0;
+  }
+}
+
 ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                                       int level) {
   ZipEntry* e = m_entries[index];
@@ -171,6 +185,8 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
                                         : ZIPERR_WRITE);
   }
   m_codec->Reset();
+  // the entry names the method its data have: the codec copies at level 0
+  if (m_codec->GetStatus() & ZIPC_STATUS_STORED) method = 0;
   if (method && (m_codec->GetStatus() & ZIPC_STATUS_GREW)) Throw(ZIPERR_COMPRESS);
   uint64_t usize = m_codec->InputTotal();
   uint64_t csize = m_codec->OutputTotal();
@@ -181,6 +197,8 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
   e->crc = m_codec->InputCrc();
   e->uncompressedSize = usize;
   e->compressedSize = csize;
+  e->method = (uint16_t)method;
+  e->versionNeeded = method ? 20 : 10;
   e->flags &= (uint16_t)~ZIP_FLAG_DESCRIPTOR;
   if (ZipBuildExtraFields(e)) Throw(ZIPERR_MEMORY);
   ChanSeek((int64_t)e->offset, 0);
@@ -209,8 +227,6 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
       existing = FindEntry(name);
       if (existing >= 0 && (m_options & ZIPOPT_KEEP_EXISTING)) return 0;
     }
-    int method = m_method, level = m_level;
-    if (ZipIsStoredName(name) || (info && (info->attributes & FFD_STORE))) method = 0;
     int32_t now = Now();
     index = NewEntry();
     e = m_entries[index];
@@ -251,16 +267,9 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
       m_addName = nullptr;
       return 0;
     }
-    uint64_t sizeForChoice = info ? e->uncompressedSize : 1;
-    if (sizeForChoice == 0) {
-      method = 0;
-      level = 0;
-    } else if (method == -1) {
-      method = 8;
-      level = 9;
-    } else if (method == 0) {
-      level = 0;
-    }
+    int method, level;
+    ChooseMethod(ZipIsStoredName(e->name) || (info && (info->attributes & FFD_STORE)),
+                 info ? e->uncompressedSize : 1, &method, &level);
     WriteEntryData(index, source, read, method, level);
     ZipEntry* old = e->replaces;
     e->replaces = nullptr;

@@ -65,17 +65,8 @@ void CZipFile::CompressPending(int32_t index) {
     e->uncompressedSize = e->compressedSize = 0;
     WriteEntryData(index, nullptr, [](void*, void*, int) { return 0; }, 0, 0);
   } else {
-    int method = m_method, level = m_level;
-    if (ZipIsStoredName(e->name)) method = 0;
-    if (e->uncompressedSize == 0) {
-      method = 0;
-      level = 0;
-    } else if (method == -1) {
-      method = 8;
-      level = 9;
-    } else if (method == 0) {
-      level = 0;
-    }
+    int method, level;
+    ChooseMethod(ZipIsStoredName(e->name), e->uncompressedSize, &method, &level);
     FioHandle h = e->sourcePath ? FioOpen(e->sourcePath, FIO_READ | FIO_SHARE_READ) : FIO_INVALID;
     if (h == FIO_INVALID) Throw(ZIPERR_SOURCE_OPEN);
     try {

@@ -93,6 +93,12 @@ class CZipFile : public CArchiveFile {
   void WriteLocalHeader(ZipEntry* e);
 
   // operations (zipadd.cpp, zipextract.cpp, zipcommit.cpp)
+  // Method and level of new entry data from the defaults: stored on
+  // request (packed formats, the store bit) and for empty data, automatic
+  // as deflate at level 9.
+  void ChooseMethod(bool store, uint64_t size, int* method, int* level) const;
+  // Writes the data at the directory start; the entry records the method
+  // the data came out in (a copy is stored, whatever was asked).
   ZipErrorCode WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                               int level);
   // replaces: an entry of the name exists and is to be replaced.

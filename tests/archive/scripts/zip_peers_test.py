@@ -209,11 +209,52 @@ def masked_headers():
     check(lines[-1:] == ["result 29"], "masked local headers give 29: %s" % lines)
 
 
+def written_method(settings):
+    """The method an entry must carry after SetLevel/SetMethod in this order
+    ("l0,m8"): deflate only where the data were deflated."""
+    method, level = -1, 9
+    for s in settings.split(","):
+        v = int(s[1:])
+        if s[0] == "l":
+            method, level = 0 if v == 0 else method, min(max(v, 0), 9)
+        else:
+            method = v if v in (-1, 0) else 8
+    return zipfile.ZIP_DEFLATED if method == -1 or (method == 8 and level > 0) else zipfile.ZIP_STORED
+
+
+def settings_orders():
+    """Level and method set in either order, entries added directly (file,
+    memory, callback) and deferred, into a disk archive and a caller's block,
+    reopened for every setting: the peers read every entry."""
+    data = b"level and method in any order\n" * 400
+    write(W("src", "orders.txt"), data)
+    levels, methods = ["l0", "l-1", "l9"], ["m-1", "m0", "m8"]
+    seqs = ["%s,%s" % p for l in levels for m in methods for p in [(l, m), (m, l)]]
+    for target, how in [("ord_direct.zip", "direct"), ("ord_deferred.zip", "deferred"),
+                        ("mem:ord_memory.zip", "direct")]:
+        rc, lines = run(["orders", target, os.path.join("src", "orders.txt"), how] + seqs)
+        archive = target.split(":")[-1]
+        if not check(rc == 0 and os.path.exists(W(archive)), "orders %s: %s" % (target, lines)):
+            continue
+        # a block's archive is as long as the size the library gives for it
+        if not check(read(W(archive))[-22:-18] == b"PK\x05\x06", "%s ends with the end record" % target):
+            continue
+        peers_accept(archive, "settings orders " + target)
+        with zipfile.ZipFile(W(archive)) as zf:
+            infos = zf.infolist()
+            check(len(infos) == len(seqs) * (1 if how == "deferred" else 3), "%s: %d entries" % (target, len(infos)))
+            for info in infos:
+                want = written_method(info.filename.rsplit(".", 1)[0].replace("_", ","))
+                check(info.compress_type == want and zf.read(info) == data,
+                      "%s %s: method %d, want %d" % (target, info.filename, info.compress_type, want))
+
+
 def main():
     shutil.rmtree(zt.WORK, ignore_errors=True)
     os.makedirs(zt.WORK)
     for t in [folder_entries, folder_under_file, device_names, bsdtar_root, readonly_entry_time,
-              stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers]:
+              stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers,
+              settings_orders]:
         t()
     print("%d passed, %d failed" % tuple(zt.RESULTS))
     return 1 if zt.RESULTS[1] else 0
