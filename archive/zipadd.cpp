@@ -258,8 +258,10 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
     if (NotifyEnabled(ZIPN_COMPRESS)) Notify(ZIPN_COMPRESS, index);
     e->pending = 1;
     if (existing >= 0) {
-      // the old entry stays readable until the new one is complete
-      e->replaces = m_entries[existing];
+      // the old entry stays readable until the new one is complete; a
+      // deferred entry over a pending one takes over what that one replaced
+      ZipEntry* old = m_entries[existing];
+      e->replaces = deferred && old->pending ? old->replaces : old;
     }
     if (deferred) {
       if (existing >= 0) MarkDeleted(existing);

@@ -88,17 +88,12 @@ void CZipFile::CompressPending(int32_t index) {
   if (NotifyEnabled(ZIPN_COMPRESSED) && Notify(ZIPN_COMPRESSED, index)) Throw(ZIPERR_ABORT);
 }
 
-// Moves the kept entries down over the deleted ones.
-void CZipFile::CompactDeleted() {
+// The spans of the entries that stay in the file, in file order.
+void CZipFile::KeptSpans(std::vector<ZipSpan>& spans) {
   std::vector<ZipEntry*> order(m_entries, m_entries + m_count);
   std::sort(order.begin(), order.end(),
             [](const ZipEntry* a, const ZipEntry* b) { return a->offset < b->offset; });
-  // spans of every entry that stays in the file
-  struct Span {
-    ZipEntry* e;
-    uint64_t from, length;
-  };
-  std::vector<Span> spans;
+  spans.clear();
   for (ZipEntry* e : order) {
     if (e->deleted || !e->valid || e->bad) continue;
     uint8_t h[ZIP_LOCAL_SIZE];
@@ -115,6 +110,28 @@ void CZipFile::CompactDeleted() {
     }
     spans.push_back({e, e->offset, length});
   }
+}
+
+namespace {
+
+// Bytes that compaction moves: every span behind the first gap.
+uint64_t MovedBytes(const std::vector<ZipSpan>& spans) {
+  uint64_t to = 0, moved = 0;
+  for (const ZipSpan& s : spans) {
+    if (s.from != to) moved += s.length;
+    to += s.length;
+  }
+  return moved;
+}
+
+}  // namespace
+
+// Moves the kept entries down over the deleted ones. The progress counts
+// the bytes moved, up to moveBudget: entries written by this commit come
+// last and their move is counted with their compression.
+void CZipFile::CompactDeleted(uint64_t moveBudget) {
+  std::vector<ZipSpan> spans;
+  KeptSpans(spans);
   for (size_t i = 0; i < spans.size(); i++) {
     uint64_t limit = i + 1 < spans.size() ? spans[i + 1].from : m_dirStart;
     if (spans[i].from + spans[i].length > limit) Throw(ZIPERR_INTERNAL);
@@ -130,7 +147,7 @@ void CZipFile::CompactDeleted() {
   }
   try {
     for (size_t i = 0; i < spans.size(); i++) {
-      Span& s = spans[i];
+      ZipSpan& s = spans[i];
       int32_t index = -1;
       for (int32_t k = 0; k < m_count; k++)
         if (m_entries[k] == s.e) index = k;
@@ -152,10 +169,12 @@ void CZipFile::CompactDeleted() {
             done += n;
           }
         }
+        uint64_t counted = std::min(s.length, moveBudget);
+        m_progressDone += counted;
+        moveBudget -= counted;
       }
       s.e->offset = to;
       to += s.length;
-      m_progressDone += s.e->uncompressedSize;
     }
   } catch (ZipErrorCode) {
     if (mapped) FioUnmap(&map);
@@ -170,10 +189,24 @@ void CZipFile::CompactDeleted() {
 
 ZipErrorCode CZipFile::Commit() {
   m_error = 0;
-  if (m_mode < 2) return -1;
+  if (m_mode < 2) return Fail(ZIPERR_BAD_INDEX, -1);
   bool anyDeleted = m_live < m_count;
+  // Progress: 1024 per deleted entry, the sizes of the deferred files, and
+  // the bytes that move down over the deleted entries, as they are in the
+  // file now (rather than estimated from names and sizes), so that the
+  // moves count what they do and the total is met at the end.
+  uint64_t moves = 0;
+  if (anyDeleted) {
+    try {
+      std::vector<ZipSpan> spans;
+      KeptSpans(spans);
+      moves = MovedBytes(spans);
+    } catch (ZipErrorCode code) {
+      return Fail(code, -1);
+    }
+  }
   m_progressDone = 0;
-  m_progressTotal = (uint64_t)(m_count - m_live) * 1024;
+  m_progressTotal = (uint64_t)(m_count - m_live) * 1024 + moves;
   for (int32_t i = 0; i < m_live; i++)
     if (m_entries[i]->pending) m_progressTotal += m_entries[i]->uncompressedSize;
   if (NotifyEnabled(ZIPN_WRITEBACK) && Notify(ZIPN_WRITEBACK, -1)) return m_error = ZIPERR_ABORT;
@@ -184,6 +217,7 @@ ZipErrorCode CZipFile::Commit() {
     while (i < m_live && !m_entries[i]->pending) i++;
     if (i >= m_live) break;
     ZipEntry* e = m_entries[i];
+    uint64_t declared = e->uncompressedSize;
     try {
       CompressPending(i);
     } catch (ZipErrorCode code) {
@@ -198,12 +232,13 @@ ZipErrorCode CZipFile::Commit() {
       for (int32_t k = 0; k < m_live; k++)
         if (m_entries[k] == old) MarkDeleted(k);
     }
+    m_progressDone += declared;
     m_dirDirty = true;
   }
   anyDeleted = m_live < m_count;
   if (anyDeleted) {
     try {
-      CompactDeleted();
+      CompactDeleted(moves);
     } catch (ZipErrorCode code) {
       ReportAndReset(code);
       return code;
@@ -213,6 +248,7 @@ ZipErrorCode CZipFile::Commit() {
     m_sortState = 0;
     if (m_options & ZIPOPT_AUTO_SORT) Sort(0);
   }
+  m_progressDone = m_progressTotal;
   m_dirDirty = true;
   return 0;
 }

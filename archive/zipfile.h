@@ -3,10 +3,18 @@
 #pragma once
 #include <stdint.h>
 
+#include <vector>
+
 #include "archive/archivefile.h"
 #include "archive/zipentry.h"
 
 class CZipCodec;
+
+// Where an entry lies in the file: local header, data and descriptor.
+struct ZipSpan {
+  ZipEntry* e;
+  uint64_t from, length;
+};
 
 // Names with these extensions are stored without compression:
 // zip;zoo;arc;lzh;arj;gz;cab;bz2;tgz;rar;rpm;gzip;7z;k
@@ -105,7 +113,8 @@ class CZipFile : public CArchiveFile {
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
   void CompressPending(int32_t index);
   void CheckDirectoryRoom(uint64_t end);
-  void CompactDeleted();
+  void KeptSpans(std::vector<ZipSpan>& spans);
+  void CompactDeleted(uint64_t moveBudget);
   void ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool test);
   void InitDecryption(ZipEntry* e);
   ZipErrorCode ExtractToFileCore(int32_t index, const char* path);
