@@ -267,6 +267,7 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
       if (existing >= 0) MarkDeleted(existing);
       m_dirDirty = true;
       m_addName = nullptr;
+      if (m_options & ZIPOPT_AUTO_SORT) Sort(0);
       return 0;
     }
     int method, level;

@@ -212,6 +212,7 @@ ZipErrorCode CZipFile::Commit() {
   if (NotifyEnabled(ZIPN_WRITEBACK) && Notify(ZIPN_WRITEBACK, -1)) return m_error = ZIPERR_ABORT;
   // Deferred entries are written first, behind everything that is there:
   // an entry they replace is dropped only once its successor is complete.
+  bool compressed = false;
   for (;;) {
     int32_t i = 0;
     while (i < m_live && !m_entries[i]->pending) i++;
@@ -233,6 +234,7 @@ ZipErrorCode CZipFile::Commit() {
         if (m_entries[k] == old) MarkDeleted(k);
     }
     m_progressDone += declared;
+    compressed = true;
     m_dirDirty = true;
   }
   anyDeleted = m_live < m_count;
@@ -245,6 +247,9 @@ ZipErrorCode CZipFile::Commit() {
     }
     for (int32_t i = m_count - 1; i >= 0; i--)
       if (m_entries[i]->deleted) RemoveEntry(i);
+  }
+  // written entries have their offsets and sizes now
+  if (anyDeleted || compressed) {
     m_sortState = 0;
     if (m_options & ZIPOPT_AUTO_SORT) Sort(0);
   }

@@ -70,6 +70,7 @@ int32_t CZipFile::NewEntry() {
   m_entries[at] = e;
   m_count++;
   m_live++;
+  m_sortState = 0;  // the new entry stands where it was put, not in order
   return at;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <utility>
@@ -117,4 +118,139 @@ TEST(ZipCommit, ProgressCountsTheMovesAndEndsAtItsTotal) {
   ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
   EXPECT_EQ(noise, ExtractText(z, "noise.bin"));
   EXPECT_EQ(std::string(8000, 'L'), ExtractText(z, "later.txt"));
+}
+
+// -------------------------------------------------- options of extraction
+
+TEST(ZipExtract, KeepExistingAndOnlyNewerTargets) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string path = MakeArchive(dir);
+  std::string target = orvtest::JoinPath(dir, "second.txt");
+  WriteText(target, "OLD");
+  CZipFile z;
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ | ZIPOPT_KEEP_EXISTING));
+  int32_t i = z.FindEntry("second.txt");
+  int64_t entryTime = z.GetEntryModified(i);
+  EXPECT_EQ(0, z.ExtractToFile(i, target.c_str()));
+  EXPECT_EQ(1, z.GetEntryMark(i));
+  EXPECT_EQ(std::vector<unsigned char>({'O', 'L', 'D'}), Bytes(target));
+  z.SetOptions(ZIPOPT_ONLY_NEWER);
+  ASSERT_NE(0, FileSetTimesA(target.c_str(), entryTime + 3600, -1, -1));
+  EXPECT_EQ(0, z.ExtractToFile(i, target.c_str()));
+  EXPECT_EQ(1, z.GetEntryMark(i));
+  EXPECT_EQ(3u, Bytes(target).size());
+  ASSERT_NE(0, FileSetTimesA(target.c_str(), entryTime - 3600, -1, -1));
+  EXPECT_EQ(0, z.ExtractToFile(i, target.c_str()));
+  EXPECT_EQ(2, z.GetEntryMark(i));
+  EXPECT_EQ(12u, Bytes(target).size());
+  // a missing target is written whatever its time would be
+  std::string fresh = orvtest::JoinPath(dir, "fresh.txt");
+  EXPECT_EQ(0, z.ExtractToFile(i, fresh.c_str()));
+  EXPECT_EQ(12u, Bytes(fresh).size());
+}
+
+namespace {
+int RefuseTheEnd(void*, void*, int size) { return size > 0 ? size : 1; }
+}  // namespace
+
+TEST(ZipExtract, SinkThatRefusesTheEndIsAWriteFailure) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string path = MakeArchive(dir);
+  Calls calls;
+  g_calls = &calls;
+  CZipFile z;
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_READ));
+  z.SetCallback(0, Record);
+  EXPECT_EQ(ZIPERR_TARGET_WRITE, z.ExtractEntry(z.FindEntry("first.txt"), nullptr, RefuseTheEnd, nullptr));
+  EXPECT_EQ(ZIPERR_TARGET_WRITE, z.GetError());
+  EXPECT_EQ(std::vector<int>({ZIPN_ERROR}), calls.codes);
+  EXPECT_NE(nullptr, strstr(z.GetErrorText(), "first.txt"));
+}
+
+// ------------------------------------------------------ options of folders
+
+TEST(ZipAddFolder, KeepExistingOnlyNewerFullPathsAndSkips) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string tree = orvtest::JoinPath(dir, "tree");
+  ASSERT_NE(0, DirCreateA(tree.c_str()));
+  std::string a = orvtest::JoinPath(tree, "a.txt"), b = orvtest::JoinPath(tree, "b.txt");
+  WriteText(a, "new a");
+  WriteText(b, "new b");
+  std::string path = orvtest::JoinPath(dir, "f.zip");
+  CZipFile z;
+  ASSERT_EQ(0, z.Open(path.c_str(), ZIP_OPEN_CREATE));
+  ASSERT_EQ(0, AddText(z, "a.txt", "old a"));
+  ASSERT_EQ(0, AddText(z, "b.txt", "old b"));
+  int64_t entryTime = z.GetEntryModified(0);
+  z.SetOptions(ZIPOPT_KEEP_EXISTING);
+  EXPECT_EQ(0, z.AddFolder(tree.c_str(), nullptr, nullptr, nullptr));
+  ASSERT_NE(0, FileSetTimesA(a.c_str(), entryTime - 3600, -1, -1));
+  ASSERT_NE(0, FileSetTimesA(b.c_str(), entryTime + 3600, -1, -1));
+  z.SetOptions(ZIPOPT_ONLY_NEWER);
+  EXPECT_EQ(1, z.AddFolder(tree.c_str(), nullptr, nullptr, nullptr));
+  EXPECT_EQ("old a", ExtractText(z, "a.txt"));
+  EXPECT_EQ("new b", ExtractText(z, "b.txt"));
+  // the callback skips every file
+  Calls calls;
+  calls.answerCode = ZIPN_SKIP;
+  g_calls = &calls;
+  z.SetCallback(0, Record);
+  z.SetOptions(0);
+  EXPECT_EQ(0, z.AddFolder(tree.c_str(), nullptr, nullptr, nullptr));
+  EXPECT_EQ(2, (int)std::count(calls.codes.begin(), calls.codes.end(), ZIPN_SKIP));
+  EXPECT_EQ("old a", ExtractText(z, "a.txt"));
+  EXPECT_EQ(0, z.GetError());
+  z.SetCallback(0, nullptr);
+  // full paths: the folder's own path (without a drive) in front
+  z.SetOptions(ZIPOPT_WALK_FORM0);
+  EXPECT_EQ(2, z.AddFolder(tree.c_str(), nullptr, nullptr, nullptr));
+  std::string full = tree;
+  if (full.size() > 1 && full[1] == ':') full.erase(0, 2);
+  full.erase(0, full.find_first_not_of("\\/"));
+  EXPECT_EQ("new a", ExtractText(z, (full + "/a.txt").c_str())) << full;
+  EXPECT_EQ("new b", ExtractText(z, (full + "/b.txt").c_str())) << full;
+  EXPECT_EQ("old a", ExtractText(z, "a.txt"));
+}
+
+// ---------------------------------------------------------------- sorting
+
+TEST(ZipSort, BySizeAndKeptSortedAutomatically) {
+  std::string dir = orvtest::MakeTempDir("zip");
+  std::string later = orvtest::JoinPath(dir, "later");
+  WriteText(later, "g");
+  CZipFile z;
+  ASSERT_EQ(0, z.OpenMemory((void*)(intptr_t)1, 1 << 20, 0, 0));
+  ASSERT_EQ(0, AddText(z, "b", std::string(300, 'b')));
+  ASSERT_EQ(0, AddText(z, "C", std::string(10, 'c')));
+  ASSERT_EQ(0, AddText(z, "a", std::string(100, 'a')));
+  auto order = [&z]() {
+    std::string names;
+    for (int32_t i = 0; i < z.GetEntryCount(); i++)
+      if (!z.IsEntryDeleted(i)) names += z.GetEntryName(i);
+    return names;
+  };
+  EXPECT_EQ(3, z.Sort(0x500));
+  EXPECT_EQ("Cab", order());
+  // kept sorted by size through adds and deletions
+  z.SetOptions(ZIPOPT_AUTO_SORT | 0x100);
+  ASSERT_EQ(0, AddText(z, "d", std::string(50, 'd')));
+  ASSERT_EQ(0, AddText(z, "e", std::string(1000, 'e')));
+  EXPECT_EQ("Cdabe", order());
+  ASSERT_EQ(0, z.DeleteEntry(z.FindEntry("C")));
+  ASSERT_EQ(0, AddText(z, "f", std::string(5, 'f')));
+  EXPECT_EQ("fdabe", order());
+  // by name, letter case aside
+  z.SetOptions(ZIPOPT_AUTO_SORT);
+  EXPECT_EQ("abdef", order());
+  ASSERT_EQ(0, AddText(z, "c", "c"));
+  EXPECT_EQ("abcdef", order());
+  // in archive order: a deferred file goes last once it is written
+  ASSERT_EQ(0, z.SetMode(1));
+  ASSERT_EQ(0, z.SetMode(2));
+  z.SetOptions(ZIPOPT_AUTO_SORT | 0x200);
+  EXPECT_EQ("badefc", order());
+  z.SetDeferCompression(true);
+  ASSERT_EQ(0, z.AddFileAs(later.c_str(), "g"));
+  ASSERT_EQ(0, z.SetMode(1));
+  EXPECT_EQ("badefcg", order());
 }
