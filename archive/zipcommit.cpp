@@ -88,13 +88,17 @@ void CZipFile::CompressPending(int32_t index) {
   if (NotifyEnabled(ZIPN_COMPRESSED) && Notify(ZIPN_COMPRESSED, index)) Throw(ZIPERR_ABORT);
 }
 
-// The spans of the entries that stay in the file, in file order.
-void CZipFile::KeptSpans(std::vector<ZipSpan>& spans) {
+// The spans of the entries that stay in the file, in file order, and where
+// the first entry, kept or not, begins: what lies in front of it (a
+// self-extractor's program) is not ours to move over.
+uint64_t CZipFile::KeptSpans(std::vector<ZipSpan>& spans) {
   std::vector<ZipEntry*> order(m_entries, m_entries + m_count);
   std::sort(order.begin(), order.end(),
             [](const ZipEntry* a, const ZipEntry* b) { return a->offset < b->offset; });
   spans.clear();
+  uint64_t base = UINT64_MAX;
   for (ZipEntry* e : order) {
+    if (e->valid && !e->bad && e->offset < base) base = e->offset;
     if (e->deleted || !e->valid || e->bad) continue;
     uint8_t h[ZIP_LOCAL_SIZE];
     ChanSeek((int64_t)e->offset, 0);
@@ -110,13 +114,14 @@ void CZipFile::KeptSpans(std::vector<ZipSpan>& spans) {
     }
     spans.push_back({e, e->offset, length});
   }
+  return base == UINT64_MAX ? 0 : base;
 }
 
 namespace {
 
 // Bytes that compaction moves: every span behind the first gap.
-uint64_t MovedBytes(const std::vector<ZipSpan>& spans) {
-  uint64_t to = 0, moved = 0;
+uint64_t MovedBytes(const std::vector<ZipSpan>& spans, uint64_t base) {
+  uint64_t to = base, moved = 0;
   for (const ZipSpan& s : spans) {
     if (s.from != to) moved += s.length;
     to += s.length;
@@ -131,13 +136,12 @@ uint64_t MovedBytes(const std::vector<ZipSpan>& spans) {
 // last and their move is counted with their compression.
 void CZipFile::CompactDeleted(uint64_t moveBudget) {
   std::vector<ZipSpan> spans;
-  KeptSpans(spans);
+  uint64_t to = KeptSpans(spans);
   for (size_t i = 0; i < spans.size(); i++) {
     uint64_t limit = i + 1 < spans.size() ? spans[i + 1].from : m_dirStart;
     if (spans[i].from + spans[i].length > limit) Throw(ZIPERR_INTERNAL);
   }
   int64_t fileSize = ChanSize();
-  uint64_t to = 0;
   std::vector<uint8_t> buffer;
   FioMapping map = {nullptr, 0, 0};
   bool mapped = false;
@@ -199,8 +203,8 @@ ZipErrorCode CZipFile::Commit() {
   if (anyDeleted) {
     try {
       std::vector<ZipSpan> spans;
-      KeptSpans(spans);
-      moves = MovedBytes(spans);
+      uint64_t base = KeptSpans(spans);
+      moves = MovedBytes(spans, base);
     } catch (ZipErrorCode code) {
       return Fail(code, -1);
     }

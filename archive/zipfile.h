@@ -113,7 +113,7 @@ class CZipFile : public CArchiveFile {
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
   void CompressPending(int32_t index);
   void CheckDirectoryRoom(uint64_t end);
-  void KeptSpans(std::vector<ZipSpan>& spans);
+  uint64_t KeptSpans(std::vector<ZipSpan>& spans);
   void CompactDeleted(uint64_t moveBudget);
   void ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool test);
   void InitDecryption(ZipEntry* e);

@@ -149,6 +149,12 @@ def stub_and_comment():
     check(rc == 0 and "count 2" in lines, "concatenated stub: %s" % lines)
     rc, lines = run(["extract", "sfx.zip", "sfxout"])
     check(rc == 0 and read(W("sfxout", "b", "c.txt")) == b"c" * 1000, "stub archive extracts: %s" % lines)
+    # a deletion moves the entries down, not over the stub
+    rc, lines = run(["delete", "sfx.zip", "a.txt"])
+    r = tool(["unzip", "-t", "sfx.zip"])
+    check(rc == 0 and read(W("sfx.zip")).startswith(stub) and r.returncode == 0 and b"warning" not in r.stdout,
+          "the stub stays after a deletion: %s %s" % (lines, r.stdout[-300:]))
+    check(zipfile.ZipFile(W("sfx.zip")).namelist() == ["b/c.txt"], "the stub archive after a deletion")
     with zipfile.ZipFile(W("comment.zip"), "w") as zf:
         zf.writestr("x.txt", b"x")
         zf.comment = b"archive note PK\x05\x06"
