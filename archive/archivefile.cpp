@@ -71,6 +71,7 @@ CArchiveFile::CArchiveFile()
       m_error(0),
       m_password(nullptr),
       m_lastLength(0),
+      m_methodBeforeLevel0(-2),
       m_internalOpen(false) {
   memset(&m_main, 0, sizeof m_main);
   m_main.file = FIO_INVALID;
@@ -154,7 +155,15 @@ int32_t CArchiveFile::GetEntryUnixMode(int32_t index) {
 
 int32_t CArchiveFile::SetLevel(int32_t level) {
   if (level == -2) return m_level;
-  if (level == 0) m_method = 0;
+  if (level == 0 && m_method != 0) {
+    m_methodBeforeLevel0 = m_method;
+    m_method = 0;
+  } else if (level > 0 && m_methodBeforeLevel0 != -2) {
+    // level 0 chose storing, not the caller: a level to compress at
+    // brings back the method that was set
+    m_method = m_methodBeforeLevel0;
+    m_methodBeforeLevel0 = -2;
+  }
   if (level < 0) level = 0;
   if (level > 9) level = 9;
   return m_level = level;
@@ -162,11 +171,13 @@ int32_t CArchiveFile::SetLevel(int32_t level) {
 
 int32_t CArchiveFile::SetMethod(int32_t method) {
   if (method == -2) return m_method;
+  m_methodBeforeLevel0 = -2;
   return m_method = (method == -1 || method == 0) ? method : 8;
 }
 
 uint32_t CArchiveFile::SetOptions(uint32_t flags) {
   if (flags == (uint32_t)-2) return m_options;
+  if (flags & (ZIPOPT_METHOD_AUTO | ZIPOPT_METHOD_STORE)) m_methodBeforeLevel0 = -2;
   if (flags & ZIPOPT_METHOD_AUTO) {
     m_method = -1;
     flags &= ~(uint32_t)ZIPOPT_METHOD_STORE;

@@ -205,6 +205,8 @@ class CArchiveFile {
   char* m_password;
   // data size of the last memory archive (what a caller's block holds)
   uint32_t m_lastLength;
+  // the method that SetLevel(0) replaced by storing (-2 none)
+  int32_t m_methodBeforeLevel0;
 
  private:
   ZipErrorCode OpenDisk(const char* name, int mode);

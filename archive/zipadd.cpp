@@ -5,6 +5,8 @@
 #include <string.h>
 #include <time.h>
 
+#include <string>
+
 #include "archive/zipcodec.h"
 #include "archive/zipfile.h"
 #include "files/fileops.h"
@@ -21,9 +23,11 @@ namespace {
 int32_t Now() { return (int32_t)time(nullptr); }
 
 
-// The name as stored: drive prefix removed (unless kept), one leading "\"
-// and one leading "/" skipped.
-const char* TrimName(const char* name, bool keepDrive) {
+// The name as stored: a drive prefix removed (unless kept), then a relative
+// path (files' rule, its characters kept): no root, no "." or "..", no "/"
+// at the end, which peers would read as an absolute path or a folder.
+// False when nothing is left.
+bool StoredName(const char* name, bool keepDrive, std::string& out) {
   if (!keepDrive) {
     for (const char* p = name; *p; p++) {
       if (*p == ':') {
@@ -33,9 +37,11 @@ const char* TrimName(const char* name, bool keepDrive) {
       if (PathIsSep(*p)) break;
     }
   }
-  if (*name == '\\') name++;
-  if (*name == '/') name++;
-  return name;
+  out.assign(strlen(name) + 1, 0);
+  int n = PathSafeRelative(name, &out[0], out.size(),
+                           PSC_KEEP_CHARS | (keepDrive ? 0u : (unsigned)PSC_DROP_DRIVE));
+  out.resize(n > 0 ? (size_t)n : 0);
+  return n > 0;
 }
 
 char* CopyName(const char* name, const char* sourcePath, uint16_t* length) {
@@ -58,13 +64,9 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
   if (m_mode < 2) return Fail(ZIPERR_WRITE, -1);
   if (!name || !*name) return FailAsk(ZIPERR_NO_NAME);
   try {
-    name = TrimName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-    char trimmed[1024];
-    size_t n = strlen(name);
-    if (n >= sizeof trimmed) Throw(ZIPERR_PATH);
-    memcpy(trimmed, name, n + 1);
-    while (n && PathIsSep(trimmed[n - 1])) trimmed[--n] = 0;
-    if (!n) Throw(ZIPERR_NO_NAME);
+    std::string stored;
+    if (!StoredName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored)) Throw(ZIPERR_NO_NAME);
+    const char* trimmed = stored.c_str();
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
       existing = FindEntry(trimmed);
@@ -118,7 +120,8 @@ void CZipFile::CheckDirectoryRoom(uint64_t end) {
   uint64_t capacity = ChanCapacity();
   if (capacity == UINT64_MAX) return;
   uint64_t need = end + ZIP_END_SIZE + ZIP_END64_SIZE + ZIP_LOCATOR64_SIZE;
-  if (m_comment) need += 3 * strlen(m_comment);
+  if (m_rawComment) need += m_rawCommentLength;
+  else if (m_comment) need += 3 * strlen(m_comment);
   for (int32_t i = 0; i < m_count; i++) {
     const ZipEntry* e = m_entries[i];
     if (e->deleted || e->bad) continue;
@@ -213,15 +216,23 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
 
 ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read,
                                 const FileFindData* info) {
+  return AddEntryData(name, source, read, info, false);
+}
+
+ZipErrorCode CZipFile::AddEntryData(const char* name, void* source, ZipReadFunc read,
+                                    const FileFindData* info, bool retryFollows) {
   m_error = 0;
   if (info && (info->attributes & FFD_DIRECTORY)) return AddFolderEntry(name);
   if (m_mode < 2) return Fail(ZIPERR_WRITE, -1);
   if (!name || !*name) return Fail(ZIPERR_NO_NAME, -1);
   int32_t index = -1;
   ZipEntry* e = nullptr;
+  std::string stored;
   try {
-    name = TrimName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-    if (!*name) Throw(ZIPERR_NO_NAME);
+    if (!StoredName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored)) Throw(ZIPERR_NO_NAME);
+    name = stored.c_str();
+    // deferred compression reads the file at commit: it needs its path
+    if (read == ZIP_DEFERRED_READ && (!info || !info->name[0])) Throw(ZIPERR_SOURCE_OPEN);
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
       existing = FindEntry(name);
@@ -230,7 +241,7 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
     int32_t now = Now();
     index = NewEntry();
     e = m_entries[index];
-    bool deferred = read == ZIP_DEFERRED_READ && info;
+    bool deferred = read == ZIP_DEFERRED_READ;
     e->name = CopyName(name, deferred ? info->name : nullptr, &e->nameLength);
     if (!e->name) Throw(ZIPERR_MEMORY);
     if (deferred) e->sourcePath = e->name + e->nameLength + 1;
@@ -284,7 +295,10 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
     return 0;
   } catch (ZipErrorCode code) {
     m_addName = nullptr;
+    SetCurrentEntryName(stored.c_str());
     if (e) RemoveEntry(IndexOf(e, index));
+    // grown data the caller stores again are no failure yet
+    if (code == ZIPERR_COMPRESS && retryFollows) return m_error = code;
     return Fail(code, -1);
   }
 }
@@ -329,7 +343,7 @@ ZipErrorCode CZipFile::AddFromMemory(const char* name, const void* block, uint32
     own.size = src.size;
   }
   if (own.name[0] == '*') own.name[0] = 0;
-  ZipErrorCode rc = AddEntry(name, &src, MemoryRead, &own);
+  ZipErrorCode rc = AddEntryData(name, &src, MemoryRead, &own, m_retryStored);
   // the block can be read again: grown data are stored instead
   if (rc == ZIPERR_COMPRESS && m_retryStored) {
     own.attributes |= FFD_STORE;
@@ -359,7 +373,7 @@ ZipErrorCode CZipFile::AddFileWithRetry(const char* diskPath, FileFindData* info
     SetCurrentEntryName(diskPath);
     return Fail(ZIPERR_SOURCE_OPEN, -1);
   }
-  ZipErrorCode rc = AddEntry(name, &h, HandleRead, info);
+  ZipErrorCode rc = AddEntryData(name, &h, HandleRead, info, m_retryStored);
   // a disk file can be read again: grown data are stored instead
   if (rc == ZIPERR_COMPRESS && m_retryStored) {
     info->attributes |= FFD_STORE;
@@ -380,8 +394,9 @@ ZipErrorCode CZipFile::AddFileAs(const char* diskPath, const char* archiveName) 
   FileFindData* info = &find;
   ZipErrorCode rc = 0;
   bool isFile = FileGetFindDataA(diskPath, info) == 0 && !(info->attributes & FFD_DIRECTORY);
-  const char* stored = TrimName(archiveName, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-  int32_t existing = FindEntry(stored);
+  std::string stored;
+  StoredName(archiveName, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored);
+  int32_t existing = stored.empty() ? -1 : FindEntry(stored.c_str());
   if (!isFile) {
     SetCurrentEntryName(diskPath);
     rc = Fail(ZIPERR_SOURCE_OPEN, -1);

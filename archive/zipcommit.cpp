@@ -59,6 +59,7 @@ int HandleRead(void* context, void* buffer, int size) {
 
 void CZipFile::CompressPending(int32_t index) {
   ZipEntry* e = m_entries[index];
+  uint64_t declared = e->uncompressedSize;  // what the progress total counted
   if (NotifyEnabled(ZIPN_COMPRESS) && Notify(ZIPN_COMPRESS, index)) Throw(ZIPERR_ABORT);
   SetCurrentEntryName(e->name);
   if (e->externalAttributes & 0x10) {
@@ -85,6 +86,7 @@ void CZipFile::CompressPending(int32_t index) {
   }
   e->flags = 0;
   e->sourcePath = nullptr;
+  m_progressDone += declared;
   if (NotifyEnabled(ZIPN_COMPRESSED) && Notify(ZIPN_COMPRESSED, index)) Throw(ZIPERR_ABORT);
 }
 
@@ -222,7 +224,6 @@ ZipErrorCode CZipFile::Commit() {
     while (i < m_live && !m_entries[i]->pending) i++;
     if (i >= m_live) break;
     ZipEntry* e = m_entries[i];
-    uint64_t declared = e->uncompressedSize;
     try {
       CompressPending(i);
     } catch (ZipErrorCode code) {
@@ -237,7 +238,6 @@ ZipErrorCode CZipFile::Commit() {
       for (int32_t k = 0; k < m_live; k++)
         if (m_entries[k] == old) MarkDeleted(k);
     }
-    m_progressDone += declared;
     compressed = true;
     m_dirDirty = true;
   }

@@ -109,6 +109,10 @@ class CZipFile : public CArchiveFile {
   // the data came out in (a copy is stored, whatever was asked).
   ZipErrorCode WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                               int level);
+  // AddEntry; retryFollows: grown data (31) are left unreported, the caller
+  // stores them again.
+  ZipErrorCode AddEntryData(const char* name, void* source, ZipReadFunc read,
+                            const FileFindData* info, bool retryFollows);
   // replaces: an entry of the name exists and is to be replaced.
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
   void CompressPending(int32_t index);
@@ -129,6 +133,8 @@ class CZipFile : public CArchiveFile {
   int32_t m_count;
   int32_t m_live;
   char* m_comment;
+  uint8_t* m_rawComment;  // the comment's bytes as read
+  uint16_t m_rawCommentLength;
   ZipAesContext* m_aes;
   uint64_t m_progressDone;
   uint64_t m_progressTotal;

@@ -255,12 +255,38 @@ def settings_orders():
                       "%s %s: method %d, want %d" % (target, info.filename, info.compress_type, want))
 
 
+def odd_names_and_comment():
+    """Names peers would read as folders, roots or drives are stored as
+    relative file names; an update keeps a foreign comment byte for byte."""
+    write(W("src", "n.txt"), b"named content\n")
+    given = {"trail/": "trail", "//abs.txt": "abs.txt", "\\\\server\\share\\x.txt": "server/share/x.txt",
+             "c:\\d:e.txt": "e.txt"}
+    rc, lines = run(["create", "names.zip", "8"] + ["%s=src/n.txt" % g for g in given])
+    if check(rc == 0, "odd names: %s" % lines):
+        peers_accept("names.zip", "odd names")
+        with zipfile.ZipFile(W("names.zip")) as zf:
+            if check(sorted(zf.namelist()) == sorted(given.values()), "odd names stored: %s" % zf.namelist()):
+                check(all(zf.read(n) == b"named content\n" for n in given.values()), "odd names: content")
+        r = tool(["7zz", "x", "-bd", "-onames_out", "names.zip"])
+        check(r.returncode == 0 and os.path.isfile(W("names_out", "trail")), "7zz extracts trail as a file")
+    comment = ("Σχόλιο του αρχείου με πολλές λέξεις. " * 36).encode("utf-8")[:1260]
+    with zipfile.ZipFile(W("greek.zip"), "w") as zf:
+        zf.writestr("x.txt", b"x")
+        zf.comment = comment
+    rc, lines = run(["update", "greek.zip", "added.txt=src/n.txt"])
+    if check(rc == 0, "update under a long comment: %s" % lines):
+        peers_accept("greek.zip", "updated under a long comment")
+        with zipfile.ZipFile(W("greek.zip")) as zf:
+            check(zf.comment == comment, "comment kept: %r" % zf.comment[:40])
+            check(zf.namelist() == ["x.txt", "added.txt"], "updated under a comment: %s" % zf.namelist())
+
+
 def main():
     shutil.rmtree(zt.WORK, ignore_errors=True)
     os.makedirs(zt.WORK)
     for t in [folder_entries, folder_under_file, device_names, bsdtar_root, readonly_entry_time,
               stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers,
-              settings_orders]:
+              settings_orders, odd_names_and_comment]:
         t()
     print("%d passed, %d failed" % tuple(zt.RESULTS))
     return 1 if zt.RESULTS[1] else 0
