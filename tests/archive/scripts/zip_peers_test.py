@@ -4,7 +4,8 @@ the cases users meet: folder entries, names with umlauts, empty files, a
 folder standing where a file entry goes, device names, bsdtar's "./",
 read-only entries and their times, self-extracting stubs, comments that
 look like end records, extra-field times of Info-ZIP and 7-Zip, and the
-first call that can know that an update will fail.
+first call that can know that an update will fail, names that would read
+as folders or roots, and a foreign comment through an update.
 
 usage: zip_peers_test.py [wine-run] zipcheck[.exe]
 """
