@@ -376,4 +376,43 @@ TEST_F(Flow, LoweredCountWithTheRestDoneScoresTheRoundBeforeTheNextPage) {
   EXPECT_EQ(host.pages.size(), 1u);
 }
 
+// Players added mid-round take the turns after the others; a page loaded
+// with the old count starts with whichever player its turn falls to.
+TEST_F(Flow, RaisedCountGivesTheNextTurnsToTheAddedPlayers) {
+  config.playerCount = 2;
+  for (int g = 1; g <= 4; ++g) host.AddPage(g, FakeHost::Target(g, 10, "Ort"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Click(510, 240);
+  flow.OnInputDone();
+  ASSERT_EQ(state.current, 1);
+  flow.ApplyPlayerOptions(4, config.hideOpponent);
+  for (int next : {2, 3, kSelResults}) {
+    Click(520, 240);
+    flow.OnInputDone();
+    EXPECT_EQ(state.current, next);
+  }
+  for (int i = 0; i < 300 && !state.resultsFinished; ++i) flow.OnTimer();
+  // two players again for game 2, then four while game 3's page waits:
+  // its first turn is player 3's
+  flow.ApplyPlayerOptions(2, config.hideOpponent);
+  flow.OnNextGame();
+  flow.OnNextGame();
+  PlayRound();
+  flow.OnNextGame();
+  ASSERT_TRUE(state.armed);
+  flow.ApplyPlayerOptions(4, config.hideOpponent);
+  host.sounds.clear();
+  flow.OnNextGame();
+  EXPECT_EQ(state.current, 2);
+  EXPECT_EQ(host.sounds, std::vector<std::string>{"NEXT"});
+  PlayRound();
+  // raised once the round is scored: the added player waits for the next page
+  flow.ApplyPlayerOptions(5, config.hideOpponent);
+  EXPECT_TRUE(flow.CanNextGame());
+  flow.OnNextGame();
+  EXPECT_EQ(host.pages.size(), 4u);
+  EXPECT_TRUE(host.errors.empty());
+}
+
 }  // namespace
