@@ -272,6 +272,14 @@ def scenario_mapexport(work, srv, log):
             check(got == ("%f\xb0" % pair[0], "%g" % pair[1]), "pasted %s into %d gave %r" % (pair, lat_id, got))
             focus = wine(PROBE, "focus", DLG).stdout.decode()
             check(focus == str(lon_id), "after the paste into %d the focus is on %r" % (lat_id, focus))
+        # the same typed key by key: split when the edit is left
+        for lat_id, lon_id, pair in ((LAT_A, LON_A, ("47.5", "8.25")), (LAT_B, LON_B, ("46.75", "-9.5"))):
+            type_into(c, lat_id, "%s, %s" % pair)
+            want = tuple("%f\xb0" % float(v) for v in pair)
+            got = e2e.value_when(lambda: (text_of(DLG, lat_id), text_of(DLG, lon_id)), want.__eq__)
+            check(got == want, "typed %s, %s into %d gave %r" % (pair + (lat_id, got)))
+        labels = [l.rstrip("\r").split("\t")[-1] for l in wine(SPROBE, "texts", DLG).stdout.decode("cp1252").split("\n")]
+        check("L\xe4nge A :" in labels, "the labels read %r" % labels)
         click(c, FIXED)
         type_into(c, WIDTH, "10")
         got = text_when(WIDTH, "64".__eq__)
