@@ -415,4 +415,26 @@ TEST_F(Flow, RaisedCountGivesTheNextTurnsToTheAddedPlayers) {
   EXPECT_TRUE(host.errors.empty());
 }
 
+// The options take the time limit away mid-turn: the countdown's digits go
+// and nothing more is counted.
+TEST_F(Flow, TimeLimitTakenAwayMidTurnEndsTheCountdown) {
+  config.maxTime = 10;
+  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Ticks(8);
+  config.maxTime = 0;
+  host.invalidated.clear();
+  host.sounds.clear();
+  Ticks(1);
+  EXPECT_EQ(state.countdown, 0);
+  GameRect digits = flow.CountdownRect();
+  EXPECT_TRUE(std::any_of(host.invalidated.begin(), host.invalidated.end(), [&](const GameRect& r) {
+    return r.left == digits.left && r.top == digits.top && r.right == digits.right && r.bottom == digits.bottom;
+  }));
+  Ticks(60);
+  EXPECT_TRUE(host.sounds.empty());
+  EXPECT_FALSE(players[0].HasGuess());
+}
+
 }  // namespace
