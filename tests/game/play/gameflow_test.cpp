@@ -32,6 +32,12 @@ class Flow : public ::testing::Test {
     flow.OnMapMouse(kMouseLeftDown, 0, x, y);
     flow.OnMapMouse(kMouseLeftUp, 0, x, y);
   }
+  // one page, its round started: player 1's turn
+  void FirstTurn() {
+    host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
+    flow.OnNextGame();
+    flow.OnNextGame();
+  }
   int Count(const char* sound) const { return (int)std::count(host.sounds.begin(), host.sounds.end(), sound); }
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) flow.OnTimer();
@@ -316,9 +322,7 @@ TEST_F(Flow, PickedPlayerClicksAfterASingleClickWithATimeLimit) {
 
 TEST_F(Flow, PickedPlayerClicksAfterTheCountdownRanOut) {
   config.maxTime = 10;
-  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
-  flow.OnNextGame();
-  flow.OnNextGame();
+  FirstTurn();
   Ticks(41);
   ASSERT_TRUE(state.inputLock);
   flow.OnSelectPlayer(kCmdPlayer1 + 1);
@@ -419,9 +423,7 @@ TEST_F(Flow, RaisedCountGivesTheNextTurnsToTheAddedPlayers) {
 // and nothing more is counted.
 TEST_F(Flow, TimeLimitTakenAwayMidTurnEndsTheCountdown) {
   config.maxTime = 10;
-  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
-  flow.OnNextGame();
-  flow.OnNextGame();
+  FirstTurn();
   Ticks(8);
   config.maxTime = 0;
   host.invalidated.clear();
