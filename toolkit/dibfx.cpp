@@ -59,13 +59,14 @@ HDIB DibFromBitmap(HDC refDC, HBITMAP bitmap, SIZE* size) {
   return dib;
 }
 
-HDIB DibFromIcon(HDC refDC, HICON icon, SIZE* size, COLORREF key) {
+HDIB DibFromIcon(HDC refDC, HICON icon, SIZE* size, COLORREF key, int width, int height) {
   ICONINFO ii;
   if (!icon || !GetIconInfo(icon, &ii)) return nullptr;
   BITMAP bm;
   HDIB dib = nullptr;
   if (GetObjectA(ii.hbmMask, sizeof bm, &bm)) {
     int w = bm.bmWidth, h = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    if (width > 0 && height > 0) w = width, h = height;
     dib = DibCreate(refDC, w, h, 32, nullptr);
     if (dib) {
       HDC dc = DibGetDC(dib);

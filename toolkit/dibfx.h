@@ -20,8 +20,9 @@ COLORREF DibTintPixel(COLORREF pixel, COLORREF colour);
 int DibTint(HDIB dib, int flags, COLORREF colour, COLORREF key);
 
 // A 32-bit DIB of the icon: its colour pixels where the mask is clear, the
-// key colour where it is set. size (may be null) gets the icon's size.
-HDIB DibFromIcon(HDC refDC, HICON icon, SIZE* size, COLORREF key);
+// key colour where it is set. The icon is drawn scaled to width x height,
+// or at its own size where they are 0. size (may be null) gets the DIB's size.
+HDIB DibFromIcon(HDC refDC, HICON icon, SIZE* size, COLORREF key, int width = 0, int height = 0);
 // A 32-bit DIB copy of a device bitmap. size (may be null) gets its size.
 HDIB DibFromBitmap(HDC refDC, HBITMAP bitmap, SIZE* size);
 

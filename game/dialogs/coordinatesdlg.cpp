@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "game/dialogs/coordpair.h"
+#include "game/dialogs/pastewatch.h"
 #include "map/geo.h"
 #include "resources/resource.h"
 
@@ -30,6 +31,7 @@ CCoordinatesDlg::CCoordinatesDlg() : CDialog(IDD_COORDINATES) {}
 BOOL CCoordinatesDlg::CreateModeless(CWnd* parent) {
   m_modeless = true;
   if (!Create(IDD_COORDINATES, parent)) return FALSE;
+  PasteWatchInstall(::GetDlgItem(m_hWnd, IDC_COORD_LAT));
   HWND zoom = ::GetDlgItem(m_hWnd, IDC_COORD_ZOOM);
   char text[8];
   for (int z = 0; z <= 22; z++) {
@@ -89,7 +91,7 @@ void CCoordinatesDlg::ApplyCoordinates() {
   if (parent) ::SendMessageA(parent, WM_COMMAND, ID_COORDINATES_APPLY, (LPARAM)m_hWnd);
 }
 
-bool CCoordinatesDlg::SplitPastedPair() {
+bool CCoordinatesDlg::SplitPair() {
   char text[kCoordTextMax + 1];
   ::GetDlgItemTextA(m_hWnd, IDC_COORD_LAT, text, sizeof text);
   CoordPair p;
@@ -109,7 +111,9 @@ bool CCoordinatesDlg::SplitPastedPair() {
 void CCoordinatesDlg::OnLatChange() {
   if (m_filling) return;
   m_latEdited = true;
-  SplitPastedPair();
+  // a pasted pair moves the map at once; a typed one when the field is
+  // left, so that the keys after its comma stay where they are typed
+  if (PasteWatchIsPasting(::GetDlgItem(m_hWnd, IDC_COORD_LAT))) SplitPair();
 }
 
 void CCoordinatesDlg::OnLonChange() {
@@ -117,7 +121,7 @@ void CCoordinatesDlg::OnLonChange() {
 }
 
 void CCoordinatesDlg::OnLatKillFocus() {
-  if (!m_filling && m_latEdited) ApplyCoordinates();
+  if (!m_filling && m_latEdited && !SplitPair()) ApplyCoordinates();
 }
 
 void CCoordinatesDlg::OnLonKillFocus() {

@@ -31,7 +31,9 @@ class CCoordinatesDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  bool SplitPastedPair();
+  // A "lat, lon" pair in the latitude field fills both fields and moves the
+  // map; false when the text is no such pair.
+  bool SplitPair();
   int m_format = 0;
   bool m_modeless = false;
   bool m_filling = false;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "game/dialogs/coordpair.h"
+#include "game/dialogs/pastewatch.h"
 #include "map/geo.h"
 #include "map/mapmouse.h"
 #include "resources/resource.h"
@@ -117,6 +118,8 @@ BOOL CMapSectionDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   static const UINT wheelCtrls[] = {IDC_MS_LAT_A, IDC_MS_LON_A, IDC_MS_LAT_B, IDC_MS_LON_B, IDOK};
   for (UINT id : wheelCtrls) SendWheelToMap(m_hWnd, id);
+  PasteWatchInstall(::GetDlgItem(m_hWnd, IDC_MS_LAT_A));
+  PasteWatchInstall(::GetDlgItem(m_hWnd, IDC_MS_LAT_B));
 
   if (!(m_rect.xa | m_rect.xb | m_rect.ya | m_rect.yb)) {
     CMapWnd::GeoToWorld(m_a.lon, m_a.lat, &m_rect.xa, &m_rect.ya);
@@ -283,7 +286,10 @@ void CMapSectionDlg::OnEditChange(UINT id) {
   int i = EditIndex(id);
   if (i < 0 || m_busy) return;
   m_changed[i] = true;
-  if (id == IDC_MS_LAT_A || id == IDC_MS_LAT_B) SplitPastedPair(id);
+  // a pasted pair is split at once; a typed one when the edit is left, so
+  // that the keys after its comma stay where they are typed
+  if ((id == IDC_MS_LAT_A || id == IDC_MS_LAT_B) && PasteWatchIsPasting(::GetDlgItem(m_hWnd, id)))
+    SplitPair(id, true);
 }
 
 void CMapSectionDlg::OnEditKillFocus(UINT id) {
@@ -300,6 +306,11 @@ void CMapSectionDlg::ApplyCoordEdit(UINT id) {
   bool isA = id == IDC_MS_LAT_A || id == IDC_MS_LON_A;
   bool isLat = id == IDC_MS_LAT_A || id == IDC_MS_LAT_B;
   Corner& c = isA ? m_a : m_b;
+  if (isLat && SplitPair(id, false)) {
+    ShowCorners();
+    ShowPixelEdits();
+    return;
+  }
   char text[kTextMax];
   ::GetDlgItemTextA(m_hWnd, id, text, sizeof text);
   int n = 0;
@@ -335,7 +346,7 @@ void CMapSectionDlg::ApplyPixelEdit(UINT id) {
   ShowCorner(IDC_MS_LAT_B, IDC_MS_LON_B, m_b);
 }
 
-bool CMapSectionDlg::SplitPastedPair(UINT latId) {
+bool CMapSectionDlg::SplitPair(UINT latId, bool focusLon) {
   char text[kTextMax];
   ::GetDlgItemTextA(m_hWnd, latId, text, sizeof text);
   CoordPair p;
@@ -354,7 +365,7 @@ bool CMapSectionDlg::SplitPastedPair(UINT latId) {
   {
     Busy b(m_busy);
     ::SetDlgItemTextA(m_hWnd, lonId, rest);
-    ::SetFocus(::GetDlgItem(m_hWnd, lonId));
+    if (focusLon) ::SetFocus(::GetDlgItem(m_hWnd, lonId));
   }
   char lat[GEO_COORD_TEXT_SIZE];
   SetText(latId, GeoFormatCoordA(c.lat, m_notation + 1, lat, sizeof lat, nullptr));

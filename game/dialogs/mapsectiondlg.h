@@ -56,7 +56,9 @@ class CMapSectionDlg : public CDialog {
   void ShowPixelEdits();
   void ApplyCoordEdit(UINT id);
   void ApplyPixelEdit(UINT id);
-  bool SplitPastedPair(UINT latId);
+  // A "lat, lon" pair in a latitude edit fills its corner; false when the
+  // text is no such pair.
+  bool SplitPair(UINT latId, bool focusLon);
   void ApplyFixedMode();
   void RecordLayout();
   void PlaceRemembered();

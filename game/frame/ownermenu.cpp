@@ -145,7 +145,8 @@ bool COwnerMenu::AddToolbar(const ToolbarResource& res, HBITMAP bmp) {
 
 int COwnerMenu::AddIcon(HICON icon) {
   if (!m_normal || !icon) return -1;
-  HDIB dib = DibFromIcon(nullptr, icon, nullptr, TOOLBAR_MASK_COLOUR);
+  // an icon of any size is one image of the lists' size
+  HDIB dib = DibFromIcon(nullptr, icon, nullptr, TOOLBAR_MASK_COLOUR, m_cx, m_cy);
   HBITMAP bmp = dib ? DibCopyToBitmap(dib) : nullptr;
   DibFree(dib);
   int index = -1;

@@ -228,6 +228,7 @@ void GameFlow::OnResetGame() {
 
 void GameFlow::ApplyPlayerOptions(uint32_t playerCount, bool hideOpponent) {
   if (hideOpponent == m_config.hideOpponent && playerCount == m_config.playerCount) return;
+  int before = PlayerCount();
   m_config.hideOpponent = hideOpponent;
   m_config.playerCount = playerCount;
   int count = PlayerCount();
@@ -235,22 +236,27 @@ void GameFlow::ApplyPlayerOptions(uint32_t playerCount, bool hideOpponent) {
     m_state.blocked[kSelNobody] = false;
     OnSelectPlayer(kCmdNobody);
   }
+  // players added to a loaded page or a running round take the turns still
+  // to come; a round already scored (or none loaded) keeps them for the next page
+  bool open = m_state.gamesLoaded > 0 && !m_state.gameOver && m_state.minimumMark < 0 &&
+              m_state.current != kSelResults;
   for (int i = 0; i < kMaxPlayers; ++i) {
     PlayerSlot& p = m_players[i];
-    if (i >= count) {
-      // players beyond the count drop out of the round: the results rank
-      // only guesses that are set
+    if (i >= count || (i >= before && open)) {
+      // players beyond the count drop out of the round (the results rank
+      // only guesses that are set); added ones come in without a guess
       p.guessLon = p.guessLat = p.distance = kUnset;
-      m_state.blocked[i] = true;
+      p.barLength = 0;
+      m_state.blocked[i] = i >= count;
     }
     if (p.marker < 0) continue;
-    bool hidden = i >= count || (hideOpponent && i != m_state.current);
+    // a marker left from before the player dropped out shows again with a new guess
+    bool hidden = i >= count || !p.HasGuess() || (hideOpponent && i != m_state.current);
     // -1000 keeps the marker's position; only the flags change
     m_host.SetMarker(p.marker, kUnset, kUnset, hidden ? MarkerHidden(i) : MarkerShown(i));
   }
   // a running round whose remaining players are all done ends as the last F4 would
-  bool running = m_state.gamesLoaded > 0 && !m_state.armed && !m_state.gameOver && m_state.minimumMark < 0 &&
-                 m_state.current != kSelResults;
+  bool running = open && !m_state.armed;
   for (int i = 0; i < count && running; ++i)
     if (!m_state.blocked[i]) running = false;
   if (!running) return;

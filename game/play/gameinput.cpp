@@ -57,6 +57,12 @@ int GameFlow::OnMapMouse(unsigned message, unsigned flags, int x, int y) {
 }
 
 void GameFlow::OnTimer() {
+  if (m_config.maxTime == 0 && m_state.countdown > 0) {
+    // the options took the time limit away mid-turn: its digits go
+    m_state.countdown = 0;
+    m_state.firstPass = false;
+    m_host.Invalidate(CountdownRect());
+  }
   if (m_config.maxTime == 0) SingleClickStep();
   if (m_state.roundAnimation) m_results.AnimateStep();
   if (m_state.finalBars) m_results.GrowStep();

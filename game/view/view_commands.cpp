@@ -223,11 +223,15 @@ void COrvaloView::ApplyGameOptions() {
     ::MessageBoxA(ownerWnd, "Es wurde kein 'Infopfad' für die HTML-Zielinformationen angegeben !", "Warnung",
                   MB_OK | MB_ICONWARNING);
   } else {
+    CString before = m_strInfoPath;
     SetInfoPathQuiet(fresh.infoPath);
-    if (view::FolderHasInfoPage(m_strInfoPath))
-      ShowInfoPage();
-    else
+    // during a player's turn the map stays free for the guess: the welcome
+    // page comes only with another folder
+    bool turn = m_state.current >= 0 && m_state.current < game::kMaxPlayers;
+    if (!view::FolderHasInfoPage(m_strInfoPath))
       WarnNoInfoPage();
+    else if (!turn || before.CompareNoCase(m_strInfoPath) != 0)
+      ShowInfoPage();
   }
 
   m_config.maxTime = fresh.maxTime;
@@ -235,4 +239,6 @@ void COrvaloView::ApplyGameOptions() {
   LoadGameOptions();
   MakeAllMarkerIcons();
   OnUpdate(nullptr, 0, nullptr);
+  // the player boxes follow a new count, alignment or colours at once
+  if (m_map.GetSafeHwnd()) m_map.Invalidate(FALSE);
 }

@@ -61,8 +61,9 @@ def visible(title):
 
 def scenario_coordinates(work, srv, log):
     """Shown by its command, it follows the map; Escape hides it; a typed
-    field is not overwritten; a pasted "lat, lon" moves the map at once; "abc" moves
-    nothing; the view stores "ShowCoord"."""
+    field is not overwritten, and moves the map when left; a chosen zoom moves
+    it; a pair typed key by key moves it when left, a pasted "lat, lon" at
+    once; "abc" moves nothing; the view stores "ShowCoord"."""
     port = srv.server_address[1]
     e2e.fresh_table(port, [("Punkte", "t", 0)])
     x0, y0 = int(world_x(20.0)), int(world_y(10.0))
@@ -96,6 +97,26 @@ def scenario_coordinates(work, srv, log):
         key("End", "shift+Home", "1", "2", delay=0.1)
         time.sleep(0.8)  # three timer ticks
         check(control_text("Koordinaten", COORD_LON) == "12", "the timer overwrote the typed longitude")
+        # left, it moves the map: the timer shows the new centre once the
+        # focus is on the zoom box; a zoom chosen there moves the map too
+        key("Tab", "Down", delay=0.1)
+
+        def centre(lat, lon):
+            def near(t):
+                try:
+                    return abs(number_of(t[0]) - lat) < 2e-6 and abs(number_of(t[1]) - lon) < 2e-6
+                except ValueError:
+                    return False
+            got = e2e.value_when(lambda: (control_text("Koordinaten", COORD_LAT), control_text("Koordinaten", COORD_LON)),
+                                 near)
+            check(near(got), "the map's centre shows as %r, want %s, %s" % (got, lat, lon))
+        centre(lat_of(y0), 12.0)
+        # a pair typed key by key is split when the field is left
+        click_control("Koordinaten", COORD_LAT)
+        key("End", "shift+Home", delay=0)
+        subprocess.run(["xdotool", "type", "--delay", "20", "46.5, 7.75"])
+        key("Tab", "Tab", delay=0.1)
+        centre(46.5, 7.75)
 
         # a pasted pair moves the map at once (no focus change needed)
         # xclip stays to serve the selection: it must not hold our output open
@@ -119,6 +140,7 @@ def scenario_coordinates(work, srv, log):
     y = int(values["OsmPosY"][1], 16)
     check(abs(x - world_x(8.25)) <= 1, "OsmPosX %d, want %.1f" % (x, world_x(8.25)))
     check(abs(y - world_y(47.5)) <= 1, "OsmPosY %d, want %.1f" % (y, world_y(47.5)))
+    check(values.get("OsmZoom") == ("REG_DWORD", "0x9"), "OsmZoom %r, want 9" % (values.get("OsmZoom"),))
     check(values.get("ShowCoord") == ("REG_DWORD", "0x1"), "ShowCoord %r" % (values.get("ShowCoord"),))
 
 

@@ -9,6 +9,7 @@ usage: mapsection_e2e.py SCENARIO   (mapexport, mapcache)
 import glob
 import math
 import os
+import re
 import stat
 import subprocess
 import sys
@@ -82,6 +83,15 @@ def click(rects, cid):
         time.sleep(max(0.0, last_click[0] + DOUBLE_CLICK - time.time()))
     mouse("mousemove", spot[0], spot[1], "click", 1)
     last_click[:] = [time.time(), spot]
+
+
+def frame_rect(title):
+    """[x, y, width, height] of a window on the screen, frame included."""
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title, "getwindowgeometry", "--shell"],
+                       capture_output=True, text=True)
+    g = dict(line.split("=", 1) for line in r.stdout.split() if "=" in line)
+    check("WIDTH" in g, "no window '%s'" % title)
+    return [int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT")]
 
 
 def text_of(title, cid):
@@ -224,10 +234,17 @@ def check_export(path, px, py, w, h):
         check(abs(g - e) < 1e-9, "GMREF %s, want %s" % (got, want))
 
 
-def start(port):
+def dms(text):
+    """The degrees of a "47° 30' 00.00''" text."""
+    m = re.fullmatch(r"(-?)(\d+)\xb0 (\d+)' (\d+\.\d\d)''", text)
+    check(m, "%r is not in degrees, minutes and seconds" % text)
+    return (-1 if m.group(1) else 1) * (int(m.group(2)) + int(m.group(3)) / 60.0 + float(m.group(4)) / 3600.0)
+
+
+def start(port, notation=0):
     e2e.fresh_table(port, [("Punkte", "t", 0)])
     e2e.reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]", '"OsmPosX"=dword:21800000',
-                    '"OsmPosY"=dword:16000000', '"OsmZoom"=dword:%08x' % ZOOM, '"CoordMode"=dword:00000000'])
+                    '"OsmPosY"=dword:16000000', '"OsmZoom"=dword:%08x' % ZOOM, '"CoordMode"=dword:%08x' % notation])
     p = Program()
     p.shown_map()
     return p
@@ -272,6 +289,30 @@ def scenario_mapexport(work, srv, log):
             check(got == ("%f\xb0" % pair[0], "%g" % pair[1]), "pasted %s into %d gave %r" % (pair, lat_id, got))
             focus = wine(PROBE, "focus", DLG).stdout.decode()
             check(focus == str(lon_id), "after the paste into %d the focus is on %r" % (lat_id, focus))
+        # the same typed key by key: split when the edit is left
+        for lat_id, lon_id, pair in ((LAT_A, LON_A, ("47.5", "8.25")), (LAT_B, LON_B, ("46.75", "-9.5"))):
+            type_into(c, lat_id, "%s, %s" % pair)
+            want = tuple("%f\xb0" % float(v) for v in pair)
+            got = e2e.value_when(lambda: (text_of(DLG, lat_id), text_of(DLG, lon_id)), want.__eq__)
+            check(got == want, "typed %s, %s into %d gave %r" % (pair + (lat_id, got)))
+        labels = [l.rstrip("\r").split("\t")[-1] for l in wine(SPROBE, "texts", DLG).stdout.decode("cp1252").split("\n")]
+        check("L\xe4nge A :" in labels, "the labels read %r" % labels)
+        # moved and made 120 wider and 80 higher (as a window manager does
+        # it; here the X window is the client area): the map grows by as
+        # much, the readouts go down, OK right
+        wid = p.wait_window("^%s$" % DLG)
+        left = frame_rect(DLG)
+        subprocess.run(["xdotool", "windowmove", "--sync", str(wid), str(left[0] + 40), str(left[1] + 30)])
+        subprocess.run(["xdotool", "windowsize", "--sync", str(wid), str(left[2] + 120), str(left[3] + 80)])
+        moved = frame_rect(DLG)
+        m0 = c[13398]
+        grown = e2e.value_when(lambda: controls(DLG), lambda r: r[13398][2] == m0[2] + 120)
+        shift = (moved[0] - left[0], moved[1] - left[1])
+        check(shift == (40, 30) and grown[13398] == [m0[0] + 40, m0[1] + 30, m0[2] + 120, m0[3] + 80] and
+              grown[1][0] == c[1][0] + 160 and grown[1028][1] == c[1028][1] + 110 and grown[1030][2] == c[1030][2] + 120,
+              "moved by %s and grown: the map %r, OK %r, readouts %r %r; before %r, %r, %r %r" %
+              (shift, grown[13398], grown[1], grown[1028], grown[1030], m0, c[1], c[1028], c[1030]))
+        c = grown
         click(c, FIXED)
         type_into(c, WIDTH, "10")
         got = text_when(WIDTH, "64".__eq__)
@@ -282,6 +323,13 @@ def scenario_mapexport(work, srv, log):
         type_into(c, HEIGHT, "100")
         click(c, 1)
         check("gr\xf6\xdfer als 18000 Pixel" in message(p, "Fehler"), "20000 x 100 was not refused")
+        # it opens again where and as large as it was left
+        open_section(p, ID_SAVE)
+        p.wait_window("^%s$" % DLG)
+        again = controls(DLG)
+        check(again[13398] == c[13398] and again[1] == c[1], "reopened with the map at %r, left at %r" % (again[13398], c[13398]))
+        key("Escape", delay=0)
+        wait_gone("^%s$" % DLG, 30)
 
         # 63 x 500 from typed corners
         lat_b, lon_b = corner(px + 63, py + 500)
@@ -415,9 +463,10 @@ def quiet_log(log, seconds=2.0, timeout=60):
 
 
 def scenario_mapcache(work, srv, log):
-    """Pre-caching 300 x 200 at zoom 10 asks the server for exactly the tiles
-    of 11 levels, each once."""
-    p = start(srv.server_address[1])
+    """A click on the map places the fixed-size corner; the corners show in
+    the view's notation; pre-caching 300 x 200 at zoom 10 asks the server
+    for exactly the tiles of 11 levels, each once."""
+    p = start(srv.server_address[1], notation=6)
     try:
         px, py = 139000, 91000
         lat, lon = corner(px, py)
@@ -427,8 +476,25 @@ def scenario_mapcache(work, srv, log):
         p.wait_window("^%s$" % DLG)
         c = controls(DLG)
         click(c, FIXED)
+        # a click on the map places the section's corner where the cursor
+        # readout says; corners in the view's notation (seconds)
+        mx, my, mw, mh = c[13398]
+        mouse("mousemove", mx + mw // 3, my + mh // 3)
+        time.sleep(0.6)  # the readout follows the pointer every 250 ms
+        under = text_when(1027, lambda t: "Breite" in t)
+        mouse("click", 1)
+        want = [dms(v) for v in re.findall(r"= (.*?)(?:   |$)", under)]
+        check(len(want) == 2, "cursor readout %r" % under)
+
+        def placed(t):
+            return all(abs(dms(g) - w) < 0.01 for g, w in zip(t, want))
+        got = e2e.value_when(lambda: [text_of(DLG, LAT_A), text_of(DLG, LON_A)], placed)
+        check(placed(got), "placed at %r, the cursor was at %r" % (got, under))
         type_into(c, LAT_A, lat)
         type_into(c, LON_A, lon)
+        got = [text_when(LAT_A, lambda t: "'" in t), text_when(LON_A, lambda t: "'" in t)]
+        check(abs(dms(got[0]) - float(lat)) < 0.006 / 3600 and abs(dms(got[1]) - float(lon)) < 0.006 / 3600,
+              "typed %s, %s shown as %r" % (lat, lon, got))
         type_into(c, WIDTH, "300")
         type_into(c, HEIGHT, "200")
         mark = quiet_log(log) - 1

@@ -151,9 +151,12 @@ def table(port, n, extra=()):
 
 def scenario_keep(work, srv, log):
     """OK without an edit writes nothing: the tables export byte for byte as
-    before, a newer interface number and a stored area included."""
+    before, a newer interface number and a stored area (shown in the view's
+    notation with the hemisphere) included."""
     table(srv.server_address[1], 3, ['"Interface02"=dword:00000003', '"Fixed02"=dword:00000001',
                                      '"AreaYA01"="47,5"', '"ZoomMax01"="12"'])
+    # the view hands its notation to the dialog
+    e2e.reg_import(["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo]", '"CoordMode"=dword:0000000a'])
     before = reg_export(e2e.KEY)
     p = Program()
     try:
@@ -162,7 +165,7 @@ def scenario_keep(work, srv, log):
         check(rows(BASE) == 4 and rows(LAYERS) == 3, "rows %d/%d" % (rows(BASE), rows(LAYERS)))
         check(cell(BASE, 2, 10) == "3", "interface 3 shown as %r" % cell(BASE, 2, 10))
         check(cell(BASE, 1, 10) == "OSM", "interface 0 shown as %r" % cell(BASE, 1, 10))
-        check(cell(BASE, 1, 6) == "47.500000\u00b0", "area shown as %r" % cell(BASE, 1, 6))
+        check(cell(BASE, 1, 6) == "47\u00b0 30' 00.00'' N", "area shown as %r" % cell(BASE, 1, 6))
         check(box(BASE, 2, 9) == 2 and box(BASE, 1, 9) == 1, "Fix boxes")
         check(box(BASE, 0, 0) == 2 and box(BASE, 1, 0) == 1, "the selected base map is not checked")
         check(box(BASE, 3, 0) == 0 and cell(BASE, 3, 0) == "", "the empty row")
@@ -227,7 +230,8 @@ def scenario_rows(work, srv, log):
 
 def scenario_edit(work, srv, log):
     """Typing into the empty row, a pair and a decimal comma in "Bereich Y1",
-    a row emptied by hand, two layers checked by click."""
+    a row emptied by hand, two layers checked by click, "Fix" clicked and
+    "Interface" chosen from its list."""
     table(srv.server_address[1], 3)
     p = Program()
     try:
@@ -255,12 +259,24 @@ def scenario_edit(work, srv, log):
         click_cell(LAYERS, 0, 0, dx=9)
         click_cell(LAYERS, 1, 0, dx=9)
         check(box(LAYERS, 0, 0) == 2 and box(LAYERS, 1, 0) == 2, "the layers' boxes are not checked")
+        # "Fix" by a click on its box, "Interface" from its list opened by a double click
+        click_cell(BASE, 0, 9, dx=9)
+        check(box(BASE, 0, 9) == 2, "the Fix box is not checked")
+        x, y, w, h = [int(v) for v in probe(BASE, "cell", 0, 10).split()]
+        mouse("mousemove", x + w // 2, y + h // 2)
+        time.sleep(0.15)
+        mouse("click", "--repeat", 2, "--delay", 100, 1)
+        time.sleep(0.5)
+        key("End", "Return", delay=0.5)
+        check(cell(BASE, 0, 10) == "YANDEX", "the interface chosen shows as %r" % cell(BASE, 0, 10))
         close_ok(p)
         p.close_ok()
     finally:
         p.kill()
     v = reg_values(SERVER)
     check(v.get("Name02") == ("REG_SZ", "Neu") and v.get("Interface02") == ("REG_DWORD", "0x0"), "Name02 %r" % (v.get("Name02"),))
+    check(v.get("Fixed00") == ("REG_DWORD", "0x1") and v.get("Interface00") == ("REG_DWORD", "0x2"),
+          "Fixed00 %r, Interface00 %r" % (v.get("Fixed00"), v.get("Interface00")))
     check("Name03" not in v, "Name03 is still there")
     t = reg_texts(SERVER)
     check(t.get("AreaXA00") == "8.250000\u00b0" and t.get("AreaYA00") == "47.500000\u00b0",
@@ -307,7 +323,8 @@ def file_dialog(p, title, path):
 def scenario_csv(work, srv, log):
     """Export through the file dialog (a name without extension gets ".csv"),
     read back by csv.reader; the overwrite question; a file from csv.writer
-    imported with "Alte Server-Liste löschen ?" answered Yes, written on OK."""
+    imported with "Alte Server-Liste löschen ?" answered Yes, written on OK;
+    a file that cannot be opened is named in an error."""
     table(srv.server_address[1], 2, ['"AreaXA01"="8.25"', '"Fixed01"=dword:00000001', '"Name01"="Semi;kolon \\"x\\""'])
     z = "Z:" + work.replace("/", "\\")
     out = os.path.join(work, "liste.csv")
@@ -350,6 +367,16 @@ def scenario_csv(work, srv, log):
               "export failure box %r" % texts)
         check(open(out, "rb").read() == data, "the read-only file changed")
         os.chmod(out, 0o644)
+
+        # a file that cannot be opened: the error names it, the lists stay
+        click_button(IMPORT)
+        file_dialog(p, "Server-Liste importieren", z + "\\fehlt.csv")
+        p.wait_window("^Fehler$")
+        time.sleep(0.4)
+        texts = wine(SPROBE, "texts", "Fehler").stdout.decode("cp1252")
+        key("Return", delay=0.4)
+        check("Die Datei '%s\\fehlt.csv' konnte nicht ge\xf6ffnet werden ?" % z in texts, "import failure box %r" % texts)
+        check(rows(BASE) == 3 and rows(LAYERS) == 3, "the lists changed")
 
         src = os.path.join(work, "neu.csv")
         with open(src, "w", newline="", encoding="utf-8-sig") as f:

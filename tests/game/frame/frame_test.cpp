@@ -297,6 +297,59 @@ TEST_F(Frame, NoBreakSpaceBeforeTheTabMarksTheItem) {
   EXPECT_FALSE(menus.IsNoBreak(marked));
 }
 
+// An ordinary 32 x 32 icon becomes one menu image, scaled to the menu's
+// image size; a bitmap of that size becomes one image as it is.
+TEST_F(Frame, AddedIconIsScaledToOneImage) {
+  const COwnerMenu& menus = frame->GetOwnerMenu();
+  HIMAGELIST normal = menus.GetImageList(false), disabled = menus.GetImageList(true);
+  int cx = menus.GetImageWidth(), cy = menus.GetImageHeight(), before = ImageList_GetImageCount(normal);
+  // left half red, right half blue, nothing masked
+  uint32_t* px = nullptr;
+  HBITMAP colour = DibNewSection32(32, 32, &px);
+  ASSERT_TRUE(colour && px);
+  for (int i = 0; i < 32 * 32; i++) px[i] = i % 32 < 16 ? 0xFF0000u : 0x0000FFu;
+  HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
+  HDC mdc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mdc, mask);
+  PatBlt(mdc, 0, 0, 32, 32, BLACKNESS);
+  SelectObject(mdc, old);
+  DeleteDC(mdc);
+  ICONINFO ii = {TRUE, 0, 0, mask, colour};
+  HICON icon = CreateIconIndirect(&ii);
+  ASSERT_NE(nullptr, icon);
+  int image = frame->MenuAddIcon(ID_EDIT_CLEARCACHE, icon);
+  DestroyIcon(icon);
+  DeleteObject(mask);
+  DeleteObject(colour);
+  EXPECT_EQ(before, image);
+  EXPECT_EQ(before + 1, ImageList_GetImageCount(normal));
+  EXPECT_EQ(before + 1, ImageList_GetImageCount(disabled));
+  EXPECT_EQ(image, MenuGetItemImage(ID_EDIT_CLEARCACHE));
+
+  HDIB dib = DibCreate(nullptr, 300, 24, 32, nullptr);
+  ASSERT_NE(nullptr, dib);
+  HDC dc = DibGetDC(dib);
+  auto drawn = [&](int index, int x, int y) {
+    PatBlt(dc, 0, 0, cx, cy, WHITENESS);
+    ImageList_Draw(normal, index, dc, 0, 0, ILD_NORMAL);
+    GdiFlush();
+    return GetPixel(dc, x, y);
+  };
+  EXPECT_EQ(RGB(255, 0, 0), drawn(image, 1, cy / 2));
+  EXPECT_EQ(RGB(0, 0, 255), drawn(image, cx - 2, cy / 2));
+
+  HBITMAP green = DibNewSection32(cx, cy, &px);
+  ASSERT_TRUE(green && px);
+  for (int i = 0; i < cx * cy; i++) px[i] = 0x00FF00u;
+  int second = frame->MenuAddBitmap(ID_GAME_RESET, green, RGB(0xC0, 0xC0, 0xC0));
+  DeleteObject(green);
+  EXPECT_EQ(image + 1, second);
+  EXPECT_EQ(before + 2, ImageList_GetImageCount(disabled));
+  EXPECT_EQ(second, MenuGetItemImage(ID_GAME_RESET));
+  EXPECT_EQ(RGB(0, 255, 0), drawn(second, cx - 1, cy - 1));
+  DibFree(dib);
+}
+
 TEST_F(Frame, RecentEntriesArePackedAndBounded) {
   std::string longPath = "C:\\" + std::string(300, 'x') + ".gpx";
   app.AddToRecentFileList(longPath.c_str());

@@ -3,7 +3,8 @@
 the middle of a countdown gives nobody's turn, the countdown disappears and
 no guess is placed later, F5 starts the same target again; with
 "SingleClick" a click ends the input 3 s later, and with "HideOpponent"
-player 2 does not see player 1's marker (pixels).
+player 2 does not see player 1's marker (pixels); players added in the
+options mid-round take the next turns.
 
     game_turns_test.py GAMEWIN.exe
 """
@@ -13,7 +14,10 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from gameplay import check, close, finish, make_folder, start, target, xdo, xshot  # noqa: E402
+from gameplay import BIN, WINE_RUN, check, close, cursor_at, finish, make_folder, start, target, wine, xdo, xshot  # noqa: E402
+
+WININFO = os.path.join(BIN, "tests", "e2e", "wininfo.exe")
+DLGPROBE = os.path.join(BIN, "tests", "game", "dialogs", "dlgprobe.exe")
 
 
 def region(shot, x0, y0, w, h):
@@ -39,6 +43,49 @@ def click_reset(g):
     xdo("click", "1")
     time.sleep(0.8)
     return True
+
+
+def control_rect(title, cid, timeout=10):
+    end = time.time() + timeout
+    while True:
+        out = wine(WININFO, title, str(cid)).stdout.split()
+        if out or time.time() > end:
+            return list(map(int, out)) if out else None
+        time.sleep(0.2)
+
+
+def raise_count(g, count):
+    """The game options' player count chosen from its list; Return takes it
+    and the dialog's OK (Wine closes the list and the dialog at once)."""
+    wine(DLGPROBE, "cmd", g.title(), "32795")
+    r = control_rect("Spieloptionen", 1016)
+    if not check(r is not None, "the game options open"):
+        return
+    xdo("mousemove", str(r[0] + r[2] // 2), str(r[1] + r[3] // 2), "click", "1")
+    time.sleep(0.4)
+    for k in (str(count), "Return"):
+        xdo("key", k)
+        time.sleep(0.3)
+    ok = control_rect("Spieloptionen", 1, timeout=1)
+    if ok:
+        xdo("mousemove", str(ok[0] + ok[2] // 2), str(ok[1] + ok[3] // 2), "click", "1")
+    end = time.time() + 10
+    while wine(WININFO, "Spieloptionen", "1").returncode == 0 and time.time() < end:
+        time.sleep(0.2)
+    check(time.time() < end, "the game options close")
+
+
+def player_colour(g, rgb, timeout=8):
+    """Whether the map's cursor turns to the player's colour (a turn): the
+    cursor is tinted, so green and blue keep their share of red."""
+    end = time.time() + timeout
+    while True:
+        px = cursor_at(g.mx + g.mw // 2 - 60, g.my + g.mh // 2 + 40)[4]
+        n = sum(1 for p in px if p >> 24 > 128 and (p >> 16 & 255) > 128 and
+                all(abs((p >> s & 255) - (p >> 16 & 255) * c // 255) < 30 for s, c in ((8, rgb[1]), (0, rgb[2]))))
+        if n > 40 or time.time() > end:
+            return n > 40
+        time.sleep(0.3)
 
 
 def main():
@@ -84,6 +131,16 @@ def main():
         check(g.marked(ref) == [0, 1] and 2.6 < took < 4.5, "the input ends by itself after %.1f s" % took)
         time.sleep(0.5)
         check(not differs(region(xshot.screenshot(), *spot), empty), "player 2 does not see player 1's marker")
+        # four players from here on: the map stays free for player 2, whose
+        # click passes the turn to players 3 and 4 (red, then orange)
+        raise_count(g, 4)
+        end = time.time() + 5
+        while 2 not in g.marked(ref) and time.time() < end:
+            time.sleep(0.2)
+        check(2 in g.marked(ref), "player 3's box is drawn")
+        for rgb in ((255, 0, 0), (255, 128, 64)):
+            g.click(g.mw // 2, g.mh // 2)
+            check(player_colour(g, rgb), "the turn passes to the player of colour %s" % (rgb,))
     finally:
         close(g)
     return finish(folder)

@@ -32,6 +32,12 @@ class Flow : public ::testing::Test {
     flow.OnMapMouse(kMouseLeftDown, 0, x, y);
     flow.OnMapMouse(kMouseLeftUp, 0, x, y);
   }
+  // one page, its round started: player 1's turn
+  void FirstTurn() {
+    host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
+    flow.OnNextGame();
+    flow.OnNextGame();
+  }
   int Count(const char* sound) const { return (int)std::count(host.sounds.begin(), host.sounds.end(), sound); }
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) flow.OnTimer();
@@ -316,9 +322,7 @@ TEST_F(Flow, PickedPlayerClicksAfterASingleClickWithATimeLimit) {
 
 TEST_F(Flow, PickedPlayerClicksAfterTheCountdownRanOut) {
   config.maxTime = 10;
-  host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
-  flow.OnNextGame();
-  flow.OnNextGame();
+  FirstTurn();
   Ticks(41);
   ASSERT_TRUE(state.inputLock);
   flow.OnSelectPlayer(kCmdPlayer1 + 1);
@@ -374,6 +378,65 @@ TEST_F(Flow, LoweredCountWithTheRestDoneScoresTheRoundBeforeTheNextPage) {
   EXPECT_EQ(Count("DONE"), 1);
   flow.OnNextGame();
   EXPECT_EQ(host.pages.size(), 1u);
+}
+
+// Players added mid-round take the turns after the others; a page loaded
+// with the old count starts with whichever player its turn falls to.
+TEST_F(Flow, RaisedCountGivesTheNextTurnsToTheAddedPlayers) {
+  config.playerCount = 2;
+  for (int g = 1; g <= 4; ++g) host.AddPage(g, FakeHost::Target(g, 10, "Ort"));
+  flow.OnNextGame();
+  flow.OnNextGame();
+  Click(510, 240);
+  flow.OnInputDone();
+  ASSERT_EQ(state.current, 1);
+  flow.ApplyPlayerOptions(4, config.hideOpponent);
+  for (int next : {2, 3, kSelResults}) {
+    Click(520, 240);
+    flow.OnInputDone();
+    EXPECT_EQ(state.current, next);
+  }
+  for (int i = 0; i < 300 && !state.resultsFinished; ++i) flow.OnTimer();
+  // two players again for game 2, then four while game 3's page waits:
+  // its first turn is player 3's
+  flow.ApplyPlayerOptions(2, config.hideOpponent);
+  flow.OnNextGame();
+  flow.OnNextGame();
+  PlayRound();
+  flow.OnNextGame();
+  ASSERT_TRUE(state.armed);
+  flow.ApplyPlayerOptions(4, config.hideOpponent);
+  host.sounds.clear();
+  flow.OnNextGame();
+  EXPECT_EQ(state.current, 2);
+  EXPECT_EQ(host.sounds, std::vector<std::string>{"NEXT"});
+  PlayRound();
+  // raised once the round is scored: the added player waits for the next page
+  flow.ApplyPlayerOptions(5, config.hideOpponent);
+  EXPECT_TRUE(flow.CanNextGame());
+  flow.OnNextGame();
+  EXPECT_EQ(host.pages.size(), 4u);
+  EXPECT_TRUE(host.errors.empty());
+}
+
+// The options take the time limit away mid-turn: the countdown's digits go
+// and nothing more is counted.
+TEST_F(Flow, TimeLimitTakenAwayMidTurnEndsTheCountdown) {
+  config.maxTime = 10;
+  FirstTurn();
+  Ticks(8);
+  config.maxTime = 0;
+  host.invalidated.clear();
+  host.sounds.clear();
+  Ticks(1);
+  EXPECT_EQ(state.countdown, 0);
+  GameRect digits = flow.CountdownRect();
+  EXPECT_TRUE(std::any_of(host.invalidated.begin(), host.invalidated.end(), [&](const GameRect& r) {
+    return r.left == digits.left && r.top == digits.top && r.right == digits.right && r.bottom == digits.bottom;
+  }));
+  Ticks(60);
+  EXPECT_TRUE(host.sounds.empty());
+  EXPECT_FALSE(players[0].HasGuess());
 }
 
 }  // namespace
