@@ -160,7 +160,8 @@ void CMapWnd::SetCacheLimit(uint32_t mib) { TileCacheSetLimit(mib); }
 
 int CMapWnd::ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) {
   if (!client) return 0;
-  if (client->IsConnected()) return 1;
+  // a client of another source's server asks that server: connect anew
+  if (client->IsConnectedTo(server, port)) return 1;
   for (int i = 0; i < 2 && m_running; i++)
     if (client->Connect(server, port, timeoutMs > 0 && timeoutMs < 10000 ? timeoutMs : 10000) == 0) return 1;
   return 0;

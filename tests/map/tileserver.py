@@ -15,6 +15,8 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /rgba/...  RGBA PNG (layer_rgba)   /keyed/...  RGB PNG, part key colour (layer_keyed)
 A second port, the gate, refuses connections until /gate/open (and again
 after /gate/close) is asked of the first; open, it serves the same paths.
+With --alt every plain tile comes in the "alt" colour: a second server whose
+tiles differ from the first one's on the same paths.
 """
 import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
 
@@ -180,6 +182,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(jpeg(rgb), ctype="image/jpeg")
         elif kind == "jpgbig":
             self.reply(jpeg(rgb, 20000), ctype="image/jpeg")
+        elif self.server.alt:
+            self.reply(png(256, 256, (rgb[0], rgb[1], 250)))
         else:
             self.reply(png(256, 256, rgb))
 
@@ -209,6 +213,7 @@ class Gate:
             if open_ and not self.srv:
                 self.srv = Server(("127.0.0.1", self.port), Handler)
                 self.srv.log_path, self.srv.log_lock, self.srv.gate = self.main.log_path, self.main.log_lock, self
+                self.srv.alt = self.main.alt
                 threading.Thread(target=self.srv.serve_forever, daemon=True).start()
             elif not open_ and self.srv:
                 self.srv.shutdown()
@@ -216,10 +221,11 @@ class Gate:
                 self.srv = None
 
 
-def start(log_path):
+def start(log_path, alt=False):
     """Starts a server in this process (for the Python-driven tests)."""
     srv = Server(("127.0.0.1", 0), Handler)
     srv.log_path = log_path
+    srv.alt = alt
     srv.log_lock = threading.Lock()
     srv.gate = Gate(srv)
     threading.Thread(target=srv.serve_forever, daemon=True).start()
@@ -229,8 +235,9 @@ def start(log_path):
 if __name__ == "__main__":
     ap = argparse.ArgumentParser()
     ap.add_argument("--log", required=True)
+    ap.add_argument("--alt", action="store_true")
     a = ap.parse_args()
-    srv = start(a.log)
+    srv = start(a.log, a.alt)
     print("%d\n%d" % (srv.server_address[1], srv.gate.port), flush=True)
     try:
         while True:
