@@ -74,7 +74,12 @@ int CMapWnd::ApplySources() {
   {
     TileJobGuard g(m_tiles);
     r = m_tiles.Sources().Apply();
-    if (r) m_tiles.ClearGrid();
+    if (r) {
+      m_tiles.ClearGrid();
+      // what the workers fetch now is for the old sources: a hanging server
+      // among them must not hold the new ones back
+      m_tiles.AbortBusy();
+    }
   }
   if (r && m_running) Post(m_hWnd, WM_MAP_CLEAR, 0, 0);
   return r;

@@ -39,7 +39,8 @@ int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, 
   DirCreateA(folder);
   int got = -1;
   for (int attempt = 0; attempt < 2 && got <= 0; attempt++) {
-    if (!sched->Running() || !sched->Host()->JobCurrent(job)) return -1;
+    // the zoom or the sources changed meanwhile: nobody wants it
+    if (!sched->JobCurrent(job)) return -1;
     if (!sched->Host()->ConnectWorker(client, s.server, s.port, s.timeout)) {
       *unreachable = sched->Running();
       return -1;

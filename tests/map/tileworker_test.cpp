@@ -366,6 +366,19 @@ TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
   Pump(100);
 }
 
+// The base map changed away from a server that hangs: the downloads of the
+// old one are given up at once, and the new one fills.
+TEST_F(TileWorkerTest, ASourceChangedAwayFromAHangingServerFillsAtOnce) {
+  size_t before = LogLines().size();
+  Make("slow", 0, 60000);
+  DWORD end = GetTickCount() + 5000;
+  while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+  ASSERT_GE(LogLines().size(), before + 8);
+  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+  map->ApplySources();
+  EXPECT_TRUE(Settle(10000));
+}
+
 TEST_F(TileWorkerTest, TwoWindowsOnOneSourceDoNotSpoilEachOthersDownloads) {
   // the same tiles in the same order: their workers fetch the same tile at once
   Make("t");
