@@ -95,6 +95,15 @@ class TileWorkerTest : public ::testing::Test {
     RECT rc = {0, 0, 640, 480};
     ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
   }
+  // A window on a source whose server hangs: every worker inside a request
+  // that would last 30 s.
+  void MakeHanging() {
+    size_t before = LogLines().size();
+    Make("slow", 0, 60000);
+    DWORD end = GetTickCount() + 5000;
+    while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+    ASSERT_GE(LogLines().size(), before + 8);
+  }
   // The cells under the client area.
   void Visible(int* c0, int* c1, int* r0, int* r1) {
     int t = map->View().tileSize;
@@ -353,11 +362,7 @@ TEST_F(TileWorkerTest, EachUrlSchemeAsksForTheRightPath) {
 }
 
 TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
-  size_t before = LogLines().size();
-  Make("slow", 0, 60000);
-  DWORD end = GetTickCount() + 5000;
-  while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
-  ASSERT_GE(LogLines().size(), before + 8);
+  ASSERT_NO_FATAL_FAILURE(MakeHanging());
   DWORD t0 = GetTickCount();
   delete map;  // every worker is inside a request that would last 30 s
   map = nullptr;
@@ -369,11 +374,7 @@ TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
 // The base map changed away from a server that hangs: the downloads of the
 // old one are given up at once, and the new one fills.
 TEST_F(TileWorkerTest, ASourceChangedAwayFromAHangingServerFillsAtOnce) {
-  size_t before = LogLines().size();
-  Make("slow", 0, 60000);
-  DWORD end = GetTickCount() + 5000;
-  while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
-  ASSERT_GE(LogLines().size(), before + 8);
+  ASSERT_NO_FATAL_FAILURE(MakeHanging());
   map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
   map->ApplySources();
   EXPECT_TRUE(Settle(10000));
