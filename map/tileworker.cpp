@@ -28,8 +28,8 @@ volatile long g_workerSerial = 0;
 // and worker, in at most two tries; only a 256 x 256 image body is moved
 // into place; each try is dropped when the job is no longer wanted. The
 // body's length, or a value <= 0 on failure.
-// *unreachable: the server could not be reached at all; *answered: it sent
-// an answer (whatever it was).
+// *unreachable: the server could not be reached at all, or its requests
+// timed out unanswered; *answered: it sent an answer (whatever it was).
 int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, const char* folder,
              const char* file, const char* url, const TileJob& job, unsigned worker, bool* unreachable,
              bool* answered) {
@@ -50,6 +50,9 @@ int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, 
     // no answer at all: the connection is in doubt
     if (got <= 0 && !client->GetStatus()) client->Close();
   }
+  // a server that takes requests and never answers them is as good as out
+  // of reach: every cell would wait its whole time-out for it
+  if (got == HTTP_ERR_TIMEOUT && !*answered) *unreachable = sched->Running();
   if (got <= 0) return got ? got : -1;
   return TileCommit(tmp, file) ? got : -1;
 }

@@ -9,6 +9,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /jpg/z/x/y.jpg          JFIF JPEG           /redir/...     302 to /t/...
   /jpgbig/z/x/y.jpg       JPEG, frame header behind a 20 kB comment
   /chunk/...              chunked PNG         /slow/...      waits 30 s
+  /mute/...               takes the request and says nothing for 30 s
   /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
   /small/... 128x128 PNG        /missing/... 404
   /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
@@ -148,6 +149,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 part = body[i:i + 97]
                 self.wfile.write(b"%x\r\n" % len(part) + part + b"\r\n")
             self.wfile.write(b"0\r\n\r\n")
+        elif kind == "mute":
+            time.sleep(30)
         elif kind == "slow":
             self.send_response(200)
             self.send_header("Content-Length", "5000")

@@ -380,6 +380,20 @@ TEST_F(TileWorkerTest, ASourceChangedAwayFromAHangingServerFillsAtOnce) {
   EXPECT_TRUE(Settle(10000));
 }
 
+// A layer whose server takes requests and never answers: once its requests
+// time out it is let be like a server out of reach, and the base map fills
+// without waiting for it cell by cell.
+TEST_F(TileWorkerTest, ALayerServerThatNeverAnswersDoesNotHoldTheBaseMapBack) {
+  map = new CMapWnd;
+  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+  map->SetSource(1, server.c_str(), "mute", 0, 0, 0, nullptr, 2000);
+  map->ApplySources();
+  RECT rc = {0, 0, 640, 480};
+  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  // cell by cell, two tries of 2 s each: 96 cells would take 48 s
+  EXPECT_TRUE(Settle(15000, true));
+}
+
 TEST_F(TileWorkerTest, TwoWindowsOnOneSourceDoNotSpoilEachOthersDownloads) {
   // the same tiles in the same order: their workers fetch the same tile at once
   Make("t");
