@@ -163,10 +163,11 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     }
   } else {
     // a server out of reach (no network yet) leaves the cell due: it is
-    // asked again after a back-off
-    if (!job.precache) {
+    // asked again after a back-off; the export counts its tile missing
+    {
       TileJobGuard g(*m_sched);
       if (!m_sched->MayConnect(L, job.serial)) {
+        if (job.precache) return 0;
         if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
         return -1;
       }

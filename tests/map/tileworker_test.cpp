@@ -392,6 +392,16 @@ TEST_F(TileWorkerTest, ALayerServerThatNeverAnswersDoesNotHoldTheBaseMapBack) {
   ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
   // cell by cell, two tries of 2 s each: 96 cells would take 48 s
   EXPECT_TRUE(Settle(15000, true));
+  // nor does the export's pre-caching wait for it tile by tile
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(32, 1, 1, 0));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = 0;
+  ASSERT_EQ(0, map->RenderArea(cx, cy, 10, &pic, &tiles, &cancel, 512, 512, &missing));
+  EXPECT_EQ(4, missing);
+  for (const std::string& l : LogLines()) EXPECT_NE(0u, l.find("/mute/10/")) << l;
 }
 
 TEST_F(TileWorkerTest, TwoWindowsOnOneSourceDoNotSpoilEachOthersDownloads) {
