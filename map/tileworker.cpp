@@ -363,7 +363,11 @@ long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* 
     // workers next door may want the same ancestor: names of their own
     if (TileMakeTempName(tmp, sizeof tmp, dir, row >> d, GetCurrentProcessId(), worker) < 0) return -1;
     DirCreateA(dir);
-    if (TileFetchOnce(client, tmp, url, timeout) <= 0 && TileFetchOnce(client, tmp, url, timeout) <= 0) return -1;
+    // an aborted request is not wanted any more (the zoom or the sources
+    // changed, the window goes): no second try
+    int got = TileFetchOnce(client, tmp, url, timeout);
+    if (got <= 0 && got != HTTP_ERR_ABORTED) got = TileFetchOnce(client, tmp, url, timeout);
+    if (got <= 0) return -1;
     if (!TileCommit(tmp, ancestorFile)) return -1;
   }
   std::vector<unsigned char> buf;

@@ -96,13 +96,28 @@ class TileWorkerTest : public ::testing::Test {
     ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
   }
   // A window on a source whose server hangs: every worker inside a request
-  // that would last 30 s.
-  void MakeHanging() {
-    size_t before = LogLines().size();
-    Make("slow", 0, 60000);
+  // that would last 30 s (ancestors: the base map answers, a grey layer's
+  // ancestors hang).
+  void MakeHanging(bool ancestors = false) {
+    auto hanging = [] {
+      size_t n = 0;
+      for (const std::string& l : LogLines()) n += l.compare(0, 6, "/slow/") == 0;
+      return n;
+    };
+    size_t before = hanging();
+    if (ancestors) {
+      map = new CMapWnd;
+      map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+      map->SetSource(1, server.c_str(), "slow", 0, 0, 0, "GRAY 0x08FF0000", 60000);
+      map->ApplySources();
+      RECT rc = {0, 0, 640, 480};
+      ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+    } else {
+      Make("slow", 0, 60000);
+    }
     DWORD end = GetTickCount() + 5000;
-    while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
-    ASSERT_GE(LogLines().size(), before + 8);
+    while (hanging() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+    ASSERT_GE(hanging(), before + 8);
   }
   // The cells under the client area.
   void Visible(int* c0, int* c1, int* r0, int* r1) {
@@ -371,13 +386,19 @@ TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
   Pump(100);
 }
 
-// The base map changed away from a server that hangs: the downloads of the
-// old one are given up at once, and the new one fills.
+// The sources changed away from a server that hangs (a base map, a grey
+// layer's ancestors): the downloads for the old ones are given up at once,
+// and the new base map fills.
 TEST_F(TileWorkerTest, ASourceChangedAwayFromAHangingServerFillsAtOnce) {
-  ASSERT_NO_FATAL_FAILURE(MakeHanging());
-  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
-  map->ApplySources();
-  EXPECT_TRUE(Settle(10000));
+  for (bool ancestors : {false, true}) {
+    ASSERT_NO_FATAL_FAILURE(MakeHanging(ancestors));
+    map->SetSource(0, server.c_str(), ancestors ? "d" : "t", 0, 0, ancestors ? 3 : 0, nullptr, 0);
+    map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+    map->ApplySources();
+    EXPECT_TRUE(Settle(10000)) << ancestors;
+    delete map;
+    map = nullptr;
+  }
 }
 
 // A layer whose server takes requests and never answers: once its requests
