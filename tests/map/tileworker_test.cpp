@@ -91,6 +91,10 @@ class TileWorkerTest : public ::testing::Test {
     map = into ? into : new CMapWnd;
     map->SetSource(0, server.c_str(), path, 0, 0, iface, nullptr, timeout);
     map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+    Show();
+  }
+  // Applies the sources set on `map` and shows it.
+  void Show() {
     map->ApplySources();
     RECT rc = {0, 0, 640, 480};
     ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
@@ -109,9 +113,7 @@ class TileWorkerTest : public ::testing::Test {
       map = new CMapWnd;
       map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
       map->SetSource(1, server.c_str(), "slow", 0, 0, 0, "GRAY 0x08FF0000", 60000);
-      map->ApplySources();
-      RECT rc = {0, 0, 640, 480};
-      ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+      ASSERT_NO_FATAL_FAILURE(Show());
     } else {
       Make("slow", 0, 60000);
     }
@@ -408,9 +410,7 @@ TEST_F(TileWorkerTest, ALayerServerThatNeverAnswersDoesNotHoldTheBaseMapBack) {
   map = new CMapWnd;
   map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
   map->SetSource(1, server.c_str(), "mute", 0, 0, 0, nullptr, 2000);
-  map->ApplySources();
-  RECT rc = {0, 0, 640, 480};
-  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  ASSERT_NO_FATAL_FAILURE(Show());
   // cell by cell, two tries of 2 s each: 96 cells would take 48 s
   EXPECT_TRUE(Settle(15000, true));
   // nor does the export's pre-caching wait for it tile by tile
@@ -688,9 +688,7 @@ TEST_F(TileWorkerTest, EachSourceIsFetchedFromItsOwnServer) {
   map->SetSource(1, "127.0.0.1", "t", port2, 0, 0, nullptr, 0);
   // nothing above zoom 8 on its server: cut from the ancestor (map at 9)
   map->SetSource(2, "127.0.0.1", "e", port2, 0, 1, "GRAY 0x08FF0000", 0);
-  map->ApplySources();
-  RECT rc = {0, 0, 640, 480};
-  ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  ASSERT_NO_FATAL_FAILURE(Show());
   ASSERT_TRUE(Settle(60000, true, 7));
   int c0, c1, r0, r1;
   Visible(&c0, &c1, &r0, &r1);
