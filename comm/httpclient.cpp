@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "comm/socket.h"
+#include "text/casefold.h"
 
 namespace {
 const int kMaxHeader = 32 * 1024;
@@ -119,12 +120,29 @@ void CHttpClient::Abort() {
   LeaveCriticalSection(&m_lock);
 }
 
+namespace {
+// The host and port that Connect takes a server text and port for.
+bool ServerOf(const char* server, int port, std::string* host, int* p) {
+  *p = (port > 0 && port <= 65535) ? port : 80;
+  return server && SplitHostPort(server, host, p);
+}
+}  // namespace
+
+bool CHttpClient::IsConnectedTo(const char* server, int port) const {
+  std::string host;
+  int p;
+  if (m_host.empty() || !ServerOf(server, port, &host, &p) || p != m_port || host.size() != m_host.size())
+    return false;
+  for (size_t i = 0; i < host.size(); i++)
+    if (CaseLowerAscii((unsigned char)host[i]) != CaseLowerAscii((unsigned char)m_host[i])) return false;
+  return true;
+}
+
 int CHttpClient::Connect(const char* server, int port, int timeoutMs) {
   Close();
-  if (!server) return HTTP_ERR_ARGS;
   std::string host;
-  int p = (port > 0 && port <= 65535) ? port : 80;
-  if (!SplitHostPort(server, &host, &p)) return HTTP_ERR_ARGS;
+  int p;
+  if (!ServerOf(server, port, &host, &p)) return HTTP_ERR_ARGS;
   int err = 0;
   // Abort() ends a connect too: an unreachable server must not hold a
   // stopping worker for the whole time-out

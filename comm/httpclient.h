@@ -53,7 +53,11 @@ class CHttpClient {
   void Abort();
   void Close();
 
+  // A host is remembered (Get asks it); says nothing of the socket.
   bool IsConnected() const { return !m_host.empty(); }
+  // Whether Get asks the server that Connect(server, port) names: the same
+  // host (letter case aside) and port.
+  bool IsConnectedTo(const char* server, int port) const;
   int GetStatus() const { return m_status; }
   // the first bytes of the last body (at most kKeepBytes)
   const unsigned char* GetData() const { return m_keep.data(); }

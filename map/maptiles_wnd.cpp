@@ -74,7 +74,12 @@ int CMapWnd::ApplySources() {
   {
     TileJobGuard g(m_tiles);
     r = m_tiles.Sources().Apply();
-    if (r) m_tiles.ClearGrid();
+    if (r) {
+      m_tiles.ClearGrid();
+      // what the workers fetch now is for the old sources: a hanging server
+      // among them must not hold the new ones back
+      m_tiles.AbortBusy();
+    }
   }
   if (r && m_running) Post(m_hWnd, WM_MAP_CLEAR, 0, 0);
   return r;
@@ -160,7 +165,8 @@ void CMapWnd::SetCacheLimit(uint32_t mib) { TileCacheSetLimit(mib); }
 
 int CMapWnd::ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) {
   if (!client) return 0;
-  if (client->IsConnected()) return 1;
+  // a client of another source's server asks that server: connect anew
+  if (client->IsConnectedTo(server, port)) return 1;
   for (int i = 0; i < 2 && m_running; i++)
     if (client->Connect(server, port, timeoutMs > 0 && timeoutMs < 10000 ? timeoutMs : 10000) == 0) return 1;
   return 0;

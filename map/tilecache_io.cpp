@@ -1,5 +1,8 @@
 #include "map/tilecache_io.h"
 
+#include <stdio.h>
+#include <string.h>
+
 #include "comm/httpclient.h"
 #include "files/fileio.h"
 #include "image/imgfile.h"
@@ -11,11 +14,19 @@ volatile LONG g_requests = 0;
 }
 
 bool TileMakePaths(const char* root, const MapTileSource& s, int zoom, uint32_t col, uint32_t row, TilePaths* p) {
+  // Servers of one host on other ports are kept apart: the port joins the
+  // host as the text "host:port" names it (port 80 leaves the folder alone)
+  char named[sizeof s.server + 8];
+  const char* server = s.server;
+  if (s.port != 80 && !strchr(s.server, ':')) {
+    snprintf(named, sizeof named, "%s:%u", s.server, (unsigned)s.port);
+    server = named;
+  }
   char rel[MAX_PATH + 4];
-  if (TileMakeCachePath(rel, sizeof rel, 0, s.fixed != 0, s.server, s.folder, (unsigned)zoom, col, row, s.ext) < 0 ||
+  if (TileMakeCachePath(rel, sizeof rel, 0, s.fixed != 0, server, s.folder, (unsigned)zoom, col, row, s.ext) < 0 ||
       TileJoinRoot(p->file, sizeof p->file, root, rel) < 0)
     return false;
-  if (TileMakeCachePath(rel, sizeof rel, 1, s.fixed != 0, s.server, s.folder, (unsigned)zoom, col, row, s.ext) < 0 ||
+  if (TileMakeCachePath(rel, sizeof rel, 1, s.fixed != 0, server, s.folder, (unsigned)zoom, col, row, s.ext) < 0 ||
       TileJoinRoot(p->folder, sizeof p->folder, root, rel) < 0)
     return false;
   return TileMakeUrl(p->url, sizeof p->url, s.iface, s.folder, (unsigned)zoom, col, row, s.suffix) >= 0;

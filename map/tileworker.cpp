@@ -28,8 +28,8 @@ volatile long g_workerSerial = 0;
 // and worker, in at most two tries; only a 256 x 256 image body is moved
 // into place; each try is dropped when the job is no longer wanted. The
 // body's length, or a value <= 0 on failure.
-// *unreachable: the server could not be reached at all; *answered: it sent
-// an answer (whatever it was).
+// *unreachable: the server could not be reached at all, or its requests
+// timed out unanswered; *answered: it sent an answer (whatever it was).
 int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, const char* folder,
              const char* file, const char* url, const TileJob& job, unsigned worker, bool* unreachable,
              bool* answered) {
@@ -39,7 +39,8 @@ int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, 
   DirCreateA(folder);
   int got = -1;
   for (int attempt = 0; attempt < 2 && got <= 0; attempt++) {
-    if (!sched->Running() || !sched->Host()->JobCurrent(job)) return -1;
+    // the zoom or the sources changed meanwhile: nobody wants it
+    if (!sched->JobCurrent(job)) return -1;
     if (!sched->Host()->ConnectWorker(client, s.server, s.port, s.timeout)) {
       *unreachable = sched->Running();
       return -1;
@@ -49,6 +50,9 @@ int Download(TileScheduler* sched, CHttpClient* client, const MapTileSource& s, 
     // no answer at all: the connection is in doubt
     if (got <= 0 && !client->GetStatus()) client->Close();
   }
+  // a server that takes requests and never answers them is as good as out
+  // of reach: every cell would wait its whole time-out for it
+  if (got == HTTP_ERR_TIMEOUT && !*answered) *unreachable = sched->Running();
   if (got <= 0) return got ? got : -1;
   return TileCommit(tmp, file) ? got : -1;
 }
@@ -159,10 +163,11 @@ int Worker::DoSource(const TileJob& job, int L, bool* deleted) {
     }
   } else {
     // a server out of reach (no network yet) leaves the cell due: it is
-    // asked again after a back-off
-    if (!job.precache) {
+    // asked again after a back-off; the export counts its tile missing
+    {
       TileJobGuard g(*m_sched);
       if (!m_sched->MayConnect(L, job.serial)) {
+        if (job.precache) return 0;
         if (m_sched->JobCurrent(job)) MarkAll(job, kMapCellWaiting << L, false);
         return -1;
       }
@@ -358,7 +363,11 @@ long long TileLoad(const char* tileFile, const char* ancestorFile, CHttpClient* 
     // workers next door may want the same ancestor: names of their own
     if (TileMakeTempName(tmp, sizeof tmp, dir, row >> d, GetCurrentProcessId(), worker) < 0) return -1;
     DirCreateA(dir);
-    if (TileFetchOnce(client, tmp, url, timeout) <= 0 && TileFetchOnce(client, tmp, url, timeout) <= 0) return -1;
+    // an aborted request is not wanted any more (the zoom or the sources
+    // changed, the window goes): no second try
+    int got = TileFetchOnce(client, tmp, url, timeout);
+    if (got <= 0 && got != HTTP_ERR_ABORTED) got = TileFetchOnce(client, tmp, url, timeout);
+    if (got <= 0) return -1;
     if (!TileCommit(tmp, ancestorFile)) return -1;
   }
   std::vector<unsigned char> buf;

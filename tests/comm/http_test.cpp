@@ -217,6 +217,10 @@ TEST_F(Http, AbortAndTheTimeOutEndALookupThatHangs) {
   lookup.Answer();
   EXPECT_EQ(0, c.Connect("tiles.example", Port(), 5000));
   EXPECT_EQ(100, c.Get(file_.c_str(), "/bytes/100", 5000, 0));
+  // the server it asks, however the caller names it; no other
+  EXPECT_TRUE(c.IsConnectedTo(("Tiles.Example:" + std::to_string(Port())).c_str(), 80));
+  EXPECT_FALSE(c.IsConnectedTo("tiles.example", Port() + 1));
+  EXPECT_FALSE(c.IsConnectedTo("127.0.0.1", Port()));
 }
 
 TEST_F(Http, RefusedAndUnknownHosts) {

@@ -12,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "map"))
@@ -74,7 +75,10 @@ def reset_registry():
     # pre-cached from the test server into the fixed cache (the world map
     # beside them stays)
     shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
-    shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "OsmFixed", "127.0.0.1"), ignore_errors=True)
+    fixed = os.path.join(PREFIX, "drive_c", "Temp", "OsmFixed")
+    for name in os.listdir(fixed) if os.path.isdir(fixed) else ():
+        if name.startswith("127.0.0.1"):  # the test server, any port
+            shutil.rmtree(os.path.join(fixed, name), ignore_errors=True)
 
 
 def fresh_table(port, bases, layers=()):
@@ -84,14 +88,15 @@ def fresh_table(port, bases, layers=()):
 
 
 def table_lines(port, bases, layers=()):
-    """bases: (name, path, iface); layers: (name, path, iface, selected)."""
+    """bases: (name, path, iface[, port]); layers: (name, path, iface,
+    selected[, port]); port: the server of those that name none."""
     out = ["[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\Server]", '"Select"=dword:00000000']
-    for i, (name, path, iface) in enumerate(bases):
-        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, port),
+    for i, (name, path, iface, *own) in enumerate(bases):
+        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, own[0] if own else port),
                 '"Path%02i"="%s"' % (i, path), '"Interface%02i"=dword:%08x' % (i, iface)]
     out += ["", "[HKEY_CURRENT_USER\\Software\\Vexa\\Orvalo\\Layer]"]
-    for i, (name, path, iface, sel) in enumerate(layers):
-        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, port),
+    for i, (name, path, iface, sel, *own) in enumerate(layers):
+        out += ['"Name%02i"="%s"' % (i, name), '"Server%02i"="127.0.0.1:%i"' % (i, own[0] if own else port),
                 '"Path%02i"="%s"' % (i, path), '"Interface%02i"=dword:%08x' % (i, iface),
                 '"Select%02i"=dword:%08x' % (i, sel), '"AlphaOff%02i"="0"' % i, '"AlphaMul%02i"="0"' % i]
     return out
@@ -280,18 +285,36 @@ def wait_stable(rect, seconds=1.0, timeout=20):
 # ------------------------------------------------------------------ scenarios
 
 def scenario_table(work, srv, log):
-    """A base map and two layers of the three URL schemes reach the server;
-    a base map chosen in the on-map pop-up writes "Select" and is fetched."""
+    """A base map on one server and two layers of the other URL schemes on a
+    second server whose tiles differ: each server is asked only for its own
+    sources' tiles and each cache folder holds its own server's; a base map
+    of the second server chosen in the on-map pop-up writes "Select" and is
+    fetched from there alone."""
     port = srv.server_address[1]
-    fresh_table(port, [("Punkte", "t", 0), ("Foto", "jpg", 0)],
-                [("Esri", "e", 1, 1), ("Yandex", "q?l=map", 2, 1)])
+    log2 = os.path.join(work, "server2.log")
+    open(log2, "w").close()
+    srv2 = tileserver.start(log2, alt=True)
+    port2 = srv2.server_address[1]
+    fresh_table(port, [("Punkte", "t", 0), ("Foto", "jpg", 0, port2)],
+                [("Esri", "e", 1, 1, port2), ("Yandex", "q?l=map", 2, 1, port2)])
     p = Program()
     try:
         p.wait_window()
-        lines = wait_log(log, lambda ls: all(any(l.startswith(pre) for l in ls) for pre in ("/t/", "/e/", "/q?l=map&")))
-        for pre in ("/t/", "/e/", "/q?l=map&"):
-            check(any(l.startswith(pre) for l in lines), "no request %s... in the server's log" % pre)
-        check(not any(l.startswith("/jpg/") for l in lines), "the second base map was fetched before it was chosen")
+        lines = wait_log(log, lambda ls: any(l.startswith("/t/") for l in ls))
+        lines2 = wait_log(log2, lambda ls: all(any(l.startswith(pre) for l in ls) for pre in ("/e/", "/q?l=map&")))
+        check(any(l.startswith("/t/") for l in lines), "no request /t/... in the first server's log")
+        for pre in ("/e/", "/q?l=map&"):
+            check(any(l.startswith(pre) for l in lines2), "no request %s... in the second server's log" % pre)
+        check(all(l.startswith("/t/") for l in wait_log(log, lambda ls: True)),
+              "the first server was asked for another source's tiles")
+        check(not any(l.startswith(("/t/", "/jpg/")) for l in lines2), "the second server was asked for /t/ or /jpg/")
+        # a layer tile in the second server's cache folder: its bytes
+        cached = os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze", "127.0.0.1_%d" % port2, "e")
+        tile = next((os.path.join(d, f) for d, _, fs in os.walk(cached) for f in fs if f.endswith(".png")), None)
+        check(tile, "no layer tile in %s" % cached)
+        rel = tile[len(cached):].replace(os.sep, "/")
+        fresh = urllib.request.urlopen("http://127.0.0.1:%d/e%s?check=1" % (port2, rel), timeout=10).read()
+        check(open(tile, "rb").read() == fresh, "%s does not hold the second server's tile" % tile)
         x0, y0, w, h = p.map_rect()
         # the on-map menu's third button: the pop-up of base maps and layers
         mouse("mousemove", x0 + w - 36 + 17, y0 + 10 + 2 * 35 + 17)
@@ -301,21 +324,24 @@ def scenario_table(work, srv, log):
         key("Down", "Down", "Return")
         time.sleep(0.5)
         check(reg_values(KEY + r"\Server").get("Select") == ("REG_DWORD", "0x1"), "the pop-up did not write Select 1")
-        lines = wait_log(log, lambda ls: any(l.startswith("/jpg/") for l in ls))
-        check(any(l.startswith("/jpg/") for l in lines), "the chosen base map was not fetched")
+        lines2 = wait_log(log2, lambda ls: any(l.startswith("/jpg/") for l in ls))
+        check(any(l.startswith("/jpg/") for l in lines2), "the chosen base map was not fetched from its server")
+        check(not any(l.startswith("/jpg/") for l in wait_log(log, lambda ls: True)),
+              "the chosen base map was asked of the first server")
         # "Ansicht neu laden" fetches the visible tiles again: with the disk
         # cache gone they come from the server a second time
         wait_stable(p.map_rect())
-        shown = {l for l in wait_log(log, lambda ls: True) if l.startswith("/jpg/")}
+        shown = {l for l in wait_log(log2, lambda ls: True) if l.startswith("/jpg/")}
         shutil.rmtree(os.path.join(PREFIX, "drive_c", "Temp", "VovIdeze"), ignore_errors=True)
-        mark = len(wait_log(log, lambda ls: True))
+        mark = len(wait_log(log2, lambda ls: True))
         menu("a", 5)
         again = lambda ls: shown <= set(ls[mark:])  # noqa: E731
-        check(again(wait_log(log, again)), "the reload fetched %d of %d tiles again" %
-              (len(shown & set(wait_log(log, lambda ls: True)[mark:])), len(shown)))
+        check(again(wait_log(log2, again)), "the reload fetched %d of %d tiles again" %
+              (len(shown & set(wait_log(log2, lambda ls: True)[mark:])), len(shown)))
         p.close_ok()
     finally:
         p.kill()
+        srv2.shutdown()
 
 
 def scenario_restarts(work, srv, log):

@@ -126,7 +126,9 @@ int RunHost(HINSTANCE inst) {
   CMapWnd* map = new CMapWnd;
   g_map = map;
   RECT rc = {0, 0, 800, 600};
-  DWORD style = WS_CHILD | WS_VISIBLE | MAPS_DRAGLEFT | MAPS_WHEELZOOM | MAPS_DRAGNOTIFY;
+  // the buttons as the game's view has them; track points can be picked
+  DWORD style = WS_CHILD | WS_VISIBLE | MAPS_DRAGLEFT | MAPS_DRAGMIDDLE | MAPS_WHEELZOOM | MAPS_DRAGNOTIFY |
+                MAPS_PICKPOINTS;
   if (!map->Create(0, style, rc, CWnd::FromHandle(host), 31973)) return 2;
   // the scene: two markers (one labelled) and a track, on the plain background
   map->InsertMarker(-1, "", 10.8, 49.1, MAPMK_VISIBLE, 0xFFFFFF, TRUE);

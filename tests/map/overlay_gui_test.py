@@ -298,6 +298,43 @@ def main():
         menu = [n for n in r.notes() if n["code"] == 12294]
         r.check(len(menu) == 1 and menu and menu[0]["x2"] == 800 - 18 and menu[0]["y2"] == 10 + 70 + 17,
                 f"menu button 3: {menu}")
+
+        # the middle button drags the map; with its slot set it runs that
+        # action instead, ended by its own button (a measurement)
+        r.command("mode 0 3")
+        st = r.state("middle")
+        r.xdo("mousemove", 400, 300)
+        r.xdo("mousedown", 2)
+        for i in range(1, 6):
+            r.xdo("mousemove", 400 - 8 * i, 300 + 4 * i)
+        r.xdo("mouseup", 2)
+        st2 = r.state("middle2")
+        dx = ((st2["centre"][0] - st["centre"][0]) >> 13)
+        dy = ((st2["centre"][1] - st["centre"][1]) >> 13)
+        r.check((dx, dy) == (40, -20), f"middle drag by (-40, 20) moved the centre by ({dx}, {dy}) pixels")
+        r.command("mode 2 3")
+        r.xdo("mousemove", 100, 400)
+        r.xdo("mousedown", 2)
+        r.xdo("mousemove", 300, 420)
+        r.xdo("mouseup", 2)
+        m = [n for n in r.notes() if n["code"] == 12290]
+        ex, ey = world_of(st2, 300, 420)
+        r.check(len(m) == 2 and abs(m[-1]["x2"] - ex) < 1 << 13 and abs(m[-1]["y2"] - ey) < 1 << 13,
+                f"middle-button measurement: {m[1:]}")
+        r.command("mode 2 0")
+
+        # a click on a hovered track point moves it (12293, put back as it
+        # did not move); Ctrl clears the hover point, and the same click
+        # runs the left button's action (a measurement)
+        px, py = client_of(st2, world_x(11.9), world_y(48.5))
+        r.check(0 < px < 740 and 120 < py < 600, f"the track point at ({px},{py}) is off the map")
+        r.xdo("mousemove", px, py)
+        r.xdo("click", 1)
+        r.xdo("mousemove", px + 1, py)
+        r.xdo("key", "ctrl")
+        r.xdo("click", 1)
+        codes = [(n["code"], n["state"]) for n in r.notes() if n["code"] in (12290, 12293)][-2:]
+        r.check(codes == [(12293, 1), (12290, 0)], f"click on the point, then Ctrl and a click: {codes}")
         r.command("quit")
         rc = r.proc.wait(timeout=60)
         r.check(rc == 0, f"exit code {rc}")

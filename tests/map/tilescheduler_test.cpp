@@ -64,7 +64,7 @@ class FakeHost : public TileHost {
     return true;
   }
   int ConnectWorker(CHttpClient* client, const char* server, int port, int timeoutMs) override {
-    if (client->IsConnected()) return 1;
+    if (client->IsConnectedTo(server, port)) return 1;
     connects++;
     return tiles.Running() && client->Connect(server, port, timeoutMs < 10000 ? timeoutMs : 10000) == 0;
   }

@@ -9,6 +9,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /jpg/z/x/y.jpg          JFIF JPEG           /redir/...     302 to /t/...
   /jpgbig/z/x/y.jpg       JPEG, frame header behind a 20 kB comment
   /chunk/...              chunked PNG         /slow/...      waits 30 s
+  /mute/...               takes the request and says nothing for 30 s
   /html/...  HTML, status 200   /trunc/...  cut short   /huge/...  20000x20000 header
   /small/... 128x128 PNG        /missing/... 404
   /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
@@ -16,6 +17,8 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /pal/...   palette PNG with transparency, written by Pillow (layer_palette)
 A second port, the gate, refuses connections until /gate/open (and again
 after /gate/close) is asked of the first; open, it serves the same paths.
+With --alt every plain tile comes in the "alt" colour: a second server whose
+tiles differ from the first one's on the same paths.
 """
 import argparse, http.server, os, re, socketserver, struct, subprocess, sys, tempfile, threading, time, zlib
 
@@ -161,6 +164,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 part = body[i:i + 97]
                 self.wfile.write(b"%x\r\n" % len(part) + part + b"\r\n")
             self.wfile.write(b"0\r\n\r\n")
+        elif kind == "mute":
+            time.sleep(30)
         elif kind == "slow":
             self.send_response(200)
             self.send_header("Content-Length", "5000")
@@ -197,6 +202,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(jpeg(rgb), ctype="image/jpeg")
         elif kind == "jpgbig":
             self.reply(jpeg(rgb, 20000), ctype="image/jpeg")
+        elif self.server.alt:
+            self.reply(png(256, 256, (rgb[0], rgb[1], 250)))
         else:
             self.reply(png(256, 256, rgb))
 
@@ -226,6 +233,7 @@ class Gate:
             if open_ and not self.srv:
                 self.srv = Server(("127.0.0.1", self.port), Handler)
                 self.srv.log_path, self.srv.log_lock, self.srv.gate = self.main.log_path, self.main.log_lock, self
+                self.srv.alt = self.main.alt
                 threading.Thread(target=self.srv.serve_forever, daemon=True).start()
             elif not open_ and self.srv:
                 self.srv.shutdown()
@@ -233,10 +241,11 @@ class Gate:
                 self.srv = None
 
 
-def start(log_path):
+def start(log_path, alt=False):
     """Starts a server in this process (for the Python-driven tests)."""
     srv = Server(("127.0.0.1", 0), Handler)
     srv.log_path = log_path
+    srv.alt = alt
     srv.log_lock = threading.Lock()
     srv.gate = Gate(srv)
     threading.Thread(target=srv.serve_forever, daemon=True).start()
@@ -246,8 +255,9 @@ def start(log_path):
 if __name__ == "__main__":
     ap = argparse.ArgumentParser()
     ap.add_argument("--log", required=True)
+    ap.add_argument("--alt", action="store_true")
     a = ap.parse_args()
-    srv = start(a.log)
+    srv = start(a.log, a.alt)
     print("%d\n%d" % (srv.server_address[1], srv.gate.port), flush=True)
     try:
         while True:

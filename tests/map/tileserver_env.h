@@ -15,6 +15,8 @@ namespace orvtest {
 
 inline int TileEnvPort(const char* name) { return atoi(getenv(name) ? getenv(name) : "0"); }
 inline int TileServerPort() { return TileEnvPort("ORV_TILE_PORT"); }
+// A second server: the same paths, every plain tile in the "alt" colour.
+inline int TileServerPort2() { return TileEnvPort("ORV_TILE_PORT2"); }
 // Refuses connections until the gate is opened.
 inline int TileGatePort() { return TileEnvPort("ORV_TILE_GATE_PORT"); }
 

@@ -34,9 +34,10 @@ namespace {
 
 int Port() { return orvtest::TileServerPort(); }
 
-std::vector<std::string> LogLines() {
+// The request paths a server logged (ORV_TILE_LOG2: the second server).
+std::vector<std::string> LogLines(const char* env = "ORV_TILE_LOG") {
   std::vector<std::string> out;
-  const char* p = getenv("ORV_TILE_LOG");
+  const char* p = getenv(env);
   if (!p) return out;
   std::string path = p;
   std::vector<unsigned char> data;
@@ -90,9 +91,35 @@ class TileWorkerTest : public ::testing::Test {
     map = into ? into : new CMapWnd;
     map->SetSource(0, server.c_str(), path, 0, 0, iface, nullptr, timeout);
     map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+    Show();
+  }
+  // Applies the sources set on `map` and shows it.
+  void Show() {
     map->ApplySources();
     RECT rc = {0, 0, 640, 480};
     ASSERT_TRUE(map->Create(0, WS_CHILD | WS_VISIBLE, rc, CWnd::FromHandle(host), 31973));
+  }
+  // A window on a source whose server hangs: every worker inside a request
+  // that would last 30 s (ancestors: the base map answers, a grey layer's
+  // ancestors hang).
+  void MakeHanging(bool ancestors = false) {
+    auto hanging = [] {
+      size_t n = 0;
+      for (const std::string& l : LogLines()) n += l.compare(0, 6, "/slow/") == 0;
+      return n;
+    };
+    size_t before = hanging();
+    if (ancestors) {
+      map = new CMapWnd;
+      map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+      map->SetSource(1, server.c_str(), "slow", 0, 0, 0, "GRAY 0x08FF0000", 60000);
+      ASSERT_NO_FATAL_FAILURE(Show());
+    } else {
+      Make("slow", 0, 60000);
+    }
+    DWORD end = GetTickCount() + 5000;
+    while (hanging() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
+    ASSERT_GE(hanging(), before + 8);
   }
   // The cells under the client area.
   void Visible(int* c0, int* c1, int* r0, int* r1) {
@@ -103,8 +130,8 @@ class TileWorkerTest : public ::testing::Test {
     *r1 = (map->ScrollY() + map->ClientHeight() - 1) / t;
   }
   // Pumps until every visible cell (all: every cell of the buffer) has bit
-  // 0 or bit 8, or time runs out.
-  bool Settle(DWORD ms, bool all = false) {
+  // L or bit 8 + L of every source L in mask, or time runs out.
+  bool Settle(DWORD ms, bool all = false, uint32_t mask = 1) {
     DWORD end = GetTickCount() + ms;
     while ((LONG)(GetTickCount() - end) < 0) {
       Pump(20);
@@ -113,14 +140,15 @@ class TileWorkerTest : public ::testing::Test {
       if (all) c0 = r0 = 0, c1 = map->View().ncol - 1, r1 = map->View().nrow - 1;
       for (int r = r0; r <= r1; r++)
         for (int c = c0; c <= c1; c++)
-          if (!(map->GetCellState(c, r) & 0x101)) open++;
+          if (((map->GetCellState(c, r) | map->GetCellState(c, r) >> 8) & mask) != mask) open++;
       if (!open) return true;
     }
     return false;
   }
-  std::string TileFile(const char* folder, uint32_t z, uint32_t x, uint32_t y, const char* ext = "png") {
+  std::string TileFile(const char* folder, uint32_t z, uint32_t x, uint32_t y, const char* ext = "png",
+                       int port = Port()) {
     char buf[400];
-    snprintf(buf, sizeof buf, "%s127.0.0.1_%d/%s/%u/%u/%u.%s", root.c_str(), Port(), folder, z, x, y, ext);
+    snprintf(buf, sizeof buf, "%s127.0.0.1_%d/%s/%u/%u/%u.%s", root.c_str(), port, folder, z, x, y, ext);
     return buf;
   }
   // Files below dir; with ext only those ending in it.
@@ -351,17 +379,50 @@ TEST_F(TileWorkerTest, EachUrlSchemeAsksForTheRightPath) {
 }
 
 TEST_F(TileWorkerTest, ASlowServerIsAbortedWhenTheWindowGoes) {
-  size_t before = LogLines().size();
-  Make("slow", 0, 60000);
-  DWORD end = GetTickCount() + 5000;
-  while (LogLines().size() < before + 8 && (LONG)(GetTickCount() - end) < 0) Pump(20);
-  ASSERT_GE(LogLines().size(), before + 8);
+  ASSERT_NO_FATAL_FAILURE(MakeHanging());
   DWORD t0 = GetTickCount();
   delete map;  // every worker is inside a request that would last 30 s
   map = nullptr;
   EXPECT_LT(GetTickCount() - t0, 5000u);
   // the window is gone: nothing it posted may arrive at a live handle
   Pump(100);
+}
+
+// The sources changed away from a server that hangs (a base map, a grey
+// layer's ancestors): the downloads for the old ones are given up at once,
+// and the new base map fills.
+TEST_F(TileWorkerTest, ASourceChangedAwayFromAHangingServerFillsAtOnce) {
+  for (bool ancestors : {false, true}) {
+    ASSERT_NO_FATAL_FAILURE(MakeHanging(ancestors));
+    map->SetSource(0, server.c_str(), ancestors ? "d" : "t", 0, 0, ancestors ? 3 : 0, nullptr, 0);
+    map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+    map->ApplySources();
+    EXPECT_TRUE(Settle(10000)) << ancestors;
+    delete map;
+    map = nullptr;
+  }
+}
+
+// A layer whose server takes requests and never answers: once its requests
+// time out it is let be like a server out of reach, and the base map fills
+// without waiting for it cell by cell.
+TEST_F(TileWorkerTest, ALayerServerThatNeverAnswersDoesNotHoldTheBaseMapBack) {
+  map = new CMapWnd;
+  map->SetSource(0, server.c_str(), "t", 0, 0, 0, nullptr, 0);
+  map->SetSource(1, server.c_str(), "mute", 0, 0, 0, nullptr, 2000);
+  ASSERT_NO_FATAL_FAILURE(Show());
+  // cell by cell, two tries of 2 s each: 96 cells would take 48 s
+  EXPECT_TRUE(Settle(15000, true));
+  // nor does the export's pre-caching wait for it tile by tile
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(32, 1, 1, 0));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = 0;
+  ASSERT_EQ(0, map->RenderArea(cx, cy, 10, &pic, &tiles, &cancel, 512, 512, &missing));
+  EXPECT_EQ(4, missing);
+  for (const std::string& l : LogLines()) EXPECT_NE(0u, l.find("/mute/10/")) << l;
 }
 
 TEST_F(TileWorkerTest, TwoWindowsOnOneSourceDoNotSpoilEachOthersDownloads) {
@@ -596,6 +657,87 @@ TEST_F(TileWorkerTest, AGrayLayerAboveItsServersZoomIsCutFromItsAncestor) {
   CPicture pic;
   ASSERT_EQ(0, ImgLoadMemory(png.data(), png.size(), pic));
   EXPECT_EQ(Colour(8, tx >> 1, ty >> 1), pic.GetColor(100, 100) & 0xFFFFFF);
+}
+
+namespace {
+// Whether the server logged requests behind its first `from` lines, each
+// beginning with one of the prefixes.
+bool OnlyAsked(const std::vector<std::string>& log, size_t from, std::initializer_list<const char*> prefixes) {
+  if (log.size() <= from) return false;
+  for (size_t i = from; i < log.size(); i++) {
+    bool ok = false;
+    for (const char* p : prefixes) ok = ok || log[i].compare(0, strlen(p), p) == 0;
+    if (!ok) return false;
+  }
+  return true;
+}
+}  // namespace
+
+// A base map on one server and two layers on another of the same host,
+// named as the server table names them (host, port apart), shown at once,
+// the same paths on both: every request (downloads, a grey layer's
+// ancestors, the export's pre-cache jobs) reaches its own source's server,
+// each server's tiles are cached apart, and a base map moved to the second
+// server is fetched from there alone.
+TEST_F(TileWorkerTest, EachSourceIsFetchedFromItsOwnServer) {
+  int port2 = orvtest::TileServerPort2();
+  ASSERT_NE(0, port2);
+  size_t a0 = LogLines().size(), b0 = LogLines("ORV_TILE_LOG2").size();
+  map = new CMapWnd;
+  map->SetSource(0, "127.0.0.1", "t", Port(), 0, 0, nullptr, 0);
+  map->SetSource(1, "127.0.0.1", "t", port2, 0, 0, nullptr, 0);
+  // nothing above zoom 8 on its server: cut from the ancestor (map at 9)
+  map->SetSource(2, "127.0.0.1", "e", port2, 0, 1, "GRAY 0x08FF0000", 0);
+  ASSERT_NO_FATAL_FAILURE(Show());
+  ASSERT_TRUE(Settle(60000, true, 7));
+  int c0, c1, r0, r1;
+  Visible(&c0, &c1, &r0, &r1);
+  for (int r = r0; r <= r1; r++)
+    for (int c = c0; c <= c1; c++) EXPECT_EQ(7u, map->GetCellState(c, r) & 0x707) << c << "," << r;
+  uint32_t cx, cy;
+  map->GetCentre(&cx, &cy);
+  uint32_t tx = cx >> 21, ty = cy >> 21;
+  char url[100];
+  snprintf(url, sizeof url, "/t/9/%u/%u.png", tx, ty);
+  std::vector<std::string> log2 = LogLines("ORV_TILE_LOG2");
+  EXPECT_TRUE(OnlyAsked(LogLines(), a0, {"/t/9/"}));
+  EXPECT_TRUE(OnlyAsked(log2, b0, {"/t/9/", "/e/8/"}));
+  EXPECT_EQ(1, std::count(log2.begin() + (ptrdiff_t)b0, log2.end(), std::string(url)));
+  // the centre tile in each server's cache folder: that server's bytes
+  strcat(url, "?check=1");
+  for (int port : {Port(), port2}) {
+    CHttpClient check;
+    ASSERT_EQ(0, check.Connect(("127.0.0.1:" + std::to_string(port)).c_str(), 0));
+    std::string fresh = root + "fresh.png";
+    ASSERT_GT(check.Get(fresh.c_str(), url, 5000, 0), 0);
+    std::vector<unsigned char> want, cached;
+    ASSERT_TRUE(orvtest::ReadFile(fresh, want));
+    ASSERT_TRUE(orvtest::ReadFile(TileFile("t", 9, tx, ty, "png", port), cached));
+    EXPECT_TRUE(want == cached) << "the cached tile is not the one of port " << port;
+  }
+
+  // pre-caching for the export, at zoom 10
+  a0 = LogLines().size(), b0 = LogLines("ORV_TILE_LOG2").size();
+  CPicture pic;
+  ASSERT_TRUE(pic.Create(32, 1, 1, 0));
+  volatile LONG tiles = 0, cancel = 0;
+  int missing = -1;
+  ASSERT_EQ(0, map->RenderArea(cx, cy, 10, &pic, &tiles, &cancel, 256, 256, &missing));
+  EXPECT_EQ(0, missing);
+  EXPECT_TRUE(OnlyAsked(LogLines(), a0, {"/t/10/"}));
+  EXPECT_TRUE(OnlyAsked(LogLines("ORV_TILE_LOG2"), b0, {"/t/10/", "/e/8/"}));
+
+  // the base map changed to one on the second server, the layers gone
+  a0 = LogLines().size(), b0 = LogLines("ORV_TILE_LOG2").size();
+  map->SetSource(0, "127.0.0.1", "d", port2, 0, 3, nullptr, 0);
+  map->SetSource(1, "", "", 0, 0, 0, nullptr, 0);
+  map->ApplySources();
+  ASSERT_TRUE(Settle(30000));
+  EXPECT_TRUE(OnlyAsked(LogLines("ORV_TILE_LOG2"), b0, {"/d/9-"}));
+  EXPECT_EQ(a0, LogLines().size());
+  int col, row;
+  ASSERT_TRUE(map->TileToCell(tx, ty, &col, &row));
+  EXPECT_EQ((Colour(9, tx, ty) & 0xFFFF00) | 250, map->GetBackBuffer()->GetPixel(col * 256 + 128, row * 256 + 128) & 0xFFFFFF);
 }
 
 TEST_F(TileWorkerTest, APathFromTheServerTableCannotLeaveTheCache) {
