@@ -189,6 +189,8 @@ TEST_F(PathCombo, DropDownWidthAndChosenIcon) {
   Sleep(60);  // an arrow pressed right after a close does not open again
   // the drives: "C:" chosen by Enter; a folder's icon had it been looked up by path
   ASSERT_TRUE(OpenArrow(*combo, 0));
+  orvtest::PumpMessages(300);  // a list opened right after another closed stays open
+  ASSERT_EQ(combo->GetOpenList(), 0);
   LVFINDINFOA find = {LVFI_STRING, "C:"};
   int c = (int)SendMessageA(pop, LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find);
   ASSERT_GE(c, 0);
