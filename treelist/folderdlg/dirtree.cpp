@@ -543,13 +543,22 @@ void CDirTreeCtrl::ShowOpenIcon(HTREEITEM item) {
   SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
 }
 
+bool CDirTreeCtrl::ReportKeySelection() {
+  if (m_keyTicks <= 0) return false;
+  m_keyTicks = 0;
+  KillTimer(DT_TIMER_KEYS);
+  HTREEITEM item = Nav(TLGN_CARET, nullptr);
+  if (!item || item == m_selected) return false;
+  int r;
+  Report(item, 1, &r);
+  return true;
+}
+
 void CDirTreeCtrl::OnTimer(UINT_PTR id) {
   if (id == DT_TIMER_KEYS) {
     if (--m_keyTicks > 0) return;
-    KillTimer(id);
-    HTREEITEM item = Nav(TLGN_CARET, nullptr);
-    int r;
-    if (item && item != m_selected) Report(item, 1, &r);
+    m_keyTicks = 1;
+    ReportKeySelection();
   } else if (id == DT_TIMER_REFRESH) {
     if (--m_refreshTicks > 0) return;
     KillTimer(id);

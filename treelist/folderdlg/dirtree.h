@@ -136,6 +136,9 @@ class CDirTreeCtrl : public CTreeListCtrl {
   // each); false when the item's own listing did not finish in timeoutMs.
   bool ListNow(HTREEITEM item, DWORD timeoutMs);
   void Stop();
+  // A selection made by keys and not yet reported (that waits a second after
+  // the last key) is reported now; true when one was.
+  bool ReportKeySelection();
 
  protected:
   void OnDestroy();

@@ -102,6 +102,10 @@ class CPathDlg : public CDialog {
   void OnTreeModeClicked();
   bool OnTreeNotify(NMHDR* nm);
   void TreeTick();
+  // The tree's folder becomes the path now when the path has not followed
+  // it yet: chosen by keys and not yet reported, or its countdown running.
+  void TakeTreeNow();
+  void FollowTree();
   void DestroyTree();
   // frame
   void ShowPath();

@@ -123,7 +123,7 @@ def test_selection_copy_cell_and_checks():
 
 def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     # tree mode, the path typed into the text field: Ctrl+Enter selects it in
-    # the tree and the dialog stays open
+    # the tree and the dialog stays open; Enter in the tree is OK
     d = g.Demo("pathdlg", 1 | 16, "CtrlKey", g.WROOT)
     d.click(*d.center("treemode"))
     if not g.check(d.wait(lambda p: "treeitem" in p, 30) is not None, "tree mode on"):
@@ -135,9 +135,14 @@ def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "l1", 15)
     g.check(p is not None, f"Ctrl+Enter selects the typed folder in the tree: {d.pos().get('treeitem')}")
     g.check(d.proc.poll() is None, "the dialog stays open")
-    l, t, r, b = map(int, d.pos()["cancel"].split())
+    # Up to the folder above, Enter at once: OK takes the tree's folder, not
+    # the one the path field shows until the tree's report comes
+    l, t, r, b = map(int, d.pos()["selrect"].split())
     d.click((l + r) // 2, (t + b) // 2)
-    d.finish(20)
+    g.xdo("key", "Up", "Return")
+    res = d.finish(20)
+    g.check(res.get("result") == "1" and g.text_of(res.get("path", "")).lower() == (g.WROOT + "\\deep").lower(),
+            f"Enter right after a key in the tree takes its folder: {res}")
     g.delete_tree_mode()
 
 
