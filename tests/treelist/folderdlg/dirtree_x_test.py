@@ -123,12 +123,15 @@ def test_selection_copy_cell_and_checks():
 
 def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     # tree mode, the path typed into the text field: Ctrl+Enter selects it in
-    # the tree and the dialog stays open; Enter in the tree is OK
-    d = g.Demo("pathdlg", 1 | 16, "CtrlKey", g.WROOT)
+    # the tree and the dialog stays open; Enter in the tree is OK; opened at a
+    # drive's root, the tree shows the root
+    d = g.Demo("pathdlg", 1 | 16, "CtrlKey", "C:\\", 0, 0, "C:\\windows")
     d.click(*d.center("treemode"))
     if not g.check(d.wait(lambda p: "treeitem" in p, 30) is not None, "tree mode on"):
         return
     time.sleep(1)                               # the worker's listings settle
+    item = g.text_of(d.pos().get("treeitem", ""))
+    g.check(item == "C:", f"the root stays the root, not C:'s current folder: {item}")
     d.click(*d.center("path"))
     g.enter_text(g.WROOT + "\\deep\\l1")
     g.xdo("key", "ctrl+Return")
