@@ -544,9 +544,10 @@ void CDirTreeCtrl::ShowOpenIcon(HTREEITEM item) {
 }
 
 bool CDirTreeCtrl::ReportKeySelection() {
-  if (m_keyTicks <= 0) return false;
+  bool pending = m_keyTicks > 0;
   m_keyTicks = 0;
   KillTimer(DT_TIMER_KEYS);
+  if (!pending) return false;
   HTREEITEM item = Nav(TLGN_CARET, nullptr);
   if (!item || item == m_selected) return false;
   int r;
@@ -556,8 +557,10 @@ bool CDirTreeCtrl::ReportKeySelection() {
 
 void CDirTreeCtrl::OnTimer(UINT_PTR id) {
   if (id == DT_TIMER_KEYS) {
-    if (--m_keyTicks > 0) return;
-    m_keyTicks = 1;
+    if (m_keyTicks > 1) {
+      --m_keyTicks;
+      return;
+    }
     ReportKeySelection();
   } else if (id == DT_TIMER_REFRESH) {
     if (--m_refreshTicks > 0) return;
