@@ -70,6 +70,8 @@ CArchiveFile::CArchiveFile()
       m_addName(nullptr),
       m_error(0),
       m_password(nullptr),
+      m_lastLength(0),
+      m_methodBeforeLevel0(-2),
       m_internalOpen(false) {
   memset(&m_main, 0, sizeof m_main);
   m_main.file = FIO_INVALID;
@@ -153,7 +155,15 @@ int32_t CArchiveFile::GetEntryUnixMode(int32_t index) {
 
 int32_t CArchiveFile::SetLevel(int32_t level) {
   if (level == -2) return m_level;
-  if (level == 0) m_method = 0;
+  if (level == 0 && m_method != 0) {
+    m_methodBeforeLevel0 = m_method;
+    m_method = 0;
+  } else if (level > 0 && m_methodBeforeLevel0 != -2) {
+    // level 0 chose storing, not the caller: a level to compress at
+    // brings back the method that was set
+    m_method = m_methodBeforeLevel0;
+    m_methodBeforeLevel0 = -2;
+  }
   if (level < 0) level = 0;
   if (level > 9) level = 9;
   return m_level = level;
@@ -161,11 +171,13 @@ int32_t CArchiveFile::SetLevel(int32_t level) {
 
 int32_t CArchiveFile::SetMethod(int32_t method) {
   if (method == -2) return m_method;
+  m_methodBeforeLevel0 = -2;
   return m_method = (method == -1 || method == 0) ? method : 8;
 }
 
 uint32_t CArchiveFile::SetOptions(uint32_t flags) {
   if (flags == (uint32_t)-2) return m_options;
+  if (flags & (ZIPOPT_METHOD_AUTO | ZIPOPT_METHOD_STORE)) m_methodBeforeLevel0 = -2;
   if (flags & ZIPOPT_METHOD_AUTO) {
     m_method = -1;
     flags &= ~(uint32_t)ZIPOPT_METHOD_STORE;
@@ -356,6 +368,7 @@ ZipErrorCode CArchiveFile::OpenMemory(void* block, int32_t size, int32_t length,
       memcpy(m_main.owned, block, (size_t)length);
       m_main.block = m_main.owned;
       m_main.caller = (uint8_t*)block;
+      m_lastLength = (uint32_t)length;
     }
     m_main.size = (uint32_t)size;
     m_main.limit = (uint32_t)size;
@@ -453,7 +466,14 @@ void CArchiveFile::CloseChannel(ArchiveChannel& c) {
   c.fileSize = 0;
 }
 
+uint32_t CArchiveFile::MemoryDataLength() const {
+  if (!IsMemory() || !m_main.block) return 0;
+  return m_main.length < 0 ? m_main.size : (uint32_t)m_main.length;
+}
+
 void CArchiveFile::CloseFiles() {
+  // the work copy of a caller's block counts only once it was committed
+  if (m_mode != 0 && !m_main.caller) m_lastLength = MemoryDataLength();
   CloseChannel(m_main);
   if (m_secondInUse) {
     FreeChannel(m_second);
@@ -468,6 +488,7 @@ ZipErrorCode CArchiveFile::CommitWorkFile() {
     // the copy fits the caller's block: it can never grow beyond it
     uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
     memcpy(m_main.caller, m_main.owned, length);
+    m_lastLength = length;
     return 0;
   }
   if (m_main.file == FIO_INVALID || !m_main.workPath[0]) return 0;
@@ -535,8 +556,8 @@ ZipErrorCode CArchiveFile::ChangeMode(int32_t newMode, int commitFirst) {
 }
 
 uint32_t CArchiveFile::GetMemoryBlock(void** blockOut, int detach) {
-  if (m_mode != 0) return IsMemory() && m_main.length > 0 ? (uint32_t)m_main.length : 0;
-  uint32_t length = m_main.length > 0 ? (uint32_t)m_main.length : 0;
+  if (m_mode != 0) return MemoryDataLength();
+  uint32_t length = m_lastLength;
   if (blockOut && m_main.owned) {
     *blockOut = m_main.owned;
     if (detach) {

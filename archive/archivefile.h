@@ -203,10 +203,15 @@ class CArchiveFile {
   const char* m_addName;    // name of the entry being added
   ZipErrorCode m_error;
   char* m_password;
+  // data size of the last memory archive (what a caller's block holds)
+  uint32_t m_lastLength;
+  // the method that SetLevel(0) replaced by storing (-2 none)
+  int32_t m_methodBeforeLevel0;
 
  private:
   ZipErrorCode OpenDisk(const char* name, int mode);
   ZipErrorCode RefuseWriteMode();
+  uint32_t MemoryDataLength() const;
   void FreeChannel(ArchiveChannel& c);
   void CloseChannel(ArchiveChannel& c);
   bool SpillChannel(ArchiveChannel& c);

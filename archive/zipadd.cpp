@@ -5,6 +5,8 @@
 #include <string.h>
 #include <time.h>
 
+#include <string>
+
 #include "archive/zipcodec.h"
 #include "archive/zipfile.h"
 #include "files/fileops.h"
@@ -21,9 +23,11 @@ namespace {
 int32_t Now() { return (int32_t)time(nullptr); }
 
 
-// The name as stored: drive prefix removed (unless kept), one leading "\"
-// and one leading "/" skipped.
-const char* TrimName(const char* name, bool keepDrive) {
+// The name as stored: a drive prefix removed (unless kept), then a relative
+// path (files' rule, its characters kept): no root, no "." or "..", no "/"
+// at the end, which peers would read as an absolute path or a folder.
+// False when nothing is left.
+bool StoredName(const char* name, bool keepDrive, std::string& out) {
   if (!keepDrive) {
     for (const char* p = name; *p; p++) {
       if (*p == ':') {
@@ -33,9 +37,11 @@ const char* TrimName(const char* name, bool keepDrive) {
       if (PathIsSep(*p)) break;
     }
   }
-  if (*name == '\\') name++;
-  if (*name == '/') name++;
-  return name;
+  out.assign(strlen(name) + 1, 0);
+  int n = PathSafeRelative(name, &out[0], out.size(),
+                           PSC_KEEP_CHARS | (keepDrive ? 0u : (unsigned)PSC_DROP_DRIVE));
+  out.resize(n > 0 ? (size_t)n : 0);
+  return n > 0;
 }
 
 char* CopyName(const char* name, const char* sourcePath, uint16_t* length) {
@@ -58,13 +64,9 @@ ZipErrorCode CZipFile::AddFolderEntry(const char* name) {
   if (m_mode < 2) return Fail(ZIPERR_WRITE, -1);
   if (!name || !*name) return FailAsk(ZIPERR_NO_NAME);
   try {
-    name = TrimName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-    char trimmed[1024];
-    size_t n = strlen(name);
-    if (n >= sizeof trimmed) Throw(ZIPERR_PATH);
-    memcpy(trimmed, name, n + 1);
-    while (n && PathIsSep(trimmed[n - 1])) trimmed[--n] = 0;
-    if (!n) Throw(ZIPERR_NO_NAME);
+    std::string stored;
+    if (!StoredName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored)) Throw(ZIPERR_NO_NAME);
+    const char* trimmed = stored.c_str();
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
       existing = FindEntry(trimmed);
@@ -118,7 +120,8 @@ void CZipFile::CheckDirectoryRoom(uint64_t end) {
   uint64_t capacity = ChanCapacity();
   if (capacity == UINT64_MAX) return;
   uint64_t need = end + ZIP_END_SIZE + ZIP_END64_SIZE + ZIP_LOCATOR64_SIZE;
-  if (m_comment) need += 3 * strlen(m_comment);
+  if (m_rawComment) need += m_rawCommentLength;
+  else if (m_comment) need += 3 * strlen(m_comment);
   for (int32_t i = 0; i < m_count; i++) {
     const ZipEntry* e = m_entries[i];
     if (e->deleted || e->bad) continue;
@@ -128,6 +131,20 @@ void CZipFile::CheckDirectoryRoom(uint64_t end) {
     need += ZIP_CENTRAL_SIZE + name + e->centralExtraLength + 28 + comment;
   }
   if (need > capacity) Throw(ZIPERR_NO_SPACE);
+}
+
+void CZipFile::ChooseMethod(bool store, uint64_t size, int* method, int* level) const {
+  *method = m_method;
+  *level = m_level;
+  if (store || size == 0) {
+    *method = 0;
+    *level = 0;
+  } else if (*method == -1) {
+    *method = 8;
+    *level = 9;
+  } else if (*method == 0) {
+    *level = 0;
+  }
 }
 
 ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
@@ -171,6 +188,8 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
                                         : ZIPERR_WRITE);
   }
   m_codec->Reset();
+  // the entry names the method its data have: the codec copies at level 0
+  if (m_codec->GetStatus() & ZIPC_STATUS_STORED) method = 0;
   if (method && (m_codec->GetStatus() & ZIPC_STATUS_GREW)) Throw(ZIPERR_COMPRESS);
   uint64_t usize = m_codec->InputTotal();
   uint64_t csize = m_codec->OutputTotal();
@@ -181,6 +200,8 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
   e->crc = m_codec->InputCrc();
   e->uncompressedSize = usize;
   e->compressedSize = csize;
+  e->method = (uint16_t)method;
+  e->versionNeeded = method ? 20 : 10;
   e->flags &= (uint16_t)~ZIP_FLAG_DESCRIPTOR;
   if (ZipBuildExtraFields(e)) Throw(ZIPERR_MEMORY);
   ChanSeek((int64_t)e->offset, 0);
@@ -195,26 +216,32 @@ ZipErrorCode CZipFile::WriteEntryData(int32_t index, void* source, ZipReadFunc r
 
 ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read,
                                 const FileFindData* info) {
+  return AddEntryData(name, source, read, info, false);
+}
+
+ZipErrorCode CZipFile::AddEntryData(const char* name, void* source, ZipReadFunc read,
+                                    const FileFindData* info, bool retryFollows) {
   m_error = 0;
   if (info && (info->attributes & FFD_DIRECTORY)) return AddFolderEntry(name);
   if (m_mode < 2) return Fail(ZIPERR_WRITE, -1);
   if (!name || !*name) return Fail(ZIPERR_NO_NAME, -1);
   int32_t index = -1;
   ZipEntry* e = nullptr;
+  std::string stored;
   try {
-    name = TrimName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-    if (!*name) Throw(ZIPERR_NO_NAME);
+    if (!StoredName(name, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored)) Throw(ZIPERR_NO_NAME);
+    name = stored.c_str();
+    // deferred compression reads the file at commit: it needs its path
+    if (read == ZIP_DEFERRED_READ && (!info || !info->name[0])) Throw(ZIPERR_SOURCE_OPEN);
     int32_t existing = -1;
     if (!(m_options & ZIPOPT_NO_FIND)) {
       existing = FindEntry(name);
       if (existing >= 0 && (m_options & ZIPOPT_KEEP_EXISTING)) return 0;
     }
-    int method = m_method, level = m_level;
-    if (ZipIsStoredName(name) || (info && (info->attributes & FFD_STORE))) method = 0;
     int32_t now = Now();
     index = NewEntry();
     e = m_entries[index];
-    bool deferred = read == ZIP_DEFERRED_READ && info;
+    bool deferred = read == ZIP_DEFERRED_READ;
     e->name = CopyName(name, deferred ? info->name : nullptr, &e->nameLength);
     if (!e->name) Throw(ZIPERR_MEMORY);
     if (deferred) e->sourcePath = e->name + e->nameLength + 1;
@@ -242,25 +269,21 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
     if (NotifyEnabled(ZIPN_COMPRESS)) Notify(ZIPN_COMPRESS, index);
     e->pending = 1;
     if (existing >= 0) {
-      // the old entry stays readable until the new one is complete
-      e->replaces = m_entries[existing];
+      // the old entry stays readable until the new one is complete; a
+      // deferred entry over a pending one takes over what that one replaced
+      ZipEntry* old = m_entries[existing];
+      e->replaces = deferred && old->pending ? old->replaces : old;
     }
     if (deferred) {
       if (existing >= 0) MarkDeleted(existing);
       m_dirDirty = true;
       m_addName = nullptr;
+      if (m_options & ZIPOPT_AUTO_SORT) Sort(0);
       return 0;
     }
-    uint64_t sizeForChoice = info ? e->uncompressedSize : 1;
-    if (sizeForChoice == 0) {
-      method = 0;
-      level = 0;
-    } else if (method == -1) {
-      method = 8;
-      level = 9;
-    } else if (method == 0) {
-      level = 0;
-    }
+    int method, level;
+    ChooseMethod(ZipIsStoredName(e->name) || (info && (info->attributes & FFD_STORE)),
+                 info ? e->uncompressedSize : 1, &method, &level);
     WriteEntryData(index, source, read, method, level);
     ZipEntry* old = e->replaces;
     e->replaces = nullptr;
@@ -272,7 +295,10 @@ ZipErrorCode CZipFile::AddEntry(const char* name, void* source, ZipReadFunc read
     return 0;
   } catch (ZipErrorCode code) {
     m_addName = nullptr;
+    SetCurrentEntryName(stored.c_str());
     if (e) RemoveEntry(IndexOf(e, index));
+    // grown data the caller stores again are no failure yet
+    if (code == ZIPERR_COMPRESS && retryFollows) return m_error = code;
     return Fail(code, -1);
   }
 }
@@ -317,7 +343,7 @@ ZipErrorCode CZipFile::AddFromMemory(const char* name, const void* block, uint32
     own.size = src.size;
   }
   if (own.name[0] == '*') own.name[0] = 0;
-  ZipErrorCode rc = AddEntry(name, &src, MemoryRead, &own);
+  ZipErrorCode rc = AddEntryData(name, &src, MemoryRead, &own, m_retryStored);
   // the block can be read again: grown data are stored instead
   if (rc == ZIPERR_COMPRESS && m_retryStored) {
     own.attributes |= FFD_STORE;
@@ -347,7 +373,7 @@ ZipErrorCode CZipFile::AddFileWithRetry(const char* diskPath, FileFindData* info
     SetCurrentEntryName(diskPath);
     return Fail(ZIPERR_SOURCE_OPEN, -1);
   }
-  ZipErrorCode rc = AddEntry(name, &h, HandleRead, info);
+  ZipErrorCode rc = AddEntryData(name, &h, HandleRead, info, m_retryStored);
   // a disk file can be read again: grown data are stored instead
   if (rc == ZIPERR_COMPRESS && m_retryStored) {
     info->attributes |= FFD_STORE;
@@ -368,8 +394,9 @@ ZipErrorCode CZipFile::AddFileAs(const char* diskPath, const char* archiveName) 
   FileFindData* info = &find;
   ZipErrorCode rc = 0;
   bool isFile = FileGetFindDataA(diskPath, info) == 0 && !(info->attributes & FFD_DIRECTORY);
-  const char* stored = TrimName(archiveName, (m_options & ZIPOPT_KEEP_DRIVE) != 0);
-  int32_t existing = FindEntry(stored);
+  std::string stored;
+  StoredName(archiveName, (m_options & ZIPOPT_KEEP_DRIVE) != 0, stored);
+  int32_t existing = stored.empty() ? -1 : FindEntry(stored.c_str());
   if (!isFile) {
     SetCurrentEntryName(diskPath);
     rc = Fail(ZIPERR_SOURCE_OPEN, -1);

@@ -61,7 +61,6 @@ int32_t CZipFile::AddFolder(const char* folder, const char* include, const char*
       if ((savedOptions & ZIPOPT_ONLY_NEWER) &&
           !(DirEntryGetTime(d) > (int64_t)m_entries[existing]->modified))
         continue;
-      if (m_entries[existing]->pending) continue;
     }
     m_addName = name.c_str();
     if (NotifyEnabled(ZIPN_SKIP) && Notify(ZIPN_SKIP, m_count)) {

@@ -59,23 +59,15 @@ int HandleRead(void* context, void* buffer, int size) {
 
 void CZipFile::CompressPending(int32_t index) {
   ZipEntry* e = m_entries[index];
+  uint64_t declared = e->uncompressedSize;  // what the progress total counted
   if (NotifyEnabled(ZIPN_COMPRESS) && Notify(ZIPN_COMPRESS, index)) Throw(ZIPERR_ABORT);
   SetCurrentEntryName(e->name);
   if (e->externalAttributes & 0x10) {
     e->uncompressedSize = e->compressedSize = 0;
     WriteEntryData(index, nullptr, [](void*, void*, int) { return 0; }, 0, 0);
   } else {
-    int method = m_method, level = m_level;
-    if (ZipIsStoredName(e->name)) method = 0;
-    if (e->uncompressedSize == 0) {
-      method = 0;
-      level = 0;
-    } else if (method == -1) {
-      method = 8;
-      level = 9;
-    } else if (method == 0) {
-      level = 0;
-    }
+    int method, level;
+    ChooseMethod(ZipIsStoredName(e->name), e->uncompressedSize, &method, &level);
     FioHandle h = e->sourcePath ? FioOpen(e->sourcePath, FIO_READ | FIO_SHARE_READ) : FIO_INVALID;
     if (h == FIO_INVALID) Throw(ZIPERR_SOURCE_OPEN);
     try {
@@ -94,21 +86,21 @@ void CZipFile::CompressPending(int32_t index) {
   }
   e->flags = 0;
   e->sourcePath = nullptr;
+  m_progressDone += declared;
   if (NotifyEnabled(ZIPN_COMPRESSED) && Notify(ZIPN_COMPRESSED, index)) Throw(ZIPERR_ABORT);
 }
 
-// Moves the kept entries down over the deleted ones.
-void CZipFile::CompactDeleted() {
+// The spans of the entries that stay in the file, in file order, and where
+// the first entry, kept or not, begins: what lies in front of it (a
+// self-extractor's program) is not ours to move over.
+uint64_t CZipFile::KeptSpans(std::vector<ZipSpan>& spans) {
   std::vector<ZipEntry*> order(m_entries, m_entries + m_count);
   std::sort(order.begin(), order.end(),
             [](const ZipEntry* a, const ZipEntry* b) { return a->offset < b->offset; });
-  // spans of every entry that stays in the file
-  struct Span {
-    ZipEntry* e;
-    uint64_t from, length;
-  };
-  std::vector<Span> spans;
+  spans.clear();
+  uint64_t base = UINT64_MAX;
   for (ZipEntry* e : order) {
+    if (e->valid && !e->bad && e->offset < base) base = e->offset;
     if (e->deleted || !e->valid || e->bad) continue;
     uint8_t h[ZIP_LOCAL_SIZE];
     ChanSeek((int64_t)e->offset, 0);
@@ -124,12 +116,34 @@ void CZipFile::CompactDeleted() {
     }
     spans.push_back({e, e->offset, length});
   }
+  return base == UINT64_MAX ? 0 : base;
+}
+
+namespace {
+
+// Bytes that compaction moves: every span behind the first gap.
+uint64_t MovedBytes(const std::vector<ZipSpan>& spans, uint64_t base) {
+  uint64_t to = base, moved = 0;
+  for (const ZipSpan& s : spans) {
+    if (s.from != to) moved += s.length;
+    to += s.length;
+  }
+  return moved;
+}
+
+}  // namespace
+
+// Moves the kept entries down over the deleted ones. The progress counts
+// the bytes moved, up to moveBudget: entries written by this commit come
+// last and their move is counted with their compression.
+void CZipFile::CompactDeleted(uint64_t moveBudget) {
+  std::vector<ZipSpan> spans;
+  uint64_t to = KeptSpans(spans);
   for (size_t i = 0; i < spans.size(); i++) {
     uint64_t limit = i + 1 < spans.size() ? spans[i + 1].from : m_dirStart;
     if (spans[i].from + spans[i].length > limit) Throw(ZIPERR_INTERNAL);
   }
   int64_t fileSize = ChanSize();
-  uint64_t to = 0;
   std::vector<uint8_t> buffer;
   FioMapping map = {nullptr, 0, 0};
   bool mapped = false;
@@ -139,7 +153,7 @@ void CZipFile::CompactDeleted() {
   }
   try {
     for (size_t i = 0; i < spans.size(); i++) {
-      Span& s = spans[i];
+      ZipSpan& s = spans[i];
       int32_t index = -1;
       for (int32_t k = 0; k < m_count; k++)
         if (m_entries[k] == s.e) index = k;
@@ -161,10 +175,12 @@ void CZipFile::CompactDeleted() {
             done += n;
           }
         }
+        uint64_t counted = std::min(s.length, moveBudget);
+        m_progressDone += counted;
+        moveBudget -= counted;
       }
       s.e->offset = to;
       to += s.length;
-      m_progressDone += s.e->uncompressedSize;
     }
   } catch (ZipErrorCode) {
     if (mapped) FioUnmap(&map);
@@ -179,15 +195,30 @@ void CZipFile::CompactDeleted() {
 
 ZipErrorCode CZipFile::Commit() {
   m_error = 0;
-  if (m_mode < 2) return -1;
+  if (m_mode < 2) return Fail(ZIPERR_BAD_INDEX, -1);
   bool anyDeleted = m_live < m_count;
+  // Progress: 1024 per deleted entry, the sizes of the deferred files, and
+  // the bytes that move down over the deleted entries, as they are in the
+  // file now (rather than estimated from names and sizes), so that the
+  // moves count what they do and the total is met at the end.
+  uint64_t moves = 0;
+  if (anyDeleted) {
+    try {
+      std::vector<ZipSpan> spans;
+      uint64_t base = KeptSpans(spans);
+      moves = MovedBytes(spans, base);
+    } catch (ZipErrorCode code) {
+      return Fail(code, -1);
+    }
+  }
   m_progressDone = 0;
-  m_progressTotal = (uint64_t)(m_count - m_live) * 1024;
+  m_progressTotal = (uint64_t)(m_count - m_live) * 1024 + moves;
   for (int32_t i = 0; i < m_live; i++)
     if (m_entries[i]->pending) m_progressTotal += m_entries[i]->uncompressedSize;
   if (NotifyEnabled(ZIPN_WRITEBACK) && Notify(ZIPN_WRITEBACK, -1)) return m_error = ZIPERR_ABORT;
   // Deferred entries are written first, behind everything that is there:
   // an entry they replace is dropped only once its successor is complete.
+  bool compressed = false;
   for (;;) {
     int32_t i = 0;
     while (i < m_live && !m_entries[i]->pending) i++;
@@ -207,21 +238,26 @@ ZipErrorCode CZipFile::Commit() {
       for (int32_t k = 0; k < m_live; k++)
         if (m_entries[k] == old) MarkDeleted(k);
     }
+    compressed = true;
     m_dirDirty = true;
   }
   anyDeleted = m_live < m_count;
   if (anyDeleted) {
     try {
-      CompactDeleted();
+      CompactDeleted(moves);
     } catch (ZipErrorCode code) {
       ReportAndReset(code);
       return code;
     }
     for (int32_t i = m_count - 1; i >= 0; i--)
       if (m_entries[i]->deleted) RemoveEntry(i);
+  }
+  // written entries have their offsets and sizes now
+  if (anyDeleted || compressed) {
     m_sortState = 0;
     if (m_options & ZIPOPT_AUTO_SORT) Sort(0);
   }
+  m_progressDone = m_progressTotal;
   m_dirDirty = true;
   return 0;
 }

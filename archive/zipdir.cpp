@@ -95,8 +95,12 @@ ZipErrorCode CZipFile::ReadDirectory(intptr_t) {
         std::vector<uint8_t> raw(commentLength);
         ChanRead(raw.data(), commentLength);
         m_comment = (char*)malloc((size_t)commentLength * 1 + 1);
-        if (!m_comment) Throw(ZIPERR_MEMORY);
+        m_rawComment = (uint8_t*)malloc(commentLength);
+        if (!m_comment || !m_rawComment) Throw(ZIPERR_MEMORY);
         ZipDecodeName(raw.data(), commentLength, 0, m_comment);
+        // written back as it was: 8-bit text cannot hold every comment
+        memcpy(m_rawComment, raw.data(), commentLength);
+        m_rawCommentLength = commentLength;
       }
       // Other tools keep a real 32-bit offset beside the ZIP64 records, so
       // the locator is looked for whenever there is room for it.
@@ -471,8 +475,13 @@ ZipErrorCode CZipFile::WriteDirectory() {
   out.data.clear();
   uint64_t end = (uint64_t)ChanPosition();
   uint64_t size = end - (uint64_t)start;
-  char comment[520];
-  int c = m_comment ? ZipEncodeName(m_comment, comment, 513, nullptr) : 0;
+  char encoded[520];
+  const char* comment = encoded;
+  int c = m_comment ? ZipEncodeName(m_comment, encoded, 513, nullptr) : 0;
+  if (m_rawComment) {
+    comment = (const char*)m_rawComment;
+    c = m_rawCommentLength;
+  }
   bool zip64 = end > 0xFFFFF000ull || count >= 0xFFFF || (uint64_t)start >= 0xFFFFFFFFull ||
                size >= 0xFFFFFFFFull;
   if (zip64) {

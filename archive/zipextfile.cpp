@@ -10,29 +10,8 @@
 #define ZIP_PATH_SIZE 520
 
 
-// Reserved characters become "_", trailing dots and blanks go (Windows
-// drops them, so ". ." would turn into "..").
 int ZipSafeRelativePath(const char* name, char* out, int size) {
-  int n = 0;
-  const char* p = name;
-  while (*p) {
-    while (PathIsSep(*p)) p++;
-    const char* start = p;
-    while (*p && !PathIsSep(*p)) p++;
-    size_t len = (size_t)(p - start);
-    char part[512];
-    int got = PathSafeComponent(start, len, part, sizeof part, PSC_DROP_DRIVE);
-    if (got < 0) return -1;
-    if (!got) continue;
-    size_t k = (size_t)got;
-    int need = (n ? 1 : 0) + (int)k;
-    if (n + need >= size) return -1;
-    if (n) out[n++] = '/';
-    memcpy(out + n, part, k);
-    n += (int)k;
-  }
-  out[n] = 0;
-  return n;
+  return PathSafeRelative(name, out, size > 0 ? (size_t)size : 0, PSC_DROP_DRIVE);
 }
 
 namespace {

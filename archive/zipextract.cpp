@@ -24,6 +24,7 @@ ZipErrorCode CodecErrorCode(uint32_t category) {
   switch (category) {
     case ZIPC_MEMORY: return ZIPERR_MEMORY;
     case ZIPC_UNSUPPORTED: return ZIPERR_UNSUPPORTED;
+    case ZIPC_WRITE: return ZIPERR_TARGET_WRITE;  // the sink refused (a full disk)
     default: return ZIPERR_DECOMPRESS;
   }
 }

@@ -24,6 +24,8 @@ CZipFile::CZipFile()
       m_count(0),
       m_live(0),
       m_comment(nullptr),
+      m_rawComment(nullptr),
+      m_rawCommentLength(0),
       m_aes(nullptr),
       m_progressDone(0),
       m_progressTotal(0),
@@ -70,6 +72,7 @@ int32_t CZipFile::NewEntry() {
   m_entries[at] = e;
   m_count++;
   m_live++;
+  m_sortState = 0;  // the new entry stands where it was put, not in order
   return at;
 }
 
@@ -95,6 +98,9 @@ void CZipFile::ClearEntries() {
   m_capacity = m_count = m_live = 0;
   free(m_comment);
   m_comment = nullptr;
+  free(m_rawComment);
+  m_rawComment = nullptr;
+  m_rawCommentLength = 0;
   m_dirStart = m_dirEnd = 0;
   m_sortState = 0;
   m_dirDirty = false;

@@ -3,10 +3,18 @@
 #pragma once
 #include <stdint.h>
 
+#include <vector>
+
 #include "archive/archivefile.h"
 #include "archive/zipentry.h"
 
 class CZipCodec;
+
+// Where an entry lies in the file: local header, data and descriptor.
+struct ZipSpan {
+  ZipEntry* e;
+  uint64_t from, length;
+};
 
 // Names with these extensions are stored without compression:
 // zip;zoo;arc;lzh;arj;gz;cab;bz2;tgz;rar;rpm;gzip;7z;k
@@ -93,13 +101,24 @@ class CZipFile : public CArchiveFile {
   void WriteLocalHeader(ZipEntry* e);
 
   // operations (zipadd.cpp, zipextract.cpp, zipcommit.cpp)
+  // Method and level of new entry data from the defaults: stored on
+  // request (packed formats, the store bit) and for empty data, automatic
+  // as deflate at level 9.
+  void ChooseMethod(bool store, uint64_t size, int* method, int* level) const;
+  // Writes the data at the directory start; the entry records the method
+  // the data came out in (a copy is stored, whatever was asked).
   ZipErrorCode WriteEntryData(int32_t index, void* source, ZipReadFunc read, int method,
                               int level);
+  // AddEntry; retryFollows: grown data (31) are left unreported, the caller
+  // stores them again.
+  ZipErrorCode AddEntryData(const char* name, void* source, ZipReadFunc read,
+                            const FileFindData* info, bool retryFollows);
   // replaces: an entry of the name exists and is to be replaced.
   ZipErrorCode AddFileWithRetry(const char* diskPath, FileFindData* info, bool replaces);
   void CompressPending(int32_t index);
   void CheckDirectoryRoom(uint64_t end);
-  void CompactDeleted();
+  uint64_t KeptSpans(std::vector<ZipSpan>& spans);
+  void CompactDeleted(uint64_t moveBudget);
   void ExtractCore(int32_t index, void* sink, ZipWriteFunc write, bool test);
   void InitDecryption(ZipEntry* e);
   ZipErrorCode ExtractToFileCore(int32_t index, const char* path);
@@ -114,6 +133,8 @@ class CZipFile : public CArchiveFile {
   int32_t m_count;
   int32_t m_live;
   char* m_comment;
+  uint8_t* m_rawComment;  // the comment's bytes as read
+  uint16_t m_rawCommentLength;
   ZipAesContext* m_aes;
   uint64_t m_progressDone;
   uint64_t m_progressTotal;

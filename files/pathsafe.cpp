@@ -43,6 +43,12 @@ int PathSafeComponent(const char* in, size_t n, char* out, size_t size, unsigned
   if (!(flags & PSC_KEEP_TRAILING))
     while (k && (in[k - 1] == '.' || in[k - 1] == ' ')) k--;
   if (!k) return 0;
+  if (flags & PSC_KEEP_CHARS) {
+    if (n >= size) return -1;
+    memcpy(out, in, n);
+    out[n] = 0;
+    return (int)n;
+  }
   bool device = PathIsDeviceName(in, k);
   size_t need = k + (device ? 1 : 0);
   if (need >= size) return -1;
@@ -57,4 +63,25 @@ int PathSafeComponent(const char* in, size_t n, char* out, size_t size, unsigned
     for (size_t i = o; i-- > 0 && (out[i] == '.' || out[i] == ' ');) out[i] = '_';
   out[o] = 0;
   return (int)o;
+}
+
+int PathSafeRelative(const char* name, char* out, size_t size, unsigned flags) {
+  if (!out || size < 1) return -1;
+  size_t n = 0;
+  const char* p = name;
+  while (*p) {
+    while (PathIsSep(*p)) p++;
+    const char* start = p;
+    while (*p && !PathIsSep(*p)) p++;
+    if (p == start) break;
+    size_t sep = n ? 1 : 0;
+    if (n + sep >= size) return -1;
+    int got = PathSafeComponent(start, (size_t)(p - start), out + n + sep, size - n - sep, flags);
+    if (got < 0) return -1;
+    if (!got) continue;
+    if (sep) out[n] = '/';
+    n += sep + (size_t)got;
+  }
+  out[n] = 0;
+  return (int)n;
 }

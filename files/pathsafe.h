@@ -19,6 +19,9 @@ enum : unsigned {
   PSC_DROP_DRIVE = 1,     // a leading "X:" is dropped
   PSC_AMPERSAND = 2,      // "&" counts as reserved too (URL text)
   PSC_KEEP_TRAILING = 4,  // trailing dots and blanks become "_" instead of going
+  PSC_KEEP_CHARS = 8,     // the characters stay as they are (a name inside an
+                          // archive, which its reader makes safe for its own
+                          // system); only components of dots and blanks go
 };
 
 // Writes the safe form of the component in[0..n) to out (size bytes,
@@ -28,3 +31,9 @@ enum : unsigned {
 // Returns the length written, 0 when nothing remains (".", "..", blanks),
 // -1 when it does not fit.
 int PathSafeComponent(const char* in, size_t n, char* out, size_t size, unsigned flags);
+
+// Writes name as a relative path of safe components (PathSafeComponent with
+// flags each) joined by "/": no root, no empty, "." or ".." component, no
+// separator at either end. Returns the length, 0 when nothing remains, -1
+// when it does not fit.
+int PathSafeRelative(const char* name, char* out, size_t size, unsigned flags);

@@ -471,6 +471,10 @@ int MapMouse::FinishMouseAction() {
 }
 
 int MapMouse::MouseProc(unsigned message, unsigned keyFlags, int x, int y) {
+  // the window class asks for double-clicks: the second press of a quick
+  // pair is a press like the first, for the map and for its owner
+  if (message == kMapMsgLButtonDblClk || message == kMapMsgRButtonDblClk || message == kMapMsgMButtonDblClk)
+    message -= kMapMsgLButtonDblClk - kMapMsgLButtonDown;
   const MapView& v = m_host->SyncView();
   uint32_t style = m_host->MapStyle();
   int button = (style & kMapStyleMenu) ? MapMenuButtonAt(v, x, y) : 0;

@@ -28,10 +28,13 @@ enum : unsigned {
   kMapMsgMouseMove = 0x200,
   kMapMsgLButtonDown = 0x201,
   kMapMsgLButtonUp = 0x202,
+  kMapMsgLButtonDblClk = 0x203,
   kMapMsgRButtonDown = 0x204,
   kMapMsgRButtonUp = 0x205,
+  kMapMsgRButtonDblClk = 0x206,
   kMapMsgMButtonDown = 0x207,
   kMapMsgMButtonUp = 0x208,
+  kMapMsgMButtonDblClk = 0x209,
   kMapMsgMouseWheel = 0x20A,
   kMapKeyControlFlag = 0x0008,  // MK_CONTROL in the key flags
   kMapVkEscape = 27,

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "map/mapmouse_win.h"
 #include "map/tilecache.h"
 #include "map/tileworker.h"
@@ -75,7 +77,11 @@ CMapWnd::CMapWnd()
       m_lastTileFlush(0)
 {
   InterlockedIncrement(&s_windows);
-  if (!s_bufW) MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &s_bufW, &s_bufH);
+  // the window may be maximised on a monitor larger than the primary one, or
+  // stretched across several: the buffer covers the whole desktop
+  if (!s_bufW)
+    MapBackBufferSize(std::max(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN)),
+                      std::max(GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)), &s_bufW, &s_bufH);
   m_view.Init(s_bufW, s_bufH);
   // sized for 256-pixel cells, the larger count
   size_t cells = (size_t)m_view.ncol * m_view.nrow;

@@ -321,6 +321,12 @@ bool TilePostProcess(CPicture& pic, int source, const uint32_t* options, int opt
     TileApplyAlpha(pic, alphaScale, alphaOffset);
     pic.m_colorKey = kTileKeyOwnAlpha;
   }
+  // a palette with transparent entries (PNG's tRNS, as png8 renderers write
+  // layers) is blended like any picture with alpha, at 32 bits for the
+  // blend's fast path; tiles are PNG or JPEG, so all entries at alpha 0 is
+  // an empty tile, not a palette without alpha
+  if (pic.Bits() <= 8 && pic.m_colorKey == kImgNoColorKey && pic.GetAlphaUsage() != 1 && !TileConvertDepth(pic, 32))
+    return false;
   return true;
 }
 

@@ -186,6 +186,10 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
   bump(st->selColumn);
   bump(st->editColumn);
   bump(st->focusColumn);
+  bump(st->pressedColumn);
+  bump(st->tipColumn);
+  bump(w->hotBoxColumn);
+  bump(w->pressColumn);
   AfterColumnsChanged(st, static_cast<int>(index));
   if (st->placeholder && index > 0) {
     TreeListCell* c = TLGetCell(st, st->placeholder, index, true);
@@ -198,11 +202,16 @@ LRESULT TreeListInsertColumn(TreeListState* st, uint32_t index, const TLColumnDe
 LRESULT TreeListDeleteColumn(TreeListState* st, uint32_t index) {
   TreeListWin* w = st->win;
   if (index >= st->columnCount || (index == 0 && st->columnCount > 1)) return 0;
-  if (st->caretColumn == static_cast<int32_t>(index)) st->caretColumn = 0;
-  if (st->selColumn == static_cast<int32_t>(index)) st->selColumn = 0;
-  if (st->editItem && st->editColumn == static_cast<int32_t>(index)) TreeListEndEdit(st, 1, 0);
-  if (st->hotColumn == static_cast<int32_t>(index)) st->hotItem = 0, st->hotColumn = 0;
-  if (st->tipColumn == static_cast<int32_t>(index)) TreeListHideTip(st);
+  const int32_t gone = static_cast<int32_t>(index);
+  if (st->caretColumn == gone) st->caretColumn = 0;
+  if (st->selColumn == gone) st->selColumn = 0;
+  if (st->focusColumn == gone) st->focusColumn = 0;
+  if (st->editItem && st->editColumn == gone) TreeListEndEdit(st, 1, 0);
+  if (st->hotColumn == gone) st->hotItem = 0, st->hotColumn = 0;
+  if (st->pressedColumn == gone) st->pressedItem = 0, st->pressedColumn = 0;
+  if (w->hotBoxColumn == gone) w->hotBoxItem = 0, w->hotBoxColumn = -1;
+  if (w->pressColumn == gone) w->pressColumn = 0;
+  if (st->tipColumn == gone) TreeListHideTip(st);
   if (w->header) SendMessageA(w->header, HDM_DELETEITEM, index, 0);
   int32_t left = st->colX[st->columns[index].position] - st->hOffset;
   if (index > 0 && st->cells[index]) {
@@ -234,12 +243,16 @@ LRESULT TreeListDeleteColumn(TreeListState* st, uint32_t index) {
     if (st->columns[c].shaded) st->shadedCount++;
     if (!st->columns[c].weight || st->columns[c].lockedWidth) st->fixedWidth += st->columns[c].headerWidth;
   }
-  auto lower = [&](int32_t& c) { if (c > static_cast<int32_t>(index)) c--; };
+  auto lower = [&](int32_t& c) { if (c > gone) c--; };
   lower(st->caretColumn);
   lower(st->hotColumn);
   lower(st->selColumn);
   lower(st->editColumn);
   lower(st->focusColumn);
+  lower(st->pressedColumn);
+  lower(st->tipColumn);
+  lower(w->hotBoxColumn);
+  lower(w->pressColumn);
   if (st->propCount) {
     // the proportional columns share what the fixed ones leave
     int32_t sum = 0;
@@ -311,7 +324,7 @@ int32_t TreeListContentWidth(TreeListState* st, int column) {
     } else {
       TreeListCell* c = TLGetCell(st, h, static_cast<uint32_t>(column), false);
       wdt = (c ? static_cast<int32_t>(TLTextWidth(st, h, column)) : 0) + 8;
-      if (c && st->columns[column].editKind >= TLEK_CHECK && st->hasStateList) wdt += st->stateW;
+      if (c && st->columns[column].editKind >= TLEK_CHECK && st->hasCellStateList) wdt += st->stateW;
     }
     if (st->dead) return 0;
     if (wdt > best) best = wdt;
@@ -453,7 +466,7 @@ LRESULT TreeListColumnMessage(TreeListState* st, UINT msg, WPARAM wp, LPARAM lp)
       c.choiceCount = static_cast<uint16_t>((v >> 25) & 0x7Fu);
       c.choices = reinterpret_cast<const void*>(lp);
       c.choiceImageBase = -1;
-      if (kind >= TLEK_CHECK && !w->lists[TLIL_STATE]) TreeListBuildCheckImages(st);
+      if (kind >= TLEK_CHECK && !w->lists[TLIL_CELLSTATE]) TreeListBuildCheckImages(st, true);
       if (repaint) TreeListInvalidateAll(st);
       return 1;
     }

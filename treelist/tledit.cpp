@@ -7,7 +7,6 @@
 #include "treelist/tlhittest.h"
 
 #define TL_EDIT_LIMIT 2048
-#define TL_EDIT_READ 2051
 
 static const char kStateProp[] = "TLPrevProc";  // the editor's previous procedure
 
@@ -285,11 +284,15 @@ int TreeListEndEdit(TreeListState* st, int cancel, int how) {
   w->editDisplayText = false;
   if (!item) return 0;
   HWND ed = w->edit;
-  char* text = static_cast<char*>(calloc(1, TL_EDIT_READ + 1));
+  // the whole text: the typing limit does not bound a longer text the cell
+  // brought in, and a cut copy stored back would lose its end
+  int length = !cancel && ed ? GetWindowTextLengthA(ed) : 0;
+  if (length < 0) length = 0;
+  char* text = static_cast<char*>(calloc(1, static_cast<size_t>(length) + 1));
   if (!text) cancel = 1;
   int curSel = -1;
   if (!cancel && ed) {
-    GetWindowTextA(ed, text, TL_EDIT_READ + 1);
+    GetWindowTextA(ed, text, length + 1);
     if (w->editKind) curSel = static_cast<int>(SendMessageA(ed, CB_GETCURSEL, 0, 0));
   }
   TLNmDispInfo nm = {};
@@ -354,4 +357,15 @@ int TreeListEndEdit(TreeListState* st, int cancel, int how) {
   }
   free(text);
   return 1;
+}
+
+int TreeListPaste(TreeListState* st, uint32_t item, int column) {
+  if (column < 0 || column >= TL_MAXCOLUMNS) return 0;
+  const TreeListColumn& col = st->columns[column];
+  // a check box or a cycling value takes no text: a paste must not flip it
+  bool takesText = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
+                    col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
+  POINT none = {0, 0};
+  if (takesText) return TreeListColumnEdit(st, item, column, TLTRIGGER_PASTE, none);
+  return TreeListEditRequest(st, item, column, TLTRIGGER_PASTE, none);
 }

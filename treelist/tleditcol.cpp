@@ -88,6 +88,16 @@ static intptr_t ValueNote(TreeListState* st, uint32_t item, int column, uint32_t
   return TreeListNotify(st, &nm.hdr, code);
 }
 
+bool TLReadOnlyCell(TreeListState* st, uint32_t item, int column) {
+  if (column < 0 || (column && static_cast<uint32_t>(column) >= st->columnCount)) return false;
+  if (!(st->columns[column].editFlags & TLEF_READONLYBIT)) return false;
+  TreeListItem* it = TLGet(st, item);
+  if (!it) return false;
+  if (it->state & 0x8000u) return true;
+  TreeListCell* c = column ? TLGetCell(st, item, static_cast<uint32_t>(column), false) : nullptr;
+  return c && (c->state & 0x8000u);
+}
+
 int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt) {
   TreeListWin* w = st->win;
   if (st->editItem || !TLGet(st, item)) return 0;
@@ -97,7 +107,7 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
   if (kind == TLEK_NONE) return 0;
   if (!(st->style & TVS_EDITLABELS) && !(trigger == TLTRIGGER_CLICK && kind >= TLEK_CHECK)) return 0;
   TreeListItem* it = TLGet(st, item);
-  if ((col.editFlags & TLEF_READONLYBIT) && (it->state & 0x8000u)) return 0;
+  if (TLReadOnlyCell(st, item, column)) return 0;
   if (st->editFrozenOnly) {
     uint32_t row = TLRowOf(st, it);
     if (!row || row > st->frozenRows) return 0;
@@ -135,11 +145,13 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
     if (kind >= TLEK_CHECK) {
       TreeListCell* c = column ? TLGetCell(st, item, static_cast<uint32_t>(column), true) : nullptr;
       uint32_t state = column ? (c ? c->state : 0) : TLGet(st, item)->state;
-      uint32_t clear = (col.editFlags & TLEF_READONLYBIT) ? 0x7000u : 0xF000u;
+      // with flag 32 bit 15 is the read-only mark, not part of the image
+      uint32_t image = (col.editFlags & TLEF_READONLYBIT) ? 0x7000u : 0xF000u;
+      uint32_t clear = image;
       if (st->options & TLOPT_HIDEITEMS) clear &= ~TLIS_HIDDEN;
       uint32_t ns;
       if (st->options & TLOPT_PLAINCHECK) ns = state ^ 0x1000u;
-      else ns = (state & ~clear) | (((state & 0xF000u) == 0x2000u) ? 0x1000u : 0x2000u);
+      else ns = (state & ~clear) | (((state & image) == 0x2000u) ? 0x1000u : 0x2000u);
       set.mask |= TLIF_STATE;
       set.state = ns;
       set.stateMask = 0xF000u;

@@ -20,7 +20,8 @@ bool TreeListTakeFocus(TreeListState* st, bool click) {
     TreeListUnlocked out(st);
     SetFocus(hwnd);
   }
-  return !st->dead && (click || GetFocus() == hwnd);
+  // refused (a hook, or the old focus taking it back): the press or key is ignored
+  return !st->dead && GetFocus() == hwnd;
 }
 
 int TreeListToggleCheck(TreeListState* st, uint32_t item, uint32_t trigger, POINT pt) {
@@ -180,11 +181,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {
-    const TreeListColumn& col = st->columns[column];
-    bool kindEdits = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
-                      col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
-    if (kindEdits) TreeListColumnEdit(st, caret, column, TLTRIGGER_PASTE, none);
-    else TreeListEditRequest(st, caret, column, TLTRIGGER_PASTE, none);
+    TreeListPaste(st, caret, column);
     goto notify;
   }
   if (ctrl && !(((key == VK_HOME) || (key == VK_END)) && (st->options & TLOPT_CTRLHOMEEND))) {

@@ -107,7 +107,10 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     w->doubleArmed = left;
   }
   TreeListItem* it = TLGet(st, item);
-  if (!it) return;
+  if (!it) {
+    if (dbl) ClickNote(st, left ? NM_DBLCLK : NM_RDBLCLK, 0, hit, pt);
+    return;
+  }
   bool wasCaret = item == (st->caretItem ? st->caretItem : st->selItem) &&
                   (column == (st->caretItem ? st->caretColumn : st->selColumn) || (st->clickFlags & 1));
   if (left && (hit & TLHT_ONITEMBUTTON)) {
@@ -124,10 +127,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
   const TreeListColumn& col = st->columns[column];
   bool boxHit = column && (hit & TLHT_ONCELLICON) && col.editKind >= TLEK_CHECK;
   if (!OnItem(st, hit)) {
-    if (dbl && left) {
-      TLNmHdr nm = {};
-      TreeListNotify(st, &nm, NM_DBLCLK);
-    }
+    if (dbl) ClickNote(st, left ? NM_DBLCLK : NM_RDBLCLK, item, hit, pt);
     return;
   }
   if (!(st->style & TVS_DISABLEDRAGDROP)) {
@@ -183,8 +183,7 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     else
       started = TreeListEditRequest(st, item, column, TLTRIGGER_CHECKTREE, pt);
     if (started || st->dead) return;
-    TLNmHdr nm = {};
-    intptr_t r = TreeListNotify(st, &nm, NM_DBLCLK);
+    intptr_t r = ClickNote(st, NM_DBLCLK, item, hit, pt);
     it = TLGet(st, item);
     if (r || !it) return;
     bool toggle = column == 0 ? (it->state & 0xA0u) == 0xA0u : !(col.editFlags & TLEF_CHECKCLICK);
@@ -192,11 +191,10 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     return;
   }
   if (dbl && !left) {
-    TLNmHdr nm = {};
-    TreeListNotify(st, &nm, NM_RDBLCLK);
+    ClickNote(st, NM_RDBLCLK, item, hit, pt);
     return;
   }
-  if (left && boxHit && (col.editFlags & TLEF_CHECKCLICK) && !((col.editFlags & TLEF_READONLYBIT) && (it->state & 0x8000u))) {
+  if (left && boxHit && (col.editFlags & TLEF_CHECKCLICK) && !TLReadOnlyCell(st, item, column)) {
     st->pressedItem = item;
     st->pressedColumn = column;
     TreeListInvalidateItem(st, item, column);

@@ -94,7 +94,9 @@ void TLDrawCheck(TreeListState* st, HDC dc, int x, int top, int stateIndex, HIMA
 
 static void DrawButton(TreeListState* st, HDC dc, int cx, int cy, bool open) {
   TreeListWin* w = st->win;
-  if (w->theme && g_tlShared.ux->DrawThemeBackground) {
+  // the theme draws only while the caller has set none of the button's colours
+  const uint32_t buttonSlots = (1u << 5) | (1u << 6) | (1u << 11);
+  if (w->theme && !(st->colorSet & buttonSlots) && g_tlShared.ux->DrawThemeBackground) {
     SIZE sz = {9, 9};
     if (g_tlShared.ux->GetThemePartSize) g_tlShared.ux->GetThemePartSize(w->theme, dc, TVP_GLYPH, open ? GLPS_OPENED : GLPS_CLOSED, nullptr, TS_DRAW, &sz);
     RECT r = {cx - sz.cx / 2, cy - sz.cy / 2, cx - sz.cx / 2 + sz.cx, cy - sz.cy / 2 + sz.cy};
@@ -159,6 +161,13 @@ COLORREF TLRowBackground(TreeListState* st, uint32_t row0, bool shaded) {
   return st->colors[0];
 }
 
+// The bar under a focused label's text, one pixel high, as wide as the text
+// (cut at the cell), right below the font's cell.
+static void FocusBar(TreeListState* st, HDC dc, int x, int ty, int width, const RECT& clip, COLORREF colour) {
+  RECT bar = {x, ty + st->win->fontH, x + width, ty + st->win->fontH + 1};
+  if (IntersectRect(&bar, &bar, &clip)) TLFill(dc, bar, colour);
+}
+
 static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, int top, int left, int right,
                           COLORREF bg, const RECT& clip) {
   TreeListWin* w = st->win;
@@ -208,7 +217,7 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     if (st->options & TLOPT_PLAINCHECK) idx = (it->state & 0x1000u) ? 2 : 1;
     bool hot = st->win->hotBoxItem == h && st->win->hotBoxColumn == 0 && !st->pressedItem;
     bool pressed = st->pressedItem == h && st->pressedColumn == 0;
-    TLDrawCheck(st, dc, x, top, idx, w->lists[TLIL_STATE], st->builtinChecks != 0, hot, pressed);
+    TLDrawCheck(st, dc, x, top, idx, w->lists[TLIL_STATE], (st->builtinChecks & TL_CHECKS_ITEMS) != 0, hot, pressed);
     it->paintFlags |= TLP_SHOWSCHECK;
     x += st->stateW;
   }
@@ -255,6 +264,9 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     if (r == 1 || !TLGet(st, h)) return;
     ownBackground = r > 1;
   }
+  // 0x80000 is also column 3's merge bit: it marks the label focused only
+  // while the merge mask does not let column 3 merge
+  bool focusBar = len && ((it->state & TLIS_FOCUSED) || ((it->state & 0x80000u) && !(st->mergeMask & (1u << 3))));
   if (!selected && !drop && !caret) {
     SetTextColor(dc, fg);
     SetBkColor(dc, bg);
@@ -262,6 +274,7 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
     TLDrawCutText(w, dc, x + 2, ty, right, lclip, text, static_cast<int>(len), bold,
                   ownBackground ? ETO_CLIPPED : ETO_OPAQUE | ETO_CLIPPED, 0);
     SetBkMode(dc, OPAQUE);
+    if (focusBar) FocusBar(st, dc, x + 2, ty, static_cast<int>(it->textWidth), lclip, fg);
     return;
   }
   bool focusLook = (selected && st->focused) || drop;
@@ -281,9 +294,11 @@ static void PaintTreeCell(TreeListState* st, HDC dc, uint32_t h, uint32_t row0, 
   if (ownBackground) look &= TLBOX_CARET | TLBOX_EMPTY;
   TLDrawSelectionBox(st, dc, tr, bg, look);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, focusLook ? GetSysColor(COLOR_HIGHLIGHTTEXT) : fg);
+  COLORREF textColour = focusLook ? GetSysColor(COLOR_HIGHLIGHTTEXT) : fg;
+  SetTextColor(dc, textColour);
   TLDrawCutText(w, dc, tx, ty, right, lclip, text, static_cast<int>(len), bold, ETO_CLIPPED, 0);
   SetBkMode(dc, OPAQUE);
+  if (focusBar) FocusBar(st, dc, tx, ty, tw, lclip, textColour);
 }
 
 void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
@@ -292,8 +307,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
   int n = st->columnCount ? static_cast<int>(st->columnCount) : 1;
   RECT colRect[TL_MAXCOLUMNS + 1];
   for (int p = 0; p < n; p++) {
-    int l = st->columnCount ? st->colX[p] - st->hOffset : 0;
-    int r = st->columnCount ? st->colX[p + 1] - st->hOffset : (st->clientW > TreeListTotalWidth(st) ? st->clientW : TreeListTotalWidth(st));
+    int32_t l, r;
+    TreeListColumnSpan(st, st->columnCount ? st->order[p] : 0, &l, &r);
     colRect[p] = RECT{l, area.top, r, area.bottom};
     IntersectRect(&colRect[p], &colRect[p], &area);
   }
@@ -328,8 +343,8 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc) {
       HRGN rgn = CreateRectRgnIndirect(&colRect[p]);
       SelectClipRgn(dc, rgn);
       DeleteObject(rgn);
-      int l = st->columnCount ? st->colX[p] - st->hOffset : 0;
-      int r = st->columnCount ? st->colX[p + 1] - st->hOffset : colRect[p].right;
+      int32_t l, r;
+      TreeListColumnSpan(st, column, &l, &r);
       if (column == 0) {
         PaintTreeCell(st, dc, h, static_cast<uint32_t>(row0), top, l, r, bg, colRect[p]);
       } else {

@@ -81,8 +81,6 @@ void TreeListResetColors(TreeListState* st) {
   if (!(st->colorSet & (1u << 8))) st->colors[8] = Eighths(st->colors[1], highlight);
   if (!(st->colorSet & (1u << 9))) st->colors[9] = Eighths(st->colors[2], highlight);
   if (!(st->colorSet & (1u << 13))) st->colors[13] = Darken(st->colors[1]);
-  TreeListWin* w = st->win;
-  w->useThemeColors = w->theme && !(st->colorSet & ((1u << 5) | (1u << 6) | (1u << 11)));
 }
 
 // ---------------------------------------------------------------- fonts
@@ -149,10 +147,11 @@ void TreeListCloseThemes(TreeListState* st) {
 
 // ---------------------------------------------------------------- check boxes
 
-void TreeListBuildCheckImages(TreeListState* st) {
+void TreeListBuildCheckImages(TreeListState* st, bool cells) {
   TreeListWin* w = st->win;
-  if (w->lists[TLIL_STATE] && w->owned[TLIL_STATE] && w->lists[TLIL_STATE] != TL_BUILTIN_CHECKS)
-    ImageList_Destroy(w->lists[TLIL_STATE]);
+  const int type = cells ? TLIL_CELLSTATE : TLIL_STATE;
+  if (w->lists[type] && w->owned[type] && w->lists[type] != TL_BUILTIN_CHECKS) ImageList_Destroy(w->lists[type]);
+  HIMAGELIST built;
   if (w->buttonTheme && g_tlShared.ux->CloseThemeData) g_tlShared.ux->CloseThemeData(w->buttonTheme);
   w->buttonTheme = g_tlShared.ux->OpenThemeData ? g_tlShared.ux->OpenThemeData(w->hwnd, L"BUTTON") : nullptr;
   int size = 16;
@@ -164,7 +163,7 @@ void TreeListBuildCheckImages(TreeListState* st) {
         sz.cx + 3 > size)
       size = sz.cx + 3;
     ReleaseDC(w->hwnd, dc);
-    w->lists[TLIL_STATE] = TL_BUILTIN_CHECKS;
+    built = TL_BUILTIN_CHECKS;
   } else {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -186,10 +185,18 @@ void TreeListBuildCheckImages(TreeListState* st) {
     DeleteObject(bm);
     DeleteDC(dc);
     ReleaseDC(nullptr, screen);
-    w->lists[TLIL_STATE] = il;
+    built = il;
   }
-  w->owned[TLIL_STATE] = true;
-  st->builtinChecks = 1;
+  w->lists[type] = built;
+  w->owned[type] = true;
+  if (cells) {
+    // the cells' boxes alone give the tree column no state-image room
+    st->builtinChecks |= TL_CHECKS_CELLS;
+    st->hasCellStateList = 1;
+    if (!st->hasStateList) st->stateW = st->stateH = size;
+    return;
+  }
+  st->builtinChecks |= TL_CHECKS_ITEMS;
   st->hasStateList = 1;
   st->stateW = st->stateH = size;
   if (!w->lists[TLIL_CELLSTATE]) {
@@ -262,12 +269,15 @@ LRESULT TreeListSetImageList(TreeListState* st, WPARAM wp, HIMAGELIST list) {
       }
       break;
     case TLIL_STATE:
-      st->builtinChecks = list == TL_BUILTIN_CHECKS ? 1 : 0;
+      st->builtinChecks = (st->builtinChecks & ~TL_CHECKS_ITEMS) | (list == TL_BUILTIN_CHECKS ? TL_CHECKS_ITEMS : 0);
       st->hasStateList = list != nullptr;
       if (list == TL_BUILTIN_CHECKS) st->stateW = st->stateH = 16;
       else ListSize(list, &st->stateW, &st->stateH);
       break;
-    case TLIL_CELLSTATE: st->hasCellStateList = list != nullptr; break;
+    case TLIL_CELLSTATE:
+      st->builtinChecks = (st->builtinChecks & ~TL_CHECKS_CELLS) | (list == TL_BUILTIN_CHECKS ? TL_CHECKS_CELLS : 0);
+      st->hasCellStateList = list != nullptr;
+      break;
     case TLIL_CELL:
       w->cellListOwn = true;
       st->hasCellImageList = list != nullptr;

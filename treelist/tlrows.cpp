@@ -31,6 +31,12 @@ void TreeListLayoutRows(TreeListState* st, uint32_t h, uint32_t stopAt) {
     return;
   }
   st->layoutPasses++;
+  if (st->rowsStale) {
+    // a row noted before the removal may count items that are gone
+    h = 0;
+    stopAt = 0;
+    st->rowsStale = 0;
+  }
   uint32_t oldShown = st->shownRows;
   uint32_t start = 0, row = 1;
   TreeListItem* it = TLGet(st, h);
@@ -191,7 +197,7 @@ static int32_t RowTop(const TreeListState* st, uint32_t row) {
 
 static int ColumnPos(const TreeListState* st, int column) { return st->columns[column].position; }
 
-static void ColumnSpan(const TreeListState* st, int column, int32_t* left, int32_t* right) {
+void TreeListColumnSpan(const TreeListState* st, int column, int32_t* left, int32_t* right) {
   if (!st->columnCount) {
     *left = -st->hOffset;
     *right = st->clientW > TreeListTotalWidth(st) - st->hOffset ? st->clientW : TreeListTotalWidth(st) - st->hOffset;
@@ -214,7 +220,7 @@ void TreeListInvalidateItem(TreeListState* st, uint32_t h, int column) {
   if (top == INT32_MIN || top >= st->clientH) return;
   TLRect r = {0, top, st->clientW, top + st->rowHeight};
   if (column >= 0 && st->columnCount && static_cast<uint32_t>(column) < st->columnCount) {
-    ColumnSpan(st, column, &r.left, &r.right);
+    TreeListColumnSpan(st, column, &r.left, &r.right);
   }
   st->host->HostInvalidate(&r);
 }
@@ -302,7 +308,7 @@ int TreeListGetVisibility(TreeListState* st, uintptr_t h, int column) {
   bool partialCol = false;
   if (st->columnCount && column >= 0 && static_cast<uint32_t>(column) < st->columnCount) {
     int32_t l, r;
-    ColumnSpan(st, column, &l, &r);
+    TreeListColumnSpan(st, column, &l, &r);
     if (r <= 0 || l >= st->clientW) return 1;
     partialCol = l < 0 || r > st->clientW;
   }
@@ -325,7 +331,7 @@ int TreeListGetItemRect(TreeListState* st, uint32_t what, TLRect* r) {
   if ((what & 0xFCu) == 0x80u) column = static_cast<int>(what >> 24);
   if (st->columnCount && static_cast<uint32_t>(column) >= st->columnCount) return 0;
   int32_t left, right;
-  ColumnSpan(st, column, &left, &right);
+  TreeListColumnSpan(st, column, &left, &right);
   if (column > 0 && st->mergeMask) {
     int32_t extra = 0;
     TreeListGetSpan(st, column, it->state >> 16, &extra);

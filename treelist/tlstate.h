@@ -159,6 +159,9 @@ struct TreeListState {
   // while held, a renumbering is only noted and done once on release
   uint32_t layoutHold;
   uint8_t layoutPending;
+  // items left the rows without a renumbering (quiet deletes wait for the
+  // deferred queue): the next renumbering starts at the top
+  uint8_t rowsStale;
   uint32_t layoutPasses;  // renumberings done, for the tests
 
   // selection and input
@@ -191,7 +194,8 @@ struct TreeListState {
   uint32_t colors[18];
   uint32_t colorSet;
   uint32_t columnColors[TL_MAXCOLUMNS];
-  uint8_t hasImageList, hasStateList, hasCellStateList, hasCellImageList, builtinChecks;
+  uint8_t hasImageList, hasStateList, hasCellStateList, hasCellImageList;
+  uint8_t builtinChecks;  // built-in check boxes: 1 in the item state list, 2 in the cell one
 
   // deferred actions
   TreeListDeferred *deferHead, *deferTail;
@@ -329,6 +333,9 @@ int TreeListGetItemRect(TreeListState* st, uint32_t what, TLRect* r);
 void TreeListInvalidateItem(TreeListState* st, uint32_t h, int column);  // column -1: the row
 void TreeListInvalidateAll(TreeListState* st);
 int32_t TreeListTotalWidth(const TreeListState* st);
+// a column's edges on the screen (the horizontal offset applied); without
+// columns the tree's whole width
+void TreeListColumnSpan(const TreeListState* st, int column, int32_t* left, int32_t* right);
 
 // ---- selection and expansion
 int TreeListSelectItem(TreeListState* st, uint32_t h, int column, uint32_t cause);

@@ -590,6 +590,7 @@ static bool DeleteOne(TreeListState* st, uint32_t h, bool quiet) {
   ClearReferences(st, h);
   Unlink(st, h, it);
   st->structGen++;
+  if (quiet) st->rowsStale = 1;
   TLFreeCells(st, h);
   st->items[h] = nullptr;
   free(it->text);

@@ -40,11 +40,13 @@ static int ExpandOne(TreeListState* st, uint32_t h, uint32_t flags) {
     if (!expanded) {
       r = TreeListExpand(st, h, TLE_EXPAND | (flags & TLE_PARTIAL));
     } else if (partial) {
+      // partial again only when it was never expanded before (read before
+      // the expand sets the expanded-once bit)
+      bool once = (it->state & TLIS_EXPANDEDONCE) != 0;
       r = TreeListExpand(st, h, TLE_EXPAND);
       it = TLGet(st, h);
-      if (it && (flags & TLE_PARTIAL) && !(flags & TLE_NOREPARTIAL) &&
-          !((it->state & TLIS_EXPANDEDONCE) && (it->state & TLIS_EXPANDPARTIAL)))
-        it->state |= TLIS_EXPANDPARTIAL;
+      if (it && (flags & TLE_PARTIAL) && !(flags & TLE_NOREPARTIAL) && !once) it->state |= TLIS_EXPANDPARTIAL;
+      if (it && !(it->state & TLIS_EXPANDPARTIAL)) r = 1;  // now fully expanded: the item changed
     } else {
       r = TreeListExpand(st, h, TLE_EXPAND);  // both notifications, nothing changes
     }

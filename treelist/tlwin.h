@@ -22,6 +22,8 @@
 // image list slots: normal 0, state 2, cell state 3, cell images 4, header 5
 enum { TLIL_NORMAL = 0, TLIL_STATE = 2, TLIL_CELLSTATE = 3, TLIL_CELL = 4, TLIL_HEADER = 5, TLIL_COUNT = 6 };
 #define TL_BUILTIN_CHECKS ((HIMAGELIST)1)
+// which lists hold built-in check boxes (TreeListState::builtinChecks)
+enum { TL_CHECKS_ITEMS = 1, TL_CHECKS_CELLS = 2 };
 
 struct TreeListShared {
   HPEN dotPen;
@@ -48,7 +50,6 @@ struct TreeListWin : public TreeListHost {
   bool owned[TLIL_COUNT] = {};
   bool cellListOwn = false, headerListOwn = false;  // set on their own, not following the normal list
   HTHEME theme = nullptr, buttonTheme = nullptr;
-  bool useThemeColors = false;
   // the tooltip: its text grows in steps of 256 bytes
   char* tipBuf = nullptr;
   size_t tipCap = 0;
@@ -107,7 +108,8 @@ void TreeListReleaseShared();
 void TreeListResetColors(TreeListState* st);
 void TreeListSetupFonts(TreeListState* st, HFONT font);
 void TreeListMeasure(TreeListState* st);
-void TreeListBuildCheckImages(TreeListState* st);
+// the built-in check boxes in the item state list, or in the cell state list
+void TreeListBuildCheckImages(TreeListState* st, bool cells);
 void TreeListOpenThemes(TreeListState* st);
 void TreeListCloseThemes(TreeListState* st);
 LRESULT TreeListSetImageList(TreeListState* st, WPARAM type, HIMAGELIST list);
@@ -136,7 +138,12 @@ void TreeListPaint(TreeListState* st, HDC dc, const RECT* rc);
 HWND TreeListStartEdit(TreeListState* st, uint32_t item, uint32_t flags);
 int TreeListEndEdit(TreeListState* st, int cancel, int how);
 int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
+// edit flag 32: the item's bit 15, or in another column the cell's own, makes the cell read-only
+bool TLReadOnlyCell(TreeListState* st, uint32_t item, int column);
 int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
+// a paste on a cell (keys or WM_PASTE): a column that takes typed text opens
+// its editor, any other asks the parent
+int TreeListPaste(TreeListState* st, uint32_t item, int column);
 
 // input (tlkeys.cpp, tlmouse.cpp, tldrag.cpp, tltooltip.cpp)
 void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags);

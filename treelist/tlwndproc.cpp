@@ -209,7 +209,7 @@ static LRESULT OnCreate(HWND hwnd, CREATESTRUCTA* cs) {
   TreeListSetupFonts(st, nullptr);
   TreeListResetColors(st);
   TreeListOpenThemes(st);
-  if (st->style & TVS_CHECKBOXES) TreeListBuildCheckImages(st);
+  if (st->style & TVS_CHECKBOXES) TreeListBuildCheckImages(st, false);
   TreeListMeasure(st);
   TreeListUpdateView(st, true);
   return 0;
@@ -360,8 +360,8 @@ static void OnStyleChanged(TreeListState* st, WPARAM which, const STYLESTRUCT* s
   st->style = now;
   uint32_t diff = old ^ now;
   if (diff & (TVS_CHECKBOXES | 0x4000u)) {
-    if ((now & TVS_CHECKBOXES) && !st->win->lists[TLIL_STATE]) TreeListBuildCheckImages(st);
-    else if (!(now & TVS_CHECKBOXES) && st->builtinChecks) TreeListSetImageList(st, TVSIL_STATE, nullptr);
+    if ((now & TVS_CHECKBOXES) && !st->win->lists[TLIL_STATE]) TreeListBuildCheckImages(st, false);
+    else if (!(now & TVS_CHECKBOXES) && (st->builtinChecks & TL_CHECKS_ITEMS)) TreeListSetImageList(st, TVSIL_STATE, nullptr);
     TreeListMeasure(st);
     TreeListLayoutRows(st, 0);
   }
@@ -449,7 +449,8 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
     case WM_SYSCOLORCHANGE:
       TreeListCloseThemes(st);
       TreeListOpenThemes(st);
-      if (st->builtinChecks) TreeListBuildCheckImages(st);
+      if (st->builtinChecks & TL_CHECKS_ITEMS) TreeListBuildCheckImages(st, false);
+      if (st->builtinChecks & TL_CHECKS_CELLS) TreeListBuildCheckImages(st, true);
       if (w->header) SendMessageA(w->header, msg, wp, lp);
       TreeListResetColors(st);
       TreeListInvalidateAll(st);
@@ -553,9 +554,7 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
         return 0;
       }
       if (msg == WM_PASTE && st->selItem && IsClipboardFormatAvailable(CF_TEXT)) {
-        POINT pt = {0, 0};
-        if (!TreeListColumnEdit(st, st->selItem, st->selColumn, TLTRIGGER_PASTE, pt) && !st->dead)
-          TreeListEditRequest(st, st->selItem, st->selColumn, TLTRIGGER_PASTE, pt);
+        TreeListPaste(st, st->selItem, st->selColumn);
         return 0;
       }
       return DefWindowProcA(hwnd, msg, wp, lp);

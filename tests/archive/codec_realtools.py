@@ -98,6 +98,8 @@ def make_archives(data):
     seven = [("Deflate64", 9, []), ("Deflate", 8, []), ("BZip2", 12, []), ("LZMA", 14, []),
              ("PPMd", 98, []), ("PPMd", 98, ["-mx=9"]), ("PPMd", 98, ["-mo=4", "-mmem=1m"]),
              ("PPMd", 98, ["-mo=16", "-mmem=1m", "-mx=9"]), ("XZ", 95, [])]
+    # the restoration methods when the model's memory is full: 0 restart, 1 cut off
+    seven += [("PPMd", 98, ["-mo=16", "-mmem=1m", "-mm=PPMd:a=%d" % a]) for a in (0, 1)]
     if QUICK:
         seven = [s for s in seven if s[1] != 8]
     for label, method, extra in seven:
@@ -124,9 +126,11 @@ def make_archives(data):
 
 
 def decode_tests(data):
+    ppmd = {}
     for label, method, zp in make_archives(data):
         for info, raw in raw_entries(zp):
             expect = data[info.filename[:-4]]
+            ppmd[label, info.filename] = raw
             if info.compress_type != method:
                 # tools store what does not shrink
                 check(info.compress_type == 0, "%s %s: method %d" % (label, info.filename, info.compress_type))
@@ -159,6 +163,11 @@ def decode_tests(data):
             rc, so, se = tool("decode", method, info.file_size, rin, rout)
             check(rc == 2 or not so.startswith("crc=%08X" % info.CRC),
                   "corrupt %s %s rc=%d %s" % (label, info.filename, rc, so))
+    # both were decoded above; the header says which, and the data part
+    # where the memory filled up
+    restart, cut = [ppmd.get(("7zz PPMd -mo=16 -mmem=1m -mm=PPMd:a=%d" % a, "text.bin"), b"") for a in (0, 1)]
+    check(restart[1:2] == b"\x00" and cut[1:2] == b"\x10" and restart[2:] != cut[2:],
+          "7zz writes PPMd with restoration 0 and 1: %r %r" % (restart[:2], cut[:2]))
 
 
 def dos_time():

@@ -52,22 +52,6 @@ TEST(ZipErrors, ClosedArchiveSaysSo) {
 
 // ----------------------------------------------------------- notifications
 
-namespace {
-struct Calls {
-  std::vector<int> codes;
-  std::vector<bool> nullText;
-  std::vector<std::string> texts;
-  int answerCode = -1;
-};
-Calls* g_calls;
-uint32_t Record(uint32_t, int32_t code, int32_t, CArchiveFile*, const char* text) {
-  g_calls->codes.push_back(code);
-  g_calls->nullText.push_back(text == nullptr);
-  g_calls->texts.push_back(text ? text : "");
-  return code == g_calls->answerCode ? 1 : 0;
-}
-}  // namespace
-
 TEST(ZipNotify, SilentCodeStillStopsReading) {
   std::string dir = orvtest::MakeTempDir("zip");
   std::string path = MakeArchive(dir);

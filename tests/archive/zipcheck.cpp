@@ -16,7 +16,8 @@ int Usage() {
           "zipcheck list A | tlist A | extract A DIR [pw] | test A [pw] | one A INDEX TARGET [pw]\n"
           "         create A METHOD NAME=PATH|FOLDER/... | update A [-oOPTIONS] NAME=PATH... | delete A NAME...\n"
           "         folder A DIR OPTIONS [include [exclude [prefix]]]\n"
-          "         stream A NAME PATH | bulk A COUNT | replace-fail A NAME\n");
+          "         stream A NAME PATH | bulk A COUNT | replace-fail A NAME\n"
+          "         orders A|mem:OUT SOURCE direct|deferred SETTINGS...\n");
   return 2;
 }
 
@@ -58,6 +59,66 @@ int ReadFileSource(void* source, void* buffer, int size) {
   return ferror(s->f) ? -1 : (int)got;
 }
 
+// "l0,m8": SetLevel(0), then SetMethod(8).
+void ApplySettings(CZipFile& z, const std::string& settings) {
+  for (size_t at = 0; at < settings.size();) {
+    size_t end = settings.find(',', at);
+    if (end == std::string::npos) end = settings.size();
+    int value = atoi(settings.c_str() + at + 1);
+    if (settings[at] == 'l') z.SetLevel(value);
+    if (settings[at] == 'm') z.SetMethod(value);
+    at = end + 1;
+  }
+}
+
+// Per SETTINGS the archive (a disk file, or a caller's block written to
+// OUT at the end) is opened for update, set in that order, given the source
+// as SETTINGS.file (deferred or not) and, when direct, from memory and from
+// a read callback too, and closed.
+int Orders(int argc, char** argv) {
+  if (argc < 6) return Usage();
+  std::string target = argv[2];
+  bool memory = target.compare(0, 4, "mem:") == 0;
+  bool deferred = strcmp(argv[4], "deferred") == 0;
+  std::vector<char> block(memory ? 1 << 22 : 0);
+  uint32_t length = 0;
+  std::string data;
+  if (FILE* f = fopen(argv[3], "rb")) {
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) data.append(buf, n);
+    fclose(f);
+  }
+  int failures = 0;
+  for (int i = 5; i < argc; i++) {
+    CZipFile z;
+    z.SetDeferCompression(deferred);
+    ZipErrorCode rc = memory ? z.OpenMemory(block.data(), (int32_t)block.size(), (int32_t)length, 0)
+                             : z.Open(argv[2], ZIP_OPEN_UPDATE);
+    ApplySettings(z, argv[i]);
+    std::string name = argv[i];
+    for (char& c : name)
+      if (c == ',') c = '_';
+    int adds[3] = {z.AddFileAs(argv[3], (name + ".file").c_str()), 0, 0};
+    if (!deferred) {
+      adds[1] = z.AddFromMemory((name + ".mem").c_str(), data.data(), (uint32_t)data.size(), nullptr);
+      FileSource s = {fopen(argv[3], "rb")};
+      adds[2] = s.f ? z.AddEntry((name + ".cb").c_str(), &s, ReadFileSource, nullptr) : -1;
+      if (s.f) fclose(s.f);
+    }
+    ZipErrorCode closed = z.Close();
+    if (memory) length = z.GetMemoryBlock(nullptr, 0);
+    printf("%s open %d add %d %d %d close %d\n", argv[i], rc, adds[0], adds[1], adds[2], closed);
+    if (rc || adds[0] || adds[1] || adds[2] || closed) failures++;
+  }
+  if (memory) {
+    FILE* f = fopen(target.c_str() + 4, "wb");
+    if (!f || fwrite(block.data(), 1, length, f) != length) failures++;
+    if (f) fclose(f);
+    printf("length %u\n", length);
+  }
+  return failures ? 1 : 0;
+}
+
 int Fails(int source, int size) { return -1; }
 int FailingRead(void*, void*, int size) { return Fails(0, size); }
 
@@ -67,6 +128,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string cmd = argv[1];
   const char* archive = argv[2];
+  if (cmd == "orders") return Orders(argc, argv);
   CZipFile z;
   z.SetRetryStored(true);
   if (cmd == "list" || cmd == "tlist" || cmd == "extract" || cmd == "test" || cmd == "one") {

@@ -32,6 +32,20 @@ class TestZip : public CZipFile {
   }
 };
 
+// Notifications as a callback receives them; answers non-zero to one code.
+struct Calls {
+  std::vector<int> codes;
+  std::vector<bool> nullText;
+  std::vector<std::string> texts;
+  int answerCode = -1;
+};
+inline Calls* g_calls;
+inline uint32_t Record(uint32_t, int32_t code, int32_t, CArchiveFile*, const char* text) {
+  g_calls->codes.push_back(code);
+  g_calls->nullText.push_back(text == nullptr);
+  g_calls->texts.push_back(text ? text : "");
+  return code == g_calls->answerCode ? 1 : 0;
+}
 
 inline std::vector<unsigned char> Bytes(const std::string& path) {
   std::vector<unsigned char> out;

@@ -1,5 +1,6 @@
 // Name decoding and the safe target path: whatever the bytes, the relative
-// path has no "..", no root, no drive, no colon and no control character.
+// path has no "..", no root, no drive, no colon and no control character;
+// the name as added is relative too.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "archive/zipentry.h"
+#include "files/pathsafe.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
@@ -27,6 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const char* e = strchr(p, '/');
       size_t len = e ? (size_t)(e - p) : strlen(p);
       if (len == 0 || p[len - 1] == '.' || p[len - 1] == ' ') __builtin_trap();
+      p += len + (e ? 1 : 0);
+    }
+    // a name as added keeps its characters but not a root, an empty, "."
+    // or ".." component or a trailing separator
+    std::vector<char> kept(size + 1);
+    int a = PathSafeRelative(name.data(), kept.data(), kept.size(), PSC_KEEP_CHARS | PSC_DROP_DRIVE);
+    if (a < 0 || (size_t)a != strlen(kept.data())) __builtin_trap();
+    for (const char* p = kept.data(); *p;) {
+      const char* e = strchr(p, '/');
+      size_t len = e ? (size_t)(e - p) : strlen(p);
+      if (len == 0 || strspn(p, ". ") >= len || memchr(p, '\\', len)) __builtin_trap();
       p += len + (e ? 1 : 0);
     }
     // and the round trip through the encoder stays within its bounds

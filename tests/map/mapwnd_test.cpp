@@ -87,9 +87,10 @@ TEST_F(MapWndTest, StartsAtItsHomeAndTellsTheParent) {
   EXPECT_NEAR(48.9225, n.lat1, 1e-4);
   EXPECT_EQ(0u, n.x2);
   EXPECT_TRUE(map->IsRunning());
-  // the buffer's size follows the screen
+  // the buffer's size follows the whole desktop: a window maximised on a
+  // monitor larger than the primary one is covered too
   int w, h;
-  MapBackBufferSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &w, &h);
+  MapBackBufferSize(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), &w, &h);
   EXPECT_EQ(w, map->GetBackBuffer()->Width());
   EXPECT_EQ(h, CMapWnd::BufferHeight());
   // the centre in the client's middle

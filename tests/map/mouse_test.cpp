@@ -23,7 +23,7 @@ class FakeWindow : public MapMouseHost, public MapRedrawSink {
   std::vector<uint32_t> moveRequestsY;
   int ownerResult = 0;
   bool ownerSet = false;
-  std::vector<unsigned> ownerFlags;
+  std::vector<unsigned> ownerFlags, ownerMessages;
   NoSink noSink;
 
   FakeWindow() {
@@ -76,8 +76,9 @@ class FakeWindow : public MapMouseHost, public MapRedrawSink {
   void HostXorBand(int, const MapRect&) override { xorCalls++; }
   void HostNotify(const MapNotifyData& n) override { notes.push_back(n); }
   void HostInvalidate(const MapRect&) override {}
-  bool HostOwnerMouse(unsigned, unsigned flags, int, int, int* result) override {
+  bool HostOwnerMouse(unsigned message, unsigned flags, int, int, int* result) override {
     if (!ownerSet) return false;
+    ownerMessages.push_back(message);
     ownerFlags.push_back(flags);
     *result = ownerResult;
     return true;
@@ -238,6 +239,17 @@ TEST_F(MouseTest, OwnerSeesTheMenuButtonButNotInWheelMessages) {
   mouse.SetMouseMode(0, 2);
   mouse.MouseProc(kMapMsgLButtonDown, 1, X(100), Y(300));
   EXPECT_EQ(0, mouse.CurrentAction());
+}
+
+// Windows reports the second press of a quick pair as a double-click
+TEST_F(MouseTest, AQuickSecondPressIsAPressForTheOwnerToo) {
+  win.ownerSet = true;
+  win.ownerResult = 1;  // the game places its guess and takes the click
+  mouse.MouseProc(kMapMsgLButtonDown, 1, X(100), Y(300));
+  mouse.MouseProc(kMapMsgLButtonUp, 0, X(100), Y(300));
+  mouse.MouseProc(kMapMsgLButtonDblClk, 1, X(100), Y(300));
+  ASSERT_EQ(3u, win.ownerMessages.size());
+  EXPECT_EQ(kMapMsgLButtonDown, win.ownerMessages[2]);
 }
 
 TEST_F(MouseTest, MenuButtons) {

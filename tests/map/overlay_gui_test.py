@@ -2,8 +2,8 @@
 """Markers, the track and the mouse of the map window, as a person sees and
 uses them: screenshots checked at the pixels where the Mercator arithmetic
 here (not the program's) puts the overlays, then drags, the wheel, a
-rectangle selection, Escape and a measurement with real X events, checked
-against the notifications the program records."""
+rectangle selection, Escape, a measurement and a quick second click with
+real X events, checked against the notifications the program records."""
 import os
 import shutil
 import subprocess
@@ -286,6 +286,13 @@ def main():
         r.xdo("click", 1)
         st8 = r.state("menu2")
         r.check(st8["zoom"] == [9], f"menu button 2 gave zoom {st8['zoom']}")
+        # two quick clicks (a double-click to Windows) are two zoom steps
+        r.xdo("mousemove", 800 - 18, 10 + 17)
+        r.xdo("click", "--repeat", 2, "--delay", 100, 1)
+        deadline = time.time() + 3
+        while (st9 := r.state("menu3"))["zoom"] != [11] and time.time() < deadline:
+            time.sleep(0.1)
+        r.check(st9["zoom"] == [11], f"two quick clicks on + gave zoom {st9['zoom']}")
         r.xdo("mousemove", 800 - 18, 10 + 70 + 17)
         r.xdo("click", 1)
         menu = [n for n in r.notes() if n["code"] == 12294]

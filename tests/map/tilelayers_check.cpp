@@ -1,5 +1,5 @@
-// Fills a map window from the local tile server with a base map and three
-// layers (blended, colour-keyed, alpha-scaled) and writes cells of its back
+// Fills a map window from the local tile server with a base map and four
+// layers (blended, colour-keyed, alpha-scaled, palette) and writes cells of its back
 // buffer for tilelayers_test.py, which composes the same tiles itself.
 //
 //   tilelayers_check.exe DIR PORT
@@ -33,16 +33,17 @@ void MiddleCell(CMapWnd* map, int* col, int* row) {
 }
 
 // Waits until the cells under the client area and the two written cells
-// hold all four sources.
+// hold all five sources (none failed).
 bool Settle(CMapWnd* map) {
   for (DWORD end = GetTickCount() + 60000; (LONG)(GetTickCount() - end) < 0;) {
     orvtest::PumpMessages(50);
     int t = map->View().tileSize, c0, r0;
     MiddleCell(map, &c0, &r0);
-    bool done = (map->GetCellState(c0, r0) & 0xFFF) == 0xF && (map->GetCellState(c0 + 1, r0) & 0xFFF) == 0xF;
+    const uint32_t all = 0x1F, mask = all | all << 8;
+    bool done = (map->GetCellState(c0, r0) & mask) == all && (map->GetCellState(c0 + 1, r0) & mask) == all;
     for (int r = map->ScrollY() / t; r <= (map->ScrollY() + map->ClientHeight() - 1) / t; r++)
       for (int c = map->ScrollX() / t; c <= (map->ScrollX() + map->ClientWidth() - 1) / t; c++)
-        if ((map->GetCellState(c, r) & 0xFFF) != 0xF) done = false;
+        if ((map->GetCellState(c, r) & mask) != all) done = false;
     if (done) return true;
   }
   return false;
@@ -95,6 +96,7 @@ int RunLayers(HINSTANCE inst) {
   map->SetSource(2, server, "keyed", 0, 0, 0, "TRANS 0xFF00FF", 0);
   map->SetSource(3, server, "rgba/half", 0, 0, 0, nullptr, 0);
   map->SetLayerAlpha(3, 0, 128);
+  map->SetSource(4, server, "pal", 0, 0, 0, nullptr, 0);
   map->ApplySources();
   RECT rc = {0, 0, 640, 480};
   int result = 0;

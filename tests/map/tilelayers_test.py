@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Layers in the map window's back buffer against Pillow: a base map, a
-blended RGBA layer, a colour-keyed RGB layer and an RGBA layer at half its
-alpha, served by the local tile server; the cells the program writes must
+blended RGBA layer, a colour-keyed RGB layer, an RGBA layer at half its
+alpha and a palette layer with transparency (written by Pillow), served by the local tile server; the cells the program writes must
 equal Pillow's composition of the same tiles (within rounding), in normal
 and in large-tile mode."""
 import io
@@ -35,7 +35,9 @@ def expected(z, x, y):
     out = Image.alpha_composite(out, keyed)
     half = layer(tileserver.layer_rgba(z, x, y), "RGBA")
     half.putalpha(half.getchannel("A").point(lambda a: a * 128 // 256))
-    return Image.alpha_composite(out, half).convert("RGB")
+    out = Image.alpha_composite(out, half)
+    pal = Image.open(io.BytesIO(tileserver.layer_palette(z, x, y))).convert("RGBA")
+    return Image.alpha_composite(out, pal).convert("RGB")
 
 
 def interior(u):

@@ -13,6 +13,7 @@ Tiles of zoom z, column x, row y are one colour (tile_colour). Paths:
   /small/... 128x128 PNG        /missing/... 404
   /delay/... PNG after 0.25 s   /alt/...    the same, blue 250 (another source)
   /rgba/...  RGBA PNG (layer_rgba)   /keyed/...  RGB PNG, part key colour (layer_keyed)
+  /pal/...   palette PNG with transparency, written by Pillow (layer_palette)
 A second port, the gate, refuses connections until /gate/open (and again
 after /gate/close) is asked of the first; open, it serves the same paths.
 """
@@ -67,6 +68,20 @@ def layer_keyed(z, x, y):
     for v in range(256):
         rows.append(b"".join(bytes(KEY) * 32 if ((u + v // 32) & 1) else other * 32 for u in range(8)))
     return rows
+
+
+def layer_palette(z, x, y):
+    """A palette PNG as Mapnik's png8 writes them, made by Pillow: stripes of
+    16 pixels of a transparent entry, a half transparent and an opaque one."""
+    import io
+    from PIL import Image
+    r, g, b = tile_colour(z, x, y)
+    img = Image.new("P", (256, 256))
+    img.putpalette([0, 0, 0, 250, r, 20, 10, g, 250])
+    img.putdata([(u // 16 + v // 64) % 3 for v in range(256) for u in range(256)])
+    out = io.BytesIO()
+    img.save(out, "PNG", transparency=bytes((0, 128)))
+    return out.getvalue()
 
 
 def huge_png_header():
@@ -160,6 +175,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.reply(png(256, 256, rgb if kind == "delay" else (rgb[0], rgb[1], 250)))
         elif kind == "rgba":
             self.reply(png_rows(256, 256, layer_rgba(*zxy), 6))
+        elif kind == "pal":
+            self.reply(layer_palette(*zxy))
         elif kind == "keyed":
             self.reply(png_rows(256, 256, layer_keyed(*zxy), 2))
         elif kind == "html":

@@ -25,6 +25,13 @@ uint32_t Add(TreeListState* st, uintptr_t parent, const char* text, uintptr_t af
   return TreeListInsertItem(st, &r);
 }
 
+// an expanded root with n children
+uint32_t AddExpandedParent(TreeListState* st, int n) {
+  uint32_t p = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
+  for (int i = 0; i < n; i++) Add(st, p, "c");
+  return p;
+}
+
 TEST(TreeListCore, RandomOperationsKeepTheTreeConsistent) {
   std::mt19937 rng(12345);
   for (int round = 0; round < 300; round++) {
@@ -63,6 +70,27 @@ TEST(TreeListCore, AnExpandAllWhoseParentSortsTheTreeStaysBounded) {
     ASSERT_TRUE(orvtest::ReadFile(orvtest::SourcePath(std::string("tests/fuzz/corpus/treelist_ops/") + name), ops));
     EXPECT_EQ("", tltest::RunOps(ops.data(), ops.size())) << name;
   }
+}
+
+// A quiet delete leaves the renumbering to the deferred queue; an insert
+// before that queue runs must not trust the rows numbered before it.
+TEST(TreeListCore, AnInsertAfterAQuietDeleteRenumbersFromTheTop) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  uint32_t big = AddExpandedParent(st, 50);
+  uint32_t first = 0;
+  for (int i = 0; i < 13; i++) {
+    uint32_t r = Add(st, TLI_ROOT, "r", TLI_LAST, TLIS_EXPANDED);
+    if (!first) first = r;
+  }
+  ASSERT_EQ(st->count, st->capacity);  // the insert below needs no new table
+  ASSERT_EQ(TreeListDeleteItem(st, big, TLDEL_QUIET | TLDEL_RENUMBER), 1);
+  ASSERT_NE(Add(st, first, "new"), 0u);
+  EXPECT_EQ(st->shownRows, 14u);
+  EXPECT_EQ(host.Check(), "");
+  TreeListRunDeferred(st);
+  EXPECT_EQ(host.Check(), "");
 }
 
 TEST(TreeListCore, DeepChainIsIterative) {
@@ -119,8 +147,7 @@ TEST(TreeListCore, DeletesInsideADeleteRenumberOnce) {
   FakeHost host;
   TreeListState* st = host.st;
   TreeListLock lock(st);
-  uint32_t big = Add(st, TLI_ROOT, "big", TLI_LAST, TLIS_EXPANDED);
-  for (int i = 0; i < 200; i++) Add(st, big, "c");
+  uint32_t big = AddExpandedParent(st, 200);
   std::vector<uint32_t> others;
   for (int i = 0; i < 200; i++) others.push_back(Add(st, TLI_ROOT, "o"));
   bool inside = false;
@@ -351,6 +378,17 @@ TEST(TreeListCore, SelectionAndExpansionAnswers) {
   host.codes.clear();
   EXPECT_EQ(TreeListExpand(st, a, TLE_EXPAND), 0);
   EXPECT_EQ(host.codes, (std::vector<int>{TLN_ITEMEXPANDING, TLN_ITEMEXPANDED}));
+  // a partial expansion expanded again with 0x4000: fully once it was
+  // expanded before, partially again when it never was
+  const uint32_t partly = TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_COLLAPSE, b), 1);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b), 1);
+  EXPECT_EQ(TLGet(st, b)->state & partly, partly);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b), 1);  // the item changed
+  EXPECT_EQ(TLGet(st, b)->state & partly, TLIS_EXPANDED);
+  TLGet(st, b)->state = (TLGet(st, b)->state | TLIS_EXPANDPARTIAL) & ~TLIS_EXPANDEDONCE;
+  TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL, b);
+  EXPECT_EQ(TLGet(st, b)->state & partly, partly);
   // collapsing the parent of the selection selects the parent
   EXPECT_EQ(TreeListSelectItem(st, c, 0, 0), 1);
   EXPECT_EQ(TreeListExpand(st, b, TLE_COLLAPSE), 1);

@@ -83,7 +83,8 @@ TEST(TreeListEditKinds, CombosOfferTheChoicesAndStoreTheChosenOne) {
 }
 
 // Kinds 6 and 7: a click (Ctrl+Enter) toggles the check state and cycles the
-// choice once, with one TLN_CHECKCHANGED; Enter on kind 7 opens an edit box.
+// choice once, with one TLN_CHECKCHANGED; a paste leaves the box; Enter on
+// kind 7 opens an edit box.
 TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
   Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 400, 200, 0, true);
   AddColumns(h, 3);
@@ -109,12 +110,57 @@ TEST(TreeListEditKinds, CheckColumnsToggleOnce) {
     EXPECT_EQ(Cell(h, a, column).state & 0xF000u, before == 0x2000u ? 0x2000u : 0x1000u) << column;
     EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0) << column;
   }
+  // a paste brings text, which a check box does not take
+  ASSERT_TRUE(OpenClipboard(h.parent()));
+  EmptyClipboard();
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, 4);
+  memcpy(GlobalLock(g), "an", 3);
+  GlobalUnlock(g);
+  SetClipboardData(CF_TEXT, g);
+  CloseClipboard();
+  h.Send(TLM_SETCARET, 1, a);
+  uint32_t before = Cell(h, a, 1).state;
+  h.Clear();
+  h.Send(WM_PASTE);
+  EXPECT_EQ(h.Count(TLN_CHECKCHANGED), 0);
+  EXPECT_EQ(Cell(h, a, 1).state, before);
+  EXPECT_EQ(h.Text(a, 1), "aus");
   // plain Enter: kind 6 toggles, kind 7 edits the text
+  h.Send(TLM_SETCARET, 2, a);
   Key(h, VK_RETURN);
   HWND ed = reinterpret_cast<HWND>(h.Send(TLM_GETEDITCONTROL));
   ASSERT_NE(ed, nullptr);
   EXPECT_EQ(ClassOf(ed), "Edit");
   h.Send(TLM_ENDEDITLABELNOW, 1);
+}
+
+// With edit flag 32 a cell whose state has bit 15 is read-only: neither a
+// click on its box nor Ctrl+Enter toggles it, nor tells the parent.
+TEST(TreeListEditKinds, ReadOnlyCheckCellsStayAsTheyAre) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 400, 200, 0, true);
+  AddColumns(h, 2);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, TLEF_READONLYBIT | TLEF_CHECKCLICK, 0, 0), 0), 1);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  TLItem set = {};
+  set.mask = TLIF_STATE | TLIF_COLUMN;
+  set.hItem = a;
+  set.cChildren = 1;
+  set.state = 0x9000u;
+  set.stateMask = 0xF000u;
+  ASSERT_EQ(h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&set)), 1);
+  SetFocus(h.tl());
+  h.Send(TLM_SETCARET, 1, a);
+  RECT r = {static_cast<LONG>(a), 0, 0, 0};
+  h.Send(TLM_GETITEMRECT, 0x80u | (1u << 24), reinterpret_cast<LPARAM>(&r));  // the cell of column 1
+  h.Clear();
+  for (int i = 0; i < 2; i++) {
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2));
+    h.Send(WM_LBUTTONUP, 0, MAKELPARAM(r.left + 6, (r.top + r.bottom) / 2));
+    Key(h, VK_RETURN, true);
+  }
+  EXPECT_EQ(h.Count(TLN_CHECKCHANGED), 0);
+  EXPECT_EQ(Cell(h, a, 1).state & 0xF000u, 0x9000u);
 }
 
 // Edit requests: the parent's answer picks the editor and may hand in a
@@ -204,6 +250,33 @@ TEST(TreeListEditKinds, CallbackTextsGoBackToTheParent) {
   it.hItem = a;
   h.Send(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&it));
   EXPECT_EQ(it.pszText, TL_TEXTCALLBACK);
+}
+
+// A cell longer than the editor's typing limit, opened and left by a click
+// elsewhere: the parent is handed the whole text and the cell keeps it.
+TEST(TreeListEditKinds, ALongCellLeftUnchangedKeepsItsWholeText) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS, 300, 200, 0, true);
+  AddColumns(h, 2);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_EDIT, 0, 0, 0), 0), 1);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  const std::string text = std::string(3000, 'x') + "END";
+  TLSetCellText(h.tl(), a, 1, text.c_str());
+  SetFocus(h.tl());
+  h.Send(TLM_SETCARET, 1, a);
+  Key(h, VK_RETURN);
+  ASSERT_NE(h.Send(TLM_GETEDITCONTROL), 0);
+  h.Clear();
+  SetFocus(h.parent());
+  ASSERT_EQ(h.Count(TLN_ENDLABELEDIT), 1);
+  for (auto& n : h.notes) {
+    if (n.code == TLN_ENDLABELEDIT) {
+      EXPECT_EQ(n.text.size(), text.size());
+    }
+  }
+  const std::string now = h.Text(a, 1);
+  EXPECT_EQ(now.size(), text.size());
+  EXPECT_TRUE(now == text);
 }
 
 // Tooltip texts from the parent: longer than any fixed buffer, cut at the

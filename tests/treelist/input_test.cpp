@@ -119,6 +119,35 @@ TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
   EXPECT_EQ(h.Count(NM_DBLCLK), 0);
 }
 
+HWND g_refuseFocus = nullptr;
+LRESULT CALLBACK RefuseFocus(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wp) == g_refuseFocus) return 1;
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// A press on a control that cannot take the focus does nothing, says nothing.
+TEST(TreeListInput, APressWithoutTheFocusIsIgnored) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 200, 0, true);
+  uintptr_t a = h.Insert(TLI_ROOT, "a"), b = h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  SetFocus(h.parent());
+  RECT r = Label(h, b);
+  LPARAM at = MAKELPARAM(r.left + 3, (r.top + r.bottom) / 2);
+  g_refuseFocus = h.tl();
+  HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseFocus, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  h.Clear();
+  h.Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  h.Send(WM_LBUTTONUP, 0, at);
+  UnhookWindowsHookEx(hook);
+  EXPECT_NE(GetFocus(), h.tl());
+  EXPECT_EQ(h.Count(NM_CLICK), 0);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), a);
+  h.Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  h.Send(WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), b);
+}
+
 // With editing in the frozen rows only, a key edits no other row, nor an
 // item without a row. An editor for an empty text keeps its least width.
 TEST(TreeListInput, FrozenRowEditingAndLeastEditorWidth) {

@@ -1,5 +1,5 @@
 // A TreeList on the screen for the real-input test: it logs notifications to
-// notify.txt, answers edit requests with an edit box, and on a command file
+// notify.txt (double-clicks with their item and point on the screen), answers edit requests with an edit box, and on a command file
 // (cmd.txt, acknowledged in ack.txt) writes its state: every row's item,
 // text, state and label rectangle in screen coordinates, the selection, the
 // columns, the tooltip, the editor and the cursor. With "full" after the
@@ -132,6 +132,13 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         TLNmDispInfo* di = reinterpret_cast<TLNmDispInfo*>(lp);
         snprintf(line, sizeof(line), "%d %u %s", code, static_cast<unsigned>(di->item.hItem),
                  di->item.pszText ? di->item.pszText : "(cancel)");
+        Log(line);
+      } else if (code == NM_DBLCLK || code == NM_RDBLCLK) {
+        TLNmClick* c = reinterpret_cast<TLNmClick*>(lp);
+        POINT pt = {c->ptDrag.x, c->ptDrag.y};
+        ClientToScreen(g_tl, &pt);
+        snprintf(line, sizeof(line), "%d %u %ld %ld %x", code, static_cast<unsigned>(c->itemNew.hItem), pt.x, pt.y,
+                 c->action);
         Log(line);
       } else if (code == TLN_EDITREQUEST) {
         Log("-435");

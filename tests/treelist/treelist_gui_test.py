@@ -2,7 +2,7 @@
 """A TreeList on the screen driven with real X input (xdotool): a button
 click expands, a check-box click toggles once, a double-click edits and
 typing with Enter stores, Escape cancels, the wheel scrolls two rows a
-notch, Down moves the caret; checked against the program's notification log
+notch, Down moves the caret, a double-click beside a label names its row; checked against the program's notification log
 and state, and a screenshot of the selection. A second run with columns:
 Shift and Ctrl clicks, header dividers and reordering, dragging items
 (moves, Escape, Ctrl onto an item, onto its own child, auto-scroll),
@@ -200,6 +200,18 @@ def main():
         r.click(wl + 100, (st["window"][1] + st["window"][3]) // 2, button=5)
         st = r.state()
         r.check(st["first"] == first + 2, f"wheel: first row {st['first']}, wanted {first + 2}")
+        # double-clicks beside a label, left and right: the record names that row and the point
+        row = [it for it in st["items"] if it["text"].startswith("Zeile") and it["t"] > st["window"][1] + 40][0]
+        x, y = row["r"] + 25, (row["t"] + row["b"]) // 2
+        r.click(x, y, repeat=2)
+        time.sleep(0.8)
+        r.click(x, y, button=3, repeat=2)
+        r.state()
+        for code in ("-3", "-6"):
+            got = [n for n in r.notes() if n[0] == code]
+            want = [code, str(row["h"]), f"{x} {y} 20"]
+            r.check(len(got) == 1 and got[0][:2] == want[:2] and got[0][2].split()[:3] == want[2].split(),
+                    f"double-click {code} beside a label: {got}, wanted {want}")
     finally:
         r.quit()
     return r.errors

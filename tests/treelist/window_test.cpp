@@ -307,7 +307,8 @@ TEST(TreeListPaint, OwnerDraw) {
 }
 
 // Tree lines, the horizontal one included, take the shared pen's colour,
-// not slot 5 (the sign of the hand-drawn buttons).
+// not slot 5 (the sign of the hand-drawn buttons); scrolled sideways they
+// move with the labels.
 TEST(TreeListPaint, TreeLinesInThePenColour) {
   Harness h(WS_CHILD | WS_VISIBLE | TVS_HASLINES | TVS_LINESATROOT, 200, 100);
   h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
@@ -325,6 +326,20 @@ TEST(TreeListPaint, TreeLinesInThePenColour) {
   }
   EXPECT_GE(pen, 2);
   EXPECT_EQ(slot5, 0);
+  // without columns a label wider than the window scrolls, and the picture
+  // moves with it as far as the clicks do
+  uintptr_t wide = h.Insert(TLI_ROOT, std::string(60, 'W').c_str());
+  PaintInto(h, c);  // measures the label: the range is known from here on
+  PaintInto(h, c);
+  RECT before = ItemRect(h, wide, 1);
+  h.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 20));
+  ASSERT_EQ(ItemRect(h, wide, 1).left, before.left - 20);
+  Canvas s(200, 100);
+  PaintInto(h, s);
+  int moved = 0;
+  for (int y = r.top; y < ItemRect(h, wide).bottom; y++)
+    for (int x = 0; x < 180; x++) moved += s.At(x, y) != c.At(x + 20, y);
+  EXPECT_EQ(moved, 0);
 }
 
 // Plus and minus of the hand-drawn buttons at their pixels, or the theme's
@@ -350,16 +365,19 @@ TEST(TreeListPaint, Buttons) {
   if (env) {
     EXPECT_EQ(themed, env[0] == '1') << "the run's theme setting took no effect";
   }
-  if (!themed) {
-    int hh = GetSystemMetrics(SM_CYICON) / 8;
-    EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
-    EXPECT_EQ(c.At(cx - hh + 1, py - 1), Px(0x00FF0000)); // inside
-    EXPECT_EQ(c.At(cx, py), Px(0x000000FF));             // centre of the plus
-    EXPECT_EQ(c.At(cx, py - hh + 2), Px(0x000000FF));    // vertical bar of the plus
-    EXPECT_EQ(c.At(cx, qy - hh + 2), Px(0x00FF0000));    // the minus has none
-    EXPECT_EQ(c.At(cx - hh + 2, qy), Px(0x000000FF));    // horizontal bar of the minus
-  } else {
-    // the glyphs differ from the background and from each other
+  // colours set by the caller are drawn by hand, themed or not
+  int hh = GetSystemMetrics(SM_CYICON) / 8;
+  EXPECT_EQ(c.At(cx - hh, py), Px(0x0000FF00));        // border
+  EXPECT_EQ(c.At(cx - hh + 1, py - 1), Px(0x00FF0000)); // inside
+  EXPECT_EQ(c.At(cx, py), Px(0x000000FF));             // centre of the plus
+  EXPECT_EQ(c.At(cx, py - hh + 2), Px(0x000000FF));    // vertical bar of the plus
+  EXPECT_EQ(c.At(cx, qy - hh + 2), Px(0x00FF0000));    // the minus has none
+  EXPECT_EQ(c.At(cx - hh + 2, qy), Px(0x000000FF));    // horizontal bar of the minus
+  if (themed) {
+    // all three back at their defaults: the theme's glyphs, which differ
+    // from the background and from each other
+    for (int slot : {5, 6, 11}) h.Send(TLM_SETBKCOLOR, slot, -1);
+    PaintInto(h, c);
     int differ = 0, open = 0;
     for (int dy = -4; dy <= 4; dy++) {
       for (int dx = -4; dx <= 4; dx++) {
@@ -370,6 +388,41 @@ TEST(TreeListPaint, Buttons) {
     EXPECT_GT(differ, 4);
     EXPECT_GT(open, 0);
   }
+}
+
+// A focused label (state bit 1, or 0x80000 where column 3 does not merge)
+// is underlined by a bar in its text colour; an empty one is not.
+TEST(TreeListPaint, FocusedLabelBar) {
+  Harness h(WS_CHILD | WS_VISIBLE, 200, 120);
+  uintptr_t items[] = {h.Insert(TLI_ROOT, "Fokus"), h.Insert(TLI_ROOT, "Merge"), h.Insert(TLI_ROOT, "Plain"),
+                       h.Insert(TLI_ROOT, "")};
+  const uint32_t states[] = {TLIS_FOCUSED, 0x80000u, 0, TLIS_FOCUSED};
+  for (int i = 0; i < 4; i++) {
+    TLItem it = {};
+    it.mask = TLIF_STATE;
+    it.hItem = items[i];
+    it.state = it.stateMask = states[i];
+    h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  }
+  h.Send(TLM_SETTEXTCOLOR, 0, 0x00008000);
+  Canvas c(200, 120);
+  PaintInto(h, c);
+  // a bar: a pixel row in the label where the whole text's width is the text colour
+  auto bar = [&](uintptr_t item) {
+    RECT r = ItemRect(h, item, 1);
+    int runs = 0;
+    for (int y = r.top; y < r.bottom; y++) {
+      int n = 0;
+      for (int x = r.left + 2; x < r.right - 2; x++) n += c.At(x, y) == Px(0x00008000);
+      runs += n >= r.right - r.left - 6;
+    }
+    return runs;
+  };
+  EXPECT_GT(bar(items[0]), 0);
+  EXPECT_GT(bar(items[1]), 0);
+  EXPECT_EQ(bar(items[2]), 0);
+  RECT e = ItemRect(h, items[3]);
+  EXPECT_EQ(InkSpan(c, 0, 200, e.top, e.bottom - 1, Px(GetSysColor(COLOR_WINDOW))).first, -1);
 }
 
 // A label exactly as wide as the room is drawn whole; one pixel less cuts it
@@ -647,6 +700,34 @@ TEST(TreeListPaint, CheckBoxImages) {
   wrong = 0;
   for (size_t i = 0; i < unchecked.size(); i += rowW) wrong += unchecked[i] != Px(0x00308050);  // left of the box
   EXPECT_EQ(wrong, 0) << "the unchecked box has a frame of another colour";
+}
+
+// A check-box column on a control without item check boxes draws its boxes
+// and leaves the labels where they were.
+TEST(TreeListPaint, CheckColumnWithoutItemBoxes) {
+  Harness h(WS_CHILD | WS_VISIBLE, 300, 100);
+  h.Send(TLM_SETBKCOLOR, 0, 0x00FFFFFF);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  for (int i = 0; i < 2; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&d));
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  RECT label = ItemRect(h, a, 1);
+  ASSERT_EQ(h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, 0, 0, 0), 0), 1);
+  TLItem it = {};
+  it.mask = TLIF_STATE | TLIF_COLUMN;
+  it.hItem = a;
+  it.cChildren = 1;
+  it.state = 0x1000;
+  it.stateMask = 0xF000;
+  h.Send(TLM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  EXPECT_EQ(ItemRect(h, a, 1).left, label.left);
+  Canvas c(300, 100);
+  PaintInto(h, c);
+  int ink = 0;
+  for (int y = label.top; y < label.bottom; y++)
+    for (int x = 100; x < 116; x++) ink += c.At(x, y) != Px(0x00FFFFFF);
+  EXPECT_GT(ink, 10) << "no box in the cell";
 }
 
 // Images: the item's image from the normal list, an index of 0x40000000 and
@@ -1028,6 +1109,23 @@ TEST(TreeListColumns, InsertDeleteAndWeights) {
   int got[3] = {};
   EXPECT_EQ(h.Send(TLM_GETCOLUMNORDER, 3, reinterpret_cast<LPARAM>(got)), 1);
   EXPECT_EQ(got[1], 2);
+}
+
+// The focus cell of a multi-selection leaves a column that goes.
+TEST(TreeListColumns, DeletingTheFocusColumn) {
+  Harness h(WS_CHILD, 400, 200);
+  h.Send(TLM_SETEXTENDEDSTYLE, 0, TLOPT_CELLSELECT | TLOPT_MULTISELECT);
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 80;
+  for (int i = 0; i < 3; i++) h.Send(TLM_INSERTCOLUMN, i, reinterpret_cast<LPARAM>(&d));
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  h.Send(TLM_SETCARET, 2, a);
+  h.Send(WM_KEYDOWN, VK_DOWN, 1);
+  ASSERT_EQ(h.Send(TLM_GETNEXTITEM, TLGN_FOCUSCOLUMN, 0), 2);
+  EXPECT_EQ(h.Send(TLM_DELETECOLUMN, 2), 1);
+  EXPECT_EQ(h.Send(TLM_GETNEXTITEM, TLGN_FOCUSCOLUMN, 0), 0);
 }
 
 // Widths and scroll positions past 16 bits: widths stop at 32767, the thumb

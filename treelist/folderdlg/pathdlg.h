@@ -92,6 +92,7 @@ class CPathDlg : public CDialog {
   void SelectCurrentDrive();
   void OnDriveChange();
   void OpenRow(int row);
+  bool RowsShowPath();
   void DrawRow(LPDRAWITEMSTRUCT dis);
   void OnListChar(char c);
   static LRESULT CALLBACK ListProc(HWND w, UINT m, WPARAM wp, LPARAM lp);
@@ -131,6 +132,7 @@ class CPathDlg : public CDialog {
   bool m_skipCommit = false;  // the next OK skips the breadcrumb commit
   PdList* m_list = nullptr;
   int m_transferred = 0, m_transferSerial = -1, m_textOffset = 2;
+  int m_pendingUps = 0;  // "Aufwärts" clicked while the rows were on their way
   bool m_pendingTransfer = false;
   int m_currentDrive = -1, m_drivesInCombo = 0;
   std::vector<std::string> m_drivePaths;  // remembered path per drive entry

@@ -151,6 +151,7 @@ UINT PdListWorker(void* param) {
         PdLock lock(l);
         if (l->refresh || l->stop) continue;
         l->rows.swap(rows);
+        l->rowsPath = path;
         l->currentRow = current;
         ++l->serial;
         l->rowsComplete = 1;

@@ -29,6 +29,7 @@ struct PdList {
   std::vector<PdRow> rows;
   int serial = 0;  // counts refills
   int currentRow = -1;
+  std::string rowsPath;  // what the rows were listed for; path may be newer
   std::vector<PdDrive> drives;
   int currentDrive = -1;
   std::string path, chosenVirtual;

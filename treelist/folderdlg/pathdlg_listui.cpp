@@ -122,9 +122,21 @@ void CPathDlg::OnRowsReady() {
   std::string listed;
   {
     PdLock lock(m_list);
-    listed = m_list->path;
+    listed = m_list->rowsPath;
   }
   m_listed = listed;
+  if (m_pendingUps > 0 && RowsShowPath()) {
+    int left = m_pendingUps - 1;
+    OnUp();
+    m_pendingUps = left;
+  }
+}
+
+// Whether the list shows the rows of the current path, not older ones.
+bool CPathDlg::RowsShowPath() {
+  if (!m_list) return false;
+  PdLock lock(m_list);
+  return m_list->serial == m_transferSerial && m_list->rowsPath == m_path;
 }
 
 void CPathDlg::OnDrivesReady() {
@@ -210,28 +222,32 @@ void CPathDlg::OnDriveChange() {
 void CPathDlg::OpenRow(int row) {
   if (!m_list || row < 0) return;
   std::string p;
-  int current;
+  bool asOk;
   {
     PdLock lock(m_list);
-    current = m_list->currentRow;
-    if (row >= (int)m_list->rows.size()) return;
+    int current = m_list->currentRow;
+    // the row's index means the rows shown; the path they were listed for
+    // may be older than the one requested since
+    if (m_list->serial != m_transferSerial || row >= (int)m_list->rows.size()) return;
+    const std::string& listed = m_list->rowsPath;
+    asOk = row == current && listed == m_path;
     // row 0 of a neighbourhood listing stands for "\\"; a chosen folder's
     // row stands for all of its components
     const PdRow& top = m_list->rows[0];
     bool net = top.kind == 1 && top.text == "Netzwerkumgebung";
     int below = top.kind == 1 && !net ? (int)PathTextSegments(top.text.c_str(), 64).size() - 1 : 0;
     if (row == current) {
-      p = m_list->path;
+      p = listed;
     } else if (net && row == 0) {
       p = "\\\\";
     } else if (row < current) {
-      p = PathTextPrefix(m_list->path.c_str(), row + below + (net ? 0 : 1), 64);
+      p = PathTextPrefix(listed.c_str(), row + below + (net ? 0 : 1), 64);
       if (PathTextIsDrive(p.c_str())) p += '\\';
     } else {
-      p = PathTextWithSeparator(m_list->path) + m_list->rows[(size_t)row].text;
+      p = PathTextWithSeparator(listed) + m_list->rows[(size_t)row].text;
     }
   }
-  if (row == current) {
+  if (asOk) {
     // the current folder's row: as OK
     m_inDblClk = true;
     ::SetFocus(::GetDlgItem(m_hWnd, IDOK));

@@ -83,6 +83,7 @@ void CPathDlg::SetAndList(const std::string& path) {
   SetPath(path.c_str());
   m_network = PathTextIsNetwork(m_path.c_str());
   m_selectCurrentRow = true;
+  m_pendingUps = 0;  // a newer choice than the clicks waiting
   RequestListing();
   ShowPath();
 }
@@ -112,7 +113,12 @@ void CPathDlg::OnUp() {
     SyncTree();
     return;
   }
-  // list mode: the row above the current one is opened
+  // list mode: the row above the current one is opened, once the rows of
+  // the current path are there
+  if (!RowsShowPath()) {
+    ++m_pendingUps;
+    return;
+  }
   int current = PdCurrentRow(m_list);
   if (current > 0) {
     ::SendDlgItemMessageA(m_hWnd, IDC_PD_LIST, LB_SETCURSEL, (WPARAM)(current - 1), 0);

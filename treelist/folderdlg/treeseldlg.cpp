@@ -233,13 +233,21 @@ void CTreeSelectDlg::SortBy(int column) {
   g_rank.clear();
 }
 
-void CTreeSelectDlg::DeleteCaretRow() {
+HTREEITEM CTreeSelectDlg::CaretItem() {
+  return (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);
+}
+
+// The caret's row hands the caret to the next row (the previous one after
+// the last); another row's deletion leaves the selection as it is.
+void CTreeSelectDlg::DeleteRow(HTREEITEM it) {
   if (!(m_options & TSO_DELETE)) return;
-  HTREEITEM it = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);
   int row = RowOfItem(it);
   if (row < 0) return;  // nothing, or the empty add row
-  HTREEITEM next = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)it);
-  if (!next || next == m_addItem) next = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_PREVIOUS, (LPARAM)it);
+  HTREEITEM next = nullptr;
+  if (it == CaretItem()) {
+    next = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)it);
+    if (!next || next == m_addItem) next = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_PREVIOUS, (LPARAM)it);
+  }
   m_data.DeleteRow(row);
   m_items.erase(m_items.begin() + row);
   m_table.SendMessage(TVM_DELETEITEM, 0, (LPARAM)it);
@@ -268,7 +276,7 @@ void CTreeSelectDlg::EndEdit(const TLNmDispInfo* di) {
     if (!*text && (m_options & (TSO_DELETE | TSO_DELETEEMPTY)) == (TSO_DELETE | TSO_DELETEEMPTY) &&
         m_data.RowEmpty(row)) {
       m_table.SendMessage(TVM_SELECTITEM, TVGN_CARET, (LPARAM)it);
-      DeleteCaretRow();
+      DeleteRow(it);
       return;
     }
   }
@@ -306,6 +314,8 @@ void CTreeSelectDlg::ShowMenu(HTREEITEM item, int column) {
   if (cmd == TS_CMD_COPY) {
     const char* t = m_data.GetCellPtr(RowOfItem(item), column);
     if (t) WndSetClipboardText(t, (int)strlen(t));
+  } else if (cmd == TS_CMD_DELETE) {
+    DeleteRow(item ? item : CaretItem());  // the right-click leaves the caret where it was
   } else if (cmd) {
     SendMessage(WM_COMMAND, (WPARAM)cmd, 0);
   }
@@ -313,11 +323,22 @@ void CTreeSelectDlg::ShowMenu(HTREEITEM item, int column) {
 
 BOOL CTreeSelectDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
-    case TS_CMD_DELETE: DeleteCaretRow(); return TRUE;
+    case TS_CMD_DELETE: DeleteRow(CaretItem()); return TRUE;
     case TS_CMD_ALL: CheckAll(true); return TRUE;
     case TS_CMD_NONE: CheckAll(false); return TRUE;
   }
   return CDialog::OnCommand(wParam, lParam);
+}
+
+// The label editor without columns; columns edit through their own editors.
+bool CTreeSelectDlg::GrantsEditRequest() const { return !m_data.ColumnCount() && (m_options & TSO_EDIT); }
+
+// Enter on the table opens the caret cell's editor where it has one.
+bool CTreeSelectDlg::EditsOnEnter() {
+  if (!m_data.ColumnCount()) return GrantsEditRequest();
+  int column = (int)m_table.SendMessage(TVM_GETNEXTITEM, TLGN_CARETCOLUMN, 0);
+  const CTreeSelectData::Column* col = m_data.GetColumn(column);
+  return col && col->editable;
 }
 
 BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
@@ -330,7 +351,7 @@ BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
       if (m_options == 0) {
         OnOK();
       } else if (m_options == TSO_CHECKS) {
-        HTREEITEM it = (HTREEITEM)m_table.SendMessage(TVM_GETNEXTITEM, TVGN_CARET, 0);
+        HTREEITEM it = CaretItem();
         // the control's one-check rule covers only its own toggle: the
         // initial row's check goes here, or OK would find two
         if (it && it != m_addItem)
@@ -351,10 +372,13 @@ BOOL CTreeSelectDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
       EndEdit(reinterpret_cast<const TLNmDispInfo*>(lParam));
       return TRUE;
     case TLN_EDITREQUEST:
-      *pResult = (!m_data.ColumnCount() && (m_options & TSO_EDIT)) ? (LRESULT)0x80000000u : 0;
+      *pResult = GrantsEditRequest() ? (LRESULT)0x80000000u : 0;
+      return TRUE;
+    case (int)NM_RETURN:
+      if (!EditsOnEnter()) OnOK();  // as the default button would
       return TRUE;
     case TLN_KEYDOWN:
-      if (reinterpret_cast<const TLNmKeyDown*>(lParam)->wVKey == VK_DELETE) DeleteCaretRow();
+      if (reinterpret_cast<const TLNmKeyDown*>(lParam)->wVKey == VK_DELETE) DeleteRow(CaretItem());
       return TRUE;
   }
   return CDialog::OnNotify(wParam, lParam, pResult);

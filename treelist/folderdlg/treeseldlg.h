@@ -78,7 +78,10 @@ class CTreeSelectDlg : public CDialog {
   void InsertRowItem(int row);
   void AppendAddRow();
   void SortBy(int column);
-  void DeleteCaretRow();
+  HTREEITEM CaretItem();
+  void DeleteRow(HTREEITEM item);
+  bool GrantsEditRequest() const;
+  bool EditsOnEnter();
   void EndEdit(const TLNmDispInfo* di);
   void ShowMenu(HTREEITEM item, int column);
   void SetChecked(HTREEITEM item, bool on);

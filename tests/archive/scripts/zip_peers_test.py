@@ -4,7 +4,8 @@ the cases users meet: folder entries, names with umlauts, empty files, a
 folder standing where a file entry goes, device names, bsdtar's "./",
 read-only entries and their times, self-extracting stubs, comments that
 look like end records, extra-field times of Info-ZIP and 7-Zip, and the
-first call that can know that an update will fail.
+first call that can know that an update will fail, names that would read
+as folders or roots, and a foreign comment through an update.
 
 usage: zip_peers_test.py [wine-run] zipcheck[.exe]
 """
@@ -149,6 +150,12 @@ def stub_and_comment():
     check(rc == 0 and "count 2" in lines, "concatenated stub: %s" % lines)
     rc, lines = run(["extract", "sfx.zip", "sfxout"])
     check(rc == 0 and read(W("sfxout", "b", "c.txt")) == b"c" * 1000, "stub archive extracts: %s" % lines)
+    # a deletion moves the entries down, not over the stub
+    rc, lines = run(["delete", "sfx.zip", "a.txt"])
+    r = tool(["unzip", "-t", "sfx.zip"])
+    check(rc == 0 and read(W("sfx.zip")).startswith(stub) and r.returncode == 0 and b"warning" not in r.stdout,
+          "the stub stays after a deletion: %s %s" % (lines, r.stdout[-300:]))
+    check(zipfile.ZipFile(W("sfx.zip")).namelist() == ["b/c.txt"], "the stub archive after a deletion")
     with zipfile.ZipFile(W("comment.zip"), "w") as zf:
         zf.writestr("x.txt", b"x")
         zf.comment = b"archive note PK\x05\x06"
@@ -209,11 +216,78 @@ def masked_headers():
     check(lines[-1:] == ["result 29"], "masked local headers give 29: %s" % lines)
 
 
+def written_method(settings):
+    """The method an entry must carry after SetLevel/SetMethod in this order
+    ("l0,m8"): deflate only where the data were deflated."""
+    method, level = -1, 9
+    for s in settings.split(","):
+        v = int(s[1:])
+        if s[0] == "l":
+            method, level = 0 if v == 0 else method, min(max(v, 0), 9)
+        else:
+            method = v if v in (-1, 0) else 8
+    return zipfile.ZIP_DEFLATED if method == -1 or (method == 8 and level > 0) else zipfile.ZIP_STORED
+
+
+def settings_orders():
+    """Level and method set in either order, entries added directly (file,
+    memory, callback) and deferred, into a disk archive and a caller's block,
+    reopened for every setting: the peers read every entry."""
+    data = b"level and method in any order\n" * 400
+    write(W("src", "orders.txt"), data)
+    levels, methods = ["l0", "l-1", "l9"], ["m-1", "m0", "m8"]
+    seqs = ["%s,%s" % p for l in levels for m in methods for p in [(l, m), (m, l)]]
+    for target, how in [("ord_direct.zip", "direct"), ("ord_deferred.zip", "deferred"),
+                        ("mem:ord_memory.zip", "direct")]:
+        rc, lines = run(["orders", target, os.path.join("src", "orders.txt"), how] + seqs)
+        archive = target.split(":")[-1]
+        if not check(rc == 0 and os.path.exists(W(archive)), "orders %s: %s" % (target, lines)):
+            continue
+        # a block's archive is as long as the size the library gives for it
+        if not check(read(W(archive))[-22:-18] == b"PK\x05\x06", "%s ends with the end record" % target):
+            continue
+        peers_accept(archive, "settings orders " + target)
+        with zipfile.ZipFile(W(archive)) as zf:
+            infos = zf.infolist()
+            check(len(infos) == len(seqs) * (1 if how == "deferred" else 3), "%s: %d entries" % (target, len(infos)))
+            for info in infos:
+                want = written_method(info.filename.rsplit(".", 1)[0].replace("_", ","))
+                check(info.compress_type == want and zf.read(info) == data,
+                      "%s %s: method %d, want %d" % (target, info.filename, info.compress_type, want))
+
+
+def odd_names_and_comment():
+    """Names peers would read as folders, roots or drives are stored as
+    relative file names; an update keeps a foreign comment byte for byte."""
+    write(W("src", "n.txt"), b"named content\n")
+    given = {"trail/": "trail", "//abs.txt": "abs.txt", "\\\\server\\share\\x.txt": "server/share/x.txt",
+             "c:\\d:e.txt": "e.txt"}
+    rc, lines = run(["create", "names.zip", "8"] + ["%s=src/n.txt" % g for g in given])
+    if check(rc == 0, "odd names: %s" % lines):
+        peers_accept("names.zip", "odd names")
+        with zipfile.ZipFile(W("names.zip")) as zf:
+            if check(sorted(zf.namelist()) == sorted(given.values()), "odd names stored: %s" % zf.namelist()):
+                check(all(zf.read(n) == b"named content\n" for n in given.values()), "odd names: content")
+        r = tool(["7zz", "x", "-bd", "-onames_out", "names.zip"])
+        check(r.returncode == 0 and os.path.isfile(W("names_out", "trail")), "7zz extracts trail as a file")
+    comment = ("Σχόλιο του αρχείου με πολλές λέξεις. " * 36).encode("utf-8")[:1260]
+    with zipfile.ZipFile(W("greek.zip"), "w") as zf:
+        zf.writestr("x.txt", b"x")
+        zf.comment = comment
+    rc, lines = run(["update", "greek.zip", "added.txt=src/n.txt"])
+    if check(rc == 0, "update under a long comment: %s" % lines):
+        peers_accept("greek.zip", "updated under a long comment")
+        with zipfile.ZipFile(W("greek.zip")) as zf:
+            check(zf.comment == comment, "comment kept: %r" % zf.comment[:40])
+            check(zf.namelist() == ["x.txt", "added.txt"], "updated under a comment: %s" % zf.namelist())
+
+
 def main():
     shutil.rmtree(zt.WORK, ignore_errors=True)
     os.makedirs(zt.WORK)
     for t in [folder_entries, folder_under_file, device_names, bsdtar_root, readonly_entry_time,
-              stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers]:
+              stub_and_comment, extra_field_times, update_refused_early, full_disk, masked_headers,
+              settings_orders, odd_names_and_comment]:
         t()
     print("%d passed, %d failed" % tuple(zt.RESULTS))
     return 1 if zt.RESULTS[1] else 0

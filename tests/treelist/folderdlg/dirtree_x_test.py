@@ -95,8 +95,8 @@ def test_selection_copy_cell_and_checks():
     d.click(*rows["b"], repeat=2)                 # options 0: a double-click is OK
     res = d.finish(20)
     g.check(res.get("result") == "1" and res.get("text") == "b", f"double-click chose b: {res}")
-    # several check boxes (options 1 and 2): Space checks the caret row
-    d = g.Demo("treesel", 3, wait_pos=False)
+    # several check boxes (options 1 and 2) and rows deleted (32): Space checks the caret row
+    d = g.Demo("treesel", 3 | 32, wait_pos=False)
     if not g.check(d.wait(lambda p: len(g.sel_rows(d)) == 3, 30) is not None, "the checked table"):
         return
     rows = {r[0]: (int(r[1]), int(r[2])) for r in g.sel_rows(d)}
@@ -114,11 +114,17 @@ def test_selection_copy_cell_and_checks():
     g.check(d.wait(lambda p: checked(p) == [], 5) is not None, f"none checked: {g.sel_rows(d)}")
     g.xdo("key", "space")
     d.wait(lambda p: checked(p) == ["b"], 5)
+    # "Zeile löschen", the menu's second entry, on c: c goes, not the caret's b
+    d.click(*rows["c"], button=3)
+    time.sleep(0.5)
+    g.xdo("key", "Down", "Down", "Return")
+    d.wait(lambda p: len(g.sel_rows(d)) == 2, 5)
     l, t, r, b = map(int, d.pos()["ok"].split())
     d.click((l + r) // 2, (t + b) // 2)
     res = d.finish(20)
     g.check(res.get("result") == "1" and res.get("checked", "").split() == ["b"],
             f"b checked again after all were unchecked: {res}")
+    g.check(res.get("cells", "").split() == ["b=0", "a=20"], f"the right-clicked row c deleted: {res}")
 
 
 def test_ctrl_enter_shows_the_typed_folder_in_the_tree():

@@ -2,7 +2,8 @@
 // path into a buffer, and the recent list read from the registry by name;
 // then the open dialog driven by messages: the path extension, dropped
 // files, "Aufwärts" in tree mode, "Brotkrumen" switched while typing, the
-// tree followed after three timer ticks, the layout after a size of 0.
+// tree followed after three timer ticks, the list used before its new rows
+// come, the layout after a size of 0.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/winpump.h"
+#include "files/dirlist.h"
 #include "toolkit/hdrop.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
@@ -200,6 +202,54 @@ TEST(PathDlgWindow, TreeSelectionTakenThreeTicksLater) {
     EXPECT_EQ(lstrcmpiA(dlg.GetPath(), sys.c_str()), 0) << dlg.GetPath();
     PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
   });
+}
+
+// The list worker held in each entry it lists until the gate opens.
+HANDLE g_gate;
+void HeldAtGate(const char*) { WaitForSingleObject(g_gate, 10000); }
+
+// While the rows of a new path are still on their way the list shows the old
+// ones: a second double-click opens the row it names there, and a second
+// "Aufwärts" goes one level further up once the rows have come.
+TEST(PathDlgWindow, ListUsedBeforeTheNewRowsCome) {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  const std::string top = std::string(tmp) + "orv_rows", d = top + "\\D";
+  const std::vector<std::string> folders = {top, d, d + "\\A", d + "\\A\\X", d + "\\B"};
+  for (const std::string& p : folders) CreateDirectoryA(p.c_str(), nullptr);
+  g_gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  CPathDlg dlg;
+  RunDlg(dlg, PDF_MUSTEXIST | PDF_NOTREE, d.c_str(), [&](HWND w) {
+    HWND list = GetDlgItem(w, IDC_PD_LIST);
+    auto dblclk = [&](const char* name) {
+      std::vector<std::string> rows;
+      std::vector<int> indents;
+      dlg.GetListRows(&rows, &indents);
+      for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] == name) SendMessageA(list, LB_SETCURSEL, i, 0);
+      SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_PD_LIST, LBN_DBLCLK), (LPARAM)list);
+    };
+    auto up = [&] { SendMessageA(w, WM_COMMAND, MAKEWPARAM(IDC_PD_UP, BN_CLICKED), 0); };
+    ASSERT_TRUE(WaitFor([&] { return CurrentRow(dlg) == "D"; }));
+    DirListSetEntryHook(HeldAtGate);
+    dblclk("A");  // the worker stops in A's listing
+    dblclk("B");
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), (d + "\\B").c_str()), 0) << dlg.GetPath();
+    SetEvent(g_gate);
+    EXPECT_TRUE(WaitFor([&] { return CurrentRow(dlg) == "B"; })) << CurrentRow(dlg);
+    ResetEvent(g_gate);
+    up();  // the worker stops in D's listing
+    up();
+    SetEvent(g_gate);
+    EXPECT_TRUE(WaitFor([&] { return CurrentRow(dlg) == "orv_rows"; })) << CurrentRow(dlg);
+    EXPECT_EQ(lstrcmpiA(dlg.GetPath(), top.c_str()), 0) << dlg.GetPath();
+    DirListSetEntryHook(nullptr);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  SetEvent(g_gate);
+  DirListSetEntryHook(nullptr);
+  CloseHandle(g_gate);
+  for (auto p = folders.rbegin(); p != folders.rend(); ++p) RemoveDirectoryA(p->c_str());
 }
 
 // A size of 0 leaves nothing to lay out from: the minimum is no longer kept

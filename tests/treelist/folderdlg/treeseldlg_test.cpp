@@ -197,6 +197,28 @@ TEST(TreeSelectChoice, EscapeEmptyAddRowAndDelete) {
   EXPECT_EQ(r, IDOK);
 }
 
+// Enter on the table: with no editable cell it chooses the selected row as
+// OK does; on an editable cell it opens the cell's editor instead.
+TEST(TreeSelectChoice, EnterChoosesUnlessTheCellEdits) {
+  for (bool editable : {false, true}) {
+    CTreeSelectDlg d;
+    d.Data().AddColumn("Name", 100, 0, editable);
+    for (const char* t : {"b", "c"}) d.Data().AddRow(-1, 0, t, false);
+    d.m_initialRow = 1;
+    bool editing = false;
+    INT_PTR r = RunDlg(d, [&](HWND w) {
+      HWND t = GetDlgItem(w, IDC_TS_TABLE);
+      SetFocus(t);
+      SendMessageA(t, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+      editing = SendMessageA(t, TLM_GETEDITCONTROL, 0, 0) != 0;
+      PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(editing, editable);
+    EXPECT_EQ(r, editable ? IDCANCEL : IDOK) << editable;
+    EXPECT_EQ(d.GetChosenRow(), editable ? -1 : 1);
+  }
+}
+
 }  // namespace
 
 namespace {
