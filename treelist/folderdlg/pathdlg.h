@@ -104,7 +104,8 @@ class CPathDlg : public CDialog {
   bool OnTreeNotify(NMHDR* nm);
   void TreeTick();
   // The tree's folder becomes the path now when the path has not followed
-  // it yet: chosen by keys and not yet reported, or its countdown running.
+  // it yet (chosen by keys and not yet reported, or its countdown running):
+  // OK and Aufwärts start from it.
   void TakeTreeNow();
   void FollowTree();
   void DestroyTree();

@@ -144,11 +144,18 @@ def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "l1", 15)
     g.check(p is not None, f"Ctrl+Enter selects the typed folder in the tree: {d.pos().get('treeitem')}")
     g.check(d.proc.poll() is None, "the dialog stays open")
-    # Up to the folder above, Enter at once: OK takes the tree's folder, not
-    # the one the path field shows until the tree's report comes
+    # a key in the tree, then at once Aufwärts or Enter: they start from the
+    # tree's folder, not the one the path field shows until the tree reports
     l, t, r, b = map(int, d.pos()["selrect"].split())
     d.click((l + r) // 2, (t + b) // 2)
-    g.xdo("key", "Up", "Return")
+    g.xdo("key", "Up")                          # to deep
+    d.click(*d.center("up"))
+    top = os.path.basename(g.ROOT)
+    p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == top, 15)
+    g.check(p is not None, f"Aufwärts goes up from the tree's folder: {g.text_of(d.pos().get('treeitem', ''))}")
+    l, t, r, b = map(int, d.pos()["selrect"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    g.xdo("key", "Down", "Return")              # to deep, its first folder
     res = d.finish(20)
     g.check(res.get("result") == "1" and g.text_of(res.get("path", "")).lower() == (g.WROOT + "\\deep").lower(),
             f"Enter right after a key in the tree takes its folder: {res}")
