@@ -105,7 +105,7 @@ class CPathDlg : public CDialog {
   void TreeTick();
   // The tree's folder becomes the path now when the path has not followed
   // it yet (chosen by keys and not yet reported, or its countdown running):
-  // OK and Aufwärts start from it.
+  // OK, Aufwärts and list mode start from it.
   void TakeTreeNow();
   void FollowTree();
   void DestroyTree();

@@ -52,6 +52,7 @@ void CPathDlg::SyncTree() {
 
 void CPathDlg::OnTreeModeClicked() {
   if ((m_flags & PDF_NOTREE) || !m_tree) return;
+  TakeTreeNow();  // the list shows the folder just chosen in the tree
   m_treeMode = IsDlgButtonChecked(IDC_PD_TREEMODE) != 0;
   ShowTreeMode();
   if (m_treeMode)

@@ -144,8 +144,9 @@ def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "l1", 15)
     g.check(p is not None, f"Ctrl+Enter selects the typed folder in the tree: {d.pos().get('treeitem')}")
     g.check(d.proc.poll() is None, "the dialog stays open")
-    # a key in the tree, then at once Aufwärts or Enter: they start from the
-    # tree's folder, not the one the path field shows until the tree reports
+    # a key in the tree, then at once Aufwärts, list mode or Enter: they start
+    # from the tree's folder, not the one the path field shows until the tree
+    # reports
     l, t, r, b = map(int, d.pos()["selrect"].split())
     d.click((l + r) // 2, (t + b) // 2)
     g.xdo("key", "Up")                          # to deep
@@ -155,9 +156,17 @@ def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     g.check(p is not None, f"Aufwärts goes up from the tree's folder: {g.text_of(d.pos().get('treeitem', ''))}")
     l, t, r, b = map(int, d.pos()["selrect"].split())
     d.click((l + r) // 2, (t + b) // 2)
-    g.xdo("key", "Down", "Return")              # to deep, its first folder
+    g.xdo("key", "Down")                        # to deep, its first folder
+    d.click(*d.center("treemode"))              # list mode at once: it lists deep
+    g.check(g.wait_listed(d, "deep", 15), f"list mode takes the tree's folder: {d.rows()}")
+    d.click(*d.center("treemode"))
+    p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "deep", 15)
+    if p:
+        l, t, r, b = map(int, p["selrect"].split())
+        d.click((l + r) // 2, (t + b) // 2)
+    g.xdo("key", "Down", "Return")              # to l1
     res = d.finish(20)
-    g.check(res.get("result") == "1" and g.text_of(res.get("path", "")).lower() == (g.WROOT + "\\deep").lower(),
+    g.check(res.get("result") == "1" and g.text_of(res.get("path", "")).lower() == (g.WROOT + "\\deep\\l1").lower(),
             f"Enter right after a key in the tree takes its folder: {res}")
     g.delete_tree_mode()
 
