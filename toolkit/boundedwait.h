@@ -13,6 +13,10 @@ enum : DWORD { WAIT_STOP_BOUND_MS = 5000 };
 // WAIT_TIMEOUT (WAIT_FAILED for a bad handle).
 DWORD WaitHandlingSent(HANDLE handle, DWORD timeoutMs);
 
+// As WaitHandlingSent, and the thread's windows are painted meanwhile: for a
+// wait of seconds that the user watches.
+DWORD WaitHandlingSentAndPaint(HANDLE handle, DWORD timeoutMs);
+
 // Waits until done(context) returns true or timeoutMs passed, handling sent
 // messages; checks every few milliseconds. true when done.
 bool WaitUntilHandlingSent(bool (*done)(void* context), void* context, DWORD timeoutMs);

@@ -62,7 +62,7 @@ class DataSource : public IDataObject {
   STDMETHODIMP GetData(FORMATETC* f, STGMEDIUM* m) override {
     if (QueryGetData(f) != S_OK) return DV_E_FORMATETC;
     m->tymed = TYMED_HGLOBAL;
-    m->hGlobal = HDropCreate(m_path);
+    m->hGlobal = HDropCreate(m_path.c_str());
     m->pUnkForRelease = nullptr;
     return m->hGlobal ? S_OK : E_OUTOFMEMORY;
   }
@@ -87,7 +87,7 @@ class DataSource : public IDataObject {
  private:
   virtual ~DataSource() = default;
   LONG m_refs = 1;
-  const char* m_path;  // the caller's, alive for the modal drag
+  std::string m_path;  // its own: a drop target may keep the object after the drag
 };
 
 class DropSource : public IDropSource {

@@ -155,6 +155,8 @@ int CDirTreeCtrl::SelectPath(const char* path, const char* subPath, UINT flags) 
   if (!m_s) return 0;
   std::string want = path ? path : m_path;
   if (subPath) want += std::string("\\") + subPath;
+  // "C:" alone would be the drive's current folder, not its root
+  if (PathTextIsDrive(want.c_str())) want += '\\';
   char full[MAX_PATH + 16];
   DWORD n = GetFullPathNameA(want.c_str(), sizeof full, full, nullptr);
   if (n == 0 || n >= sizeof full) return 0;
@@ -339,14 +341,19 @@ bool CDirTreeCtrl::Queue(HTREEITEM item, UINT word, int at, bool anyWord) {
 }
 
 bool CDirTreeCtrl::ListNow(HTREEITEM item, DWORD timeoutMs) {
-  bool done = ListOne(item, timeoutMs);
+  // one bound for the whole call: a server that does not answer holds the
+  // worker, and every one behind it would wait its own time for nothing
+  DWORD start = GetTickCount();
+  if (!ListOne(item, timeoutMs)) return false;
   // the servers below the neighbourhood show only when listed themselves
   std::vector<HTREEITEM> virtuals;
   for (HTREEITEM c = m_s ? Nav(TLGN_CHILD, item) : nullptr; c; c = Nav(TLGN_NEXT, c))
     if (GetItemState(c, DTS_VIRTUAL)) virtuals.push_back(c);
-  for (HTREEITEM c : virtuals)
-    if (m_s) ListOne(c, 5000);
-  return done;
+  for (HTREEITEM c : virtuals) {
+    DWORD spent = GetTickCount() - start;
+    if (!m_s || spent >= timeoutMs || !ListOne(c, timeoutMs - spent)) break;
+  }
+  return true;
 }
 
 bool CDirTreeCtrl::ListOne(HTREEITEM item, DWORD timeoutMs) {
@@ -359,7 +366,7 @@ bool CDirTreeCtrl::ListOne(HTREEITEM item, DWORD timeoutMs) {
     ++m_s->pending;
     ReleaseSemaphore(m_s->wake, 1, nullptr);
   }
-  bool done = WaitHandlingSent(sem, timeoutMs) == WAIT_OBJECT_0;
+  bool done = WaitHandlingSentAndPaint(sem, timeoutMs) == WAIT_OBJECT_0;
   if (!done && m_s) {
     // detach wherever the request now stands before the handle goes
     DtLock l(m_s);
@@ -380,6 +387,8 @@ LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
   if (!selected) return 0;
   ShowOpenIcon(item);
   UINT request = Notify(DTN_SELMOVED, item) ? 0 : (UINT)wp;
+  // a folder listed already is not read again (a slow share would be, at every click)
+  if (request == 1 && !(GetItemState(item, DTS_LISTED) & DTS_LISTED)) request = 2;
   SendMessage(TLM_ENSUREVISIBLE, 0, lp);
   if (!request || !m_s) return 0;
   bool queued;
@@ -393,7 +402,7 @@ LRESULT CDirTreeCtrl::OnSelectItem(WPARAM wp, LPARAM lp) {
     m_pruneTicks = 5;
     SetTimer(DT_TIMER_PRUNE, 200, nullptr);
   }
-  Queue(item, DTR_SELECTED | gen, 0);
+  if (request == 2) Queue(item, DTR_SELECTED | gen, 0);
   // right behind it, before older requests: the root's first
   for (HTREEITEM a = Nav(TLGN_PARENT, item); a; a = Nav(TLGN_PARENT, a)) {
     UINT st = GetItemState(a, 0xFFFFFFFFu);
@@ -421,9 +430,11 @@ void CDirTreeCtrl::OnSelChanged(NMHDR* nm, LRESULT* result) {
   Report(item, 1, &r);  // 1: a clicked folder is listed unless it was already
 }
 
-void CDirTreeCtrl::OnDblClk(NMHDR*, LRESULT* result) {
-  *result = 1;
-  HTREEITEM item = Nav(TLGN_CARET, nullptr);
+void CDirTreeCtrl::OnDblClk(NMHDR* nm, LRESULT* result) {
+  // the row double-clicked, which need not be the caret: beside a label the
+  // first click selects nothing; below the last row there is none to open
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(reinterpret_cast<const TLNmClick*>(nm)->itemNew.hItem);
+  *result = item ? 1 : 0;
   if (!item) return;
   int r;
   Report(item, 0, &r);
@@ -532,13 +543,25 @@ void CDirTreeCtrl::ShowOpenIcon(HTREEITEM item) {
   SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
 }
 
+bool CDirTreeCtrl::ReportKeySelection() {
+  bool pending = m_keyTicks > 0;
+  m_keyTicks = 0;
+  KillTimer(DT_TIMER_KEYS);
+  if (!pending) return false;
+  HTREEITEM item = Nav(TLGN_CARET, nullptr);
+  if (!item || item == m_selected) return false;
+  int r;
+  Report(item, 1, &r);
+  return true;
+}
+
 void CDirTreeCtrl::OnTimer(UINT_PTR id) {
   if (id == DT_TIMER_KEYS) {
-    if (--m_keyTicks > 0) return;
-    KillTimer(id);
-    HTREEITEM item = Nav(TLGN_CARET, nullptr);
-    int r;
-    if (item && item != m_selected) Report(item, 1, &r);
+    if (m_keyTicks > 1) {
+      --m_keyTicks;
+      return;
+    }
+    ReportKeySelection();
   } else if (id == DT_TIMER_REFRESH) {
     if (--m_refreshTicks > 0) return;
     KillTimer(id);

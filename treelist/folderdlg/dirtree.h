@@ -132,10 +132,14 @@ class CDirTreeCtrl : public CTreeListCtrl {
   // A path with two leading separators, its components looked up on the
   // network: kind 2 a found entry, 1 a link's target, 0 the plain full path.
   BOOL ResolveNetworkPath(const char* path, int* kind, std::string& result);
-  // Lists item on the worker now, then each of its virtual children (5 s
-  // each); false when the item's own listing did not finish in timeoutMs.
+  // Lists item on the worker now, then each of its virtual children, all
+  // within timeoutMs (a child not done in time ends it); false when the
+  // item's own listing did not finish.
   bool ListNow(HTREEITEM item, DWORD timeoutMs);
   void Stop();
+  // A selection made by keys and not yet reported (that waits a second after
+  // the last key) is reported now; true when one was.
+  bool ReportKeySelection();
 
  protected:
   void OnDestroy();

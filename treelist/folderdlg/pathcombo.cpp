@@ -604,8 +604,14 @@ bool CPathComboBox::OnKey(UINT vk) {
 }
 
 BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+  if (message == WM_COMMAND && (HIWORD(wParam) == CBN_SELENDOK || HIWORD(wParam) == CBN_SELENDCANCEL)) {
+    // the entry the list preselected for the typed text is no choice
+    m_listChosen = HIWORD(wParam) == CBN_SELENDOK;
+    return FALSE;
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == CBN_CLOSEUP) {
-    int sel = GetCurSel();
+    int sel = m_listChosen ? GetCurSel() : -1;
+    m_listChosen = false;
     if (sel >= 0) {
       CString text;
       GetLBText(sel, text);

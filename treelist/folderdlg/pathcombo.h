@@ -157,6 +157,7 @@ class CPathComboBox : public CComboBox {
   int m_hot = -1, m_keyElem = -1, m_openList = -1, m_waitList = -1, m_buttonState = 1;
   DWORD m_closedAt = 0;
   BOOL m_editing = FALSE, m_textChanged = FALSE, m_breadcrumb = TRUE, m_dropTarget = FALSE;
+  bool m_listChosen = false;  // the own list closes on an entry the user chose
   bool m_tracking = false, m_pressedIcon = false, m_restyling = false;
   POINT m_pressPt = {0, 0};
   int m_editTicks = 0, m_menuElem = -1;

@@ -213,6 +213,10 @@ void CPathComboBox::CloseList() {
   if (m_openList < 0) return;
   m_openList = -1;
   m_closedAt = GetTickCount();
+  // the keyboard back to the control before the pop-up goes: hidden while it
+  // has the focus, it leaves the focus to no window of ours for a moment, and
+  // that news arriving late deactivates the program and closes the next list
+  if (m_dropDown && ::GetFocus() == m_dropDown) SetFocus();
   if (m_dropDown) ::ShowWindow(m_dropDown, SW_HIDE);
   Invalidate(FALSE);
 }

@@ -33,8 +33,8 @@ int PcTextWidth(const std::string& text, int limit);
 PcShared& PcGetShared();
 
 // The combo's own window style over the options' low word: a drop-down
-// owner-drawn combo with strings (0x100 left there would make it convert
-// typed text to the OEM code page and back).
+// owner-drawn combo with strings (0x100 left there is CBS_SORT, which would
+// sort the newest-first list of entered paths).
 inline DWORD PcComboStyle(DWORD style) {
   return (style & ~0xFFFFu) | CBS_DROPDOWN | CBS_OWNERDRAWFIXED | CBS_AUTOHSCROLL | CBS_HASSTRINGS;
 }

@@ -234,6 +234,8 @@ void CPathDlg::OnOK() {
     ::SendDlgItemMessageA(m_hWnd, IDC_PD_DRIVES, CB_SHOWDROPDOWN, TRUE, 0);
     return;
   }
+  // a folder chosen in the tree a moment ago, unless the path field had the last word
+  if (!inCombo) TakeTreeNow();
   std::string p = ReadPathCombo();
   if (p.empty()) return;
   if (PathTextIsDrive(p.c_str())) p += '\\';

@@ -103,6 +103,11 @@ class CPathDlg : public CDialog {
   void OnTreeModeClicked();
   bool OnTreeNotify(NMHDR* nm);
   void TreeTick();
+  // The tree's folder becomes the path now when the path has not followed
+  // it yet (chosen by keys and not yet reported, or its countdown running):
+  // OK, Aufwärts and list mode start from it.
+  void TakeTreeNow();
+  void FollowTree();
   void DestroyTree();
   // frame
   void ShowPath();

@@ -52,6 +52,7 @@ void CPathDlg::SyncTree() {
 
 void CPathDlg::OnTreeModeClicked() {
   if ((m_flags & PDF_NOTREE) || !m_tree) return;
+  TakeTreeNow();  // the list shows the folder just chosen in the tree
   m_treeMode = IsDlgButtonChecked(IDC_PD_TREEMODE) != 0;
   ShowTreeMode();
   if (m_treeMode)
@@ -65,6 +66,9 @@ bool CPathDlg::OnTreeNotify(NMHDR* nm) {
   const DtNotify* n = reinterpret_cast<const DtNotify*>(nm);
   if (nm->code == DTN_SELMOVED) {
     m_treeFollow = 3;
+  } else if (nm->code == NM_RETURN) {
+    // the tree keeps Enter from the dialog: it is OK there as anywhere else
+    PostMessage(WM_COMMAND, IDOK, 0);
   } else if (nm->code != DTN_ACTIVATED) {
     return false;  // the tree's own notifications go back to it
   } else if (n->path && *n->path) {
@@ -78,6 +82,17 @@ bool CPathDlg::OnTreeNotify(NMHDR* nm) {
 
 void CPathDlg::TreeTick() {
   if (!m_treeMode || !m_tree || m_treeFollow <= 0 || --m_treeFollow > 0) return;
+  FollowTree();
+}
+
+void CPathDlg::TakeTreeNow() {
+  if (!m_treeMode || !m_tree) return;
+  if (!m_tree->ReportKeySelection() && m_treeFollow <= 0) return;
+  m_treeFollow = 0;
+  FollowTree();
+}
+
+void CPathDlg::FollowTree() {
   char p[FOLDER_MAX_PATH + 8];
   int kind = 0;
   // a special folder's item is virtual yet names a folder; a server does not

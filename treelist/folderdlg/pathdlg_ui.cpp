@@ -103,6 +103,7 @@ void CPathDlg::OnDropped(HDROP drop) {
 
 void CPathDlg::OnUp() {
   if (m_treeMode) {
+    TakeTreeNow();  // up from the folder just chosen in the tree
     std::string p = ReadPathCombo();
     size_t cut = p.find_last_of('\\');
     if (cut == std::string::npos || cut + 1 >= p.size() || PathTextIsDrive(p.c_str())) return;

@@ -1,7 +1,8 @@
 // The directory tree in one process over a folder made here: links, the
 // open-folder icon, the background refresh and a folder that goes, sorting,
-// keys, drags, dropped files, the busy cursor, the order of the listings
-// and the caret kept in view.
+// keys, the double-clicked row, drags, dropped files, a drive alone, the busy
+// cursor, the order of the listings, the caret kept in view, and network
+// paths with a server that does not answer.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -254,6 +255,17 @@ TEST_F(DirTree, SortsKeysTabAndDrops) {
   if (!host.notes.empty()) {
     EXPECT_STREQ(host.notes.back().path.c_str(), p);
   }
+  // a double-click names its row, which need not be the caret (beside a
+  // label the first click selects nothing); a record naming none opens none
+  host.notes.clear();
+  HTREEITEM e = Child(t, a, "E");
+  ASSERT_TRUE(e && e != (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  Reflect(NM_DBLCLK, e);
+  ASSERT_EQ(host.Count(DTN_ACTIVATED), 1);
+  EXPECT_STREQ(host.notes.back().path.c_str(), (root + "\\A\\E").c_str());
+  EXPECT_TRUE(WaitFor([&] { return (HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0) == e; }, 2000));
+  Reflect(NM_DBLCLK, nullptr);
+  EXPECT_EQ(host.Count(DTN_ACTIVATED), 1);
   // Tab gives the focus to the parent
   ::SetFocus(t);
   SendMessageA(t, WM_KEYDOWN, VK_TAB, 1);
@@ -285,7 +297,7 @@ TEST_F(DirTree, SortsKeysTabAndDrops) {
   EXPECT_EQ(host.Count(DTN_DRAGPATH), 0);
 }
 
-TEST_F(DirTree, DrivesShortNamesAncestorsAndDesktop) {
+TEST_F(DirTree, DrivesShortNamesAncestorsDesktopAndADriveAlone) {
   CreateDirectoryA((root + "\\A\\B\\C").c_str(), nullptr);
   CreateDirectoryA((root + "\\Langer Ordnername").c_str(), nullptr);
   CreateDirectoryA((root + "\\Langer Ordnername\\innen").c_str(), nullptr);
@@ -353,6 +365,18 @@ TEST_F(DirTree, DrivesShortNamesAncestorsAndDesktop) {
     EXPECT_TRUE(WaitFor([&] { return Child(t, deskItem, name.c_str()) != nullptr; }));
   }
   RemoveDirectoryA(made.c_str());
+  // a drive alone is its root, not the folder current on it
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(sizeof saved, saved);
+  SetCurrentDirectoryA((root + "\\A").c_str());
+  std::string drive = root.substr(0, 2);
+  int r = tree.SelectPath(drive.c_str(), nullptr, 0);
+  int kind = -1;
+  tree.GetPath(p, sizeof p, &kind);
+  SetCurrentDirectoryA(saved);
+  EXPECT_NE(r, 0);
+  EXPECT_STREQ(p, (drive + "\\").c_str());
+  EXPECT_EQ(kind, 2);
 }
 
 int g_slowMs = 0;
@@ -390,6 +414,10 @@ struct Gate {
   static const char* at;  // the entry that holds the worker
   static bool recording;
   static std::vector<std::string> names;
+  static void Init() {
+    static bool once = (InitializeCriticalSection(&lock), true);
+    (void)once;
+  }
   static void Hook(const char* name) {
     if (at && !strcmp(name, at)) WaitForSingleObject(open, 20000);
     EnterCriticalSection(&lock);
@@ -446,7 +474,7 @@ TEST_F(DirTree, AncestorsFirstAndTheCaretKeptInView) {
   Select(root + "\\T\\Z");
   Pump(1500);  // the background refreshes settle
   // the worker held in G's expansion; then A's expansion waits behind it
-  InitializeCriticalSection(&Gate::lock);
+  Gate::Init();
   Gate::open = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   Gate::at = "gate";
   DirListSetEntryHook(Gate::Hook);
@@ -533,6 +561,19 @@ TEST_F(DirTree, NetworkPaths) {
   EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
   EXPECT_EQ(Children(t, srv), (std::vector<std::string>{"share", "share2"}));  // the server listed
   EXPECT_EQ((HTREEITEM)SendMessageA(t, TVM_GETNEXTITEM, TVGN_CARET, 0), deep);
+  // a click on a folder listed already asks the (slow) share nothing
+  Gate::Init();
+  Gate::at = nullptr;
+  Gate::names.clear();
+  Gate::recording = true;
+  DirListSetEntryHook(Gate::Hook);
+  SendMessageA(t, TVM_SELECTITEM, TVGN_CARET, (LPARAM)share);
+  Pump(600);
+  DirListSetEntryHook(nullptr);
+  Gate::recording = false;
+  EXPECT_EQ(Gate::names, std::vector<std::string>{});
+  EXPECT_EQ(tree.SelectPath(deepPath.c_str(), nullptr, 0), 2);
+  Pump(100);
   // below the stored share by prefix, in other case
   EXPECT_EQ(tree.SelectPath((net + "\\SHARE\\sub2").c_str(), nullptr, 0), 2);
   Pump(100);
@@ -543,6 +584,34 @@ TEST_F(DirTree, NetworkPaths) {
   Pump(100);
   EXPECT_EQ(Children(t, share), (std::vector<std::string>{"sub1", "sub2"}));
   EXPECT_EQ(Children(t, Child(t, srv, "share2")), (std::vector<std::string>{"x"}));
+  // a server that does not answer, three more behind it: the neighbourhood's
+  // listing keeps to one bound and the window keeps painting meanwhile
+  std::vector<std::string> more;
+  for (const char* n : {"orvhang", "orvz1", "orvz2", "orvz3"}) {
+    std::string name = n + std::to_string(GetCurrentProcessId());
+    more.push_back(UncServerFolder(name));
+    RemoveTree(more.back());
+    ASSERT_TRUE(CreateDirectoryA(more.back().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((more.back() + "\\" + n).c_str(), nullptr));
+    ASSERT_EQ(tree.SelectPath(("\\\\" + name + "\\" + n).c_str(), nullptr, 0), 2);
+  }
+  Pump(300);
+  Gate::Init();
+  Gate::open = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  Gate::at = "orvhang";
+  DirListSetEntryHook(Gate::Hook);
+  InvalidateRect(t, nullptr, FALSE);
+  DWORD t0 = GetTickCount();
+  tree.ListNow(root, 1500);
+  DWORD spent = GetTickCount() - t0;
+  EXPECT_FALSE(GetUpdateRect(t, nullptr, FALSE));
+  SetEvent(Gate::open);
+  EXPECT_LT(spent, 3000u);
+  Pump(500);
+  DirListSetEntryHook(nullptr);
+  Gate::at = nullptr;
+  CloseHandle(Gate::open);
+  for (const std::string& m : more) RemoveTree(m);
   // a server alone, a device, a missing share: refused, nothing added
   EXPECT_EQ(tree.SelectPath(net.c_str(), nullptr, 0), 0);
   EXPECT_EQ(tree.SelectPath("\\\\.\\C:\\", nullptr, 0), 0);

@@ -129,21 +129,45 @@ def test_selection_copy_cell_and_checks():
 
 def test_ctrl_enter_shows_the_typed_folder_in_the_tree():
     # tree mode, the path typed into the text field: Ctrl+Enter selects it in
-    # the tree and the dialog stays open
-    d = g.Demo("pathdlg", 1 | 16, "CtrlKey", g.WROOT)
+    # the tree and the dialog stays open; Enter in the tree is OK; opened at a
+    # drive's root, the tree shows the root
+    d = g.Demo("pathdlg", 1 | 16, "CtrlKey", "C:\\", 0, 0, "C:\\windows")
     d.click(*d.center("treemode"))
     if not g.check(d.wait(lambda p: "treeitem" in p, 30) is not None, "tree mode on"):
         return
     time.sleep(1)                               # the worker's listings settle
+    item = g.text_of(d.pos().get("treeitem", ""))
+    g.check(item == "C:", f"the root stays the root, not C:'s current folder: {item}")
     d.click(*d.center("path"))
     g.enter_text(g.WROOT + "\\deep\\l1")
     g.xdo("key", "ctrl+Return")
     p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "l1", 15)
     g.check(p is not None, f"Ctrl+Enter selects the typed folder in the tree: {d.pos().get('treeitem')}")
     g.check(d.proc.poll() is None, "the dialog stays open")
-    l, t, r, b = map(int, d.pos()["cancel"].split())
+    # a key in the tree, then at once Aufwärts, list mode or Enter: they start
+    # from the tree's folder, not the one the path field shows until the tree
+    # reports
+    l, t, r, b = map(int, d.pos()["selrect"].split())
     d.click((l + r) // 2, (t + b) // 2)
-    d.finish(20)
+    g.xdo("key", "Up")                          # to deep
+    d.click(*d.center("up"))
+    top = os.path.basename(g.ROOT)
+    p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == top, 15)
+    g.check(p is not None, f"Aufwärts goes up from the tree's folder: {g.text_of(d.pos().get('treeitem', ''))}")
+    l, t, r, b = map(int, d.pos()["selrect"].split())
+    d.click((l + r) // 2, (t + b) // 2)
+    g.xdo("key", "Down")                        # to deep, its first folder
+    d.click(*d.center("treemode"))              # list mode at once: it lists deep
+    g.check(g.wait_listed(d, "deep", 15), f"list mode takes the tree's folder: {d.rows()}")
+    d.click(*d.center("treemode"))
+    p = d.wait(lambda p: g.text_of(p.get("treeitem", "")) == "deep", 15)
+    if p:
+        l, t, r, b = map(int, p["selrect"].split())
+        d.click((l + r) // 2, (t + b) // 2)
+    g.xdo("key", "Down", "Return")              # to l1
+    res = d.finish(20)
+    g.check(res.get("result") == "1" and g.text_of(res.get("path", "")).lower() == (g.WROOT + "\\deep\\l1").lower(),
+            f"Enter right after a key in the tree takes its folder: {res}")
     g.delete_tree_mode()
 
 

@@ -1074,10 +1074,12 @@ def test_tree_mode_double_click_closes():
     if p:
         time.sleep(1)                                    # the worker's listings settle
         l, t, r, b = map(int, d.pos()["selrect"].split())
-        d.click((l + r) // 2, (t + b) // 2, repeat=2)
+        # the row above, one indent to the left: its label ends before this one's
+        d.click(r - 2, t - (b - t) // 2, repeat=2)
     res = d.finish(timeout=30)
-    check(res.get("result") == "1" and text_of(res.get("path", "")).lower() == fixture.wine_path(deep).lower(),
-          f"a double-click on the tree item closes with its path: {res}")
+    parent = fixture.wine_path(os.path.dirname(deep)).lower()
+    check(res.get("result") == "1" and text_of(res.get("path", "")).lower() == parent,
+          f"a double-click beside a tree item's label closes with its path: {res}")
     after = reg_values(reg_export(r"HKEY_CURRENT_USER\Software\Vexa\Common"), "Common")
     delete_tree_mode()  # the other tests open in list mode
     check(after.get("PathDlgTreeMode") == "dword:00000001", f"tree mode kept in the registry: {after}")

@@ -1,7 +1,7 @@
 // The path combo driven by messages in one process: the history, Tab to the
 // parent, the notifications around a drag of the path and a dropped file,
-// options set through the window style, a drop-down's width and the icon a
-// chosen entry brings along.
+// options set through the window style, what closing the own list sets, a
+// drop-down's width and the icon a chosen entry brings along.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -150,6 +150,34 @@ TEST_F(PathCombo, OptionsTakenFromTheStyleWhenItChanges) {
   EXPECT_EQ(combo->SetPath("C:\\fehlt\\nirgends"), 1);
 }
 
+// The entry the own list shows selected when it drops (the system preselects
+// the one the typed text begins) is no choice: closing the list without one
+// leaves the path; a click on the entry chooses it.
+TEST_F(PathCombo, OwnListSetsOnlyAChoice) {
+  Make(0, "C:\\windows");
+  combo->AddString("C:\\windows\\system32");
+  COMBOBOXINFO ci = {sizeof ci};
+  ASSERT_TRUE(GetComboBoxInfo(combo->m_hWnd, &ci));
+  combo->SetFocus();
+  for (bool choose : {false, true}) {
+    combo->ShowDropDown(TRUE);
+    ASSERT_TRUE(combo->GetDroppedState());
+    SendMessageA(ci.hwndList, LB_SETCURSEL, 0, 0);
+    if (choose) {
+      RECT r;
+      SendMessageA(ci.hwndList, LB_GETITEMRECT, 0, (LPARAM)&r);
+      LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+      SendMessageA(ci.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageA(ci.hwndList, WM_LBUTTONUP, 0, at);
+    } else {
+      combo->ShowDropDown(FALSE);  // as Escape or a second click on the button
+    }
+    ASSERT_FALSE(combo->GetDroppedState());
+    EXPECT_EQ(combo->GetPath(), choose ? "C:\\windows\\system32" : "C:\\windows") << choose;
+    EXPECT_EQ(host.Count(PCN_PATHSET), choose ? 1 : 0) << choose;
+  }
+}
+
 // Opens the drop-down of list k by a click on its arrow; false when it did not open.
 bool OpenArrow(CPathComboBox& c, int k) {
   RECT r;
@@ -189,6 +217,8 @@ TEST_F(PathCombo, DropDownWidthAndChosenIcon) {
   Sleep(60);  // an arrow pressed right after a close does not open again
   // the drives: "C:" chosen by Enter; a folder's icon had it been looked up by path
   ASSERT_TRUE(OpenArrow(*combo, 0));
+  orvtest::PumpMessages(300);  // a list opened right after another closed stays open
+  ASSERT_EQ(combo->GetOpenList(), 0);
   LVFINDINFOA find = {LVFI_STRING, "C:"};
   int c = (int)SendMessageA(pop, LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find);
   ASSERT_GE(c, 0);

@@ -1,7 +1,9 @@
 // The toolkit pieces the folder controls share: dropped-file blocks read
-// back by the system's DragQueryFileA, message texts, the bounded wait.
+// back by the system's DragQueryFileA, a dragged path kept by its drop
+// target, message texts, the bounded wait.
 #include <windows.h>
 #include <shellapi.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -42,6 +44,61 @@ TEST(HDrop, ClipboardHoldsTheDrop) {
   std::string got = h ? QueryFirst((HGLOBAL)h) : "";
   CloseClipboard();
   EXPECT_EQ(got, "C:\\Quiz\\Runde 1");
+}
+
+// A drop target that keeps the dropped data object, as a shell window may.
+class KeepingTarget : public IDropTarget {
+ public:
+  IDataObject* kept = nullptr;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  STDMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+  STDMETHODIMP DragLeave() override { return S_OK; }
+  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    data->AddRef();
+    kept = data;
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+};
+
+TEST(HDrop, DroppedObjectOutlivesTheCallersPath) {
+  HDropOleInitOnce();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "HDropKeeper";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Ziel", WS_POPUP, 100, 100, 200, 200, nullptr, nullptr,
+                           nullptr, nullptr);
+  ASSERT_TRUE(w);
+  // shown without activation: Wine leaves it to no window manager and does not wait for one when it goes
+  SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  KeepingTarget target;
+  ASSERT_EQ(RegisterDragDrop(w, &target), S_OK);
+  SetCursorPos(200, 200);  // no button held: the drag drops where it starts
+  std::string path = "C:\\Quiz\\Runde 1";
+  EXPECT_EQ(HDropDoDragDrop(path.c_str()), (DWORD)DROPEFFECT_COPY);
+  path.assign(path.size(), 'x');  // the caller's text changes once the drag is over
+  ASSERT_TRUE(target.kept);
+  FORMATETC f = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM m = {};
+  ASSERT_EQ(target.kept->GetData(&f, &m), S_OK);
+  EXPECT_EQ(QueryFirst(m.hGlobal), "C:\\Quiz\\Runde 1");
+  ReleaseStgMedium(&m);
+  target.kept->Release();
+  RevokeDragDrop(w);
+  DestroyWindow(w);
 }
 
 TEST(DlgMessageText, BuiltInGermanTextsWithoutResource) {
