@@ -143,6 +143,7 @@ static int NextColumn(TreeListState* st, uint32_t item, int column, int dir) {
 void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   TreeListWin* w = st->win;
   if (!st->enabled || !TreeListTakeFocus(st, false)) return;
+  w->checkKey = false;
   bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
@@ -210,8 +211,8 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
         break;
       case VK_SPACE:
         if ((st->style & TVS_CHECKBOXES) && ci && column == 0) {
-          POINT pt = {0, 0};
-          TreeListToggleCheck(st, caret, TLTRIGGER_CHECKTREE, pt);
+          w->checkKey = true;
+          TreeListToggleCheck(st, caret, TLTRIGGER_CHECKTREE, none);
         }
         move = false;
         break;
@@ -286,6 +287,7 @@ static bool StartsWith(const char* text, uint32_t len, const char* key, int n) {
 void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
   TreeListWin* w = st->win;
   if (ch < 32 || w->lastKeyAnswer || !st->enabled) return;
+  if (ch == ' ' && w->checkKey) return;
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
   POINT none = {0, 0};

@@ -72,6 +72,7 @@ struct TreeListWin : public TreeListHost {
   POINT lastPressPt = {};
   bool selectOnRelease = false;  // a press on one of several selected items
   intptr_t lastKeyAnswer = 0;
+  bool checkKey = false;  // the last key was Space on a check box: its character is no text
   uint32_t dragFlags = 0;
   bool dragging = false;
   uint8_t scrollDirection = 0;

@@ -74,6 +74,26 @@ TEST(TreeListInput, CheckChangeCarriesTheTexts) {
   EXPECT_EQ(seen, (std::vector<std::string>{"-", "Haken", "Haken", answer}));
 }
 
+// Space on a check-box tree is the box's key: it ticks the box, and its
+// character neither opens an editor nor searches.
+TEST(TreeListInput, SpaceTicksTheBoxAndTypesNothing) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_CHECKBOXES | TVS_EDITLABELS, 300, 200);
+  h.On(TLN_EDITREQUEST, [](NMHDR*) -> LRESULT { return static_cast<LRESULT>(0x80000000u); });
+  uintptr_t a = h.Insert(TLI_ROOT, "Alpha");
+  h.Insert(TLI_ROOT, " Beta");
+  SetFocus(h.tl());
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  auto space = [&] {
+    h.Send(WM_KEYDOWN, VK_SPACE, 0x00390001);
+    h.Send(WM_CHAR, ' ', 0x00390001);
+  };
+  space();
+  EXPECT_EQ(h.State(a) & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), a);
+  EXPECT_EQ(h.Text(a), "Alpha");
+}
+
 // A left press is a double click only after an armed press less than 700 ms
 // and at most 6 pixels (across plus down) before, whatever the system says.
 TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
