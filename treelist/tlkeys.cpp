@@ -213,6 +213,12 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
         if ((st->style & TVS_CHECKBOXES) && ci && column == 0) {
           w->checkKey = true;
           TreeListToggleCheck(st, caret, TLTRIGGER_CHECKTREE, none);
+        } else if ((st->style & TVS_CHECKBOXES) && ci && st->columns[column].editKind >= TLEK_CHECK) {
+          // a check-box cell toggles as by a click, without the pressed look of one
+          w->checkKey = true;
+          bool pressed = st->pressedItem != 0;
+          if (!(ci->state & st->checkLockMask)) TreeListColumnEdit(st, caret, column, TLTRIGGER_CLICK, none);
+          if (!pressed) st->pressedItem = 0;
         }
         move = false;
         break;

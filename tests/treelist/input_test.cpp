@@ -92,6 +92,27 @@ TEST(TreeListInput, SpaceTicksTheBoxAndTypesNothing) {
   EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
   EXPECT_EQ(h.Next(TLGN_CARET, 0), a);
   EXPECT_EQ(h.Text(a), "Alpha");
+  // a selected check-box cell toggles the same way; the item's box stays
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, TLEF_CHECKCLICK, 0, 0), 0);
+  h.Send(TLM_SETCARET, 1, a);
+  h.Clear();
+  space();
+  TLItem cell = {};
+  cell.mask = TLIF_STATE | TLIF_COLUMN;
+  cell.hItem = a;
+  cell.stateMask = 0xF000;
+  cell.cChildren = 1;
+  h.Send(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&cell));
+  EXPECT_EQ(cell.state & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Count(TLN_CHECKCHANGED), 1);
+  EXPECT_EQ(h.State(a) & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
 }
 
 // A left press is a double click only after an armed press less than 700 ms
