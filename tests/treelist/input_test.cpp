@@ -115,6 +115,31 @@ TEST(TreeListInput, SpaceTicksTheBoxAndTypesNothing) {
   EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
 }
 
+// Only the left button drags: a right press moved over the rows starts no
+// drag that a later left release would drop.
+TEST(TreeListInput, OnlyTheLeftButtonDrags) {
+  Harness h(WS_CHILD | WS_VISIBLE | 0x8000, 300, 200, 0, true);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  uintptr_t c = h.Insert(TLI_ROOT, "c");
+  SetFocus(h.tl());
+  RECT ra = Label(h, a), rc = Label(h, c);
+  LPARAM from = MAKELPARAM(ra.left + 3, (ra.top + ra.bottom) / 2), to = MAKELPARAM(rc.left + 3, rc.bottom - 2);
+  h.Send(WM_RBUTTONDOWN, MK_RBUTTON, from);
+  h.Send(WM_MOUSEMOVE, MK_RBUTTON, to);
+  EXPECT_EQ(h.Count(TLN_BEGINDRAG), 0);
+  EXPECT_NE(GetCapture(), h.tl());
+  h.Send(WM_RBUTTONUP, 0, to);
+  h.Send(WM_LBUTTONUP, 0, to);
+  EXPECT_EQ(h.Count(TLN_DROP), 0);
+  EXPECT_EQ(h.Shape(), "a,b,c");
+  h.Clear();
+  h.Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+  h.Send(WM_MOUSEMOVE, MK_LBUTTON, to);
+  EXPECT_EQ(h.Count(TLN_BEGINDRAG), 1);
+  h.Send(WM_LBUTTONUP, 0, to);
+}
+
 // A left press is a double click only after an armed press less than 700 ms
 // and at most 6 pixels (across plus down) before, whatever the system says.
 TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
