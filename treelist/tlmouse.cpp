@@ -130,12 +130,12 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     if (dbl) ClickNote(st, left ? NM_DBLCLK : NM_RDBLCLK, item, hit, pt);
     return;
   }
-  if (!(st->style & TVS_DISABLEDRAGDROP)) {
-    w->pressButton = left ? 1 : 2;
-    w->pressItem = item;
-    w->pressColumn = ((st->options & TLOPT_CELLSELECT) || (boxHit && (col.editFlags & TLEF_CHECKCLICK))) ? column : 0;
-    w->pressPt = pt;
-  }
+  // the press is remembered for the second click too; only the drag
+  // detection needs dragging allowed
+  w->pressButton = (st->style & TVS_DISABLEDRAGDROP) ? 0 : left ? 1 : 2;
+  w->pressItem = item;
+  w->pressColumn = ((st->options & TLOPT_CELLSELECT) || (boxHit && (col.editFlags & TLEF_CHECKCLICK))) ? column : 0;
+  w->pressPt = pt;
   int selColumn = (st->options & TLOPT_CELLSELECT) ? column : 0;
   bool multi = (st->options & TLOPT_MULTISELECT) != 0;
   bool ctrl = (keys & MK_CONTROL) != 0, shift = (keys & MK_SHIFT) != 0;

@@ -185,6 +185,25 @@ TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
   EXPECT_EQ(h.Count(NM_DBLCLK), 0);
 }
 
+// A second click on the caret's label edits it, also on a control that
+// drags nothing.
+TEST(TreeListInput, SecondClickEditsWithoutDragging) {
+  FakeTime time;
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS | TVS_DISABLEDRAGDROP, 300, 200, 0, true);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_SECONDCLICKEDIT, TLOPT_SECONDCLICKEDIT);
+  h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(0, TLEK_EDIT, 0, 0, 0), 0);
+  uintptr_t a = h.Insert(TLI_ROOT, "Alpha");
+  RECT r = Label(h, a);
+  LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+  for (int click = 0; click < 2; click++) {
+    g_now += 2000;
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    h.Send(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(h.Send(TLM_GETEDITCONTROL) != 0, click == 1) << click;
+  }
+  h.Send(TLM_ENDEDITLABELNOW, 1);
+}
+
 HWND g_refuseFocus = nullptr;
 LRESULT CALLBACK RefuseFocus(int code, WPARAM wp, LPARAM lp) {
   if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wp) == g_refuseFocus) return 1;
