@@ -182,7 +182,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {
-    TreeListPaste(st, caret, column);
+    TreeListTypedEdit(st, caret, column, TLTRIGGER_PASTE);
     goto notify;
   }
   if (ctrl && !(((key == VK_HOME) || (key == VK_END)) && (st->options & TLOPT_CTRLHOMEEND))) {
@@ -296,13 +296,8 @@ void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
   if (ch == ' ' && w->checkKey) return;
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
-  POINT none = {0, 0};
   if (caret) {
-    const TreeListColumn& col = st->columns[column];
-    bool kindEdits = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
-                      col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
-    int started = kindEdits ? TreeListColumnEdit(st, caret, column, static_cast<uint32_t>(ch), none)
-                            : TreeListEditRequest(st, caret, column, static_cast<uint32_t>(ch) | TLTRIGGER_SENDCHAR, none);
+    int started = TreeListTypedEdit(st, caret, column, static_cast<uint32_t>(ch));
     if (started || st->dead) return;
   }
   if (!st->shownRows || (st->options & TLOPT_NOSEARCH)) return;
