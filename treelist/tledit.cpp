@@ -359,13 +359,16 @@ int TreeListEndEdit(TreeListState* st, int cancel, int how) {
   return 1;
 }
 
-int TreeListPaste(TreeListState* st, uint32_t item, int column) {
+bool TLColumnTakesTyping(const TreeListColumn& col) {
+  return (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
+          col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
+}
+
+int TreeListTypedEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger) {
   if (column < 0 || column >= TL_MAXCOLUMNS) return 0;
-  const TreeListColumn& col = st->columns[column];
-  // a check box or a cycling value takes no text: a paste must not flip it
-  bool takesText = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
-                    col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
   POINT none = {0, 0};
-  if (takesText) return TreeListColumnEdit(st, item, column, TLTRIGGER_PASTE, none);
-  return TreeListEditRequest(st, item, column, TLTRIGGER_PASTE, none);
+  // a check box or a cycling value takes no text: typing or a paste must not flip it
+  if (TLColumnTakesTyping(st->columns[column])) return TreeListColumnEdit(st, item, column, trigger, none);
+  bool typed = trigger < 0x10000u;
+  return TreeListEditRequest(st, item, column, typed ? trigger | TLTRIGGER_SENDCHAR : trigger, none);
 }

@@ -114,9 +114,7 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
   }
   bool typed = trigger < 0x10000u && trigger != TLTRIGGER_ENTER;
   if (typed) {
-    if ((kind != TLEK_EDIT && kind != TLEK_COMBO && kind != TLEK_EDITCYCLE && kind != TLEK_EDITCHECK) ||
-        (col.editFlags & TLEF_NOTYPING) || (trigger & 0xFFu) < 33)
-      return 0;
+    if (!TLColumnTakesTyping(col) || (trigger & 0xFFu) < 33) return 0;
   }
   bool click = trigger == TLTRIGGER_CLICK || trigger == TLTRIGGER_CLICKCARET;
   if (kind >= TLEK_CYCLE && !((kind & 1) && !click)) {

@@ -143,6 +143,7 @@ static int NextColumn(TreeListState* st, uint32_t item, int column, int dir) {
 void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
   TreeListWin* w = st->win;
   if (!st->enabled || !TreeListTakeFocus(st, false)) return;
+  w->checkKey = false;
   bool ctrl = Down(VK_CONTROL), shift = Down(VK_SHIFT);
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
@@ -181,7 +182,7 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
     goto notify;
   }
   if (((key == VK_INSERT && shift) || (key == 'V' && ctrl && !shift)) && caret && IsClipboardFormatAvailable(CF_TEXT)) {
-    TreeListPaste(st, caret, column);
+    TreeListTypedEdit(st, caret, column, TLTRIGGER_PASTE);
     goto notify;
   }
   if (ctrl && !(((key == VK_HOME) || (key == VK_END)) && (st->options & TLOPT_CTRLHOMEEND))) {
@@ -210,8 +211,14 @@ void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags) {
         break;
       case VK_SPACE:
         if ((st->style & TVS_CHECKBOXES) && ci && column == 0) {
-          POINT pt = {0, 0};
-          TreeListToggleCheck(st, caret, TLTRIGGER_CHECKTREE, pt);
+          w->checkKey = true;
+          TreeListToggleCheck(st, caret, TLTRIGGER_CHECKTREE, none);
+        } else if ((st->style & TVS_CHECKBOXES) && ci && st->columns[column].editKind >= TLEK_CHECK) {
+          // a check-box cell toggles as by a click, without the pressed look of one
+          w->checkKey = true;
+          bool pressed = st->pressedItem != 0;
+          if (!(ci->state & st->checkLockMask)) TreeListColumnEdit(st, caret, column, TLTRIGGER_CLICK, none);
+          if (!pressed) st->pressedItem = 0;
         }
         move = false;
         break;
@@ -286,15 +293,11 @@ static bool StartsWith(const char* text, uint32_t len, const char* key, int n) {
 void TreeListChar(TreeListState* st, WPARAM ch, LPARAM) {
   TreeListWin* w = st->win;
   if (ch < 32 || w->lastKeyAnswer || !st->enabled) return;
+  if (ch == ' ' && w->checkKey) return;
   uint32_t caret = st->caretItem ? st->caretItem : st->selItem;
   int column = st->caretItem ? st->caretColumn : st->selColumn;
-  POINT none = {0, 0};
   if (caret) {
-    const TreeListColumn& col = st->columns[column];
-    bool kindEdits = (col.editKind == TLEK_EDIT || col.editKind == TLEK_COMBO || col.editKind == TLEK_EDITCYCLE ||
-                      col.editKind == TLEK_EDITCHECK) && !(col.editFlags & TLEF_NOTYPING);
-    int started = kindEdits ? TreeListColumnEdit(st, caret, column, static_cast<uint32_t>(ch), none)
-                            : TreeListEditRequest(st, caret, column, static_cast<uint32_t>(ch) | TLTRIGGER_SENDCHAR, none);
+    int started = TreeListTypedEdit(st, caret, column, static_cast<uint32_t>(ch));
     if (started || st->dead) return;
   }
   if (!st->shownRows || (st->options & TLOPT_NOSEARCH)) return;

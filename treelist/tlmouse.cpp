@@ -130,12 +130,12 @@ void TreeListMouse(TreeListState* st, UINT msg, WPARAM keys, LPARAM lp) {
     if (dbl) ClickNote(st, left ? NM_DBLCLK : NM_RDBLCLK, item, hit, pt);
     return;
   }
-  if (!(st->style & TVS_DISABLEDRAGDROP)) {
-    w->pressButton = left ? 1 : 2;
-    w->pressItem = item;
-    w->pressColumn = ((st->options & TLOPT_CELLSELECT) || (boxHit && (col.editFlags & TLEF_CHECKCLICK))) ? column : 0;
-    w->pressPt = pt;
-  }
+  // the press is remembered for the second click too; only the drag
+  // detection needs dragging allowed
+  w->pressButton = (st->style & TVS_DISABLEDRAGDROP) ? 0 : left ? 1 : 2;
+  w->pressItem = item;
+  w->pressColumn = ((st->options & TLOPT_CELLSELECT) || (boxHit && (col.editFlags & TLEF_CHECKCLICK))) ? column : 0;
+  w->pressPt = pt;
   int selColumn = (st->options & TLOPT_CELLSELECT) ? column : 0;
   bool multi = (st->options & TLOPT_MULTISELECT) != 0;
   bool ctrl = (keys & MK_CONTROL) != 0, shift = (keys & MK_SHIFT) != 0;
@@ -256,8 +256,9 @@ void TreeListMouseMove(TreeListState* st, WPARAM keys, int x, int y) {
       }
     }
   }
-  // drag start: the mouse left the press point with the button held
-  if (w->pressButton && item && (keys & (MK_LBUTTON | MK_RBUTTON)) &&
+  // drag start: the mouse left the press point with the left button held
+  // (a right-button drag would have no release to end it)
+  if (w->pressButton == 1 && item && (keys & MK_LBUTTON) &&
       (abs(x - w->pressPt.x) > GetSystemMetrics(SM_CXDRAG) || abs(y - w->pressPt.y) > GetSystemMetrics(SM_CYDRAG))) {
     uint32_t pressed = w->pressItem;
     int pcol = w->pressColumn;
@@ -277,6 +278,6 @@ void TreeListMouseMove(TreeListState* st, WPARAM keys, int x, int y) {
     if (!(st->style & 0x8000u) || answer == 1 || (it->state & st->dragLockMask)) return;
     if ((st->dragFlags & TLDRAG_NOFROZEN) && TLRowOf(st, it) && TLRowOf(st, it) <= st->frozenRows) return;
     if ((st->dragFlags & TLDRAG_ROOTSONLY) && it->parent) return;
-    TreeListBeginDrag(st, pressed, (keys & MK_LBUTTON) ? 1u : 0u);
+    TreeListBeginDrag(st, pressed, 1u);
   }
 }

@@ -99,9 +99,14 @@ intptr_t TreeListExpandMsg(TreeListState* st, uint32_t flags, uintptr_t h) {
     bool quietRows = (single & 0xFu) == TLE_EXPAND && sub;
     for (uint32_t x : targets) {
       if (quietRows) {
-        TreeListItem* xi = TLGet(st, x);
+        // children by callback are asked for as a single expand does
+        bool there = TreeListAskChildren(st, x);
+        if (st->dead) return result;
+        TreeListItem* xi = there ? TLGet(st, x) : nullptr;
         if (!xi) continue;
-        if (!(xi->state & TLIS_EXPANDED) && (xi->firstChild || (xi->flags & TLF_HASCHILDREN))) {
+        if ((xi->state & TLIS_EXPANDED) && (xi->state & TLIS_EXPANDPARTIAL)) {
+          result |= ExpandOne(st, x, single);  // fully, or partly again by the partial rules
+        } else if (!(xi->state & TLIS_EXPANDED) && (xi->firstChild || (xi->flags & TLF_HASCHILDREN))) {
           uint8_t quiet = st->noNotify;
           if (flags & TLE_QUIET) st->noNotify = 1;
           TLNmTreeView nm = {};
@@ -114,6 +119,7 @@ intptr_t TreeListExpandMsg(TreeListState* st, uint32_t flags, uintptr_t h) {
           xi = TLGet(st, x);
           if (xi && !refuse) {
             xi->state = (xi->state | TLIS_EXPANDED | TLIS_EXPANDEDONCE) & ~TLIS_EXPANDPARTIAL;
+            if (flags & TLE_PARTIAL) xi->state |= TLIS_EXPANDPARTIAL;
             result = 1;
             if (!st->noNotify) {
               TLFillItem(st, &nm.itemNew, x, 0x1Cu, 0);

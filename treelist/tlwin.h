@@ -72,6 +72,7 @@ struct TreeListWin : public TreeListHost {
   POINT lastPressPt = {};
   bool selectOnRelease = false;  // a press on one of several selected items
   intptr_t lastKeyAnswer = 0;
+  bool checkKey = false;  // the last key was Space on a check box: its character is no text
   uint32_t dragFlags = 0;
   bool dragging = false;
   uint8_t scrollDirection = 0;
@@ -141,9 +142,11 @@ int TreeListColumnEdit(TreeListState* st, uint32_t item, int column, uint32_t tr
 // edit flag 32: the item's bit 15, or in another column the cell's own, makes the cell read-only
 bool TLReadOnlyCell(TreeListState* st, uint32_t item, int column);
 int TreeListEditRequest(TreeListState* st, uint32_t item, int column, uint32_t trigger, POINT pt);
-// a paste on a cell (keys or WM_PASTE): a column that takes typed text opens
-// its editor, any other asks the parent
-int TreeListPaste(TreeListState* st, uint32_t item, int column);
+// edit kinds 1, 2, 5 and 7 without edit flag 16
+bool TLColumnTakesTyping(const TreeListColumn& col);
+// a typed character or a paste (TLTRIGGER_PASTE) on a cell: a column that
+// takes typed text opens its editor, any other asks the parent
+int TreeListTypedEdit(TreeListState* st, uint32_t item, int column, uint32_t trigger);
 
 // input (tlkeys.cpp, tlmouse.cpp, tldrag.cpp, tltooltip.cpp)
 void TreeListKeyDown(TreeListState* st, WPARAM key, LPARAM flags);

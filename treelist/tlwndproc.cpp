@@ -554,7 +554,7 @@ static LRESULT Dispatch(TreeListState* st, HWND hwnd, UINT msg, WPARAM wp, LPARA
         return 0;
       }
       if (msg == WM_PASTE && st->selItem && IsClipboardFormatAvailable(CF_TEXT)) {
-        TreeListPaste(st, st->selItem, st->selColumn);
+        TreeListTypedEdit(st, st->selItem, st->selColumn, TLTRIGGER_PASTE);
         return 0;
       }
       return DefWindowProcA(hwnd, msg, wp, lp);

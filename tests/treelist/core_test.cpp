@@ -405,6 +405,36 @@ TEST(TreeListCore, SelectionAndExpansionAnswers) {
   EXPECT_EQ(host.Check(), "");
 }
 
+// Expanding the whole tree asks an item whose children come by callback, and
+// keeps the partial flag; once more without it, a partial item opens fully.
+TEST(TreeListCore, ExpandAllAsksCallbackChildrenAndKeepsPartial) {
+  FakeHost host;
+  TreeListState* st = host.st;
+  TreeListLock lock(st);
+  TLInsert r = {};
+  r.hParent = TLI_ROOT;
+  r.hInsertAfter = TLI_LAST;
+  r.ex.item.mask = TLIF_TEXT | TLIF_CHILDREN;
+  r.ex.item.pszText = const_cast<char*>("asks");
+  r.ex.item.cChildren = -1;
+  uint32_t asks = TreeListInsertItem(st, &r);
+  uint32_t b = Add(st, TLI_ROOT, "b");
+  Add(st, b, "c");
+  host.parent = [](TLNmHdr* n) -> intptr_t {
+    TLNmDispInfo* di = reinterpret_cast<TLNmDispInfo*>(n);
+    if (static_cast<int>(n->code) == TLN_GETDISPINFO && (di->item.mask & TLIF_CHILDREN)) di->item.cChildren = 1;
+    return 0;
+  };
+  const uint32_t partly = TLIS_EXPANDED | TLIS_EXPANDPARTIAL;
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_PARTIAL | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_EQ(TLGet(st, asks)->state & partly, partly);
+  EXPECT_EQ(TLGet(st, b)->state & partly, partly);
+  EXPECT_EQ(TreeListExpandMsg(st, TLE_EXPAND | TLE_SUBTREE, TLI_ROOT), 1);
+  EXPECT_EQ(TLGet(st, b)->state & partly, TLIS_EXPANDED);
+  EXPECT_EQ(st->shownRows, 3u);
+  EXPECT_EQ(host.Check(), "");
+}
+
 TEST(TreeListCore, MovesAndNextItemCodes) {
   FakeHost host;
   TreeListState* st = host.st;

@@ -74,6 +74,72 @@ TEST(TreeListInput, CheckChangeCarriesTheTexts) {
   EXPECT_EQ(seen, (std::vector<std::string>{"-", "Haken", "Haken", answer}));
 }
 
+// Space on a check-box tree is the box's key: it ticks the box, and its
+// character neither opens an editor nor searches.
+TEST(TreeListInput, SpaceTicksTheBoxAndTypesNothing) {
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_CHECKBOXES | TVS_EDITLABELS, 300, 200);
+  h.On(TLN_EDITREQUEST, [](NMHDR*) -> LRESULT { return static_cast<LRESULT>(0x80000000u); });
+  uintptr_t a = h.Insert(TLI_ROOT, "Alpha");
+  h.Insert(TLI_ROOT, " Beta");
+  SetFocus(h.tl());
+  h.Send(TLM_SELECTITEM, TVGN_CARET, a);
+  auto space = [&] {
+    h.Send(WM_KEYDOWN, VK_SPACE, 0x00390001);
+    h.Send(WM_CHAR, ' ', 0x00390001);
+  };
+  space();
+  EXPECT_EQ(h.State(a) & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
+  EXPECT_EQ(h.Next(TLGN_CARET, 0), a);
+  EXPECT_EQ(h.Text(a), "Alpha");
+  // a selected check-box cell toggles the same way; the item's box stays
+  TLColumnDesc d = {};
+  d.mask = TLCF_WIDTH;
+  d.cx = 100;
+  h.Send(TLM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_INSERTCOLUMN, 1, reinterpret_cast<LPARAM>(&d));
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_CELLSELECT, TLOPT_CELLSELECT);
+  h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(1, TLEK_CHECK, TLEF_CHECKCLICK, 0, 0), 0);
+  h.Send(TLM_SETCARET, 1, a);
+  h.Clear();
+  space();
+  TLItem cell = {};
+  cell.mask = TLIF_STATE | TLIF_COLUMN;
+  cell.hItem = a;
+  cell.stateMask = 0xF000;
+  cell.cChildren = 1;
+  h.Send(TLM_GETITEM, 0, reinterpret_cast<LPARAM>(&cell));
+  EXPECT_EQ(cell.state & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Count(TLN_CHECKCHANGED), 1);
+  EXPECT_EQ(h.State(a) & 0xF000, 0x2000u);
+  EXPECT_EQ(h.Send(TLM_GETEDITCONTROL), 0);
+}
+
+// Only the left button drags: a right press moved over the rows starts no
+// drag that a later left release would drop.
+TEST(TreeListInput, OnlyTheLeftButtonDrags) {
+  Harness h(WS_CHILD | WS_VISIBLE | 0x8000, 300, 200, 0, true);
+  uintptr_t a = h.Insert(TLI_ROOT, "a");
+  h.Insert(TLI_ROOT, "b");
+  uintptr_t c = h.Insert(TLI_ROOT, "c");
+  SetFocus(h.tl());
+  RECT ra = Label(h, a), rc = Label(h, c);
+  LPARAM from = MAKELPARAM(ra.left + 3, (ra.top + ra.bottom) / 2), to = MAKELPARAM(rc.left + 3, rc.bottom - 2);
+  h.Send(WM_RBUTTONDOWN, MK_RBUTTON, from);
+  h.Send(WM_MOUSEMOVE, MK_RBUTTON, to);
+  EXPECT_EQ(h.Count(TLN_BEGINDRAG), 0);
+  EXPECT_NE(GetCapture(), h.tl());
+  h.Send(WM_RBUTTONUP, 0, to);
+  h.Send(WM_LBUTTONUP, 0, to);
+  EXPECT_EQ(h.Count(TLN_DROP), 0);
+  EXPECT_EQ(h.Shape(), "a,b,c");
+  h.Clear();
+  h.Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+  h.Send(WM_MOUSEMOVE, MK_LBUTTON, to);
+  EXPECT_EQ(h.Count(TLN_BEGINDRAG), 1);
+  h.Send(WM_LBUTTONUP, 0, to);
+}
+
 // A left press is a double click only after an armed press less than 700 ms
 // and at most 6 pixels (across plus down) before, whatever the system says.
 TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
@@ -117,6 +183,25 @@ TEST(TreeListInput, DoubleClicksByTheControlsOwnRule) {
   press(WM_LBUTTONDOWN, 0, 0, 0);
   press(WM_LBUTTONDBLCLK, 50, 0, 0);
   EXPECT_EQ(h.Count(NM_DBLCLK), 0);
+}
+
+// A second click on the caret's label edits it, also on a control that
+// drags nothing.
+TEST(TreeListInput, SecondClickEditsWithoutDragging) {
+  FakeTime time;
+  Harness h(WS_CHILD | WS_VISIBLE | TVS_EDITLABELS | TVS_DISABLEDRAGDROP, 300, 200, 0, true);
+  h.Send(TLM_SETEXTENDEDSTYLE, TLOPT_SECONDCLICKEDIT, TLOPT_SECONDCLICKEDIT);
+  h.Send(TLM_SETCOLUMNEDIT, TLM_COLUMNEDIT(0, TLEK_EDIT, 0, 0, 0), 0);
+  uintptr_t a = h.Insert(TLI_ROOT, "Alpha");
+  RECT r = Label(h, a);
+  LPARAM at = MAKELPARAM(r.left + 5, (r.top + r.bottom) / 2);
+  for (int click = 0; click < 2; click++) {
+    g_now += 2000;
+    h.Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    h.Send(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(h.Send(TLM_GETEDITCONTROL) != 0, click == 1) << click;
+  }
+  h.Send(TLM_ENDEDITLABELNOW, 1);
 }
 
 HWND g_refuseFocus = nullptr;
