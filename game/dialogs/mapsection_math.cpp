@@ -20,6 +20,12 @@ void MsPixelSize(const MsRect& r, int zoom, int* width, int* height) {
   *height = (int)(dy >> s);
 }
 
+int MsWidthAsShown(const MsRect& r, int zoom, bool aLeftOfB) {
+  int64_t east = (int64_t)((r.xb - r.xa) & kMapWorldMask);
+  int64_t dx = aLeftOfB || east == 0 ? east : east - kWorld;
+  return (int)(dx >> MsShift(zoom));
+}
+
 int MsFixedCornerB(MsRect* r, int zoom, int width, int height) {
   int s = MsShift(zoom);
   int64_t xb = ((int64_t)(r->xa & kMapWorldMask) + ((int64_t)width << s)) % kWorld;

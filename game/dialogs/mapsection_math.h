@@ -30,6 +30,11 @@ void MsPixelSize(const MsRect& r, int zoom, int* width, int* height);
 // B from A and a pixel size (fixed-width mode): x wraps modulo 2^30, y stops
 // at the south edge; the height is cut to what lies above it. Returns the
 // height actually covered.
+// Pixel width as the map window shows the section: eastwards from A when A
+// lies left of B there, else westwards (negative), so a section wider than
+// half the world keeps its side.
+int MsWidthAsShown(const MsRect& r, int zoom, bool aLeftOfB);
+
 int MsFixedCornerB(MsRect* r, int zoom, int width, int height);
 
 // Clamps a pixel-edit value to 64..20000.

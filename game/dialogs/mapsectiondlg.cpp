@@ -245,13 +245,23 @@ void CMapSectionDlg::ShowPixels(int width, int height) {
   SetText(IDC_MS_PIXELS, text);
 }
 
+// the width follows the side of the section the map shows
+void CMapSectionDlg::PixelSize(const MsRect& r, int* width, int* height) const {
+  MsPixelSize(r, m_zoom, width, height);
+  if (!m_map.GetSafeHwnd()) return;
+  int ax, bx, y;
+  m_map.WorldToClient(r.xa, r.ya, &ax, &y);
+  m_map.WorldToClient(r.xb, r.yb, &bx, &y);
+  *width = MsWidthAsShown(r, m_zoom, ax < bx);
+}
+
 void CMapSectionDlg::UpdateSizeReadout(bool moveHighlight) {
   if (m_zoom >= 0) {
     if (m_fixed) {
       m_height = MsFixedCornerB(&m_rect, m_zoom, m_width, m_height);
       CMapWnd::WorldToGeo(m_rect.xb, m_rect.yb, &m_b.lon, &m_b.lat);
     } else {
-      MsPixelSize(m_rect, m_zoom, &m_width, &m_height);
+      PixelSize(m_rect, &m_width, &m_height);
     }
   } else {
     m_width = m_height = 0;
@@ -444,7 +454,7 @@ void CMapSectionDlg::OnMapDragging(NMHDR* hdr, LRESULT* result) {
   if (m_zoom >= 0) {
     MsRect r = {n->x1, n->x2, n->y1, n->y2};
     int w, h;
-    MsPixelSize(r, m_zoom, &w, &h);
+    PixelSize(r, &w, &h);
     ShowPixels(w, h);
   }
 }
@@ -479,13 +489,13 @@ void CMapSectionDlg::OnOK() {
   for (int i = 0; i < 6; i++)
     if (m_changed[i]) OnEditKillFocus(kEdits[i]);
   UpdateData(TRUE);
-  if (m_zoom >= 0 && !m_fixed) MsPixelSize(m_rect, m_zoom, &m_width, &m_height);
+  if (m_zoom >= 0 && !m_fixed) PixelSize(m_rect, &m_width, &m_height);
   if (m_height < 0) {
     std::swap(m_rect.ya, m_rect.yb);
     std::swap(m_a.lat, m_b.lat);
     m_height = -m_height;
   }
-  // the width is the short way round the world: negative means B lies west
+  // negative means B lies left of A in the map window
   if (m_width < 0) {
     std::swap(m_rect.xa, m_rect.xb);
     std::swap(m_a.lon, m_b.lon);
