@@ -396,7 +396,17 @@ void CMapSectionDlg::ApplyFixedMode() {
   if (m_map.GetSafeHwnd()) m_map.SetMouseMode(0, m_fixed ? kActionPlace : kActionRect);
 }
 
+// A becomes the north-west corner, so a fixed size reaches from it to the
+// south-east whichever way the section was drawn
+void CMapSectionDlg::Normalise() {
+  if (m_zoom >= 0 && !m_fixed) PixelSize(m_rect, &m_width, &m_height);
+  int swapped = MsNormalise(&m_rect, &m_width, &m_height);
+  if (swapped & MS_SWAPPED_Y) std::swap(m_a.lat, m_b.lat);
+  if (swapped & MS_SWAPPED_X) std::swap(m_a.lon, m_b.lon);
+}
+
 void CMapSectionDlg::OnFixedWidth() {
+  Normalise();
   UpdateData(TRUE);
   ApplyFixedMode();
   UpdateSizeReadout();
@@ -489,18 +499,7 @@ void CMapSectionDlg::OnOK() {
   for (int i = 0; i < 6; i++)
     if (m_changed[i]) OnEditKillFocus(kEdits[i]);
   UpdateData(TRUE);
-  if (m_zoom >= 0 && !m_fixed) PixelSize(m_rect, &m_width, &m_height);
-  if (m_height < 0) {
-    std::swap(m_rect.ya, m_rect.yb);
-    std::swap(m_a.lat, m_b.lat);
-    m_height = -m_height;
-  }
-  // negative means B lies left of A in the map window
-  if (m_width < 0) {
-    std::swap(m_rect.xa, m_rect.xb);
-    std::swap(m_a.lon, m_b.lon);
-    m_width = -m_width;
-  }
+  Normalise();
   RememberRect();
   EndDialog(IDOK);
 }

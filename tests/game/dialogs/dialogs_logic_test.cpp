@@ -92,6 +92,18 @@ TEST(MapSection, FixedCornerBAt64BitsWrapsXAndStopsAtTheSouthEdge) {
   EXPECT_EQ(h, 200);
 }
 
+TEST(MapSection, SectionDrawnUpwardsKeepsItsSizeWhenTheSizeIsFixed) {
+  MsRect r = Rect(10, 40, 8, 47);  // drawn from the south-east corner
+  int w, h;
+  MsPixelSize(r, 10, &w, &h);
+  ASSERT_LT(h, -300);
+  int want = -h;
+  EXPECT_EQ(MsNormalise(&r, &w, &h), MS_SWAPPED_X | MS_SWAPPED_Y);
+  EXPECT_EQ(MsFixedCornerB(&r, 10, w, h), want);
+  EXPECT_LT(r.ya, r.yb);
+  EXPECT_LT(r.xa, r.xb);
+}
+
 TEST(MapSection, PixelEditClamp) {
   EXPECT_EQ(MsClampPixelEdit(10), 64);
   EXPECT_EQ(MsClampPixelEdit(25000), 20000);
