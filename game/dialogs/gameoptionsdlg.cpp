@@ -145,7 +145,9 @@ BOOL CGameOptionsDlg::OnInitDialog() {
 }
 
 void CGameOptionsDlg::ReadControls(game::GameConfig* c) const {
-  ::GetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, c->infoPath, sizeof c->infoPath);
+  char path[sizeof c->infoPath];
+  ::GetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, path, sizeof path);
+  view::TakeGameFolder(path, c->infoPath, sizeof c->infoPath);
   char text[64];
   ::GetDlgItemTextA(m_hWnd, IDC_GO_TIME, text, sizeof text);
   c->maxTime = SecondsOfText(text);
@@ -230,6 +232,8 @@ void CGameOptionsDlg::OnOK() {
     ::MessageBoxA(m_hWnd, "Die Spieloptionen konnten nicht gespeichert werden !", "Fehler", MB_OK | MB_ICONERROR);
     return;
   }
+  // the history offers the folder as it was taken, not relative to a folder now gone
+  ::SetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, now.infoPath);
   WndSaveComboHistory(::GetDlgItem(m_hWnd, IDC_GO_INFOPATH), kHistoryValue, kHistoryKey);
   m_work = now;
   EndDialog(IDOK);
