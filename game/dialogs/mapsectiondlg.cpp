@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "text/expr.h"
 #include "text/fmtprint.h"
+#include "toolkit/wndutil.h"
 
 namespace {
 
@@ -209,16 +210,11 @@ void CMapSectionDlg::OnSizing(UINT side, LPRECT r) {
 void CMapSectionDlg::PlaceRemembered() {
   if (!g_haveLastRect) return;
   const RECT& r = g_lastRect;
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   POINT tl = {r.left, r.top};
-  if (HMONITOR mon = MonitorFromPoint(tl, MONITOR_DEFAULTTONULL)) {
-    MONITORINFO mi;
-    mi.cbSize = sizeof mi;
-    if (GetMonitorInfoA(mon, &mi)) work = mi.rcWork;
-  }
+  RECT work;
+  if (!WndLiveWorkAreaAt(tl, &work)) SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   int w = r.right - r.left, h = r.bottom - r.top;
-  if (r.left > work.left - 100 && r.left < work.right - 100 && r.top > work.top - 10 && r.top < work.bottom - 100 &&
-      w > 16 && h > 16) {
+  if (WndRememberedCornerFits(&work, tl) && w > 16 && h > 16) {
     if (w < m_minSize.cx) w = m_minSize.cx;
     if (h < m_minSize.cy) h = m_minSize.cy;
     MoveWindow(r.left, r.top, w, h, TRUE);
