@@ -101,7 +101,9 @@ void GameFlow::CountdownStep() {
     } else if (m_players[p].marker < 0 && !m_state.inputLock) {
       m_host.PlayGameSound("LAST");
     }
-    m_state.inputLock = m_state.timeUp[p] = true;
+    // only a guess is held: a player left without one may be picked again
+    m_state.inputLock = true;
+    m_state.timeUp[p] = m_players[p].HasGuess();
     m_host.SetCursor(MapCursor::No, p);
   } else if (m_state.countdown < 25 || m_state.countdown % 40 == 0) {
     m_host.PlayGameSound("TICK");

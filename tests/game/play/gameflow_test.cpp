@@ -351,6 +351,18 @@ TEST_F(Flow, TimeRunOutHoldsTheGuessThroughADragAndAReselection) {
   EXPECT_EQ(players[0].guessLon, 20);
 }
 
+TEST_F(Flow, TimeRunOutWithoutAGuessLeavesThePlayerFreeToBePickedAgain) {
+  config.maxTime = 1;
+  host.pointerKnown = false;
+  FirstTurn();
+  Ticks(10);
+  ASSERT_FALSE(players[0].HasGuess());
+  flow.OnSelectPlayer(kCmdPlayer1 + 1);
+  flow.OnSelectPlayer(kCmdPlayer1);
+  Click(520, 240);
+  EXPECT_TRUE(players[0].HasGuess());
+}
+
 TEST_F(Flow, HugeTimeLimitIsClampedToThreeDigits) {
   config.maxTime = 0x7FFFFFFF;
   host.AddPage(1, FakeHost::Target(1, 2, "Eins"));
