@@ -62,6 +62,7 @@ struct GameState {
   int countdown = 0;             // ticks of 250 ms left
   bool firstPass = false;
   bool inputLock = false;
+  bool timeUp[kMaxPlayers] = {false};  // whose countdown ran out this round
   bool dragging = false;
   int singleClickDelay = 0;      // ticks
   int clickedPlayer = kSelNobody;

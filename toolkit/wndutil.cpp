@@ -112,6 +112,19 @@ bool WndRectFitsMonitor(int monitor, int x, int y, int width, int height, int ma
   return WndRectFitsArea(&work, x, y, width, height, margin);
 }
 
+bool WndLiveWorkAreaAt(POINT p, RECT* work) {
+  HMONITOR mon = MonitorFromPoint(p, MONITOR_DEFAULTTONULL);
+  MONITORINFO mi = {};
+  mi.cbSize = sizeof mi;
+  if (!mon || !GetMonitorInfoA(mon, &mi)) return false;
+  *work = mi.rcWork;
+  return true;
+}
+
+bool WndRememberedCornerFits(const RECT* work, POINT p) {
+  return p.x > work->left - 100 && p.x < work->right - 100 && p.y > work->top - 10 && p.y < work->bottom - 100;
+}
+
 bool WndRectFitsArea(const RECT* a, int x, int y, int width, int height, int margin) {
   long long l = (long long)x - margin, t = (long long)y - margin;
   long long r = (long long)x + width + margin, b = (long long)y + height + margin;

@@ -22,6 +22,15 @@ int WndFitPlacementToMonitor(RECT* rc, int monitor, int flags);
 // monitor's work area (the whole screen for an index beyond the table).
 bool WndRectFitsMonitor(int monitor, int x, int y, int width, int height, int margin);
 
+// The work area of the monitor that holds p now (asked of the system, not
+// the table: a monitor may have gone since); false when no monitor does.
+bool WndLiveWorkAreaAt(POINT p, RECT* work);
+// Whether a window remembered earlier in the run may reopen with its
+// top-left corner at p in the work area: left between 100 px left of the
+// area and 100 px before its right edge, top between 10 px above it and
+// 100 px above its bottom, limits excluded.
+bool WndRememberedCornerFits(const RECT* work, POINT p);
+
 // The same two rules on a given area, for callers with a table of their own.
 bool WndRectFitsArea(const RECT* area, int x, int y, int width, int height, int margin);
 int WndFitRectToArea(RECT* rc, const RECT* area);

@@ -145,7 +145,9 @@ BOOL CGameOptionsDlg::OnInitDialog() {
 }
 
 void CGameOptionsDlg::ReadControls(game::GameConfig* c) const {
-  ::GetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, c->infoPath, sizeof c->infoPath);
+  char path[sizeof c->infoPath];
+  ::GetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, path, sizeof path);
+  view::TakeGameFolder(path, c->infoPath, sizeof c->infoPath);
   char text[64];
   ::GetDlgItemTextA(m_hWnd, IDC_GO_TIME, text, sizeof text);
   c->maxTime = SecondsOfText(text);
@@ -230,6 +232,8 @@ void CGameOptionsDlg::OnOK() {
     ::MessageBoxA(m_hWnd, "Die Spieloptionen konnten nicht gespeichert werden !", "Fehler", MB_OK | MB_ICONERROR);
     return;
   }
+  // the history offers the folder as it was taken, not relative to a folder now gone
+  ::SetDlgItemTextA(m_hWnd, IDC_GO_INFOPATH, now.infoPath);
   WndSaveComboHistory(::GetDlgItem(m_hWnd, IDC_GO_INFOPATH), kHistoryValue, kHistoryKey);
   m_work = now;
   EndDialog(IDOK);
@@ -275,13 +279,8 @@ void CGameOptionsDlg::RememberPosition() {
 
 void CGameOptionsDlg::PlaceAtRememberedPosition() {
   if (!g_placed) return;
-  RECT r;
-  ::GetWindowRect(m_hWnd, &r);
-  RECT at = {g_place.x, g_place.y, g_place.x + r.right - r.left, g_place.y + r.bottom - r.top};
-  RECT full, work;
-  if (!WndGetMonitorRect(WndMonitorFromPlacement(&at), &full, &work)) return;
-  // the top-left corner well inside the work area, else the template's place
-  if (g_place.x <= work.left - 100 || g_place.x >= work.right - 100) return;
-  if (g_place.y <= work.top - 10 || g_place.y >= work.bottom - 100) return;
+  // the top-left corner well inside a monitor there now, else the template's place
+  RECT work;
+  if (!WndLiveWorkAreaAt(g_place, &work) || !WndRememberedCornerFits(&work, g_place)) return;
   ::SetWindowPos(m_hWnd, nullptr, g_place.x, g_place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -20,9 +20,32 @@ void MsPixelSize(const MsRect& r, int zoom, int* width, int* height) {
   *height = (int)(dy >> s);
 }
 
+int MsWidthAsShown(const MsRect& r, int zoom, bool aLeftOfB) {
+  int64_t east = (int64_t)((r.xb - r.xa) & kMapWorldMask);
+  int64_t dx = aLeftOfB || east == 0 ? east : east - kWorld;
+  return (int)(dx >> MsShift(zoom));
+}
+
+int MsNormalise(MsRect* r, int* width, int* height) {
+  int swapped = 0;
+  if (*height < 0) {
+    uint32_t y = r->ya;
+    r->ya = r->yb, r->yb = y;
+    *height = -*height;
+    swapped |= MS_SWAPPED_Y;
+  }
+  if (*width < 0) {
+    uint32_t x = r->xa;
+    r->xa = r->xb, r->xb = x;
+    *width = -*width;
+    swapped |= MS_SWAPPED_X;
+  }
+  return swapped;
+}
+
 int MsFixedCornerB(MsRect* r, int zoom, int width, int height) {
   int s = MsShift(zoom);
-  int64_t xb = ((int64_t)(r->xa & kMapWorldMask) + ((int64_t)width << s)) % kWorld;
+  int64_t xb = ((int64_t)(r->xa & kMapWorldMask) + (int64_t)width * ((int64_t)1 << s)) % kWorld;
   if (xb < 0) xb += kWorld;
   int64_t ya = r->ya & kMapWorldMask;
   int64_t room = (kWorld - 1 - ya) >> s;  // whole pixels above the south edge

@@ -30,6 +30,18 @@ void MsPixelSize(const MsRect& r, int zoom, int* width, int* height);
 // B from A and a pixel size (fixed-width mode): x wraps modulo 2^30, y stops
 // at the south edge; the height is cut to what lies above it. Returns the
 // height actually covered.
+// Pixel width as the map window shows the section: eastwards from A when A
+// lies left of B there, else westwards (negative), so a section wider than
+// half the world keeps its side.
+int MsWidthAsShown(const MsRect& r, int zoom, bool aLeftOfB);
+
+// Makes A the top-left corner of a section with a signed pixel size (B
+// left of A when the width is negative, above it when the height is): the
+// corners exchange x or y and the sizes turn positive. Returns
+// MS_SWAPPED_X | MS_SWAPPED_Y for what was exchanged.
+enum { MS_SWAPPED_X = 1, MS_SWAPPED_Y = 2 };
+int MsNormalise(MsRect* r, int* width, int* height);
+
 int MsFixedCornerB(MsRect* r, int zoom, int width, int height);
 
 // Clamps a pixel-edit value to 64..20000.

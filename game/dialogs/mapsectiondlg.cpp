@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "text/expr.h"
 #include "text/fmtprint.h"
+#include "toolkit/wndutil.h"
 
 namespace {
 
@@ -209,16 +210,11 @@ void CMapSectionDlg::OnSizing(UINT side, LPRECT r) {
 void CMapSectionDlg::PlaceRemembered() {
   if (!g_haveLastRect) return;
   const RECT& r = g_lastRect;
-  RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   POINT tl = {r.left, r.top};
-  if (HMONITOR mon = MonitorFromPoint(tl, MONITOR_DEFAULTTONULL)) {
-    MONITORINFO mi;
-    mi.cbSize = sizeof mi;
-    if (GetMonitorInfoA(mon, &mi)) work = mi.rcWork;
-  }
+  RECT work;
+  if (!WndLiveWorkAreaAt(tl, &work)) SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   int w = r.right - r.left, h = r.bottom - r.top;
-  if (r.left > work.left - 100 && r.left < work.right - 100 && r.top > work.top - 10 && r.top < work.bottom - 100 &&
-      w > 16 && h > 16) {
+  if (WndRememberedCornerFits(&work, tl) && w > 16 && h > 16) {
     if (w < m_minSize.cx) w = m_minSize.cx;
     if (h < m_minSize.cy) h = m_minSize.cy;
     MoveWindow(r.left, r.top, w, h, TRUE);
@@ -245,13 +241,23 @@ void CMapSectionDlg::ShowPixels(int width, int height) {
   SetText(IDC_MS_PIXELS, text);
 }
 
+// the width follows the side of the section the map shows
+void CMapSectionDlg::PixelSize(const MsRect& r, int* width, int* height) const {
+  MsPixelSize(r, m_zoom, width, height);
+  if (!m_map.GetSafeHwnd()) return;
+  int ax, bx, y;
+  m_map.WorldToClient(r.xa, r.ya, &ax, &y);
+  m_map.WorldToClient(r.xb, r.yb, &bx, &y);
+  *width = MsWidthAsShown(r, m_zoom, ax < bx);
+}
+
 void CMapSectionDlg::UpdateSizeReadout(bool moveHighlight) {
   if (m_zoom >= 0) {
     if (m_fixed) {
       m_height = MsFixedCornerB(&m_rect, m_zoom, m_width, m_height);
       CMapWnd::WorldToGeo(m_rect.xb, m_rect.yb, &m_b.lon, &m_b.lat);
     } else {
-      MsPixelSize(m_rect, m_zoom, &m_width, &m_height);
+      PixelSize(m_rect, &m_width, &m_height);
     }
   } else {
     m_width = m_height = 0;
@@ -386,7 +392,17 @@ void CMapSectionDlg::ApplyFixedMode() {
   if (m_map.GetSafeHwnd()) m_map.SetMouseMode(0, m_fixed ? kActionPlace : kActionRect);
 }
 
+// A becomes the north-west corner, so a fixed size reaches from it to the
+// south-east whichever way the section was drawn
+void CMapSectionDlg::Normalise() {
+  if (m_zoom >= 0 && !m_fixed) PixelSize(m_rect, &m_width, &m_height);
+  int swapped = MsNormalise(&m_rect, &m_width, &m_height);
+  if (swapped & MS_SWAPPED_Y) std::swap(m_a.lat, m_b.lat);
+  if (swapped & MS_SWAPPED_X) std::swap(m_a.lon, m_b.lon);
+}
+
 void CMapSectionDlg::OnFixedWidth() {
+  Normalise();
   UpdateData(TRUE);
   ApplyFixedMode();
   UpdateSizeReadout();
@@ -444,7 +460,7 @@ void CMapSectionDlg::OnMapDragging(NMHDR* hdr, LRESULT* result) {
   if (m_zoom >= 0) {
     MsRect r = {n->x1, n->x2, n->y1, n->y2};
     int w, h;
-    MsPixelSize(r, m_zoom, &w, &h);
+    PixelSize(r, &w, &h);
     ShowPixels(w, h);
   }
 }
@@ -479,18 +495,7 @@ void CMapSectionDlg::OnOK() {
   for (int i = 0; i < 6; i++)
     if (m_changed[i]) OnEditKillFocus(kEdits[i]);
   UpdateData(TRUE);
-  if (m_zoom >= 0 && !m_fixed) MsPixelSize(m_rect, m_zoom, &m_width, &m_height);
-  if (m_height < 0) {
-    std::swap(m_rect.ya, m_rect.yb);
-    std::swap(m_a.lat, m_b.lat);
-    m_height = -m_height;
-  }
-  // the width is the short way round the world: negative means B lies west
-  if (m_width < 0) {
-    std::swap(m_rect.xa, m_rect.xb);
-    std::swap(m_a.lon, m_b.lon);
-    m_width = -m_width;
-  }
+  Normalise();
   RememberRect();
   EndDialog(IDOK);
 }

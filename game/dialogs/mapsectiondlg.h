@@ -49,6 +49,8 @@ class CMapSectionDlg : public CDialog {
   };
   void CornersFromWorld();
   void UpdateSizeReadout(bool moveHighlight = true);
+  void Normalise();
+  void PixelSize(const MsRect& r, int* width, int* height) const;
   void ShowKm(const Corner& a, const Corner& b);
   void ShowPixels(int width, int height);
   void ShowCorners();

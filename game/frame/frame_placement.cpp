@@ -84,6 +84,10 @@ void SaveStoredPlacement(bool zoomed, const RECT& normal, int monitor) {
   if (monitor >= 0) {
     DWORD m = static_cast<DWORD>(monitor);
     key.WriteValue(&m, 4, "LastMonitor", REG_DWORD);
+  } else {
+    // one monitor: a second one's index from an earlier run would send the
+    // frame there once it is back
+    key.DeleteValue("LastMonitor");
   }
 }
 

@@ -127,7 +127,7 @@ bool GameFlow::LoadNextPage() {
 // again without a guess.
 void GameFlow::ClearGuesses() {
   m_host.DeleteAllMarkers();
-  for (int i = 0; i < kMaxPlayers; ++i) m_players[i].marker = -1;
+  for (int i = 0; i < kMaxPlayers; ++i) m_players[i].marker = -1, m_state.timeUp[i] = false;
   for (int i = 0; i < PlayerCount(); ++i) {
     PlayerSlot& p = m_players[i];
     m_state.blocked[i] = false;
@@ -160,10 +160,10 @@ void GameFlow::OnSelectPlayer(int id) {
     m_state.armed = false;
     // the new player starts free of what held the previous one: a
     // single-click delay (it only counts without a time limit) or the lock
-    // of a countdown that ran out
+    // of a countdown that ran out; a player whose own time ran out stays locked
     m_state.singleClickDelay = 0;
     m_state.clickedPlayer = kSelNobody;
-    m_state.inputLock = false;
+    m_state.inputLock = m_state.timeUp[s];
   }
   m_state.current = s;
   m_host.ShowWeb(s == kSelNobody);

@@ -42,7 +42,7 @@ int GameFlow::OnMapMouse(unsigned message, unsigned flags, int x, int y) {
     }
     return 1;
   }
-  if (message == kMouseMove && m_state.dragging && canPlace && m_players[p].marker >= 0) {
+  if (message == kMouseMove && m_state.dragging && canPlace && !m_state.inputLock && m_players[p].marker >= 0) {
     PlayerSlot& pl = m_players[p];
     m_host.ClientToGeo(x, y, &pl.guessLon, &pl.guessLat);
     m_host.SetMarker(pl.marker, pl.guessLon, pl.guessLat, MarkerShown(p));
@@ -101,7 +101,9 @@ void GameFlow::CountdownStep() {
     } else if (m_players[p].marker < 0 && !m_state.inputLock) {
       m_host.PlayGameSound("LAST");
     }
+    // only a guess is held: a player left without one may be picked again
     m_state.inputLock = true;
+    m_state.timeUp[p] = m_players[p].HasGuess();
     m_host.SetCursor(MapCursor::No, p);
   } else if (m_state.countdown < 25 || m_state.countdown % 40 == 0) {
     m_host.PlayGameSound("TICK");

@@ -280,15 +280,8 @@ void COrvaloView::OnTimer(UINT_PTR nIDEvent) {
 // ------------------------------------------------------------ info path
 
 void COrvaloView::SetInfoPathQuiet(const char* lpszPath) {
-  m_strInfoPath = lpszPath;
-  while (m_strInfoPath.GetLength() > 1) {
-    char last = m_strInfoPath[m_strInfoPath.GetLength() - 1];
-    if (last != '\\' && last != '/') break;
-    // a drive root keeps its separator
-    if (m_strInfoPath.GetLength() == 3 && m_strInfoPath[1] == ':') break;
-    m_strInfoPath.Delete(m_strInfoPath.GetLength() - 1);
-  }
-  lstrcpynA(m_config.infoPath, m_strInfoPath, sizeof m_config.infoPath);
+  view::TakeGameFolder(lpszPath, m_config.infoPath, sizeof m_config.infoPath);
+  m_strInfoPath = m_config.infoPath;
 }
 
 void COrvaloView::SetInfoPath(const char* lpszPath) {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "files/fileio.h"
+#include "files/pathsafe.h"
 #include "map/geo.h"
 #include "text/fmtprint.h"
 #include "text/number.h"
@@ -37,6 +39,16 @@ int ParseComPort(const char* text) {
   if (used == 0 || !(n >= 1)) return 0;
   if (n > kComPorts) return kComPorts - 1;
   return (int)n - 1;
+}
+
+void TakeGameFolder(const char* path, char* out, int size) {
+  if (size <= 0) return;
+  if (!path) path = "";
+  bool driveOnly = path[0] && path[1] == ':' && !path[2];  // "C:" is the drive's root here
+  if (driveOnly || FioFullPath(out, (size_t)size, path) < 0) FmtPrintA(out, size, "%s", path);
+  int n = (int)strlen(out);
+  // a drive root keeps its separator
+  while (n > 1 && PathIsSep(out[n - 1]) && !(n == 3 && out[1] == ':')) out[--n] = 0;
 }
 
 void ClampGameConfig(game::GameConfig* c) {

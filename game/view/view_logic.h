@@ -43,6 +43,11 @@ int ParseComPort(const char* text);
 // at most 999 seconds.
 void ClampGameConfig(game::GameConfig* c);
 
+// The game folder as the program keeps it: absolute, since a file dialog
+// may change the current folder later, and without a trailing separator
+// (a drive root keeps its own). A path that does not fit is kept as given.
+void TakeGameFolder(const char* path, char* out, int size);
+
 // Coordinate text in the given format (0, 6, 10) for axis 0 (longitude) or
 // 1 (latitude), in one of eight rotating buffers.
 const char* FormatCoordinate(double value, int coordMode, int axis);

@@ -22,6 +22,19 @@ TEST(Monitors, TableCoversTheScreen) {
   EXPECT_FALSE(WndRectFitsMonitor(99, -10, 0, 100, 100, 0));
 }
 
+// A remembered corner is judged against the monitors there now.
+TEST(Monitors, RememberedCornerOnALiveMonitorOnly) {
+  RECT full, work, live;
+  ASSERT_TRUE(WndGetMonitorRect(0, &full, &work));
+  EXPECT_FALSE(WndLiveWorkAreaAt(POINT{-100000, 10}, &live));
+  ASSERT_TRUE(WndLiveWorkAreaAt(POINT{work.left + 1, work.top + 1}, &live));
+  EXPECT_TRUE(EqualRect(&live, &work));
+  EXPECT_TRUE(WndRememberedCornerFits(&work, POINT{work.left - 99, work.top - 9}));
+  EXPECT_FALSE(WndRememberedCornerFits(&work, POINT{work.left - 100, work.top}));
+  EXPECT_FALSE(WndRememberedCornerFits(&work, POINT{work.right - 100, work.top}));
+  EXPECT_FALSE(WndRememberedCornerFits(&work, POINT{work.left, work.bottom - 100}));
+}
+
 TEST(Monitors, FitMovesAndShrinks) {
   RECT full, work;
   ASSERT_TRUE(WndGetMonitorRect(0, &full, &work));

@@ -64,6 +64,15 @@ TEST(MapSection, PixelSizeGoesTheShortWayAcross180) {
   EXPECT_GT(h, 0);
 }
 
+TEST(MapSection, WidthFollowsTheSideTheMapShows) {
+  // zoom 3: a 2048-pixel world; 170 W to 100 E is three quarters of it
+  MsRect r = Rect(-170, 10, 100, 0);
+  EXPECT_NEAR(MsWidthAsShown(r, 3, true), 1536, 1);
+  EXPECT_NEAR(MsWidthAsShown(r, 3, false), -512, 1);
+  EXPECT_NEAR(MsWidthAsShown(Rect(179, 10, -179, 0), 10, true), 2.0 / 360 * 262144, 1);
+  EXPECT_EQ(MsWidthAsShown(Rect(8, 10, 8, 0), 10, false), 0);
+}
+
 TEST(MapSection, FixedCornerBAt64BitsWrapsXAndStopsAtTheSouthEdge) {
   MsRect r = Rect(170, -80, 0, 0);
   int h = MsFixedCornerB(&r, 0, 20000, 20000);  // 20000 << 22 overflows 32 bits
@@ -81,6 +90,18 @@ TEST(MapSection, FixedCornerBAt64BitsWrapsXAndStopsAtTheSouthEdge) {
   MsPixelSize(r, 10, &w, &h);
   EXPECT_EQ(w, 300);
   EXPECT_EQ(h, 200);
+}
+
+TEST(MapSection, SectionDrawnUpwardsKeepsItsSizeWhenTheSizeIsFixed) {
+  MsRect r = Rect(10, 40, 8, 47);  // drawn from the south-east corner
+  int w, h;
+  MsPixelSize(r, 10, &w, &h);
+  ASSERT_LT(h, -300);
+  int want = -h;
+  EXPECT_EQ(MsNormalise(&r, &w, &h), MS_SWAPPED_X | MS_SWAPPED_Y);
+  EXPECT_EQ(MsFixedCornerB(&r, 10, w, h), want);
+  EXPECT_LT(r.ya, r.yb);
+  EXPECT_LT(r.xa, r.xb);
 }
 
 TEST(MapSection, PixelEditClamp) {

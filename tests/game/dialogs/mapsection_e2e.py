@@ -372,6 +372,11 @@ def scenario_mapexport(work, srv, log):
         nums = [int(v) for v in px_text.replace("=", " ").split() if v.lstrip("-").isdigit()]
         check(len(nums) == 2 and nums[0] < 0 and nums[1] < 0, "pixel readout after the drag %r" % px_text)
         nw_lat, nw_lon = float(text_of(DLG, LAT_B).rstrip("\xb0")), float(text_of(DLG, LON_B).rstrip("\xb0"))
+        # "Fixe Breite" keeps that size, counted from the north-west corner
+        click(c, 1065)
+        size = [text_when(1039, lambda t: t == str(-nums[0])), text_when(1041, lambda t: t == str(-nums[1]))]
+        check(size == [str(-nums[0]), str(-nums[1])], "fixed size %r after the drag, the readout said %r" % (size, px_text))
+        click(c, 1065)
         dragged = os.path.join(work, "dragged.png")
         click(c, 1)
         save_as(p, dragged)

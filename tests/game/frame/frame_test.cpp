@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/afxwin.h"
+#include "game/frame/frame_placement.h"
 #include "game/frame/frameview.h"
 #include "game/frame/mainframe.h"
 #include "game/frame/menuapi.h"
@@ -457,6 +458,16 @@ TEST_F(Frame, OnTopTogglesInPlace) {
   EXPECT_EQ(before, after);
   frame->SendMessage(WM_COMMAND, ID_VIEW_FIXWINDOW);
   EXPECT_FALSE(frame->GetExStyle() & WS_EX_TOPMOST);
+}
+
+// A run on one monitor after one on two leaves no monitor of the earlier run.
+TEST_F(Frame, OneMonitorForgetsTheLastMonitor) {
+  RECT rc = {100, 80, 900, 700};
+  SaveStoredPlacement(false, rc, 1);
+  SaveStoredPlacement(false, rc, -1);
+  StoredPlacement stored;
+  ASSERT_TRUE(LoadStoredPlacement(&stored));
+  EXPECT_EQ(0, stored.monitor);
 }
 
 TEST_F(Frame, FullScreenGoesAndComesBack) {

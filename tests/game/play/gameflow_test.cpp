@@ -331,6 +331,38 @@ TEST_F(Flow, PickedPlayerClicksAfterTheCountdownRanOut) {
   EXPECT_EQ(state.countdown, 0);  // the countdown stays as it was
 }
 
+// The lock of a countdown that ran out holds the guess: a drag begun before
+// it does not move on, and a turn given to another player and back does not
+// free it.
+TEST_F(Flow, TimeRunOutHoldsTheGuessThroughADragAndAReselection) {
+  config.maxTime = 1;
+  FirstTurn();
+  flow.OnMapMouse(kMouseLeftDown, 0, 520, 240);
+  Ticks(10);
+  ASSERT_TRUE(state.inputLock);
+  flow.OnMapMouse(kMouseMove, 0, 600, 100);
+  flow.OnMapMouse(kMouseLeftUp, 0, 600, 100);
+  EXPECT_EQ(players[0].guessLon, 20);
+  flow.OnSelectPlayer(kCmdPlayer1 + 1);
+  flow.OnSelectPlayer(kCmdPlayer1);
+  ASSERT_EQ(state.current, 0);
+  EXPECT_EQ(host.cursor, MapCursor::No);
+  Click(600, 100);
+  EXPECT_EQ(players[0].guessLon, 20);
+}
+
+TEST_F(Flow, TimeRunOutWithoutAGuessLeavesThePlayerFreeToBePickedAgain) {
+  config.maxTime = 1;
+  host.pointerKnown = false;
+  FirstTurn();
+  Ticks(10);
+  ASSERT_FALSE(players[0].HasGuess());
+  flow.OnSelectPlayer(kCmdPlayer1 + 1);
+  flow.OnSelectPlayer(kCmdPlayer1);
+  Click(520, 240);
+  EXPECT_TRUE(players[0].HasGuess());
+}
+
 TEST_F(Flow, HugeTimeLimitIsClampedToThreeDigits) {
   config.maxTime = 0x7FFFFFFF;
   host.AddPage(1, FakeHost::Target(1, 2, "Eins"));

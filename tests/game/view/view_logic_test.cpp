@@ -8,7 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
+#include "files/fileio.h"
+#include "files/pathsafe.h"
 #include "game/view/view_logic.h"
+#include "tests/support/testenv.h"
 #include "map/geo.h"
 
 using namespace view;
@@ -147,4 +152,23 @@ TEST(Coordinates, EightResultsAtOnce) {
   const char* r[8];
   for (int i = 0; i < 8; i++) r[i] = FormatCoordinate(i + 0.5, 6, i & 1);
   for (int i = 0; i < 8; i++) EXPECT_EQ(want[i], r[i]);
+}
+
+// A game folder given relative (command line, options) is still found after
+// a file dialog has changed the current folder.
+TEST(GameFolder, RelativeFolderOutlivesAChangeOfTheCurrentFolder) {
+  std::string dir = orvtest::MakeTempDir("gamefolder");
+  std::string main = orvtest::JoinPath(orvtest::JoinPath(dir, "Quiz"), "Main");
+  ASSERT_TRUE(FioMakeDir(orvtest::JoinPath(dir, "Quiz").c_str()) && FioMakeDir(main.c_str()));
+  ASSERT_TRUE(orvtest::WriteFile(orvtest::JoinPath(main, "Info.html"), "<html>", 6));
+  char before[1024], taken[260];
+  ASSERT_TRUE(getcwd(before, sizeof before));
+  ASSERT_EQ(0, chdir(dir.c_str()));
+  TakeGameFolder("Quiz/", taken, sizeof taken);
+  ASSERT_EQ(0, chdir(before));
+  FioInfo info;
+  EXPECT_EQ(0, FioStat((std::string(taken) + "/Main/Info.html").c_str(), &info)) << taken;
+  EXPECT_FALSE(PathIsSep(taken[strlen(taken) - 1])) << taken;
+  TakeGameFolder("", taken, sizeof taken);
+  EXPECT_STREQ("", taken);
 }
