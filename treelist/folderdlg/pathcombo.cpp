@@ -571,6 +571,16 @@ void CPathComboBox::OnLButtonDown(POINT pt, UINT keys) {
   }
 }
 
+// Enter that the segments act on: going to the keyboard element's segment, or
+// with Shift or Ctrl editing. Before the keys moved onto the segments, and on
+// the last one, Enter is the dialog's (its OK, Ctrl+Enter there included).
+bool CPathComboBox::WantsEnter() const {
+  if (m_editing || m_keyElem < 1) return false;
+  if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0) return true;
+  PcLock lock;
+  return (m_keyElem + 1) / 2 < (int)m_segStart.size();
+}
+
 bool CPathComboBox::OnKey(UINT vk) {
   int n = (int)m_elems.size();
   if (n == 0) return false;
@@ -640,8 +650,21 @@ BOOL CPathComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LR
   return CComboBox::OnChildNotify(message, wParam, lParam, pResult);
 }
 
+namespace {
+// Input that changes an edit field's text (typed, deleted, pasted, cut, undone).
+bool TextInput(UINT m, WPARAM wp) {
+  return m == WM_CHAR || m == WM_PASTE || m == WM_CUT || m == WM_CLEAR || m == WM_UNDO ||
+         (m == WM_KEYDOWN && (wp == VK_DELETE || wp == VK_INSERT));
+}
+}  // namespace
+
 LRESULT CALLBACK CPathComboBox::EditThunk(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<CPathComboBox*>(::GetWindowLongPtrA(w, GWLP_USERDATA));
+  if (self->m_breadcrumb && !self->m_editing && TextInput(m, wp)) {
+    // keys the combo passes on while the segments show: the hidden field
+    // takes no text that a later OK would commit as a path
+    return 0;
+  }
   if (m == WM_KEYDOWN) {
     if (wp == VK_RETURN) {
       self->CommitEdit();
@@ -790,8 +813,12 @@ LRESULT CPathComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       if (!m_editing && OnKey((UINT)wParam)) return 0;
       break;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS | ((m_options & PCO_TABPARENT) ? DLGC_WANTTAB : 0);
+    case WM_GETDLGCODE: {
+      LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS | ((m_options & PCO_TABPARENT) ? DLGC_WANTTAB : 0);
+      const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && WantsEnter()) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
     case WM_DROPFILES:
       if (m_options & PCO_DROPTOPARENT) {
         ::SendMessageA(::GetParent(m_hWnd), PATHDLG_WM_DROPPED, wParam, 0);

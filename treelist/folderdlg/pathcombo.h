@@ -132,6 +132,7 @@ class CPathComboBox : public CComboBox {
   void OnLButtonDown(POINT pt, UINT keys);
   void OnMouseMove(POINT pt, UINT keys);
   bool OnKey(UINT vk);
+  bool WantsEnter() const;
   void OnContextMenu(POINT pt);
   void CopyText(const std::string& text);
   void DropFiles(HDROP drop);

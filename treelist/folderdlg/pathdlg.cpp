@@ -48,22 +48,27 @@ CPathDlg::~CPathDlg() {
 }
 
 const char* CPathDlg::SetPath(const char* path) {
-  if (!path) return m_path.c_str();
+  std::string p;
+  if (path && MakePath(path, &p)) m_path = p;  // refused: the old path stays
+  return m_path.c_str();
+}
+
+bool CPathDlg::MakePath(const char* path, std::string* out) const {
   while (*path == ' ') ++path;
   std::string p;
   char buf[MAX_PATH + 1];
   if (!(m_flags & PDF_PLAIN) && PathTextIsNetwork(path)) {
-    if (DirResolveDisplayPath(path, buf, sizeof buf) < 0) return m_path.c_str();
+    if (DirResolveDisplayPath(path, buf, sizeof buf) < 0) return false;
     p = buf;
   } else if (*path) {
     DWORD n = GetFullPathNameA(path, sizeof buf, buf, nullptr);
-    if (n == 0 || n >= sizeof buf) return m_path.c_str();  // refused: the old path stays
+    if (n == 0 || n >= sizeof buf) return false;
     p.assign(buf, n);
   }
   p = PathTextClean(p.c_str());
-  if ((int)p.size() > FOLDER_MAX_PATH) return m_path.c_str();
-  m_path = p;
-  return m_path.c_str();
+  if ((int)p.size() > FOLDER_MAX_PATH) return false;
+  *out = p;
+  return true;
 }
 
 const char* CPathDlg::GetPath(int second) const { return second ? m_chosen.c_str() : m_path.c_str(); }

@@ -77,6 +77,8 @@ class CPathDlg : public CDialog {
   BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
  private:
+  // path as the dialog keeps it; false when it cannot be one
+  bool MakePath(const char* path, std::string* out) const;
   // registry
   void LoadRecent(int mode);
   void SaveRecent();

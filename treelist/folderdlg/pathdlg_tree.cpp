@@ -8,6 +8,15 @@
 #include "treelist/folderdlg/folderlimits.h"
 #include "treelist/folderdlg/pathtext.h"
 
+namespace {
+// A special folder's item is virtual yet names a folder; the network's root
+// and a server do not (Wine takes the root for a folder).
+bool NamesFolder(const char* path) {
+  if (PathTextIsNetwork(path) && PathTextSegments(path, 2).size() < 2) return false;
+  return PathGetKindA(path) >= 2;
+}
+}  // namespace
+
 void CPathDlg::SetupTree() {
   m_treeMode = (m_flags & PDF_NOTREE) ? false : ReadMode("PathDlgTreeMode", 0) != 0;
   RECT a, b;
@@ -72,7 +81,11 @@ bool CPathDlg::OnTreeNotify(NMHDR* nm) {
   } else if (nm->code != DTN_ACTIVATED) {
     return false;  // the tree's own notifications go back to it
   } else if (n->path && *n->path) {
-    SetAndList(n->path);
+    // the network's root or a server names no folder: no OK, neither with
+    // it nor with the folder chosen before
+    std::string p;
+    if (!MakePath(n->path, &p) || !NamesFolder(p.c_str())) return true;
+    SetAndList(p);
     // only this OK skips the breadcrumb commit; the user's mode stays
     m_skipCommit = true;
     PostMessage(WM_COMMAND, IDOK, 0);
@@ -95,8 +108,7 @@ void CPathDlg::TakeTreeNow() {
 void CPathDlg::FollowTree() {
   char p[FOLDER_MAX_PATH + 8];
   int kind = 0;
-  // a special folder's item is virtual yet names a folder; a server does not
-  if (m_tree->GetPath(p, sizeof p, &kind) > 0 && PathGetKindA(p) >= 2) {
+  if (m_tree->GetPath(p, sizeof p, &kind) > 0 && NamesFolder(p)) {
     SetPath(p);
     ShowPath();
   }

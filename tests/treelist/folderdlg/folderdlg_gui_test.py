@@ -312,8 +312,15 @@ def test_drive_alone_gives_root():
 def test_file_as_start_path():
     d = Demo("pathdlg", 1, "-", WDEEP + "\\liesmich.txt")
     check(wait_listed(d, "l11"), "a file opens its folder")
-    xdo("key", "Escape")
-    d.finish()
+    # the breadcrumb has the keyboard: a letter is no path, Left and Enter go
+    # up one folder, Enter on the last segment is OK
+    xdo("key", "x", "Left", "Return")
+    up = WDEEP.rsplit("\\", 1)[0]
+    check(wait_listed(d, up.rsplit("\\", 1)[1]), "Enter on the breadcrumb goes to that folder")
+    check(d.proc.poll() is None, "Enter on the breadcrumb does not close")
+    xdo("key", "Return")
+    res = d.finish()
+    check(res.get("chosen") == cp(up + "\\"), f"closed with the folder above: {res}")
 
 
 def test_create_nested_folder():

@@ -3,11 +3,13 @@
 // then the open dialog driven by messages: the path extension, dropped
 // files, "Aufwärts" in tree mode, "Brotkrumen" switched while typing, the
 // tree followed after three timer ticks, the list used before its new rows
-// come, the layout after a size of 0.
+// come, the layout after a size of 0, keys on the breadcrumb, the network's
+// root double-clicked in the tree.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "toolkit/hdrop.h"
 #include "treelist/folderdlg/dirtree.h"
 #include "treelist/folderdlg/pathdlg.h"
+#include "treelist/treelist.h"
 
 namespace {
 
@@ -250,6 +253,77 @@ TEST(PathDlgWindow, ListUsedBeforeTheNewRowsCome) {
   DirListSetEntryHook(nullptr);
   CloseHandle(g_gate);
   for (auto p = folders.rbegin(); p != folders.rend(); ++p) RemoveDirectoryA(p->c_str());
+}
+
+// Handles the queue as the dialog's own loop does: keys through the dialog manager.
+void PumpDialog(HWND dlg, DWORD ms) {
+  for (DWORD end = GetTickCount() + ms; (LONG)(GetTickCount() - end) < 0; Sleep(5)) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessageA(dlg, &m)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+      }
+  }
+}
+
+// The breadcrumb has the keyboard: Left and Enter go to the folder above and
+// keep the dialog open; a letter typed there is no path for Enter to take.
+TEST(PathDlgWindow, KeysOnTheBreadcrumb) {
+  const std::string win = Windows(), sys = win + "\\system32";
+  CPathDlg dlg;
+  std::string above;
+  // a missing folder is no refusal here: the letter would show in the path
+  INT_PTR r = RunDlg(dlg, PDF_NOTREE, sys.c_str(), [&](HWND w) {
+    BoxSet crumb(w, IDC_PD_BREADCRUMB, true);
+    HWND combo = GetDlgItem(w, IDC_PD_PATH);
+    SetFocus(combo);
+    PostMessageA(combo, WM_CHAR, 'x', 0x2D0001);
+    PostMessageA(combo, WM_KEYDOWN, VK_LEFT, 0x14B0001);
+    PostMessageA(combo, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    PumpDialog(w, 300);
+    above = dlg.GetPath();
+    PostMessageA(combo, WM_KEYDOWN, VK_RETURN, 0x1C0001);  // on the last arrow: OK
+    PumpDialog(w, 300);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(lstrcmpiA(above.c_str(), win.c_str()), 0) << above;
+  EXPECT_EQ(r, IDOK) << dlg.GetPath();
+  EXPECT_EQ(lstrcmpiA(dlg.GetPath(1), (win + "\\").c_str()), 0) << dlg.GetPath(1);
+}
+
+// Tree mode: the network's root names no folder; its double-click neither
+// takes it nor closes with the folder chosen before.
+TEST(PathDlgWindow, NetworkRootDoubleClickedInTreeMode) {
+  const std::string win = Windows();
+  CPathDlg dlg;
+  bool found = false;
+  INT_PTR r = RunDlg(dlg, PDF_MUSTEXIST, win.c_str(), [&](HWND w) {
+    BoxSet mode(w, IDC_PD_TREEMODE, true);
+    HWND tree = GetDlgItem(w, IDC_PD_TREE);
+    for (LPARAM c = SendMessageA(tree, TLM_GETNEXTITEM, TLGN_ROOT, 0); c && !found;
+         c = SendMessageA(tree, TLM_GETNEXTITEM, TLGN_NEXT, c)) {
+      char text[MAX_PATH] = "";
+      TVITEMA it = {};
+      it.mask = TVIF_TEXT;
+      it.hItem = (HTREEITEM)c;
+      it.pszText = text;
+      it.cchTextMax = sizeof text;
+      SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&it);
+      if (!strstr(text, "Network")) continue;
+      found = true;
+      TLRect rc = {};
+      rc.left = (int32_t)c;
+      SendMessageA(tree, TLM_GETITEMRECT, 1, (LPARAM)&rc);
+      LPARAM pt = MAKELPARAM(rc.left + 5, (rc.top + rc.bottom) / 2);
+      for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        SendMessageA(tree, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, pt);
+    }
+    PumpDialog(w, 300);
+    PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, IDCANCEL) << dlg.GetPath(1);
 }
 
 // A size of 0 leaves nothing to lay out from: the minimum is no longer kept
