@@ -133,7 +133,7 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         snprintf(line, sizeof(line), "%d %u %s", code, static_cast<unsigned>(di->item.hItem),
                  di->item.pszText ? di->item.pszText : "(cancel)");
         Log(line);
-      } else if (code == NM_DBLCLK || code == NM_RDBLCLK) {
+      } else if (code == static_cast<int>(NM_DBLCLK) || code == static_cast<int>(NM_RDBLCLK)) {
         TLNmClick* c = reinterpret_cast<TLNmClick*>(lp);
         POINT pt = {c->ptDrag.x, c->ptDrag.y};
         ClientToScreen(g_tl, &pt);
