@@ -99,7 +99,7 @@ STDMETHODIMP HtmlEventPoint::Unadvise(DWORD dwCookie) {
 namespace {
 
 // A snapshot of the connections, each sink held.
-class ConnectionList : public IEnumConnections {
+class ConnectionList final : public IEnumConnections {
  public:
   explicit ConnectionList(const std::vector<std::pair<DWORD, IDispatch*>>& sinks) : m_sinks(sinks) {
     for (auto& s : m_sinks) s.second->AddRef();
